@@ -1,0 +1,3 @@
+# The product: a 32-bit Windows program.
+set(KESTREL_MINGW_ARCH i686)
+include(${CMAKE_CURRENT_LIST_DIR}/mingw-toolchain.cmake)

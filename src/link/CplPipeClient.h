@@ -1,0 +1,49 @@
+// The panel's client of the Kestrel service: framing with sequence numbers, the
+// version handshake and the twelve requests. Every operation returns 0 or an
+// error code and sets its outputs to their failure values before sending.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "TNamedPipeClient.h"
+#include "WireFormat.h"
+
+namespace kestrel {
+
+class CplPipeClient : public TNamedPipeClient {
+public:
+    explicit CplPipeClient(const wchar_t* pipeName = kServicePipeName);
+    ~CplPipeClient() override;
+
+    uint32_t ConnectService(uint32_t timeoutMs);
+    uint32_t Transact(RequestFrame& request, ResponseFrame& response);
+
+    uint32_t QueryVersion(uint32_t& major, uint32_t& minor, uint32_t& patch);
+    uint32_t GetPortListInfo(uint32_t* stamp, uint32_t* count = nullptr);
+    uint32_t GetPortName(uint32_t stamp, uint32_t index, std::wstring& name);
+    uint32_t GetPortDevice(const std::wstring& name, std::wstring& portLabel,
+                           std::wstring& serialNumber, uint32_t& mode, uint32_t& status,
+                           bool& useDefault);
+    // host: char[300], port: char[10]; either missing gives 87.
+    uint32_t GetPortDmsConfig(const std::wstring& name, char* host, char* port,
+                              uint32_t& retryMs, bool& useSsl, bool& comPortActive);
+    uint32_t SetPortDmsConfig(const std::wstring& name, const char* host, const char* port,
+                              uint32_t retryMs, bool useSsl, bool comPortActive);
+    uint32_t UseDefaultDmsConfig(const std::wstring& name);
+    uint32_t GetDefaultDmsConfig(char* host, char* port, uint32_t& retryMs, bool& useSsl,
+                                 bool& comPortActive);
+    uint32_t SetDefaultDmsConfig(const char* host, const char* port, uint32_t retryMs,
+                                 bool useSsl, bool comPortActive);
+    uint32_t GetLogSettings(std::wstring& folder, uint32_t& level);
+    uint32_t SetLogSettings(const std::wstring& folder, uint32_t level);
+    uint32_t GetPortCounters(const std::wstring& name, uint32_t& txCount, uint32_t& rxCount,
+                             uint32_t& updateCount);
+
+    uint32_t sequence() const { return sequence_; }
+
+private:
+    uint32_t sequence_ = 0;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,80 @@
+// What the panel knows about the service's ports: one PortRecord per port name
+// in a PortTable, the PortRowInfo handed to the port list, and the cached log
+// settings. Portable: no windows.h.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "DmsConfig.h"
+#include "ServiceProtocol.h"
+
+namespace kestrel {
+
+class ListCtrlButton;
+
+struct PortRecord {
+    std::wstring portLabel;       // at most 29 characters
+    std::wstring serialNumber;    // at most 149 characters
+    uint32_t mode = kModeSerial;
+    uint32_t status = kStatusNoDevice;
+    bool useDefault = true;
+    DmsConfig dms;
+    bool present = false;  // handed to the list since the enumeration began or the last failed poll
+    bool seen = false;     // reported by GetPortName in the current enumeration
+    uint32_t txPrev = 0, txCount = 0;
+    uint32_t rxPrev = 0, rxCount = 0;
+    uint32_t updatePrev = 0, updateCount = 0;
+    // The last full read (device data and DMS parameters) failed, so the record
+    // holds failure values: the next pass reads it in full again.
+    bool fullReadFailed = false;
+};
+
+// Orders port names by their UTF-16 code units as unsigned numbers, so that
+// COM10 comes before COM2 and a prefix before its extensions.
+struct PortNameLess {
+    bool operator()(const std::wstring& a, const std::wstring& b) const {
+        const size_t n = a.size() < b.size() ? a.size() : b.size();
+        for (size_t i = 0; i < n; ++i) {
+            const auto ua = static_cast<uint16_t>(a[i]);
+            const auto ub = static_cast<uint16_t>(b[i]);
+            if (ua != ub) return ua < ub;
+        }
+        return a.size() < b.size();
+    }
+};
+
+using PortTable = std::map<std::wstring, PortRecord, PortNameLess>;
+
+struct PortRowInfo {
+    std::wstring name;
+    ListCtrlButton* button = nullptr;  // set only in the list's own copy
+    bool comPortActive = false;
+    std::wstring portLabel;
+    bool rxChanged = false;
+    bool txChanged = false;
+    std::wstring serialNumber;
+    uint32_t mode = 0;
+    uint32_t status = kStatusNoDevice;
+    std::wstring connection;
+    bool countersOnly = false;  // only rxChanged and txChanged carry news
+};
+
+struct LogSettings {
+    std::wstring folder;  // at most 259 characters
+    uint32_t level = 0;
+};
+
+// What the refresh and the editing flows need of the port list.
+class PortListView {
+public:
+    virtual void UpdatePort(const PortRowInfo& info, bool* added) = 0;
+    virtual void DeletePort(const std::wstring& name) = 0;
+    virtual bool SortItems(int column, int sortType) = 0;
+
+protected:
+    ~PortListView() = default;
+};
+
+}  // namespace kestrel
