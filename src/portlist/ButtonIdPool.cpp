@@ -1,0 +1,12 @@
+#include "ButtonIdPool.h"
+
+namespace kestrel {
+
+int32_t ButtonIdPool::NextFree() const {
+    int32_t candidate = kFirstButtonId;
+    for (auto it = ids_.lower_bound(kFirstButtonId); it != ids_.end() && *it == candidate; ++it)
+        ++candidate;
+    return candidate <= kLastButtonId ? candidate : 0;
+}
+
+}  // namespace kestrel

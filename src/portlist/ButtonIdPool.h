@@ -1,0 +1,31 @@
+// Command ids of the row buttons: an ordered set, so the smallest free id is
+// reused first. Portable: no windows.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <set>
+
+namespace kestrel {
+
+inline constexpr int32_t kFirstButtonId = 2000;
+inline constexpr int32_t kLastButtonId = 2999;
+
+inline bool IsButtonId(int32_t id) { return id >= kFirstButtonId && id <= kLastButtonId; }
+
+class ButtonIdPool {
+public:
+    // The smallest id not in use, or 0 when all are taken.
+    int32_t NextFree() const;
+    // False when the id is already in use.
+    bool Add(int32_t id) { return ids_.insert(id).second; }
+    void Release(int32_t id) { ids_.erase(id); }
+    bool Contains(int32_t id) const { return ids_.count(id) != 0; }
+    size_t size() const { return ids_.size(); }
+    bool empty() const { return ids_.empty(); }
+
+private:
+    std::set<int32_t> ids_;
+};
+
+}  // namespace kestrel

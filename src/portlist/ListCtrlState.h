@@ -1,0 +1,53 @@
+// Options and sort state of a report-view list, with the rules that depend on
+// them alone. Portable: no windows.h, so the rules are testable without a window.
+#pragma once
+
+#include <cstdint>
+
+namespace kestrel {
+
+// List-view item state bits the rules look at (the platform's LVIS_* values;
+// TListCtrl.cpp checks that they agree).
+inline constexpr uint32_t kItemSelected = 0x0002;
+inline constexpr uint32_t kItemFocused = 0x0001;
+inline constexpr uint32_t kStateImageMask = 0xF000;
+inline constexpr uint32_t kStateImageUnticked = 0x1000;  // state-image index 1
+inline constexpr uint32_t kStateImageTicked = 0x2000;    // state-image index 2
+
+// Sort types of SortItems.
+inline constexpr int kSortAscending = 0;
+inline constexpr int kSortDescending = 1;
+inline constexpr int kSortToggle = 2;
+
+class ListCtrlState {
+public:
+    bool fixedColumns = false;        // header dividers cannot be dragged
+    int32_t sortColumn = -1;          // column of the last successful sort; -1 = none
+    bool sortDescending = false;      // direction of the last sort
+    bool customDraw = false;          // custom-draw hooks are called
+    bool checkBoxLock = false;        // the host refuses check-box changes
+    bool noSelection = false;         // the host refuses to select a row
+    bool notifyCheckChanges = true;   // OnCheckChanged is called
+
+    // Sets direction and column for a sort about to run.
+    void BeginSort(int column, int sortType);
+    // After a failed sort, or once the rows are gone: no column, ascending.
+    void ResetSort();
+    // Turns a comparison of two rows into the order of the current direction.
+    // Descending never answers 0, so equal rows are not left "equal" to the sorter.
+    int Order(int compared) const;
+
+    // The host's LVN_ITEMCHANGING answer: true refuses the change.
+    bool VetoesItemChange(uint32_t oldState, uint32_t newState) const;
+};
+
+// LVN_ITEMCHANGED: whether the change touched the check box, and whether the
+// new state shows it ticked.
+inline bool CheckBoxChanged(uint32_t oldState, uint32_t newState) {
+    return ((oldState ^ newState) & kStateImageMask) != 0;
+}
+inline bool CheckBoxTicked(uint32_t newState) {
+    return (newState & kStateImageMask) != kStateImageUnticked;
+}
+
+}  // namespace kestrel

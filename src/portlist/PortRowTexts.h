@@ -1,0 +1,46 @@
+// What each cell of a port row shows, its text colour, and the row order the
+// cells give. Portable: no windows.h; the list writes these same texts into its
+// cells, so rows can be compared from their data without reading the cells back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "PortRecord.h"
+
+namespace kestrel {
+
+enum PortListColumn : int {
+    kColumnCheck = 0,  // the item itself: empty text, the (hidden) check box
+    kColumnPort = 1,
+    kColumnRx = 2,
+    kColumnTx = 3,
+    kColumnSerial = 4,
+    kColumnMode = 5,
+    kColumnStatus = 6,
+    kColumnConnection = 7,
+    kColumnButton = 8,
+    kPortListColumnCount = 9,
+};
+
+const wchar_t* ModeText(uint32_t mode);
+const wchar_t* StatusText(uint32_t status);
+
+// Whether writing the row's texts touches this column: a row made from a
+// counters-only record carries nothing but its RX and TX marks.
+bool RowWritesColumn(const PortRowInfo& row, int column);
+
+// The text the cell of a stored row shows (empty where nothing is written).
+std::wstring CellText(const PortRowInfo& row, int column);
+
+// Order of two rows by the text of one column: ordinal, case-sensitive, a
+// prefix first. A missing row (null) compares as empty text. Result -1, 0 or 1.
+int CompareRowCells(const PortRowInfo* a, const PortRowInfo* b, int column);
+
+enum class CellColour { Unchanged, Red, WindowText };
+
+// Text colour of a cell: red Status for "Not connected" even where the cell
+// shows "-"; the button column keeps the control's colours.
+CellColour CellTextColour(int column, const PortRowInfo* row);
+
+}  // namespace kestrel
