@@ -1,0 +1,66 @@
+// Misbehaviour to inject into the answers of the simulated service, for tests of
+// the panel's error paths. Portable: no windows.h.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace kestrel::sim {
+
+enum class FaultKind {
+    kDelay,    // value: answer that many milliseconds late
+    kDrop,     // read the request, then DisconnectNamedPipe without answering
+    kCrash,    // read the request, then close the server end without disconnecting
+    kLength,   // value: send a response of that many bytes instead of 532
+    kStale,    // value: send that many responses with older sequence numbers first
+    kFuture,   // value: answer with the sequence number plus value instead
+    kVersion,  // version: QueryVersion reports this protocol version
+    kRefuse,   // value: refuse the request with this status, without acting on it
+};
+
+enum class Disconnect { kNone, kDrop, kCrash };
+
+// Largest response a kLength fault may ask for; anything above 532 already
+// makes the client's read fail with ERROR_MORE_DATA.
+inline constexpr size_t kMaxFaultResponseBytes = 4096;
+inline constexpr uint32_t kMaxStaleResponses = 16;
+
+struct Fault {
+    FaultKind kind = FaultKind::kDelay;
+    uint32_t value = 0;
+    uint32_t version[3] = {};
+    bool anyCode = true;
+    uint32_t code = 0;     // the request code it applies to, unless anyCode
+    bool always = false;   // never used up
+    uint32_t remaining = 1;
+};
+
+// What to do with one request, gathered from every fault that applies to it.
+struct FaultAction {
+    uint32_t delayMs = 0;
+    Disconnect disconnect = Disconnect::kNone;
+    bool overrideLength = false;
+    size_t length = 0;
+    uint32_t staleCount = 0;
+    uint32_t sequenceShift = 0;
+    bool overrideVersion = false;
+    uint32_t version[3] = {};
+    uint32_t refuseStatus = 0;  // 0: no refusal
+};
+
+class FaultPlan {
+public:
+    void Add(const Fault& fault) { faults_.push_back(fault); }
+    void Clear() { faults_.clear(); }
+    const std::vector<Fault>& Faults() const { return faults_; }
+
+    // Every pending fault that applies to the request code is used once, in the
+    // order they were added; a later fault of the same kind overrides an earlier one.
+    FaultAction Take(uint32_t code);
+
+private:
+    std::vector<Fault> faults_;
+};
+
+}  // namespace kestrel::sim

@@ -1,0 +1,120 @@
+#include "SimModel.h"
+
+#include <iterator>
+
+namespace kestrel::sim {
+
+namespace {
+
+SimDms BuiltInDefaults() {
+    SimDms dms;
+    dms.host = "dms.example.local";
+    dms.port = "4000";
+    dms.retryMs = 30000;
+    return dms;
+}
+
+}  // namespace
+
+SimModel::SimModel() { Reset(); }
+
+const SimPort* SimModel::FindPort(const std::wstring& name) const {
+    const auto it = ports_.find(name);
+    return it == ports_.end() ? nullptr : &it->second;
+}
+
+SimPort* SimModel::FindPort(const std::wstring& name) {
+    const auto it = ports_.find(name);
+    return it == ports_.end() ? nullptr : &it->second;
+}
+
+const std::wstring* SimModel::PortNameAt(uint32_t index) const {
+    if (index >= ports_.size()) return nullptr;
+    return &std::next(ports_.begin(), index)->first;
+}
+
+SimPort SimModel::NewPort(const std::wstring& name) const {
+    SimPort port;
+    port.label = name.substr(0, kMaxPortLabelChars);
+    port.own.retryMs = defaults_.retryMs;
+    return port;
+}
+
+void SimModel::PutPort(const std::wstring& name, const SimPort& port) {
+    if (ports_.insert_or_assign(name, port).second) NewStamp();
+}
+
+bool SimModel::RemovePort(const std::wstring& name) {
+    if (ports_.erase(name) == 0) return false;
+    NewStamp();
+    return true;
+}
+
+void SimModel::RemoveAllPorts() {
+    if (ports_.empty()) return;
+    ports_.clear();
+    NewStamp();
+}
+
+SimDms SimModel::EffectiveDms(const SimPort& port) const {
+    return port.useDefault ? defaults_ : port.own;
+}
+
+void SimModel::SetPortDms(SimPort& port, const SimDms& dms) {
+    port.own = dms;
+    port.useDefault = false;
+    MoveUpdate(port);
+}
+
+void SimModel::UseDefaultDms(SimPort& port) {
+    port.useDefault = true;
+    MoveUpdate(port);
+}
+
+void SimModel::SetDefaultDms(const SimDms& dms) {
+    defaults_ = dms;
+    for (auto& entry : ports_) {
+        if (entry.second.useDefault) MoveUpdate(entry.second);
+    }
+}
+
+void SimModel::SetLogSettings(const std::wstring& folder, uint32_t level) {
+    logFolder_ = folder;
+    logLevel_ = level;
+}
+
+void SimModel::AdvanceTraffic() {
+    for (auto& entry : ports_) {
+        SimPort& port = entry.second;
+        if (!port.traffic || port.status == kStatusNoDevice || !EffectiveDms(port).comPortActive)
+            continue;
+        // About a third of the ticks leave a direction idle.
+        const uint32_t tx = NextRandom() % 300;
+        const uint32_t rx = NextRandom() % 300;
+        if (tx >= 100) port.tx += tx - 99;
+        if (rx >= 100) port.rx += rx - 99;
+    }
+}
+
+void SimModel::Reset() {
+    RemoveAllPorts();
+    defaults_ = BuiltInDefaults();
+    logFolder_ = L"C:\\ProgramData\\Kestrel\\Logs";
+    logLevel_ = 2;
+}
+
+uint32_t SimModel::NextRandom() {
+    // xorshift32: cheap, and the same sequence on every run.
+    random_ ^= random_ << 13;
+    random_ ^= random_ >> 17;
+    random_ ^= random_ << 5;
+    return random_;
+}
+
+void SimModel::NewStamp() {
+    // Never 0: the panel treats stamp 0 as "already enumerated" after a connect.
+    ++stamp_;
+    if (stamp_ == 0) stamp_ = 1;
+}
+
+}  // namespace kestrel::sim

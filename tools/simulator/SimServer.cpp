@@ -1,0 +1,262 @@
+#include "SimServer.h"
+
+#include <utility>
+
+namespace kestrel::sim {
+
+namespace {
+
+// Room for several queued answers, so that stale responses and answers to
+// requests the client gave up on never block the writer.
+constexpr DWORD kOutBufferBytes = 64 * 1024;
+constexpr DWORD kInBufferBytes = 4096;
+constexpr DWORD kRecreatePauseMs = 100;
+constexpr DWORD kDropWaitMs = 5000;
+
+std::string ErrorText(const char* what, DWORD error) {
+    return std::string(what) + " failed with error " + std::to_string(error);
+}
+
+}  // namespace
+
+SimServer::SimServer(std::wstring pipeName, SimServerOptions options)
+    : path_(std::wstring(kPipePathPrefix) + pipeName),
+      options_(options),
+      stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      quitEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+    // CreateNamedPipeW takes 1 to 254 instances (255 means unlimited).
+    if (options_.instances == 0) options_.instances = 1;
+    if (options_.instances >= PIPE_UNLIMITED_INSTANCES) options_.instances = PIPE_UNLIMITED_INSTANCES - 1;
+}
+
+SimServer::~SimServer() {
+    Stop();
+    CloseHandle(stopEvent_);
+    CloseHandle(quitEvent_);
+}
+
+HANDLE SimServer::CreateInstance(bool first) const {
+    const DWORD openMode =
+        PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0);
+    const DWORD pipeMode =
+        PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS;
+    return CreateNamedPipeW(path_.c_str(), openMode, pipeMode, options_.instances, kOutBufferBytes,
+                            kInBufferBytes, 0, nullptr);
+}
+
+bool SimServer::Start(std::string* error) {
+    std::string ignored;
+    if (!error) error = &ignored;
+    if (!stopEvent_ || !quitEvent_) {
+        *error = ErrorText("CreateEventW", GetLastError());
+        return false;
+    }
+    if (started_.exchange(true)) {
+        *error = "the server was already started";
+        return false;
+    }
+    // Every instance exists before any thread runs, so a client can connect as
+    // soon as this returns; the first one claims the name.
+    for (unsigned i = 0; i < options_.instances; ++i) {
+        auto instance = std::make_unique<Instance>();
+        instance->pipe = CreateInstance(i == 0);
+        instance->ioEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        instance->wakeEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        const bool ok = instance->pipe != INVALID_HANDLE_VALUE && instance->ioEvent && instance->wakeEvent;
+        const DWORD lastError = GetLastError();
+        instances_.push_back(std::move(instance));
+        if (!ok) {
+            *error = lastError == ERROR_ACCESS_DENIED && i == 0
+                         ? "the pipe is already served by another process"
+                         : ErrorText("CreateNamedPipeW", lastError);
+            Stop();
+            return false;
+        }
+    }
+    for (auto& instance : instances_) {
+        Instance* raw = instance.get();
+        raw->thread = std::thread([this, raw] { Serve(*raw); });
+    }
+    if (options_.tickMs != 0) ticker_ = std::thread([this] { Tick(); });
+    return true;
+}
+
+void SimServer::Stop() {
+    SetEvent(stopEvent_);
+    for (auto& instance : instances_) {
+        if (instance->thread.joinable()) instance->thread.join();
+        if (instance->pipe != INVALID_HANDLE_VALUE) {
+            DisconnectNamedPipe(instance->pipe);
+            CloseHandle(instance->pipe);
+        }
+        if (instance->ioEvent) CloseHandle(instance->ioEvent);
+        if (instance->wakeEvent) CloseHandle(instance->wakeEvent);
+    }
+    instances_.clear();
+    if (ticker_.joinable()) ticker_.join();
+}
+
+bool SimServer::Execute(const std::string& commandLine, std::string* reply) {
+    const CommandResult result = service_.Execute(commandLine);
+    switch (result.action) {
+    case ServerAction::kDropAll: DropConnections(Disconnect::kDrop); break;
+    case ServerAction::kCrashAll: DropConnections(Disconnect::kCrash); break;
+    case ServerAction::kQuit: SetEvent(quitEvent_); break;
+    case ServerAction::kSleep:  // already slept, outside the model's lock
+    case ServerAction::kNone: break;
+    }
+    if (reply) *reply = result.text;
+    return result.ok;
+}
+
+void SimServer::DropConnections(Disconnect how) {
+    for (auto& instance : instances_) {
+        instance->dropRequest = static_cast<int>(how);
+        SetEvent(instance->wakeEvent);
+    }
+    const ULONGLONG start = GetTickCount64();
+    for (auto& instance : instances_) {
+        while (instance->dropRequest != 0 && GetTickCount64() - start < kDropWaitMs) Sleep(1);
+    }
+}
+
+bool SimServer::WaitForQuit(uint32_t timeoutMs) const {
+    return WaitForSingleObject(quitEvent_, timeoutMs) == WAIT_OBJECT_0;
+}
+
+void SimServer::Tick() {
+    while (WaitForSingleObject(stopEvent_, options_.tickMs) == WAIT_TIMEOUT) service_.AdvanceTraffic();
+}
+
+void SimServer::Serve(Instance& instance) {
+    while (WaitForSingleObject(stopEvent_, 0) == WAIT_TIMEOUT) {
+        if (instance.pipe == INVALID_HANDLE_VALUE) {
+            instance.pipe = CreateInstance(false);
+            if (instance.pipe == INVALID_HANDLE_VALUE) {
+                WaitForSingleObject(stopEvent_, kRecreatePauseMs);
+                continue;
+            }
+        }
+        if (!AwaitClient(instance)) continue;
+        if (ServeClient(instance) == Disconnect::kCrash) {
+            CloseHandle(instance.pipe);
+            instance.pipe = INVALID_HANDLE_VALUE;
+        } else {
+            DisconnectNamedPipe(instance.pipe);
+        }
+        instance.dropRequest = 0;
+    }
+}
+
+bool SimServer::AwaitClient(Instance& instance) {
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = instance.ioEvent;
+    ResetEvent(instance.ioEvent);
+    if (ConnectNamedPipe(instance.pipe, &overlapped)) return true;
+    const DWORD error = GetLastError();
+    if (error == ERROR_PIPE_CONNECTED) return true;
+    if (error != ERROR_IO_PENDING) {
+        // A client came and went before it was seen; make the instance reusable.
+        DisconnectNamedPipe(instance.pipe);
+        return false;
+    }
+    const HANDLE handles[] = {instance.ioEvent, stopEvent_, instance.wakeEvent};
+    for (;;) {
+        const DWORD wait = WaitForMultipleObjects(3, handles, FALSE, INFINITE);
+        if (wait == WAIT_OBJECT_0) {
+            DWORD ignored = 0;
+            return GetOverlappedResult(instance.pipe, &overlapped, &ignored, FALSE) != FALSE;
+        }
+        if (wait == WAIT_OBJECT_0 + 2) {
+            instance.dropRequest = 0;  // nobody connected: nothing to drop
+            continue;
+        }
+        DWORD ignored = 0;
+        CancelIo(instance.pipe);
+        GetOverlappedResult(instance.pipe, &overlapped, &ignored, TRUE);
+        return false;
+    }
+}
+
+SimServer::Io SimServer::Finish(Instance& instance, OVERLAPPED& overlapped, BOOL started,
+                                DWORD* bytes, DWORD* error) {
+    *bytes = 0;
+    *error = 0;
+    if (!started) {
+        *error = GetLastError();
+        if (*error != ERROR_IO_PENDING) return Io::kFailed;
+        const HANDLE handles[] = {instance.ioEvent, stopEvent_, instance.wakeEvent};
+        const DWORD wait = WaitForMultipleObjects(3, handles, FALSE, INFINITE);
+        if (wait != WAIT_OBJECT_0) {
+            CancelIo(instance.pipe);
+            GetOverlappedResult(instance.pipe, &overlapped, bytes, TRUE);
+            return Io::kInterrupted;
+        }
+    }
+    if (!GetOverlappedResult(instance.pipe, &overlapped, bytes, FALSE)) {
+        *error = GetLastError();
+        return Io::kFailed;
+    }
+    *error = 0;
+    return Io::kDone;
+}
+
+SimServer::Io SimServer::ReadRequest(Instance& instance, uint8_t* buffer, size_t capacity,
+                                     DWORD* length) {
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = instance.ioEvent;
+    DWORD error = 0;
+    BOOL started = ReadFile(instance.pipe, buffer, static_cast<DWORD>(capacity), nullptr, &overlapped);
+    Io io = Finish(instance, overlapped, started, length, &error);
+    if (io != Io::kFailed || error != ERROR_MORE_DATA) return io;
+
+    // Longer than any request: keep what fits (it is refused by its length) and
+    // discard the rest of the message.
+    uint8_t scratch[kInBufferBytes];
+    do {
+        overlapped = OVERLAPPED{};
+        overlapped.hEvent = instance.ioEvent;
+        DWORD ignored = 0;
+        started = ReadFile(instance.pipe, scratch, sizeof scratch, nullptr, &overlapped);
+        io = Finish(instance, overlapped, started, &ignored, &error);
+    } while (io == Io::kFailed && error == ERROR_MORE_DATA);
+    *length = static_cast<DWORD>(capacity);
+    return io;
+}
+
+SimServer::Io SimServer::WriteMessage(Instance& instance, const std::vector<uint8_t>& message) {
+    OVERLAPPED overlapped{};
+    overlapped.hEvent = instance.ioEvent;
+    DWORD written = 0;
+    DWORD error = 0;
+    const BOOL started = WriteFile(instance.pipe, message.data(), static_cast<DWORD>(message.size()),
+                                   nullptr, &overlapped);
+    return Finish(instance, overlapped, started, &written, &error);
+}
+
+Disconnect SimServer::ServeClient(Instance& instance) {
+    // One byte more than a request, so that a longer message shows as such.
+    uint8_t request[kRequestFrameSize + 1];
+    for (;;) {
+        if (instance.dropRequest != 0) return static_cast<Disconnect>(instance.dropRequest.load());
+        DWORD length = 0;
+        const Io io = ReadRequest(instance, request, sizeof request, &length);
+        if (io != Io::kDone) {
+            // The client left, the server stops, or someone asked for a drop.
+            return static_cast<Disconnect>(instance.dropRequest.load());
+        }
+        const Reply reply = service_.Handle(request, length);
+        if (reply.delayMs != 0) {
+            const HANDLE handles[] = {stopEvent_, instance.wakeEvent};
+            if (WaitForMultipleObjects(2, handles, FALSE, reply.delayMs) != WAIT_TIMEOUT)
+                return static_cast<Disconnect>(instance.dropRequest.load());
+        }
+        if (reply.disconnect != Disconnect::kNone) return reply.disconnect;
+        for (const auto& message : reply.messages) {
+            if (WriteMessage(instance, message) != Io::kDone)
+                return static_cast<Disconnect>(instance.dropRequest.load());
+        }
+    }
+}
+
+}  // namespace kestrel::sim
