@@ -51,10 +51,12 @@ bool SimServer::Start(std::string* error) {
         *error = ErrorText("CreateEventW", GetLastError());
         return false;
     }
-    if (started_.exchange(true)) {
+    std::lock_guard<std::mutex> lock(lifecycleMutex_);
+    if (started_) {
         *error = "the server was already started";
         return false;
     }
+    started_ = true;
     // Every instance exists before any thread runs, so a client can connect as
     // soon as this returns; the first one claims the name.
     for (unsigned i = 0; i < options_.instances; ++i) {
@@ -69,7 +71,7 @@ bool SimServer::Start(std::string* error) {
             *error = lastError == ERROR_ACCESS_DENIED && i == 0
                          ? "the pipe is already served by another process"
                          : ErrorText("CreateNamedPipeW", lastError);
-            Stop();
+            StopLocked();
             return false;
         }
     }
@@ -82,6 +84,11 @@ bool SimServer::Start(std::string* error) {
 }
 
 void SimServer::Stop() {
+    std::lock_guard<std::mutex> lock(lifecycleMutex_);
+    StopLocked();
+}
+
+void SimServer::StopLocked() {
     SetEvent(stopEvent_);
     for (auto& instance : instances_) {
         if (instance->thread.joinable()) instance->thread.join();
@@ -110,6 +117,7 @@ bool SimServer::Execute(const std::string& commandLine, std::string* reply) {
 }
 
 void SimServer::DropConnections(Disconnect how) {
+    std::lock_guard<std::mutex> lock(lifecycleMutex_);
     for (auto& instance : instances_) {
         instance->dropRequest = static_cast<int>(how);
         SetEvent(instance->wakeEvent);

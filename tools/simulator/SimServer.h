@@ -19,6 +19,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -81,6 +82,7 @@ private:
     enum class Io { kDone, kFailed, kInterrupted };
 
     HANDLE CreateInstance(bool first) const;
+    void StopLocked();
     void Serve(Instance& instance);
     bool AwaitClient(Instance& instance);
     Disconnect ServeClient(Instance& instance);
@@ -94,7 +96,9 @@ private:
     SimServerOptions options_;
     HANDLE stopEvent_;  // manual reset: Stop was called
     HANDLE quitEvent_;  // manual reset: a quit command ran
-    std::atomic<bool> started_{false};
+    // Start, Stop and DropConnections may come from different threads.
+    std::mutex lifecycleMutex_;
+    bool started_ = false;
     std::vector<std::unique_ptr<Instance>> instances_;
     std::thread ticker_;
 };
