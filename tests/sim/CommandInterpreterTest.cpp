@@ -71,6 +71,24 @@ TEST_F(CommandTest, ChangingDataMovesTheUpdateCounterOnce) {
     Run("port COM3 status=3 update=0");
     EXPECT_EQ(Port(L"COM3").update, 0u);
     EXPECT_EQ(Port(L"COM3").status, 3u);
+
+    Run("port COM3 tx=+4294967295 rx=+1 update=+2");
+    EXPECT_EQ(Port(L"COM3").tx, 4u);  // wraps
+    EXPECT_EQ(Port(L"COM3").rx, 7u);
+    EXPECT_EQ(Port(L"COM3").update, 2u);
+    Refused("port COM3 tx=-1");
+}
+
+TEST_F(CommandTest, DmsParametersGivenToAPortAreItsOwn) {
+    Run("port COM3 host=10.1.2.3 dmsport=4000");
+    EXPECT_FALSE(Port(L"COM3").useDefault);
+    EXPECT_EQ(state.model.EffectiveDms(Port(L"COM3")).host, "10.1.2.3");
+    Run("port COM4 default=1 host=kept.for.later");
+    EXPECT_TRUE(Port(L"COM4").useDefault);
+    EXPECT_EQ(state.model.EffectiveDms(Port(L"COM4")).host, "dms.example.local");
+    EXPECT_EQ(Port(L"COM4").own.host, "kept.for.later");
+    Run("port COM3 label=X");
+    EXPECT_FALSE(Port(L"COM3").useDefault);
 }
 
 TEST_F(CommandTest, ARefusedCommandChangesNothing) {

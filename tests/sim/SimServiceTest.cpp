@@ -257,6 +257,16 @@ TEST_F(SimServiceTest, RefuseFaultDoesNotActOnTheRequest) {
     EXPECT_EQ(Status(Ask(PortRequest(kUseDefaultDmsConfig, L"COM3"))), kResultOk);  // used up
 }
 
+TEST_F(SimServiceTest, FaultCanLetMatchingRequestsPassFirst) {
+    Run("fault refuse 87 on=GetPortName after=2");
+    const uint32_t stamp = service.Snapshot().Stamp();
+    EXPECT_EQ(Status(Ask(NameRequest(stamp, 0))), kResultOk);
+    EXPECT_EQ(Status(Ask(Request(kGetPortListInfo))), kResultOk);  // not counted: another code
+    EXPECT_EQ(Status(Ask(NameRequest(stamp, 1))), kResultOk);
+    EXPECT_EQ(Status(Ask(NameRequest(stamp, 0))), 87u);
+    EXPECT_EQ(Status(Ask(NameRequest(stamp, 0))), kResultOk);
+}
+
 TEST_F(SimServiceTest, StaleSequenceNumbersWrapLikeTheClients) {
     Run("fault stale 2");
     const Reply reply = service.Handle(Request(kGetPortListInfo, 1).data(), kRequestFrameSize);

@@ -21,13 +21,13 @@ constexpr const char* kRequestNames[kRequestCodeCount] = {
 
 constexpr const char* kHelp =
     "port NAME [label=T] [serial=T] [mode=N] [status=N] [default=B] [host=T] [dmsport=T]\n"
-    "          [retry=MS] [ssl=B] [active=B] [traffic=B] [tx=N] [rx=N] [update=N]\n"
+    "          [retry=MS] [ssl=B] [active=B] [traffic=B] [tx=[+]N] [rx=[+]N] [update=[+]N]\n"
     "remove NAME\n"
     "defaults [host=T] [dmsport=T] [retry=MS] [ssl=B] [active=B]\n"
     "log [folder=T] [level=N]\n"
     "traffic on|off [NAME...]\n"
     "fault delay MS|drop|crash|length N|stale [N]|future [N]|version A.B.C|refuse STATUS\n"
-    "      [on=CODE|any] [count=N|always]\n"
+    "      [on=CODE|any] [after=N] [count=N|always]\n"
     "clear-faults | reset | demo | state | counts | drop-all | crash-all | sleep MS | quit | help";
 
 // The demo the simulator starts with when given nothing else to do.
@@ -130,6 +130,18 @@ public:
         return true;
     }
 
+    // N sets the counter, +N advances it (wrapping like the service's counters).
+    bool Counter(const char* key, uint32_t* out, std::string* error) const {
+        const auto it = values_.find(key);
+        if (it == values_.end()) return true;
+        const bool relative = !it->second.empty() && it->second[0] == '+';
+        uint32_t value = 0;
+        if (!ParseU32(it->second.substr(relative ? 1 : 0), &value))
+            return Fail(error, std::string(key) + ": expected N or +N");
+        *out = relative ? *out + value : value;
+        return true;
+    }
+
     bool Flag(const char* key, bool* out, std::string* error) const {
         const auto it = values_.find(key);
         if (it == values_.end()) return true;
@@ -202,7 +214,9 @@ std::string DescribeFault(const Fault& fault) {
         break;
     default: out << ' ' << fault.value; break;
     }
-    out << " on=" << (fault.anyCode ? "any" : kRequestNames[fault.code]) << " count=";
+    out << " on=" << (fault.anyCode ? "any" : kRequestNames[fault.code]);
+    if (fault.skip != 0) out << " after=" << fault.skip;
+    out << " count=";
     if (fault.always) {
         out << "always";
     } else {
@@ -341,15 +355,16 @@ bool CommandInterpreter::Port(const std::vector<std::string>& args, std::string*
         !options.Flag("default", &port.useDefault, error) ||
         !ReadDmsOptions(options, &port.own, error) ||
         !options.Flag("traffic", &port.traffic, error) ||
-        !options.Number("tx", &port.tx, error) || !options.Number("rx", &port.rx, error) ||
-        !options.Number("update", &port.update, error)) {
+        !options.Counter("tx", &port.tx, error) || !options.Counter("rx", &port.rx, error) ||
+        !options.Counter("update", &port.update, error)) {
         return false;
     }
-    bool dataGiven = false;
-    for (const char* key : {"label", "serial", "mode", "status", "default", "host", "dmsport",
-                            "retry", "ssl", "active"}) {
-        dataGiven = dataGiven || options.Given(key);
-    }
+    bool dmsGiven = false;
+    for (const char* key : {"host", "dmsport", "retry", "ssl", "active"}) dmsGiven = dmsGiven || options.Given(key);
+    // Parameters given for a port are its own, as SetPortDmsConfig makes them.
+    if (dmsGiven && !options.Given("default")) port.useDefault = false;
+    bool dataGiven = dmsGiven;
+    for (const char* key : {"label", "serial", "mode", "status", "default"}) dataGiven = dataGiven || options.Given(key);
     if (existing && dataGiven && !options.Given("update")) SimModel::MoveUpdate(port);
     model.PutPort(name, port);
     return true;
@@ -416,7 +431,7 @@ bool CommandInterpreter::AddFault(const std::vector<std::string>& args, std::str
         {"stale", FaultKind::kStale, true, true},      {"future", FaultKind::kFuture, true, true},
         {"version", FaultKind::kVersion, true, false}, {"refuse", FaultKind::kRefuse, true, false},
     };
-    const char* usage = "usage: fault KIND [ARG] [on=CODE|any] [count=N|always]";
+    const char* usage = "usage: fault KIND [ARG] [on=CODE|any] [after=N] [count=N|always]";
     if (args.empty()) return Fail(error, usage);
     const KindInfo* info = nullptr;
     for (const KindInfo& candidate : kKinds) {
@@ -460,7 +475,8 @@ bool CommandInterpreter::AddFault(const std::vector<std::string>& args, std::str
         return Fail(error, std::string(info->name) + ": must not be 0");
 
     Options options;
-    if (!options.Parse(args, next, {"on", "count"}, error)) return false;
+    if (!options.Parse(args, next, {"on", "after", "count"}, error)) return false;
+    if (!options.Number("after", &fault.skip, error)) return false;
     const std::string on = options.Raw("on", "any");
     const std::string count = options.Raw("count", "1");
     if (on != "any") {

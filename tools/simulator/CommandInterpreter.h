@@ -7,9 +7,11 @@
 //   defaults [host=T] [dmsport=T] [retry=MS] [ssl=B] [active=B]
 //   log [folder=T] [level=N]
 //   traffic on|off [NAME...]
-//   fault KIND [ARG] [on=CODE|any] [count=N|always]
+//   fault KIND [ARG] [on=CODE|any] [after=N] [count=N|always]
 //   clear-faults | reset | demo | state | counts | drop-all | crash-all | sleep MS | quit | help
 //
+// DMS parameters given to port are the port's own (default=0) unless default=
+// is given too; tx, rx and update take N to set or +N to advance.
 // Words are separated by blanks; a value in double quotes may hold blanks, and
 // "" inside quotes stands for one quote (backslashes are plain characters, so
 // Windows paths need no escaping). B is 0, 1, on or off; N is decimal or 0x hex.

@@ -10,6 +10,11 @@ FaultAction FaultPlan::Take(uint32_t code) {
             ++it;
             continue;
         }
+        if (fault.skip != 0) {
+            --fault.skip;
+            ++it;
+            continue;
+        }
         switch (fault.kind) {
         case FaultKind::kDelay: action.delayMs = fault.value; break;
         case FaultKind::kDrop: action.disconnect = Disconnect::kDrop; break;

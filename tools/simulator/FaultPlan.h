@@ -32,6 +32,7 @@ struct Fault {
     uint32_t version[3] = {};
     bool anyCode = true;
     uint32_t code = 0;     // the request code it applies to, unless anyCode
+    uint32_t skip = 0;     // matching requests to let pass before it applies
     bool always = false;   // never used up
     uint32_t remaining = 1;
 };
@@ -55,8 +56,9 @@ public:
     void Clear() { faults_.clear(); }
     const std::vector<Fault>& Faults() const { return faults_; }
 
-    // Every pending fault that applies to the request code is used once, in the
-    // order they were added; a later fault of the same kind overrides an earlier one.
+    // Every pending fault that applies to the request code, and has no requests
+    // left to skip, is used once, in the order they were added; a later fault of
+    // the same kind overrides an earlier one.
     FaultAction Take(uint32_t code);
 
 private:

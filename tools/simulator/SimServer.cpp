@@ -53,7 +53,7 @@ bool SimServer::Start(std::string* error) {
     }
     std::lock_guard<std::mutex> lock(lifecycleMutex_);
     if (started_) {
-        *error = "the server was already started";
+        *error = "the server is running";
         return false;
     }
     started_ = true;
@@ -101,6 +101,8 @@ void SimServer::StopLocked() {
     }
     instances_.clear();
     if (ticker_.joinable()) ticker_.join();
+    ResetEvent(stopEvent_);
+    started_ = false;
 }
 
 bool SimServer::Execute(const std::string& commandLine, std::string* reply) {

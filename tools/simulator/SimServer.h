@@ -43,10 +43,11 @@ public:
     SimServer& operator=(const SimServer&) = delete;
 
     // Creates every pipe instance, then serves them; the pipe exists when this
-    // returns true. False, with the reason in *error, when the name is already
-    // served or the pipe cannot be created. A server starts at most once.
+    // returns true. False, with the reason in *error, when it is running, the
+    // name is already served or the pipe cannot be created.
     bool Start(std::string* error = nullptr);
-    // Disconnects every client and ends all threads. Also done by the destructor.
+    // Disconnects every client and ends all threads, as a stopping service
+    // does; the model stays and Start serves it again. Also done by the destructor.
     void Stop();
 
     // Runs one line of the command language (CommandInterpreter.h). Returns
@@ -59,6 +60,10 @@ public:
     // A consistent copy of the model, and the request counters.
     SimModel Snapshot() const { return service_.Snapshot(); }
     RequestCounts Counts() const { return service_.Counts(); }
+    uint64_t TotalRequests() const { return Counts().total; }
+    uint64_t RequestCount(uint32_t code) const {
+        return code < kRequestCodeCount ? Counts().byCode[code] : 0;
+    }
 
     // Ends every current connection at once: kDrop disconnects the server end
     // (the client then sees ERROR_PIPE_NOT_CONNECTED), kCrash closes it without
