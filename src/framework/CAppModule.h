@@ -1,0 +1,67 @@
+// The program's one module object: instance handle, main thread, the table of
+// message loops by thread, the window classes registered for superclasses, and
+// the window objects whose windows are being created. Every table is guarded by
+// the module's critical section.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "CCriticalSection.h"
+
+namespace kestrel {
+
+class CMessageLoop;
+class CWindowObject;
+
+class CAppModule {
+public:
+    CAppModule() = default;
+    CAppModule(const CAppModule&) = delete;
+    CAppModule& operator=(const CAppModule&) = delete;
+
+    // Records the instance (where dialog templates and window classes live) and
+    // the calling thread as the main thread, and creates the empty loop table.
+    // Call before any window of the framework is created.
+    bool Init(HINSTANCE moduleInstance);
+    // Frees the loop table and unregisters the window classes of superclasses.
+    // Call once every window of those classes is gone.
+    void Term();
+
+    HINSTANCE Instance() const { return instance; }
+    DWORD MainThreadId() const { return mainThreadId; }
+
+    // One loop per thread. Adding fails before Init, after Term, or when the
+    // calling thread already has a loop; removing fails when it has none.
+    bool AddMessageLoop(CMessageLoop* loop);
+    bool RemoveMessageLoop();
+    CMessageLoop* GetMessageLoop(DWORD threadId = ::GetCurrentThreadId()) const;
+
+    // Window classes that Term unregisters.
+    bool AddClassAtom(ATOM atom);
+
+    // A window object waits here, per thread, from just before its window is
+    // created until that window's first message binds it.
+    bool AddCreatingObject(CWindowObject* object);
+    CWindowObject* TakeCreatingObject();
+    void RemoveCreatingObject(CWindowObject* object);
+
+    CCriticalSection& Lock() { return lock; }
+
+private:
+    mutable CCriticalSection lock;
+    HINSTANCE instance = nullptr;
+    DWORD mainThreadId = 0;
+    std::unique_ptr<std::map<DWORD, CMessageLoop*>> loops;
+    std::vector<ATOM> classAtoms;
+    std::vector<std::pair<DWORD, CWindowObject*>> creating;
+};
+
+// The module object of the process, constructed by static initialisation.
+extern CAppModule appModule;
+
+}  // namespace kestrel

@@ -1,0 +1,48 @@
+// Window object over a dialog made from a dialog template of the module,
+// modeless (Create) or modal (DoModal). The map sees the dialog's messages
+// first; unhandled ones get the dialog manager's default handling. A handled
+// message's result reaches the sender: through DWLP_MSGRESULT, or directly for
+// the messages whose result is the dialog procedure's return value
+// (WM_INITDIALOG, WM_CTLCOLOR..., WM_COMPAREITEM, WM_VKEYTOITEM, WM_CHARTOITEM,
+// WM_QUERYDRAGICON). WM_INITDIALOG: a result of TRUE lets the dialog manager set
+// the focus, FALSE keeps the focus the handler set; unhandled counts as TRUE.
+// The template may name a registered class whose procedure is DefDlgProcW.
+//
+//     class CAboutDlg : public CDialogBase {
+//     public:
+//         BEGIN_MSG_MAP(CAboutDlg)
+//             MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
+//             COMMAND_ID_HANDLER(IDOK, OnCloseCmd)
+//             COMMAND_ID_HANDLER(IDCANCEL, OnCloseCmd)
+//         END_MSG_MAP()
+//         LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) { ...; return TRUE; }
+//         LRESULT OnCloseCmd(WORD, WORD id, HWND, BOOL&) { EndDialog(id); return 0; }
+//     };
+//     CAboutDlg dlg;
+//     dlg.DoModal(IDD_ABOUTBOX, ::GetActiveWindow());
+#pragma once
+
+#include <windows.h>
+
+#include "CWindowObject.h"
+
+namespace kestrel {
+
+class CDialogBase : public CWindowObject {
+public:
+    // Creates a modeless dialog, bound from its first message on. Null on failure.
+    HWND Create(UINT templateId, HWND owner);
+    // Runs a modal dialog; returns the value given to EndDialog, or -1 when the
+    // dialog could not be created.
+    INT_PTR DoModal(UINT templateId, HWND owner);
+    // Ends a modal dialog with that result.
+    bool EndDialog(INT_PTR result);
+
+protected:
+    static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
+
+private:
+    INT_PTR Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+};
+
+}  // namespace kestrel
