@@ -1,0 +1,129 @@
+#include <windows.h>
+
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include "CDialogBase.h"
+#include "MessageMap.h"
+#include "resource.h"
+
+namespace kestrel {
+namespace {
+
+const UINT kReportFocus = WM_APP + 1;
+const UINT kSideMessage = WM_APP + 2;
+
+class DialogProbe : public CDialogBase {
+public:
+    enum class Init { DefaultFocus, OwnFocus, Unhandled };
+
+    BEGIN_MSG_MAP(DialogProbe)
+        MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
+        MESSAGE_HANDLER(kReportFocus, OnReportFocus)
+        MESSAGE_HANDLER(kSideMessage, OnSideMessage)
+        MESSAGE_HANDLER(WM_CTLCOLORDLG, OnCtlColorDlg)
+        NOTIFY_HANDLER(IDC_PORT_LIST, NM_CUSTOMDRAW, OnCustomDraw)
+        NOTIFY_HANDLER(IDC_PORT_LIST, LVN_ITEMCHANGING, OnItemChanging)
+        COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
+    END_MSG_MAP()
+
+    LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL& handled) {
+        if (modal) ::PostMessageW(Handle(), kReportFocus, 0, 0);
+        if (init == Init::Unhandled) handled = FALSE;
+        if (init != Init::OwnFocus) return TRUE;
+        ::SetFocus(::GetDlgItem(Handle(), IDCANCEL));
+        return FALSE;
+    }
+    LRESULT OnReportFocus(UINT, WPARAM, LPARAM, BOOL&) {
+        focusId = ::GetDlgCtrlID(::GetFocus());
+        ::SendMessageW(Handle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        return 0;
+    }
+    LRESULT OnSideMessage(UINT, WPARAM, LPARAM, BOOL&) { return 5; }
+    LRESULT OnCtlColorDlg(UINT, WPARAM, LPARAM, BOOL&) {
+        return reinterpret_cast<LRESULT>(::GetStockObject(GRAY_BRUSH));
+    }
+    // A nested message with a result of its own must not replace this one.
+    LRESULT OnCustomDraw(int, LPNMHDR, BOOL&) {
+        return ::SendMessageW(Handle(), kSideMessage, 0, 0) == 5 ? CDRF_NOTIFYITEMDRAW : 0;
+    }
+    LRESULT OnItemChanging(int, LPNMHDR header, BOOL& handled) {
+        const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
+        handled = noSelection && (change->uNewState & LVIS_SELECTED) != 0;
+        return TRUE;
+    }
+    LRESULT OnCancel(WORD, WORD id, HWND, BOOL&) {
+        EndDialog(70 + focusId + id - IDCANCEL);
+        return 0;
+    }
+    void OnFinalMessage(HWND) override { ++finals; }
+
+    Init init = Init::DefaultFocus;
+    bool modal = false;
+    bool noSelection = true;
+    int focusId = 0;
+    int finals = 0;
+};
+
+UINT ItemState(HWND list) {
+    return static_cast<UINT>(::SendMessageW(list, LVM_GETITEMSTATE, 0, LVIS_SELECTED));
+}
+
+TEST(DialogBase, ModelessDialogResultsReachTheSender) {
+    DialogProbe missing;
+    EXPECT_EQ(missing.Create(4242, nullptr), nullptr);
+    EXPECT_EQ(missing.DoModal(4242, nullptr), -1);
+    DialogProbe probe;
+    const HWND dialog = probe.Create(IDD_MAINDLG, nullptr);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(probe.Handle(), dialog);
+    const HWND list = ::GetDlgItem(dialog, IDC_PORT_LIST);
+
+    NMHDR draw{list, IDC_PORT_LIST, static_cast<UINT>(NM_CUSTOMDRAW)};
+    EXPECT_EQ(::SendMessageW(dialog, WM_NOTIFY, IDC_PORT_LIST, reinterpret_cast<LPARAM>(&draw)),
+              CDRF_NOTIFYITEMDRAW);
+    EXPECT_EQ(::SendMessageW(dialog, WM_CTLCOLORDLG, 0, reinterpret_cast<LPARAM>(dialog)),
+              reinterpret_cast<LRESULT>(::GetStockObject(GRAY_BRUSH)));
+
+    // The list itself asks the dialog whether a row may be selected.
+    LVITEMW row{};
+    row.mask = LVIF_TEXT;
+    row.pszText = const_cast<wchar_t*>(L"COM3");
+    ASSERT_EQ(::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row)), 0);
+    LVITEMW select{};
+    select.stateMask = LVIS_SELECTED;
+    select.state = LVIS_SELECTED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
+    EXPECT_EQ(ItemState(list), 0u);
+    probe.noSelection = false;
+    ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
+    EXPECT_EQ(ItemState(list), static_cast<UINT>(LVIS_SELECTED));
+
+    ::DestroyWindow(dialog);
+    EXPECT_EQ(probe.finals, 1);
+    EXPECT_EQ(probe.Handle(), nullptr);
+    EXPECT_EQ(missing.Handle(), nullptr);
+}
+
+TEST(DialogBase, ModalDialogEndsWithItsResultAndInitDialogDecidesTheFocus) {
+    const struct {
+        DialogProbe::Init init;
+        int focusId;
+    } cases[] = {
+        {DialogProbe::Init::DefaultFocus, IDC_PREFERENCES},
+        {DialogProbe::Init::OwnFocus, IDCANCEL},
+        {DialogProbe::Init::Unhandled, IDC_PREFERENCES},
+    };
+    for (const auto& c : cases) {
+        DialogProbe probe;
+        probe.modal = true;
+        probe.init = c.init;
+        EXPECT_EQ(probe.DoModal(IDD_MAINDLG, nullptr), 70 + c.focusId);
+        EXPECT_EQ(probe.focusId, c.focusId);
+        EXPECT_EQ(probe.finals, 1);
+        EXPECT_EQ(probe.Handle(), nullptr);
+    }
+}
+
+}  // namespace
+}  // namespace kestrel
