@@ -62,15 +62,20 @@ bool SimServer::Start(std::string* error) {
     for (unsigned i = 0; i < options_.instances; ++i) {
         auto instance = std::make_unique<Instance>();
         instance->pipe = CreateInstance(i == 0);
+        const DWORD pipeError = GetLastError();
         instance->ioEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         instance->wakeEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-        const bool ok = instance->pipe != INVALID_HANDLE_VALUE && instance->ioEvent && instance->wakeEvent;
-        const DWORD lastError = GetLastError();
+        const DWORD eventError = GetLastError();
+        const bool piped = instance->pipe != INVALID_HANDLE_VALUE;
+        const bool evented = instance->ioEvent && instance->wakeEvent;
         instances_.push_back(std::move(instance));
-        if (!ok) {
-            *error = lastError == ERROR_ACCESS_DENIED && i == 0
-                         ? "the pipe is already served by another process"
-                         : ErrorText("CreateNamedPipeW", lastError);
+        if (!piped || !evented) {
+            if (!piped && pipeError == ERROR_ACCESS_DENIED && i == 0) {
+                *error = "the pipe is already served by another process";
+            } else {
+                *error = piped ? ErrorText("CreateEventW", eventError)
+                               : ErrorText("CreateNamedPipeW", pipeError);
+            }
             StopLocked();
             return false;
         }
