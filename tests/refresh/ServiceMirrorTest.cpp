@@ -1,0 +1,357 @@
+// The refresh pass against the simulator over a real pipe, with a list that
+// keeps rows by the same rules as the port list control.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "ServiceMirror.h"
+#include "SimServer.h"
+
+namespace kestrel {
+namespace {
+
+class RecordingList : public PortListView {
+public:
+    void UpdatePort(const PortRowInfo& info, bool* added) override {
+        ++updates;
+        if (added) *added = false;
+        for (auto it = rows.begin(); it != rows.end(); ++it) {
+            if (it->name != info.name) continue;
+            if (info.countersOnly) {
+                it->rxChanged = info.rxChanged;
+                it->txChanged = info.txChanged;
+            } else if (info.status == kStatusNoDevice) {
+                rows.erase(it);
+            } else {
+                *it = info;
+            }
+            return;
+        }
+        if (info.status == kStatusNoDevice) return;
+        rows.push_back(info);
+        if (added) *added = true;
+    }
+    void DeletePort(const std::wstring& name) override {
+        ++deletes;
+        for (auto it = rows.begin(); it != rows.end(); ++it) {
+            if (it->name == name) {
+                rows.erase(it);
+                return;
+            }
+        }
+    }
+    bool SortItems(int column, int sortType) override {
+        ++sorts;
+        lastSortColumn = column;
+        lastSortType = sortType;
+        return true;
+    }
+
+    const PortRowInfo* Find(const std::wstring& name) const {
+        for (const auto& row : rows)
+            if (row.name == name) return &row;
+        return nullptr;
+    }
+    std::vector<std::wstring> Names() const {
+        std::vector<std::wstring> names;
+        for (const auto& row : rows) names.push_back(row.name);
+        return names;
+    }
+
+    std::vector<PortRowInfo> rows;
+    int updates = 0;
+    int deletes = 0;
+    int sorts = 0;
+    int lastSortColumn = -1;
+    int lastSortType = -1;
+};
+
+std::wstring UniquePipeName(const char* test) {
+    std::wstring name = L"kestrel-mirror-test-";
+    for (const char* p = test; *p; ++p) name.push_back(static_cast<wchar_t>(*p));
+    name += L"-" + std::to_wstring(GetCurrentProcessId());
+    return name;
+}
+
+class ServiceMirrorTest : public ::testing::Test {
+protected:
+    ServiceMirrorTest()
+        : pipeName(UniquePipeName(::testing::UnitTest::GetInstance()->current_test_info()->name())),
+          sim(pipeName, kNoBackgroundTraffic),
+          mirror(pipeName.c_str()) {}
+
+    void SetUp() override {
+        Sim("reset");
+        ASSERT_TRUE(sim.Start());
+    }
+
+    void Sim(const std::string& command) {
+        std::string error;
+        ASSERT_TRUE(sim.Execute(command, &error)) << command << ": " << error;
+    }
+
+    uint64_t Requests() const { return sim.TotalRequests(); }
+    uint64_t Requests(uint32_t code) const { return sim.RequestCount(code); }
+    static constexpr sim::SimServerOptions kNoBackgroundTraffic{4, 0};
+
+    std::wstring pipeName;
+    sim::SimServer sim;
+    ServiceMirror mirror;
+    RecordingList list;
+};
+
+TEST_F(ServiceMirrorTest, FirstPassConnectsLoadsCachesAndListsPortsWithDevices) {
+    Sim("defaults host=dms.local dmsport=4000 retry=30000 ssl=1 active=1");
+    Sim("log folder=C:\\Logs level=2");
+    Sim("port COM3 label=COM3 serial=SN-3 mode=0 status=1 default=0 host=10.1.2.3 dmsport=4000 "
+        "retry=5000 ssl=0 active=1 traffic=off");
+    Sim("port COM10 label=COM10 serial=SN-10 mode=1 status=0 default=1 traffic=off");
+    Sim("port COM7 status=3 traffic=off");
+
+    mirror.RefreshPorts(list);
+
+    ASSERT_TRUE(mirror.client.IsConnected());
+    EXPECT_TRUE(mirror.defaultDmsLoaded);
+    EXPECT_STREQ(mirror.defaultDms.host, "dms.local");
+    EXPECT_EQ(mirror.defaultDms.retryMs, 30000u);
+    EXPECT_TRUE(mirror.logSettingsLoaded);
+    EXPECT_EQ(mirror.logSettings.folder, L"C:\\Logs");
+    EXPECT_EQ(mirror.logSettings.level, 2u);
+    EXPECT_NE(mirror.listStamp, 0u);
+
+    // The table walks in code-unit order; a port without a device has a record but no row.
+    std::vector<std::wstring> keys;
+    for (const auto& entry : mirror.ports) keys.push_back(entry.first);
+    EXPECT_EQ(keys, (std::vector<std::wstring>{L"COM10", L"COM3", L"COM7"}));
+    EXPECT_EQ(list.Names(), (std::vector<std::wstring>{L"COM10", L"COM3"}));
+
+    const PortRowInfo* com3 = list.Find(L"COM3");
+    ASSERT_NE(com3, nullptr);
+    EXPECT_FALSE(com3->countersOnly);
+    EXPECT_TRUE(com3->comPortActive);
+    EXPECT_EQ(com3->portLabel, L"COM3");
+    EXPECT_EQ(com3->serialNumber, L"SN-3");
+    EXPECT_EQ(com3->mode, 0u);
+    EXPECT_EQ(com3->status, 1u);
+    EXPECT_EQ(com3->connection, L"10.1.2.3:4000");
+    // A port following the defaults shows them.
+    const PortRowInfo* com10 = list.Find(L"COM10");
+    ASSERT_NE(com10, nullptr);
+    EXPECT_EQ(com10->connection, L"dms.local:4000");
+    EXPECT_TRUE(mirror.ports[L"COM10"].useDefault);
+
+    EXPECT_EQ(list.sorts, 1);
+    EXPECT_EQ(list.lastSortColumn, 1);
+    EXPECT_EQ(list.lastSortType, 0);
+}
+
+TEST_F(ServiceMirrorTest, UnchangedPortsCostOneCounterPollEachAndSendCountersOnlyRows) {
+    for (const char* name : {"COM1", "COM2", "COM3", "COM4"})
+        Sim(std::string("port ") + name + " mode=0 status=0 traffic=off");
+    mirror.RefreshPorts(list);
+    ASSERT_EQ(list.rows.size(), 4u);
+
+    const uint64_t before = Requests();
+    const int updatesBefore = list.updates;
+    mirror.RefreshPorts(list);
+    EXPECT_EQ(Requests() - before, 1u + 4u);  // GetPortListInfo + one GetPortCounters per port
+    EXPECT_EQ(list.updates - updatesBefore, 4);
+    EXPECT_EQ(list.rows.size(), 4u);
+    EXPECT_EQ(list.sorts, 2);
+}
+
+TEST_F(ServiceMirrorTest, TrafficMarksShowMovementWithinTheLastTick) {
+    Sim("port COM3 mode=0 status=0 active=1 traffic=off");
+    mirror.RefreshPorts(list);
+    Sim("port COM3 rx=+5");
+    mirror.RefreshPorts(list);
+    const PortRowInfo* row = list.Find(L"COM3");
+    ASSERT_NE(row, nullptr);
+    EXPECT_TRUE(row->rxChanged);
+    EXPECT_FALSE(row->txChanged);
+
+    mirror.RefreshPorts(list);
+    EXPECT_FALSE(row->rxChanged);
+    EXPECT_FALSE(row->txChanged);
+}
+
+TEST_F(ServiceMirrorTest, MovedUpdateCounterRereadsThePort) {
+    Sim("port COM3 label=COM3 mode=0 status=1 traffic=off");
+    mirror.RefreshPorts(list);
+    Sim("port COM3 label=Analyser status=0");
+    const uint64_t devicesBefore = Requests(kGetPortDevice);
+    mirror.RefreshPorts(list);
+    EXPECT_EQ(Requests(kGetPortDevice) - devicesBefore, 1u);
+    const PortRowInfo* row = list.Find(L"COM3");
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->portLabel, L"Analyser");
+    EXPECT_EQ(row->status, 0u);
+}
+
+TEST_F(ServiceMirrorTest, StampChangeEnumeratesAddsNewAndRemovesVanishedPorts) {
+    Sim("port COM3 mode=0 status=0 traffic=off");
+    Sim("port COM4 mode=2 status=1 traffic=off");
+    mirror.RefreshPorts(list);
+    const uint32_t firstStamp = mirror.listStamp;
+
+    Sim("remove COM4");
+    Sim("port COM5 mode=0 status=2 traffic=off");
+    const uint64_t devicesBefore = Requests(kGetPortDevice);
+    mirror.RefreshPorts(list);
+    EXPECT_NE(mirror.listStamp, firstStamp);
+    EXPECT_EQ(list.Names(), (std::vector<std::wstring>{L"COM3", L"COM5"}));
+    EXPECT_EQ(mirror.ports.count(L"COM4"), 0u);
+    // Only the new port was read in full; COM3 kept its row with a counters-only update.
+    EXPECT_EQ(Requests(kGetPortDevice) - devicesBefore, 1u);
+
+    // A new stamp with no ports empties table and list.
+    Sim("remove COM3");
+    Sim("remove COM5");
+    mirror.RefreshPorts(list);
+    EXPECT_TRUE(mirror.ports.empty());
+    EXPECT_TRUE(list.rows.empty());
+}
+
+TEST_F(ServiceMirrorTest, NoDeviceGetsNoRowUntilAFullReadFindsOne) {
+    Sim("port COM7 mode=0 status=3 traffic=off");
+    mirror.RefreshPorts(list);
+    EXPECT_TRUE(list.rows.empty());
+    mirror.RefreshPorts(list);
+    EXPECT_TRUE(list.rows.empty());
+    Sim("port COM7 status=1");
+    mirror.RefreshPorts(list);
+    ASSERT_NE(list.Find(L"COM7"), nullptr);
+}
+
+TEST_F(ServiceMirrorTest, PortNameFailureAbandonsEnumerationWithoutRemovingOrSorting) {
+    for (const char* name : {"COM1", "COM2", "COM3", "COM4", "COM5"})
+        Sim(std::string("port ") + name + " mode=0 status=0 traffic=off");
+    mirror.RefreshPorts(list);
+    ASSERT_EQ(list.rows.size(), 5u);
+
+    Sim("remove COM1");
+    Sim("port COM6 mode=0 status=0 traffic=off");
+    Sim("fault refuse 87 on=2 after=3");
+    const int sortsBefore = list.sorts;
+    mirror.RefreshPorts(list);
+    EXPECT_EQ(mirror.listStamp, 0u);
+    EXPECT_EQ(list.sorts, sortsBefore);
+    EXPECT_EQ(mirror.ports.count(L"COM1"), 1u);  // stays until an enumeration completes
+    EXPECT_NE(list.Find(L"COM1"), nullptr);
+
+    mirror.RefreshPorts(list);
+    EXPECT_NE(mirror.listStamp, 0u);
+    EXPECT_EQ(mirror.ports.count(L"COM1"), 0u);
+    EXPECT_EQ(list.Find(L"COM1"), nullptr);
+    EXPECT_NE(list.Find(L"COM6"), nullptr);
+    EXPECT_EQ(list.sorts, sortsBefore + 1);
+}
+
+TEST_F(ServiceMirrorTest, TickWhileEditingOrRefreshingDoesNothing) {
+    Sim("port COM3 mode=0 status=0 traffic=off");
+    mirror.RefreshPorts(list);
+    const uint64_t before = Requests();
+
+    mirror.editing = true;
+    mirror.RefreshPorts(list);
+    EXPECT_EQ(Requests(), before);
+    EXPECT_FALSE(mirror.refreshing);
+
+    mirror.editing = false;
+    mirror.refreshing = true;
+    mirror.RefreshPorts(list);
+    EXPECT_EQ(Requests(), before);
+    mirror.refreshing = false;
+
+    mirror.RefreshPorts(list);
+    EXPECT_EQ(Requests() - before, 2u);
+}
+
+TEST_F(ServiceMirrorTest, ServiceAwayKeepsRowsAndReturnReloadsCachesAndEnumerates) {
+    Sim("port COM3 label=COM3 mode=0 status=0 traffic=off");
+    Sim("defaults host=old.host dmsport=1 retry=1000 ssl=0 active=0");
+    mirror.RefreshPorts(list);
+    ASSERT_EQ(list.rows.size(), 1u);
+
+    sim.Stop();
+    mirror.RefreshPorts(list);  // finds the pipe gone
+    mirror.RefreshPorts(list);  // connect attempt fails
+    EXPECT_FALSE(mirror.client.IsConnected());
+    EXPECT_EQ(list.rows.size(), 1u);
+
+    Sim("defaults host=new.host dmsport=2 retry=2000 ssl=0 active=0");
+    Sim("port COM3 label=Renamed");
+    ASSERT_TRUE(sim.Start());
+    mirror.RefreshPorts(list);
+    ASSERT_TRUE(mirror.client.IsConnected());
+    EXPECT_STREQ(mirror.defaultDms.host, "new.host");
+    EXPECT_NE(mirror.listStamp, 0u);
+    const PortRowInfo* row = list.Find(L"COM3");
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(row->portLabel, L"Renamed");
+}
+
+TEST_F(ServiceMirrorTest, PortWhoseFullReadFailedComesBackOnTheNextPass) {
+    Sim("port COM3 mode=0 status=0 traffic=off");
+    Sim("port COM4 mode=0 status=1 traffic=off");
+    Sim("fault refuse 31 on=3");  // the first GetPortDevice of the enumeration
+    mirror.RefreshPorts(list);
+    EXPECT_EQ(list.Names(), (std::vector<std::wstring>{L"COM4"}));
+
+    // Its update counter did not move, yet it is read in full again and listed.
+    mirror.RefreshPorts(list);
+    EXPECT_EQ(list.Names(), (std::vector<std::wstring>{L"COM4", L"COM3"}));
+    mirror.RefreshPorts(list);
+    EXPECT_FALSE(mirror.ports[L"COM3"].fullReadFailed);
+
+    // The same in a poll: a refused read removes the row, the next pass restores it.
+    Sim("fault refuse 31 on=3");
+    Sim("port COM4 status=0");  // moves COM4's counter so that its read meets the fault
+    mirror.RefreshPorts(list);
+    EXPECT_EQ(list.Find(L"COM4"), nullptr);
+    mirror.RefreshPorts(list);
+    ASSERT_NE(list.Find(L"COM4"), nullptr);
+    EXPECT_EQ(list.Find(L"COM4")->status, 0u);
+}
+
+TEST_F(ServiceMirrorTest, LinkBreakingMidPollBringsEveryRowBack) {
+    for (const char* name : {"COM1", "COM2", "COM3"})
+        Sim(std::string("port ") + name + " mode=0 status=0 traffic=off");
+    mirror.RefreshPorts(list);
+    ASSERT_EQ(list.rows.size(), 3u);
+
+    Sim("fault crash on=11 after=1");  // dies while COM2 is polled
+    mirror.RefreshPorts(list);
+    EXPECT_FALSE(mirror.client.IsConnected());
+    EXPECT_EQ(list.Names(), (std::vector<std::wstring>{L"COM1"}));
+
+    mirror.RefreshPorts(list);  // reconnects; the counters did not move, the reads failed
+    EXPECT_EQ(list.rows.size(), 3u);
+}
+
+TEST(MakePortRowTest, ConnectionTextJoinsHostAndPort) {
+    PortRecord record;
+    record.rxPrev = 1;
+    record.rxCount = 2;
+    auto connection = [&](const char* host, const char* port) {
+        std::snprintf(record.dms.host, sizeof record.dms.host, "%s", host);
+        std::snprintf(record.dms.port, sizeof record.dms.port, "%s", port);
+        return MakePortRow(record, L"COM1").connection;
+    };
+    EXPECT_EQ(connection("H", "4000"), L"H:4000");
+    EXPECT_EQ(connection("", "4000"), L":4000");
+    EXPECT_EQ(connection("H", ""), L"H:");
+    EXPECT_EQ(connection("", ""), L"");
+    const PortRowInfo row = MakePortRow(record, L"COM1");
+    EXPECT_TRUE(row.rxChanged);
+    EXPECT_FALSE(row.txChanged);
+    EXPECT_FALSE(row.countersOnly);
+    EXPECT_EQ(row.status, kStatusNoDevice);
+    EXPECT_EQ(row.mode, kModeSerial);
+}
+
+}  // namespace
+}  // namespace kestrel
