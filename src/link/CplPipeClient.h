@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "DmsConfig.h"
 #include "TNamedPipeClient.h"
 #include "WireFormat.h"
 
@@ -39,6 +40,13 @@ public:
     uint32_t SetLogSettings(const std::wstring& folder, uint32_t level);
     uint32_t GetPortCounters(const std::wstring& name, uint32_t& txCount, uint32_t& rxCount,
                              uint32_t& updateCount);
+
+    // The same requests on a DmsConfig (flags as 0/1 bytes); same checks, failure
+    // values and results as the operations above.
+    uint32_t GetPortDmsConfig(const std::wstring& name, DmsConfig& dms);
+    uint32_t GetDefaultDmsConfig(DmsConfig& dms);
+    uint32_t SetPortDmsConfig(const std::wstring& name, const DmsConfig& dms);
+    uint32_t SetDefaultDmsConfig(const DmsConfig& dms);
 
     uint32_t sequence() const { return sequence_; }
 

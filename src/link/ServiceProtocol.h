@@ -98,6 +98,7 @@ inline constexpr size_t kRspVersionOffset = 8;         // code 0: three u32
 inline constexpr size_t kRspStampOffset = 8;           // code 1
 inline constexpr size_t kRspCountOffset = 12;          // code 1
 inline constexpr size_t kRspPortNameOffset = 8;        // code 2: up to the end of the frame
+inline constexpr size_t kRspPortNameChars = (kResponseFrameSize - kRspPortNameOffset) / 2;
 inline constexpr size_t kRspPortLabelOffset = 8;       // code 3
 inline constexpr size_t kRspSerialNumberOffset = 68;   // code 3
 inline constexpr size_t kRspModeOffset = 368;          // code 3

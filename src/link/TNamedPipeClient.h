@@ -28,12 +28,23 @@ public:
     // request may be null: then the exchange only reads.
     uint32_t Exchange(const uint8_t* request, uint8_t* response, uint32_t& bytesRead);
 
+    // The exchange budget: 10000 ms (kExchangeBudgetMs) unless a test shortens it to
+    // keep its time-out cases fast. It bounds the write wait and write + read of Exchange.
+    void SetExchangeBudgetForTesting(uint32_t ms) { exchangeBudgetMs_ = ms; }
+    uint32_t exchangeBudgetMs() const { return exchangeBudgetMs_; }
+
 protected:
     HANDLE pipe_ = INVALID_HANDLE_VALUE;
     OVERLAPPED overlapped_ = {};
 
 private:
-    const wchar_t* pipeName_;
+    // Waits for the pending operation on the event; on time-out or a failed wait
+    // cancels it and waits until the cancelled operation has finished, so that the
+    // shared overlapped block is free for the next one.
+    uint32_t FinishPending(uint32_t timeoutMs, DWORD& transferred);
+
+    const wchar_t* pipeName_;  // not owned: must outlive the client
+    uint32_t exchangeBudgetMs_ = kExchangeBudgetMs;
 };
 
 }  // namespace kestrel

@@ -1,0 +1,219 @@
+#include "CplPipeClient.h"
+
+#include "RequestCodec.h"
+
+namespace kestrel {
+
+CplPipeClient::CplPipeClient(const wchar_t* pipeName) : TNamedPipeClient(pipeName) {}
+
+CplPipeClient::~CplPipeClient() {
+    if (IsConnected()) Close();
+}
+
+uint32_t CplPipeClient::ConnectService(uint32_t timeoutMs) {
+    const uint32_t r = Connect(timeoutMs);
+    if (r != kResultOk) return r == kErrorTimeout ? kResultConnectTimeout : r;
+    uint32_t major = 0, minor = 0, patch = 0;
+    const uint32_t v = QueryVersion(major, minor, patch);
+    if (v != kResultOk) {
+        Close();
+        return v;
+    }
+    if (major != kProtocolVersionMajor || minor != kProtocolVersionMinor ||
+        patch != kProtocolVersionPatch) {
+        Close();
+        return kResultWrongVersion;
+    }
+    return kResultOk;
+}
+
+uint32_t CplPipeClient::Transact(RequestFrame& request, ResponseFrame& response) {
+    if (!IsConnected()) return kResultNotConnected;
+    const uint32_t sent = sequence_;
+    PutU32(request.data(), kSequenceOffset, sent);
+    ++sequence_;
+
+    response.fill(0);
+    uint32_t n = 0;
+    uint32_t r = Exchange(request.data(), response.data(), n);
+    while (r == kResultOk) {
+        if (n != kResponseFrameSize) return kErrorGeneric;
+        const uint32_t received = GetU32(response.data(), kSequenceOffset);
+        if (received == sent) return GetU32(response.data(), kStatusOffset);
+        if (received > sent) return kResultFutureSequence;
+        // A late answer to an earlier request whose reader gave up: drop it and read
+        // again, without resending, with a fresh budget.
+        response.fill(0);
+        r = Exchange(nullptr, response.data(), n);
+    }
+    // 233 is a disconnected pipe; 109 (the service closed its end, as when it dies)
+    // and 232 (its end is closing) mean the same here: the service is gone.
+    if (r == kErrorPipeNotConnected || r == kErrorBrokenPipe || r == kErrorNoData) {
+        Close();
+        return kResultServiceGone;
+    }
+    return r;
+}
+
+uint32_t CplPipeClient::QueryVersion(uint32_t& major, uint32_t& minor, uint32_t& patch) {
+    SetVersionFailure(major, minor, patch);
+    RequestFrame request;
+    ResponseFrame response;
+    EncodeQueryVersion(request);
+    const uint32_t r = Transact(request, response);
+    if (r != kResultOk) return r;
+    DecodeVersion(response, major, minor, patch);
+    return kResultOk;
+}
+
+uint32_t CplPipeClient::GetPortListInfo(uint32_t* stamp, uint32_t* count) {
+    if (stamp == nullptr) return kErrorInvalidParameter;
+    SetPortListInfoFailure(*stamp, count);
+    RequestFrame request;
+    ResponseFrame response;
+    EncodeGetPortListInfo(request);
+    const uint32_t r = Transact(request, response);
+    if (r != kResultOk) return r;
+    DecodePortListInfo(response, *stamp, count);
+    return kResultOk;
+}
+
+uint32_t CplPipeClient::GetPortName(uint32_t stamp, uint32_t index, std::wstring& name) {
+    SetPortNameFailure(name);
+    RequestFrame request;
+    ResponseFrame response;
+    EncodeGetPortName(request, stamp, index);
+    const uint32_t r = Transact(request, response);
+    if (r != kResultOk) return r;
+    DecodePortName(response, name);
+    return kResultOk;
+}
+
+uint32_t CplPipeClient::GetPortDevice(const std::wstring& name, std::wstring& portLabel,
+                                      std::wstring& serialNumber, uint32_t& mode,
+                                      uint32_t& status, bool& useDefault) {
+    SetPortDeviceFailure(portLabel, serialNumber, mode, status, useDefault);
+    RequestFrame request;
+    ResponseFrame response;
+    EncodeGetPortDevice(request, name);
+    const uint32_t r = Transact(request, response);
+    if (r != kResultOk) return r;
+    DecodePortDevice(response, portLabel, serialNumber, mode, status, useDefault);
+    return kResultOk;
+}
+
+uint32_t CplPipeClient::GetPortDmsConfig(const std::wstring& name, char* host, char* port,
+                                         uint32_t& retryMs, bool& useSsl, bool& comPortActive) {
+    if (host == nullptr || port == nullptr) return kErrorInvalidParameter;
+    SetDmsConfigFailure(host, port, retryMs, useSsl, comPortActive);
+    RequestFrame request;
+    ResponseFrame response;
+    EncodeGetPortDmsConfig(request, name);
+    const uint32_t r = Transact(request, response);
+    if (r != kResultOk) return r;
+    return DecodeDmsConfig(response, host, port, retryMs, useSsl, comPortActive);
+}
+
+uint32_t CplPipeClient::SetPortDmsConfig(const std::wstring& name, const char* host,
+                                         const char* port, uint32_t retryMs, bool useSsl,
+                                         bool comPortActive) {
+    const uint32_t check = CheckDmsTexts(host, port);
+    if (check != kResultOk) return check;
+    RequestFrame request;
+    ResponseFrame response;
+    EncodeSetPortDmsConfig(request, name, host, port, retryMs, useSsl, comPortActive);
+    return Transact(request, response);
+}
+
+uint32_t CplPipeClient::UseDefaultDmsConfig(const std::wstring& name) {
+    RequestFrame request;
+    ResponseFrame response;
+    EncodeUseDefaultDmsConfig(request, name);
+    return Transact(request, response);
+}
+
+uint32_t CplPipeClient::GetDefaultDmsConfig(char* host, char* port, uint32_t& retryMs,
+                                            bool& useSsl, bool& comPortActive) {
+    if (host == nullptr || port == nullptr) return kErrorInvalidParameter;
+    SetDmsConfigFailure(host, port, retryMs, useSsl, comPortActive);
+    RequestFrame request;
+    ResponseFrame response;
+    EncodeGetDefaultDmsConfig(request);
+    const uint32_t r = Transact(request, response);
+    if (r != kResultOk) return r;
+    return DecodeDmsConfig(response, host, port, retryMs, useSsl, comPortActive);
+}
+
+uint32_t CplPipeClient::SetDefaultDmsConfig(const char* host, const char* port,
+                                            uint32_t retryMs, bool useSsl, bool comPortActive) {
+    const uint32_t check = CheckDmsTexts(host, port);
+    if (check != kResultOk) return check;
+    RequestFrame request;
+    ResponseFrame response;
+    EncodeSetDefaultDmsConfig(request, host, port, retryMs, useSsl, comPortActive);
+    return Transact(request, response);
+}
+
+uint32_t CplPipeClient::GetLogSettings(std::wstring& folder, uint32_t& level) {
+    SetLogSettingsFailure(folder, level);
+    RequestFrame request;
+    ResponseFrame response;
+    EncodeGetLogSettings(request);
+    const uint32_t r = Transact(request, response);
+    if (r != kResultOk) return r;
+    DecodeLogSettings(response, folder, level);
+    return kResultOk;
+}
+
+uint32_t CplPipeClient::SetLogSettings(const std::wstring& folder, uint32_t level) {
+    const uint32_t check = CheckLogFolder(folder);
+    if (check != kResultOk) return check;
+    RequestFrame request;
+    ResponseFrame response;
+    EncodeSetLogSettings(request, folder, level);
+    return Transact(request, response);
+}
+
+uint32_t CplPipeClient::GetPortCounters(const std::wstring& name, uint32_t& txCount,
+                                        uint32_t& rxCount, uint32_t& updateCount) {
+    SetPortCountersFailure(txCount, rxCount, updateCount);
+    RequestFrame request;
+    ResponseFrame response;
+    EncodeGetPortCounters(request, name);
+    const uint32_t r = Transact(request, response);
+    if (r != kResultOk) return r;
+    DecodePortCounters(response, txCount, rxCount, updateCount);
+    return kResultOk;
+}
+
+// ---- DmsConfig forms ----------------------------------------------------------------
+
+uint32_t CplPipeClient::GetPortDmsConfig(const std::wstring& name, DmsConfig& dms) {
+    bool useSsl = false, comPortActive = false;
+    const uint32_t r = GetPortDmsConfig(name, dms.host, dms.port, dms.retryMs, useSsl,
+                                        comPortActive);
+    dms.useSsl = useSsl ? 1 : 0;
+    dms.comPortActive = comPortActive ? 1 : 0;
+    return r;
+}
+
+uint32_t CplPipeClient::GetDefaultDmsConfig(DmsConfig& dms) {
+    bool useSsl = false, comPortActive = false;
+    const uint32_t r = GetDefaultDmsConfig(dms.host, dms.port, dms.retryMs, useSsl,
+                                           comPortActive);
+    dms.useSsl = useSsl ? 1 : 0;
+    dms.comPortActive = comPortActive ? 1 : 0;
+    return r;
+}
+
+uint32_t CplPipeClient::SetPortDmsConfig(const std::wstring& name, const DmsConfig& dms) {
+    return SetPortDmsConfig(name, dms.host, dms.port, dms.retryMs, dms.useSsl != 0,
+                            dms.comPortActive != 0);
+}
+
+uint32_t CplPipeClient::SetDefaultDmsConfig(const DmsConfig& dms) {
+    return SetDefaultDmsConfig(dms.host, dms.port, dms.retryMs, dms.useSsl != 0,
+                               dms.comPortActive != 0);
+}
+
+}  // namespace kestrel

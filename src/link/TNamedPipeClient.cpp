@@ -1,0 +1,130 @@
+#include "TNamedPipeClient.h"
+
+#include <cwchar>
+
+#include "TickElapsed.h"
+
+namespace kestrel {
+
+TNamedPipeClient::TNamedPipeClient(const wchar_t* pipeName) : pipeName_(pipeName) {}
+
+TNamedPipeClient::~TNamedPipeClient() {
+    if (pipe_ != INVALID_HANDLE_VALUE) Close();
+}
+
+void TNamedPipeClient::Close() {
+    if (pipe_ != INVALID_HANDLE_VALUE) {
+        CloseHandle(pipe_);
+        pipe_ = INVALID_HANDLE_VALUE;
+    }
+    if (overlapped_.hEvent != nullptr) CloseHandle(overlapped_.hEvent);
+    overlapped_ = OVERLAPPED{};
+}
+
+uint32_t TNamedPipeClient::Connect(uint32_t timeoutMs) {
+    if (pipe_ != INVALID_HANDLE_VALUE) return kErrorGeneric;
+    const DWORD start = GetTickCount();
+
+    wchar_t path[kPipePathChars] = {};
+    size_t length = 0;
+    for (const wchar_t* p = kPipePathPrefix; *p != L'\0'; ++p) path[length++] = *p;
+    const size_t nameLength = std::wcslen(pipeName_);
+    if (length + nameLength > kPipePathChars - 1) return kErrorInvalidParameter;
+    std::wmemcpy(path + length, pipeName_, nameLength);
+
+    overlapped_ = OVERLAPPED{};
+    overlapped_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (overlapped_.hEvent == nullptr) {
+        const DWORD error = GetLastError();
+        overlapped_ = OVERLAPPED{};
+        return error;
+    }
+
+    // Identification level only: whoever created the pipe name must not be able to
+    // act as this user.
+    const DWORD flags = FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION;
+    for (;;) {
+        const HANDLE handle = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                          OPEN_EXISTING, flags, nullptr);
+        if (handle != INVALID_HANDLE_VALUE) {
+            pipe_ = handle;
+            break;
+        }
+        (void)GetLastError();  // a missing pipe and busy instances are treated alike
+        if (TickElapsed(start, GetTickCount()) > timeoutMs) {
+            Close();
+            return kErrorTimeout;
+        }
+        Sleep(kConnectRetryPauseMs);
+    }
+
+    DWORD mode = PIPE_READMODE_MESSAGE;
+    if (!SetNamedPipeHandleState(pipe_, &mode, nullptr, nullptr)) {
+        const DWORD error = GetLastError();
+        Close();
+        return error;
+    }
+    return kResultOk;
+}
+
+uint32_t TNamedPipeClient::FinishPending(uint32_t timeoutMs, DWORD& transferred) {
+    const DWORD wait = WaitForSingleObject(overlapped_.hEvent, timeoutMs);
+    if (wait == WAIT_OBJECT_0) {
+        if (!GetOverlappedResult(pipe_, &overlapped_, &transferred, TRUE)) return GetLastError();
+        return kResultOk;
+    }
+    const uint32_t result = wait == WAIT_TIMEOUT ? kErrorTimeout : GetLastError();
+    CancelIo(pipe_);
+    while (WaitForSingleObject(overlapped_.hEvent, kCancelDrainStepMs) == WAIT_TIMEOUT) {
+    }
+    return result;
+}
+
+uint32_t TNamedPipeClient::WriteFrame(const uint8_t* request) {
+    DWORD written = 0;
+    if (WriteFile(pipe_, request, static_cast<DWORD>(kRequestFrameSize), &written,
+                  &overlapped_)) {
+        return written == kRequestFrameSize ? kResultOk : kErrorGeneric;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_IO_PENDING) return error;
+    const uint32_t r = FinishPending(exchangeBudgetMs_, written);
+    if (r != kResultOk) return r;
+    return written == kRequestFrameSize ? kResultOk : kErrorGeneric;
+}
+
+uint32_t TNamedPipeClient::ReadFrame(uint8_t* response, uint32_t timeoutMs, uint32_t& bytesRead) {
+    bytesRead = 0;
+    DWORD transferred = 0;
+    if (ReadFile(pipe_, response, static_cast<DWORD>(kResponseFrameSize), &transferred,
+                 &overlapped_)) {
+        bytesRead = transferred;
+        return kResultOk;
+    }
+    const DWORD error = GetLastError();
+    if (error != ERROR_IO_PENDING) return error;
+    const uint32_t r = FinishPending(timeoutMs, transferred);
+    if (r != kResultOk) return r;
+    bytesRead = transferred;
+    return kResultOk;
+}
+
+uint32_t TNamedPipeClient::Exchange(const uint8_t* request, uint8_t* response,
+                                    uint32_t& bytesRead) {
+    bytesRead = 0;
+    const DWORD start = GetTickCount();
+    uint32_t elapsed = 0;
+    if (request != nullptr) {
+        const uint32_t r = WriteFrame(request);
+        if (r != kResultOk) return r;
+        elapsed = TickElapsed(start, GetTickCount());
+        if (elapsed > exchangeBudgetMs_) return kErrorTimeout;
+    }
+    uint32_t n = 0;
+    const uint32_t r = ReadFrame(response, exchangeBudgetMs_ - elapsed, n);
+    if (r != kResultOk) return r;
+    bytesRead = n;
+    return kResultOk;
+}
+
+}  // namespace kestrel

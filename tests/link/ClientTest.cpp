@@ -1,0 +1,298 @@
+// The service client on real named pipes: handshake, sequence numbers, stale and future
+// responses, wrong lengths, the service going away.
+#include <gtest/gtest.h>
+
+#include "LinkProbe.h"
+#include "PipeServer.h"
+
+namespace kestrel::test {
+namespace {
+
+uint32_t SeqOf(const RequestFrame& r) { return GetU32(r.data(), kSequenceOffset); }
+uint32_t CodeOf(const RequestFrame& r) { return GetU32(r.data(), kCodeOffset); }
+
+TEST(Handshake, SendsQueryVersionWithSequenceZeroAndAcceptsTwoFourteenZero) {
+    const std::wstring name = UniquePipeName();
+    ServerPipe server(name);
+    RequestFrame seen{};
+    ServerThread thread([&] {
+        if (!server.Accept() || !server.ReadRequest(seen)) return;
+        server.RespondVersion(SeqOf(seen));
+        server.WaitClientGone();
+    });
+    ProbeClient client(name.c_str());
+    EXPECT_EQ(client.sequence(), 0u);
+    ASSERT_EQ(client.ConnectService(1000), kResultOk);
+    EXPECT_TRUE(client.IsConnected());
+    EXPECT_TRUE(client.InvariantHolds());
+    EXPECT_EQ(client.sequence(), 1u);
+    client.Close();
+    thread.Join();
+    EXPECT_EQ(SeqOf(seen), 0u);
+    EXPECT_EQ(CodeOf(seen), kQueryVersion);
+    for (size_t i = 8; i < kRequestFrameSize; ++i) ASSERT_EQ(seen[i], 0) << i;
+}
+
+TEST(Handshake, WrongVersionClosesAndSequenceNumbersContinueAcrossReconnects) {
+    const std::wstring name = UniquePipeName();
+    ServerPipe server(name);
+    std::vector<uint32_t> sequences;
+    ServerThread thread([&] {
+        const uint32_t versions[3][3] = {{2, 14, 1}, {3, 14, 0}, {2, 14, 0}};
+        for (const auto& v : versions) {
+            RequestFrame request{};
+            if (!server.Accept() || !server.ReadRequest(request)) return;
+            sequences.push_back(SeqOf(request));
+            server.RespondVersion(SeqOf(request), v[0], v[1], v[2]);
+            if (v[2] == 0 && v[0] == 2) break;
+            server.WaitClientGone();
+            server.Disconnect();
+        }
+        RequestFrame request{};
+        if (server.ReadRequest(request)) {
+            sequences.push_back(SeqOf(request));
+            server.Respond(SeqOf(request), 0);
+        }
+        server.WaitClientGone();
+    });
+    ProbeClient client(name.c_str());
+    EXPECT_EQ(client.ConnectService(1000), kResultWrongVersion);
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_TRUE(client.OverlappedZero());
+    EXPECT_EQ(client.ConnectService(1000), kResultWrongVersion);
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_TRUE(client.OverlappedZero());
+    ASSERT_EQ(client.ConnectService(1000), kResultOk);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM7"), kResultOk);
+    EXPECT_EQ(client.sequence(), 4u);
+    client.Close();
+    thread.Join();
+    EXPECT_EQ(sequences, (std::vector<uint32_t>{0, 1, 2, 3}));
+}
+
+TEST(Handshake, AFailedHandshakeClosesAndReturnsItsResult) {
+    const std::wstring name = UniquePipeName();
+    ServerPipe server(name);
+    ServerThread thread([&] {
+        RequestFrame request{};
+        // A nonzero status, then a short response, then a response from the future.
+        if (!server.Accept() || !server.ReadRequest(request)) return;
+        server.Respond(SeqOf(request), kResultPortUnavailable);
+        server.WaitClientGone();
+        server.Disconnect();
+        if (!server.Accept() || !server.ReadRequest(request)) return;
+        server.RespondSized(SeqOf(request), 0, 300);
+        server.WaitClientGone();
+        server.Disconnect();
+        if (!server.Accept() || !server.ReadRequest(request)) return;
+        server.Respond(SeqOf(request) + 1, 0);
+        server.WaitClientGone();
+    });
+    ProbeClient client(name.c_str());
+    EXPECT_EQ(client.ConnectService(1000), kResultPortUnavailable);
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_TRUE(client.OverlappedZero());
+    EXPECT_EQ(client.ConnectService(1000), kErrorGeneric);
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_TRUE(client.OverlappedZero());
+    EXPECT_EQ(client.ConnectService(1000), kResultFutureSequence);
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_TRUE(client.OverlappedZero());
+    EXPECT_EQ(client.sequence(), 3u);
+}
+
+TEST(Transact, NotConnectedGivesNotConnectedWithoutConsumingASequenceNumber) {
+    const std::wstring name = UniquePipeName();
+    ProbeClient client(name.c_str());
+    RequestFrame request{};
+    ResponseFrame response{};
+    EXPECT_EQ(client.Transact(request, response), kResultNotConnected);
+    uint32_t stamp = 5, count = 5;
+    EXPECT_EQ(client.GetPortListInfo(&stamp, &count), kResultNotConnected);
+    EXPECT_EQ(stamp, 0u);
+    EXPECT_EQ(count, 0u);
+    EXPECT_EQ(client.sequence(), 0u);
+    EXPECT_EQ(GetU32(request.data(), 0), 0u);
+}
+
+TEST(Transact, StaleResponsesAreSkippedWithoutResending) {
+    const std::wstring name = UniquePipeName();
+    ServerPipe server(name);
+    std::vector<uint32_t> sequences;
+    int extraRequests = 0;
+    ServerThread thread([&] {
+        if (!server.AcceptAndHandshake()) return;
+        RequestFrame request{};
+        for (int i = 0; i < 2; ++i) {
+            if (!server.ReadRequest(request)) return;
+            sequences.push_back(SeqOf(request));
+            server.Respond(SeqOf(request), 0);
+        }
+        if (!server.ReadRequest(request)) return;
+        sequences.push_back(SeqOf(request));  // 3
+        // Two stale answers in a row, then the right one.
+        server.Respond(1, 111);
+        server.Respond(2, 222);
+        Sleep(50);
+        server.Respond(SeqOf(request), 333);
+        // Nothing more must be sent by the client.
+        while (server.ReadRequest(request, 300)) ++extraRequests;
+        server.WaitClientGone();
+    });
+    ProbeClient client(name.c_str());
+    ASSERT_EQ(client.ConnectService(1000), kResultOk);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kResultOk);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kResultOk);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), 333u);
+    EXPECT_TRUE(client.IsConnected());
+    Sleep(400);
+    client.Close();
+    thread.Join();
+    EXPECT_EQ(sequences, (std::vector<uint32_t>{1, 2, 3}));
+    EXPECT_EQ(extraRequests, 0);
+}
+
+TEST(Transact, FutureSequenceGivesErrorAndLeavesTheFollowingResponsesQueued) {
+    const std::wstring name = UniquePipeName();
+    ServerPipe server(name);
+    ServerThread thread([&] {
+        if (!server.AcceptAndHandshake()) return;
+        RequestFrame request{};
+        if (!server.ReadRequest(request)) return;  // 1
+        server.Respond(2, 42);                     // from the future
+        server.Respond(2, 43);                     // follows it: stays queued
+        if (!server.ReadRequest(request)) return;  // 2
+        server.Respond(2, 44);                     // answered again: stays queued
+        if (!server.ReadRequest(request)) return;  // 3
+        server.Respond(3, 45);
+        server.WaitClientGone();
+    });
+    ProbeClient client(name.c_str());
+    ASSERT_EQ(client.ConnectService(1000), kResultOk);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kResultFutureSequence);
+    EXPECT_TRUE(client.IsConnected());
+    EXPECT_TRUE(client.InvariantHolds());
+    Sleep(100);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), 43u);  // the queued one matches now
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), 45u);  // 44 is stale and skipped
+    client.Close();
+}
+
+TEST(Transact, WrongLengthGivesOneAndThePipeStaysOpen) {
+    const std::wstring name = UniquePipeName();
+    ServerPipe server(name);
+    ServerThread thread([&] {
+        if (!server.AcceptAndHandshake()) return;
+        RequestFrame request{};
+        if (!server.ReadRequest(request)) return;
+        server.RespondSized(SeqOf(request), 0, 531);
+        if (!server.ReadRequest(request)) return;
+        server.RespondSized(SeqOf(request), 0, 300);
+        if (!server.ReadRequest(request)) return;
+        server.RespondSized(SeqOf(request), 0, 533);
+        if (!server.ReadRequest(request)) return;
+        server.Respond(SeqOf(request), 7);
+        server.WaitClientGone();
+    });
+    ProbeClient client(name.c_str());
+    ASSERT_EQ(client.ConnectService(1000), kResultOk);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kErrorGeneric);
+    EXPECT_TRUE(client.IsConnected());
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kErrorGeneric);
+    EXPECT_TRUE(client.IsConnected());
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kErrorMoreData);
+    EXPECT_TRUE(client.IsConnected());
+    EXPECT_TRUE(client.InvariantHolds());
+    // The rest of the oversized message (one byte) comes next: again a wrong length.
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kErrorGeneric);
+    EXPECT_TRUE(client.IsConnected());
+    client.Close();
+}
+
+TEST(Transact, ReadTimeOutLeavesThePipeOpenAndTheLateResponseIsSkipped) {
+    const std::wstring name = UniquePipeName();
+    ServerPipe server(name);
+    ServerThread thread([&] {
+        if (!server.AcceptAndHandshake()) return;
+        RequestFrame request{};
+        if (!server.ReadRequest(request)) return;
+        Sleep(600);
+        server.Respond(SeqOf(request), 1001);  // late
+        if (!server.ReadRequest(request)) return;
+        server.Respond(SeqOf(request), 1002);
+        server.WaitClientGone();
+    });
+    ProbeClient client(name.c_str());
+    client.SetExchangeBudgetForTesting(300);
+    ASSERT_EQ(client.ConnectService(1000), kResultOk);
+    uint32_t tx = 9, rx = 9, up = 9;
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(client.GetPortCounters(L"COM3", tx, rx, up), kErrorTimeout);
+    EXPECT_LT(MsSince(start), 1000u);
+    EXPECT_EQ(tx + rx + up, 0u);
+    EXPECT_TRUE(client.IsConnected());
+    EXPECT_TRUE(client.InvariantHolds());
+    Sleep(500);  // the late response is queued by now
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM3"), 1002u);
+    client.Close();
+}
+
+// How the service goes away, and when.
+enum class Gone { DisconnectBeforeRequest, DisconnectDuringRead, CloseBeforeRequest, CloseDuringRead };
+
+// The service goes away: the request gives 0xEEEE0001 and closes the pipe, the
+// next one 0xEEEE0009 without consuming a number, and a reconnect continues the
+// sequence.
+void ExpectServiceGone(Gone how) {
+    const std::wstring name = UniquePipeName();
+    ServerPipe server(name);
+    HANDLE goneEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ServerThread thread([&] {
+        if (!server.AcceptAndHandshake()) return;
+        const bool close = how == Gone::CloseBeforeRequest || how == Gone::CloseDuringRead;
+        if (how == Gone::DisconnectDuringRead || how == Gone::CloseDuringRead) {
+            RequestFrame request{};
+            if (!server.ReadRequest(request)) return;
+            Sleep(100);  // the client is waiting for its answer
+        }
+        if (close) {
+            server.CloseEnd();  // as a crashing service does
+            server.Create();
+        } else {
+            server.Disconnect();
+        }
+        SetEvent(goneEvent);
+        // The client comes back.
+        uint32_t sequence = 0;
+        if (!server.AcceptAndHandshake(&sequence)) return;
+        server.WaitClientGone();
+    });
+    ProbeClient client(name.c_str());
+    ASSERT_EQ(client.ConnectService(1000), kResultOk);
+    if (how == Gone::DisconnectBeforeRequest || how == Gone::CloseBeforeRequest) {
+        ASSERT_EQ(WaitForSingleObject(goneEvent, 5000), WAIT_OBJECT_0);
+    }
+    uint32_t tx = 1, rx = 1, up = 1;
+    EXPECT_EQ(client.GetPortCounters(L"COM1", tx, rx, up), kResultServiceGone);
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_TRUE(client.OverlappedZero());
+    EXPECT_EQ(tx + rx + up, 0u);
+    const uint32_t sequenceAfter = client.sequence();
+    EXPECT_EQ(sequenceAfter, 2u);
+    EXPECT_EQ(client.GetPortCounters(L"COM1", tx, rx, up), kResultNotConnected);
+    EXPECT_EQ(client.sequence(), sequenceAfter);
+    ASSERT_EQ(WaitForSingleObject(goneEvent, 5000), WAIT_OBJECT_0);
+    ASSERT_EQ(client.ConnectService(2000), kResultOk);
+    EXPECT_EQ(client.sequence(), 3u);
+    client.Close();
+    thread.Join();
+    CloseHandle(goneEvent);
+}
+
+TEST(ServiceGone, DisconnectedBeforeTheRequest) { ExpectServiceGone(Gone::DisconnectBeforeRequest); }
+TEST(ServiceGone, DisconnectedDuringTheRead) { ExpectServiceGone(Gone::DisconnectDuringRead); }
+TEST(ServiceGone, HandleClosedBeforeTheRequest) { ExpectServiceGone(Gone::CloseBeforeRequest); }
+TEST(ServiceGone, HandleClosedDuringTheRead) { ExpectServiceGone(Gone::CloseDuringRead); }
+
+}  // namespace
+}  // namespace kestrel::test

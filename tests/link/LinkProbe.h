@@ -1,0 +1,37 @@
+// Test access to the transport's state: the pipe handle and the overlapped block.
+#pragma once
+
+#include <windows.h>
+
+#include <cstring>
+
+#include "CplPipeClient.h"
+
+namespace kestrel::test {
+
+class ProbeClient : public CplPipeClient {
+public:
+    explicit ProbeClient(const wchar_t* name) : CplPipeClient(name) {}
+    HANDLE pipe() const { return pipe_; }
+    const OVERLAPPED& overlapped() const { return overlapped_; }
+    bool OverlappedZero() const {
+        const OVERLAPPED zero = {};
+        return std::memcmp(&overlapped_, &zero, sizeof zero) == 0;
+    }
+    // The connection invariant: the event exists exactly while the
+    // handle is valid, and the block is all zero while not connected.
+    bool InvariantHolds() const {
+        if (pipe_ == INVALID_HANDLE_VALUE) return OverlappedZero();
+        if (overlapped_.hEvent == nullptr) return false;
+        // A live event handle: a zero-time wait does not fail.
+        return WaitForSingleObject(overlapped_.hEvent, 0) != WAIT_FAILED;
+    }
+};
+
+// Open handles of this process, or 0 where the platform does not count them.
+inline DWORD OpenHandleCount() {
+    DWORD n = 0;
+    return GetProcessHandleCount(GetCurrentProcess(), &n) ? n : 0;
+}
+
+}  // namespace kestrel::test

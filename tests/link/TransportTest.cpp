@@ -1,0 +1,320 @@
+// The pipe transport on real named pipes: connect, close, message boundaries, time-outs.
+#include <gtest/gtest.h>
+
+#include "LinkProbe.h"
+#include "PipeServer.h"
+
+namespace kestrel::test {
+namespace {
+
+TEST(Connect, TimesOutAfterAboutTheTimeoutWithNothingLeftOpen) {
+    const std::wstring name = UniquePipeName();
+    ProbeClient client(name.c_str());
+    const DWORD handlesBefore = OpenHandleCount();
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(client.Connect(200), kErrorTimeout);
+    const DWORD took = MsSince(start);
+    EXPECT_GE(took, 190u);
+    EXPECT_LT(took, 1000u);
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_TRUE(client.OverlappedZero());
+    EXPECT_EQ(OpenHandleCount(), handlesBefore);
+
+    // Through the service client the same time-out is 0xEEEE0007.
+    const DWORD start2 = GetTickCount();
+    EXPECT_EQ(client.ConnectService(200), kResultConnectTimeout);
+    EXPECT_GE(MsSince(start2), 190u);
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_TRUE(client.OverlappedZero());
+    EXPECT_EQ(OpenHandleCount(), handlesBefore);
+    EXPECT_EQ(client.sequence(), 0u);
+}
+
+TEST(Connect, ZeroTimeoutStillMakesOneAttempt) {
+    const std::wstring name = UniquePipeName();
+    ServerPipe server(name);
+    ASSERT_TRUE(server.valid());
+    ProbeClient client(name.c_str());
+    EXPECT_EQ(client.Connect(0), kResultOk);
+    EXPECT_TRUE(client.IsConnected());
+    EXPECT_TRUE(client.InvariantHolds());
+
+    const std::wstring nobodyName = UniquePipeName();
+    ProbeClient nobody(nobodyName.c_str());
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(nobody.Connect(0), kErrorTimeout);
+    EXPECT_LT(MsSince(start), 400u);
+    EXPECT_TRUE(nobody.OverlappedZero());
+}
+
+TEST(Connect, RetriesUntilThePipeAppears) {
+    const std::wstring name = UniquePipeName();
+    ServerThread thread([&] {
+        Sleep(150);
+        ServerPipe server(name);
+        RequestFrame request{};
+        if (server.Accept() && server.ReadRequest(request)) server.Respond(77);
+        server.WaitClientGone();
+    });
+    ProbeClient client(name.c_str());
+    const DWORD start = GetTickCount();
+    ASSERT_EQ(client.Connect(2000), kResultOk);
+    EXPECT_GE(MsSince(start), 100u);
+    RequestFrame request{};
+    ResponseFrame response{};
+    uint32_t n = 0;
+    EXPECT_EQ(client.Exchange(request.data(), response.data(), n), kResultOk);
+    EXPECT_EQ(n, kResponseFrameSize);
+    EXPECT_EQ(GetU32(response.data(), 0), 77u);
+    client.Close();
+}
+
+TEST(Connect, WhileConnectedReturnsOneAndTheLinkStaysUsable) {
+    const std::wstring name = UniquePipeName();
+    ServerPipe server(name);
+    ServerThread thread([&] {
+        if (!server.AcceptAndHandshake()) return;
+        RequestFrame request{};
+        if (server.ReadRequest(request)) server.Respond(GetU32(request.data(), 0), 0);
+        server.WaitClientGone();
+    });
+    ProbeClient client(name.c_str());
+    ASSERT_EQ(client.ConnectService(1000), kResultOk);
+    const HANDLE before = client.pipe();
+    EXPECT_EQ(client.Connect(1000), kErrorGeneric);
+    EXPECT_EQ(client.ConnectService(1000), kErrorGeneric);  // no QueryVersion sent
+    EXPECT_EQ(client.pipe(), before);
+    EXPECT_EQ(client.sequence(), 1u);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kResultOk);  // the server saw sequence 1
+    EXPECT_TRUE(client.InvariantHolds());
+    client.Close();
+}
+
+TEST(Connect, PathLongerThan255CharactersGives87) {
+    // Prefix (9) + 246 = 255 fits; 247 does not.
+    const std::wstring fits(246, L'k');
+    ProbeClient ok(fits.c_str());
+    EXPECT_EQ(ok.Connect(0), kErrorTimeout);
+    const std::wstring tooLong(247, L'k');
+    ProbeClient client(tooLong.c_str());
+    const DWORD handlesBefore = OpenHandleCount();
+    EXPECT_EQ(client.Connect(0), kErrorInvalidParameter);
+    EXPECT_EQ(client.ConnectService(0), kErrorInvalidParameter);
+    EXPECT_TRUE(client.OverlappedZero());
+    EXPECT_EQ(OpenHandleCount(), handlesBefore);
+}
+
+TEST(Close, OnANeverConnectedClientChangesNothing) {
+    const std::wstring name = UniquePipeName();
+    ProbeClient client(name.c_str());
+    client.Close();
+    client.Close();
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_TRUE(client.OverlappedZero());
+}
+
+TEST(Close, ReleasesHandleAndEventAndAllowsReconnect) {
+    const std::wstring name = UniquePipeName();
+    ServerPipe server(name, 2);
+    ServerPipe second(name, 2);
+    ProbeClient client(name.c_str());
+    const DWORD handlesBefore = OpenHandleCount();
+    ASSERT_EQ(client.Connect(500), kResultOk);
+    EXPECT_TRUE(client.InvariantHolds());
+    EXPECT_NE(client.overlapped().hEvent, nullptr);
+    client.Close();
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_TRUE(client.OverlappedZero());
+    EXPECT_EQ(OpenHandleCount(), handlesBefore);
+    ASSERT_EQ(client.Connect(500), kResultOk);  // the second instance
+    EXPECT_TRUE(client.InvariantHolds());
+}
+
+TEST(Destructor, ReleasesHandleAndEvent) {
+    const std::wstring name = UniquePipeName();
+    ServerPipe server(name);
+    const DWORD handlesBefore = OpenHandleCount();
+    {
+        TNamedPipeClient client(name.c_str());
+        ASSERT_EQ(client.Connect(500), kResultOk);
+    }
+    EXPECT_EQ(OpenHandleCount(), handlesBefore);
+    EXPECT_TRUE(server.WaitClientGone());
+}
+
+TEST(Exchange, KeepsMessageBoundariesBothWays) {
+    const std::wstring name = UniquePipeName();
+    ServerPipe server(name);
+    std::vector<int> requestSizes;
+    ServerThread thread([&] {
+        if (!server.Accept()) return;
+        uint8_t buffer[2048];
+        for (int i = 0; i < 2; ++i) requestSizes.push_back(server.Read(buffer, sizeof buffer));
+        // Three messages in a burst; each read must return exactly one.
+        server.Respond(1, 0, [](uint8_t* f) { f[531] = 0xA1; });
+        server.Respond(2, 0, [](uint8_t* f) { f[299] = 0xA2; }, 300);
+        server.Respond(3, 0, [](uint8_t* f) { f[531] = 0xA3; });
+        server.WaitClientGone();
+    });
+    TNamedPipeClient client(name.c_str());
+    ASSERT_EQ(client.Connect(1000), kResultOk);
+    RequestFrame request{};
+    request.fill(0x5A);
+    EXPECT_EQ(client.WriteFrame(request.data()), kResultOk);
+    EXPECT_EQ(client.WriteFrame(request.data()), kResultOk);
+    ResponseFrame response{};
+    uint32_t n = 0;
+    EXPECT_EQ(client.ReadFrame(response.data(), 2000, n), kResultOk);
+    EXPECT_EQ(n, 532u);
+    EXPECT_EQ(GetU32(response.data(), 0), 1u);
+    EXPECT_EQ(response[531], 0xA1);
+    EXPECT_EQ(client.Exchange(nullptr, response.data(), n), kResultOk);
+    EXPECT_EQ(n, 300u);
+    EXPECT_EQ(GetU32(response.data(), 0), 2u);
+    EXPECT_EQ(response[299], 0xA2);
+    EXPECT_EQ(client.ReadFrame(response.data(), 2000, n), kResultOk);
+    EXPECT_EQ(n, 532u);
+    EXPECT_EQ(GetU32(response.data(), 0), 3u);
+    EXPECT_EQ(response[531], 0xA3);
+    client.Close();
+    thread.Join();
+    EXPECT_EQ(requestSizes, (std::vector<int>{726, 726}));
+}
+
+TEST(Exchange, OversizedResponseGives234AndThePipeStaysOpen) {
+    const std::wstring name = UniquePipeName();
+    ServerPipe server(name);
+    ServerThread thread([&] {
+        if (!server.Accept()) return;
+        server.RespondSized(0, 0, 533);
+        server.WaitClientGone();
+    });
+    ProbeClient client(name.c_str());
+    ASSERT_EQ(client.Connect(1000), kResultOk);
+    ResponseFrame response{};
+    uint32_t n = 99;
+    Sleep(100);  // the message is queued: the read fails at once
+    EXPECT_EQ(client.ReadFrame(response.data(), 1000, n), kErrorMoreData);
+    EXPECT_EQ(n, 0u);
+    EXPECT_TRUE(client.IsConnected());
+    EXPECT_TRUE(client.InvariantHolds());
+    client.Close();
+}
+
+TEST(Exchange, ReadWithoutRequestWaitsForTheBudgetThenLeavesThePipeOpen) {
+    const std::wstring name = UniquePipeName();
+    ServerPipe server(name);
+    ServerThread thread([&] {
+        if (!server.Accept()) return;
+        Sleep(700);
+        server.Respond(5, 0);
+        server.WaitClientGone();
+    });
+    ProbeClient client(name.c_str());
+    client.SetExchangeBudgetForTesting(300);
+    ASSERT_EQ(client.Connect(1000), kResultOk);
+    ResponseFrame response{};
+    uint32_t n = 0;
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(client.Exchange(nullptr, response.data(), n), kErrorTimeout);
+    const DWORD took = MsSince(start);
+    EXPECT_GE(took, 280u);
+    EXPECT_LT(took, 1000u);
+    EXPECT_EQ(n, 0u);
+    EXPECT_TRUE(client.IsConnected());
+    EXPECT_TRUE(client.InvariantHolds());
+    // The late response stays queued and comes up unchanged on the next read.
+    client.SetExchangeBudgetForTesting(kExchangeBudgetMs);
+    EXPECT_EQ(client.Exchange(nullptr, response.data(), n), kResultOk);
+    EXPECT_EQ(n, 532u);
+    EXPECT_EQ(GetU32(response.data(), 0), 5u);
+    client.Close();
+}
+
+// A server end without buffer space takes a request only when it reads it, so the
+// write of an exchange lasts until then.
+TEST(Exchange, AWriteThatIsNeverTakenTimesOutWithoutARead) {
+    const std::wstring name = UniquePipeName();
+    ServerPipe server(name, 1, 0);
+    ProbeClient client(name.c_str());
+    client.SetExchangeBudgetForTesting(300);
+    ASSERT_EQ(client.Connect(1000), kResultOk);
+    RequestFrame request{};
+    ResponseFrame response{};
+    uint32_t n = 5;
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(client.Exchange(request.data(), response.data(), n), kErrorTimeout);
+    const DWORD took = MsSince(start);
+    EXPECT_GE(took, 280u);
+    EXPECT_LT(took, 1000u);
+    EXPECT_EQ(n, 0u);
+    EXPECT_TRUE(client.IsConnected());
+    EXPECT_TRUE(client.InvariantHolds());
+}
+
+TEST(Exchange, ASlowWriteLeavesTheRestOfTheBudgetForTheRead) {
+    const std::wstring name = UniquePipeName();
+    ServerPipe server(name, 1, 0);
+    ServerThread thread([&] {
+        if (!server.Accept()) return;
+        RequestFrame request{};
+        Sleep(250);  // the first write lasts about 250 ms
+        if (!server.ReadRequest(request)) return;
+        Sleep(150);  // answered within the 600 ms budget
+        server.Respond(1);
+        Sleep(250);
+        if (!server.ReadRequest(request)) return;
+        Sleep(450);  // 250 + 450 > 600: the read gets only what is left
+        server.Respond(2);
+        server.WaitClientGone();
+    });
+    ProbeClient client(name.c_str());
+    client.SetExchangeBudgetForTesting(600);
+    ASSERT_EQ(client.Connect(1000), kResultOk);
+    RequestFrame request{};
+    ResponseFrame response{};
+    uint32_t n = 0;
+    DWORD start = GetTickCount();
+    EXPECT_EQ(client.Exchange(request.data(), response.data(), n), kResultOk);
+    EXPECT_EQ(GetU32(response.data(), 0), 1u);
+    EXPECT_GE(MsSince(start), 370u);
+    // The answer comes about 450 ms after the write ended, within a full budget:
+    // the time-out shows that the read was given only what the write left.
+    start = GetTickCount();
+    EXPECT_EQ(client.Exchange(request.data(), response.data(), n), kErrorTimeout);
+    const DWORD took = MsSince(start);
+    EXPECT_GE(took, 570u);
+    EXPECT_LT(took, 1500u);
+    EXPECT_TRUE(client.IsConnected());
+    client.Close();
+}
+
+TEST(Exchange, ProductionBudgetIsTenSeconds) {
+    // The one test that waits out the real 10000 ms budget.
+    const std::wstring name = UniquePipeName();
+    ServerPipe server(name);
+    ServerThread thread([&] {
+        if (!server.AcceptAndHandshake()) return;
+        RequestFrame request{};
+        server.ReadRequest(request);  // and never answers
+        server.WaitClientGone(15000);
+    });
+    ProbeClient client(name.c_str());
+    EXPECT_EQ(client.exchangeBudgetMs(), 10000u);
+    ASSERT_EQ(client.ConnectService(1000), kResultOk);
+    uint32_t stamp = 1, count = 1;
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(client.GetPortListInfo(&stamp, &count), kErrorTimeout);
+    const DWORD took = MsSince(start);
+    EXPECT_GE(took, 9950u);
+    EXPECT_LT(took, 11500u);
+    EXPECT_EQ(stamp, 0u);
+    EXPECT_EQ(count, 0u);
+    EXPECT_TRUE(client.IsConnected());
+    EXPECT_TRUE(client.InvariantHolds());
+    client.Close();
+}
+
+}  // namespace
+}  // namespace kestrel::test
+
