@@ -7,6 +7,8 @@
 // WM_QUERYDRAGICON). WM_INITDIALOG: a result of TRUE lets the dialog manager set
 // the focus, FALSE keeps the focus the handler set; unhandled counts as TRUE.
 // The template may name a registered class whose procedure is DefDlgProcW.
+// Destroy a modeless dialog before its object: a dialog whose object is gone
+// gets only the default handling.
 //
 //     class CAboutDlg : public CDialogBase {
 //     public:
