@@ -1,0 +1,38 @@
+// The program's fixed texts: title, instance identifier, command-line options,
+// tray menu items and the About box lines. The texts the resources share come
+// from resource.h. Portable: no windows.h.
+#pragma once
+
+#include "resource.h"
+
+namespace kestrel {
+
+// Main window title, tray tooltip, first About line and message box caption.
+inline constexpr wchar_t kProgramTitle[] = L"" KESTREL_PRODUCT_NAME;
+
+// Names the single-instance mutex and the main window's class; the stopper and
+// a second instance find the running main window by this class.
+inline constexpr wchar_t kInstanceId[] = L"" KESTREL_INSTANCE_ID;
+
+// The system dialog class the main window class is copied from.
+inline constexpr wchar_t kSystemDialogClass[] = L"#32770";
+
+inline constexpr wchar_t kOptionHide[] = L"-hide";
+inline constexpr wchar_t kOptionExitAll[] = L"-exitall";
+
+inline constexpr wchar_t kTrayViewPorts[] = L"&View Comm Ports";
+inline constexpr wchar_t kTrayQuit[] = L"&Quit";
+
+// Broadcast by a restarted taskbar; the icon has to be added again.
+inline constexpr wchar_t kTaskbarCreatedMessage[] = L"TaskbarCreated";
+
+// About box: product, version with suffix, notice, company.
+inline constexpr wchar_t kAboutFormat[] = L"%s\n\nVersion %02u.%02u.%02u%s\n\n%s\n\n%s";
+inline constexpr wchar_t kAboutVersionSuffix[] = L"";
+inline constexpr wchar_t kAboutNotice[] = L"Copyright (C) 2009-2014";
+inline constexpr wchar_t kCompanyName[] = L"" KESTREL_COMPANY_NAME;
+
+// Crash dumps are named after the program: <temp>\KestrelCpl_YYYYMMDDhhmmss.dmp.
+inline constexpr wchar_t kDumpProgramName[] = L"KestrelCpl";
+
+}  // namespace kestrel
