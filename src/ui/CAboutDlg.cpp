@@ -1,0 +1,33 @@
+#include "CAboutDlg.h"
+
+#include <cstdio>
+
+#include "CenterWindow.h"
+#include "PanelTexts.h"
+#include "ServiceProtocol.h"
+#include "resource.h"
+
+namespace kestrel {
+
+std::wstring CAboutDlg::Text() {
+    wchar_t text[512];
+    text[511] = L'\0';
+    // The program's version is the one the service has to report.
+    _snwprintf(text, 511, kAboutFormat, kProgramTitle, kProtocolVersionMajor, kProtocolVersionMinor,
+               kProtocolVersionPatch, kAboutVersionSuffix, kAboutNotice, kCompanyName);
+    return text;
+}
+
+LRESULT CAboutDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
+    textControl = GetDlgItem(Handle(), IDC_ABOUT_TEXT);
+    SetWindowTextW(textControl, Text().c_str());
+    CenterWindow(Handle(), GetWindow(Handle(), GW_OWNER));
+    return TRUE;
+}
+
+LRESULT CAboutDlg::OnCloseCmd(WORD, WORD id, HWND, BOOL&) {
+    EndDialog(id);
+    return 0;
+}
+
+}  // namespace kestrel

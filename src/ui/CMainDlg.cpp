@@ -1,0 +1,174 @@
+#include "CMainDlg.h"
+
+#include "CAboutDlg.h"
+#include "CAppModule.h"
+#include "CenterWindow.h"
+#include "PanelTexts.h"
+
+namespace kestrel {
+
+CMainDlg::CMainDlg(const wchar_t* pipeName)
+    : service(pipeName), taskbarCreated(RegisterWindowMessageW(kTaskbarCreatedMessage)) {}
+
+CMainDlg::~CMainDlg() = default;
+
+bool CMainDlg::PreTranslateMessage(MSG* msg) {
+    return IsDialogMessageW(Handle(), msg) != FALSE;
+}
+
+bool CMainDlg::OnIdle() {
+    return false;
+}
+
+void CMainDlg::OnLButtonDblClk(POINT) {
+    ShowAndActivate();
+}
+
+void CMainDlg::ShowAndActivate() {
+    ShowWindow(Handle(), SW_SHOW);
+    SetForegroundWindow(Handle());
+}
+
+LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
+    const HWND window = Handle();
+    const HINSTANCE module = appModule.Instance();
+    AddAboutItem();
+    CenterWindow(window, nullptr);
+    SetWindowTextW(window, kProgramTitle);
+    portList.SubclassWindow(GetDlgItem(window, IDC_PORT_LIST));
+    SetIcons(module);
+
+    // A failed add is ignored: the program runs on without an icon.
+    const auto smallIcon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
+    TNotifyIcon::Create(smallIcon, kProgramTitle, WM_NOTIFYICON, window, module);
+    AppendRButtonDownMenuItem(ID_VIEW_COMMPORTS, kTrayViewPorts);
+    AppendRButtonDownMenuItem(ID_TRAY_QUIT, kTrayQuit);
+
+    if (CMessageLoop* loop = appModule.GetMessageLoop()) {
+        loop->AddMessageFilter(this);
+        loop->AddIdleHandler(this);
+    }
+    UIAddChildWindowContainer(window);
+
+    service.ConnectAtStartup();
+    SetTimer(window, kRefreshTimerId, kRefreshPeriodMs, nullptr);
+    // Filled before the window is first shown.
+    service.RefreshPorts(portList);
+    return TRUE;
+}
+
+void CMainDlg::AddAboutItem() {
+    wchar_t text[64] = {};
+    if (LoadStringW(appModule.Instance(), IDS_ABOUT_MENU, text, 64) <= 0) return;
+    HMENU systemMenu = GetSystemMenu(Handle(), FALSE);
+    AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuW(systemMenu, MF_STRING, ID_APP_ABOUT, text);
+}
+
+void CMainDlg::SetIcons(HINSTANCE module) {
+    // Shared icons belong to the system, so nothing has to free them.
+    const auto load = [module](int widthMetric, int heightMetric) {
+        return static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+                                             GetSystemMetrics(widthMetric),
+                                             GetSystemMetrics(heightMetric), LR_SHARED));
+    };
+    SendMessageW(Handle(), WM_SETICON, ICON_BIG,
+                 reinterpret_cast<LPARAM>(load(SM_CXICON, SM_CYICON)));
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL,
+                 reinterpret_cast<LPARAM>(load(SM_CXSMICON, SM_CYSMICON)));
+}
+
+LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
+    if (CMessageLoop* loop = appModule.GetMessageLoop()) {
+        loop->RemoveMessageFilter(this);
+        loop->RemoveIdleHandler(this);
+    }
+    service.client.Close();
+    return 0;
+}
+
+LRESULT CMainDlg::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL&) {
+    if (wParam == kRefreshTimerId) service.RefreshPorts(portList);
+    return 0;
+}
+
+LRESULT CMainDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+    if (wParam != ID_APP_ABOUT) {
+        handled = FALSE;
+        return 0;
+    }
+    return OnAppAbout();
+}
+
+LRESULT CMainDlg::OnAppAbout() {
+    CAboutDlg about;
+    about.DoModal(IDD_ABOUTBOX, GetActiveWindow());
+    return 0;
+}
+
+LRESULT CMainDlg::OnNotifyIcon(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+    bool iconHandled = true;
+    const LRESULT result = OnNotifyIconMessage(msg, wParam, lParam, iconHandled);
+    handled = iconHandled ? TRUE : FALSE;
+    return result;
+}
+
+LRESULT CMainDlg::OnTaskbarCreated(UINT, WPARAM, LPARAM, BOOL& handled) {
+    // A failed registration leaves 0, which must not claim WM_NULL.
+    if (taskbarCreated == 0) {
+        handled = FALSE;
+        return 0;
+    }
+    AddAgain();
+    return 0;
+}
+
+// The port editing flow attaches here.
+LRESULT CMainDlg::OnEditPort(UINT, WPARAM, LPARAM, BOOL&) {
+    return 0;
+}
+
+// The preferences flow attaches here.
+LRESULT CMainDlg::OnPreferences(WORD, WORD, HWND, BOOL&) {
+    return 0;
+}
+
+LRESULT CMainDlg::OnHide(WORD, WORD, HWND, BOOL&) {
+    ShowWindow(Handle(), SW_HIDE);
+    return 0;
+}
+
+LRESULT CMainDlg::OnAppExit(WORD, WORD, HWND, BOOL&) {
+    KillTimer(Handle(), kRefreshTimerId);
+    TNotifyIcon::Destroy();
+    DestroyWindow(Handle());
+    PostQuitMessage(kQuitExitCode);
+    return 0;
+}
+
+LRESULT CMainDlg::OnViewCommPorts(WORD, WORD, HWND, BOOL&) {
+    ShowAndActivate();
+    return 0;
+}
+
+LRESULT CMainDlg::OnTrayQuit(WORD, WORD, HWND, BOOL&) {
+    PostMessageW(Handle(), WM_COMMAND, ID_APP_EXIT, 0);
+    return 0;
+}
+
+LRESULT CMainDlg::OnListCustomDraw(int, LPNMHDR header, BOOL&) {
+    return portList.OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(header));
+}
+
+LRESULT CMainDlg::OnListItemChanging(int, LPNMHDR header, BOOL& handled) {
+    const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
+    if (portList.VetoesItemChange(change->uOldState, change->uNewState)) return TRUE;
+    handled = FALSE;
+    return 0;
+}
+
+LRESULT CMainDlg::OnListItemChanged(int, LPNMHDR header, BOOL& handled) {
+    return portList.OnItemChanged(*reinterpret_cast<const NMLISTVIEW*>(header), handled);
+}
+
+}  // namespace kestrel

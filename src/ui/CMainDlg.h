@@ -1,0 +1,98 @@
+// The main window: a modeless dialog with the port list, "Preferences..." and
+// "Close". It owns the port list and the service mirror, drives the refresh
+// with timer 1, is the notification-area icon, and alone ends the program.
+// Closing it only hides it.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "CDialogBase.h"
+#include "CMessageLoop.h"
+#include "CUpdateUI.h"
+#include "DevListCtrl.h"
+#include "MessageMap.h"
+#include "ServiceMirror.h"
+#include "TNotifyIcon.h"
+#include "resource.h"
+
+namespace kestrel {
+
+inline constexpr UINT_PTR kRefreshTimerId = 1;
+inline constexpr UINT kRefreshPeriodMs = 500;
+// What the message loop returns after ID_APP_EXIT, the program's normal exit code.
+inline constexpr int kQuitExitCode = 2;
+
+class CMainDlg : public CDialogBase,
+                 public CUpdateUI,
+                 public CMessageFilter,
+                 public CIdleHandler,
+                 public TNotifyIcon {
+public:
+    // Tests give a pipe of their own; the program talks to the service's. The
+    // name must outlive the object.
+    explicit CMainDlg(const wchar_t* pipeName = kServicePipeName);
+    ~CMainDlg() override;
+
+    // The dialog's Create(template, owner) and the icon's Create(icon, ...).
+    using CDialogBase::Create;
+    using TNotifyIcon::Create;
+
+    BEGIN_MSG_MAP(CMainDlg)
+        MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
+        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+        MESSAGE_HANDLER(WM_TIMER, OnTimer)
+        MESSAGE_HANDLER(WM_SYSCOMMAND, OnSysCommand)
+        MESSAGE_HANDLER(WM_NOTIFYICON, OnNotifyIcon)
+        MESSAGE_HANDLER(taskbarCreated, OnTaskbarCreated)
+        MESSAGE_HANDLER(WM_EDITPORT, OnEditPort)
+        COMMAND_ID_HANDLER(IDOK, OnHide)
+        COMMAND_ID_HANDLER(IDCANCEL, OnHide)
+        COMMAND_ID_HANDLER(ID_APP_EXIT, OnAppExit)
+        COMMAND_ID_HANDLER(ID_VIEW_COMMPORTS, OnViewCommPorts)
+        COMMAND_ID_HANDLER(ID_TRAY_QUIT, OnTrayQuit)
+        COMMAND_HANDLER(IDC_PREFERENCES, BN_CLICKED, OnPreferences)
+        NOTIFY_HANDLER(IDC_PORT_LIST, NM_CUSTOMDRAW, OnListCustomDraw)
+        NOTIFY_HANDLER(IDC_PORT_LIST, LVN_ITEMCHANGING, OnListItemChanging)
+        NOTIFY_HANDLER(IDC_PORT_LIST, LVN_ITEMCHANGED, OnListItemChanged)
+    END_MSG_MAP()
+
+    // The dialog manager's keyboard handling for the modeless window.
+    bool PreTranslateMessage(MSG* msg) override;
+    bool OnIdle() override;
+    // A double click on the tray icon shows the window.
+    void OnLButtonDblClk(POINT point) override;
+
+    DevListCtrl& PortList() { return portList; }
+    ServiceMirror& Service() { return service; }
+
+private:
+    LRESULT OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnTimer(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnSysCommand(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnNotifyIcon(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnTaskbarCreated(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnEditPort(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnHide(WORD code, WORD id, HWND control, BOOL& handled);
+    LRESULT OnAppExit(WORD code, WORD id, HWND control, BOOL& handled);
+    LRESULT OnViewCommPorts(WORD code, WORD id, HWND control, BOOL& handled);
+    LRESULT OnTrayQuit(WORD code, WORD id, HWND control, BOOL& handled);
+    LRESULT OnPreferences(WORD code, WORD id, HWND control, BOOL& handled);
+    LRESULT OnListCustomDraw(int idCtrl, LPNMHDR header, BOOL& handled);
+    LRESULT OnListItemChanging(int idCtrl, LPNMHDR header, BOOL& handled);
+    LRESULT OnListItemChanged(int idCtrl, LPNMHDR header, BOOL& handled);
+
+    // The About box, modal, owned by whatever window is active.
+    LRESULT OnAppAbout();
+    void AddAboutItem();
+    void SetIcons(HINSTANCE module);
+    void ShowAndActivate();
+
+    DevListCtrl portList;
+    ServiceMirror service;
+    // Registered message of a restarted taskbar.
+    const UINT taskbarCreated;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,275 @@
+// The main window on real windows, talking to an in-process simulator on a
+// pipe of its own: hiding and showing, quitting, the timer, the About box, the
+// tray icon and its menu, the list's vetoes, and a restarted taskbar.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
+#include "CAboutDlg.h"
+#include "CAppModule.h"
+#include "CMainDlg.h"
+#include "CMessageLoop.h"
+#include "PanelTexts.h"
+#include "SimServer.h"
+#include "Startup.h"
+#include "TrayProbe.h"
+#include "resource.h"
+
+namespace kestrel {
+namespace {
+
+class UiEnvironment : public ::testing::Environment {
+    void SetUp() override {
+        const HINSTANCE instance = GetModuleHandleW(nullptr);
+        ASSERT_TRUE(appModule.Init(instance));
+        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
+        ASSERT_TRUE(InitCommonControlsEx(&controls));
+        ASSERT_TRUE(RegisterMainWindowClass(instance));
+    }
+};
+[[maybe_unused]] ::testing::Environment* const environment =
+    ::testing::AddGlobalTestEnvironment(new UiEnvironment);
+
+using test::IconShown;
+
+int RowCount(HWND mainWindow) {
+    return static_cast<int>(SendDlgItemMessageW(mainWindow, IDC_PORT_LIST, LVM_GETITEMCOUNT, 0, 0));
+}
+
+class MainDlgTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(appModule.AddMessageLoop(&loop));
+        sim::SimServerOptions options;
+        options.tickMs = 0;
+        server = std::make_unique<sim::SimServer>(pipeName, options);
+        ASSERT_TRUE(server->Execute("port COM3 label=COM3 serial=SN-3 mode=0 status=1 active=1"));
+    }
+
+    void TearDown() override {
+        if (dlg && IsWindow(dlg->Handle())) DestroyWindow(dlg->Handle());
+        dlg.reset();
+        appModule.RemoveMessageLoop();
+    }
+
+    void StartService() { ASSERT_TRUE(server->Start()); }
+
+    void CreateMainWindow() {
+        dlg = std::make_unique<CMainDlg>(pipeName.c_str());
+        ASSERT_NE(dlg->Create(IDD_MAINDLG, nullptr), nullptr);
+        window = dlg->Handle();
+    }
+
+    // Outlives the window object, whose client keeps a pointer to it.
+    const std::wstring pipeName =
+        L"kestrel-maindlg-test-" + std::to_wstring(GetCurrentProcessId());
+    CMessageLoop loop;
+    std::unique_ptr<sim::SimServer> server;
+    std::unique_ptr<CMainDlg> dlg;
+    HWND window = nullptr;
+};
+
+TEST_F(MainDlgTest, StartsHiddenWithTitleIconAndFilledList) {
+    StartService();
+    CreateMainWindow();
+    EXPECT_FALSE(IsWindowVisible(window)) << "shown only by the start-up code";
+    wchar_t text[64] = {};
+    GetWindowTextW(window, text, 64);
+    EXPECT_STREQ(text, kProgramTitle);
+    EXPECT_EQ(RowCount(window), 1) << "the first refresh runs before the window is shown";
+    EXPECT_TRUE(dlg->Service().defaultDmsLoaded);
+    EXPECT_TRUE(dlg->Service().logSettingsLoaded);
+    EXPECT_TRUE(IconShown(window));
+    EXPECT_NE(SendMessageW(window, WM_GETICON, ICON_SMALL, 0), 0);
+    EXPECT_NE(SendMessageW(window, WM_GETICON, ICON_BIG, 0), 0);
+}
+
+TEST_F(MainDlgTest, CloseAndOkOnlyHide) {
+    StartService();
+    CreateMainWindow();
+    // Any notification code: Enter on "Close" arrives as IDOK from the keyboard.
+    for (WPARAM command : {WPARAM{IDCANCEL}, MAKEWPARAM(IDOK, 1)}) {
+        ShowWindow(window, SW_SHOW);
+        SendMessageW(window, WM_COMMAND, command, 0);
+        EXPECT_FALSE(IsWindowVisible(window)) << command;
+    }
+    // The close box: the dialog manager posts IDCANCEL.
+    ShowWindow(window, SW_SHOW);
+    SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    MSG msg;
+    while (PeekMessageW(&msg, window, WM_COMMAND, WM_COMMAND, PM_REMOVE)) DispatchMessageW(&msg);
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_TRUE(IconShown(window));
+}
+
+TEST_F(MainDlgTest, ViewCommPortsAndIconDoubleClickShow) {
+    StartService();
+    CreateMainWindow();
+    SendMessageW(window, WM_COMMAND, ID_VIEW_COMMPORTS, 0);
+    EXPECT_TRUE(IsWindowVisible(window));
+    SendMessageW(window, WM_COMMAND, IDCANCEL, 0);
+
+    SendMessageW(window, WM_NOTIFYICON, TNotifyIcon::kIconId + 1, WM_LBUTTONDBLCLK);
+    EXPECT_FALSE(IsWindowVisible(window)) << "another icon's message";
+    SendMessageW(window, WM_NOTIFYICON, TNotifyIcon::kIconId, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(IsWindowVisible(window));
+}
+
+TEST_F(MainDlgTest, TrayQuitEndsTheLoopWithTwo) {
+    StartService();
+    CreateMainWindow();
+    PostMessageW(window, WM_COMMAND, ID_TRAY_QUIT, 0);
+    EXPECT_EQ(loop.Run(), kQuitExitCode);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(IconShown(window));
+    EXPECT_FALSE(dlg->Service().client.IsConnected()) << "the link closes with the window";
+}
+
+TEST_F(MainDlgTest, OnlyTimerOneRefreshes) {
+    StartService();
+    CreateMainWindow();
+    ASSERT_TRUE(server->Execute("port COM4 label=COM4 serial=SN-4 mode=0 status=0 active=1"));
+    // Timer messages arrive only while the loop runs, and it does not run here.
+    SendMessageW(window, WM_TIMER, 2, 0);
+    SendMessageW(window, WM_TIMER, 0, 0);
+    EXPECT_EQ(RowCount(window), 1);
+    SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+    EXPECT_EQ(RowCount(window), 2);
+}
+
+TEST_F(MainDlgTest, ServiceDownAtStartLeavesTheListEmptyUntilItComes) {
+    CreateMainWindow();
+    EXPECT_EQ(RowCount(window), 0);
+    EXPECT_FALSE(dlg->Service().defaultDmsLoaded);
+    EXPECT_EQ(GetWindow(window, GW_ENABLEDPOPUP), nullptr) << "no message box";
+
+    StartService();
+    SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+    EXPECT_EQ(RowCount(window), 1);
+    EXPECT_TRUE(dlg->Service().defaultDmsLoaded);
+}
+
+TEST_F(MainDlgTest, RowsCanBeNeitherSelectedNorTicked) {
+    StartService();
+    CreateMainWindow();
+    HWND list = GetDlgItem(window, IDC_PORT_LIST);
+    const auto state = [list](UINT mask) {
+        return static_cast<UINT>(SendMessageW(list, LVM_GETITEMSTATE, 0, mask));
+    };
+    const UINT tick = state(LVIS_STATEIMAGEMASK);
+    EXPECT_EQ(tick, INDEXTOSTATEIMAGEMASK(2)) << "COM3 is active";
+
+    LVITEMW item{};
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(state(LVIS_SELECTED), 0u);
+
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(1);
+    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(state(LVIS_STATEIMAGEMASK), tick);
+
+    dlg->PortList().noSelection = false;
+    item.stateMask = LVIS_SELECTED;
+    item.state = LVIS_SELECTED;
+    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(state(LVIS_SELECTED), static_cast<UINT>(LVIS_SELECTED)) << "allowed once the option is off";
+}
+
+TEST_F(MainDlgTest, TrayMenuHoldsViewAboveQuit) {
+    StartService();
+    CreateMainWindow();
+    HMENU menu = dlg->RButtonDownMenu();
+    ASSERT_EQ(GetMenuItemCount(menu), 2);
+    wchar_t text[32] = {};
+    GetMenuStringW(menu, 0, text, 32, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"&View Comm Ports");
+    EXPECT_EQ(GetMenuItemID(menu, 0), static_cast<UINT>(ID_VIEW_COMMPORTS));
+    GetMenuStringW(menu, 1, text, 32, MF_BYPOSITION);
+    EXPECT_STREQ(text, L"&Quit");
+    EXPECT_EQ(GetMenuItemID(menu, 1), static_cast<UINT>(ID_TRAY_QUIT));
+}
+
+TEST_F(MainDlgTest, RestartedTaskbarGetsTheIconBack) {
+    StartService();
+    CreateMainWindow();
+    const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    NOTIFYICONDATAW record = TNotifyIcon::MakeRecord(window, nullptr, nullptr, 0);
+    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &record));
+    ASSERT_FALSE(IconShown(window));
+
+    SendMessageW(window, taskbarCreated, 0, 0);
+    EXPECT_TRUE(IconShown(window));
+    SendMessageW(window, taskbarCreated, 0, 0);
+    EXPECT_TRUE(IconShown(window)) << "a second broadcast changes nothing";
+
+    SendMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
+    EXPECT_FALSE(IconShown(window));
+}
+
+// Runs inside the About box's modal loop: reads it and closes it with Escape.
+struct AboutProbe {
+    static AboutProbe* current;
+    bool seen = false;
+    std::wstring text;
+    HWND owner = nullptr;
+
+    static void CALLBACK Look(HWND, UINT, UINT_PTR, DWORD) {
+        HWND about = FindWindowW(L"#32770", L"About");
+        if (!about || GetWindowThreadProcessId(about, nullptr) != GetCurrentThreadId()) return;
+        current->seen = true;
+        wchar_t buffer[512] = {};
+        GetDlgItemTextW(about, IDC_ABOUT_TEXT, buffer, 512);
+        current->text = buffer;
+        current->owner = GetWindow(about, GW_OWNER);
+        PostMessageW(about, WM_COMMAND, IDCANCEL, 0);
+    }
+};
+AboutProbe* AboutProbe::current = nullptr;
+
+TEST_F(MainDlgTest, AboutOpensOnlyForItsExactSystemCommand) {
+    StartService();
+    CreateMainWindow();
+    HMENU systemMenu = GetSystemMenu(window, FALSE);
+    const int count = GetMenuItemCount(systemMenu);
+    ASSERT_GE(count, 2);
+    EXPECT_EQ(GetMenuItemID(systemMenu, count - 1), static_cast<UINT>(ID_APP_ABOUT));
+    EXPECT_EQ(GetMenuState(systemMenu, count - 2, MF_BYPOSITION) & MF_SEPARATOR,
+              static_cast<UINT>(MF_SEPARATOR));
+
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    AboutProbe probe;
+    AboutProbe::current = &probe;
+    const UINT_PTR timer = SetTimer(nullptr, 0, 50, AboutProbe::Look);
+
+    SendMessageW(window, WM_SYSCOMMAND, ID_APP_ABOUT + 1, 0);
+    EXPECT_FALSE(probe.seen);
+
+    SendMessageW(window, WM_SYSCOMMAND, ID_APP_ABOUT, 0);
+    KillTimer(nullptr, timer);
+    ASSERT_TRUE(probe.seen);
+    EXPECT_EQ(probe.owner, window) << "owned by the active window";
+    EXPECT_EQ(probe.text, CAboutDlg::Text());
+}
+
+TEST(AboutText, SevenLines) {
+    const std::wstring text = CAboutDlg::Text();
+    std::wstring expected = kProgramTitle;
+    expected += L"\n\nVersion 02.14.00\n\n";
+    expected += kAboutNotice;
+    expected += L"\n\nNorvane Diagnostics GmbH";
+    EXPECT_EQ(text, expected);
+    EXPECT_EQ(text.substr(0, 32), L"Norvane Docklet - Control Panel\n");
+    EXPECT_FALSE(std::wstring(kAboutNotice).empty());
+    EXPECT_EQ(std::wstring(kAboutNotice).find(L'\n'), std::wstring::npos);
+}
+
+}  // namespace
+}  // namespace kestrel
