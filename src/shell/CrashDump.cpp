@@ -1,0 +1,76 @@
+#include "CrashDump.h"
+
+#include <dbghelp.h>
+
+#include <cstdio>
+
+#include "PanelTexts.h"
+
+namespace kestrel {
+namespace {
+
+using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
+                                          PMINIDUMP_EXCEPTION_INFORMATION,
+                                          PMINIDUMP_USER_STREAM_INFORMATION,
+                                          PMINIDUMP_CALLBACK_INFORMATION);
+
+// Everything runs inside a failing process: no allocation past this point
+// that a broken heap could refuse, hence the fixed buffers.
+void FormatDumpPath(wchar_t (&path)[kDumpPathChars], const wchar_t* tempFolder,
+                    const std::tm& localTime) {
+    // _snwprintf leaves no terminator when it truncates; the last slot keeps one.
+    path[kDumpPathChars - 1] = L'\0';
+    _snwprintf(path, kDumpPathChars - 1, L"%s\\%s_%d%02d%02d%02d%02d%02d.dmp", tempFolder,
+               kDumpProgramName, localTime.tm_year + 1900, localTime.tm_mon + 1, localTime.tm_mday,
+               localTime.tm_hour, localTime.tm_min, localTime.tm_sec);
+}
+
+LONG WriteDumpWith(MiniDumpWriteDumpFn writeDump, EXCEPTION_POINTERS* exception) {
+    const std::time_t now = std::time(nullptr);
+    if (now == static_cast<std::time_t>(-1)) return EXCEPTION_CONTINUE_SEARCH;
+    const std::tm* local = std::localtime(&now);
+    if (!local) return EXCEPTION_CONTINUE_SEARCH;
+
+    wchar_t tempFolder[MAX_PATH] = {};
+    // A result above the buffer size means the folder did not fit and the
+    // buffer holds no usable path.
+    const DWORD expanded = ExpandEnvironmentStringsW(L"%TEMP%", tempFolder, MAX_PATH);
+    if (expanded == 0 || expanded > MAX_PATH) return EXCEPTION_CONTINUE_SEARCH;
+
+    wchar_t path[kDumpPathChars];
+    FormatDumpPath(path, tempFolder, *local);
+
+    HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return EXCEPTION_CONTINUE_SEARCH;
+
+    MINIDUMP_EXCEPTION_INFORMATION info{};
+    info.ThreadId = GetCurrentThreadId();
+    info.ExceptionPointers = exception;
+    info.ClientPointers = FALSE;
+    writeDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpWithFullMemory, &info,
+              nullptr, nullptr);
+    CloseHandle(file);
+    return EXCEPTION_CONTINUE_SEARCH;
+}
+
+}  // namespace
+
+LONG WINAPI WriteCrashDump(EXCEPTION_POINTERS* exception) {
+    // Loaded by name at the moment of need, so the program does not depend on it.
+    HMODULE dbghelp = LoadLibraryW(L"DBGHELP.DLL");
+    if (!dbghelp) return EXCEPTION_CONTINUE_SEARCH;
+    auto writeDump = reinterpret_cast<MiniDumpWriteDumpFn>(
+        reinterpret_cast<void*>(GetProcAddress(dbghelp, "MiniDumpWriteDump")));
+    const LONG result = writeDump ? WriteDumpWith(writeDump, exception) : EXCEPTION_CONTINUE_SEARCH;
+    FreeLibrary(dbghelp);
+    return result;
+}
+
+std::wstring CrashDumpPath(const wchar_t* tempFolder, const std::tm& localTime) {
+    wchar_t path[kDumpPathChars];
+    FormatDumpPath(path, tempFolder, localTime);
+    return path;
+}
+
+}  // namespace kestrel

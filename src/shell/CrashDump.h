@@ -1,0 +1,22 @@
+// The crash dump writer: when an exception escapes every handler, a full-memory
+// dump of the process goes into the user's temporary folder, and the system
+// then carries on with its default handling.
+#pragma once
+
+#include <windows.h>
+
+#include <ctime>
+#include <string>
+
+namespace kestrel {
+
+inline constexpr size_t kDumpPathChars = MAX_PATH;  // including the terminating zero
+
+// Installed as the unhandled-exception filter; always EXCEPTION_CONTINUE_SEARCH.
+LONG WINAPI WriteCrashDump(EXCEPTION_POINTERS* exception);
+
+// <tempFolder>\KestrelCpl_YYYYMMDDhhmmss.dmp for a local time, cut to
+// kDumpPathChars - 1 characters.
+std::wstring CrashDumpPath(const wchar_t* tempFolder, const std::tm& localTime);
+
+}  // namespace kestrel

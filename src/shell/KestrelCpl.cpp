@@ -1,0 +1,20 @@
+// The program's entry point. The crash dump writer goes in before it runs.
+#include <windows.h>
+
+#include "CrashDump.h"
+#include "Startup.h"
+
+namespace {
+
+struct CrashDumpInstaller {
+    CrashDumpInstaller() { SetUnhandledExceptionFilter(kestrel::WriteCrashDump); }
+};
+// Static initialisation, so that a fault anywhere in the program, its own
+// start-up included, leaves a dump.
+const CrashDumpInstaller crashDumpInstaller;
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand) {
+    return kestrel::PanelMain(instance, commandLine, showCommand);
+}
