@@ -1,0 +1,149 @@
+// KestrelCpl.exe and KestrelSim.exe as separate processes on the service's real
+// pipe: the three start-up roles, the command-line options, the list filled
+// from the service, and the way the program ends.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "PanelProcess.h"
+#include "PanelTexts.h"
+#include "TrayProbe.h"
+#include "resource.h"
+
+namespace kestrel::e2e {
+namespace {
+
+constexpr DWORD kStartMs = 15000;
+constexpr DWORD kEndMs = 15000;
+constexpr wchar_t kPanel[] = L"KestrelCpl.exe";
+
+// Ends a panel through the stopper and checks both exit codes.
+void StopPanel(ChildProcess& panel) {
+    ChildProcess stopper;
+    ASSERT_TRUE(stopper.Start(kPanel, L"-exitall"));
+    EXPECT_EQ(stopper.Wait(kEndMs), 0u);
+    EXPECT_EQ(panel.Wait(kEndMs), 2u);
+    EXPECT_EQ(FindWindowW(kInstanceId, nullptr), nullptr);
+}
+
+TEST(PanelProcess, HiddenInstanceFillsItsListAndStaysHiddenOnASecondStart) {
+    Simulator service;
+    ASSERT_TRUE(service.Start());
+    ASSERT_TRUE(service.Execute("port COM7 label=COM7 serial=SN-7 mode=0 status=1 active=1 host=10.1.2.3 dmsport=4000"));
+    ASSERT_TRUE(service.Execute("port COM3 label=COM3 serial=SN-3 mode=2 status=0 active=1"));
+    ASSERT_TRUE(service.Execute("port COM5 label=COM5 status=3"));
+
+    ChildProcess panel;
+    ASSERT_TRUE(panel.Start(kPanel, L"-hide"));
+    HWND window = WaitForPanelWindow(kStartMs);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitForRowCount(window, 2, kStartMs));
+    EXPECT_EQ(ColumnTexts(window, 1), (std::vector<std::wstring>{L"COM3", L"COM7"}));
+    EXPECT_EQ(ColumnTexts(window, 6), (std::vector<std::wstring>{L"Connected", L"Not connected"}));
+    EXPECT_EQ(ColumnTexts(window, 7)[1], L"10.1.2.3:4000");
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_TRUE(test::IconShown(window));
+
+    ChildProcess second;
+    ASSERT_TRUE(second.Start(kPanel, L""));
+    EXPECT_EQ(second.Wait(kEndMs), 0u);
+    EXPECT_FALSE(IsWindowVisible(window)) << "a hidden instance stays in the tray";
+    EXPECT_EQ(FindWindowW(kInstanceId, nullptr), window) << "the second start made no window";
+
+    StopPanel(panel);
+}
+
+TEST(PanelProcess, OptionsIgnoreCaseButNotATrailingBlank) {
+    {
+        ChildProcess panel;
+        ASSERT_TRUE(panel.Start(kPanel, L"-HiDe"));
+        HWND window = WaitForPanelWindow(kStartMs);
+        ASSERT_NE(window, nullptr);
+        Sleep(500);
+        EXPECT_FALSE(IsWindowVisible(window));
+
+        ChildProcess stopper;
+        ASSERT_TRUE(stopper.Start(kPanel, L"-EXITALL"));
+        EXPECT_EQ(stopper.Wait(kEndMs), 0u);
+        EXPECT_EQ(panel.Wait(kEndMs), 2u);
+    }
+    {
+        ChildProcess panel;
+        ASSERT_TRUE(panel.Start(kPanel, L"-hide "));
+        HWND window = WaitForPanelWindow(kStartMs);
+        ASSERT_NE(window, nullptr);
+        const ULONGLONG start = GetTickCount64();
+        while (!IsWindowVisible(window) && GetTickCount64() - start < kStartMs) Sleep(20);
+        EXPECT_TRUE(IsWindowVisible(window)) << "\"-hide \" is no option";
+        StopPanel(panel);
+    }
+}
+
+TEST(PanelProcess, ServiceStoppedAtStartThenComing) {
+    ChildProcess panel;
+    ASSERT_TRUE(panel.Start(kPanel, L"-hide"));
+    HWND window = WaitForPanelWindow(kStartMs);
+    ASSERT_NE(window, nullptr);
+    Sleep(1500);
+    EXPECT_EQ(RowCount(window), 0);
+    EXPECT_EQ(VisibleWindowsOf(panel.Id()), 0) << "no message box";
+
+    Simulator service;
+    ASSERT_TRUE(service.Start());
+    ASSERT_TRUE(service.Execute("port COM9 label=COM9 serial=SN-9 mode=0 status=0 active=1"));
+    EXPECT_TRUE(WaitForRowCount(window, 1, kStartMs));
+    EXPECT_EQ(ColumnTexts(window, 1), std::vector<std::wstring>{L"COM9"});
+
+    // What the tray menu's Quit does.
+    PostMessageW(window, WM_COMMAND, ID_TRAY_QUIT, 0);
+    EXPECT_EQ(panel.Wait(kEndMs), 2u);
+}
+
+TEST(PanelProcess, StopperWithoutInstanceEndsAtOnce) {
+    ChildProcess stopper;
+    ASSERT_TRUE(stopper.Start(kPanel, L"-exitall"));
+    EXPECT_EQ(stopper.Wait(kEndMs), 0u);
+}
+
+// A window of the instance class that ignores the quit request, counting them.
+int g_exitRequests = 0;
+LRESULT CALLBACK StubbornProc(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_COMMAND && LOWORD(wParam) == ID_APP_EXIT) {
+        ++g_exitRequests;
+        return 0;
+    }
+    return DefWindowProcW(window, msg, wParam, lParam);
+}
+
+TEST(PanelProcess, StopperGivesUpOnAnInstanceThatStaysAfterTwentyOneRequests) {
+    WNDCLASSEXW windowClass{};
+    windowClass.cbSize = sizeof(windowClass);
+    windowClass.lpfnWndProc = StubbornProc;
+    windowClass.hInstance = GetModuleHandleW(nullptr);
+    windowClass.lpszClassName = kInstanceId;
+    ASSERT_TRUE(RegisterClassExW(&windowClass));
+    HWND stubborn = CreateWindowExW(0, kInstanceId, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                    nullptr, windowClass.hInstance, nullptr);
+    ASSERT_NE(stubborn, nullptr);
+
+    ChildProcess stopper;
+    ASSERT_TRUE(stopper.Start(kPanel, L"-exitall"));
+    const ULONGLONG start = GetTickCount64();
+    DWORD code = STILL_ACTIVE;
+    while ((code = stopper.Wait(0)) == STILL_ACTIVE && GetTickCount64() - start < 30000) {
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        MSG msg;
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+    }
+    const ULONGLONG elapsed = GetTickCount64() - start;
+    EXPECT_EQ(code, 100u);
+    EXPECT_EQ(g_exitRequests, 21);
+    EXPECT_GE(elapsed, 21u * 500u - 100u) << "a pause of 500 ms after every request";
+    DestroyWindow(stubborn);
+}
+
+}  // namespace
+}  // namespace kestrel::e2e
