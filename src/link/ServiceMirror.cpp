@@ -26,17 +26,6 @@ PortRowInfo MakeCountersOnlyRow(const PortRecord& record, const std::wstring& na
     return row;
 }
 
-// Reads a DmsConfig through one of the two DMS requests into the in-memory form.
-template <typename Request>
-uint32_t ReadDmsConfig(DmsConfig& config, Request request) {
-    bool useSsl = false;
-    bool comPortActive = false;
-    const uint32_t result = request(config.host, config.port, config.retryMs, useSsl, comPortActive);
-    config.useSsl = useSsl ? 1 : 0;
-    config.comPortActive = comPortActive ? 1 : 0;
-    return result;
-}
-
 }  // namespace
 
 PortRowInfo MakePortRow(const PortRecord& record, const std::wstring& name) {
@@ -60,11 +49,7 @@ ServiceMirror::ServiceMirror(const wchar_t* pipeName) : client(pipeName) {}
 
 void ServiceMirror::LoadCaches() {
     if (!defaultDmsLoaded) {
-        defaultDmsLoaded = ReadDmsConfig(defaultDms, [this](char* host, char* port, uint32_t& retryMs,
-                                                            bool& useSsl, bool& comPortActive) {
-                               return client.GetDefaultDmsConfig(host, port, retryMs, useSsl,
-                                                                 comPortActive);
-                           }) == 0;
+        defaultDmsLoaded = client.GetDefaultDmsConfig(defaultDms) == 0;
     }
     if (!logSettingsLoaded) {
         logSettingsLoaded = client.GetLogSettings(logSettings.folder, logSettings.level) == 0;
@@ -91,10 +76,7 @@ bool ServiceMirror::PollCounters(const std::wstring& name, PortRecord& record) {
 bool ServiceMirror::ReadPortInFull(const std::wstring& name, PortRecord& record) {
     const uint32_t device = client.GetPortDevice(name, record.portLabel, record.serialNumber,
                                                  record.mode, record.status, record.useDefault);
-    const uint32_t dms = ReadDmsConfig(record.dms, [&](char* host, char* port, uint32_t& retryMs,
-                                                       bool& useSsl, bool& comPortActive) {
-        return client.GetPortDmsConfig(name, host, port, retryMs, useSsl, comPortActive);
-    });
+    const uint32_t dms = client.GetPortDmsConfig(name, record.dms);
     record.fullReadFailed = device != 0 || dms != 0;
     return !record.fullReadFailed;
 }
