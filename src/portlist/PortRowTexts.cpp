@@ -34,8 +34,8 @@ bool RowWritesColumn(const PortRowInfo& row, int column) {
     return !row.countersOnly && column >= kColumnPort && column <= kColumnConnection;
 }
 
-std::wstring CellText(const PortRowInfo& row, int column) {
-    if (!RowWritesColumn(row, column)) return std::wstring();
+std::wstring_view CellText(const PortRowInfo& row, int column) {
+    if (!RowWritesColumn(row, column)) return {};
     const bool serial = row.mode == kModeSerial;
     switch (column) {
     case kColumnPort: return row.portLabel;
@@ -46,17 +46,26 @@ std::wstring CellText(const PortRowInfo& row, int column) {
     case kColumnStatus: return row.comPortActive && !serial ? StatusText(row.status) : kDash;
     case kColumnConnection:
         if (serial) return kDash;
-        return row.comPortActive && !row.connection.empty() ? row.connection : kNotConfigured;
-    default: return std::wstring();
+        if (row.comPortActive && !row.connection.empty()) return row.connection;
+        return kNotConfigured;
+    default: return {};
     }
 }
 
+int CompareOrdinal(std::wstring_view a, std::wstring_view b) {
+    const size_t n = a.size() < b.size() ? a.size() : b.size();
+    for (size_t i = 0; i < n; ++i) {
+        const auto ua = static_cast<uint16_t>(a[i]);
+        const auto ub = static_cast<uint16_t>(b[i]);
+        if (ua != ub) return ua < ub ? -1 : 1;
+    }
+    if (a.size() == b.size()) return 0;
+    return a.size() < b.size() ? -1 : 1;
+}
+
 int CompareRowCells(const PortRowInfo* a, const PortRowInfo* b, int column) {
-    const std::wstring textA = a ? CellText(*a, column) : std::wstring();
-    const std::wstring textB = b ? CellText(*b, column) : std::wstring();
-    const PortNameLess less;
-    if (less(textA, textB)) return -1;
-    return less(textB, textA) ? 1 : 0;
+    return CompareOrdinal(a ? CellText(*a, column) : std::wstring_view(),
+                          b ? CellText(*b, column) : std::wstring_view());
 }
 
 CellColour CellTextColour(int column, const PortRowInfo* row) {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "PortRecord.h"
 
@@ -31,10 +32,16 @@ const wchar_t* StatusText(uint32_t status);
 bool RowWritesColumn(const PortRowInfo& row, int column);
 
 // The text the cell of a stored row shows (empty where nothing is written).
-std::wstring CellText(const PortRowInfo& row, int column);
+// It is a whole, terminated text in the row or a constant, so sorting
+// allocates nothing.
+std::wstring_view CellText(const PortRowInfo& row, int column);
 
-// Order of two rows by the text of one column: ordinal, case-sensitive, a
-// prefix first. A missing row (null) compares as empty text. Result -1, 0 or 1.
+// Ordinal order of two texts: UTF-16 code units as unsigned numbers,
+// case-sensitive, a prefix first. Result -1, 0 or 1.
+int CompareOrdinal(std::wstring_view a, std::wstring_view b);
+
+// Order of two rows by the text of one column; a missing row (null) compares
+// as empty text.
 int CompareRowCells(const PortRowInfo* a, const PortRowInfo* b, int column);
 
 enum class CellColour { Unchanged, Red, WindowText };
