@@ -1,0 +1,87 @@
+// The port list of the main window: one row per port with a device, nine
+// columns, a red "Not connected", RX/TX marks, and an "Edit..." button over
+// column 8 of every row that was not in Serial mode when it was inserted. Each
+// row's item data is the list's own heap copy of its PortRowInfo, which owns
+// the row's button. A button click is posted to the parent as WM_EDITPORT
+// with the button's command id.
+//
+// The host attaches it with SubclassWindow(its list control) and routes the
+// list's NM_CUSTOMDRAW to OnCustomDraw, LVN_ITEMCHANGED to OnItemChanged, and
+// answers LVN_ITEMCHANGING with VetoesItemChange (ListCtrlState).
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+
+#include "ButtonIdPool.h"
+#include "ListCtrlButton.h"
+#include "PortRecord.h"
+#include "TListCtrl.h"
+
+namespace kestrel {
+
+class DevListCtrl : public TListCtrl, public PortListView {
+public:
+    DevListCtrl() = default;
+    // Releases rows and buttons of a list window that is still bound.
+    ~DevListCtrl() override;
+
+    BEGIN_MSG_MAP(DevListCtrl)
+        COMMAND_RANGE_CODE_HANDLER(kFirstButtonId, kLastButtonId, BN_CLICKED, OnButtonClicked)
+        CHAIN_MSG_MAP(TListCtrl)
+    END_MSG_MAP()
+
+    // Binds, then sets up options, extended styles and columns whatever the
+    // binding's result.
+    bool SubclassWindow(HWND window) override;
+
+    void UpdatePort(const PortRowInfo& info, bool* added) override;
+    void DeletePort(const std::wstring& name) override;
+    bool SortItems(int column, int sortType) override;
+    // Name of the port whose row owns the button with that command id, or empty.
+    std::wstring GetPortOfButton(int buttonId) const;
+
+    bool DeleteAllItems() override;
+    int CompareItems(LPARAM itemData1, LPARAM itemData2, int column) override;
+    bool OnPrePaint(HDC dc) override;
+    bool OnSubItemPrePaint(HDC dc, DWORD_PTR item, int subItem, UINT itemState, LPARAM itemData,
+                           COLORREF& textColor, COLORREF& backColor) override;
+
+    const ButtonIdPool& ButtonIds() const { return buttonIds; }
+
+protected:
+    // A row that cannot be completed is removed again: false, and no row.
+    bool InsertPort(const PortRowInfo& info);
+    void UpdateRowTexts(const PortRowInfo& data, int index);
+    void DeleteRow(int index);
+
+    int ItemCount() const;
+    // The row's data, or null when the row has none (or does not exist).
+    PortRowInfo* RowData(int index) const;
+
+private:
+    bool SetRowData(int index, PortRowInfo* data);
+    // Index of the row whose data this is, or -1.
+    int IndexOf(const PortRowInfo* data) const;
+    // The row's heap copy, holding the button and known by name; null on failure.
+    PortRowInfo* MakeRow(const PortRowInfo& info, ListCtrlButton* button);
+    // Destroys the row's button and frees the copy.
+    void FreeRow(PortRowInfo* data);
+    void SetCellText(int index, int column, std::wstring_view text);
+    bool ButtonCellRect(int index, RECT& rect) const;
+    static void FillLastColumn(HWND list);
+
+    ListCtrlButton* CreateRowButton(int index);
+    void DestroyButton(ListCtrlButton*& button);
+    bool PlaceButton(const ListCtrlButton& button, int index) const;
+
+    LRESULT OnButtonClicked(WORD code, WORD id, HWND control, BOOL& handled);
+
+    ButtonIdPool buttonIds;
+    // Every row's data by port name, so that a refresh finds its row without
+    // reading the item data of every row. Rows change only through this class.
+    std::map<std::wstring, PortRowInfo*> rows;
+};
+
+}  // namespace kestrel

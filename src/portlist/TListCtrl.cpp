@@ -1,0 +1,175 @@
+#include "TListCtrl.h"
+
+#include "CustomDrawStage.h"
+
+namespace kestrel {
+
+static_assert(kItemSelected == LVIS_SELECTED && kItemFocused == LVIS_FOCUSED &&
+                  kStateImageMask == LVIS_STATEIMAGEMASK &&
+                  kStateImageUnticked == INDEXTOSTATEIMAGEMASK(1) &&
+                  kStateImageTicked == INDEXTOSTATEIMAGEMASK(2),
+              "item state bits");
+static_assert(kDrawPrePaint == CDDS_PREPAINT && kDrawPostPaint == CDDS_POSTPAINT &&
+                  kDrawItemPrePaint == CDDS_ITEMPREPAINT &&
+                  kDrawItemPostPaint == CDDS_ITEMPOSTPAINT && kDrawSubItem == CDDS_SUBITEM,
+              "draw stages");
+static_assert(kDrawDoDefault == CDRF_DODEFAULT && kDrawSkipDefault == CDRF_SKIPDEFAULT &&
+                  kDrawNotifyPostPaint == CDRF_NOTIFYPOSTPAINT &&
+                  kDrawNotifyItemDraw == CDRF_NOTIFYITEMDRAW &&
+                  kDrawNotifyItemDraw == CDRF_NOTIFYSUBITEMDRAW,
+              "draw results");
+
+bool TListCtrl::SubclassWindow(HWND window) {
+    return CWindowBase::SubclassWindow(window);
+}
+
+bool TListCtrl::DeleteAllItems() {
+    const bool deleted = Send(LVM_DELETEALLITEMS) != 0;
+    ResetSort();
+    return deleted;
+}
+
+bool TListCtrl::SortItems(int column, int sortType) {
+    BeginSort(column, sortType);
+    const bool sorted = Send(LVM_SORTITEMS, reinterpret_cast<WPARAM>(this),
+                             reinterpret_cast<LPARAM>(&CompareCallback)) != 0;
+    if (!sorted) ResetSort();
+    return sorted;
+}
+
+int CALLBACK TListCtrl::CompareCallback(LPARAM itemData1, LPARAM itemData2, LPARAM sortParam) {
+    auto* self = reinterpret_cast<TListCtrl*>(sortParam);
+    return self->Order(self->CompareItems(itemData1, itemData2, self->sortColumn));
+}
+
+LRESULT TListCtrl::SetState(int index, UINT state, UINT mask) const {
+    LVITEMW item{};
+    item.stateMask = mask;
+    item.state = state;
+    return Send(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+int TListCtrl::SelectItem(int index, bool exclusive, bool focus) {
+    LRESULT current = 0;
+    bool selected = false;
+    const bool single = (::GetWindowLongPtrW(Handle(), GWL_STYLE) & LVS_SINGLESEL) != 0;
+    if (exclusive || single) {
+        for (int i = static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+             i >= 0;
+             i = static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED))) {
+            if (i == index) {
+                selected = true;
+            } else {
+                SetState(i, 0, LVIS_SELECTED);
+            }
+        }
+        if (index < 0) return -1;
+        current = Send(LVM_GETSELECTIONMARK);
+        if (current != index) current = Send(LVM_SETSELECTIONMARK, 0, index);
+    } else {
+        current = Send(LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_SELECTED);
+        selected = current != 0;
+    }
+    if (index < 0) return static_cast<int>(current);
+    if (!selected) current = SetState(index, LVIS_SELECTED, LVIS_SELECTED);
+    if (focus && !(Send(LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_FOCUSED) & LVIS_FOCUSED))
+        return static_cast<int>(SetState(index, LVIS_FOCUSED, LVIS_FOCUSED));
+    return static_cast<int>(current);
+}
+
+int TListCtrl::CompareItems(LPARAM, LPARAM, int) {
+    return 0;
+}
+
+void TListCtrl::OnCheckChanged(int, bool) {}
+
+bool TListCtrl::OnPrePaint(HDC) {
+    return false;
+}
+
+void TListCtrl::OnPostPaint(HDC) {}
+
+bool TListCtrl::OnItemPrePaint(HDC, DWORD_PTR, UINT, LPARAM) {
+    return false;
+}
+
+void TListCtrl::OnItemPostPaint(HDC, DWORD_PTR, UINT, LPARAM) {}
+
+bool TListCtrl::OnSubItemPrePaint(HDC, DWORD_PTR, int, UINT, LPARAM, COLORREF&, COLORREF&) {
+    return false;
+}
+
+void TListCtrl::OnSubItemPostPaint(HDC, DWORD_PTR, int, UINT, LPARAM, COLORREF&, COLORREF&) {}
+
+LRESULT TListCtrl::OnCustomDraw(NMLVCUSTOMDRAW& cd) {
+    if (!customDraw) return CDRF_DODEFAULT;
+    NMCUSTOMDRAW& nm = cd.nmcd;
+    const DrawHook hook = HookForDrawStage(nm.dwDrawStage);
+    bool skip = false;
+    switch (hook) {
+    case DrawHook::PrePaint:
+        skip = OnPrePaint(nm.hdc);
+        break;
+    case DrawHook::PostPaint:
+        OnPostPaint(nm.hdc);
+        break;
+    case DrawHook::ItemPrePaint:
+        skip = OnItemPrePaint(nm.hdc, nm.dwItemSpec, nm.uItemState, nm.lItemlParam);
+        break;
+    case DrawHook::ItemPostPaint:
+        OnItemPostPaint(nm.hdc, nm.dwItemSpec, nm.uItemState, nm.lItemlParam);
+        break;
+    case DrawHook::SubItemPrePaint:
+        skip = OnSubItemPrePaint(nm.hdc, nm.dwItemSpec, cd.iSubItem, nm.uItemState,
+                                 nm.lItemlParam, cd.clrText, cd.clrTextBk);
+        break;
+    case DrawHook::SubItemPostPaint:
+        OnSubItemPostPaint(nm.hdc, nm.dwItemSpec, cd.iSubItem, nm.uItemState, nm.lItemlParam,
+                           cd.clrText, cd.clrTextBk);
+        break;
+    case DrawHook::None:
+        break;
+    }
+    return DrawStageResult(hook, skip);
+}
+
+LRESULT TListCtrl::OnItemChanged(const NMLISTVIEW& nm, BOOL& handled) {
+    handled = CheckBoxChanged(nm.uOldState, nm.uNewState);
+    if (handled && notifyCheckChanges && nm.iItem >= 0)
+        OnCheckChanged(nm.iItem, CheckBoxTicked(nm.uNewState));
+    return 0;
+}
+
+// Notifications of the list's own header.
+LRESULT TListCtrl::OnHeaderNotify(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
+    const auto* header = reinterpret_cast<const NMHEADERW*>(lParam);
+    switch (header->hdr.code) {
+    case HDN_BEGINTRACKW:
+    case HDN_BEGINTRACKA:
+        handled = fixedColumns;
+        return 1;  // refuses the drag
+    case HDN_ITEMDBLCLICKW:
+        SortItems(header->iItem, kSortToggle);
+        return 1;
+    default:
+        handled = FALSE;
+        return 0;
+    }
+}
+
+// Virtual, so that a derived list releases what its rows own.
+LRESULT TListCtrl::OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
+    DeleteAllItems();
+    return CallPreviousProc(msg, wParam, lParam);
+}
+
+// Repaints every visible row at once, so that whatever a row's paint hooks
+// keep in place follows the scroll.
+LRESULT TListCtrl::OnVScroll(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
+    const LRESULT result = CallPreviousProc(msg, wParam, lParam);
+    ::InvalidateRect(Handle(), nullptr, TRUE);
+    ::UpdateWindow(Handle());
+    return result;
+}
+
+}  // namespace kestrel

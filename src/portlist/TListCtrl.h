@@ -1,0 +1,72 @@
+// Report-view list control taken over from a host dialog: column sorting,
+// custom-draw hooks, a lock on column widths, a forced repaint after vertical
+// scrolling, and the options the host and derived classes read (ListCtrlState).
+// It never creates or destroys its window.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include "CWindowBase.h"
+#include "ListCtrlState.h"
+#include "MessageMap.h"
+
+namespace kestrel {
+
+class TListCtrl : public CWindowBase, public ListCtrlState {
+public:
+    TListCtrl() = default;
+
+    BEGIN_MSG_MAP(TListCtrl)
+        MESSAGE_HANDLER(WM_NOTIFY, OnHeaderNotify)
+        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+        MESSAGE_HANDLER(WM_VSCROLL, OnVScroll)
+    END_MSG_MAP()
+
+    // Binds to the host's list-view control.
+    virtual bool SubclassWindow(HWND window);
+
+    // Empties the list; the sort state goes back to no column, ascending.
+    virtual bool DeleteAllItems();
+    // sortType: kSortAscending, kSortDescending or kSortToggle (same column
+    // flips, another column starts ascending).
+    virtual bool SortItems(int column, int sortType);
+    virtual int SelectItem(int index, bool exclusive, bool focus);
+    // Order of two rows by their item data: negative, 0 or positive.
+    virtual int CompareItems(LPARAM itemData1, LPARAM itemData2, int column);
+    virtual void OnCheckChanged(int index, bool ticked);
+
+    // Custom-draw hooks. A pre-paint hook returns true to suppress the control's
+    // own drawing of that element. dc belongs to the notification.
+    virtual bool OnPrePaint(HDC dc);
+    virtual void OnPostPaint(HDC dc);
+    virtual bool OnItemPrePaint(HDC dc, DWORD_PTR item, UINT itemState, LPARAM itemData);
+    virtual void OnItemPostPaint(HDC dc, DWORD_PTR item, UINT itemState, LPARAM itemData);
+    virtual bool OnSubItemPrePaint(HDC dc, DWORD_PTR item, int subItem, UINT itemState,
+                                   LPARAM itemData, COLORREF& textColor, COLORREF& backColor);
+    virtual void OnSubItemPostPaint(HDC dc, DWORD_PTR item, int subItem, UINT itemState,
+                                    LPARAM itemData, COLORREF& textColor, COLORREF& backColor);
+
+    // The host routes the list's NM_CUSTOMDRAW here and returns the result.
+    LRESULT OnCustomDraw(NMLVCUSTOMDRAW& cd);
+    // The host routes the list's LVN_ITEMCHANGED here; handled tells whether
+    // the change was the check box's.
+    LRESULT OnItemChanged(const NMLISTVIEW& nm, BOOL& handled);
+
+protected:
+    // LVM_SORTITEMS callback; sortParam is the control.
+    static int CALLBACK CompareCallback(LPARAM itemData1, LPARAM itemData2, LPARAM sortParam);
+
+    LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
+        return ::SendMessageW(Handle(), msg, wParam, lParam);
+    }
+
+private:
+    LRESULT OnHeaderNotify(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnVScroll(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+
+    LRESULT SetState(int index, UINT state, UINT mask) const;
+};
+
+}  // namespace kestrel

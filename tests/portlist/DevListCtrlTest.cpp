@@ -1,0 +1,499 @@
+// The port list on a real list-view control in a host that routes its
+// notifications like the main window: columns, rows and texts, colours,
+// buttons and their ids, click forwarding, sorting and destruction.
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "DevListCtrl.h"
+#include "ListHost.h"
+#include "PortRowTexts.h"
+#include "resource.h"
+
+using namespace kestrel;
+using namespace kestrel::test;
+
+namespace {
+
+class PortList : public DevListCtrl {
+public:
+    using DevListCtrl::RowData;
+};
+
+class DevListCtrlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        list = host.AddList(IDC_PORT_LIST);
+        ASSERT_TRUE(list);
+        arrivals.clear();
+        RecordPreviousProc(list);
+        ASSERT_TRUE(ports.SubclassWindow(list));
+        host.Route(list, &ports);
+    }
+
+    bool Add(const PortRowInfo& row) {
+        bool added = false;
+        ports.UpdatePort(row, &added);
+        return added;
+    }
+    int RowOf(const std::wstring& name) {
+        for (int i = 0; i < ItemCount(list); ++i)
+            if (ports.RowData(i) && ports.RowData(i)->name == name) return i;
+        return -1;
+    }
+    HWND ButtonOf(int row) {
+        const PortRowInfo* data = ports.RowData(row);
+        return data && data->button ? data->button->Handle() : nullptr;
+    }
+    std::vector<std::wstring> Column(int column) {
+        std::vector<std::wstring> texts;
+        for (int i = 0; i < ItemCount(list); ++i) texts.push_back(ItemText(list, i, column));
+        return texts;
+    }
+    // Every button of a row in view sits exactly over its column-8 cell; the
+    // others are hidden.
+    void ExpectButtonsOverTheirCells() {
+        ::UpdateWindow(list);
+        const int top = static_cast<int>(::SendMessageW(list, LVM_GETTOPINDEX, 0, 0));
+        const int perPage = static_cast<int>(::SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0));
+        for (int i = 0; i < ItemCount(list); ++i) {
+            const HWND button = ButtonOf(i);
+            if (!button) continue;
+            SCOPED_TRACE(i);
+            if (i >= top && i < top + perPage) {
+                const RECT cell = CellRect(list, i, kColumnButton);
+                const RECT at = ChildRect(button);
+                EXPECT_TRUE(::EqualRect(&cell, &at));
+                EXPECT_TRUE(::IsWindowVisible(button));
+            } else if (i < top) {
+                EXPECT_FALSE(::IsWindowVisible(button));
+            }
+        }
+    }
+    LRESULT SubItemPaint(int row, int column, COLORREF& text) {
+        NMLVCUSTOMDRAW cd{};
+        cd.nmcd.hdr.hwndFrom = list;
+        cd.nmcd.hdr.idFrom = IDC_PORT_LIST;
+        cd.nmcd.hdr.code = NM_CUSTOMDRAW;
+        cd.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
+        cd.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
+        cd.nmcd.lItemlParam = row >= 0 ? reinterpret_cast<LPARAM>(ports.RowData(row)) : 0;
+        cd.iSubItem = column;
+        cd.clrText = text;
+        cd.clrTextBk = RGB(9, 9, 9);
+        const LRESULT result = ports.OnCustomDraw(cd);
+        text = cd.clrText;
+        EXPECT_EQ(cd.clrTextBk, RGB(9, 9, 9));
+        return result;
+    }
+
+    ListHost host;
+    PortList ports;
+    HWND list = nullptr;
+};
+
+}  // namespace
+
+TEST_F(DevListCtrlTest, AttachSetsUpOptionsAndColumns) {
+    EXPECT_TRUE(ports.fixedColumns && ports.customDraw && ports.checkBoxLock && ports.noSelection);
+    EXPECT_TRUE(ports.notifyCheckChanges);
+    const auto ex = static_cast<DWORD>(::SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
+    EXPECT_EQ(ex & (LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES),
+              static_cast<DWORD>(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES));
+
+    const wchar_t* headers[] = {L" ", L"COM Port", L"RX", L"TX", L"Serial Number",
+                                L"Mode", L"Status", L"Connection", L" "};
+    const int widths[] = {0, 70, 35, 35, 130, 80, 100, 150};
+    int used = 0;
+    for (int i = 0; i < kPortListColumnCount; ++i) {
+        SCOPED_TRACE(i);
+        wchar_t text[64] = {};
+        LVCOLUMNW column{};
+        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
+        column.pszText = text;
+        column.cchTextMax = 64;
+        ASSERT_TRUE(::SendMessageW(list, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&column)));
+        EXPECT_STREQ(text, headers[i]);
+        EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, i == 0 ? LVCFMT_LEFT : LVCFMT_CENTER);
+        if (i < kColumnButton) {
+            EXPECT_EQ(column.cx, widths[i]);
+            used += column.cx;
+        } else {
+            RECT client;
+            ::GetClientRect(list, &client);
+            EXPECT_EQ(column.cx, client.right - used);  // the last column fills the rest
+        }
+    }
+    const auto header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
+    EXPECT_EQ(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), kPortListColumnCount);
+}
+
+TEST_F(DevListCtrlTest, RowsTextsAndTicks) {
+    PortRowInfo first = FullRow(L"COM3");
+    first.status = kStatusNotConnected;
+    first.rxChanged = true;
+    first.connection = L"10.1.2.3:4000";
+    EXPECT_TRUE(Add(first));
+    const std::vector<std::wstring> expected = {L"", L"COM3", L"X", L"", L"SN-COM3", L"POCT1-A",
+                                                L"Not connected", L"10.1.2.3:4000", L""};
+    for (int c = 0; c < kPortListColumnCount; ++c) EXPECT_EQ(ItemText(list, 0, c), expected[c]);
+    EXPECT_EQ(TickState(list, 0), INDEXTOSTATEIMAGEMASK(2));
+    ASSERT_TRUE(ButtonOf(0));
+    EXPECT_EQ(::GetDlgCtrlID(ButtonOf(0)), 2000);
+    wchar_t caption[32] = {};
+    ::GetWindowTextW(ButtonOf(0), caption, 32);
+    EXPECT_STREQ(caption, L"Edit...");
+    EXPECT_EQ(static_cast<DWORD>(::GetWindowLongPtrW(ButtonOf(0), GWL_STYLE)) & 0xFFFF000F,
+              static_cast<DWORD>(WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON));
+
+    // Serial: no button, "-" for Status and Connection even when active.
+    EXPECT_TRUE(Add(FullRow(L"COM4", kModeSerial)));
+    EXPECT_EQ(ButtonOf(1), nullptr);
+    EXPECT_EQ(ItemText(list, 1, kColumnMode), L"Serial");
+    EXPECT_EQ(ItemText(list, 1, kColumnStatus), L"-");
+    EXPECT_EQ(ItemText(list, 1, kColumnConnection), L"-");
+
+    // Inactive: unticked, "-", "Not configured" whatever the connection holds.
+    PortRowInfo inactive = FullRow(L"COM5", 7, 9, false);
+    EXPECT_TRUE(Add(inactive));
+    EXPECT_EQ(TickState(list, 2), INDEXTOSTATEIMAGEMASK(1));
+    EXPECT_EQ(ItemText(list, 2, kColumnMode), L"???");
+    EXPECT_EQ(ItemText(list, 2, kColumnStatus), L"-");
+    EXPECT_EQ(ItemText(list, 2, kColumnConnection), L"Not configured");
+    inactive.comPortActive = true;  // now active: tick follows, unknown status shows
+    EXPECT_FALSE(Add(inactive));
+    EXPECT_EQ(TickState(list, 2), INDEXTOSTATEIMAGEMASK(2));
+    EXPECT_EQ(ItemText(list, 2, kColumnStatus), L"Unknown");
+    EXPECT_EQ(ItemText(list, 2, kColumnConnection), L"dms.example:4000");
+    inactive.connection.clear();
+    ports.UpdatePort(inactive, nullptr);
+    EXPECT_EQ(ItemText(list, 2, kColumnConnection), L"Not configured");
+
+    // Counters only: RX and TX change, the stored fields keep their values.
+    PortRowInfo counters;
+    counters.name = L"COM3";
+    counters.countersOnly = true;
+    counters.txChanged = true;
+    counters.portLabel = L"ignored";
+    ports.UpdatePort(counters, nullptr);
+    EXPECT_EQ(ItemText(list, 0, kColumnRx), L"");
+    EXPECT_EQ(ItemText(list, 0, kColumnTx), L"X");
+    EXPECT_EQ(ItemText(list, 0, kColumnPort), L"COM3");
+    EXPECT_EQ(ports.RowData(0)->portLabel, L"COM3");
+    EXPECT_EQ(ports.RowData(0)->status, kStatusNotConnected);
+
+    // A counters-only record adds nothing with status 3; with another status
+    // its row shows only the marks until a full record arrives.
+    counters.name = L"COM6";
+    EXPECT_FALSE(Add(counters));
+    EXPECT_EQ(ItemCount(list), 3);
+    counters.status = kStatusConnected;
+    EXPECT_TRUE(Add(counters));
+    EXPECT_EQ(Column(kColumnTx)[3], L"X");
+    EXPECT_EQ(Column(kColumnMode)[3], L"");
+    EXPECT_EQ(Column(kColumnPort)[3], L"");
+    EXPECT_TRUE(ButtonOf(3));
+    ports.UpdatePort(FullRow(L"COM6"), nullptr);
+    EXPECT_EQ(Column(kColumnMode)[3], L"POCT1-A");
+    EXPECT_EQ(Column(kColumnTx)[3], L"");
+
+    // A row inserted in Serial mode stays without a button.
+    ports.UpdatePort(FullRow(L"COM4", kModePoct1A), nullptr);
+    EXPECT_EQ(ButtonOf(1), nullptr);
+    EXPECT_EQ(ItemText(list, 1, kColumnMode), L"POCT1-A");
+    EXPECT_EQ(ItemText(list, 1, kColumnStatus), L"Connected");
+
+    // Names are exact: another case is another port.
+    EXPECT_TRUE(Add(FullRow(L"com3")));
+    EXPECT_EQ(ItemCount(list), 5);
+
+    // Status 3 removes the row and frees its id; for an unknown port it adds nothing.
+    EXPECT_FALSE(Add(FullRow(L"COM3", kModePoct1A, kStatusNoDevice)));
+    EXPECT_EQ(RowOf(L"COM3"), -1);
+    EXPECT_FALSE(ports.ButtonIds().Contains(2000));
+    EXPECT_FALSE(Add(FullRow(L"COM9", kModePoct1A, kStatusNoDevice)));
+    EXPECT_EQ(ItemCount(list), 4);
+
+    ports.DeletePort(L"COM77");
+    EXPECT_EQ(ItemCount(list), 4);
+    ports.DeletePort(L"COM6");
+    EXPECT_EQ(ItemCount(list), 3);
+    EXPECT_EQ(RowOf(L"COM6"), -1);
+}
+
+TEST_F(DevListCtrlTest, StatusColourAndButtonCell) {
+    PortRowInfo row = FullRow(L"COM1", kModePoct1A, kStatusNotConnected, false);
+    Add(row);  // shows "-" but is still drawn red
+    Add(FullRow(L"COM2", kModePoct1A, kStatusConnected));
+    ASSERT_EQ(ItemText(list, 0, kColumnStatus), L"-");
+    const COLORREF windowText = ::GetSysColor(COLOR_WINDOWTEXT);
+    const COLORREF marker = RGB(7, 7, 7);
+
+    COLORREF text = marker;
+    EXPECT_EQ(SubItemPaint(0, kColumnStatus, text), CDRF_NOTIFYPOSTPAINT);
+    EXPECT_EQ(text, 0x000000FFu);
+    text = marker;
+    SubItemPaint(1, kColumnStatus, text);
+    EXPECT_EQ(text, windowText);
+    text = marker;
+    SubItemPaint(0, kColumnPort, text);
+    EXPECT_EQ(text, windowText);
+    text = marker;
+    SubItemPaint(-1, kColumnStatus, text);  // no row data: left alone
+    EXPECT_EQ(text, marker);
+
+    // The button cell: the button is moved there, the cell is not drawn, the
+    // colours stay.
+    ::MoveWindow(ButtonOf(0), 0, 0, 5, 5, FALSE);
+    text = marker;
+    EXPECT_EQ(SubItemPaint(0, kColumnButton, text), CDRF_NOTIFYPOSTPAINT | CDRF_SKIPDEFAULT);
+    EXPECT_EQ(text, marker);
+    const RECT cell = CellRect(list, 0, kColumnButton);
+    const RECT at = ChildRect(ButtonOf(0));
+    EXPECT_TRUE(::EqualRect(&cell, &at));
+}
+
+TEST_F(DevListCtrlTest, ButtonsFollowTheirRows) {
+    for (int i = 0; i < 12; ++i) Add(FullRow(L"COM" + std::to_wstring(100 + i)));
+    ASSERT_GT(ItemCount(list), ::SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0));
+    ExpectButtonsOverTheirCells();
+
+    ports.DeletePort(L"COM101");  // rows below move up
+    ports.DeletePort(L"COM100");
+    Add(FullRow(L"COM200"));
+    ExpectButtonsOverTheirCells();
+
+    ::SendMessageW(list, WM_VSCROLL, SB_LINEDOWN, 0);
+    ASSERT_EQ(::SendMessageW(list, LVM_GETTOPINDEX, 0, 0), 1);
+    ExpectButtonsOverTheirCells();
+    ::SendMessageW(list, WM_VSCROLL, SB_PAGEDOWN, 0);
+    ExpectButtonsOverTheirCells();
+
+    // The wheel scrolls without WM_VSCROLL and repaints only what it uncovers.
+    ::SendMessageW(list, WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(100, 100));
+    ExpectButtonsOverTheirCells();
+    ::SendMessageW(list, WM_VSCROLL, SB_TOP, 0);
+    ExpectButtonsOverTheirCells();
+}
+
+TEST_F(DevListCtrlTest, ButtonIdsReuseTheSmallestAndAFullPoolAddsNoRow) {
+    ::SendMessageW(list, WM_SETREDRAW, FALSE, 0);  // no painting while the pool fills
+    Add(FullRow(L"A"));
+    Add(FullRow(L"B"));
+    Add(FullRow(L"C"));
+    EXPECT_EQ(::GetDlgCtrlID(ButtonOf(RowOf(L"C"))), 2002);
+    ports.DeletePort(L"B");
+    ports.DeletePort(L"A");
+    Add(FullRow(L"D"));
+    EXPECT_EQ(::GetDlgCtrlID(ButtonOf(RowOf(L"D"))), 2000);
+    Add(FullRow(L"E"));
+    EXPECT_EQ(::GetDlgCtrlID(ButtonOf(RowOf(L"E"))), 2001);
+
+    for (int i = 3; i < 1000; ++i) ASSERT_TRUE(Add(FullRow(L"P" + std::to_wstring(i)))) << i;
+    ASSERT_EQ(ports.ButtonIds().size(), 1000u);
+    ASSERT_EQ(ItemCount(list), 1000);
+
+    // The 1001st row is not added at all, and leaves no row behind that would
+    // hide later rows from updates.
+    EXPECT_FALSE(Add(FullRow(L"Late")));
+    EXPECT_EQ(ItemCount(list), 1000);
+    EXPECT_EQ(ports.ButtonIds().size(), 1000u);
+    EXPECT_FALSE(Add(FullRow(L"Late")));
+    EXPECT_EQ(ItemCount(list), 1000);
+    // A Serial row needs no id.
+    EXPECT_TRUE(Add(FullRow(L"Serial", kModeSerial)));
+    EXPECT_EQ(ItemCount(list), 1001);
+    ports.UpdatePort(FullRow(L"Serial", kModeSerial, kStatusNotAvailable), nullptr);
+    EXPECT_EQ(ItemText(list, 1000, kColumnMode), L"Serial");
+
+    const int freed = ::GetDlgCtrlID(ButtonOf(RowOf(L"P500")));
+    ports.DeletePort(L"P500");
+    EXPECT_TRUE(Add(FullRow(L"Late")));
+    EXPECT_EQ(::GetDlgCtrlID(ButtonOf(RowOf(L"Late"))), freed);
+    EXPECT_EQ(ports.GetPortOfButton(freed), L"Late");
+}
+
+TEST_F(DevListCtrlTest, ClicksAndButtonStyle) {
+    Add(FullRow(L"COM1"));
+    Add(FullRow(L"COM2", kModeSerial));
+    Add(FullRow(L"COM3"));
+    const HWND button = ButtonOf(2);
+    ASSERT_TRUE(button);
+    ::SendMessageW(button, BM_CLICK, 0, 0);
+    ListHost::Pump();
+    EXPECT_EQ(host.editPorts, (std::vector<WPARAM>{2001}));
+    EXPECT_EQ(ports.GetPortOfButton(2001), L"COM3");
+    EXPECT_EQ(ports.GetPortOfButton(2000), L"COM1");
+    EXPECT_EQ(ports.GetPortOfButton(2002), L"");
+    EXPECT_EQ(ports.GetPortOfButton(0), L"");
+
+    // Only BN_CLICKED from the button id range is forwarded; the rest goes on
+    // to the list's previous procedure.
+    const WPARAM others[] = {MAKEWPARAM(1999, BN_CLICKED), MAKEWPARAM(3000, BN_CLICKED),
+                             MAKEWPARAM(2000, BN_SETFOCUS)};
+    for (WPARAM w : others) {
+        ::SendMessageW(list, WM_COMMAND, w, 0);
+        EXPECT_TRUE(Arrived(WM_COMMAND, w));
+    }
+    ::SendMessageW(list, WM_COMMAND, MAKEWPARAM(2999, BN_CLICKED), 0);
+    EXPECT_FALSE(Arrived(WM_COMMAND, MAKEWPARAM(2999, BN_CLICKED)));
+    ListHost::Pump();
+    EXPECT_EQ(host.editPorts, (std::vector<WPARAM>{2001, 2999}));
+
+    // The dialog manager's default-button style never sticks.
+    ::SendMessageW(button, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    EXPECT_EQ(::GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+    ::SendMessageW(button, BM_SETSTYLE, BS_DEFPUSHBUTTON | BS_PUSHLIKE, TRUE);
+    EXPECT_EQ(::GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+}
+
+TEST_F(DevListCtrlTest, HostRefusesTicksAndSelection) {
+    Add(FullRow(L"COM1"));
+    Add(FullRow(L"COM2", kModePoct1A, kStatusConnected, false));
+    LVITEMW item{};
+    item.stateMask = LVIS_STATEIMAGEMASK;
+    item.state = INDEXTOSTATEIMAGEMASK(1);
+    ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(TickState(list, 0), INDEXTOSTATEIMAGEMASK(2));
+    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+    item.state = LVIS_SELECTED | LVIS_FOCUSED;
+    ::SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&item));
+    EXPECT_EQ(::SendMessageW(list, LVM_GETITEMSTATE, 1, LVIS_SELECTED), 0);
+
+    // A click on a row neither selects it nor ticks it.
+    const RECT cell = CellRect(list, 1, kColumnPort);
+    const LPARAM at = MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
+    ::SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::SendMessageW(list, WM_LBUTTONUP, 0, at);
+    ListHost::Pump();
+    EXPECT_EQ(::SendMessageW(list, LVM_GETITEMSTATE, 1, LVIS_SELECTED), 0);
+    EXPECT_EQ(TickState(list, 1), INDEXTOSTATEIMAGEMASK(1));
+
+    // The list's own updates still set the tick.
+    ports.UpdatePort(FullRow(L"COM2"), nullptr);
+    EXPECT_EQ(TickState(list, 1), INDEXTOSTATEIMAGEMASK(2));
+    EXPECT_TRUE(ports.checkBoxLock);
+}
+
+TEST_F(DevListCtrlTest, SortingByCellText) {
+    for (const wchar_t* name : {L"com3", L"COM2", L"COM10", L"COM3", L"COM1"})
+        Add(FullRow(name));
+    arrivals.clear();
+    ports.SortItems(kColumnPort, kSortAscending);
+    // Comparisons read the row data, not the cells: the sort costs the list
+    // one message however many rows it has.
+    ASSERT_EQ(arrivals.size(), 1u);
+    EXPECT_EQ(arrivals.front().msg, static_cast<UINT>(LVM_SORTITEMS));
+    EXPECT_EQ(Column(kColumnPort),
+              (std::vector<std::wstring>{L"COM1", L"COM10", L"COM2", L"COM3", L"com3"}));
+    ports.SortItems(kColumnPort, kSortDescending);
+    EXPECT_EQ(Column(kColumnPort),
+              (std::vector<std::wstring>{L"com3", L"COM3", L"COM2", L"COM10", L"COM1"}));
+
+    // A header double click toggles the direction of that column.
+    NMHEADERW nm{};
+    nm.hdr.hwndFrom = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
+    nm.hdr.code = HDN_ITEMDBLCLICKW;
+    nm.iItem = kColumnPort;
+    EXPECT_EQ(::SendMessageW(list, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm)), 1);
+    EXPECT_FALSE(ports.sortDescending);  // descending before: ascending now
+    EXPECT_EQ(Column(kColumnPort).front(), L"COM1");
+    ::SendMessageW(list, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
+    EXPECT_TRUE(ports.sortDescending);
+    EXPECT_EQ(Column(kColumnPort).front(), L"com3");
+    EXPECT_FALSE(ArrivedNotify(HDN_ITEMDBLCLICKW));
+}
+
+namespace {
+
+// Sorts by the texts read back from the cells (LVM_GETITEMTEXTW), captured
+// before each sort; the port list sorts from its row data instead.
+class CellTextList : public PortList {
+public:
+    bool SortItems(int column, int sortType) override {
+        texts.clear();
+        for (int i = 0; i < ItemCount(); ++i)
+            texts[reinterpret_cast<LPARAM>(RowData(i))] = ItemText(Handle(), i, column);
+        return DevListCtrl::SortItems(column, sortType);
+    }
+    int CompareItems(LPARAM a, LPARAM b, int) override {
+        return CompareOrdinal(texts[a], texts[b]);
+    }
+    std::map<LPARAM, std::wstring> texts;
+};
+
+std::vector<PortRowInfo> MixedRows() {
+    std::vector<PortRowInfo> rows;
+    const wchar_t* labels[] = {L"COM2", L"COM10", L"com2", L"COM2", L"", L"COM1"};
+    const wchar_t* connections[] = {L"h:1", L"", L"h:1", L"a:9", L"h:10"};
+    for (int i = 0; i < 24; ++i) {
+        PortRowInfo row = FullRow(L"N" + std::to_wstring(i), static_cast<uint32_t>(i % 4),
+                                  static_cast<uint32_t>(i % 5 == 3 ? 9 : i % 3), i % 3 != 1);
+        row.portLabel = labels[i % 6];
+        row.serialNumber = i % 4 ? L"S" + std::to_wstring(i % 7) : L"";
+        row.connection = connections[i % 5];
+        row.rxChanged = i % 2 == 0;
+        row.txChanged = i % 5 < 2;
+        row.countersOnly = i % 11 == 5;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
+}  // namespace
+
+TEST_F(DevListCtrlTest, SortFromRowDataMatchesSortFromCellTexts) {
+    CellTextList reference;
+    const HWND other = host.AddList(IDC_PORT_LIST + 1);
+    ASSERT_TRUE(reference.SubclassWindow(other));
+    host.Route(other, &reference);
+    for (HWND w : {list, other}) ::SendMessageW(w, WM_SETREDRAW, FALSE, 0);  // not painted
+    for (const PortRowInfo& row : MixedRows()) {
+        ports.UpdatePort(row, nullptr);
+        reference.UpdatePort(row, nullptr);
+    }
+    ASSERT_EQ(ItemCount(list), 24);
+    auto names = [](PortList& l, HWND w) {
+        std::vector<std::wstring> n;
+        for (int i = 0; i < ItemCount(w); ++i) n.push_back(l.RowData(i)->name);
+        return n;
+    };
+    for (int column = 0; column < kPortListColumnCount; ++column) {
+        for (int type : {kSortAscending, kSortDescending, kSortToggle, kSortToggle}) {
+            SCOPED_TRACE(testing::Message() << "column " << column << " type " << type);
+            ASSERT_TRUE(ports.SortItems(column, type));
+            ASSERT_TRUE(reference.SortItems(column, type));
+            EXPECT_EQ(names(ports, list), names(reference, other));
+            const std::vector<std::wstring> texts = Column(column);
+            for (size_t i = 1; i < texts.size(); ++i) {
+                const int order = CompareOrdinal(texts[i - 1], texts[i]);
+                EXPECT_TRUE(ports.sortDescending ? order >= 0 : order <= 0) << i;
+            }
+        }
+    }
+}
+
+TEST_F(DevListCtrlTest, DestroyingTheListLeavesNothing) {
+    Add(FullRow(L"COM1"));
+    Add(FullRow(L"COM2", kModeSerial));
+    Add(FullRow(L"COM3"));
+    const HWND buttons[] = {ButtonOf(0), ButtonOf(2)};
+    ports.SortItems(kColumnPort, kSortDescending);
+    ::DestroyWindow(list);
+    for (HWND b : buttons) EXPECT_FALSE(::IsWindow(b));
+    EXPECT_TRUE(ports.ButtonIds().empty());
+    EXPECT_EQ(ports.Handle(), nullptr);
+    EXPECT_EQ(ports.sortColumn, -1);
+
+    // The same when the whole host goes, as at the end of the program.
+    PortList second;
+    const HWND other = host.AddList(IDC_PORT_LIST + 1);
+    ASSERT_TRUE(second.SubclassWindow(other));
+    host.Route(other, &second);
+    second.UpdatePort(FullRow(L"COM4"), nullptr);
+    const HWND button = second.RowData(0)->button->Handle();
+    ::DestroyWindow(host.Window());
+    EXPECT_FALSE(::IsWindow(button));
+    EXPECT_TRUE(second.ButtonIds().empty());
+    EXPECT_EQ(second.Handle(), nullptr);
+}

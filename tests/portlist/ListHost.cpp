@@ -1,0 +1,169 @@
+#include "ListHost.h"
+
+#include <gtest/gtest.h>
+
+#include "CAppModule.h"
+#include "resource.h"
+
+namespace kestrel::test {
+
+namespace {
+
+const wchar_t kHostClass[] = L"KestrelTestListHost";
+const wchar_t kPreviousProp[] = L"KestrelTest.PreviousProc";
+
+class PortListEnvironment : public ::testing::Environment {
+    void SetUp() override {
+        const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+        ASSERT_TRUE(appModule.Init(instance));
+        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
+        ASSERT_TRUE(::InitCommonControlsEx(&controls));
+        WNDCLASSEXW host{};
+        host.cbSize = sizeof(host);
+        host.lpfnWndProc = ListHost::Proc;
+        host.hInstance = instance;
+        host.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        host.lpszClassName = kHostClass;
+        ASSERT_TRUE(::RegisterClassExW(&host));
+    }
+};
+
+[[maybe_unused]] ::testing::Environment* const environment =
+    ::testing::AddGlobalTestEnvironment(new PortListEnvironment);
+
+LRESULT CALLBACK RecorderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const UINT code = msg == WM_NOTIFY ? reinterpret_cast<NMHDR*>(lParam)->code : 0;
+    arrivals.push_back({msg, wParam, code});
+    const auto previous = reinterpret_cast<WNDPROC>(::GetPropW(hwnd, kPreviousProp));
+    if (msg == WM_NCDESTROY) ::RemovePropW(hwnd, kPreviousProp);
+    return ::CallWindowProcW(previous, hwnd, msg, wParam, lParam);
+}
+
+}  // namespace
+
+std::vector<Arrival> arrivals;
+
+ListHost::ListHost() {
+    window = ::CreateWindowExW(WS_EX_NOACTIVATE, kHostClass, L"Port list", WS_POPUP, 0, 0,
+                               760, 520, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
+    ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    ::ShowWindow(window, SW_SHOWNA);
+}
+
+ListHost::~ListHost() {
+    if (::IsWindow(window)) ::DestroyWindow(window);
+}
+
+HWND ListHost::AddList(int id, DWORD style) {
+    const int top = 10 + 130 * lists++;
+    return ::CreateWindowExW(kListExStyle, WC_LISTVIEWW, L"", style, 18, top, 680, 110, window,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                             ::GetModuleHandleW(nullptr), nullptr);
+}
+
+TListCtrl* ListHost::RouteOf(HWND list) const {
+    for (const RouteEntry& r : routes)
+        if (r.list == list) return r.object;
+    return nullptr;
+}
+
+void ListHost::Pump() {
+    MSG msg;
+    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        ::TranslateMessage(&msg);
+        ::DispatchMessageW(&msg);
+    }
+}
+
+LRESULT CALLBACK ListHost::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<ListHost*>(::GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (msg == WM_EDITPORT && self) {
+        self->editPorts.push_back(wParam);
+        return 0;
+    }
+    if (msg == WM_NOTIFY) {
+        auto* nm = reinterpret_cast<NMHDR*>(lParam);
+        TListCtrl* list = self ? self->RouteOf(nm->hwndFrom) : nullptr;
+        if (list) {
+            auto* change = reinterpret_cast<NMLISTVIEW*>(lParam);
+            switch (nm->code) {
+            case NM_CUSTOMDRAW:
+                return list->OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
+            case LVN_ITEMCHANGING:
+                return list->VetoesItemChange(change->uOldState, change->uNewState) ? 1 : 0;
+            case LVN_ITEMCHANGED: {
+                BOOL handled = FALSE;
+                return list->OnItemChanged(*change, handled);
+            }
+            default:
+                break;
+            }
+        }
+    }
+    return ::DefWindowProcW(hwnd, msg, wParam, lParam);
+}
+
+void RecordPreviousProc(HWND list) {
+    const LONG_PTR previous =
+        ::SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecorderProc));
+    ::SetPropW(list, kPreviousProp, reinterpret_cast<HANDLE>(previous));
+}
+
+bool Arrived(UINT msg, WPARAM wParam) {
+    for (const Arrival& a : arrivals)
+        if (a.msg == msg && a.wParam == wParam) return true;
+    return false;
+}
+
+bool ArrivedNotify(UINT code) {
+    for (const Arrival& a : arrivals)
+        if (a.msg == WM_NOTIFY && a.notifyCode == code) return true;
+    return false;
+}
+
+std::wstring ItemText(HWND list, int item, int column) {
+    wchar_t text[512] = {};
+    LVITEMW lv{};
+    lv.iSubItem = column;
+    lv.pszText = text;
+    lv.cchTextMax = 512;
+    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv));
+    return text;
+}
+
+UINT TickState(HWND list, int item) {
+    return static_cast<UINT>(
+        ::SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_STATEIMAGEMASK));
+}
+
+RECT CellRect(HWND list, int item, int column) {
+    RECT rect{LVIR_BOUNDS, column, 0, 0};
+    ::SendMessageW(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(item),
+                   reinterpret_cast<LPARAM>(&rect));
+    return rect;
+}
+
+RECT ChildRect(HWND child) {
+    RECT rect{};
+    ::GetWindowRect(child, &rect);
+    ::MapWindowPoints(nullptr, ::GetParent(child), reinterpret_cast<POINT*>(&rect), 2);
+    return rect;
+}
+
+int ItemCount(HWND list) {
+    return static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+}
+
+PortRowInfo FullRow(const std::wstring& name, uint32_t mode, uint32_t status, bool active) {
+    PortRowInfo row;
+    row.name = name;
+    row.portLabel = name;
+    row.serialNumber = L"SN-" + name;
+    row.mode = mode;
+    row.status = status;
+    row.comPortActive = active;
+    row.connection = L"dms.example:4000";
+    return row;
+}
+
+}  // namespace kestrel::test

@@ -1,0 +1,76 @@
+// Test host for the list controls: a visible top-level window with list-view
+// controls made like the main window's, routing their notifications the way
+// the main window does (custom draw, the two vetoes, item changes) and
+// recording the WM_EDITPORT messages it gets.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <string>
+#include <vector>
+
+#include "PortRecord.h"
+#include "TListCtrl.h"
+
+namespace kestrel::test {
+
+// Styles of the main window's list control.
+inline constexpr DWORD kListStyle = 0x50828885;
+inline constexpr DWORD kListExStyle = 0x20;
+
+class ListHost {
+public:
+    ListHost();
+    ~ListHost();
+    ListHost(const ListHost&) = delete;
+    ListHost& operator=(const ListHost&) = delete;
+
+    HWND Window() const { return window; }
+    // A list control at a free place in the host.
+    // Short, so that a few rows scroll and few buttons repaint.
+    HWND AddList(int id, DWORD style = kListStyle);
+    // Routes the notifications of that list control to the object.
+    void Route(HWND list, TListCtrl* object) { routes.push_back({list, object}); }
+    // Dispatches everything queued for this thread.
+    static void Pump();
+
+    std::vector<WPARAM> editPorts;  // wParam of every WM_EDITPORT, in order
+
+    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+private:
+    TListCtrl* RouteOf(HWND list) const;
+
+    struct RouteEntry {
+        HWND list;
+        TListCtrl* object;
+    };
+    std::vector<RouteEntry> routes;
+    HWND window = nullptr;
+    int lists = 0;
+};
+
+// Records what reaches a list's original procedure; install before attaching
+// a list object, so that the recorder is the object's previous procedure.
+struct Arrival {
+    UINT msg;
+    WPARAM wParam;
+    UINT notifyCode;  // WM_NOTIFY only
+};
+void RecordPreviousProc(HWND list);
+extern std::vector<Arrival> arrivals;
+bool Arrived(UINT msg, WPARAM wParam);
+bool ArrivedNotify(UINT code);
+
+// Readers of the control's own state.
+std::wstring ItemText(HWND list, int item, int column);
+UINT TickState(HWND list, int item);
+RECT CellRect(HWND list, int item, int column);
+RECT ChildRect(HWND child);  // in the parent's client coordinates
+int ItemCount(HWND list);
+
+PortRowInfo FullRow(const std::wstring& name, uint32_t mode = kModePoct1A,
+                    uint32_t status = kStatusConnected, bool active = true);
+
+}  // namespace kestrel::test

@@ -1,0 +1,283 @@
+// TListCtrl on a real list-view control: header notifications, destruction,
+// scrolling, sorting, custom-draw dispatch, item changes and selection.
+#include <gtest/gtest.h>
+
+#include "ListHost.h"
+#include "TListCtrl.h"
+#include "resource.h"
+
+using namespace kestrel;
+using namespace kestrel::test;
+
+namespace {
+
+// Records the hooks; rows compare by their item data.
+class ProbeList : public TListCtrl {
+public:
+    using TListCtrl::CompareCallback;
+
+    bool DeleteAllItems() override {
+        ++deleteAllCalls;
+        return TListCtrl::DeleteAllItems();
+    }
+    int CompareItems(LPARAM a, LPARAM b, int) override {
+        return a < b ? -1 : a > b ? 1 : 0;
+    }
+    void OnCheckChanged(int index, bool ticked) override {
+        checkChanges.push_back(ticked ? index : -1 - index);
+    }
+    bool OnPrePaint(HDC) override {
+        ++prePaints;
+        hooks.push_back(1);
+        return skip;
+    }
+    void OnPostPaint(HDC) override { hooks.push_back(2); }
+    bool OnItemPrePaint(HDC, DWORD_PTR item, UINT, LPARAM data) override {
+        hooks.push_back(3);
+        lastItem = item;
+        lastData = data;
+        return skip;
+    }
+    void OnItemPostPaint(HDC, DWORD_PTR, UINT, LPARAM) override { hooks.push_back(4); }
+    bool OnSubItemPrePaint(HDC, DWORD_PTR, int subItem, UINT, LPARAM, COLORREF& text,
+                           COLORREF& back) override {
+        hooks.push_back(5);
+        lastSubItem = subItem;
+        text = RGB(1, 2, 3);
+        back = RGB(4, 5, 6);
+        return skip;
+    }
+    void OnSubItemPostPaint(HDC, DWORD_PTR, int, UINT, LPARAM, COLORREF&, COLORREF&) override {
+        hooks.push_back(6);
+    }
+
+    int deleteAllCalls = 0;
+    int prePaints = 0;
+    bool skip = false;
+    std::vector<int> hooks;
+    std::vector<int> checkChanges;
+    DWORD_PTR lastItem = 0;
+    LPARAM lastData = 0;
+    int lastSubItem = -1;
+};
+
+void AddItems(HWND list, std::initializer_list<LPARAM> data) {
+    for (LPARAM d : data) {
+        LVITEMW item{};
+        item.mask = LVIF_TEXT | LVIF_PARAM;
+        item.iItem = ItemCount(list);
+        item.pszText = const_cast<wchar_t*>(L"row");
+        item.lParam = d;
+        ::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item));
+    }
+}
+
+std::vector<LPARAM> ItemData(HWND list) {
+    std::vector<LPARAM> data;
+    for (int i = 0; i < ItemCount(list); ++i) {
+        LVITEMW item{};
+        item.mask = LVIF_PARAM;
+        item.iItem = i;
+        ::SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+        data.push_back(item.lParam);
+    }
+    return data;
+}
+
+LRESULT SendHeaderNotify(HWND list, UINT code, int item) {
+    NMHEADERW nm{};
+    nm.hdr.hwndFrom = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
+    nm.hdr.idFrom = 0;
+    nm.hdr.code = code;
+    nm.iItem = item;
+    return ::SendMessageW(list, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
+}
+
+class TListCtrlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        list = host.AddList(IDC_PORT_LIST);
+        ASSERT_TRUE(list);
+        arrivals.clear();
+        RecordPreviousProc(list);
+        LVCOLUMNW column{};
+        column.mask = LVCF_WIDTH;
+        column.cx = 100;
+        for (int i = 0; i < 3; ++i)
+            ::SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+        ASSERT_TRUE(probe.SubclassWindow(list));
+        host.Route(list, &probe);
+    }
+
+    ListHost host;
+    ProbeList probe;
+    HWND list = nullptr;
+};
+
+}  // namespace
+
+TEST_F(TListCtrlTest, HeaderTrackingAndDoubleClickSorting) {
+    AddItems(list, {30, 10, 20});
+
+    // Dragging a divider: refused while the columns are fixed, passed on otherwise.
+    probe.fixedColumns = true;
+    EXPECT_EQ(SendHeaderNotify(list, HDN_BEGINTRACKW, 1), 1);
+    EXPECT_EQ(SendHeaderNotify(list, HDN_BEGINTRACKA, 1), 1);
+    EXPECT_FALSE(ArrivedNotify(HDN_BEGINTRACKW));
+    EXPECT_FALSE(ArrivedNotify(HDN_BEGINTRACKA));
+    SendHeaderNotify(list, HDN_ENDTRACKW, 1);
+    SendHeaderNotify(list, HDN_ITEMCLICKW, 1);
+    EXPECT_TRUE(ArrivedNotify(HDN_ENDTRACKW));
+    EXPECT_TRUE(ArrivedNotify(HDN_ITEMCLICKW));
+    probe.fixedColumns = false;
+    SendHeaderNotify(list, HDN_BEGINTRACKW, 1);
+    EXPECT_TRUE(ArrivedNotify(HDN_BEGINTRACKW));
+
+    // Double clicks: ascending, then descending on the same column; another
+    // column starts ascending again. The list itself never sees them.
+    EXPECT_EQ(SendHeaderNotify(list, HDN_ITEMDBLCLICKW, 2), 1);
+    EXPECT_EQ(probe.sortColumn, 2);
+    EXPECT_FALSE(probe.sortDescending);
+    EXPECT_EQ(ItemData(list), (std::vector<LPARAM>{10, 20, 30}));
+    SendHeaderNotify(list, HDN_ITEMDBLCLICKW, 2);
+    EXPECT_TRUE(probe.sortDescending);
+    EXPECT_EQ(ItemData(list), (std::vector<LPARAM>{30, 20, 10}));
+    SendHeaderNotify(list, HDN_ITEMDBLCLICKW, 1);
+    EXPECT_EQ(probe.sortColumn, 1);
+    EXPECT_FALSE(probe.sortDescending);
+    EXPECT_FALSE(ArrivedNotify(HDN_ITEMDBLCLICKW));
+}
+
+TEST_F(TListCtrlTest, ComparisonDirectionAndFailedSort) {
+    const LPARAM self = reinterpret_cast<LPARAM>(&probe);
+    probe.sortDescending = true;
+    EXPECT_EQ(ProbeList::CompareCallback(5, 5, self), 1);  // equal rows are never "equal"
+    EXPECT_EQ(ProbeList::CompareCallback(4, 5, self), 1);
+    EXPECT_EQ(ProbeList::CompareCallback(5, 4, self), -1);
+    probe.sortDescending = false;
+    EXPECT_EQ(ProbeList::CompareCallback(5, 5, self), 0);
+    EXPECT_EQ(ProbeList::CompareCallback(4, 5, self), -1);
+
+    // An owner-data list cannot sort: the state falls back to none, ascending.
+    ProbeList other;
+    const HWND ownerData = host.AddList(IDC_PORT_LIST + 1, kListStyle | LVS_OWNERDATA);
+    ASSERT_TRUE(other.SubclassWindow(ownerData));
+    host.Route(ownerData, &other);
+    EXPECT_FALSE(other.SortItems(3, kSortDescending));
+    EXPECT_EQ(other.sortColumn, -1);
+    EXPECT_FALSE(other.sortDescending);
+}
+
+TEST_F(TListCtrlTest, DestroyDeletesThroughTheOverrideAndUnbinds) {
+    AddItems(list, {1, 2});
+    probe.SortItems(0, kSortDescending);
+    ::DestroyWindow(list);
+    EXPECT_EQ(probe.deleteAllCalls, 1);
+    EXPECT_TRUE(Arrived(WM_DESTROY, 0));  // then the previous procedure
+    EXPECT_EQ(probe.sortColumn, -1);
+    EXPECT_EQ(probe.Handle(), nullptr);
+}
+
+TEST_F(TListCtrlTest, VerticalScrollRepaintsAtOnce) {
+    probe.customDraw = true;
+    for (int i = 0; i < 12; ++i) AddItems(list, {i});
+    ::UpdateWindow(list);
+    const int paintsBefore = probe.prePaints;
+    ::SendMessageW(list, WM_VSCROLL, SB_LINEDOWN, 0);
+    EXPECT_TRUE(Arrived(WM_VSCROLL, SB_LINEDOWN));
+    EXPECT_EQ(::SendMessageW(list, LVM_GETTOPINDEX, 0, 0), 1);
+    EXPECT_GT(probe.prePaints, paintsBefore);  // painted inside the message
+    EXPECT_FALSE(::GetUpdateRect(list, nullptr, FALSE));
+}
+
+TEST_F(TListCtrlTest, CustomDrawStagesAndHooks) {
+    NMLVCUSTOMDRAW cd{};
+    cd.nmcd.hdr.hwndFrom = list;
+    cd.nmcd.hdr.code = NM_CUSTOMDRAW;
+    const DWORD stages[] = {CDDS_PREPAINT, CDDS_POSTPAINT, CDDS_ITEMPREPAINT, CDDS_ITEMPOSTPAINT,
+                            CDDS_ITEMPREPAINT | CDDS_SUBITEM, CDDS_ITEMPOSTPAINT | CDDS_SUBITEM};
+    for (DWORD stage : stages) {
+        cd.nmcd.dwDrawStage = stage;
+        EXPECT_EQ(probe.OnCustomDraw(cd), CDRF_DODEFAULT);
+    }
+    EXPECT_TRUE(probe.hooks.empty());  // off: no hook runs
+
+    probe.customDraw = true;
+    const LRESULT plain[] = {0x30, 0, 0x30, 0, 0x10, 0};
+    for (int skip = 0; skip < 2; ++skip) {
+        probe.skip = skip != 0;
+        probe.hooks.clear();
+        for (int i = 0; i < 6; ++i) {
+            cd.nmcd.dwDrawStage = stages[i];
+            const LRESULT expected = plain[i] ? plain[i] | (skip ? CDRF_SKIPDEFAULT : 0) : 0;
+            EXPECT_EQ(probe.OnCustomDraw(cd), expected) << std::hex << stages[i];
+        }
+        EXPECT_EQ(probe.hooks, (std::vector<int>{1, 2, 3, 4, 5, 6}));
+    }
+    cd.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
+    cd.nmcd.dwItemSpec = 7;
+    cd.nmcd.lItemlParam = 0x1234;
+    probe.OnCustomDraw(cd);
+    EXPECT_EQ(probe.lastItem, 7u);
+    EXPECT_EQ(probe.lastData, 0x1234);
+    cd.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
+    cd.iSubItem = 4;
+    probe.OnCustomDraw(cd);
+    EXPECT_EQ(probe.lastSubItem, 4);
+    EXPECT_EQ(cd.clrText, RGB(1, 2, 3));
+    EXPECT_EQ(cd.clrTextBk, RGB(4, 5, 6));
+
+    probe.hooks.clear();
+    cd.nmcd.dwDrawStage = CDDS_PREERASE;
+    EXPECT_EQ(probe.OnCustomDraw(cd), 0);
+    EXPECT_TRUE(probe.hooks.empty());
+}
+
+TEST_F(TListCtrlTest, ItemChangesAndCheckNotification) {
+    NMLISTVIEW nm{};
+    nm.iItem = 3;
+    BOOL handled = TRUE;
+    nm.uOldState = 0;
+    nm.uNewState = LVIS_SELECTED;
+    EXPECT_EQ(probe.OnItemChanged(nm, handled), 0);
+    EXPECT_FALSE(handled);
+
+    nm.uOldState = INDEXTOSTATEIMAGEMASK(1);
+    nm.uNewState = INDEXTOSTATEIMAGEMASK(2);
+    probe.OnItemChanged(nm, handled);
+    EXPECT_TRUE(handled);
+    nm.uOldState = INDEXTOSTATEIMAGEMASK(2);
+    nm.uNewState = INDEXTOSTATEIMAGEMASK(1);
+    probe.OnItemChanged(nm, handled);
+    EXPECT_EQ(probe.checkChanges, (std::vector<int>{3, -4}));
+
+    nm.iItem = -1;  // handled, but no row to report
+    probe.OnItemChanged(nm, handled);
+    EXPECT_TRUE(handled);
+    nm.iItem = 2;
+    probe.notifyCheckChanges = false;
+    probe.OnItemChanged(nm, handled);
+    EXPECT_TRUE(handled);
+    EXPECT_EQ(probe.checkChanges.size(), 2u);
+}
+
+TEST_F(TListCtrlTest, SelectItem) {
+    AddItems(list, {1, 2, 3, 4});
+    auto state = [&](int i) {
+        return static_cast<UINT>(
+            ::SendMessageW(list, LVM_GETITEMSTATE, i, LVIS_SELECTED | LVIS_FOCUSED));
+    };
+    probe.SelectItem(2, true, true);
+    EXPECT_EQ(state(2), static_cast<UINT>(LVIS_SELECTED | LVIS_FOCUSED));
+    EXPECT_EQ(::SendMessageW(list, LVM_GETSELECTIONMARK, 0, 0), 2);
+    probe.SelectItem(1, false, false);  // single selection: still exclusive
+    EXPECT_EQ(state(1) & LVIS_SELECTED, static_cast<UINT>(LVIS_SELECTED));
+    EXPECT_EQ(state(2) & LVIS_SELECTED, 0u);
+    EXPECT_EQ(probe.SelectItem(-1, true, false), -1);
+    EXPECT_EQ(state(1) & LVIS_SELECTED, 0u);
+
+    // Refused by the host while rows must not be selected.
+    probe.noSelection = true;
+    probe.SelectItem(3, true, false);
+    EXPECT_EQ(state(3) & LVIS_SELECTED, 0u);
+}
