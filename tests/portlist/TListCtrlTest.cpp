@@ -2,6 +2,9 @@
 // scrolling, sorting, custom-draw dispatch, item changes and selection.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
+
 #include "ListHost.h"
 #include "TListCtrl.h"
 #include "resource.h"
@@ -26,39 +29,38 @@ public:
     void OnCheckChanged(int index, bool ticked) override {
         checkChanges.push_back(ticked ? index : -1 - index);
     }
-    bool OnPrePaint(HDC) override {
-        ++prePaints;
-        hooks.push_back(1);
-        return skip;
-    }
-    void OnPostPaint(HDC) override { hooks.push_back(2); }
+    // Each hook call is recorded as hook number, item, sub-item and item data.
+    bool OnPrePaint(HDC) override { return Hook(1); }
+    void OnPostPaint(HDC) override { Hook(2); }
     bool OnItemPrePaint(HDC, DWORD_PTR item, UINT, LPARAM data) override {
-        hooks.push_back(3);
-        lastItem = item;
-        lastData = data;
-        return skip;
+        return Hook(3, item, -1, data);
     }
-    void OnItemPostPaint(HDC, DWORD_PTR, UINT, LPARAM) override { hooks.push_back(4); }
-    bool OnSubItemPrePaint(HDC, DWORD_PTR, int subItem, UINT, LPARAM, COLORREF& text,
+    void OnItemPostPaint(HDC, DWORD_PTR item, UINT, LPARAM data) override {
+        Hook(4, item, -1, data);
+    }
+    bool OnSubItemPrePaint(HDC, DWORD_PTR item, int subItem, UINT, LPARAM data, COLORREF& text,
                            COLORREF& back) override {
-        hooks.push_back(5);
-        lastSubItem = subItem;
         text = RGB(1, 2, 3);
         back = RGB(4, 5, 6);
+        return Hook(5, item, subItem, data);
+    }
+    void OnSubItemPostPaint(HDC, DWORD_PTR item, int subItem, UINT, LPARAM data, COLORREF&,
+                            COLORREF&) override {
+        Hook(6, item, subItem, data);
+    }
+    bool Hook(int hook, DWORD_PTR item = 0, int subItem = -1, LPARAM data = 0) {
+        hooks.push_back({hook, static_cast<int>(item), subItem, static_cast<int>(data)});
         return skip;
     }
-    void OnSubItemPostPaint(HDC, DWORD_PTR, int, UINT, LPARAM, COLORREF&, COLORREF&) override {
-        hooks.push_back(6);
+    int PrePaints() const {
+        return static_cast<int>(std::count_if(hooks.begin(), hooks.end(),
+                                              [](const auto& h) { return h[0] == 1; }));
     }
 
     int deleteAllCalls = 0;
-    int prePaints = 0;
     bool skip = false;
-    std::vector<int> hooks;
+    std::vector<std::array<int, 4>> hooks;
     std::vector<int> checkChanges;
-    DWORD_PTR lastItem = 0;
-    LPARAM lastData = 0;
-    int lastSubItem = -1;
 };
 
 void AddItems(HWND list, std::initializer_list<LPARAM> data) {
@@ -182,11 +184,11 @@ TEST_F(TListCtrlTest, VerticalScrollRepaintsAtOnce) {
     probe.customDraw = true;
     for (int i = 0; i < 12; ++i) AddItems(list, {i});
     ::UpdateWindow(list);
-    const int paintsBefore = probe.prePaints;
+    const int paintsBefore = probe.PrePaints();
     ::SendMessageW(list, WM_VSCROLL, SB_LINEDOWN, 0);
     EXPECT_TRUE(Arrived(WM_VSCROLL, SB_LINEDOWN));
     EXPECT_EQ(::SendMessageW(list, LVM_GETTOPINDEX, 0, 0), 1);
-    EXPECT_GT(probe.prePaints, paintsBefore);  // painted inside the message
+    EXPECT_GT(probe.PrePaints(), paintsBefore);  // painted inside the message
     EXPECT_FALSE(::GetUpdateRect(list, nullptr, FALSE));
 }
 
@@ -194,43 +196,35 @@ TEST_F(TListCtrlTest, CustomDrawStagesAndHooks) {
     NMLVCUSTOMDRAW cd{};
     cd.nmcd.hdr.hwndFrom = list;
     cd.nmcd.hdr.code = NM_CUSTOMDRAW;
+    cd.nmcd.dwItemSpec = 7;
+    cd.nmcd.lItemlParam = 0x1234;
+    cd.iSubItem = 4;
     const DWORD stages[] = {CDDS_PREPAINT, CDDS_POSTPAINT, CDDS_ITEMPREPAINT, CDDS_ITEMPOSTPAINT,
-                            CDDS_ITEMPREPAINT | CDDS_SUBITEM, CDDS_ITEMPOSTPAINT | CDDS_SUBITEM};
-    for (DWORD stage : stages) {
+                            CDDS_ITEMPREPAINT | CDDS_SUBITEM, CDDS_ITEMPOSTPAINT | CDDS_SUBITEM,
+                            CDDS_PREERASE};
+    const LRESULT results[] = {0x30, 0, 0x30, 0, 0x10, 0, 0};
+    for (DWORD stage : stages) {  // off: every stage draws by default, no hook runs
         cd.nmcd.dwDrawStage = stage;
         EXPECT_EQ(probe.OnCustomDraw(cd), CDRF_DODEFAULT);
     }
-    EXPECT_TRUE(probe.hooks.empty());  // off: no hook runs
+    EXPECT_TRUE(probe.hooks.empty());
 
     probe.customDraw = true;
-    const LRESULT plain[] = {0x30, 0, 0x30, 0, 0x10, 0};
-    for (int skip = 0; skip < 2; ++skip) {
-        probe.skip = skip != 0;
+    for (bool skip : {false, true}) {
+        probe.skip = skip;
         probe.hooks.clear();
-        for (int i = 0; i < 6; ++i) {
+        for (int i = 0; i < 7; ++i) {
             cd.nmcd.dwDrawStage = stages[i];
-            const LRESULT expected = plain[i] ? plain[i] | (skip ? CDRF_SKIPDEFAULT : 0) : 0;
+            const LRESULT expected = results[i] ? results[i] | (skip ? CDRF_SKIPDEFAULT : 0) : 0;
             EXPECT_EQ(probe.OnCustomDraw(cd), expected) << std::hex << stages[i];
         }
-        EXPECT_EQ(probe.hooks, (std::vector<int>{1, 2, 3, 4, 5, 6}));
+        const std::vector<std::array<int, 4>> expected = {{1, 0, -1, 0},      {2, 0, -1, 0},
+                                                          {3, 7, -1, 0x1234}, {4, 7, -1, 0x1234},
+                                                          {5, 7, 4, 0x1234},  {6, 7, 4, 0x1234}};
+        EXPECT_EQ(probe.hooks, expected);
     }
-    cd.nmcd.dwDrawStage = CDDS_ITEMPREPAINT;
-    cd.nmcd.dwItemSpec = 7;
-    cd.nmcd.lItemlParam = 0x1234;
-    probe.OnCustomDraw(cd);
-    EXPECT_EQ(probe.lastItem, 7u);
-    EXPECT_EQ(probe.lastData, 0x1234);
-    cd.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
-    cd.iSubItem = 4;
-    probe.OnCustomDraw(cd);
-    EXPECT_EQ(probe.lastSubItem, 4);
-    EXPECT_EQ(cd.clrText, RGB(1, 2, 3));
+    EXPECT_EQ(cd.clrText, RGB(1, 2, 3));  // the sub-item hooks own the colours
     EXPECT_EQ(cd.clrTextBk, RGB(4, 5, 6));
-
-    probe.hooks.clear();
-    cd.nmcd.dwDrawStage = CDDS_PREERASE;
-    EXPECT_EQ(probe.OnCustomDraw(cd), 0);
-    EXPECT_TRUE(probe.hooks.empty());
 }
 
 TEST_F(TListCtrlTest, ItemChangesAndCheckNotification) {
