@@ -31,11 +31,8 @@ LONG WriteDumpWith(MiniDumpWriteDumpFn writeDump, EXCEPTION_POINTERS* exception)
     const std::tm* local = std::localtime(&now);
     if (!local) return EXCEPTION_CONTINUE_SEARCH;
 
-    wchar_t tempFolder[MAX_PATH] = {};
-    // A result above the buffer size means the folder did not fit and the
-    // buffer holds no usable path.
-    const DWORD expanded = ExpandEnvironmentStringsW(L"%TEMP%", tempFolder, MAX_PATH);
-    if (expanded == 0 || expanded > MAX_PATH) return EXCEPTION_CONTINUE_SEARCH;
+    wchar_t tempFolder[MAX_PATH];
+    if (!ExpandTempFolder(tempFolder)) return EXCEPTION_CONTINUE_SEARCH;
 
     wchar_t path[kDumpPathChars];
     FormatDumpPath(path, tempFolder, *local);
@@ -55,6 +52,11 @@ LONG WriteDumpWith(MiniDumpWriteDumpFn writeDump, EXCEPTION_POINTERS* exception)
 }
 
 }  // namespace
+
+bool ExpandTempFolder(wchar_t (&folder)[MAX_PATH]) {
+    const DWORD expanded = ExpandEnvironmentStringsW(L"%TEMP%", folder, MAX_PATH);
+    return expanded != 0 && expanded <= MAX_PATH;
+}
 
 LONG WINAPI WriteCrashDump(EXCEPTION_POINTERS* exception) {
     // Loaded by name at the moment of need, so the program does not depend on it.

@@ -15,6 +15,11 @@ inline constexpr size_t kDumpPathChars = MAX_PATH;  // including the terminating
 // Installed as the unhandled-exception filter; always EXCEPTION_CONTINUE_SEARCH.
 LONG WINAPI WriteCrashDump(EXCEPTION_POINTERS* exception);
 
+// The expanded %TEMP% (the text itself when the variable is undefined). False
+// when the expansion fails or does not fit, since the buffer then holds no
+// usable, terminated path.
+bool ExpandTempFolder(wchar_t (&folder)[MAX_PATH]);
+
 // <tempFolder>\KestrelCpl_YYYYMMDDhhmmss.dmp for a local time, cut to
 // kDumpPathChars - 1 characters.
 std::wstring CrashDumpPath(const wchar_t* tempFolder, const std::tm& localTime);

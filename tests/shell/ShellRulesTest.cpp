@@ -1,6 +1,8 @@
 // Command-line recognition, the stopper's repeat rule and the dump file name.
 #include <gtest/gtest.h>
 
+#include <windows.h>
+
 #include <ctime>
 #include <string>
 
@@ -72,6 +74,31 @@ TEST(CrashDumpPath, IsCutToTheSystemPathLimit) {
     const std::wstring path = CrashDumpPath(folder.c_str(), LocalTime(2013, 11, 5, 9, 30, 7));
     ASSERT_EQ(path.size(), kDumpPathChars - 1);
     EXPECT_EQ(path, (folder + L"\\KestrelCpl_20131105093007.dmp").substr(0, kDumpPathChars - 1));
+}
+
+// A folder that does not fit leaves no usable path, so no dump is attempted.
+TEST(CrashDumpPath, TempFolderMustFitItsBuffer) {
+    wchar_t saved[MAX_PATH] = {};
+    const bool hadTemp = GetEnvironmentVariableW(L"TEMP", saved, MAX_PATH) != 0;
+    wchar_t folder[MAX_PATH];
+
+    ASSERT_TRUE(SetEnvironmentVariableW(L"TEMP", L"C:\\Dumps"));
+    ASSERT_TRUE(ExpandTempFolder(folder));
+    EXPECT_STREQ(folder, L"C:\\Dumps");
+
+    const std::wstring longest = L"C:\\" + std::wstring(MAX_PATH - 4, L'd');
+    ASSERT_TRUE(SetEnvironmentVariableW(L"TEMP", longest.c_str()));
+    EXPECT_TRUE(ExpandTempFolder(folder)) << "exactly fills the buffer";
+
+    const std::wstring tooLong = longest + L"d";
+    ASSERT_TRUE(SetEnvironmentVariableW(L"TEMP", tooLong.c_str()));
+    EXPECT_FALSE(ExpandTempFolder(folder));
+
+    ASSERT_TRUE(SetEnvironmentVariableW(L"TEMP", nullptr));
+    ASSERT_TRUE(ExpandTempFolder(folder));
+    EXPECT_STREQ(folder, L"%TEMP%");
+
+    SetEnvironmentVariableW(L"TEMP", hadTemp ? saved : nullptr);
 }
 
 }  // namespace
