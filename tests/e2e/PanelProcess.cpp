@@ -147,21 +147,27 @@ std::vector<std::wstring> ColumnTexts(HWND panel, int column) {
     return texts;
 }
 
+namespace {
+
+struct WindowCount {
+    DWORD processId;
+    int visible;
+};
+
+BOOL CALLBACK CountVisibleWindow(HWND window, LPARAM param) {
+    auto* count = reinterpret_cast<WindowCount*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == count->processId && IsWindowVisible(window)) ++count->visible;
+    return TRUE;
+}
+
+}  // namespace
+
 int VisibleWindowsOf(DWORD processId) {
-    struct Search {
-        DWORD processId;
-        int count;
-    } search{processId, 0};
-    EnumWindows(
-        [](HWND window, LPARAM param) -> BOOL {
-            auto* s = reinterpret_cast<Search*>(param);
-            DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
-            if (owner == s->processId && IsWindowVisible(window)) ++s->count;
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.count;
+    WindowCount count{processId, 0};
+    EnumWindows(CountVisibleWindow, reinterpret_cast<LPARAM>(&count));
+    return count.visible;
 }
 
 }  // namespace kestrel::e2e
