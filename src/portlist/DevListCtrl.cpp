@@ -11,13 +11,13 @@ namespace kestrel {
 
 namespace {
 
-struct ColumnSpec {
+struct ColumnLayout {
     UINT headerId;
     int format;
     int width;
 };
 
-const ColumnSpec kColumns[kPortListColumnCount] = {
+const ColumnLayout kColumns[kPortListColumnCount] = {
     {IDS_COLUMN_CHECK, LVCFMT_LEFT, 0},  // zero width hides the check box
     {IDS_COLUMN_COMPORT, LVCFMT_CENTER, 70},
     {IDS_COLUMN_RX, LVCFMT_CENTER, 35},
