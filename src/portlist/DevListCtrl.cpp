@@ -130,6 +130,12 @@ int DevListCtrl::IndexOf(const PortRowInfo* data) const {
 void DevListCtrl::UpdatePort(const PortRowInfo& info, bool* added) {
     if (added) *added = false;
     const auto found = rows.find(info.name);
+    // Unchanged marks leave the row exactly as it is shown: nothing to send.
+    // Most rows of a refresh pass are such, and every list message costs.
+    if (found != rows.end() && info.countersOnly && found->second->rxChanged == info.rxChanged &&
+        found->second->txChanged == info.txChanged) {
+        return;
+    }
     const int index = found != rows.end() ? IndexOf(found->second) : -1;
     if (found != rows.end() && index < 0) FreeRow(found->second);  // item deleted behind our back
     if (index >= 0) {
