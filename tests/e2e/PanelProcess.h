@@ -8,36 +8,12 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
+
 namespace kestrel::e2e {
 
-std::wstring BesideThisProgram(const wchar_t* file);
-
-class ChildProcess {
-public:
-    ChildProcess() = default;
-    ChildProcess(const ChildProcess&) = delete;
-    ChildProcess& operator=(const ChildProcess&) = delete;
-    // Ends a process that is still running.
-    ~ChildProcess();
-
-    // commandTail is appended to the quoted program path exactly as given, so
-    // that trailing blanks reach the program. With pipes, standard input and
-    // output are connected to this object.
-    bool Start(const wchar_t* program, const std::wstring& commandTail, bool pipes = false);
-    // The exit code, or STILL_ACTIVE when the process did not end in time.
-    DWORD Wait(DWORD timeoutMs);
-    DWORD Id() const { return process.dwProcessId; }
-
-    bool Send(const std::string& line);
-    // Collects standard output until it holds text, or the time is up.
-    bool WaitForOutput(const std::string& text, DWORD timeoutMs);
-
-private:
-    PROCESS_INFORMATION process{};
-    HANDLE stdinWrite = nullptr;
-    HANDLE stdoutRead = nullptr;
-    std::string output;
-};
+using test::BesideThisProgram;
+using test::ChildProcess;
 
 // KestrelSim.exe on the service's pipe, without ports and without background
 // traffic, fed with commands on its standard input.

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "RawPipeClient.h"
 #include "SimFrames.h"
 
@@ -18,86 +19,8 @@ namespace {
 using test::NameRequest;
 using test::RawPipeClient;
 using test::Request;
-
-std::wstring BesideThisProgram(const wchar_t* file) {
-    wchar_t path[MAX_PATH];
-    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path, length);
-    return folder.substr(0, folder.find_last_of(L"\\/") + 1) + file;
-}
-
-class SimProcess {
-public:
-    ~SimProcess() {
-        if (process_.hProcess) {
-            TerminateProcess(process_.hProcess, 1);
-            WaitForSingleObject(process_.hProcess, 5000);
-            CloseHandle(process_.hProcess);
-            CloseHandle(process_.hThread);
-        }
-        for (HANDLE h : {stdinWrite_, stdoutRead_}) {
-            if (h) CloseHandle(h);
-        }
-    }
-
-    bool Start(const std::wstring& arguments) {
-        SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
-        HANDLE stdinRead = nullptr;
-        HANDLE stdoutWrite = nullptr;
-        if (!CreatePipe(&stdinRead, &stdinWrite_, &inherit, 0) ||
-            !CreatePipe(&stdoutRead_, &stdoutWrite, &inherit, 0)) {
-            return false;
-        }
-        SetHandleInformation(stdinWrite_, HANDLE_FLAG_INHERIT, 0);
-        SetHandleInformation(stdoutRead_, HANDLE_FLAG_INHERIT, 0);
-        STARTUPINFOW startup{};
-        startup.cb = sizeof startup;
-        startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = stdinRead;
-        startup.hStdOutput = stdoutWrite;
-        startup.hStdError = stdoutWrite;
-        std::wstring commandLine = L"\"" + BesideThisProgram(L"KestrelSim.exe") + L"\" " + arguments;
-        const BOOL created = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE,
-                                            CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process_);
-        CloseHandle(stdinRead);
-        CloseHandle(stdoutWrite);
-        return created != FALSE;
-    }
-
-    // Collects standard output until it holds text, or the time is up.
-    bool WaitForOutput(const std::string& text, DWORD timeoutMs) {
-        const ULONGLONG start = GetTickCount64();
-        while (output_.find(text) == std::string::npos) {
-            DWORD available = 0;
-            if (!PeekNamedPipe(stdoutRead_, nullptr, 0, nullptr, &available, nullptr)) return false;
-            if (available == 0) {
-                if (GetTickCount64() - start > timeoutMs) return false;
-                Sleep(10);
-                continue;
-            }
-            char buffer[512];
-            DWORD read = 0;
-            if (!ReadFile(stdoutRead_, buffer, sizeof buffer, &read, nullptr)) return false;
-            output_.append(buffer, read);
-        }
-        return true;
-    }
-
-    bool Send(const std::string& line) {
-        const std::string text = line + "\n";
-        DWORD written = 0;
-        return WriteFile(stdinWrite_, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-               written == text.size();
-    }
-
-    const std::string& Output() const { return output_; }
-
-private:
-    PROCESS_INFORMATION process_{};
-    HANDLE stdinWrite_ = nullptr;
-    HANDLE stdoutRead_ = nullptr;
-    std::string output_;
-};
+using kestrel::test::BesideThisProgram;
+using kestrel::test::ChildProcess;
 
 // The port names the simulator reports, read as the panel enumerates them.
 std::vector<std::wstring> PortNames(RawPipeClient& client) {
@@ -135,9 +58,11 @@ TEST(SimProcess, TakesCommandsFromScenarioStdinAndControlFile) {
                                "remove COM8\n";
     std::ofstream(std::filesystem::path(control), std::ios::trunc).close();
 
-    SimProcess sim;
-    ASSERT_TRUE(sim.Start(L"--pipe " + pipe + L" --tick 0 --scenario \"" + scenario +
-                          L"\" --control \"" + control + L"\""));
+    ChildProcess sim;
+    ASSERT_TRUE(sim.Start(L"KestrelSim.exe",
+                          L"--pipe " + pipe + L" --tick 0 --scenario \"" + scenario +
+                              L"\" --control \"" + control + L"\"",
+                          true));
     ASSERT_TRUE(sim.WaitForOutput("ready", 15000)) << sim.Output();
 
     RawPipeClient client;

@@ -1,0 +1,85 @@
+#include "ChildProcess.h"
+
+namespace kestrel::test {
+
+std::wstring BesideThisProgram(const wchar_t* file) {
+    wchar_t path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
+    const std::wstring self(path, length);
+    return self.substr(0, self.find_last_of(L"\\/") + 1) + file;
+}
+
+ChildProcess::~ChildProcess() {
+    if (process.hProcess) {
+        if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process.hProcess, 1);
+            WaitForSingleObject(process.hProcess, 5000);
+        }
+        CloseHandle(process.hProcess);
+        CloseHandle(process.hThread);
+    }
+    if (stdinWrite) CloseHandle(stdinWrite);
+    if (stdoutRead) CloseHandle(stdoutRead);
+}
+
+bool ChildProcess::Start(const wchar_t* program, const std::wstring& commandTail, bool pipes) {
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    HANDLE stdinRead = nullptr;
+    HANDLE stdoutWrite = nullptr;
+    if (pipes) {
+        SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+        if (!CreatePipe(&stdinRead, &stdinWrite, &inherit, 0) ||
+            !CreatePipe(&stdoutRead, &stdoutWrite, &inherit, 0))
+            return false;
+        SetHandleInformation(stdinWrite, HANDLE_FLAG_INHERIT, 0);
+        SetHandleInformation(stdoutRead, HANDLE_FLAG_INHERIT, 0);
+        startup.dwFlags = STARTF_USESTDHANDLES;
+        startup.hStdInput = stdinRead;
+        startup.hStdOutput = stdoutWrite;
+        startup.hStdError = stdoutWrite;
+    }
+    std::wstring commandLine = L"\"" + BesideThisProgram(program) + L"\"";
+    if (!commandTail.empty()) commandLine += L" " + commandTail;
+    const BOOL created = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, pipes,
+                                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+    if (stdinRead) CloseHandle(stdinRead);
+    if (stdoutWrite) CloseHandle(stdoutWrite);
+    return created != FALSE;
+}
+
+DWORD ChildProcess::Wait(DWORD timeoutMs) {
+    if (!process.hProcess) return STILL_ACTIVE;
+    WaitForSingleObject(process.hProcess, timeoutMs);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process.hProcess, &code);
+    return code;
+}
+
+bool ChildProcess::Send(const std::string& line) {
+    const std::string text = line + "\n";
+    DWORD written = 0;
+    return stdinWrite &&
+           WriteFile(stdinWrite, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           written == text.size();
+}
+
+bool ChildProcess::WaitForOutput(const std::string& text, DWORD timeoutMs) {
+    const ULONGLONG start = GetTickCount64();
+    while (output.find(text) == std::string::npos) {
+        DWORD available = 0;
+        if (!PeekNamedPipe(stdoutRead, nullptr, 0, nullptr, &available, nullptr)) return false;
+        if (available == 0) {
+            if (GetTickCount64() - start > timeoutMs) return false;
+            Sleep(10);
+            continue;
+        }
+        char buffer[512];
+        DWORD read = 0;
+        if (!ReadFile(stdoutRead, buffer, sizeof(buffer), &read, nullptr)) return false;
+        output.append(buffer, read);
+    }
+    return true;
+}
+
+}  // namespace kestrel::test
