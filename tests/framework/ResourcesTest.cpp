@@ -89,7 +89,9 @@ private:
     std::wstring ClassName() {
         std::wstring name = Text();
         if (name == L"#128") name = L"BUTTON";
+        if (name == L"#129") name = L"EDIT";
         if (name == L"#130") name = L"STATIC";
+        if (name == L"#133") name = L"COMBOBOX";
         for (wchar_t& c : name) c = static_cast<wchar_t>(std::towupper(c));
         return name + L" ";
     }
@@ -113,6 +115,81 @@ TEST(Resources, DialogTemplates) {
                   L"1005 50828885 00000020 12,12,453,118 SYSLISTVIEW32 \"\"",
                   L"2 50010001 00000000 400,141,66,14 BUTTON \"Close\"",
               }));
+}
+
+// Creates the dialog from its template and checks that the dialog manager
+// makes one child per template line, in template order, with its id, class
+// and text (a class it cannot find, or a broken template, fails creation).
+void ExpectCreates(UINT id, const std::vector<std::wstring>& lines) {
+    const HWND dialog = ::CreateDialogParamW(
+        self, MAKEINTRESOURCEW(id), nullptr,
+        [](HWND, UINT message, WPARAM, LPARAM) -> INT_PTR { return message == WM_INITDIALOG; }, 0);
+    ASSERT_NE(dialog, nullptr) << id;
+    std::vector<std::wstring> made, wanted;
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t name[64] = {}, text[128] = {};
+        ::GetClassNameW(child, name, 64);
+        ::GetWindowTextW(child, text, 128);
+        for (wchar_t* c = name; *c; ++c) *c = static_cast<wchar_t>(std::towupper(*c));
+        made.push_back(std::to_wstring(static_cast<short>(::GetDlgCtrlID(child))) + L" " + name +
+                       L" \"" + text + L"\"");
+    }
+    for (size_t i = 1; i < lines.size(); ++i) {  // "id style exStyle box CLASS "text""
+        const std::wstring& line = lines[i];
+        size_t classAt = 0;
+        for (int field = 0; field < 4; ++field) classAt = line.find(L' ', classAt) + 1;
+        wanted.push_back(line.substr(0, line.find(L' ')) + L" " + line.substr(classAt));
+    }
+    EXPECT_EQ(made, wanted) << id;
+    ::DestroyWindow(dialog);
+}
+
+// The two editors of the connection parameters: the dialog classes find their
+// controls by these ids and rely on these styles.
+TEST(Resources, ConnectionAndPreferencesTemplates) {
+    const std::wstring connect =
+        L"\"Connect to COM port           [requires DMS IP-address/hostname and port number]\"";
+    const std::vector<std::wstring> connection{
+        L"80C800C0 00000000 0,0,426,155  \"Dialog\" 8 \"MS Shell Dlg\"",
+        L"1009 50030009 00000000 12,9,128,10 BUTTON \"Use default connection parameters\"",
+        L"1010 50010009 00000000 12,26,129,10 BUTTON \"Use specific connection parameters\"",
+        L"1012 50830080 00000000 113,47,300,14 EDIT \"\"",  // a group: arrows stay on the radios
+        L"1013 50812080 00000000 113,66,54,14 EDIT \"\"",
+        L"1020 50010003 00000000 341,68,72,10 BUTTON \"Use SSL encryption\"",
+        L"1014 50812080 00000000 113,85,54,14 EDIT \"\"",
+        L"1011 50010003 00000000 13,106,399,10 BUTTON " + connect,
+        L"1 50010001 00000000 159,128,50,14 BUTTON \"Apply\"",
+        L"2 50010000 00000000 216,128,50,14 BUTTON \"Cancel\"",
+        L"-1 50020000 00000000 13,50,86,8 STATIC \"DMS IP-address/hostname\"",
+        L"-1 50020000 00000000 13,69,56,8 STATIC \"DMS port number\"",
+        L"-1 50020000 00000000 13,88,97,8 STATIC \"Retry to connect to DMS after\"",
+        L"-1 50020000 00000000 171,88,27,8 STATIC \"seconds\"",
+    };
+    const std::vector<std::wstring> preferences{
+        L"80C800C0 00000000 0,0,426,209  \"Preferences\" 8 \"MS Shell Dlg\"",
+        L"1015 50810880 00000000 37,23,322,14 EDIT \"\"",
+        L"1017 50010000 00000000 364,23,50,14 BUTTON \"Browse\"",
+        L"1018 50210003 00000000 37,43,322,69 COMBOBOX \"\"",
+        L"1012 50810080 00000000 113,88,300,14 EDIT \"\"",
+        L"1013 50812080 00000000 113,108,54,14 EDIT \"\"",
+        L"1020 50010003 00000000 341,111,72,10 BUTTON \"Use SSL encryption\"",
+        L"1014 50812080 00000000 113,129,54,14 EDIT \"\"",
+        L"1011 50010003 00000000 13,152,399,10 BUTTON " + connect,
+        L"1 50010001 00000000 159,187,50,14 BUTTON \"Apply\"",
+        L"2 50010000 00000000 216,187,50,14 BUTTON \"Cancel\"",
+        L"-1 50020000 00000000 13,91,86,8 STATIC \"DMS IP-address/hostname\"",
+        L"-1 50020000 00000000 13,111,56,8 STATIC \"DMS port number\"",
+        L"-1 50020000 00000000 13,132,97,8 STATIC \"Retry to connect to DMS after\"",
+        L"-1 50020000 00000000 171,132,27,8 STATIC \"seconds\"",
+        L"-1 50000007 00000000 6,75,413,95 BUTTON \"Default connection parameters\"",
+        L"-1 50000007 00000000 6,10,413,56 BUTTON \"Logging\"",
+        L"-1 50020000 00000000 13,26,21,8 STATIC \"Folder\"",
+        L"-1 50020000 00000000 13,45,18,8 STATIC \"Level\"",
+    };
+    EXPECT_EQ(TemplateReader(Resource(RT_DIALOG, IDD_CONNECTIONDLG)).Lines(), connection);
+    EXPECT_EQ(TemplateReader(Resource(RT_DIALOG, IDD_GLOBALDLG)).Lines(), preferences);
+    ExpectCreates(IDD_CONNECTIONDLG, connection);
+    ExpectCreates(IDD_GLOBALDLG, preferences);
 }
 
 TEST(Resources, StringsIconVersionAndManifest) {
