@@ -1,0 +1,113 @@
+#include "DmsRules.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace kestrel {
+
+namespace {
+
+bool isBlank(wchar_t c) {
+    return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
+}
+
+bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
+
+std::string_view fieldText(const char* field, size_t size) {
+    return std::string_view(field, static_cast<size_t>(std::find(field, field + size, '\0') - field));
+}
+
+}  // namespace
+
+UnsignedText convertUnsigned(std::wstring_view text) {
+    size_t i = 0;
+    while (i < text.size() && isBlank(text[i])) ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
+        negative = text[i] == L'-';
+        ++i;
+    }
+    if (i == text.size() || !isDigit(text[i])) return {0, text.empty()};
+
+    uint32_t value = 0;
+    bool overflow = false;
+    for (; i < text.size() && isDigit(text[i]); ++i) {
+        const uint32_t digit = static_cast<uint32_t>(text[i] - L'0');
+        if (value > (UINT32_MAX - digit) / 10) overflow = true;
+        value = value * 10 + digit;
+    }
+    if (overflow) value = UINT32_MAX;
+    else if (negative) value = 0u - value;
+    return {value, i == text.size()};
+}
+
+DmsInputCheck checkDmsInput(std::wstring_view host, std::wstring_view port,
+                            std::wstring_view retry) {
+    DmsInputCheck check;
+    if (host.size() > kMaxDmsHostChars) {
+        check.error = DmsInputError::HostTooLong;
+        check.argument = static_cast<uint32_t>(kMaxDmsHostChars);
+        return check;
+    }
+    for (wchar_t c : host) {
+        if (static_cast<uint32_t>(c) > 127) {
+            check.error = DmsInputError::HostInvalidChar;
+            check.argument = static_cast<uint32_t>(c);
+            return check;
+        }
+        check.input.host.push_back(static_cast<char>(c));
+    }
+
+    const UnsignedText portNumber = convertUnsigned(port);
+    if (!portNumber.whole || portNumber.value > 65535 || port.size() > kMaxDmsPortChars) {
+        check.error = DmsInputError::PortInvalid;
+        return check;
+    }
+    // Only blanks, a sign and digits pass the conversion: all 7-bit.
+    for (wchar_t c : port) check.input.port.push_back(static_cast<char>(c));
+
+    const UnsignedText seconds = convertUnsigned(retry);
+    if (!seconds.whole || seconds.value == 0 || seconds.value > kMaxDmsRetrySeconds) {
+        check.error = DmsInputError::RetryInvalid;
+        return check;
+    }
+    check.input.retrySeconds = seconds.value;
+    return check;
+}
+
+std::wstring_view trimBlanks(std::wstring_view text) {
+    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    return text;
+}
+
+bool comPortAvailable(std::wstring_view host, std::wstring_view port) {
+    return !trimBlanks(host).empty() && !trimBlanks(port).empty();
+}
+
+bool dmsEntriesChanged(const DmsInput& input, bool useSsl, const DmsConfig& reference) {
+    return input.host != fieldText(reference.host, sizeof reference.host) ||
+           input.port != fieldText(reference.port, sizeof reference.port) ||
+           useSsl != (reference.useSsl != 0);
+}
+
+DmsConfirmation dmsConfirmation(const DmsConfig& reference, bool comPortChecked,
+                                bool changed) {
+    if (!reference.comPortActive) return DmsConfirmation::None;
+    if (!comPortChecked) return DmsConfirmation::Deactivation;
+    return changed ? DmsConfirmation::Change : DmsConfirmation::None;
+}
+
+void storeDmsInput(const DmsInput& input, bool useSsl, bool comPortActive, DmsConfig& config) {
+    const size_t hostLength = std::min(input.host.size(), kMaxDmsHostChars);
+    std::memcpy(config.host, input.host.data(), hostLength);
+    config.host[hostLength] = '\0';
+    const size_t portLength = std::min(input.port.size(), kMaxDmsPortChars);
+    std::memcpy(config.port, input.port.data(), portLength);
+    config.port[portLength] = '\0';
+    config.retryMs = input.retrySeconds * 1000;
+    config.useSsl = useSsl ? 1 : 0;
+    config.comPortActive = comPortActive ? 1 : 0;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,20 @@
+// Messages of the DMS parameter checks, as printf formats for showError.
+// Wide text arguments take %ls and %lc, which mean the same under every
+// C library the program is built with. Portable: no windows.h.
+#pragma once
+
+#include "DmsRules.h"
+
+namespace kestrel {
+
+inline constexpr wchar_t kHostTooLongFormat[] =
+    L"DMS host name is too long. Maximum supported length is %d.";
+inline constexpr wchar_t kHostInvalidCharFormat[] = L"Invalid character '%lc' in DMS host name.";
+inline constexpr wchar_t kPortInvalidText[] = L"Invalid DMS port number.";
+inline constexpr wchar_t kRetryInvalidText[] =
+    L"Invalid period to retry to connect to DMS. Must be > 0.";
+
+// The format for an error; it takes the check's argument as its only value.
+const wchar_t* dmsErrorFormat(DmsInputError error);
+
+}  // namespace kestrel
