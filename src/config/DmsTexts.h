@@ -14,6 +14,18 @@ inline constexpr wchar_t kPortInvalidText[] = L"Invalid DMS port number.";
 inline constexpr wchar_t kRetryInvalidText[] =
     L"Invalid period to retry to connect to DMS. Must be > 0.";
 
+// The port connection dialog's caption is the port's label followed by this.
+inline constexpr wchar_t kConnectionCaptionSuffix[] = L" - Configuration";
+// Its questions before storing over a port whose COM port is active.
+inline constexpr wchar_t kConnectionDeactivateQuestion[] =
+    L"COM port was deactivated. Any communication between\n"
+    L"the device and the current DMS will abort immediately.\n\n"
+    L"Do you want to continue?";
+inline constexpr wchar_t kConnectionChangeQuestion[] =
+    L"DMS configuration changed. Any communication between\n"
+    L"the device and the current DMS will abort immediately.\n\n"
+    L"Do you want to continue?";
+
 // The format for an error; it takes the check's argument as its only value.
 const wchar_t* dmsErrorFormat(DmsInputError error);
 

@@ -9,13 +9,13 @@
 
 #include "ConfigMessages.h"
 #include "DmsControls.h"
+#include "MessageBoxAnswer.h"
 #include "resource.h"
 
 using namespace kestrel;
+using namespace kestrel::test;
 
 namespace {
-
-constexpr wchar_t kCaption[] = L"" KESTREL_PRODUCT_NAME;
 
 LRESULT CALLBACK DmsWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_COMMAND && HIWORD(wp) == EN_CHANGE &&
@@ -64,42 +64,6 @@ DmsConfig config(const char* host, const char* port, uint32_t retryMs, bool acti
     c.useSsl = 1;
     c.comPortActive = active;
     return c;
-}
-
-// The text, Yes button and default button of the next message box owned by
-// the window; it is answered with the given button.
-struct BoxSeen {
-    std::wstring text;
-    bool hasYes = false;
-    int defaultId = 0;
-};
-BoxSeen seen;
-int answer = IDOK;
-
-// Runs inside the message box's modal loop.
-void CALLBACK AnswerBox(HWND owner, UINT, UINT_PTR timer, DWORD) {
-    HWND box = nullptr;
-    while ((box = FindWindowExW(nullptr, box, L"#32770", kCaption)) != nullptr)
-        if (GetWindow(box, GW_OWNER) == owner) break;
-    if (!box) return;
-    KillTimer(owner, timer);
-    wchar_t text[512] = {};
-    GetDlgItemTextW(box, 0xFFFF, text, 512);
-    seen.text = text;
-    seen.hasYes = GetDlgItem(box, IDYES) != nullptr;
-    for (int id : {IDOK, IDYES, IDNO}) {
-        HWND button = GetDlgItem(box, id);
-        if (button && (GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
-            seen.defaultId = id;
-    }
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
-}
-
-void AnswerNextBox(HWND owner, int with) {
-    seen = BoxSeen();
-    answer = with;
-    SetTimer(owner, 1, 50, AnswerBox);
 }
 
 }  // namespace

@@ -1,0 +1,126 @@
+#include "ConnectionDlg.h"
+
+#include <string>
+
+#include "CAppModule.h"
+#include "CenterWindow.h"
+#include "ConfigMessages.h"
+#include "DmsControls.h"
+#include "DmsTexts.h"
+
+namespace kestrel {
+
+ConnectionDlg::ConnectionDlg(PortRecord* record, const DmsConfig* defaults)
+    : record(record), defaults(defaults), useDefault(record->useDefault) {}
+
+bool ConnectionDlg::PreTranslateMessage(MSG* msg) {
+    return IsDialogMessageW(Handle(), msg) != FALSE;
+}
+
+bool ConnectionDlg::OnIdle() {
+    return false;
+}
+
+LRESULT ConnectionDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
+    const HWND dialog = Handle();
+    SetWindowTextW(dialog, (record->portLabel + kConnectionCaptionSuffix).c_str());
+    useDefaultRadio = GetDlgItem(dialog, IDC_USE_DEFAULT);
+    useSpecificRadio = GetDlgItem(dialog, IDC_USE_SPECIFIC);
+    useSslBox = GetDlgItem(dialog, IDC_USE_SSL);
+    comActiveBox = GetDlgItem(dialog, IDC_COM_ACTIVE);
+    hostEdit = GetDlgItem(dialog, IDC_DMS_HOST);
+    portEdit = GetDlgItem(dialog, IDC_DMS_PORT);
+    retryEdit = GetDlgItem(dialog, IDC_DMS_RETRY);
+    CenterWindow(dialog, GetWindow(dialog, GW_OWNER));
+    SetIcons();
+    if (CMessageLoop* loop = appModule.GetMessageLoop()) {
+        loop->AddMessageFilter(this);
+        loop->AddIdleHandler(this);
+    }
+    UIAddChildWindowContainer(dialog);
+
+    SendMessageW(useDefault ? useDefaultRadio : useSpecificRadio, BM_SETCHECK, BST_CHECKED, 0);
+    // The port's own stored values in either mode, as the service reported them.
+    showDmsConfig(dialog, record->dms);
+    applyModeState();
+    return TRUE;
+}
+
+void ConnectionDlg::SetIcons() {
+    // Shared icons belong to the system, so nothing has to free them.
+    const auto load = [](int widthMetric, int heightMetric) {
+        return reinterpret_cast<LPARAM>(LoadImageW(
+            appModule.Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
+            GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric), LR_SHARED));
+    };
+    SendMessageW(Handle(), WM_SETICON, ICON_BIG, load(SM_CXICON, SM_CYICON));
+    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, load(SM_CXSMICON, SM_CYSMICON));
+}
+
+LRESULT ConnectionDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
+    if (CMessageLoop* loop = appModule.GetMessageLoop()) {
+        loop->RemoveMessageFilter(this);
+        loop->RemoveIdleHandler(this);
+    }
+    return 0;
+}
+
+void ConnectionDlg::applyModeState() {
+    const WPARAM readOnly = useDefault ? TRUE : FALSE;
+    EnableWindow(useSslBox, !useDefault);
+    if (useDefault)
+        EnableWindow(comActiveBox, FALSE);
+    else
+        updateComPortAvailability(Handle());
+    for (HWND edit : {hostEdit, portEdit, retryEdit}) SendMessageW(edit, EM_SETREADONLY, readOnly, 0);
+}
+
+LRESULT ConnectionDlg::OnUseDefault(WORD, WORD, HWND, BOOL&) {
+    if (SendMessageW(useDefaultRadio, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+        useDefault = true;
+        showDmsConfig(Handle(), *defaults);
+        applyModeState();
+    }
+    return 0;
+}
+
+LRESULT ConnectionDlg::OnUseSpecific(WORD, WORD, HWND, BOOL&) {
+    if (SendMessageW(useSpecificRadio, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+        useDefault = false;
+        showDmsConfig(Handle(), record->dms);
+        applyModeState();
+    }
+    return 0;
+}
+
+LRESULT ConnectionDlg::OnHostOrPortChange(WORD, WORD, HWND, BOOL&) {
+    // The defaults are shown read-only with the check box disabled.
+    if (!useDefault) updateComPortAvailability(Handle());
+    return 0;
+}
+
+LRESULT ConnectionDlg::OnApply(WORD, WORD, HWND, BOOL&) {
+    const HWND dialog = Handle();
+    DmsInput input;
+    if (!validateDmsInput(dialog, input)) return 0;
+    switch (dmsConfirmation(dialog, input, record->dms)) {
+    case DmsConfirmation::Deactivation:
+        if (!confirmChange(dialog, kConnectionDeactivateQuestion)) return 0;
+        break;
+    case DmsConfirmation::Change:
+        if (!confirmChange(dialog, kConnectionChangeQuestion)) return 0;
+        break;
+    case DmsConfirmation::None: break;
+    }
+    record->useDefault = useDefault;
+    storeDmsControls(dialog, input, record->dms);
+    EndDialog(IDOK);
+    return 0;
+}
+
+LRESULT ConnectionDlg::OnCancel(WORD, WORD, HWND, BOOL&) {
+    EndDialog(IDCANCEL);
+    return 0;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,69 @@
+// The modal dialog of one port's DMS parameters: the port either follows the
+// defaults or has its own. Apply validates, asks before cutting a running COM
+// port's communication, and writes the port record; it never talks to the service.
+#pragma once
+
+#include <windows.h>
+
+#include "CDialogBase.h"
+#include "CMessageLoop.h"
+#include "CUpdateUI.h"
+#include "DmsConfig.h"
+#include "MessageMap.h"
+#include "PortRecord.h"
+#include "resource.h"
+
+namespace kestrel {
+
+class ConnectionDlg : public CDialogBase,
+                      public CUpdateUI,
+                      public CMessageFilter,
+                      public CIdleHandler {
+public:
+    // Neither is owned; the record is written only by a successful Apply.
+    ConnectionDlg(PortRecord* record, const DmsConfig* defaults);
+
+    // 1 when Apply wrote the record, 2 when cancelled, -1 when the dialog
+    // could not be created.
+    INT_PTR Run(HWND owner) { return DoModal(IDD_CONNECTIONDLG, owner); }
+
+    bool PreTranslateMessage(MSG* msg) override;
+    bool OnIdle() override;
+
+    BEGIN_MSG_MAP(ConnectionDlg)
+        MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
+        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+        COMMAND_ID_HANDLER(IDOK, OnApply)
+        COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
+        COMMAND_HANDLER(IDC_USE_DEFAULT, BN_CLICKED, OnUseDefault)
+        COMMAND_HANDLER(IDC_USE_SPECIFIC, BN_CLICKED, OnUseSpecific)
+        COMMAND_HANDLER(IDC_DMS_HOST, EN_CHANGE, OnHostOrPortChange)
+        COMMAND_HANDLER(IDC_DMS_PORT, EN_CHANGE, OnHostOrPortChange)
+    END_MSG_MAP()
+
+private:
+    LRESULT OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnApply(WORD code, WORD id, HWND control, BOOL& handled);
+    LRESULT OnCancel(WORD code, WORD id, HWND control, BOOL& handled);
+    LRESULT OnUseDefault(WORD code, WORD id, HWND control, BOOL& handled);
+    LRESULT OnUseSpecific(WORD code, WORD id, HWND control, BOOL& handled);
+    LRESULT OnHostOrPortChange(WORD code, WORD id, HWND control, BOOL& handled);
+
+    void SetIcons();
+    // Read-only entries and disabled check boxes while the defaults are shown.
+    void applyModeState();
+
+    PortRecord* record;
+    const DmsConfig* defaults;
+    bool useDefault;
+    HWND useDefaultRadio = nullptr;
+    HWND useSpecificRadio = nullptr;
+    HWND useSslBox = nullptr;
+    HWND comActiveBox = nullptr;
+    HWND hostEdit = nullptr;
+    HWND portEdit = nullptr;
+    HWND retryEdit = nullptr;
+};
+
+}  // namespace kestrel

@@ -1,0 +1,52 @@
+// Answers the next message box a window owns, as the user would, and records
+// what the box showed. The box runs its own modal loop; a timer of the owner
+// finds it there.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+#include "resource.h"
+
+namespace kestrel::test {
+
+inline constexpr wchar_t kBoxCaption[] = L"" KESTREL_PRODUCT_NAME;
+
+// The text, Yes button and default button of the last box answered.
+struct BoxSeen {
+    std::wstring text;
+    bool hasYes = false;
+    int defaultId = 0;
+};
+inline BoxSeen seen;
+inline int answer = IDOK;
+
+// Runs inside the message box's modal loop.
+inline void CALLBACK AnswerBox(HWND owner, UINT, UINT_PTR timer, DWORD) {
+    HWND box = nullptr;
+    while ((box = FindWindowExW(nullptr, box, L"#32770", kBoxCaption)) != nullptr)
+        if (GetWindow(box, GW_OWNER) == owner) break;
+    if (!box) return;
+    KillTimer(owner, timer);
+    wchar_t text[512] = {};
+    GetDlgItemTextW(box, 0xFFFF, text, 512);
+    seen.text = text;
+    seen.hasYes = GetDlgItem(box, IDYES) != nullptr;
+    for (int id : {IDOK, IDYES, IDNO}) {
+        HWND button = GetDlgItem(box, id);
+        if (button && (GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+            seen.defaultId = id;
+    }
+    PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
+}
+
+// Clears the record; the next box owned by the window gets the button `with`.
+inline void AnswerNextBox(HWND owner, int with) {
+    seen = BoxSeen();
+    answer = with;
+    SetTimer(owner, 1, 50, AnswerBox);
+}
+
+}  // namespace kestrel::test
