@@ -1,4 +1,5 @@
-// Messages of the DMS parameter checks, as printf formats for showError.
+// Messages of the DMS parameter checks, as printf formats for showError, and
+// the texts of the preferences dialog.
 // Wide text arguments take %ls and %lc, which mean the same under every
 // C library the program is built with. Portable: no windows.h.
 #pragma once
@@ -25,6 +26,26 @@ inline constexpr wchar_t kConnectionChangeQuestion[] =
     L"DMS configuration changed. Any communication between\n"
     L"the device and the current DMS will abort immediately.\n\n"
     L"Do you want to continue?";
+
+// The preferences dialog's questions before its new defaults cut running
+// communication of the ports that follow them.
+inline constexpr wchar_t kDefaultDeactivationQuestion[] =
+    L"COM ports will be deactivated by default. This affects any devices which currrently using default configuration\n"
+    L"parameters. Any communication between these devices and their assigned DMS will abort immediately.\n\n"
+    L"Do you want to continue?";
+inline constexpr wchar_t kDefaultChangeQuestion[] =
+    L"Default DMS configuration changed. This affects any devices which currrently using default configuration\n"
+    L"parameters. Any communication between these devices and their assigned DMS will abort immediately.\n\n"
+    L"Do you want to continue?";
+
+// Title of the log folder browser.
+inline constexpr wchar_t kLogFolderBrowseTitle[] = L"Log Folder";
+
+// The service's log levels; a level is its index, and the level combo box
+// lists the texts in this order.
+inline constexpr const wchar_t* kLogLevelTexts[] = {
+    L"Disabled", L"Global events and errors", L"Number of bytes sent/received",
+    L"Text dump of transferred data"};
 
 // The format for an error; it takes the check's argument as its only value.
 const wchar_t* dmsErrorFormat(DmsInputError error);

@@ -1,0 +1,63 @@
+// The modal "Preferences" dialog: the service's log folder and level and the
+// default DMS parameters. Apply stores both groups together into records the
+// main window owns, or neither; the dialog never talks to the service.
+#pragma once
+
+#include <windows.h>
+
+#include "CDialogBase.h"
+#include "CMessageLoop.h"
+#include "CUpdateUI.h"
+#include "DmsConfig.h"
+#include "MessageMap.h"
+#include "PortRecord.h"
+#include "resource.h"
+
+namespace kestrel {
+
+// Whether the folder browser may offer OK for a folder on a drive of this type
+// (GetDriveTypeW): the service logs only to fixed local drives.
+bool logFolderDriveAllowed(UINT driveType);
+
+class GlobalDlg : public CDialogBase,
+                  public CUpdateUI,
+                  public CMessageFilter,
+                  public CIdleHandler {
+public:
+    // Neither record is owned; both must outlive the dialog.
+    GlobalDlg(DmsConfig* defaults, LogSettings* logSettings);
+
+    // 1 after a successful Apply, 2 when cancelled, -1 when the dialog could not
+    // be created. Only 1 changes the records.
+    INT_PTR Run(HWND owner) { return DoModal(IDD_GLOBALDLG, owner); }
+
+    BEGIN_MSG_MAP(GlobalDlg)
+        MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
+        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
+        COMMAND_ID_HANDLER(IDOK, OnApply)
+        COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
+        COMMAND_HANDLER(IDC_DMS_HOST, EN_CHANGE, OnHostOrPortChange)
+        COMMAND_HANDLER(IDC_DMS_PORT, EN_CHANGE, OnHostOrPortChange)
+        COMMAND_HANDLER(IDC_BROWSE, BN_CLICKED, OnBrowse)
+    END_MSG_MAP()
+
+    bool PreTranslateMessage(MSG* msg) override;
+    bool OnIdle() override;
+
+private:
+    LRESULT OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnApply(WORD code, WORD id, HWND control, BOOL& handled);
+    LRESULT OnCancel(WORD code, WORD id, HWND control, BOOL& handled);
+    LRESULT OnHostOrPortChange(WORD code, WORD id, HWND control, BOOL& handled);
+    LRESULT OnBrowse(WORD code, WORD id, HWND control, BOOL& handled);
+
+    void SetIcons();
+
+    DmsConfig* defaults;
+    LogSettings* logSettings;
+    HWND folderEdit = nullptr;
+    HWND levelCombo = nullptr;
+};
+
+}  // namespace kestrel
