@@ -71,7 +71,10 @@ LRESULT Selected(HWND dialog) {
 class GlobalDlgTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (!appModule.Instance()) ASSERT_TRUE(appModule.Init(GetModuleHandleW(nullptr)));
+        // Another test file of the program may have initialised the module.
+        if (!appModule.Instance()) {
+            ASSERT_TRUE(appModule.Init(GetModuleHandleW(nullptr)));
+        }
         std::strcpy(defaults.host, "dms.example");
         std::strcpy(defaults.port, "8080");
         defaults.retryMs = 30000;
