@@ -4,6 +4,7 @@
 
 #include "CAppModule.h"
 #include "CenterWindow.h"
+#include "WindowIcons.h"
 #include "ConfigMessages.h"
 #include "DmsControls.h"
 #include "DmsTexts.h"
@@ -32,11 +33,8 @@ LRESULT ConnectionDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     portEdit = GetDlgItem(dialog, IDC_DMS_PORT);
     retryEdit = GetDlgItem(dialog, IDC_DMS_RETRY);
     CenterWindow(dialog, GetWindow(dialog, GW_OWNER));
-    SetIcons();
-    if (CMessageLoop* loop = appModule.GetMessageLoop()) {
-        loop->AddMessageFilter(this);
-        loop->AddIdleHandler(this);
-    }
+    SetWindowIcons(dialog, appModule.Instance(), IDR_MAINFRAME);
+    appModule.AddToMessageLoop(this, this);
     UIAddChildWindowContainer(dialog);
 
     SendMessageW(useDefault ? useDefaultRadio : useSpecificRadio, BM_SETCHECK, BST_CHECKED, 0);
@@ -46,22 +44,8 @@ LRESULT ConnectionDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     return TRUE;
 }
 
-void ConnectionDlg::SetIcons() {
-    // Shared icons belong to the system, so nothing has to free them.
-    const auto load = [](int widthMetric, int heightMetric) {
-        return reinterpret_cast<LPARAM>(LoadImageW(
-            appModule.Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
-            GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric), LR_SHARED));
-    };
-    SendMessageW(Handle(), WM_SETICON, ICON_BIG, load(SM_CXICON, SM_CYICON));
-    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, load(SM_CXSMICON, SM_CYSMICON));
-}
-
 LRESULT ConnectionDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
-    if (CMessageLoop* loop = appModule.GetMessageLoop()) {
-        loop->RemoveMessageFilter(this);
-        loop->RemoveIdleHandler(this);
-    }
+    appModule.RemoveFromMessageLoop(this, this);
     return 0;
 }
 

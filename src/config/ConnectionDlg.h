@@ -50,7 +50,6 @@ private:
     LRESULT OnUseSpecific(WORD code, WORD id, HWND control, BOOL& handled);
     LRESULT OnHostOrPortChange(WORD code, WORD id, HWND control, BOOL& handled);
 
-    void SetIcons();
     // Read-only entries and disabled check boxes while the defaults are shown.
     void applyModeState();
 

@@ -1,5 +1,7 @@
 #include "CAppModule.h"
 
+#include "CMessageLoop.h"
+
 #include <algorithm>
 #include <new>
 
@@ -44,6 +46,20 @@ CMessageLoop* CAppModule::GetMessageLoop(DWORD threadId) const {
     if (!loops) return nullptr;
     const auto found = loops->find(threadId);
     return found == loops->end() ? nullptr : found->second;
+}
+
+void CAppModule::AddToMessageLoop(CMessageFilter* filter, CIdleHandler* idle) const {
+    if (CMessageLoop* loop = GetMessageLoop()) {
+        loop->AddMessageFilter(filter);
+        loop->AddIdleHandler(idle);
+    }
+}
+
+void CAppModule::RemoveFromMessageLoop(CMessageFilter* filter, CIdleHandler* idle) const {
+    if (CMessageLoop* loop = GetMessageLoop()) {
+        loop->RemoveMessageFilter(filter);
+        loop->RemoveIdleHandler(idle);
+    }
 }
 
 bool CAppModule::AddClassAtom(ATOM atom) {

@@ -15,6 +15,8 @@
 
 namespace kestrel {
 
+class CIdleHandler;
+class CMessageFilter;
 class CMessageLoop;
 class CWindowObject;
 
@@ -40,6 +42,10 @@ public:
     bool AddMessageLoop(CMessageLoop* loop);
     bool RemoveMessageLoop();
     CMessageLoop* GetMessageLoop(DWORD threadId = ::GetCurrentThreadId()) const;
+    // A dialog joins the calling thread's loop, when it has one, as message
+    // filter and idle handler on WM_INITDIALOG, and leaves it on WM_DESTROY.
+    void AddToMessageLoop(CMessageFilter* filter, CIdleHandler* idle) const;
+    void RemoveFromMessageLoop(CMessageFilter* filter, CIdleHandler* idle) const;
 
     // Window classes that Term unregisters.
     bool AddClassAtom(ATOM atom);

@@ -3,6 +3,7 @@
 #include "CAboutDlg.h"
 #include "CAppModule.h"
 #include "CenterWindow.h"
+#include "WindowIcons.h"
 #include "PanelTexts.h"
 
 namespace kestrel {
@@ -36,7 +37,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     CenterWindow(window, nullptr);
     SetWindowTextW(window, kProgramTitle);
     portList.SubclassWindow(GetDlgItem(window, IDC_PORT_LIST));
-    SetIcons(module);
+    SetWindowIcons(window, module, IDR_MAINFRAME);
 
     // A failed add is ignored: the program runs on without an icon.
     const auto smallIcon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
@@ -44,10 +45,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     AppendRButtonDownMenuItem(ID_VIEW_COMMPORTS, kTrayViewPorts);
     AppendRButtonDownMenuItem(ID_TRAY_QUIT, kTrayQuit);
 
-    if (CMessageLoop* loop = appModule.GetMessageLoop()) {
-        loop->AddMessageFilter(this);
-        loop->AddIdleHandler(this);
-    }
+    appModule.AddToMessageLoop(this, this);
     UIAddChildWindowContainer(window);
 
     service.ConnectAtStartup();
@@ -65,24 +63,8 @@ void CMainDlg::AddAboutItem() {
     AppendMenuW(systemMenu, MF_STRING, ID_APP_ABOUT, text);
 }
 
-void CMainDlg::SetIcons(HINSTANCE module) {
-    // Shared icons belong to the system, so nothing has to free them.
-    const auto load = [module](int widthMetric, int heightMetric) {
-        return static_cast<HICON>(LoadImageW(module, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
-                                             GetSystemMetrics(widthMetric),
-                                             GetSystemMetrics(heightMetric), LR_SHARED));
-    };
-    SendMessageW(Handle(), WM_SETICON, ICON_BIG,
-                 reinterpret_cast<LPARAM>(load(SM_CXICON, SM_CYICON)));
-    SendMessageW(Handle(), WM_SETICON, ICON_SMALL,
-                 reinterpret_cast<LPARAM>(load(SM_CXSMICON, SM_CYSMICON)));
-}
-
 LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
-    if (CMessageLoop* loop = appModule.GetMessageLoop()) {
-        loop->RemoveMessageFilter(this);
-        loop->RemoveIdleHandler(this);
-    }
+    appModule.RemoveFromMessageLoop(this, this);
     service.client.Close();
     return 0;
 }

@@ -86,7 +86,6 @@ private:
     // The About box, modal, owned by whatever window is active.
     LRESULT OnAppAbout();
     void AddAboutItem();
-    void SetIcons(HINSTANCE module);
     void ShowAndActivate();
 
     DevListCtrl portList;
