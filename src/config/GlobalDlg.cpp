@@ -6,6 +6,7 @@
 
 #include "CAppModule.h"
 #include "CenterWindow.h"
+#include "WindowIcons.h"
 #include "ConfigMessages.h"
 #include "DmsControls.h"
 #include "DmsTexts.h"
@@ -66,11 +67,8 @@ LRESULT GlobalDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
         SendMessageW(levelCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
 
     CenterWindow(Handle(), GetWindow(Handle(), GW_OWNER));
-    SetIcons();
-    if (CMessageLoop* loop = appModule.GetMessageLoop()) {
-        loop->AddMessageFilter(this);
-        loop->AddIdleHandler(this);
-    }
+    SetWindowIcons(Handle(), appModule.Instance(), IDR_MAINFRAME);
+    appModule.AddToMessageLoop(this, this);
     UIAddChildWindowContainer(Handle());
 
     SetWindowTextW(folderEdit, logSettings->folder.c_str());
@@ -81,22 +79,8 @@ LRESULT GlobalDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     return TRUE;
 }
 
-void GlobalDlg::SetIcons() {
-    // Shared icons belong to the system, so nothing has to free them.
-    const auto load = [](int widthMetric, int heightMetric) {
-        return reinterpret_cast<LPARAM>(LoadImageW(
-            appModule.Instance(), MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
-            GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric), LR_SHARED));
-    };
-    SendMessageW(Handle(), WM_SETICON, ICON_BIG, load(SM_CXICON, SM_CYICON));
-    SendMessageW(Handle(), WM_SETICON, ICON_SMALL, load(SM_CXSMICON, SM_CYSMICON));
-}
-
 LRESULT GlobalDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
-    if (CMessageLoop* loop = appModule.GetMessageLoop()) {
-        loop->RemoveMessageFilter(this);
-        loop->RemoveIdleHandler(this);
-    }
+    appModule.RemoveFromMessageLoop(this, this);
     return 0;
 }
 

@@ -52,7 +52,6 @@ private:
     LRESULT OnHostOrPortChange(WORD code, WORD id, HWND control, BOOL& handled);
     LRESULT OnBrowse(WORD code, WORD id, HWND control, BOOL& handled);
 
-    void SetIcons();
 
     DmsConfig* defaults;
     LogSettings* logSettings;
