@@ -6,10 +6,10 @@
 
 #include "CAppModule.h"
 #include "CenterWindow.h"
-#include "WindowIcons.h"
 #include "ConfigMessages.h"
 #include "DmsControls.h"
 #include "DmsTexts.h"
+#include "WindowIcons.h"
 
 namespace kestrel {
 

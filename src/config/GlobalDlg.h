@@ -52,7 +52,6 @@ private:
     LRESULT OnHostOrPortChange(WORD code, WORD id, HWND control, BOOL& handled);
     LRESULT OnBrowse(WORD code, WORD id, HWND control, BOOL& handled);
 
-
     DmsConfig* defaults;
     LogSettings* logSettings;
     HWND folderEdit = nullptr;
