@@ -11,6 +11,7 @@
 #include "CAppModule.h"
 #include "CMessageLoop.h"
 #include "ConnectionDlg.h"
+#include "DialogDriver.h"
 #include "MessageBoxAnswer.h"
 #include "resource.h"
 
@@ -48,39 +49,13 @@ PortRecord portRecord(bool useDefault, const DmsConfig& dms) {
     return r;
 }
 
-std::function<void(HWND)> script;
-
-// Other test programs may show the same dialog on the display: look only
-// among this thread's windows.
-BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
-    wchar_t caption[64] = {};
-    GetWindowTextW(window, caption, 64);
-    if (std::wstring(caption) != L"COM3 - Configuration") return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
-
-// Runs the script once the dialog is up, inside its modal loop.
-void CALLBACK Drive(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
-    if (!dialog) return;
-    KillTimer(nullptr, timer);
-    script(dialog);
-}
-
 INT_PTR RunDialog(PortRecord& record, const DmsConfig& defaults, std::function<void(HWND)> s) {
-    script = std::move(s);
-    SetTimer(nullptr, 0, 20, Drive);
-    ConnectionDlg dlg(&record, &defaults);
-    return dlg.Run(nullptr);
+    return DriveDialog(L"COM3 - Configuration", std::move(s), [&] {
+        ConnectionDlg dlg(&record, &defaults);
+        return dlg.Run(nullptr);
+    });
 }
 
-std::wstring Text(HWND dialog, int id) {
-    wchar_t text[512] = {};
-    GetDlgItemTextW(dialog, id, text, 512);
-    return text;
-}
 void SetText(HWND dialog, int id, const wchar_t* text) {
     SendDlgItemMessageW(dialog, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
@@ -89,7 +64,6 @@ bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id
 bool ReadOnly(HWND dialog, int id) {
     return (GetWindowLongW(GetDlgItem(dialog, id), GWL_STYLE) & ES_READONLY) != 0;
 }
-void Click(HWND dialog, int id) { SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0); }
 void Apply(HWND dialog) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
 void PostKey(HWND dialog, int id, WPARAM key) {
     PostMessageW(GetDlgItem(dialog, id), WM_KEYDOWN, key, 0);

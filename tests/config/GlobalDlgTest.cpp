@@ -9,6 +9,7 @@
 #include <string>
 
 #include "CAppModule.h"
+#include "DialogDriver.h"
 #include "GlobalDlg.h"
 #include "MessageBoxAnswer.h"
 
@@ -16,44 +17,15 @@ namespace kestrel {
 namespace {
 
 using test::AnswerNextBox;
+using test::Click;
 using test::seen;
-
-std::function<void(HWND)> script;
-
-// Other test programs may show the same dialog on the display: look only
-// among this thread's windows.
-BOOL CALLBACK FindDialog(HWND window, LPARAM found) {
-    wchar_t caption[64] = {};
-    GetWindowTextW(window, caption, 64);
-    if (std::wstring(caption) != L"Preferences") return TRUE;
-    *reinterpret_cast<HWND*>(found) = window;
-    return FALSE;
-}
-
-// Runs the script once the dialog is up, inside its modal loop.
-void CALLBACK Drive(HWND, UINT, UINT_PTR timer, DWORD) {
-    HWND dialog = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindDialog, reinterpret_cast<LPARAM>(&dialog));
-    if (!dialog) return;
-    KillTimer(nullptr, timer);
-    script(dialog);
-}
+using test::Text;
 
 INT_PTR RunDialog(DmsConfig& defaults, LogSettings& log, std::function<void(HWND)> steps) {
-    script = std::move(steps);
-    SetTimer(nullptr, 0, 50, Drive);
-    GlobalDlg dlg(&defaults, &log);
-    return dlg.Run(nullptr);
-}
-
-std::wstring Text(HWND dialog, int id) {
-    wchar_t text[512] = {};
-    GetDlgItemTextW(dialog, id, text, 512);
-    return text;
-}
-
-void Click(HWND dialog, int id) {
-    SendMessageW(GetDlgItem(dialog, id), BM_CLICK, 0, 0);
+    return test::DriveDialog(L"Preferences", std::move(steps), [&] {
+        GlobalDlg dlg(&defaults, &log);
+        return dlg.Run(nullptr);
+    });
 }
 
 // Replaces an edit's text key by key, as typing does.
