@@ -247,10 +247,14 @@ void ExpectServiceGone(Gone how) {
     const std::wstring name = UniquePipeName();
     ServerPipe server(name);
     HANDLE goneEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    // Going away discards an answer still in the pipe: the handshake's must be read first.
+    HANDLE connectedEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     ServerThread thread([&] {
         if (!server.AcceptAndHandshake()) return;
         const bool close = how == Gone::CloseBeforeRequest || how == Gone::CloseDuringRead;
-        if (how == Gone::DisconnectDuringRead || how == Gone::CloseDuringRead) {
+        if (how == Gone::DisconnectBeforeRequest || how == Gone::CloseBeforeRequest) {
+            if (WaitForSingleObject(connectedEvent, 5000) != WAIT_OBJECT_0) return;
+        } else {
             RequestFrame request{};
             if (!server.ReadRequest(request)) return;
             Sleep(100);  // the client is waiting for its answer
@@ -269,6 +273,7 @@ void ExpectServiceGone(Gone how) {
     });
     ProbeClient client(name.c_str());
     ASSERT_EQ(client.ConnectService(1000), kResultOk);
+    SetEvent(connectedEvent);
     if (how == Gone::DisconnectBeforeRequest || how == Gone::CloseBeforeRequest) {
         ASSERT_EQ(WaitForSingleObject(goneEvent, 5000), WAIT_OBJECT_0);
     }
@@ -287,6 +292,7 @@ void ExpectServiceGone(Gone how) {
     client.Close();
     thread.Join();
     CloseHandle(goneEvent);
+    CloseHandle(connectedEvent);
 }
 
 TEST(ServiceGone, DisconnectedBeforeTheRequest) { ExpectServiceGone(Gone::DisconnectBeforeRequest); }
