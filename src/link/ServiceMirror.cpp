@@ -73,12 +73,12 @@ bool ServiceMirror::PollCounters(const std::wstring& name, PortRecord& record) {
     return true;
 }
 
-bool ServiceMirror::ReadPortInFull(const std::wstring& name, PortRecord& record) {
+uint32_t ServiceMirror::ReadPortInFull(const std::wstring& name, PortRecord& record) {
     const uint32_t device = client.GetPortDevice(name, record.portLabel, record.serialNumber,
                                                  record.mode, record.status, record.useDefault);
     const uint32_t dms = client.GetPortDmsConfig(name, record.dms);
     record.fullReadFailed = device != 0 || dms != 0;
-    return !record.fullReadFailed;
+    return device != 0 ? device : dms;
 }
 
 void ServiceMirror::RefreshPorts(PortListView& list) {
@@ -133,7 +133,7 @@ bool ServiceMirror::Enumerate(PortListView& list, uint32_t stamp, uint32_t count
         if (record.updatePrev == record.updateCount && !record.fullReadFailed) {
             list.UpdatePort(MakeCountersOnlyRow(record, name), nullptr);
             record.present = true;
-        } else if (ReadPortInFull(name, record)) {
+        } else if (ReadPortInFull(name, record) == 0) {
             bool added = false;
             list.UpdatePort(MakePortRow(record, name), &added);
             record.present = true;

@@ -27,10 +27,10 @@ public:
     // already running (re-entered from a nested message loop).
     void RefreshPorts(PortListView& list);
 
-    // Reads a port's device data and DMS parameters into its record. A failure
-    // leaves the failure values in the record and marks it for a full read on
-    // the next pass.
-    bool ReadPortInFull(const std::wstring& name, PortRecord& record);
+    // Reads a port's device data and DMS parameters into its record; 0, or the
+    // first failure's code. A failure leaves the failure values in the record
+    // and marks it for a full read on the next pass.
+    uint32_t ReadPortInFull(const std::wstring& name, PortRecord& record);
 
     CplPipeClient client;
     bool editing = false;     // an editing flow's dialog is open
