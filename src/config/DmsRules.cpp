@@ -110,4 +110,12 @@ void storeDmsInput(const DmsInput& input, bool useSsl, bool comPortActive, DmsCo
     config.comPortActive = comPortActive ? 1 : 0;
 }
 
+ApplyMessage applyMessageFor(uint32_t firstError, bool portGone) {
+    if (portGone) return ApplyMessage::PortGone;
+    if (firstError == 0) return ApplyMessage::None;
+    if (firstError == kResultServiceGone || firstError == kResultNotConnected)
+        return ApplyMessage::ServiceUnreachable;
+    return ApplyMessage::NotAccepted;
+}
+
 }  // namespace kestrel

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "DmsConfig.h"
+#include "ServiceProtocol.h"
 
 namespace kestrel {
 
@@ -70,5 +71,11 @@ DmsConfirmation dmsConfirmation(const DmsConfig& reference, bool comPortChecked,
                                 bool changed);
 
 void storeDmsInput(const DmsInput& input, bool useSsl, bool comPortActive, DmsConfig& config);
+
+enum class ApplyMessage { None, ServiceUnreachable, PortGone, NotAccepted };
+
+// The one message that reports sending a change, chosen by the first error of
+// the run; portGone when the run found the edited port gone and removed it.
+ApplyMessage applyMessageFor(uint32_t firstError, bool portGone);
 
 }  // namespace kestrel

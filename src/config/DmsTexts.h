@@ -47,6 +47,14 @@ inline constexpr const wchar_t* kLogLevelTexts[] = {
     L"Disabled", L"Global events and errors", L"Number of bytes sent/received",
     L"Text dump of transferred data"};
 
+// Outcomes of sending a change to the service.
+inline constexpr wchar_t kServiceNotRunningFormat[] =
+    L"The service '%ls' is not running. Parameters have not been accepted.";
+inline constexpr wchar_t kServiceDisplayName[] = L"Kestrel service";
+inline constexpr wchar_t kPortGoneFormat[] =
+    L"COM port '%ls' is not available anymore. Parameters have been rejected.";
+inline constexpr wchar_t kNotAcceptedText[] = L"Some parameters have not been accepted.";
+
 // The format for an error; it takes the check's argument as its only value.
 const wchar_t* dmsErrorFormat(DmsInputError error);
 

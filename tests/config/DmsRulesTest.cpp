@@ -109,3 +109,17 @@ TEST(Storing, FieldsFromTheCheckedEntries) {
     EXPECT_EQ(c.useSsl, 0);
     EXPECT_EQ(c.comPortActive, 0);
 }
+
+TEST(ApplyReport, OneMessageChosenByTheFirstError) {
+    EXPECT_EQ(applyMessageFor(0, false), ApplyMessage::None);
+    EXPECT_EQ(applyMessageFor(kResultServiceGone, false), ApplyMessage::ServiceUnreachable);
+    EXPECT_EQ(applyMessageFor(kResultNotConnected, false), ApplyMessage::ServiceUnreachable);
+    // A connect time-out or a wrong version is not "not running".
+    EXPECT_EQ(applyMessageFor(kResultConnectTimeout, false), ApplyMessage::NotAccepted);
+    EXPECT_EQ(applyMessageFor(kResultWrongVersion, false), ApplyMessage::NotAccepted);
+    EXPECT_EQ(applyMessageFor(kResultTextTooLong, false), ApplyMessage::NotAccepted);
+    // Without a removed port the service's "no such port" is just a refusal.
+    EXPECT_EQ(applyMessageFor(kResultPortUnavailable, false), ApplyMessage::NotAccepted);
+    EXPECT_EQ(applyMessageFor(kResultPortUnavailable, true), ApplyMessage::PortGone);
+    EXPECT_EQ(applyMessageFor(87, true), ApplyMessage::PortGone);
+}
