@@ -1,12 +1,32 @@
 #include "CMainDlg.h"
 
+#include "ApplyChanges.h"
 #include "CAboutDlg.h"
 #include "CAppModule.h"
 #include "CenterWindow.h"
-#include "WindowIcons.h"
+#include "ConnectionDlg.h"
+#include "GlobalDlg.h"
 #include "PanelTexts.h"
+#include "WindowIcons.h"
 
 namespace kestrel {
+
+namespace {
+
+// Holds the refresh off from a flow's start until its results are handled,
+// on every way out.
+class EditingMark {
+public:
+    explicit EditingMark(bool& editing) : editing(editing) { editing = true; }
+    ~EditingMark() { editing = false; }
+    EditingMark(const EditingMark&) = delete;
+    EditingMark& operator=(const EditingMark&) = delete;
+
+private:
+    bool& editing;
+};
+
+}  // namespace
 
 CMainDlg::CMainDlg(const wchar_t* pipeName)
     : service(pipeName), taskbarCreated(RegisterWindowMessageW(kTaskbarCreatedMessage)) {}
@@ -105,14 +125,44 @@ LRESULT CMainDlg::OnTaskbarCreated(UINT, WPARAM, LPARAM, BOOL& handled) {
     return 0;
 }
 
-// The port editing flow attaches here.
-LRESULT CMainDlg::OnEditPort(UINT, WPARAM, LPARAM, BOOL&) {
+LRESULT CMainDlg::OnEditPort(UINT, WPARAM wParam, LPARAM, BOOL&) {
+    editPortFlow(static_cast<int>(wParam));
     return 0;
 }
 
-// The preferences flow attaches here.
 LRESULT CMainDlg::OnPreferences(WORD, WORD, HWND, BOOL&) {
+    preferencesFlow();
     return 0;
+}
+
+// A flow already running has its dialog open: a second one would share its
+// records and end the hold on the refresh under it.
+void CMainDlg::editPortFlow(int buttonId) {
+    if (service.refreshing || service.editing) return;
+    ApplyOutcome outcome;
+    {
+        EditingMark mark(service.editing);
+        // No row has the button when the port went away before the click was handled.
+        const std::wstring name = portList.GetPortOfButton(buttonId);
+        const auto entry = service.ports.find(name);
+        if (entry == service.ports.end()) return;
+        ConnectionDlg dialog(&entry->second, &service.defaultDms);
+        if (dialog.Run(GetActiveWindow()) != 1) return;
+        outcome = applyPortChange(service, portList, name);
+    }
+    reportApplyOutcome(Handle(), outcome);
+}
+
+void CMainDlg::preferencesFlow() {
+    if (service.refreshing || service.editing) return;
+    ApplyOutcome outcome;
+    {
+        EditingMark mark(service.editing);
+        GlobalDlg dialog(&service.defaultDms, &service.logSettings);
+        if (dialog.Run(GetActiveWindow()) != 1) return;
+        outcome = applyPreferences(service, portList);
+    }
+    reportApplyOutcome(Handle(), outcome);
 }
 
 LRESULT CMainDlg::OnHide(WORD, WORD, HWND, BOOL&) {

@@ -63,6 +63,12 @@ public:
     // A double click on the tray icon shows the window.
     void OnLButtonDblClk(POINT point) override;
 
+    // The two editing flows: a dialog over the records, then sending what it
+    // stored, re-reading what the service refused, and one message. Both do
+    // nothing while a refresh pass or another flow runs.
+    void editPortFlow(int buttonId);
+    void preferencesFlow();
+
     DevListCtrl& PortList() { return portList; }
     ServiceMirror& Service() { return service; }
 
