@@ -6,70 +6,25 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <memory>
 #include <string>
 
-#include "CAppModule.h"
-#include "CMainDlg.h"
-#include "CMessageLoop.h"
+#include "MainWindowFixture.h"
 #include "PanelTexts.h"
-#include "SimServer.h"
-#include "Startup.h"
 #include "TrayProbe.h"
 #include "resource.h"
 
 namespace kestrel {
 namespace {
 
-class UiEnvironment : public ::testing::Environment {
-    void SetUp() override {
-        const HINSTANCE instance = GetModuleHandleW(nullptr);
-        ASSERT_TRUE(appModule.Init(instance));
-        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
-        ASSERT_TRUE(InitCommonControlsEx(&controls));
-        ASSERT_TRUE(RegisterMainWindowClass(instance));
-    }
-};
-[[maybe_unused]] ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new UiEnvironment);
-
 using test::IconShown;
+using test::RowCount;
 
-int RowCount(HWND mainWindow) {
-    return static_cast<int>(SendDlgItemMessageW(mainWindow, IDC_PORT_LIST, LVM_GETITEMCOUNT, 0, 0));
-}
-
-class MainDlgTest : public ::testing::Test {
+class MainDlgTest : public test::MainWindowTest {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(appModule.AddMessageLoop(&loop));
-        sim::SimServerOptions options;
-        options.tickMs = 0;
-        server = std::make_unique<sim::SimServer>(pipeName, options);
+        MainWindowTest::SetUp();
         ASSERT_TRUE(server->Execute("port COM3 label=COM3 serial=SN-3 mode=0 status=1 active=1"));
     }
-
-    void TearDown() override {
-        if (dlg && IsWindow(dlg->Handle())) DestroyWindow(dlg->Handle());
-        dlg.reset();
-        appModule.RemoveMessageLoop();
-    }
-
-    void StartService() { ASSERT_TRUE(server->Start()); }
-
-    void CreateMainWindow() {
-        dlg = std::make_unique<CMainDlg>(pipeName.c_str());
-        ASSERT_NE(dlg->Create(IDD_MAINDLG, nullptr), nullptr);
-        window = dlg->Handle();
-    }
-
-    // Outlives the window object, whose client keeps a pointer to it.
-    const std::wstring pipeName =
-        L"kestrel-maindlg-test-" + std::to_wstring(GetCurrentProcessId());
-    CMessageLoop loop;
-    std::unique_ptr<sim::SimServer> server;
-    std::unique_ptr<CMainDlg> dlg;
-    HWND window = nullptr;
 };
 
 TEST_F(MainDlgTest, StartsHiddenWithTitleIconsTrayMenuAndFilledList) {

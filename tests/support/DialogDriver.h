@@ -12,6 +12,7 @@ namespace kestrel::test {
 
 inline const wchar_t* drivenCaption = nullptr;
 inline std::function<void(HWND)> drivenScript;
+inline UINT_PTR drivingTimer = 0;
 
 // Other test programs may show the same dialog on the display: look only
 // among this thread's windows.
@@ -37,9 +38,12 @@ template <typename Run>
 INT_PTR DriveDialog(const wchar_t* caption, std::function<void(HWND)> script, Run run) {
     drivenCaption = caption;
     drivenScript = std::move(script);
-    SetTimer(nullptr, 0, 20, DriveDialogStep);
+    drivingTimer = SetTimer(nullptr, 0, 20, DriveDialogStep);
     return run();
 }
+
+// For a run that was expected not to show the dialog at all.
+inline void StopDriving() { KillTimer(nullptr, drivingTimer); }
 
 inline std::wstring Text(HWND dialog, int id) {
     wchar_t text[512] = {};

@@ -21,6 +21,8 @@ struct BoxSeen {
 };
 inline BoxSeen seen;
 inline int answer = IDOK;
+// Not 1: the main window's refresh timer has that id.
+inline constexpr UINT_PTR kAnswerTimerId = 0x4B41;
 
 // Runs inside the message box's modal loop.
 inline void CALLBACK AnswerBox(HWND owner, UINT, UINT_PTR timer, DWORD) {
@@ -46,7 +48,7 @@ inline void CALLBACK AnswerBox(HWND owner, UINT, UINT_PTR timer, DWORD) {
 inline void AnswerNextBox(HWND owner, int with) {
     seen = BoxSeen();
     answer = with;
-    SetTimer(owner, 1, 50, AnswerBox);
+    SetTimer(owner, kAnswerTimerId, 50, AnswerBox);
 }
 
 }  // namespace kestrel::test

@@ -1,0 +1,404 @@
+// The two editing flows of the main window end to end: a row's "Edit..." button
+// or "Preferences..." is clicked, the real dialog is driven as a user would,
+// what it stored goes over the real pipe to the in-process simulator, and the
+// one message box that reports the outcome is read and answered.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include "DialogDriver.h"
+#include "MainWindowFixture.h"
+#include "MessageBoxAnswer.h"
+#include "ServiceProtocol.h"
+#include "resource.h"
+
+namespace kestrel {
+namespace {
+
+using test::Click;
+using test::RowCount;
+
+constexpr wchar_t kNotAccepted[] = L"Some parameters have not been accepted.";
+constexpr wchar_t kServiceNotRunning[] =
+    L"The service 'Kestrel service' is not running. Parameters have not been accepted.";
+
+void SetText(HWND dialog, int id, const wchar_t* text) {
+    SendDlgItemMessageW(dialog, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+void Apply(HWND dialog) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
+void Cancel(HWND dialog) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); }
+
+// Dispatches what is waiting, such as the WM_EDITPORT a button click posts;
+// a flow runs to its end inside.
+void Pump() {
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+struct ButtonSearch {
+    const DevListCtrl* list;
+    std::wstring name;
+    HWND found = nullptr;
+};
+
+BOOL CALLBACK FindButtonOfPort(HWND child, LPARAM param) {
+    auto* search = reinterpret_cast<ButtonSearch*>(param);
+    if (search->list->GetPortOfButton(GetDlgCtrlID(child)) != search->name) return TRUE;
+    search->found = child;
+    return FALSE;
+}
+
+BOOL CALLBACK CountEditingDialogs(HWND window, LPARAM count) {
+    wchar_t caption[64] = {};
+    GetWindowTextW(window, caption, 64);
+    for (const wchar_t* dialog : {L"Dock-3 - Configuration", L"Dock-4 - Configuration", L"Preferences"})
+        if (std::wstring(caption) == dialog) ++*reinterpret_cast<int*>(count);
+    return TRUE;
+}
+
+class ApplyFlowTest : public test::MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        ASSERT_TRUE(server->Execute("defaults host=defaults.example dmsport=443 retry=3000 active=0"));
+        ASSERT_TRUE(server->Execute("log folder=C:\\Logs level=1"));
+        ASSERT_TRUE(server->Execute(
+            "port COM3 label=Dock-3 serial=SN-3 mode=0 status=0 default=0 host=own.example "
+            "dmsport=80 retry=30000 active=0"));
+        ASSERT_TRUE(server->Execute("port COM4 label=Dock-4 serial=SN-4 mode=0 status=0 default=1"));
+        StartService();
+        CreateMainWindow();
+        ASSERT_EQ(RowCount(window), 2);
+        // Refresh passes run only when a test sends a tick: the message boxes'
+        // and dialogs' loops would otherwise run them at moments of their own.
+        KillTimer(window, kRefreshTimerId);
+    }
+
+    void TearDown() override {
+        KillTimer(window, test::kAnswerTimerId);
+        MainWindowTest::TearDown();
+    }
+
+    HWND EditButtonOf(const std::wstring& name) {
+        ButtonSearch search{&dlg->PortList(), name};
+        EnumChildWindows(GetDlgItem(window, IDC_PORT_LIST), FindButtonOfPort,
+                         reinterpret_cast<LPARAM>(&search));
+        return search.found;
+    }
+
+    // Clicks the port's "Edit..." button and runs the script in the port's
+    // dialog, whose caption is its label; the outcome's message box, if one
+    // comes, is answered with OK and recorded in test::seen.
+    void EditPort(const std::wstring& name, const std::wstring& label,
+                  std::function<void(HWND)> script) {
+        const HWND button = EditButtonOf(name);
+        ASSERT_NE(button, nullptr) << "no Edit button for the port";
+        caption = label + L" - Configuration";
+        test::AnswerNextBox(window, IDOK);
+        opened = false;
+        test::DriveDialog(caption.c_str(), WrapScript(std::move(script)), [&] {
+            SendMessageW(button, BM_CLICK, 0, 0);
+            Pump();
+            return INT_PTR{0};
+        });
+    }
+
+    void EditPreferences(std::function<void(HWND)> script) {
+        test::AnswerNextBox(window, IDOK);
+        opened = false;
+        test::DriveDialog(L"Preferences", WrapScript(std::move(script)), [&] {
+            SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_PREFERENCES)));
+            return INT_PTR{0};
+        });
+    }
+
+    std::function<void(HWND)> WrapScript(std::function<void(HWND)> script) {
+        return [this, script](HWND dialog) {
+            opened = true;
+            script(dialog);
+        };
+    }
+
+    const PortRecord& Record(const wchar_t* name) { return dlg->Service().ports.at(name); }
+    bool HasRecord(const wchar_t* name) { return dlg->Service().ports.count(name) != 0; }
+    sim::SimPort SimPort(const wchar_t* name) { return *server->Snapshot().FindPort(name); }
+    uint64_t Requests(uint32_t code) { return server->RequestCount(code); }
+
+    // The DMS address of a port's row as the row holds it ("Not configured"
+    // is shown instead while the COM port is inactive), or "-" without a row.
+    std::wstring ConnectionShown(const std::wstring& name) {
+        HWND list = GetDlgItem(window, IDC_PORT_LIST);
+        for (int row = 0; row < RowCount(window); ++row) {
+            LVITEMW item{};
+            item.mask = LVIF_PARAM;
+            item.iItem = row;
+            SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+            const auto* data = reinterpret_cast<const PortRowInfo*>(item.lParam);
+            if (data && data->name == name) return data->connection;
+        }
+        return L"-";
+    }
+
+    std::wstring caption;
+    bool opened = false;
+};
+
+TEST_F(ApplyFlowTest, PortSetToDefaultsSendsOnlyUseDefault) {
+    EditPort(L"COM3", L"Dock-3", [](HWND dialog) {
+        Click(dialog, IDC_USE_DEFAULT);
+        Apply(dialog);
+    });
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(Requests(kUseDefaultDmsConfig), 1u);
+    EXPECT_EQ(Requests(kSetPortDmsConfig), 0u) << "the defaults' values are never sent for a port";
+    EXPECT_TRUE(SimPort(L"COM3").useDefault);
+    EXPECT_TRUE(Record(L"COM3").useDefault);
+    EXPECT_EQ(ConnectionShown(L"COM3"), L"defaults.example:443");
+    EXPECT_EQ(test::seen.text, L"") << "success shows nothing";
+    EXPECT_FALSE(dlg->Service().editing);
+}
+
+TEST_F(ApplyFlowTest, SpecificParametersReachTheServiceAndTheRow) {
+    EditPort(L"COM4", L"Dock-4", [](HWND dialog) {
+        Click(dialog, IDC_USE_SPECIFIC);
+        SetText(dialog, IDC_DMS_HOST, L"lab.example");
+        SetText(dialog, IDC_DMS_PORT, L"4100");
+        SetText(dialog, IDC_DMS_RETRY, L"15");
+        Click(dialog, IDC_USE_SSL);
+        CheckDlgButton(dialog, IDC_COM_ACTIVE, BST_CHECKED);
+        Apply(dialog);
+    });
+    const sim::SimPort port = SimPort(L"COM4");
+    EXPECT_FALSE(port.useDefault);
+    EXPECT_EQ(port.own.host, "lab.example");
+    EXPECT_EQ(port.own.port, "4100");
+    EXPECT_EQ(port.own.retryMs, 15000u);
+    EXPECT_TRUE(port.own.useSsl);
+    EXPECT_TRUE(port.own.comPortActive);
+    EXPECT_EQ(Requests(kUseDefaultDmsConfig), 0u);
+    EXPECT_EQ(ConnectionShown(L"COM4"), L"lab.example:4100");
+    EXPECT_EQ(test::seen.text, L"");
+
+    // The next pass finds the service's update counter moved and reads the
+    // port back: the row stays as applied.
+    SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+    EXPECT_EQ(ConnectionShown(L"COM4"), L"lab.example:4100");
+}
+
+TEST_F(ApplyFlowTest, RefusalReReadsThePortAndSaysSo) {
+    ASSERT_TRUE(server->Execute("fault refuse 87 on=SetPortDmsConfig count=1"));
+    const uint64_t deviceReads = Requests(kGetPortDevice);
+    const uint64_t dmsReads = Requests(kGetPortDmsConfig);
+    EditPort(L"COM3", L"Dock-3", [](HWND dialog) {
+        SetText(dialog, IDC_DMS_HOST, L"refused.example");
+        Apply(dialog);
+    });
+    EXPECT_EQ(test::seen.text, kNotAccepted);
+    EXPECT_FALSE(test::seen.hasYes);
+    EXPECT_EQ(Requests(kGetPortDevice), deviceReads + 1);
+    EXPECT_EQ(Requests(kGetPortDmsConfig), dmsReads + 1);
+    EXPECT_STREQ(Record(L"COM3").dms.host, "own.example") << "the service's value is back";
+    EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:80");
+    EXPECT_FALSE(dlg->Service().editing);
+}
+
+TEST_F(ApplyFlowTest, PortGoneOnTheRequestLeavesListAndTableAndNamesItsLabel) {
+    EditPort(L"COM3", L"Dock-3", [this](HWND dialog) {
+        ASSERT_TRUE(server->Execute("remove COM3"));
+        SetText(dialog, IDC_DMS_PORT, L"81");
+        Apply(dialog);
+    });
+    EXPECT_EQ(test::seen.text,
+              L"COM port 'Dock-3' is not available anymore. Parameters have been rejected.");
+    EXPECT_FALSE(HasRecord(L"COM3"));
+    EXPECT_EQ(ConnectionShown(L"COM3"), L"-");
+    EXPECT_EQ(RowCount(window), 1);
+    EXPECT_EQ(dlg->PortList().ButtonIds().size(), 1u) << "the row's button id is free again";
+}
+
+// The request is refused for another reason and the re-read finds the port
+// gone: reported and removed as if the request had said so.
+TEST_F(ApplyFlowTest, PortGoneOnTheReReadIsReportedAsGone) {
+    ASSERT_TRUE(server->Execute("fault refuse 87 on=SetPortDmsConfig count=1"));
+    EditPort(L"COM3", L"Dock-3", [this](HWND dialog) {
+        ASSERT_TRUE(server->Execute("remove COM3"));
+        SetText(dialog, IDC_DMS_PORT, L"81");
+        Apply(dialog);
+    });
+    EXPECT_EQ(test::seen.text,
+              L"COM port 'Dock-3' is not available anymore. Parameters have been rejected.");
+    EXPECT_FALSE(HasRecord(L"COM3"));
+    EXPECT_EQ(RowCount(window), 1);
+}
+
+// A failed re-read leaves the failure values, which take the row away; the
+// next refresh pass reads the port in full and brings it back.
+TEST_F(ApplyFlowTest, FailedReReadRemovesTheRowUntilTheNextPass) {
+    ASSERT_TRUE(server->Execute("fault refuse 87 on=SetPortDmsConfig count=1"));
+    ASSERT_TRUE(server->Execute("fault refuse 31 on=GetPortDevice count=1"));
+    EditPort(L"COM3", L"Dock-3", [](HWND dialog) {
+        SetText(dialog, IDC_DMS_PORT, L"81");
+        Apply(dialog);
+    });
+    EXPECT_EQ(test::seen.text, kNotAccepted);
+    ASSERT_TRUE(HasRecord(L"COM3"));
+    EXPECT_EQ(Record(L"COM3").status, kStatusNoDevice);
+    EXPECT_EQ(Record(L"COM3").portLabel, L"") << "the failure values";
+    EXPECT_EQ(ConnectionShown(L"COM3"), L"-");
+
+    SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+    EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:80");
+    EXPECT_EQ(Record(L"COM3").portLabel, L"Dock-3");
+}
+
+TEST_F(ApplyFlowTest, ServiceStoppedShowsTheUnreachableTextOnce) {
+    EditPort(L"COM3", L"Dock-3", [this](HWND dialog) {
+        server->Stop();
+        SetText(dialog, IDC_DMS_PORT, L"81");
+        Apply(dialog);
+    });
+    EXPECT_EQ(test::seen.text, kServiceNotRunning);
+    ASSERT_TRUE(HasRecord(L"COM3"));
+    EXPECT_EQ(ConnectionShown(L"COM3"), L"-") << "the failed re-read removes the row";
+    EXPECT_FALSE(dlg->Service().editing);
+
+    // Back again: the refresh reconnects and restores the row.
+    StartService();
+    SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+    EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:80");
+}
+
+TEST_F(ApplyFlowTest, CancelSendsNothingAndShowsNothing) {
+    const uint64_t before = server->TotalRequests();
+    EditPort(L"COM3", L"Dock-3", [](HWND dialog) {
+        SetText(dialog, IDC_DMS_HOST, L"typed.example");
+        Cancel(dialog);
+    });
+    EditPreferences([](HWND dialog) {
+        SetText(dialog, IDC_DMS_HOST, L"typed.example");
+        Cancel(dialog);
+    });
+    EXPECT_EQ(server->TotalRequests(), before);
+    EXPECT_EQ(test::seen.text, L"");
+    EXPECT_STREQ(Record(L"COM3").dms.host, "own.example");
+    EXPECT_STREQ(dlg->Service().defaultDms.host, "defaults.example");
+    EXPECT_FALSE(dlg->Service().editing);
+}
+
+TEST_F(ApplyFlowTest, ButtonWithoutRowShowsNothingAndRefreshGoesOn) {
+    SendMessageW(window, WM_EDITPORT, kLastButtonId, 0);
+    SendMessageW(window, WM_EDITPORT, 0, 0);
+    EXPECT_FALSE(dlg->Service().editing);
+    EXPECT_EQ(GetWindow(window, GW_ENABLEDPOPUP), nullptr);
+
+    ASSERT_TRUE(server->Execute("port COM5 label=Dock-5 mode=0 status=0"));
+    SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+    EXPECT_EQ(RowCount(window), 3);
+}
+
+// While a dialog is open, refresh ticks and a second flow leave the records
+// the dialog points to alone; once it closes the refresh catches up.
+TEST_F(ApplyFlowTest, OpenDialogHoldsOffRefreshAndOtherFlows) {
+    uint64_t duringDialog = 0;
+    int dialogsOpen = 0;
+    EditPort(L"COM3", L"Dock-3", [&](HWND dialog) {
+        ASSERT_TRUE(server->Execute("port COM5 label=Dock-5 mode=0 status=0"));
+        const uint64_t before = server->TotalRequests();
+        SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+        SendMessageW(window, WM_EDITPORT, GetDlgCtrlID(EditButtonOf(L"COM4")), 0);
+        SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, BN_CLICKED), 0);
+        duringDialog = server->TotalRequests() - before;
+        EnumThreadWindows(GetCurrentThreadId(), CountEditingDialogs,
+                          reinterpret_cast<LPARAM>(&dialogsOpen));
+        Cancel(dialog);
+    });
+    EXPECT_EQ(duringDialog, 0u);
+    EXPECT_EQ(RowCount(window), 2);
+    EXPECT_EQ(dialogsOpen, 1) << "no second dialog";
+
+    SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+    EXPECT_EQ(RowCount(window), 3);
+}
+
+TEST_F(ApplyFlowTest, FlowsDoNothingWhileARefreshRuns) {
+    dlg->Service().refreshing = true;
+    EditPort(L"COM3", L"Dock-3", Cancel);
+    EditPreferences(Cancel);
+    dlg->Service().refreshing = false;
+    test::StopDriving();
+    EXPECT_FALSE(opened);
+    EXPECT_FALSE(dlg->Service().editing);
+}
+
+TEST_F(ApplyFlowTest, PreferencesReachTheServiceAndThePortsThatFollowThem) {
+    EditPreferences([](HWND dialog) {
+        SetText(dialog, IDC_DMS_HOST, L"new-defaults.example");
+        SetText(dialog, IDC_DMS_PORT, L"8443");
+        SendDlgItemMessageW(dialog, IDC_LOG_LEVEL, CB_SETCURSEL, 3, 0);
+        Apply(dialog);
+    });
+    EXPECT_EQ(test::seen.text, L"");
+    const sim::SimModel model = server->Snapshot();
+    EXPECT_EQ(model.DefaultDms().host, "new-defaults.example");
+    EXPECT_EQ(model.DefaultDms().port, "8443");
+    EXPECT_EQ(model.LogFolder(), L"C:\\Logs");
+    EXPECT_EQ(model.LogLevel(), 3u);
+    EXPECT_TRUE(dlg->Service().defaultDmsLoaded);
+    EXPECT_TRUE(dlg->Service().logSettingsLoaded);
+    EXPECT_EQ(ConnectionShown(L"COM4"), L"new-defaults.example:8443");
+    EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:80") << "COM3 has its own";
+}
+
+TEST_F(ApplyFlowTest, PreferencesRefusalReReadsAndStillSendsTheDefaults) {
+    ASSERT_TRUE(server->Execute("fault refuse 87 on=SetLogSettings count=1"));
+    EditPreferences([](HWND dialog) {
+        SendDlgItemMessageW(dialog, IDC_LOG_LEVEL, CB_SETCURSEL, 3, 0);
+        SetText(dialog, IDC_DMS_PORT, L"8443");
+        Apply(dialog);
+    });
+    EXPECT_EQ(test::seen.text, kNotAccepted);
+    EXPECT_EQ(dlg->Service().logSettings.level, 1u) << "re-read from the service";
+    EXPECT_TRUE(dlg->Service().logSettingsLoaded);
+    EXPECT_EQ(server->Snapshot().DefaultDms().port, "8443");
+    EXPECT_EQ(ConnectionShown(L"COM4"), L"defaults.example:8443");
+}
+
+// A folder the request cannot carry is refused before anything is sent for it.
+TEST_F(ApplyFlowTest, PreferencesWithAnOverlongFolderSayNotAccepted) {
+    const std::wstring folder = L"C:\\" + std::wstring(300, L'f');
+    EditPreferences([&folder](HWND dialog) {
+        SetText(dialog, IDC_LOG_FOLDER, folder.c_str());
+        Apply(dialog);
+    });
+    EXPECT_EQ(test::seen.text, kNotAccepted);
+    EXPECT_EQ(Requests(kSetLogSettings), 0u);
+    EXPECT_EQ(dlg->Service().logSettings.folder, L"C:\\Logs") << "re-read";
+    EXPECT_EQ(Requests(kSetDefaultDmsConfig), 1u);
+}
+
+TEST_F(ApplyFlowTest, PreferencesWithTheServiceStoppedEmptyTheFollowedDefaults) {
+    EditPreferences([this](HWND dialog) {
+        server->Stop();
+        SetText(dialog, IDC_DMS_PORT, L"8443");
+        Apply(dialog);
+    });
+    EXPECT_EQ(test::seen.text, kServiceNotRunning);
+    EXPECT_FALSE(dlg->Service().defaultDmsLoaded);
+    EXPECT_FALSE(dlg->Service().logSettingsLoaded);
+    EXPECT_EQ(ConnectionShown(L"COM4"), L"") << "follows the emptied defaults";
+    EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:80");
+    EXPECT_STREQ(Record(L"COM4").dms.host, "");
+}
+
+}  // namespace
+}  // namespace kestrel

@@ -1,0 +1,72 @@
+// A real main window talking to an in-process simulator on a pipe of its own,
+// for the test programs of the main window and its editing flows.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <memory>
+#include <string>
+
+#include "CAppModule.h"
+#include "CMainDlg.h"
+#include "CMessageLoop.h"
+#include "SimServer.h"
+#include "Startup.h"
+#include "resource.h"
+
+namespace kestrel::test {
+
+class UiEnvironment : public ::testing::Environment {
+    void SetUp() override {
+        const HINSTANCE instance = GetModuleHandleW(nullptr);
+        ASSERT_TRUE(appModule.Init(instance));
+        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
+        ASSERT_TRUE(InitCommonControlsEx(&controls));
+        ASSERT_TRUE(RegisterMainWindowClass(instance));
+    }
+};
+[[maybe_unused]] inline ::testing::Environment* const uiEnvironment =
+    ::testing::AddGlobalTestEnvironment(new UiEnvironment);
+
+inline int RowCount(HWND mainWindow) {
+    return static_cast<int>(SendDlgItemMessageW(mainWindow, IDC_PORT_LIST, LVM_GETITEMCOUNT, 0, 0));
+}
+
+// The simulator starts without ports and without background traffic; the
+// service is started and the window created by each test when it wants.
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(appModule.AddMessageLoop(&loop));
+        sim::SimServerOptions options;
+        options.tickMs = 0;
+        server = std::make_unique<sim::SimServer>(pipeName, options);
+    }
+
+    void TearDown() override {
+        if (dlg && IsWindow(dlg->Handle())) DestroyWindow(dlg->Handle());
+        dlg.reset();
+        appModule.RemoveMessageLoop();
+    }
+
+    void StartService() { ASSERT_TRUE(server->Start()); }
+
+    void CreateMainWindow() {
+        dlg = std::make_unique<CMainDlg>(pipeName.c_str());
+        ASSERT_NE(dlg->Create(IDD_MAINDLG, nullptr), nullptr);
+        window = dlg->Handle();
+    }
+
+    // Outlives the window object, whose client keeps a pointer to it.
+    const std::wstring pipeName =
+        L"kestrel-maindlg-test-" + std::to_wstring(GetCurrentProcessId());
+    CMessageLoop loop;
+    std::unique_ptr<sim::SimServer> server;
+    std::unique_ptr<CMainDlg> dlg;
+    HWND window = nullptr;
+};
+
+}  // namespace kestrel::test
