@@ -193,6 +193,7 @@ TEST_F(CommandTest, FaultArgumentsAreChecked) {
 TEST_F(CommandTest, StateRebuildsTheSameModel) {
     Run("demo");
     Run("port \"Odd \"\"name\"\"\" label=\"two words\" serial= tx=9 update=0");
+    Run("port \"form\ffeed\" label=\"vertical\vtab\" serial=\"carriage\rreturn\"");
     Run("defaults host=\"\" retry=1");
     Run("log folder=C:\\Logs level=1");
     Run("fault delay 300 on=11 count=2");
@@ -234,6 +235,16 @@ TEST_F(CommandTest, ServerActionsAreHandedToTheCaller) {
     EXPECT_TRUE(interpreter.Execute("   # a comment").ok);
     EXPECT_TRUE(interpreter.Execute("").ok);
     EXPECT_NE(interpreter.Execute("counts").text.find("GetPortCounters=0"), std::string::npos);
+}
+
+TEST_F(CommandTest, LinesOfOnlyBlanksOrACommentDoNothing) {
+    // Form feed and vertical tab are blanks to the word splitter too.
+    for (const char* line : {"\f", "\v", " \t\f\v\r\n", "\f# a comment", "\v  \t"}) {
+        const CommandResult result = interpreter.Execute(line);
+        EXPECT_TRUE(result.ok) << static_cast<int>(line[0]);
+        EXPECT_TRUE(result.text.empty());
+    }
+    EXPECT_TRUE(state.model.Ports().empty());
 }
 
 TEST(TextCodec, RoundTripsSurrogatePairsAndRejectsBrokenUtf8) {

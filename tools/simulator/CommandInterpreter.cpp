@@ -1,5 +1,6 @@
 #include "CommandInterpreter.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
@@ -184,8 +185,13 @@ bool ReadDmsOptions(const Options& options, SimDms* dms, std::string* error) {
            options.Flag("active", &dms->comPortActive, error);
 }
 
+// Quotes every text that Split would not give back as one word: empty, or
+// holding a quote or any blank Split separates words at.
 std::string Quote(const std::string& text) {
-    if (!text.empty() && text.find_first_of(" \t\"") == std::string::npos) return text;
+    const bool plain = !text.empty() && std::none_of(text.begin(), text.end(), [](char c) {
+        return c == '"' || std::isspace(static_cast<unsigned char>(c));
+    });
+    if (plain) return text;
     std::string quoted = "\"";
     for (char c : text) {
         quoted += c;
@@ -270,8 +276,10 @@ bool CommandInterpreter::Split(const std::string& line, std::vector<std::string>
 
 CommandResult CommandInterpreter::Execute(const std::string& line) {
     CommandResult result;
-    const size_t start = line.find_first_not_of(" \t\r\n");
-    if (start == std::string::npos || line[start] == '#') return result;
+    // The same blanks as Split, so that a line passing this test has a first word.
+    size_t start = 0;
+    while (start < line.size() && std::isspace(static_cast<unsigned char>(line[start]))) ++start;
+    if (start == line.size() || line[start] == '#') return result;
 
     std::vector<std::string> words;
     if (!Split(line, &words, &result.text)) {
