@@ -2,6 +2,9 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
+#include "ButtonIdPool.h"
 #include "PanelTexts.h"
 #include "resource.h"
 
@@ -11,6 +14,14 @@ bool Simulator::Start() {
     return process.Start(L"KestrelSim.exe", L"--empty --tick 0", true) &&
            process.WaitForOutput("ready", 10000);
 }
+
+std::string Simulator::State() {
+    const size_t from = process.Output().size();
+    if (!Execute("state") || !process.WaitForOutput("# stamp=", 10000, from)) return std::string();
+    return process.Output().substr(from);
+}
+
+bool Simulator::Quit() { return Execute("quit") && process.Wait(10000) == 0; }
 
 HWND WaitForPanelWindow(DWORD timeoutMs) {
     const ULONGLONG start = GetTickCount64();
@@ -88,6 +99,100 @@ int VisibleWindowsOf(DWORD processId) {
     WindowCount count{processId, 0};
     EnumWindows(CountVisibleWindow, reinterpret_cast<LPARAM>(&count));
     return count.visible;
+}
+
+namespace {
+
+struct DialogSearch {
+    DWORD processId;
+    std::wstring caption;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<DialogSearch*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+    wchar_t text[256] = {};
+    GetClassNameW(window, text, 256);
+    if (std::wstring(text) != kSystemDialogClass) return TRUE;
+    GetWindowTextW(window, text, 256);
+    if (search->caption == text) search->found.push_back(window);
+    return TRUE;
+}
+
+// The buttons are of a class of the panel's own; their command ids tell them.
+BOOL CALLBACK CollectButton(HWND child, LPARAM param) {
+    if (IsButtonId(GetDlgCtrlID(child))) reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
+    return TRUE;
+}
+
+std::vector<HWND> ListButtons(HWND panel) {
+    std::vector<HWND> buttons;
+    EnumChildWindows(GetDlgItem(panel, IDC_PORT_LIST), CollectButton,
+                     reinterpret_cast<LPARAM>(&buttons));
+    return buttons;
+}
+
+}  // namespace
+
+std::vector<HWND> DialogsOf(DWORD processId, const std::wstring& caption) {
+    DialogSearch search{processId, caption, {}};
+    EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForDialog(DWORD processId, const std::wstring& caption, DWORD timeoutMs) {
+    const ULONGLONG start = GetTickCount64();
+    for (;;) {
+        const std::vector<HWND> found = DialogsOf(processId, caption);
+        if (!found.empty()) return found.front();
+        if (GetTickCount64() - start > timeoutMs) return nullptr;
+        Sleep(20);
+    }
+}
+
+int EditButtonCount(HWND panel) { return static_cast<int>(ListButtons(panel).size()); }
+
+HWND EditButtonOfRow(HWND panel, int row) {
+    HWND list = GetDlgItem(panel, IDC_PORT_LIST);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(list, &processId);
+    HANDLE process =
+        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    if (!process) return nullptr;
+    RECT rowRect{LVIR_BOUNDS, 0, 0, 0};
+    void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+    const bool read = remote && WriteProcessMemory(process, remote, &rowRect, sizeof(rowRect), nullptr) &&
+                      SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote)) &&
+                      ReadProcessMemory(process, remote, &rowRect, sizeof(rowRect), nullptr);
+    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    CloseHandle(process);
+    if (!read) return nullptr;
+    // A row's button is placed over its last cell, within the row's height.
+    for (HWND button : ListButtons(panel)) {
+        RECT rect{};
+        GetWindowRect(button, &rect);
+        MapWindowPoints(nullptr, list, reinterpret_cast<POINT*>(&rect), 2);
+        const int middle = (rect.top + rect.bottom) / 2;
+        if (IsWindowVisible(button) && middle >= rowRect.top && middle < rowRect.bottom) return button;
+    }
+    return nullptr;
+}
+
+DWORD LongestWaitForAnswer(HWND window, DWORD durationMs) {
+    DWORD longest = 0;
+    const ULONGLONG start = GetTickCount64();
+    while (GetTickCount64() - start < durationMs) {
+        const ULONGLONG sent = GetTickCount64();
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, durationMs, &result))
+            return durationMs + 1;
+        longest = std::max(longest, static_cast<DWORD>(GetTickCount64() - sent));
+        Sleep(20);
+    }
+    return longest;
 }
 
 }  // namespace kestrel::e2e

@@ -21,6 +21,12 @@ class Simulator {
 public:
     bool Start();
     bool Execute(const std::string& command) { return process.Send(command); }
+    // The model as the state command describes it, or empty after 10 s.
+    std::string State();
+    // A service that stops: its pipe closes in order.
+    bool Quit();
+    // A service that crashes: its pipe ends without a disconnect.
+    void Kill() { process.Kill(); }
 
 private:
     ChildProcess process;
@@ -38,5 +44,18 @@ std::vector<std::wstring> ColumnTexts(HWND panel, int column);
 
 // Visible top-level windows of a process, such as message boxes.
 int VisibleWindowsOf(DWORD processId);
+
+// Visible dialog windows (message boxes too) of a process with this caption.
+std::vector<HWND> DialogsOf(DWORD processId, const std::wstring& caption);
+HWND WaitForDialog(DWORD processId, const std::wstring& caption, DWORD timeoutMs);
+
+// The "Edit..." button over a row of the panel's list, or null.
+HWND EditButtonOfRow(HWND panel, int row);
+// Child buttons of the panel's list, visible or not.
+int EditButtonCount(HWND panel);
+
+// Sends WM_NULL to the window again and again for durationMs; the longest
+// time one of them waited for an answer (durationMs + 1 when one never came).
+DWORD LongestWaitForAnswer(HWND window, DWORD durationMs);
 
 }  // namespace kestrel::e2e

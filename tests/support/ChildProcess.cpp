@@ -11,10 +11,7 @@ std::wstring BesideThisProgram(const wchar_t* file) {
 
 ChildProcess::~ChildProcess() {
     if (process.hProcess) {
-        if (WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
-            TerminateProcess(process.hProcess, 1);
-            WaitForSingleObject(process.hProcess, 5000);
-        }
+        Kill();
         CloseHandle(process.hProcess);
         CloseHandle(process.hThread);
     }
@@ -56,6 +53,13 @@ DWORD ChildProcess::Wait(DWORD timeoutMs) {
     return code;
 }
 
+void ChildProcess::Kill() {
+    if (process.hProcess && WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process.hProcess, 1);
+        WaitForSingleObject(process.hProcess, 5000);
+    }
+}
+
 bool ChildProcess::Send(const std::string& line) {
     const std::string text = line + "\n";
     DWORD written = 0;
@@ -64,9 +68,9 @@ bool ChildProcess::Send(const std::string& line) {
            written == text.size();
 }
 
-bool ChildProcess::WaitForOutput(const std::string& text, DWORD timeoutMs) {
+bool ChildProcess::WaitForOutput(const std::string& text, DWORD timeoutMs, size_t from) {
     const ULONGLONG start = GetTickCount64();
-    while (output.find(text) == std::string::npos) {
+    while (output.size() < from || output.find(text, from) == std::string::npos) {
         DWORD available = 0;
         if (!PeekNamedPipe(stdoutRead, nullptr, 0, nullptr, &available, nullptr)) return false;
         if (available == 0) {

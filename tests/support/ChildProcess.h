@@ -24,12 +24,15 @@ public:
     bool Start(const wchar_t* program, const std::wstring& commandTail, bool pipes = false);
     // The exit code, or STILL_ACTIVE when the process did not end in time.
     DWORD Wait(DWORD timeoutMs);
+    // Ends the process at once, as a crash would, and waits until it is gone.
+    void Kill();
     DWORD Id() const { return process.dwProcessId; }
     const std::string& Output() const { return output; }
 
     bool Send(const std::string& line);
-    // Collects standard output until it holds text, or the time is up.
-    bool WaitForOutput(const std::string& text, DWORD timeoutMs);
+    // Collects standard output until it holds text at or after offset from,
+    // or the time is up.
+    bool WaitForOutput(const std::string& text, DWORD timeoutMs, size_t from = 0);
 
 private:
     PROCESS_INFORMATION process{};

@@ -1,0 +1,341 @@
+// The built panel against the simulator through faults of the service and of
+// the link, one at a time. After each: the panel still runs and answered
+// window messages within the transport's time-outs, the list matches the
+// service once the fault has ended, with no port twice and no button left
+// over, and what the user applied was either taken by the service or read
+// back from it and reported in one message box.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <algorithm>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "PanelProcess.h"
+#include "PanelTexts.h"
+#include "ServiceProtocol.h"
+#include "resource.h"
+
+namespace kestrel::e2e {
+namespace {
+
+constexpr DWORD kStartMs = 15000;
+constexpr DWORD kSettleMs = 15000;
+// A tick whose link fails fast blocks for a connect attempt at most; the
+// bound leaves room for a loaded machine.
+constexpr DWORD kQuickAnswerMs = 3000;
+constexpr wchar_t kPanel[] = L"KestrelCpl.exe";
+
+constexpr wchar_t kNotAccepted[] = L"Some parameters have not been accepted.";
+constexpr wchar_t kServiceNotRunning[] =
+    L"The service 'Kestrel service' is not running. Parameters have not been accepted.";
+
+using Labels = std::vector<std::wstring>;
+// Sorted as the list sorts its port column: by code unit.
+const Labels kSeedLabels{L"COM10", L"COM3", L"COM4"};
+
+class FaultSuite : public ::testing::Test {
+protected:
+    void TearDown() override {
+        if (!panel) return;
+        EXPECT_EQ(panel->Wait(0), STILL_ACTIVE) << "the panel kept running";
+        ExpectSoundList();
+        ChildProcess stopper;
+        ASSERT_TRUE(stopper.Start(kPanel, L"-exitall"));
+        EXPECT_EQ(stopper.Wait(kStartMs), 0u);
+        EXPECT_EQ(panel->Wait(kStartMs), 2u);
+    }
+
+    void StartService(Simulator& sim) {
+        ASSERT_TRUE(sim.Start());
+        ASSERT_TRUE(sim.Execute("defaults host=defaults.example dmsport=443 retry=3000 active=1"));
+        ASSERT_TRUE(sim.Execute("port COM3 label=COM3 serial=SN-3 mode=0 status=0 default=0 "
+                                "host=10.1.2.3 dmsport=4000 retry=30000 active=1"));
+        ASSERT_TRUE(sim.Execute("port COM4 label=COM4 serial=SN-4 mode=2 status=1 default=1"));
+        ASSERT_TRUE(sim.Execute("port COM10 label=COM10 serial=SN-10 mode=1 status=0"));
+    }
+
+    // Shown, so that the rows' buttons are placed over their rows.
+    void StartPanel() {
+        panel = std::make_unique<ChildProcess>();
+        ASSERT_TRUE(panel->Start(kPanel, L""));
+        window = WaitForPanelWindow(kStartMs);
+        ASSERT_NE(window, nullptr);
+    }
+
+    void StartBoth() {
+        StartService(service);
+        StartPanel();
+        ASSERT_TRUE(Converges(kSeedLabels));
+    }
+
+    bool Converges(const Labels& labels, DWORD timeoutMs = kSettleMs) {
+        const ULONGLONG start = GetTickCount64();
+        while (ColumnTexts(window, 1) != labels) {
+            if (GetTickCount64() - start > timeoutMs) return false;
+            Sleep(50);
+        }
+        return true;
+    }
+
+    std::wstring Cell(const std::wstring& label, int column) {
+        const Labels labels = ColumnTexts(window, 1);
+        const auto row = std::find(labels.begin(), labels.end(), label);
+        if (row == labels.end()) return L"(no row)";
+        const Labels cells = ColumnTexts(window, column);
+        const size_t index = static_cast<size_t>(row - labels.begin());
+        return index < cells.size() ? cells[index] : L"(no cell)";
+    }
+
+    // The cell's text once it holds the text wanted, or its last text.
+    std::wstring CellBecomes(const std::wstring& label, int column, const std::wstring& text) {
+        const ULONGLONG start = GetTickCount64();
+        std::wstring cell;
+        while ((cell = Cell(label, column)) != text && GetTickCount64() - start <= kSettleMs) Sleep(50);
+        return cell;
+    }
+
+    // No port twice, and one button for each row not in Serial mode.
+    void ExpectSoundList() {
+        const Labels labels = ColumnTexts(window, 1);
+        EXPECT_EQ(std::set<std::wstring>(labels.begin(), labels.end()).size(), labels.size());
+        const Labels modes = ColumnTexts(window, 5);
+        const auto serial = std::count(modes.begin(), modes.end(), L"Serial");
+        EXPECT_EQ(EditButtonCount(window), static_cast<int>(modes.size() - serial));
+    }
+
+    void ExpectAnswering(DWORD durationMs, DWORD boundMs) {
+        EXPECT_LE(LongestWaitForAnswer(window, durationMs), boundMs);
+        EXPECT_EQ(panel->Wait(0), STILL_ACTIVE);
+    }
+
+    HWND OpenPortDialog(const std::wstring& label) {
+        const Labels labels = ColumnTexts(window, 1);
+        const auto row = std::find(labels.begin(), labels.end(), label);
+        if (row == labels.end()) return nullptr;
+        HWND button = EditButtonOfRow(window, static_cast<int>(row - labels.begin()));
+        if (!button) return nullptr;
+        PostMessageW(button, BM_CLICK, 0, 0);
+        return WaitForDialog(panel->Id(), label + L" - Configuration", kStartMs);
+    }
+
+    HWND OpenPreferences() {
+        PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_PREFERENCES)));
+        return WaitForDialog(panel->Id(), L"Preferences", kStartMs);
+    }
+
+    // Presses Apply, says Yes to a question about cutting communication, and
+    // returns the text of the one message box that reports the outcome, empty
+    // when none came; the box is closed with OK.
+    std::wstring ApplyAndReadOutcome(HWND dialog, DWORD requestsMs = kSettleMs) {
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        const ULONGLONG start = GetTickCount64();
+        while (IsWindow(dialog) && IsWindowVisible(dialog)) {
+            for (HWND box : DialogsOf(panel->Id(), kProgramTitle)) {
+                if (GetWindow(box, GW_OWNER) == dialog) PostMessageW(box, WM_COMMAND, IDYES, 0);
+            }
+            if (GetTickCount64() - start > kSettleMs) return L"(dialog stayed)";
+            Sleep(20);
+        }
+        // Answered once the requests are done and a message loop runs again,
+        // which is the box's own when there is one: it exists by then.
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, requestsMs, &ignored);
+        const std::vector<HWND> boxes = DialogsOf(panel->Id(), kProgramTitle);
+        if (boxes.empty()) return std::wstring();
+        EXPECT_EQ(boxes.size(), 1u);
+        wchar_t text[512] = {};
+        GetDlgItemTextW(boxes.front(), 0xFFFF, text, 512);
+        PostMessageW(boxes.front(), WM_COMMAND, IDOK, 0);
+        const ULONGLONG closing = GetTickCount64();
+        while (IsWindow(boxes.front()) && IsWindowVisible(boxes.front()) &&
+               GetTickCount64() - closing < kSettleMs) {
+            Sleep(20);
+        }
+        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kSettleMs, &ignored);
+        EXPECT_TRUE(DialogsOf(panel->Id(), kProgramTitle).empty()) << "a second message";
+        return text;
+    }
+
+    void SetText(HWND dialog, int id, const wchar_t* text) {
+        SendDlgItemMessageW(dialog, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    }
+
+    Simulator service;
+    std::unique_ptr<ChildProcess> panel;
+    HWND window = nullptr;
+};
+
+TEST_F(FaultSuite, ServiceAbsentAtStartThenComing) {
+    StartPanel();
+    ExpectAnswering(2000, kQuickAnswerMs);
+    EXPECT_EQ(RowCount(window), 0);
+    EXPECT_TRUE(DialogsOf(panel->Id(), kProgramTitle).empty()) << "no message box";
+    StartService(service);
+    EXPECT_TRUE(Converges(kSeedLabels));
+}
+
+TEST_F(FaultSuite, ServiceStoppedAndStartedAgain) {
+    StartBoth();
+    ASSERT_TRUE(service.Quit());
+    ExpectAnswering(2000, kQuickAnswerMs);
+
+    Simulator again;
+    StartService(again);
+    ASSERT_TRUE(again.Execute("remove COM4"));
+    ASSERT_TRUE(again.Execute("port COM5 label=COM5 mode=0 status=0"));
+    EXPECT_TRUE(Converges({L"COM10", L"COM3", L"COM5"}));
+}
+
+TEST_F(FaultSuite, ServiceKilledAndStartedAgain) {
+    StartBoth();
+    service.Kill();
+    ExpectAnswering(2000, kQuickAnswerMs);
+
+    Simulator again;
+    StartService(again);
+    ASSERT_TRUE(again.Execute("port COM3 label=Dock-3"));
+    EXPECT_TRUE(Converges({L"COM10", L"COM4", L"Dock-3"}));
+}
+
+// The panel gives the exchange its ten seconds, then reconnects; meanwhile it
+// blocks, but no longer.
+TEST_F(FaultSuite, ResponseThatNeverComes) {
+    StartBoth();
+    ASSERT_TRUE(service.Execute("fault delay 14000 on=GetPortListInfo count=1"));
+    EXPECT_LE(LongestWaitForAnswer(window, 13000), kExchangeBudgetMs + kQuickAnswerMs);
+    ASSERT_TRUE(service.Execute("port COM5 label=COM5 mode=0 status=0"));
+    EXPECT_TRUE(Converges({L"COM10", L"COM3", L"COM4", L"COM5"}));
+}
+
+TEST_F(FaultSuite, ConnectionDroppedInTheMiddleOfAnExchange) {
+    StartBoth();
+    for (const char* fault : {"fault drop on=GetPortCounters count=1",
+                              "fault crash on=GetPortCounters count=1"}) {
+        ASSERT_TRUE(service.Execute(fault));
+        ExpectAnswering(1500, kQuickAnswerMs);
+    }
+    ASSERT_TRUE(service.Execute("port COM4 label=Dock-4"));
+    EXPECT_TRUE(Converges({L"COM10", L"COM3", L"Dock-4"}));
+
+    // Dropped while applying, after the service took the change and before
+    // its answer: the panel cannot know, says so once, and shows what the
+    // service holds as soon as the link is up again.
+    ASSERT_TRUE(service.Execute("fault drop on=SetPortDmsConfig count=1"));
+    HWND dialog = OpenPortDialog(L"COM3");
+    ASSERT_NE(dialog, nullptr);
+    SetText(dialog, IDC_DMS_HOST, L"taken.example");
+    EXPECT_EQ(ApplyAndReadOutcome(dialog), kServiceNotRunning);
+    EXPECT_EQ(CellBecomes(L"COM3", 7, L"taken.example:4000"), L"taken.example:4000");
+    const std::string state = service.State();
+    EXPECT_NE(state.find("host=taken.example "), std::string::npos) << state;
+}
+
+TEST_F(FaultSuite, WrongProtocolVersion) {
+    StartBoth();
+    ASSERT_TRUE(service.Execute("fault version 2.13.0 count=always"));
+    ASSERT_TRUE(service.Execute("drop-all"));
+    ASSERT_TRUE(service.Execute("port COM5 label=COM5 mode=0 status=0"));
+    ExpectAnswering(2000, kQuickAnswerMs);
+    EXPECT_EQ(ColumnTexts(window, 1), kSeedLabels) << "nothing is read from a service of another version";
+    EXPECT_TRUE(DialogsOf(panel->Id(), kProgramTitle).empty());
+    ASSERT_TRUE(service.Execute("clear-faults"));
+    EXPECT_TRUE(Converges({L"COM10", L"COM3", L"COM4", L"COM5"}));
+}
+
+TEST_F(FaultSuite, WrongLengthStaleAndFutureResponses) {
+    StartBoth();
+    const char* faults[] = {"fault length 500 on=GetPortCounters count=2",
+                            "fault length 600 on=GetPortListInfo count=1",
+                            "fault stale 2 on=GetPortCounters count=1",
+                            "fault future 1 on=GetPortListInfo count=1"};
+    int round = 0;
+    for (const char* fault : faults) {
+        ASSERT_TRUE(service.Execute(fault));
+        const std::string label = "Dock-" + std::to_string(++round);
+        ASSERT_TRUE(service.Execute("port COM4 label=" + label));
+        ExpectAnswering(1000, kQuickAnswerMs);
+        EXPECT_TRUE(Converges({L"COM10", L"COM3", std::wstring(label.begin(), label.end())}))
+            << fault;
+    }
+}
+
+TEST_F(FaultSuite, RefusalOfEachWritingRequestIsReadBackAndReported) {
+    StartBoth();
+    ASSERT_TRUE(service.Execute("fault refuse 87 on=SetPortDmsConfig count=1"));
+    HWND dialog = OpenPortDialog(L"COM3");
+    ASSERT_NE(dialog, nullptr);
+    SetText(dialog, IDC_DMS_HOST, L"refused.example");
+    EXPECT_EQ(ApplyAndReadOutcome(dialog), kNotAccepted);
+    EXPECT_EQ(Cell(L"COM3", 7), L"10.1.2.3:4000");
+
+    ASSERT_TRUE(service.Execute("fault refuse 87 on=UseDefaultDmsConfig count=1"));
+    dialog = OpenPortDialog(L"COM3");
+    ASSERT_NE(dialog, nullptr);
+    SendDlgItemMessageW(dialog, IDC_USE_DEFAULT, BM_CLICK, 0, 0);
+    EXPECT_EQ(ApplyAndReadOutcome(dialog), kNotAccepted);
+    EXPECT_EQ(Cell(L"COM3", 7), L"10.1.2.3:4000");
+
+    ASSERT_TRUE(service.Execute("fault refuse 87 on=SetLogSettings count=1"));
+    ASSERT_TRUE(service.Execute("fault refuse 87 on=SetDefaultDmsConfig count=1"));
+    dialog = OpenPreferences();
+    ASSERT_NE(dialog, nullptr);
+    SetText(dialog, IDC_DMS_PORT, L"4444");
+    EXPECT_EQ(ApplyAndReadOutcome(dialog), kNotAccepted) << "one message for two refusals";
+    EXPECT_EQ(Cell(L"COM4", 7), L"defaults.example:443") << "follows the defaults read back";
+
+    const std::string state = service.State();
+    EXPECT_NE(state.find("defaults host=defaults.example dmsport=443 "), std::string::npos);
+    EXPECT_NE(state.find("port COM3 label=COM3 serial=SN-3 mode=0 status=0 default=0 host=10.1.2.3 "),
+              std::string::npos);
+}
+
+TEST_F(FaultSuite, PortsAppearingAndVanishingOnEveryTick) {
+    StartBoth();
+    DWORD longest = 0;
+    for (int round = 1; round <= 24; ++round) {
+        const std::string name = "CH" + std::to_string(round);
+        std::string commands = "port " + name + " label=" + name + " mode=0 status=0\n";
+        if (round > 1) commands += "remove CH" + std::to_string(round - 1) + "\n";
+        if (round % 3 == 0) commands += "remove COM10\n";
+        if (round % 3 == 1) commands += "port COM10 label=COM10 mode=1 status=0\n";
+        commands.pop_back();
+        ASSERT_TRUE(service.Execute(commands));
+        longest = std::max(longest, LongestWaitForAnswer(window, 250));
+    }
+    EXPECT_LE(longest, kQuickAnswerMs);
+    EXPECT_TRUE(Converges({L"CH24", L"COM3", L"COM4"}));
+}
+
+TEST_F(FaultSuite, DeviceGoesAwayWhileItsDialogIsOpen) {
+    StartBoth();
+    // The device leaves but the port stays: the change is taken, and the
+    // next tick removes the row.
+    HWND dialog = OpenPortDialog(L"COM3");
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(service.Execute("port COM3 status=3"));
+    Sleep(1500);
+    EXPECT_EQ(ColumnTexts(window, 1), kSeedLabels) << "no refresh while the dialog is open";
+    SetText(dialog, IDC_DMS_HOST, L"taken.example");
+    EXPECT_EQ(ApplyAndReadOutcome(dialog), L"");
+    EXPECT_TRUE(Converges({L"COM10", L"COM4"}));
+    EXPECT_NE(service.State().find("host=taken.example "), std::string::npos);
+
+    // The port itself goes: its row goes at once and the message names it.
+    dialog = OpenPortDialog(L"COM4");
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(service.Execute("remove COM4"));
+    SendDlgItemMessageW(dialog, IDC_USE_SPECIFIC, BM_CLICK, 0, 0);
+    SetText(dialog, IDC_DMS_HOST, L"gone.example");
+    SetText(dialog, IDC_DMS_PORT, L"4100");
+    EXPECT_EQ(ApplyAndReadOutcome(dialog),
+              L"COM port 'COM4' is not available anymore. Parameters have been rejected.");
+    EXPECT_EQ(ColumnTexts(window, 1), Labels{L"COM10"});
+}
+
+}  // namespace
+}  // namespace kestrel::e2e
