@@ -45,15 +45,22 @@ bool WaitForRowCount(HWND panel, int count, DWORD timeoutMs) {
     return true;
 }
 
+namespace {
+
+// The list writes what it is asked for into memory of its own process.
+HANDLE OpenProcessOf(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    return OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+}
+
+}  // namespace
+
 std::vector<std::wstring> ColumnTexts(HWND panel, int column) {
     std::vector<std::wstring> texts;
     HWND list = GetDlgItem(panel, IDC_PORT_LIST);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(list, &processId);
-    HANDLE process =
-        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    HANDLE process = OpenProcessOf(list);
     if (!process) return texts;
-    // The list writes the text into memory of its own process.
     constexpr size_t kChars = 260;
     auto* remote = static_cast<BYTE*>(VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + kChars * 2,
                                                      MEM_COMMIT, PAGE_READWRITE));
@@ -157,10 +164,7 @@ int EditButtonCount(HWND panel) { return static_cast<int>(ListButtons(panel).siz
 
 HWND EditButtonOfRow(HWND panel, int row) {
     HWND list = GetDlgItem(panel, IDC_PORT_LIST);
-    DWORD processId = 0;
-    GetWindowThreadProcessId(list, &processId);
-    HANDLE process =
-        OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    HANDLE process = OpenProcessOf(list);
     if (!process) return nullptr;
     RECT rowRect{LVIR_BOUNDS, 0, 0, 0};
     void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
