@@ -1,0 +1,236 @@
+// bench_panel: the panel as its user meets it, on the service's real pipe.
+//   1. One refresh tick with the service absent, in this process: how long
+//      ServiceMirror::RefreshPorts blocks on a pipe name nobody serves.
+//   2. Start to first list: from starting KestrelCpl.exe -hide until its port
+//      list, read from outside, holds every port of the simulator (demo, 8, 64).
+//   3. The running panel with the service absent: round trips of messages sent
+//      to its window, whose worst case is one blocked refresh tick.
+// Runs beside KestrelCpl.exe and KestrelSim.exe; nothing else may serve the
+// service's pipe or run the panel in this Wine prefix meanwhile.
+// Usage: bench_panel [starts per size (default 5)]
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "ChildProcess.h"
+#include "PanelTexts.h"
+#include "ServiceMirror.h"
+#include "resource.h"
+
+namespace {
+
+using namespace kestrel;
+using test::ChildProcess;
+
+constexpr DWORD kWaitMs = 30000;
+constexpr int kAbsentTicks = 20;
+constexpr DWORD kAbsentProbeMs = 10000;
+// Past the panel's start-up connect (1000 ms) and its first refresh.
+constexpr DWORD kAfterStartMs = 2500;
+
+double NowMs() {
+    static const double msPerTick = [] {
+        LARGE_INTEGER f;
+        QueryPerformanceFrequency(&f);
+        return 1000.0 / static_cast<double>(f.QuadPart);
+    }();
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return static_cast<double>(t.QuadPart) * msPerTick;
+}
+
+struct Summary {
+    double median = 0;
+    double min = 0;
+    double max = 0;
+    size_t count = 0;
+};
+
+Summary Summarize(std::vector<double> samples) {
+    Summary s;
+    s.count = samples.size();
+    if (samples.empty()) return s;
+    std::sort(samples.begin(), samples.end());
+    s.median = samples[samples.size() / 2];
+    s.min = samples.front();
+    s.max = samples.back();
+    return s;
+}
+
+// Takes whatever RefreshPorts hands it; with no service it is handed nothing.
+class NullList : public PortListView {
+public:
+    void UpdatePort(const PortRowInfo&, bool*) override {}
+    void DeletePort(const std::wstring&) override {}
+    bool SortItems(int, int) override { return true; }
+};
+
+void MeasureAbsentTick() {
+    const std::wstring pipeName = L"kestrel-bench-absent-" + std::to_wstring(GetCurrentProcessId());
+    ServiceMirror mirror(pipeName.c_str());
+    NullList list;
+    std::vector<double> ticks;
+    for (int i = 0; i < kAbsentTicks; ++i) {
+        const double start = NowMs();
+        mirror.RefreshPorts(list);
+        ticks.push_back(NowMs() - start);
+    }
+    const Summary s = Summarize(ticks);
+    std::printf("1. RefreshPorts with the service absent (%zu ticks): median %.0f ms, "
+                "min %.0f ms, max %.0f ms (target: near 250 ms)\n\n",
+                s.count, s.median, s.min, s.max);
+}
+
+int Rows(HWND panel) {
+    DWORD_PTR rows = 0;
+    if (!SendMessageTimeoutW(GetDlgItem(panel, IDC_PORT_LIST), LVM_GETITEMCOUNT, 0, 0,
+                             SMTO_ABORTIFHUNG, kWaitMs, &rows)) {
+        return -1;
+    }
+    return static_cast<int>(rows);
+}
+
+HWND WaitForPanel(double deadline) {
+    for (;;) {
+        if (HWND window = FindWindowW(kInstanceId, nullptr)) return window;
+        if (NowMs() > deadline) return nullptr;
+        Sleep(1);
+    }
+}
+
+// Ends the panel as its stopper does; false if it does not end.
+bool StopPanel(ChildProcess& panel, HWND window) {
+    if (window) PostMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
+    return panel.Wait(kWaitMs) != STILL_ACTIVE;
+}
+
+struct StartTimes {
+    std::vector<double> window;
+    std::vector<double> filled;
+};
+
+bool MeasureStart(int rows, StartTimes& times) {
+    ChildProcess panel;
+    const double start = NowMs();
+    if (!panel.Start(L"KestrelCpl.exe", L"-hide")) return false;
+    const double deadline = start + kWaitMs;
+    HWND window = WaitForPanel(deadline);
+    if (!window) return false;
+    const double found = NowMs();
+    while (Rows(window) != rows) {
+        if (NowMs() > deadline) {
+            StopPanel(panel, window);
+            return false;
+        }
+        Sleep(1);
+    }
+    times.window.push_back(found - start);
+    times.filled.push_back(NowMs() - start);
+    return StopPanel(panel, window);
+}
+
+int Occurrences(const std::string& text, const std::string& what) {
+    int count = 0;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+    return count;
+}
+
+// Waits until the simulator has run every command sent before: its answer to
+// one more "counts" has arrived.
+bool Settle(ChildProcess& sim) {
+    const std::string answer = "requests total=";
+    const int before = Occurrences(sim.Output(), answer);
+    if (!sim.Send("counts")) return false;
+    const double deadline = NowMs() + kWaitMs;
+    while (Occurrences(sim.Output(), answer) == before) {
+        if (NowMs() > deadline) return false;
+        sim.WaitForOutput("\x01", 10);  // never printed: collects output for 10 ms
+    }
+    return true;
+}
+
+bool MeasureStarts(int starts) {
+    ChildProcess sim;
+    if (!sim.Start(L"KestrelSim.exe", L"", true) || !sim.WaitForOutput("ready", kWaitMs)) {
+        std::printf("2. the simulator did not start\n");
+        return false;
+    }
+    std::printf("2. Start of KestrelCpl.exe -hide to its filled list (%d starts each; ms)\n\n",
+                starts);
+    std::printf("%-10s %6s %14s %14s %10s %10s\n", "ports", "rows", "window median",
+                "filled median", "min", "max");
+    struct Size {
+        const char* name;
+        int ports;
+        int rows;
+    };
+    bool ok = true;
+    for (const Size& size : {Size{"demo", 0, 4}, Size{"8", 8, 8}, Size{"64", 64, 64}}) {
+        if (size.ports > 0) {
+            ok = ok && sim.Send("reset");
+            for (int i = 0; i < size.ports && ok; ++i) {
+                char command[80];
+                std::snprintf(command, sizeof command, "port P%03d mode=0 status=0 traffic=on", i);
+                ok = sim.Send(command);
+            }
+        }
+        ok = ok && Settle(sim);
+        StartTimes times;
+        for (int i = 0; i < starts && ok; ++i) ok = MeasureStart(size.rows, times);
+        if (!ok) {
+            std::printf("%-10s measurement failed\n", size.name);
+            break;
+        }
+        const Summary window = Summarize(times.window);
+        const Summary filled = Summarize(times.filled);
+        std::printf("%-10s %6d %14.0f %14.0f %10.0f %10.0f\n", size.name, size.rows,
+                    window.median, filled.median, filled.min, filled.max);
+    }
+    sim.Send("quit");
+    sim.Wait(kWaitMs);
+    std::printf("\n");
+    return ok;
+}
+
+bool MeasureAbsentService() {
+    ChildProcess panel;
+    if (!panel.Start(L"KestrelCpl.exe", L"-hide")) return false;
+    HWND window = WaitForPanel(NowMs() + kWaitMs);
+    if (!window) return false;
+    Sleep(kAfterStartMs);
+    std::vector<double> trips;
+    const double end = NowMs() + kAbsentProbeMs;
+    while (NowMs() < end) {
+        const double start = NowMs();
+        DWORD_PTR result = 0;
+        if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kWaitMs, &result)) break;
+        trips.push_back(NowMs() - start);
+    }
+    const bool stopped = StopPanel(panel, window);
+    const Summary s = Summarize(trips);
+    std::printf("3. WM_NULL round trips to the panel with the service absent, back to back for "
+                "%lu s: %zu messages, median %.2f ms, worst %.0f ms (target: near 250 ms)\n",
+                kAbsentProbeMs / 1000, s.count, s.median, s.max);
+    return stopped && s.count > 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int starts = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
+    if (FindWindowW(kInstanceId, nullptr)) {
+        std::printf("a panel runs already in this Wine prefix\n");
+        return 1;
+    }
+    MeasureAbsentTick();
+    const bool started = MeasureStarts(starts);
+    const bool absent = MeasureAbsentService();
+    std::fflush(stdout);
+    return started && absent ? 0 : 1;
+}
