@@ -128,8 +128,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!check.ok()) return 0;
     const DmsInput& input = check.input;
     const DmsConfig stored = Store(input, useSsl, comPortChecked);
-    Check(Terminated(stored.host, sizeof stored.host, input.host.size()), "stored host is NUL-terminated within its field");
-    Check(Terminated(stored.port, sizeof stored.port, input.port.size()), "stored port is NUL-terminated within its field");
+    Check(Terminated(stored.host, sizeof stored.host, input.host.size()),
+          "stored host is NUL-terminated within its field");
+    Check(Terminated(stored.port, sizeof stored.port, input.port.size()),
+          "stored port is NUL-terminated within its field");
     Check(stored.retryMs / 1000 == input.retrySeconds && stored.retryMs % 1000 == 0,
           "stored retry period in milliseconds");
     Check(!dmsEntriesChanged(input, useSsl, stored), "stored entries compare unchanged");

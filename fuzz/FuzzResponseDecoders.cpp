@@ -17,8 +17,12 @@ namespace {
 
 using fuzz::Check;
 
-constexpr uint8_t kUntouched = 0x5A;
+constexpr char kUntouched = 0x5A;
 constexpr uint32_t kUntouchedValue = 0xDEADBEEF;
+
+bool Untouched(const char* field, size_t bytes) {
+    return std::all_of(field, field + bytes, [](char c) { return c == kUntouched; });
+}
 
 bool FitsField(const std::wstring& text, size_t fieldChars) {
     return text.size() <= fieldChars && text.find(L'\0') == std::wstring::npos;
@@ -79,8 +83,7 @@ void CheckDms(const ResponseFrame& frame) {
     Check((r == kResultOk) == (textCheck == kResultOk), "DMS decoder agrees with CheckDmsTexts");
     if (r != kResultOk) {
         const bool untouched =
-            std::all_of(host.get(), host.get() + kDmsHostBytes, [](char c) { return c == static_cast<char>(kUntouched); }) &&
-            std::all_of(port.get(), port.get() + kDmsPortBytes, [](char c) { return c == static_cast<char>(kUntouched); });
+            Untouched(host.get(), kDmsHostBytes) && Untouched(port.get(), kDmsPortBytes);
         Check(untouched && retryMs == kUntouchedValue && useSsl && comPortActive,
               "refused DMS block writes nothing");
         return;

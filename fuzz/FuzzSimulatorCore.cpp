@@ -38,7 +38,8 @@ void CheckAnswer(const SimModel& snapshot, const std::vector<uint8_t>& request) 
     SimModel model = snapshot;
     ResponseFrame response;
     const bool answered = HandleRequest(model, request.data(), request.size(), response.data());
-    Check(answered == (request.size() >= kMinAnswerableRequest), "answered exactly when a sequence number fits");
+    Check(answered == (request.size() >= kMinAnswerableRequest),
+          "answered exactly when a sequence number fits");
     if (!answered) return;
     Check(GetU32(response.data(), kSequenceOffset) == GetU32(request.data(), kSequenceOffset),
           "answer echoes the sequence number");
@@ -48,7 +49,8 @@ void CheckAnswer(const SimModel& snapshot, const std::vector<uint8_t>& request) 
         return;
     }
     if (status != kResultOk) {
-        Check(std::all_of(response.begin() + kPayloadOffset, response.end(), [](uint8_t b) { return b == 0; }),
+        const auto zero = [](uint8_t b) { return b == 0; };
+        Check(std::all_of(response.begin() + kPayloadOffset, response.end(), zero),
               "a refusal carries no payload");
         return;
     }
