@@ -27,7 +27,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <cwchar>
 #include <vector>
 
 #include "PanelTexts.h"
