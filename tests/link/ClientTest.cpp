@@ -11,6 +11,13 @@ namespace {
 uint32_t SeqOf(const RequestFrame& r) { return GetU32(r.data(), kSequenceOffset); }
 uint32_t CodeOf(const RequestFrame& r) { return GetU32(r.data(), kCodeOffset); }
 
+// A connect that fails leaves the client closed and its overlapped state clear.
+void ExpectConnectFails(ProbeClient& client, uint32_t result) {
+    EXPECT_EQ(client.ConnectService(1000), result);
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_TRUE(client.OverlappedZero());
+}
+
 TEST(Handshake, SendsQueryVersionWithSequenceZeroAndAcceptsTwoFourteenZero) {
     const std::wstring name = UniquePipeName();
     ServerPipe server(name);
@@ -56,12 +63,8 @@ TEST(Handshake, WrongVersionClosesAndSequenceNumbersContinueAcrossReconnects) {
         server.WaitClientGone();
     });
     ProbeClient client(name.c_str());
-    EXPECT_EQ(client.ConnectService(1000), kResultWrongVersion);
-    EXPECT_FALSE(client.IsConnected());
-    EXPECT_TRUE(client.OverlappedZero());
-    EXPECT_EQ(client.ConnectService(1000), kResultWrongVersion);
-    EXPECT_FALSE(client.IsConnected());
-    EXPECT_TRUE(client.OverlappedZero());
+    ExpectConnectFails(client, kResultWrongVersion);
+    ExpectConnectFails(client, kResultWrongVersion);
     ASSERT_EQ(client.ConnectService(1000), kResultOk);
     EXPECT_EQ(client.UseDefaultDmsConfig(L"COM7"), kResultOk);
     EXPECT_EQ(client.sequence(), 4u);
@@ -89,15 +92,9 @@ TEST(Handshake, AFailedHandshakeClosesAndReturnsItsResult) {
         server.WaitClientGone();
     });
     ProbeClient client(name.c_str());
-    EXPECT_EQ(client.ConnectService(1000), kResultPortUnavailable);
-    EXPECT_FALSE(client.IsConnected());
-    EXPECT_TRUE(client.OverlappedZero());
-    EXPECT_EQ(client.ConnectService(1000), kErrorGeneric);
-    EXPECT_FALSE(client.IsConnected());
-    EXPECT_TRUE(client.OverlappedZero());
-    EXPECT_EQ(client.ConnectService(1000), kResultFutureSequence);
-    EXPECT_FALSE(client.IsConnected());
-    EXPECT_TRUE(client.OverlappedZero());
+    ExpectConnectFails(client, kResultPortUnavailable);
+    ExpectConnectFails(client, kErrorGeneric);
+    ExpectConnectFails(client, kResultFutureSequence);
     EXPECT_EQ(client.sequence(), 3u);
 }
 
