@@ -56,15 +56,11 @@ INT_PTR RunDialog(PortRecord& record, const DmsConfig& defaults, std::function<v
     });
 }
 
-void SetText(HWND dialog, int id, const wchar_t* text) {
-    SendDlgItemMessageW(dialog, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-}
 bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
 bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != 0; }
 bool ReadOnly(HWND dialog, int id) {
     return (GetWindowLongW(GetDlgItem(dialog, id), GWL_STYLE) & ES_READONLY) != 0;
 }
-void Apply(HWND dialog) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
 void PostKey(HWND dialog, int id, WPARAM key) {
     PostMessageW(GetDlgItem(dialog, id), WM_KEYDOWN, key, 0);
 }

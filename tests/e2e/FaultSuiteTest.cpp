@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "DialogDriver.h"
 #include "PanelProcess.h"
 #include "PanelTexts.h"
 #include "ServiceProtocol.h"
@@ -27,12 +28,12 @@ constexpr DWORD kSettleMs = 15000;
 // A tick whose link fails fast blocks for a connect attempt at most; the
 // bound leaves room for a loaded machine.
 constexpr DWORD kQuickAnswerMs = 3000;
-constexpr wchar_t kPanel[] = L"KestrelCpl.exe";
 
 constexpr wchar_t kNotAccepted[] = L"Some parameters have not been accepted.";
 constexpr wchar_t kServiceNotRunning[] =
     L"The service 'Kestrel service' is not running. Parameters have not been accepted.";
 
+using test::SetText;
 using Labels = std::vector<std::wstring>;
 // Sorted as the list sorts its port column: by code unit.
 const Labels kSeedLabels{L"COM10", L"COM3", L"COM4"};
@@ -44,7 +45,7 @@ protected:
         EXPECT_EQ(panel->Wait(0), STILL_ACTIVE) << "the panel kept running";
         ExpectSoundList();
         ChildProcess stopper;
-        ASSERT_TRUE(stopper.Start(kPanel, L"-exitall"));
+        ASSERT_TRUE(stopper.Start(kPanelProgram, L"-exitall"));
         EXPECT_EQ(stopper.Wait(kStartMs), 0u);
         EXPECT_EQ(panel->Wait(kStartMs), 2u);
     }
@@ -61,8 +62,7 @@ protected:
     // Shown, so that the rows' buttons are placed over their rows.
     void StartPanel() {
         panel = std::make_unique<ChildProcess>();
-        ASSERT_TRUE(panel->Start(kPanel, L""));
-        window = WaitForPanelWindow(kStartMs);
+        window = LaunchPanel(*panel, L"", kStartMs);
         ASSERT_NE(window, nullptr);
     }
 
@@ -159,10 +159,6 @@ protected:
         SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kSettleMs, &ignored);
         EXPECT_TRUE(DialogsOf(panel->Id(), kProgramTitle).empty()) << "a second message";
         return text;
-    }
-
-    void SetText(HWND dialog, int id, const wchar_t* text) {
-        SendDlgItemMessageW(dialog, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
     }
 
     Simulator service;

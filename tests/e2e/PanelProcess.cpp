@@ -32,6 +32,10 @@ HWND WaitForPanelWindow(DWORD timeoutMs) {
     }
 }
 
+HWND LaunchPanel(ChildProcess& panel, const std::wstring& options, DWORD timeoutMs) {
+    return panel.Start(kPanelProgram, options) ? WaitForPanelWindow(timeoutMs) : nullptr;
+}
+
 int RowCount(HWND panel) {
     return static_cast<int>(SendDlgItemMessageW(panel, IDC_PORT_LIST, LVM_GETITEMCOUNT, 0, 0));
 }

@@ -32,8 +32,12 @@ private:
     ChildProcess process;
 };
 
+inline constexpr wchar_t kPanelProgram[] = L"KestrelCpl.exe";
+
 // The main window of a running panel, waited for up to timeoutMs; null if none.
 HWND WaitForPanelWindow(DWORD timeoutMs);
+// Starts the panel with these options and waits for its main window as above.
+HWND LaunchPanel(ChildProcess& panel, const std::wstring& options, DWORD timeoutMs);
 
 // Waits until the panel's port list holds count rows.
 bool WaitForRowCount(HWND panel, int count, DWORD timeoutMs);

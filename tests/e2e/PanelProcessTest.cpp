@@ -18,12 +18,11 @@ namespace {
 
 constexpr DWORD kStartMs = 15000;
 constexpr DWORD kEndMs = 15000;
-constexpr wchar_t kPanel[] = L"KestrelCpl.exe";
 
 // Ends a panel through the stopper and checks both exit codes.
 void StopPanel(ChildProcess& panel) {
     ChildProcess stopper;
-    ASSERT_TRUE(stopper.Start(kPanel, L"-exitall"));
+    ASSERT_TRUE(stopper.Start(kPanelProgram, L"-exitall"));
     EXPECT_EQ(stopper.Wait(kEndMs), 0u);
     EXPECT_EQ(panel.Wait(kEndMs), 2u);
     EXPECT_EQ(FindWindowW(kInstanceId, nullptr), nullptr);
@@ -37,8 +36,7 @@ TEST(PanelProcess, HiddenInstanceFillsItsListAndStaysHiddenOnASecondStart) {
     ASSERT_TRUE(service.Execute("port COM5 label=COM5 status=3"));
 
     ChildProcess panel;
-    ASSERT_TRUE(panel.Start(kPanel, L"-hide"));
-    HWND window = WaitForPanelWindow(kStartMs);
+    HWND window = LaunchPanel(panel, L"-hide", kStartMs);
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(WaitForRowCount(window, 2, kStartMs));
     EXPECT_EQ(ColumnTexts(window, 1), (std::vector<std::wstring>{L"COM3", L"COM7"}));
@@ -48,7 +46,7 @@ TEST(PanelProcess, HiddenInstanceFillsItsListAndStaysHiddenOnASecondStart) {
     EXPECT_TRUE(test::IconShown(window));
 
     ChildProcess second;
-    ASSERT_TRUE(second.Start(kPanel, L""));
+    ASSERT_TRUE(second.Start(kPanelProgram, L""));
     EXPECT_EQ(second.Wait(kEndMs), 0u);
     EXPECT_FALSE(IsWindowVisible(window)) << "a hidden instance stays in the tray";
     EXPECT_EQ(FindWindowW(kInstanceId, nullptr), window) << "the second start made no window";
@@ -59,21 +57,19 @@ TEST(PanelProcess, HiddenInstanceFillsItsListAndStaysHiddenOnASecondStart) {
 TEST(PanelProcess, OptionsIgnoreCaseButNotATrailingBlank) {
     {
         ChildProcess panel;
-        ASSERT_TRUE(panel.Start(kPanel, L"-HiDe"));
-        HWND window = WaitForPanelWindow(kStartMs);
+        HWND window = LaunchPanel(panel, L"-HiDe", kStartMs);
         ASSERT_NE(window, nullptr);
         Sleep(500);
         EXPECT_FALSE(IsWindowVisible(window));
 
         ChildProcess stopper;
-        ASSERT_TRUE(stopper.Start(kPanel, L"-EXITALL"));
+        ASSERT_TRUE(stopper.Start(kPanelProgram, L"-EXITALL"));
         EXPECT_EQ(stopper.Wait(kEndMs), 0u);
         EXPECT_EQ(panel.Wait(kEndMs), 2u);
     }
     {
         ChildProcess panel;
-        ASSERT_TRUE(panel.Start(kPanel, L"-hide "));
-        HWND window = WaitForPanelWindow(kStartMs);
+        HWND window = LaunchPanel(panel, L"-hide ", kStartMs);
         ASSERT_NE(window, nullptr);
         const ULONGLONG start = GetTickCount64();
         while (!IsWindowVisible(window) && GetTickCount64() - start < kStartMs) Sleep(20);
@@ -84,8 +80,7 @@ TEST(PanelProcess, OptionsIgnoreCaseButNotATrailingBlank) {
 
 TEST(PanelProcess, ServiceStoppedAtStartThenComing) {
     ChildProcess panel;
-    ASSERT_TRUE(panel.Start(kPanel, L"-hide"));
-    HWND window = WaitForPanelWindow(kStartMs);
+    HWND window = LaunchPanel(panel, L"-hide", kStartMs);
     ASSERT_NE(window, nullptr);
     Sleep(1500);
     EXPECT_EQ(RowCount(window), 0);
@@ -104,7 +99,7 @@ TEST(PanelProcess, ServiceStoppedAtStartThenComing) {
 
 TEST(PanelProcess, StopperWithoutInstanceEndsAtOnce) {
     ChildProcess stopper;
-    ASSERT_TRUE(stopper.Start(kPanel, L"-exitall"));
+    ASSERT_TRUE(stopper.Start(kPanelProgram, L"-exitall"));
     EXPECT_EQ(stopper.Wait(kEndMs), 0u);
 }
 
@@ -130,7 +125,7 @@ TEST(PanelProcess, StopperGivesUpOnAnInstanceThatStaysAfterTwentyOneRequests) {
     ASSERT_NE(stubborn, nullptr);
 
     ChildProcess stopper;
-    ASSERT_TRUE(stopper.Start(kPanel, L"-exitall"));
+    ASSERT_TRUE(stopper.Start(kPanelProgram, L"-exitall"));
     const ULONGLONG start = GetTickCount64();
     DWORD code = STILL_ACTIVE;
     while ((code = stopper.Wait(0)) == STILL_ACTIVE && GetTickCount64() - start < 30000) {

@@ -25,7 +25,6 @@ protected:
     void SetUp() override {
         list = host.AddList(IDC_PORT_LIST);
         ASSERT_TRUE(list);
-        arrivals.clear();
         RecordPreviousProc(list);
         ASSERT_TRUE(ports.SubclassWindow(list));
         host.Route(list, &ports);

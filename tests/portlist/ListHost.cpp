@@ -104,6 +104,7 @@ LRESULT CALLBACK ListHost::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
 }
 
 void RecordPreviousProc(HWND list) {
+    arrivals.clear();
     const LONG_PTR previous =
         ::SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RecorderProc));
     ::SetPropW(list, kPreviousProp, reinterpret_cast<HANDLE>(previous));

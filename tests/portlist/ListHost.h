@@ -51,8 +51,9 @@ private:
     int lists = 0;
 };
 
-// Records what reaches a list's original procedure; install before attaching
-// a list object, so that the recorder is the object's previous procedure.
+// Records what reaches a list's original procedure, starting a fresh record;
+// install before attaching a list object, so that the recorder is the object's
+// previous procedure.
 struct Arrival {
     UINT msg;
     WPARAM wParam;

@@ -100,7 +100,6 @@ protected:
     void SetUp() override {
         list = host.AddList(IDC_PORT_LIST);
         ASSERT_TRUE(list);
-        arrivals.clear();
         RecordPreviousProc(list);
         LVCOLUMNW column{};
         column.mask = LVCF_WIDTH;

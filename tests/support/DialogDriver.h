@@ -53,4 +53,15 @@ inline std::wstring Text(HWND dialog, int id) {
 
 inline void Click(HWND dialog, int id) { SendDlgItemMessageW(dialog, id, BM_CLICK, 0, 0); }
 
+// Also for a dialog of another process: the system carries the text across.
+inline void SetText(HWND dialog, int id, const wchar_t* text) {
+    SendDlgItemMessageW(dialog, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
+
+// Apply and Cancel as their buttons send them.
+inline void Apply(HWND dialog) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
+inline void Cancel(HWND dialog) {
+    SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
 }  // namespace kestrel::test

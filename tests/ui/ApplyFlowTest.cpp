@@ -20,19 +20,15 @@
 namespace kestrel {
 namespace {
 
+using test::Apply;
+using test::Cancel;
 using test::Click;
 using test::RowCount;
+using test::SetText;
 
 constexpr wchar_t kNotAccepted[] = L"Some parameters have not been accepted.";
 constexpr wchar_t kServiceNotRunning[] =
     L"The service 'Kestrel service' is not running. Parameters have not been accepted.";
-
-void SetText(HWND dialog, int id, const wchar_t* text) {
-    SendDlgItemMessageW(dialog, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-}
-
-void Apply(HWND dialog) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
-void Cancel(HWND dialog) { SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); }
 
 // Dispatches what is waiting, such as the WM_EDITPORT a button click posts;
 // a flow runs to its end inside.
