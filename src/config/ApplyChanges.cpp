@@ -15,10 +15,9 @@ void showFullRow(PortListView& list, const PortRecord& record, const std::wstrin
 
 }  // namespace
 
-ApplyOutcome applyPortChange(ServiceMirror& service, PortListView& list, const std::wstring& name) {
+ApplyOutcome applyPortChange(ServiceMirror& service, PortListView& list, PortTable::iterator entry) {
     ApplyOutcome outcome;
-    const auto entry = service.ports.find(name);
-    if (entry == service.ports.end()) return outcome;
+    const std::wstring& name = entry->first;
     PortRecord& record = entry->second;
 
     outcome.firstError = record.useDefault ? service.client.UseDefaultDmsConfig(name)

@@ -26,7 +26,8 @@ struct ApplyOutcome {
 // a port following the defaults, else its own parameters. A refusal re-reads
 // the port; a port the service no longer has, on the request or on the
 // re-read, leaves the list and the table.
-ApplyOutcome applyPortChange(ServiceMirror& service, PortListView& list, const std::wstring& name);
+// The entry is one of service.ports; it may be erased.
+ApplyOutcome applyPortChange(ServiceMirror& service, PortListView& list, PortTable::iterator entry);
 
 // Sends the log settings and then the defaults, re-reading each that is
 // refused, and gives every port that follows the defaults the defaults now held.

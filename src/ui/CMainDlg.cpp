@@ -148,7 +148,7 @@ void CMainDlg::editPortFlow(int buttonId) {
         if (entry == service.ports.end()) return;
         ConnectionDlg dialog(&entry->second, &service.defaultDms);
         if (dialog.Run(GetActiveWindow()) != 1) return;
-        outcome = applyPortChange(service, portList, name);
+        outcome = applyPortChange(service, portList, entry);
     }
     reportApplyOutcome(Handle(), outcome);
 }
