@@ -117,13 +117,13 @@ TEST(Resources, DialogTemplates) {
               }));
 }
 
+INT_PTR CALLBACK InitOnlyProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
 // Creates the dialog from its template and checks that the dialog manager
 // makes one child per template line, in template order, with its id, class
 // and text (a class it cannot find, or a broken template, fails creation).
 void ExpectCreates(UINT id, const std::vector<std::wstring>& lines) {
-    const HWND dialog = ::CreateDialogParamW(
-        self, MAKEINTRESOURCEW(id), nullptr,
-        [](HWND, UINT message, WPARAM, LPARAM) -> INT_PTR { return message == WM_INITDIALOG; }, 0);
+    const HWND dialog = ::CreateDialogParamW(self, MAKEINTRESOURCEW(id), nullptr, InitOnlyProc, 0);
     ASSERT_NE(dialog, nullptr) << id;
     std::vector<std::wstring> made, wanted;
     for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
