@@ -14,9 +14,10 @@
 // and two counts that Wine does keep are added:
 //   windows    windows of the process, top-level and child (USER objects that
 //              a program creates most often)
-//   gdi_table  used entries of the GDI handle table in the process's PEB, -1
-//              where it cannot be read; under Wine every process has its own
-//              table, so these are the process's GDI objects, stock ones included
+//   gdi_table  used entries of the GDI handle table that Wine publishes in the
+//              process's PEB, -1 where it cannot be read; under Wine every
+//              process has its own table, so these are the process's GDI
+//              objects, stock ones included
 // rows is the row count of the panel's port list when the process is the
 // running panel (asked with a time-out, so a hung panel shows as -1), else -1.
 // Exit code 1: no such process or no running panel; 2: usage.
@@ -35,8 +36,8 @@ namespace {
 
 using namespace kestrel;
 
-// One entry of a GDI handle table as the PEB's GdiSharedHandleTable holds it in
-// a 64-bit process: kernel object, owner process, reuse counter, type, user
+// One entry of the GDI handle table as Wine keeps it, the same in 32-bit and
+// 64-bit processes: kernel object, owner process, reuse counter, type, user
 // data. An entry is in use while its type is not 0.
 struct GdiTableEntry {
     UINT64 object;
@@ -47,7 +48,7 @@ struct GdiTableEntry {
     UCHAR flags;
     UINT64 userPointer;
 };
-static_assert(sizeof(GdiTableEntry) == 24, "64-bit GDI handle table layout");
+static_assert(sizeof(GdiTableEntry) == 24, "GDI handle table layout");
 constexpr size_t kGdiTableEntries = 0x10000;
 
 struct WindowCount {
@@ -113,40 +114,67 @@ int CountWindows(DWORD processId) {
     return count.windows;
 }
 
-// Reads the table through the probed process's PEB. Only 64-bit processes read
-// from a 64-bit probe have this layout, so anything else gives -1.
-long CountGdiTableEntries(HANDLE process) {
-#ifdef _WIN64
-    BOOL wow64 = FALSE;
-    if (!IsWow64Process(process, &wow64) || wow64) return -1;
+// Reads from the probed process; an address this probe cannot reach fails.
+bool ReadRemote(HANDLE process, UINT64 address, void* buffer, size_t size) {
+    if (address == 0 || address > static_cast<UINT64>(static_cast<ULONG_PTR>(-1))) return false;
+    return ::ReadProcessMemory(process, reinterpret_cast<const void*>(static_cast<ULONG_PTR>(address)),
+                               buffer, size, nullptr) != FALSE;
+}
+
+template <typename T>
+bool ReadRemote(HANDLE process, UINT64 address, T* value) {
+    return ReadRemote(process, address, value, sizeof *value);
+}
+
+// Offsets of ImageBaseAddress and GdiSharedHandleTable in the two PEB layouts.
+constexpr UINT64 kPeb64ImageBase = 0x10;
+constexpr UINT64 kPeb64GdiTable = 0xF8;
+constexpr UINT64 kPeb32ImageBase = 0x08;
+constexpr UINT64 kPeb32GdiTable = 0x94;
+
+// The address of the probed process's GDI handle table, 0 where it cannot be
+// found. Wine publishes it in the 64-bit PEB of every process that has one: a
+// 64-bit process, and a 32-bit process in a 64-bit prefix, whose 64-bit PEB
+// lies one page below its 32-bit PEB (the image base in both tells that the
+// guess is right). A 32-bit process in a 32-bit prefix has it in its 32-bit PEB.
+UINT64 GdiTableAddress(HANDLE process) {
     PROCESS_BASIC_INFORMATION basic{};
-    if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic,
-                                  nullptr) != 0 ||
+    if (::NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic,
+                                    nullptr) != 0 ||
         basic.PebBaseAddress == nullptr) {
-        return -1;
+        return 0;
     }
-    // GdiSharedHandleTable's offset in the 64-bit PEB.
-    constexpr size_t kPebGdiSharedHandleTable = 0xF8;
+    const auto peb = static_cast<UINT64>(reinterpret_cast<ULONG_PTR>(basic.PebBaseAddress));
     UINT64 table = 0;
-    if (!ReadProcessMemory(process,
-                           reinterpret_cast<const BYTE*>(basic.PebBaseAddress) +
-                               kPebGdiSharedHandleTable,
-                           &table, sizeof table, nullptr) ||
-        table == 0) {
-        return -1;
+#ifdef _WIN64
+    ReadRemote(process, peb + kPeb64GdiTable, &table);
+#else
+    // From a 32-bit probe the PEB given is the 32-bit one.
+    BOOL wow64 = FALSE;
+    if (::IsWow64Process(process, &wow64) && wow64) {
+        const UINT64 peb64 = peb - 0x1000;
+        UINT64 image64 = 0;
+        ULONG image32 = 0;
+        if (ReadRemote(process, peb64 + kPeb64ImageBase, &image64) &&
+            ReadRemote(process, peb + kPeb32ImageBase, &image32) && image64 == image32) {
+            ReadRemote(process, peb64 + kPeb64GdiTable, &table);
+        }
+    } else {
+        ULONG table32 = 0;
+        if (ReadRemote(process, peb + kPeb32GdiTable, &table32)) table = table32;
     }
+#endif
+    return table;
+}
+
+// Used entries of the probed process's GDI handle table, -1 where it cannot be read.
+long CountGdiTableEntries(HANDLE process) {
+    const UINT64 table = GdiTableAddress(process);
     std::vector<GdiTableEntry> entries(kGdiTableEntries);
-    if (!ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(),
-                           entries.size() * sizeof(GdiTableEntry), nullptr)) {
-        return -1;
-    }
+    if (!ReadRemote(process, table, entries.data(), entries.size() * sizeof(GdiTableEntry))) return -1;
     long used = 0;
     for (const GdiTableEntry& entry : entries) used += entry.type != 0 ? 1 : 0;
     return used;
-#else
-    (void)process;
-    return -1;
-#endif
 }
 
 constexpr UINT kRowsTimeoutMs = 5000;

@@ -77,7 +77,12 @@ uint32_t TNamedPipeClient::FinishPending(uint32_t timeoutMs, DWORD& transferred)
     CancelIo(pipe_);
     while (WaitForSingleObject(overlapped_.hEvent, kCancelDrainStepMs) == WAIT_TIMEOUT) {
     }
-    return result;
+    // The operation may have completed between the wait and the cancel: then
+    // the request went out, or the response was taken from the pipe, and only
+    // its own result tells the caller the truth.
+    if (GetOverlappedResult(pipe_, &overlapped_, &transferred, FALSE)) return kResultOk;
+    const DWORD final = GetLastError();
+    return final == ERROR_OPERATION_ABORTED || final == ERROR_IO_INCOMPLETE ? result : final;
 }
 
 uint32_t TNamedPipeClient::WriteFrame(const uint8_t* request) {

@@ -40,7 +40,8 @@ protected:
 private:
     // Waits for the pending operation on the event; on time-out or a failed wait
     // cancels it and waits until the cancelled operation has finished, so that the
-    // shared overlapped block is free for the next one.
+    // shared overlapped block is free for the next one. An operation that
+    // finished before the cancel took effect gives its own result.
     uint32_t FinishPending(uint32_t timeoutMs, DWORD& transferred);
 
     const wchar_t* pipeName_;  // not owned: must outlive the client

@@ -8,7 +8,6 @@
 namespace kestrel::test {
 namespace {
 
-uint32_t SeqOf(const RequestFrame& r) { return GetU32(r.data(), kSequenceOffset); }
 uint32_t CodeOf(const RequestFrame& r) { return GetU32(r.data(), kCodeOffset); }
 
 // A connect that fails leaves the client closed and its overlapped state clear.

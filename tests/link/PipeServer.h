@@ -187,6 +187,8 @@ private:
     std::thread thread_;
 };
 
+inline uint32_t SeqOf(const RequestFrame& r) { return GetU32(r.data(), kSequenceOffset); }
+
 // Milliseconds since start on the tick counter.
 inline DWORD MsSince(DWORD start) { return GetTickCount() - start; }
 

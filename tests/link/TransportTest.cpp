@@ -1,6 +1,9 @@
 // The pipe transport on real named pipes: connect, close, message boundaries, time-outs.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <thread>
+
 #include "LinkProbe.h"
 #include "PipeServer.h"
 
@@ -287,6 +290,70 @@ TEST(Exchange, ASlowWriteLeavesTheRestOfTheBudgetForTheRead) {
     EXPECT_LT(took, 1500u);
     EXPECT_TRUE(client.IsConnected());
     client.Close();
+}
+
+// Operations that complete while they are being cancelled, provoked by
+// giving them no time to wait while the server end is busy: a read that took a
+// response delivers it, and a write that the server took counts as sent.
+TEST(Exchange, AnOperationThatCompletesAsItIsCancelledCountsAsCompleted) {
+    constexpr uint32_t kMessages = 1000;
+    const auto pause = [](uint32_t i) {
+        for (volatile uint32_t spin = 0; spin < (i % 7) * 2000; spin = spin + 1) {
+        }
+    };
+    {
+        const std::wstring name = UniquePipeName();
+        ServerPipe server(name);
+        ServerThread thread([&] {
+            if (!server.Accept()) return;
+            for (uint32_t i = 1; i <= kMessages && server.Respond(i); ++i) pause(i);
+            server.WaitClientGone();
+        });
+        ProbeClient client(name.c_str());
+        ASSERT_EQ(client.Connect(1000), kResultOk);
+        ResponseFrame response{};
+        uint32_t expected = 1;
+        const DWORD start = GetTickCount();
+        while (expected <= kMessages && MsSince(start) < 20000) {
+            uint32_t n = 0;
+            const uint32_t r = client.ReadFrame(response.data(), 0, n);
+            if (r == kErrorTimeout) continue;
+            ASSERT_EQ(r, kResultOk);
+            ASSERT_EQ(GetU32(response.data(), 0), expected) << "a response was lost";
+            ++expected;
+        }
+        EXPECT_EQ(expected, kMessages + 1);
+        client.Close();
+    }
+    {
+        const std::wstring name = UniquePipeName();
+        ServerPipe server(name, 1, 0);  // no buffer: a write lasts until it is read
+        std::vector<uint32_t> taken;
+        ServerThread thread([&] {
+            if (!server.Accept()) return;
+            RequestFrame request{};
+            for (uint32_t i = 1; i <= kMessages && server.ReadRequest(request); ++i) {
+                taken.push_back(SeqOf(request));
+                pause(i);
+            }
+        });
+        ProbeClient client(name.c_str());
+        client.SetExchangeBudgetForTesting(0);
+        ASSERT_EQ(client.Connect(1000), kResultOk);
+        std::vector<uint32_t> sent;
+        RequestFrame request{};
+        const DWORD start = GetTickCount();
+        for (uint32_t next = 1; next <= kMessages && MsSince(start) < 20000;) {
+            PutU32(request.data(), kSequenceOffset, next);
+            const uint32_t r = client.WriteFrame(request.data());
+            if (r == kErrorTimeout) continue;
+            ASSERT_EQ(r, kResultOk);
+            sent.push_back(next++);
+        }
+        thread.Join();
+        EXPECT_EQ(taken, sent) << "a request reported as not sent was taken";
+        client.Close();
+    }
 }
 
 TEST(Exchange, ProductionBudgetIsTenSeconds) {
