@@ -1,6 +1,7 @@
 #include "CplPipeClient.h"
 
 #include "RequestCodec.h"
+#include "TickElapsed.h"
 
 namespace kestrel {
 
@@ -33,6 +34,7 @@ uint32_t CplPipeClient::Transact(RequestFrame& request, ResponseFrame& response)
     PutU32(request.data(), kSequenceOffset, sent);
     ++sequence_;
 
+    const DWORD start = GetTickCount();
     response.fill(0);
     uint32_t n = 0;
     uint32_t r = Exchange(request.data(), response.data(), n);
@@ -41,10 +43,16 @@ uint32_t CplPipeClient::Transact(RequestFrame& request, ResponseFrame& response)
         const uint32_t received = GetU32(response.data(), kSequenceOffset);
         if (received == sent) return GetU32(response.data(), kStatusOffset);
         if (received > sent) return kResultFutureSequence;
-        // A late answer to an earlier request whose reader gave up: drop it and read
-        // again, without resending, with a fresh budget.
+        // A late answer to an earlier request whose reader gave up: drop it and
+        // read again, without resending, within what is left of the exchange's
+        // one budget, so that a stream of stale answers cannot hold the thread.
+        const uint32_t elapsed = TickElapsed(start, GetTickCount());
+        if (elapsed > ExchangeBudgetMs()) {
+            r = kErrorTimeout;
+            break;
+        }
         response.fill(0);
-        r = Exchange(nullptr, response.data(), n);
+        r = ReadFrame(response.data(), ExchangeBudgetMs() - elapsed, n);
     }
     // 233 is a disconnected pipe; 109 (the service closed its end, as when it dies)
     // and 232 (its end is closing) mean the same here: the service is gone.

@@ -31,7 +31,7 @@ public:
     // The exchange budget: 10000 ms (kExchangeBudgetMs) unless a test shortens it to
     // keep its time-out cases fast. It bounds the write wait and write + read of Exchange.
     void SetExchangeBudgetForTesting(uint32_t ms) { exchangeBudgetMs_ = ms; }
-    uint32_t exchangeBudgetMs() const { return exchangeBudgetMs_; }
+    uint32_t ExchangeBudgetMs() const { return exchangeBudgetMs_; }
 
 protected:
     HANDLE pipe_ = INVALID_HANDLE_VALUE;

@@ -148,6 +148,26 @@ TEST(Transact, StaleResponsesAreSkippedWithoutResending) {
     EXPECT_EQ(extraRequests, 0);
 }
 
+TEST(Transact, StaleResponsesAreSkippedWithinTheOneBudgetOfTheExchange) {
+    const std::wstring name = UniquePipeName();
+    ServerPipe server(name);
+    ServerThread thread([&] {
+        if (!server.AcceptAndHandshake()) return;
+        RequestFrame request{};
+        if (!server.ReadRequest(request)) return;
+        // Old answers, each well within a budget, for three seconds.
+        for (int i = 0; i < 30 && server.Respond(0, 0); ++i) Sleep(100);
+    });
+    ProbeClient client(name.c_str());
+    client.SetExchangeBudgetForTesting(500);
+    ASSERT_EQ(client.ConnectService(1000), kResultOk);
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kErrorTimeout);
+    EXPECT_LT(MsSince(start), 1500u);
+    EXPECT_TRUE(client.IsConnected());
+    client.Close();
+}
+
 TEST(Transact, FutureSequenceGivesErrorAndLeavesTheFollowingResponsesQueued) {
     const std::wstring name = UniquePipeName();
     ServerPipe server(name);

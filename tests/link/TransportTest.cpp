@@ -367,7 +367,7 @@ TEST(Exchange, ProductionBudgetIsTenSeconds) {
         server.WaitClientGone(15000);
     });
     ProbeClient client(name.c_str());
-    EXPECT_EQ(client.exchangeBudgetMs(), 10000u);
+    EXPECT_EQ(client.ExchangeBudgetMs(), 10000u);
     ASSERT_EQ(client.ConnectService(1000), kResultOk);
     uint32_t stamp = 1, count = 1;
     const DWORD start = GetTickCount();
