@@ -47,13 +47,18 @@ PortRowInfo MakePortRow(const PortRecord& record, const std::wstring& name) {
 
 ServiceMirror::ServiceMirror(const wchar_t* pipeName) : client(pipeName) {}
 
-void ServiceMirror::LoadCaches() {
+bool ServiceMirror::LoadCaches() {
     if (!defaultDmsLoaded) {
-        defaultDmsLoaded = client.GetDefaultDmsConfig(defaultDms) == 0;
+        const uint32_t r = client.GetDefaultDmsConfig(defaultDms);
+        defaultDmsLoaded = r == 0;
+        if (IsLinkFailure(r)) return false;
     }
     if (!logSettingsLoaded) {
-        logSettingsLoaded = client.GetLogSettings(logSettings.folder, logSettings.level) == 0;
+        const uint32_t r = client.GetLogSettings(logSettings.folder, logSettings.level);
+        logSettingsLoaded = r == 0;
+        if (IsLinkFailure(r)) return false;
     }
+    return true;
 }
 
 void ServiceMirror::ConnectAtStartup() {
@@ -61,24 +66,37 @@ void ServiceMirror::ConnectAtStartup() {
     LoadCaches();
 }
 
-bool ServiceMirror::PollCounters(const std::wstring& name, PortRecord& record) {
+uint32_t ServiceMirror::PollCounters(const std::wstring& name, PortRecord& record) {
     uint32_t tx = 0, rx = 0, update = 0;
-    if (client.GetPortCounters(name, tx, rx, update) != 0) return false;
+    const uint32_t r = client.GetPortCounters(name, tx, rx, update);
+    if (r != 0) return r;
     record.txPrev = record.txCount;
     record.txCount = tx;
     record.rxPrev = record.rxCount;
     record.rxCount = rx;
     record.updatePrev = record.updateCount;
     record.updateCount = update;
-    return true;
+    return 0;
 }
 
 uint32_t ServiceMirror::ReadPortInFull(const std::wstring& name, PortRecord& record) {
     const uint32_t device = client.GetPortDevice(name, record.portLabel, record.serialNumber,
                                                  record.mode, record.status, record.useDefault);
-    const uint32_t dms = client.GetPortDmsConfig(name, record.dms);
+    uint32_t dms = device;
+    if (IsLinkFailure(device)) {
+        record.dms = DmsConfig{};  // what the read would have left, without waiting for it
+    } else {
+        dms = client.GetPortDmsConfig(name, record.dms);
+    }
     record.fullReadFailed = device != 0 || dms != 0;
     return device != 0 ? device : dms;
+}
+
+uint32_t ServiceMirror::RereadPort(const std::wstring& name, PortRecord& record) {
+    PortRecord read = record;
+    const uint32_t r = ReadPortInFull(name, read);
+    if (!IsLinkFailure(r)) record = read;
+    return r;
 }
 
 void ServiceMirror::RefreshPorts(PortListView& list) {
@@ -94,22 +112,12 @@ void ServiceMirror::RefreshPorts(PortListView& list) {
         logSettingsLoaded = false;
         listStamp = 0;
     }
-    LoadCaches();
 
     uint32_t stamp = 0, count = 0;
-    if (client.GetPortListInfo(&stamp, &count) != 0) {
-        refreshing = false;
-        return;
+    if (LoadCaches() && client.GetPortListInfo(&stamp, &count) == 0) {
+        const bool completed = stamp != listStamp ? Enumerate(list, stamp, count) : Poll(list);
+        if (completed) list.SortItems(1, 0);
     }
-    if (stamp != listStamp) {
-        if (!Enumerate(list, stamp, count)) {
-            refreshing = false;
-            return;
-        }
-    } else {
-        Poll(list);
-    }
-    list.SortItems(1, 0);
     refreshing = false;
 }
 
@@ -128,14 +136,25 @@ bool ServiceMirror::Enumerate(PortListView& list, uint32_t stamp, uint32_t count
         }
         PortRecord& record = ports[name];
         record.seen = true;
-        if (!PollCounters(name, record)) continue;
+        const uint32_t polled = PollCounters(name, record);
+        if (IsLinkFailure(polled)) {
+            listStamp = 0;
+            return false;
+        }
+        if (polled != 0) continue;  // refused: this port sits the tick out
 
         if (record.updatePrev == record.updateCount && !record.fullReadFailed) {
             list.UpdatePort(MakeCountersOnlyRow(record, name), nullptr);
             record.present = true;
-        } else if (ReadPortInFull(name, record) == 0) {
-            bool added = false;
-            list.UpdatePort(MakePortRow(record, name), &added);
+            continue;
+        }
+        const uint32_t read = RereadPort(name, record);
+        if (IsLinkFailure(read)) {
+            listStamp = 0;
+            return false;
+        }
+        if (read == 0) {
+            list.UpdatePort(MakePortRow(record, name), nullptr);
             record.present = true;
         }
     }
@@ -151,23 +170,26 @@ bool ServiceMirror::Enumerate(PortListView& list, uint32_t stamp, uint32_t count
     return true;
 }
 
-void ServiceMirror::Poll(PortListView& list) {
+bool ServiceMirror::Poll(PortListView& list) {
     for (auto& entry : ports) {
         const std::wstring& name = entry.first;
         PortRecord& record = entry.second;
-        if (!PollCounters(name, record)) record.present = false;
+        const uint32_t polled = PollCounters(name, record);
+        if (IsLinkFailure(polled)) return false;
+        if (polled != 0) record.present = false;
 
         if (record.updatePrev == record.updateCount && record.present && !record.fullReadFailed) {
             list.UpdatePort(MakeCountersOnlyRow(record, name), nullptr);
         } else {
-            // A port the service no longer answers for ends at the failure
-            // values (status 3), which removes its row.
-            ReadPortInFull(name, record);
-            bool added = false;
-            list.UpdatePort(MakePortRow(record, name), &added);
+            if (IsLinkFailure(RereadPort(name, record))) return false;
+            // A refused read leaves the failure values in the record, status 3
+            // among them, and the list deletes the row of a port with status 3:
+            // a port the service no longer answers for leaves the list here.
+            list.UpdatePort(MakePortRow(record, name), nullptr);
         }
         record.present = true;
     }
+    return true;
 }
 
 }  // namespace kestrel

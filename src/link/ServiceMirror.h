@@ -24,12 +24,15 @@ public:
     void ConnectAtStartup();
 
     // One refresh pass; returns at once while an editing flow runs or a pass is
-    // already running (re-entered from a nested message loop).
+    // already running (re-entered from a nested message loop). The first
+    // request that times out or finds the link down ends the pass, and the
+    // rows stay as they were.
     void RefreshPorts(PortListView& list);
 
     // Reads a port's device data and DMS parameters into its record; 0, or the
     // first failure's code. A failure leaves the failure values in the record
-    // and marks it for a full read on the next pass.
+    // and marks it for a full read on the next pass; after a link failure the
+    // parameters are not asked for.
     uint32_t ReadPortInFull(const std::wstring& name, PortRecord& record);
 
     CplPipeClient client;
@@ -43,11 +46,19 @@ public:
     bool logSettingsLoaded = false;
 
 private:
-    void LoadCaches();
-    bool PollCounters(const std::wstring& name, PortRecord& record);
-    // false when GetPortName failed and the enumeration was abandoned.
+    // Reads the defaults and the log settings that are not loaded; false when
+    // a read met a link failure, which ends the pass.
+    bool LoadCaches();
+    // 0, or the failure of GetPortCounters; the pairs shift only on success.
+    uint32_t PollCounters(const std::wstring& name, PortRecord& record);
+    // ReadPortInFull for the refresh: a read cut off by a link failure leaves
+    // the record as it was, since nothing was learnt about the port.
+    uint32_t RereadPort(const std::wstring& name, PortRecord& record);
+    // Both false when the pass was cut short: by a failed GetPortName or a
+    // link failure (then nothing is removed and the next tick enumerates
+    // afresh), or in a poll by a link failure (the remaining ports untouched).
     bool Enumerate(PortListView& list, uint32_t stamp, uint32_t count);
-    void Poll(PortListView& list);
+    bool Poll(PortListView& list);
 };
 
 }  // namespace kestrel

@@ -284,10 +284,15 @@ TEST_F(ServiceMirrorTest, ServiceAwayKeepsRowsAndReturnReloadsCachesAndEnumerate
 
     Sim("defaults host=new.host dmsport=2 retry=2000 ssl=0 active=0");
     Sim("port COM3 label=Renamed");
+    const uint64_t namesBefore = Requests(kGetPortName);
+    const uint64_t logReadsBefore = Requests(kGetLogSettings);
     ASSERT_TRUE(sim.Start());
     mirror.RefreshPorts(list);
     ASSERT_TRUE(mirror.client.IsConnected());
     EXPECT_STREQ(mirror.defaultDms.host, "new.host");
+    EXPECT_EQ(Requests(kGetLogSettings) - logReadsBefore, 1u);
+    // The service kept its stamp, yet the ports are enumerated afresh.
+    EXPECT_EQ(Requests(kGetPortName) - namesBefore, 1u);
     EXPECT_NE(mirror.listStamp, 0u);
     const PortRowInfo* row = list.Find(L"COM3");
     ASSERT_NE(row, nullptr);
@@ -317,19 +322,51 @@ TEST_F(ServiceMirrorTest, PortWhoseFullReadFailedComesBackOnTheNextPass) {
     EXPECT_EQ(list.Find(L"COM4")->status, 0u);
 }
 
-TEST_F(ServiceMirrorTest, LinkBreakingMidPollBringsEveryRowBack) {
+TEST_F(ServiceMirrorTest, LinkFailureEndsThePassAndLeavesEveryRow) {
     for (const char* name : {"COM1", "COM2", "COM3"})
         Sim(std::string("port ") + name + " mode=0 status=0 traffic=off");
     mirror.RefreshPorts(list);
-    ASSERT_EQ(list.rows.size(), 3u);
+    const std::vector<std::wstring> rows{L"COM1", L"COM2", L"COM3"};
+    ASSERT_EQ(list.Names(), rows);
 
-    Sim("fault crash on=11 after=1");  // dies while COM2 is polled
+    // A poll: the service dies while COM2's counters are asked for.
+    Sim("fault crash on=11 after=1");
+    const int sortsBefore = list.sorts;
     mirror.RefreshPorts(list);
     EXPECT_FALSE(mirror.client.IsConnected());
-    EXPECT_EQ(list.Names(), (std::vector<std::wstring>{L"COM1"}));
+    EXPECT_EQ(list.Names(), rows);
+    EXPECT_EQ(list.sorts, sortsBefore);
+    mirror.RefreshPorts(list);  // reconnects and enumerates afresh
+    EXPECT_EQ(list.Names(), rows);
 
-    mirror.RefreshPorts(list);  // reconnects; the counters did not move, the reads failed
-    EXPECT_EQ(list.rows.size(), 3u);
+    // An enumeration: the service stops answering at COM2; one time-out ends
+    // the pass without a further request, and the next tick enumerates again.
+    mirror.client.SetExchangeBudgetForTesting(300);
+    Sim("port COM4 mode=0 status=0 traffic=off");
+    Sim("fault delay 1000 on=11 after=1");
+    const uint64_t before = Requests();
+    const DWORD start = GetTickCount();
+    mirror.RefreshPorts(list);
+    EXPECT_LT(GetTickCount() - start, 900u);
+    EXPECT_EQ(Requests() - before, 5u);  // list info, then name and counters of COM1 and COM2
+    EXPECT_EQ(mirror.listStamp, 0u);
+    EXPECT_EQ(list.Names(), rows);
+    Sleep(800);  // the late answer is queued by now and skipped
+    mirror.RefreshPorts(list);
+    EXPECT_EQ(list.Names(), (std::vector<std::wstring>{L"COM1", L"COM2", L"COM3", L"COM4"}));
+}
+
+TEST_F(ServiceMirrorTest, RefusedCounterPollDuringAnEnumerationSkipsOnlyThatPort) {
+    for (const char* name : {"COM1", "COM2"})
+        Sim(std::string("port ") + name + " mode=0 status=0 traffic=off");
+    mirror.RefreshPorts(list);
+    Sim("port COM3 mode=0 status=0 traffic=off");
+    Sim("fault refuse 31 on=11 after=1");
+    const int updatesBefore = list.updates;
+    mirror.RefreshPorts(list);
+    EXPECT_EQ(list.updates - updatesBefore, 2);  // COM1's marks and COM3's new row
+    EXPECT_EQ(list.Names(), (std::vector<std::wstring>{L"COM1", L"COM2", L"COM3"}));
+    EXPECT_EQ(mirror.ports.count(L"COM2"), 1u);
 }
 
 TEST(MakePortRowTest, ConnectionTextJoinsHostAndPort) {
