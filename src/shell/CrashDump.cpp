@@ -3,6 +3,7 @@
 #include <dbghelp.h>
 
 #include <cstdio>
+#include <cwchar>
 
 #include "PanelTexts.h"
 
@@ -51,6 +52,21 @@ LONG WriteDumpWith(MiniDumpWriteDumpFn writeDump, EXCEPTION_POINTERS* exception)
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
+// Loaded by name at the moment of need, so the program does not depend on it,
+// and from the system folder only: a DLL of that name placed beside the
+// program must never run inside it. Windows 7 without the update that brought
+// the search flags refuses them with 87; there the full path serves instead.
+HMODULE LoadSystemDbgHelp() {
+    HMODULE module = ::LoadLibraryExW(L"DBGHELP.DLL", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (module || ::GetLastError() != ERROR_INVALID_PARAMETER) return module;
+    wchar_t path[MAX_PATH];
+    const UINT length = ::GetSystemDirectoryW(path, MAX_PATH);
+    constexpr wchar_t kName[] = L"\\DBGHELP.DLL";
+    if (length == 0 || length + sizeof kName / sizeof kName[0] > MAX_PATH) return nullptr;
+    std::wcscpy(path + length, kName);
+    return ::LoadLibraryExW(path, nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
 }  // namespace
 
 bool ExpandTempFolder(wchar_t (&folder)[MAX_PATH]) {
@@ -59,8 +75,7 @@ bool ExpandTempFolder(wchar_t (&folder)[MAX_PATH]) {
 }
 
 LONG WINAPI WriteCrashDump(EXCEPTION_POINTERS* exception) {
-    // Loaded by name at the moment of need, so the program does not depend on it.
-    HMODULE dbghelp = LoadLibraryW(L"DBGHELP.DLL");
+    HMODULE dbghelp = LoadSystemDbgHelp();
     if (!dbghelp) return EXCEPTION_CONTINUE_SEARCH;
     auto writeDump = reinterpret_cast<MiniDumpWriteDumpFn>(
         reinterpret_cast<void*>(GetProcAddress(dbghelp, "MiniDumpWriteDump")));

@@ -5,12 +5,15 @@
 
 #include <windows.h>
 
+#include <ctime>
 #include <string>
 #include <vector>
 
+#include "DumpFolder.h"
 #include "PanelProcess.h"
 #include "PanelTexts.h"
 #include "TrayProbe.h"
+#include "WineSettings.h"
 #include "resource.h"
 
 namespace kestrel::e2e {
@@ -95,6 +98,45 @@ TEST(PanelProcess, ServiceStoppedAtStartThenComing) {
     // What the tray menu's Quit does.
     PostMessageW(window, WM_COMMAND, ID_TRAY_QUIT, 0);
     EXPECT_EQ(panel.Wait(kEndMs), 2u);
+}
+
+// The shipped program writes its own dump: a thread of the running panel that
+// faults leaves a full-memory dump in its %TEMP%, named after that second and
+// written over a file of the same name.
+TEST(PanelProcess, AFaultWritesAFullDumpOverOneOfTheSameSecond) {
+    test::QuietWineDebugger();
+    test::DumpFolder folder;
+    ASSERT_TRUE(folder.Valid());
+    ChildProcess panel;
+    ASSERT_NE(LaunchPanel(panel, L"-hide", kStartMs), nullptr);
+    constexpr int kSeconds = 10;
+    const std::time_t now = std::time(nullptr);
+    for (int s = 0; s < kSeconds; ++s)
+        ASSERT_TRUE(folder.Write(L"KestrelCpl_" + test::LocalStamp(now + s) + L".dmp", "old"));
+
+    const HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
+                                           PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ,
+                                       FALSE, panel.Id());
+    ASSERT_NE(process, nullptr);
+    // A thread that starts where there is no code faults at once.
+    const auto nowhere = reinterpret_cast<LPTHREAD_START_ROUTINE>(static_cast<ULONG_PTR>(16));
+    const HANDLE thread = CreateRemoteThread(process, nullptr, 0, nowhere, nullptr, 0, nullptr);
+    EXPECT_NE(thread, nullptr);
+    if (thread) CloseHandle(thread);
+    CloseHandle(process);
+    // A full dump of the whole panel takes a while on a loaded machine.
+    EXPECT_EQ(panel.Wait(180000), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
+
+    constexpr int64_t kFullMemory = 0x2;  // MiniDumpWithFullMemory
+    int dumps = 0;
+    for (const std::wstring& name : folder.Files()) {
+        const int64_t flags = folder.DumpFlags(name);
+        if (flags == -1) continue;
+        ++dumps;
+        EXPECT_EQ(flags & kFullMemory, kFullMemory) << "flags " << flags;
+    }
+    EXPECT_EQ(dumps, 1);
+    EXPECT_EQ(folder.Files().size(), static_cast<size_t>(kSeconds)) << "one old file replaced";
 }
 
 TEST(PanelProcess, StopperWithoutInstanceEndsAtOnce) {

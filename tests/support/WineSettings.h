@@ -1,0 +1,42 @@
+// Settings of the Wine prefix that the tests run in, each a no-op on Windows.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace kestrel::test {
+
+inline bool OnWine() {
+    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+}
+
+inline void SetUserValue(const wchar_t* keyPath, const wchar_t* name, DWORD type, const void* value,
+                         DWORD size) {
+    HKEY key;
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                        nullptr) != ERROR_SUCCESS)
+        return;
+    RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(value), size);
+    RegCloseKey(key);
+}
+
+// Wine's default handling of a crash starts its debugger, which would wait on
+// a crash dialog; with the dialog off it reports and ends the process as
+// Windows does.
+inline void QuietWineDebugger() {
+    if (!OnWine()) return;
+    const DWORD off = 0;
+    SetUserValue(L"Software\\Wine\\WineDbg", L"ShowCrashDialog", REG_DWORD, &off, sizeof off);
+}
+
+// Wine prefers its own DLLs to others of the same name; this makes one program
+// take a DLL found by the search path first, as Windows would.
+inline void PreferFoundDll(const wchar_t* program, const wchar_t* dll) {
+    if (!OnWine()) return;
+    constexpr wchar_t kNativeFirst[] = L"native,builtin";
+    const std::wstring key = std::wstring(L"Software\\Wine\\AppDefaults\\") + program + L"\\DllOverrides";
+    SetUserValue(key.c_str(), dll, REG_SZ, kNativeFirst, sizeof kNativeFirst);
+}
+
+}  // namespace kestrel::test
