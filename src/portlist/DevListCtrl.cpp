@@ -195,8 +195,11 @@ bool DevListCtrl::InsertPort(const PortRowInfo& info) {
         UpdateRowTexts(*data, n);
         return true;
     }
-    if (data) FreeRow(data);
-    DestroyButton(button);
+    if (data) {
+        FreeRow(data);  // the row's copy took the button: it goes with the copy
+    } else {
+        DestroyButton(button);
+    }
     Send(LVM_DELETEITEM, static_cast<WPARAM>(n));
     return false;
 }

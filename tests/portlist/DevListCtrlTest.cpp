@@ -253,9 +253,18 @@ TEST_F(DevListCtrlTest, StatusColourAndButtonCell) {
 }
 
 TEST_F(DevListCtrlTest, ButtonsFollowTheirRows) {
+    RECT before;
+    ::GetClientRect(list, &before);
     for (int i = 0; i < 12; ++i) Add(FullRow(L"COM" + std::to_wstring(100 + i)));
     ASSERT_GT(ItemCount(list), ::SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0));
     ExpectButtonsOverTheirCells();
+    // The scroll bar the rows brought narrowed the list; the last column was
+    // fitted again, so no horizontal scroll bar appears.
+    RECT client;
+    ::GetClientRect(list, &client);
+    ASSERT_LT(client.right, before.right);
+    RECT last = CellRect(list, 0, kColumnButton);
+    EXPECT_EQ(last.right, client.right);
 
     ports.DeletePort(L"COM101");  // rows below move up
     ports.DeletePort(L"COM100");
@@ -310,6 +319,29 @@ TEST_F(DevListCtrlTest, ButtonIdsReuseTheSmallestAndAFullPoolAddsNoRow) {
     EXPECT_TRUE(Add(FullRow(L"Late")));
     EXPECT_EQ(::GetDlgCtrlID(ButtonOf(RowOf(L"Late"))), freed);
     EXPECT_EQ(ports.GetPortOfButton(freed), L"Late");
+}
+
+// The list refuses to store a row's data: the row goes again, and with it its
+// button, once, and the button's id.
+LRESULT CALLBACK RefuseItemData(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    const auto previous = reinterpret_cast<WNDPROC>(::GetPropW(window, L"RefusePrevious"));
+    if (msg == LVM_SETITEMW && (reinterpret_cast<const LVITEMW*>(lParam)->mask & LVIF_PARAM))
+        return FALSE;
+    return ::CallWindowProcW(previous, window, msg, wParam, lParam);
+}
+
+TEST_F(DevListCtrlTest, ARowWhoseDataCannotBeStoredLeavesNothing) {
+    const LONG_PTR previous =
+        ::SetWindowLongPtrW(list, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(RefuseItemData));
+    ::SetPropW(list, L"RefusePrevious", reinterpret_cast<HANDLE>(previous));
+    EXPECT_FALSE(Add(FullRow(L"COM1")));
+    EXPECT_FALSE(Add(FullRow(L"COM2")));
+    ::SetWindowLongPtrW(list, GWLP_WNDPROC, previous);
+    EXPECT_EQ(ItemCount(list), 0);
+    EXPECT_EQ(::GetWindow(list, GW_CHILD), ::GetDlgItem(list, 0)) << "only the header is left";
+    EXPECT_TRUE(ports.ButtonIds().empty());
+    EXPECT_TRUE(Add(FullRow(L"COM3")));
+    EXPECT_EQ(::GetDlgCtrlID(ButtonOf(0)), 2000);
 }
 
 TEST_F(DevListCtrlTest, ClicksAndButtonStyle) {
