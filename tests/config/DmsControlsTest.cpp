@@ -119,6 +119,7 @@ TEST(ConfigMessages, ErrorsAndQuestions) {
     AnswerNextBox(w.hwnd, IDOK);
     EXPECT_FALSE(validateDmsInput(w.hwnd, input));
     EXPECT_EQ(seen.text, L"Invalid character '\u00e9' in DMS host name.");
+    EXPECT_EQ(seen.icon, ErrorIcon());
     EXPECT_EQ(seen.defaultId, IDOK);
     EXPECT_FALSE(seen.hasYes);
     EXPECT_EQ(input.host, "untouched");
@@ -128,9 +129,17 @@ TEST(ConfigMessages, ErrorsAndQuestions) {
     EXPECT_FALSE(validateDmsInput(w.hwnd, input));
     EXPECT_EQ(seen.text, L"DMS host name is too long. Maximum supported length is 299.");
 
+    w.SetText(IDC_DMS_HOST, L"h");
+    w.SetText(IDC_DMS_PORT, L"65536");
+    AnswerNextBox(w.hwnd, IDOK);
+    EXPECT_FALSE(validateDmsInput(w.hwnd, input));
+    EXPECT_EQ(seen.text, L"Invalid DMS port number.");
+    EXPECT_EQ(seen.icon, ErrorIcon());
+
     AnswerNextBox(w.hwnd, IDYES);
     EXPECT_TRUE(confirmChange(w.hwnd, L"Cut the connection?"));
     EXPECT_EQ(seen.text, L"Cut the connection?");
+    EXPECT_EQ(seen.icon, QuestionIcon());
     EXPECT_TRUE(seen.hasYes);
     EXPECT_EQ(seen.defaultId, IDNO);
     AnswerNextBox(w.hwnd, IDNO);

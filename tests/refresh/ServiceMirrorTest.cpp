@@ -173,6 +173,11 @@ TEST_F(ServiceMirrorTest, TrafficMarksShowMovementWithinTheLastTick) {
     EXPECT_TRUE(row->rxChanged);
     EXPECT_FALSE(row->txChanged);
 
+    Sim("port COM3 tx=+2");
+    mirror.RefreshPorts(list);
+    EXPECT_FALSE(row->rxChanged);
+    EXPECT_TRUE(row->txChanged);
+
     mirror.RefreshPorts(list);
     EXPECT_FALSE(row->rxChanged);
     EXPECT_FALSE(row->txChanged);

@@ -13,12 +13,23 @@ namespace kestrel::test {
 
 inline constexpr wchar_t kBoxCaption[] = L"" KESTREL_PRODUCT_NAME;
 
-// The text, Yes button and default button of the last box answered.
+// The text, icon, Yes button and default button of the last box answered.
 struct BoxSeen {
     std::wstring text;
+    HICON icon = nullptr;
     bool hasYes = false;
     int defaultId = 0;
 };
+
+// The system's icons that a box may show, to compare with BoxSeen::icon.
+inline HICON ErrorIcon() { return LoadIconW(nullptr, IDI_ERROR); }
+inline HICON QuestionIcon() { return LoadIconW(nullptr, IDI_QUESTION); }
+
+inline BOOL CALLBACK FindBoxIcon(HWND child, LPARAM icon) {
+    if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) return TRUE;
+    *reinterpret_cast<HICON*>(icon) = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+    return FALSE;
+}
 inline BoxSeen seen;
 inline int answer = IDOK;
 // Not 1: the main window's refresh timer has that id.
@@ -34,6 +45,7 @@ inline void CALLBACK AnswerBox(HWND owner, UINT, UINT_PTR timer, DWORD) {
     wchar_t text[512] = {};
     GetDlgItemTextW(box, 0xFFFF, text, 512);
     seen.text = text;
+    EnumChildWindows(box, FindBoxIcon, reinterpret_cast<LPARAM>(&seen.icon));
     seen.hasYes = GetDlgItem(box, IDYES) != nullptr;
     for (int id : {IDOK, IDYES, IDNO}) {
         HWND button = GetDlgItem(box, id);

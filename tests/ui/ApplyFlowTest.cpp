@@ -366,6 +366,31 @@ TEST_F(ApplyFlowTest, PreferencesRefusalReReadsAndStillSendsTheDefaults) {
     EXPECT_EQ(ConnectionShown(L"COM4"), L"defaults.example:8443");
 }
 
+TEST_F(ApplyFlowTest, PreferencesOpenOnlyOnAClick) {
+    test::DriveDialog(L"Preferences", WrapScript([](HWND dialog) { Cancel(dialog); }), [&] {
+        const auto button = reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_PREFERENCES));
+        for (const WORD code : {BN_DOUBLECLICKED, BN_SETFOCUS, BN_KILLFOCUS})
+            SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, code), button);
+        return INT_PTR{0};
+    });
+    test::StopDriving();
+    EXPECT_FALSE(opened);
+}
+
+// The first failure chooses the message: a refusal of the log settings, not
+// the link that broke on the defaults after it.
+TEST_F(ApplyFlowTest, PreferencesReportTheFirstFailure) {
+    ASSERT_TRUE(server->Execute("fault refuse 87 on=SetLogSettings count=1"));
+    ASSERT_TRUE(server->Execute("fault drop on=SetDefaultDmsConfig count=1"));
+    EditPreferences([](HWND dialog) {
+        SetText(dialog, IDC_DMS_PORT, L"8443");
+        Apply(dialog);
+    });
+    EXPECT_EQ(test::seen.text, kNotAccepted);
+    EXPECT_EQ(test::seen.icon, test::ErrorIcon());
+    EXPECT_FALSE(dlg->Service().client.IsConnected());
+}
+
 // A folder the request cannot carry is refused before anything is sent for it.
 TEST_F(ApplyFlowTest, PreferencesWithAnOverlongFolderSayNotAccepted) {
     const std::wstring folder = L"C:\\" + std::wstring(300, L'f');
