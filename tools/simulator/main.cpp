@@ -14,14 +14,14 @@
 #include <thread>
 #include <vector>
 
-#include "CommandInterpreter.h"
+#include "CommandParser.h"
 #include "ControlFile.h"
 #include "SimServer.h"
 #include "TextCodec.h"
 
 namespace {
 
-using kestrel::sim::CommandInterpreter;
+using kestrel::sim::CommandParser;
 using kestrel::sim::ControlFile;
 using kestrel::sim::SimServer;
 using kestrel::sim::SimServerOptions;
@@ -109,7 +109,7 @@ std::vector<std::wstring> CommandLineArguments() {
 bool IsSleep(const std::string& line) {
     std::vector<std::string> words;
     std::string ignored;
-    return CommandInterpreter::Split(line, &words, &ignored) && !words.empty() &&
+    return CommandParser::Split(line, &words, &ignored) && !words.empty() &&
            words[0] == "sleep";
 }
 
