@@ -54,9 +54,9 @@ const CommandInterpreter::Verb CommandInterpreter::kVerbs[] = {
     {"demo", false, &CommandInterpreter::Demo},
     {"state", false, &CommandInterpreter::ShowState},
     {"counts", false, &CommandInterpreter::ShowCounts},
-    {"drop-all", false, &CommandInterpreter::DropAll},
-    {"crash-all", false, &CommandInterpreter::CrashAll},
-    {"quit", false, &CommandInterpreter::Quit},
+    {"drop-all", false, &CommandInterpreter::HandOver<ServerAction::kDropAll>},
+    {"crash-all", false, &CommandInterpreter::HandOver<ServerAction::kCrashAll>},
+    {"quit", false, &CommandInterpreter::HandOver<ServerAction::kQuit>},
     {"sleep", true, &CommandInterpreter::Sleep},
     {"help", false, &CommandInterpreter::ShowHelp},
 };
@@ -269,25 +269,10 @@ bool CommandInterpreter::ShowHelp(const Arguments&, CommandResult* result) {
     return true;
 }
 
-bool CommandInterpreter::DropAll(const Arguments&, CommandResult* result) {
-    result->action = ServerAction::kDropAll;
-    return true;
-}
-
-bool CommandInterpreter::CrashAll(const Arguments&, CommandResult* result) {
-    result->action = ServerAction::kCrashAll;
-    return true;
-}
-
 bool CommandInterpreter::Sleep(const Arguments& args, CommandResult* result) {
     if (args.size() != 1 || !CommandParser::ParseNumber(args[0], &result->sleepMs))
         return Fail(&result->text, "usage: sleep MS");
     result->action = ServerAction::kSleep;
-    return true;
-}
-
-bool CommandInterpreter::Quit(const Arguments&, CommandResult* result) {
-    result->action = ServerAction::kQuit;
     return true;
 }
 

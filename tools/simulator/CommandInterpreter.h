@@ -63,10 +63,13 @@ private:
     bool ShowState(const Arguments& args, CommandResult* result);
     bool ShowCounts(const Arguments& args, CommandResult* result);
     bool ShowHelp(const Arguments& args, CommandResult* result);
-    bool DropAll(const Arguments& args, CommandResult* result);
-    bool CrashAll(const Arguments& args, CommandResult* result);
     bool Sleep(const Arguments& args, CommandResult* result);
-    bool Quit(const Arguments& args, CommandResult* result);
+    // drop-all, crash-all and quit: done by whoever runs the server.
+    template <ServerAction kAction>
+    bool HandOver(const Arguments&, CommandResult* result) {
+        result->action = kAction;
+        return true;
+    }
 
     SimState& state;
 };
