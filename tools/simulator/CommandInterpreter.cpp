@@ -63,7 +63,7 @@ const CommandInterpreter::Verb CommandInterpreter::kVerbs[] = {
 
 CommandResult CommandInterpreter::Execute(const std::string& line) {
     CommandResult result;
-    // Uses the blanks of Split, so that a line passing this test has a first word.
+    // Any other line gives Split at least one word.
     if (CommandParser::IsBlankOrComment(line)) return result;
 
     std::vector<std::string> words;

@@ -22,7 +22,8 @@ inline bool Fail(std::string* error, const std::string& message) {
 
 class CommandParser {
 public:
-    // True for a line of blanks only or a comment: it runs nothing.
+    // True for a line of blanks only (those Split separates words at) or a
+    // comment: it runs nothing.
     static bool IsBlankOrComment(const std::string& line);
 
     // Splits a line into words, removing quotes. False on an unterminated quote.
