@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "CommandParser.h"
 #include "FuzzCheck.h"
 #include "RequestCodec.h"
 #include "RequestHandler.h"
@@ -25,7 +26,7 @@ using fuzz::Check;
 bool IsSleep(const std::string& line) {
     std::vector<std::string> words;
     std::string error;
-    return CommandInterpreter::Split(line, &words, &error) && !words.empty() && words[0] == "sleep";
+    return CommandParser::Split(line, &words, &error) && !words.empty() && words[0] == "sleep";
 }
 
 void RunCommand(SimService& service, const std::string& line) {

@@ -6,7 +6,9 @@
 #include <sstream>
 
 #include "CommandInterpreter.h"
+#include "CommandParser.h"
 #include "ControlFile.h"
+#include "StateDescription.h"
 #include "TextCodec.h"
 
 namespace kestrel::sim {
@@ -37,11 +39,11 @@ protected:
 TEST(CommandSplit, QuotesHoldBlanksAndDoubledQuotes) {
     std::vector<std::string> words;
     std::string error;
-    ASSERT_TRUE(CommandInterpreter::Split(
+    ASSERT_TRUE(CommandParser::Split(
         "  log folder=\"C:\\Program Data\\Logs\"  label=\"say \"\"hi\"\"\" x= \"\"\t", &words, &error));
     EXPECT_EQ(words, (std::vector<std::string>{"log", "folder=C:\\Program Data\\Logs",
                                                "label=say \"hi\"", "x=", ""}));
-    EXPECT_FALSE(CommandInterpreter::Split("port \"COM3", &words, &error));
+    EXPECT_FALSE(CommandParser::Split("port \"COM3", &words, &error));
 }
 
 TEST_F(CommandTest, NewPortStartsVisibleAndFollowingTheDefaults) {
@@ -208,7 +210,7 @@ TEST_F(CommandTest, StateRebuildsTheSameModel) {
         ASSERT_TRUE(result.ok) << line << ": " << result.text;
     }
     const auto withoutStamp = [](const std::string& text) { return text.substr(0, text.rfind('#')); };
-    EXPECT_EQ(withoutStamp(CommandInterpreter::Describe(copy)), withoutStamp(described.text));
+    EXPECT_EQ(withoutStamp(StateDescription::Describe(copy)), withoutStamp(described.text));
 }
 
 TEST_F(CommandTest, DemoAndReset) {

@@ -11,12 +11,8 @@
 //   clear-faults | reset | demo | state | counts | drop-all | crash-all | sleep MS | quit | help
 //
 // DMS parameters given to port are the port's own (default=0) unless default=
-// is given too; tx, rx and update take N to set or +N to advance.
-// Words are separated by blanks; a value in double quotes may hold blanks, and
-// "" inside quotes stands for one quote (backslashes are plain characters, so
-// Windows paths need no escaping). B is 0, 1, on or off; N is decimal or 0x hex.
-// Lines whose first non-blank character is # are comments. Texts are UTF-8.
-// Portable: no windows.h.
+// is given too; tx, rx and update take N to set or +N to advance. Words,
+// quoting, comments and values are read by CommandParser. Portable: no windows.h.
 #pragma once
 
 #include <cstdint>
@@ -39,26 +35,43 @@ struct CommandResult {
 
 class CommandInterpreter {
 public:
-    explicit CommandInterpreter(SimState& state) : state_(state) {}
+    explicit CommandInterpreter(SimState& target) : state(target) {}
 
+    // Runs one line against the state. A refused command changes nothing.
     CommandResult Execute(const std::string& line);
 
-    // The model as command lines that rebuild it (faults included).
-    static std::string Describe(const SimState& state);
-
-    // Splits a line into words, removing quotes. False on an unterminated quote.
-    static bool Split(const std::string& line, std::vector<std::string>* words, std::string* error);
-
 private:
-    bool Port(const std::vector<std::string>& args, std::string* error);
-    bool Remove(const std::vector<std::string>& args, std::string* error);
-    bool Defaults(const std::vector<std::string>& args, std::string* error);
-    bool Log(const std::vector<std::string>& args, std::string* error);
-    bool Traffic(const std::vector<std::string>& args, std::string* error);
-    bool AddFault(const std::vector<std::string>& args, std::string* error);
-    bool Demo(std::string* error);
+    using Arguments = std::vector<std::string>;
+    // Each returns false with the reason in result->text when it refuses the command.
+    using Handler = bool (CommandInterpreter::*)(const Arguments& args, CommandResult* result);
+    struct Verb {
+        const char* name;
+        bool takesArguments;
+        Handler run;
+    };
+    static const Verb kVerbs[];
 
-    SimState& state_;
+    bool Port(const Arguments& args, CommandResult* result);
+    bool Remove(const Arguments& args, CommandResult* result);
+    bool Defaults(const Arguments& args, CommandResult* result);
+    bool Log(const Arguments& args, CommandResult* result);
+    bool Traffic(const Arguments& args, CommandResult* result);
+    bool AddFault(const Arguments& args, CommandResult* result);
+    bool ClearFaults(const Arguments& args, CommandResult* result);
+    bool Reset(const Arguments& args, CommandResult* result);
+    bool Demo(const Arguments& args, CommandResult* result);
+    bool ShowState(const Arguments& args, CommandResult* result);
+    bool ShowCounts(const Arguments& args, CommandResult* result);
+    bool ShowHelp(const Arguments& args, CommandResult* result);
+    bool Sleep(const Arguments& args, CommandResult* result);
+    // drop-all, crash-all and quit: done by whoever runs the server.
+    template <ServerAction kAction>
+    bool HandOver(const Arguments&, CommandResult* result) {
+        result->action = kAction;
+        return true;
+    }
+
+    SimState& state;
 };
 
 }  // namespace kestrel::sim

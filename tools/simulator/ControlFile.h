@@ -12,16 +12,16 @@ namespace kestrel::sim {
 
 class ControlFile {
 public:
-    explicit ControlFile(std::filesystem::path path) : path_(std::move(path)) {}
+    explicit ControlFile(std::filesystem::path file) : path(std::move(file)) {}
 
     // Lines already in the file count as new on the first read. A missing file
     // yields nothing; a file that became shorter is read again from its start.
     std::vector<std::string> ReadNewLines();
 
 private:
-    std::filesystem::path path_;
-    uint64_t offset_ = 0;
-    std::string partial_;
+    std::filesystem::path path;
+    uint64_t offset = 0;
+    std::string partial;
 };
 
 }  // namespace kestrel::sim

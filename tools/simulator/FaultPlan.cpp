@@ -4,7 +4,7 @@ namespace kestrel::sim {
 
 FaultAction FaultPlan::Take(uint32_t code) {
     FaultAction action;
-    for (auto it = faults_.begin(); it != faults_.end();) {
+    for (auto it = faults.begin(); it != faults.end();) {
         Fault& fault = *it;
         if (!fault.anyCode && fault.code != code) {
             ++it;
@@ -32,7 +32,7 @@ FaultAction FaultPlan::Take(uint32_t code) {
         case FaultKind::kRefuse: action.refuseStatus = fault.value; break;
         }
         if (!fault.always && --fault.remaining == 0) {
-            it = faults_.erase(it);
+            it = faults.erase(it);
         } else {
             ++it;
         }

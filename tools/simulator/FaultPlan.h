@@ -52,9 +52,9 @@ struct FaultAction {
 
 class FaultPlan {
 public:
-    void Add(const Fault& fault) { faults_.push_back(fault); }
-    void Clear() { faults_.clear(); }
-    const std::vector<Fault>& Faults() const { return faults_; }
+    void Add(const Fault& fault) { faults.push_back(fault); }
+    void Clear() { faults.clear(); }
+    const std::vector<Fault>& Faults() const { return faults; }
 
     // Every pending fault that applies to the request code, and has no requests
     // left to skip, is used once, in the order they were added; a later fault of
@@ -62,7 +62,7 @@ public:
     FaultAction Take(uint32_t code);
 
 private:
-    std::vector<Fault> faults_;
+    std::vector<Fault> faults;
 };
 
 }  // namespace kestrel::sim

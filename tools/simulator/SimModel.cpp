@@ -19,45 +19,45 @@ SimDms BuiltInDefaults() {
 SimModel::SimModel() { Reset(); }
 
 const SimPort* SimModel::FindPort(const std::wstring& name) const {
-    const auto it = ports_.find(name);
-    return it == ports_.end() ? nullptr : &it->second;
+    const auto it = ports.find(name);
+    return it == ports.end() ? nullptr : &it->second;
 }
 
 SimPort* SimModel::FindPort(const std::wstring& name) {
-    const auto it = ports_.find(name);
-    return it == ports_.end() ? nullptr : &it->second;
+    const auto it = ports.find(name);
+    return it == ports.end() ? nullptr : &it->second;
 }
 
 const std::wstring* SimModel::PortNameAt(uint32_t index) const {
-    if (index >= ports_.size()) return nullptr;
-    return &std::next(ports_.begin(), index)->first;
+    if (index >= ports.size()) return nullptr;
+    return &std::next(ports.begin(), index)->first;
 }
 
 SimPort SimModel::NewPort(const std::wstring& name) const {
     SimPort port;
     port.label = name.substr(0, kMaxPortLabelChars);
-    port.own.retryMs = defaults_.retryMs;
+    port.own.retryMs = defaults.retryMs;
     return port;
 }
 
 void SimModel::PutPort(const std::wstring& name, const SimPort& port) {
-    if (ports_.insert_or_assign(name, port).second) NewStamp();
+    if (ports.insert_or_assign(name, port).second) NewStamp();
 }
 
 bool SimModel::RemovePort(const std::wstring& name) {
-    if (ports_.erase(name) == 0) return false;
+    if (ports.erase(name) == 0) return false;
     NewStamp();
     return true;
 }
 
 void SimModel::RemoveAllPorts() {
-    if (ports_.empty()) return;
-    ports_.clear();
+    if (ports.empty()) return;
+    ports.clear();
     NewStamp();
 }
 
 SimDms SimModel::EffectiveDms(const SimPort& port) const {
-    return port.useDefault ? defaults_ : port.own;
+    return port.useDefault ? defaults : port.own;
 }
 
 void SimModel::SetPortDms(SimPort& port, const SimDms& dms) {
@@ -72,19 +72,19 @@ void SimModel::UseDefaultDms(SimPort& port) {
 }
 
 void SimModel::SetDefaultDms(const SimDms& dms) {
-    defaults_ = dms;
-    for (auto& entry : ports_) {
+    defaults = dms;
+    for (auto& entry : ports) {
         if (entry.second.useDefault) MoveUpdate(entry.second);
     }
 }
 
 void SimModel::SetLogSettings(const std::wstring& folder, uint32_t level) {
-    logFolder_ = folder;
-    logLevel_ = level;
+    logFolder = folder;
+    logLevel = level;
 }
 
 void SimModel::AdvanceTraffic() {
-    for (auto& entry : ports_) {
+    for (auto& entry : ports) {
         SimPort& port = entry.second;
         if (!port.traffic || port.status == kStatusNoDevice || !EffectiveDms(port).comPortActive)
             continue;
@@ -98,23 +98,23 @@ void SimModel::AdvanceTraffic() {
 
 void SimModel::Reset() {
     RemoveAllPorts();
-    defaults_ = BuiltInDefaults();
-    logFolder_ = L"C:\\ProgramData\\Kestrel\\Logs";
-    logLevel_ = 2;
+    defaults = BuiltInDefaults();
+    logFolder = L"C:\\ProgramData\\Kestrel\\Logs";
+    logLevel = 2;
 }
 
 uint32_t SimModel::NextRandom() {
     // xorshift32: cheap, and the same sequence on every run.
-    random_ ^= random_ << 13;
-    random_ ^= random_ >> 17;
-    random_ ^= random_ << 5;
-    return random_;
+    randomState ^= randomState << 13;
+    randomState ^= randomState >> 17;
+    randomState ^= randomState << 5;
+    return randomState;
 }
 
 void SimModel::NewStamp() {
     // Never 0: the panel treats stamp 0 as "already enumerated" after a connect.
-    ++stamp_;
-    if (stamp_ == 0) stamp_ = 1;
+    ++stamp;
+    if (stamp == 0) stamp = 1;
 }
 
 }  // namespace kestrel::sim

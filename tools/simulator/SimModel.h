@@ -56,7 +56,7 @@ public:
 
     SimModel();
 
-    const PortMap& Ports() const { return ports_; }
+    const PortMap& Ports() const { return ports; }
     const SimPort* FindPort(const std::wstring& name) const;
     SimPort* FindPort(const std::wstring& name);
     // Name of the port at index of the current list, or null when out of range.
@@ -70,7 +70,7 @@ public:
     void PutPort(const std::wstring& name, const SimPort& port);
     bool RemovePort(const std::wstring& name);
     void RemoveAllPorts();
-    uint32_t Stamp() const { return stamp_; }
+    uint32_t Stamp() const { return stamp; }
 
     // Tells the panel to re-read the port's device data and DMS parameters.
     static void MoveUpdate(SimPort& port) { ++port.update; }
@@ -78,11 +78,11 @@ public:
     SimDms EffectiveDms(const SimPort& port) const;
     void SetPortDms(SimPort& port, const SimDms& dms);
     void UseDefaultDms(SimPort& port);
-    const SimDms& DefaultDms() const { return defaults_; }
+    const SimDms& DefaultDms() const { return defaults; }
     void SetDefaultDms(const SimDms& dms);
 
-    const std::wstring& LogFolder() const { return logFolder_; }
-    uint32_t LogLevel() const { return logLevel_; }
+    const std::wstring& LogFolder() const { return logFolder; }
+    uint32_t LogLevel() const { return logLevel; }
     void SetLogSettings(const std::wstring& folder, uint32_t level);
 
     // One step of simulated traffic: ports with traffic on, a device and an
@@ -97,12 +97,12 @@ private:
     uint32_t NextRandom();
     void NewStamp();
 
-    PortMap ports_;
-    uint32_t stamp_ = 1;
-    SimDms defaults_;
-    std::wstring logFolder_;
-    uint32_t logLevel_ = 0;
-    uint32_t random_ = 0x2545F491u;
+    PortMap ports;
+    uint32_t stamp = 1;
+    SimDms defaults;
+    std::wstring logFolder;
+    uint32_t logLevel = 0;
+    uint32_t randomState = 0x2545F491u;
 };
 
 }  // namespace kestrel::sim

@@ -19,20 +19,20 @@ std::string ErrorText(const char* what, DWORD error) {
 
 }  // namespace
 
-SimServer::SimServer(std::wstring pipeName, SimServerOptions options)
-    : path_(std::wstring(kPipePathPrefix) + pipeName),
-      options_(options),
-      stopEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)),
-      quitEvent_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+SimServer::SimServer(std::wstring pipeName, SimServerOptions requested)
+    : path(std::wstring(kPipePathPrefix) + pipeName),
+      options(requested),
+      stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
+      quitEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     // CreateNamedPipeW takes 1 to 254 instances (255 means unlimited).
-    if (options_.instances == 0) options_.instances = 1;
-    if (options_.instances >= PIPE_UNLIMITED_INSTANCES) options_.instances = PIPE_UNLIMITED_INSTANCES - 1;
+    if (options.instances == 0) options.instances = 1;
+    if (options.instances >= PIPE_UNLIMITED_INSTANCES) options.instances = PIPE_UNLIMITED_INSTANCES - 1;
 }
 
 SimServer::~SimServer() {
     Stop();
-    CloseHandle(stopEvent_);
-    CloseHandle(quitEvent_);
+    ::CloseHandle(stopEvent);
+    ::CloseHandle(quitEvent);
 }
 
 HANDLE SimServer::CreateInstance(bool first) const {
@@ -40,35 +40,35 @@ HANDLE SimServer::CreateInstance(bool first) const {
         PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0);
     const DWORD pipeMode =
         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS;
-    return CreateNamedPipeW(path_.c_str(), openMode, pipeMode, options_.instances, kOutBufferBytes,
-                            kInBufferBytes, 0, nullptr);
+    return ::CreateNamedPipeW(path.c_str(), openMode, pipeMode, options.instances, kOutBufferBytes,
+                              kInBufferBytes, 0, nullptr);
 }
 
 bool SimServer::Start(std::string* error) {
     std::string ignored;
     if (!error) error = &ignored;
-    if (!stopEvent_ || !quitEvent_) {
-        *error = ErrorText("CreateEventW", GetLastError());
+    if (!stopEvent || !quitEvent) {
+        *error = ErrorText("CreateEventW", ::GetLastError());
         return false;
     }
-    std::lock_guard<std::mutex> lock(lifecycleMutex_);
-    if (started_) {
+    std::lock_guard<std::mutex> lock(lifecycleMutex);
+    if (running) {
         *error = "the server is running";
         return false;
     }
-    started_ = true;
+    running = true;
     // Every instance exists before any thread runs, so a client can connect as
     // soon as this returns; the first one claims the name.
-    for (unsigned i = 0; i < options_.instances; ++i) {
+    for (unsigned i = 0; i < options.instances; ++i) {
         auto instance = std::make_unique<Instance>();
         instance->pipe = CreateInstance(i == 0);
-        const DWORD pipeError = GetLastError();
-        instance->ioEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        instance->wakeEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-        const DWORD eventError = GetLastError();
+        const DWORD pipeError = ::GetLastError();
+        instance->ioEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        instance->wakeEvent = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        const DWORD eventError = ::GetLastError();
         const bool piped = instance->pipe != INVALID_HANDLE_VALUE;
         const bool evented = instance->ioEvent && instance->wakeEvent;
-        instances_.push_back(std::move(instance));
+        instances.push_back(std::move(instance));
         if (!piped || !evented) {
             if (!piped && pipeError == ERROR_ACCESS_DENIED && i == 0) {
                 *error = "the pipe is already served by another process";
@@ -80,42 +80,42 @@ bool SimServer::Start(std::string* error) {
             return false;
         }
     }
-    for (auto& instance : instances_) {
+    for (auto& instance : instances) {
         Instance* raw = instance.get();
         raw->thread = std::thread([this, raw] { Serve(*raw); });
     }
-    if (options_.tickMs != 0) ticker_ = std::thread([this] { Tick(); });
+    if (options.tickMs != 0) ticker = std::thread([this] { Tick(); });
     return true;
 }
 
 void SimServer::Stop() {
-    std::lock_guard<std::mutex> lock(lifecycleMutex_);
+    std::lock_guard<std::mutex> lock(lifecycleMutex);
     StopLocked();
 }
 
 void SimServer::StopLocked() {
-    SetEvent(stopEvent_);
-    for (auto& instance : instances_) {
+    ::SetEvent(stopEvent);
+    for (auto& instance : instances) {
         if (instance->thread.joinable()) instance->thread.join();
         if (instance->pipe != INVALID_HANDLE_VALUE) {
-            DisconnectNamedPipe(instance->pipe);
-            CloseHandle(instance->pipe);
+            ::DisconnectNamedPipe(instance->pipe);
+            ::CloseHandle(instance->pipe);
         }
-        if (instance->ioEvent) CloseHandle(instance->ioEvent);
-        if (instance->wakeEvent) CloseHandle(instance->wakeEvent);
+        if (instance->ioEvent) ::CloseHandle(instance->ioEvent);
+        if (instance->wakeEvent) ::CloseHandle(instance->wakeEvent);
     }
-    instances_.clear();
-    if (ticker_.joinable()) ticker_.join();
-    ResetEvent(stopEvent_);
-    started_ = false;
+    instances.clear();
+    if (ticker.joinable()) ticker.join();
+    ::ResetEvent(stopEvent);
+    running = false;
 }
 
 bool SimServer::Execute(const std::string& commandLine, std::string* reply) {
-    const CommandResult result = service_.Execute(commandLine);
+    const CommandResult result = service.Execute(commandLine);
     switch (result.action) {
     case ServerAction::kDropAll: DropConnections(Disconnect::kDrop); break;
     case ServerAction::kCrashAll: DropConnections(Disconnect::kCrash); break;
-    case ServerAction::kQuit: SetEvent(quitEvent_); break;
+    case ServerAction::kQuit: ::SetEvent(quitEvent); break;
     case ServerAction::kSleep:  // already slept, outside the model's lock
     case ServerAction::kNone: break;
     }
@@ -124,40 +124,40 @@ bool SimServer::Execute(const std::string& commandLine, std::string* reply) {
 }
 
 void SimServer::DropConnections(Disconnect how) {
-    std::lock_guard<std::mutex> lock(lifecycleMutex_);
-    for (auto& instance : instances_) {
+    std::lock_guard<std::mutex> lock(lifecycleMutex);
+    for (auto& instance : instances) {
         instance->dropRequest = static_cast<int>(how);
-        SetEvent(instance->wakeEvent);
+        ::SetEvent(instance->wakeEvent);
     }
-    const ULONGLONG start = GetTickCount64();
-    for (auto& instance : instances_) {
-        while (instance->dropRequest != 0 && GetTickCount64() - start < kDropWaitMs) Sleep(1);
+    const ULONGLONG start = ::GetTickCount64();
+    for (auto& instance : instances) {
+        while (instance->dropRequest != 0 && ::GetTickCount64() - start < kDropWaitMs) ::Sleep(1);
     }
 }
 
 bool SimServer::WaitForQuit(uint32_t timeoutMs) const {
-    return WaitForSingleObject(quitEvent_, timeoutMs) == WAIT_OBJECT_0;
+    return ::WaitForSingleObject(quitEvent, timeoutMs) == WAIT_OBJECT_0;
 }
 
 void SimServer::Tick() {
-    while (WaitForSingleObject(stopEvent_, options_.tickMs) == WAIT_TIMEOUT) service_.AdvanceTraffic();
+    while (::WaitForSingleObject(stopEvent, options.tickMs) == WAIT_TIMEOUT) service.AdvanceTraffic();
 }
 
 void SimServer::Serve(Instance& instance) {
-    while (WaitForSingleObject(stopEvent_, 0) == WAIT_TIMEOUT) {
+    while (::WaitForSingleObject(stopEvent, 0) == WAIT_TIMEOUT) {
         if (instance.pipe == INVALID_HANDLE_VALUE) {
             instance.pipe = CreateInstance(false);
             if (instance.pipe == INVALID_HANDLE_VALUE) {
-                WaitForSingleObject(stopEvent_, kRecreatePauseMs);
+                ::WaitForSingleObject(stopEvent, kRecreatePauseMs);
                 continue;
             }
         }
         if (!AwaitClient(instance)) continue;
         if (ServeClient(instance) == Disconnect::kCrash) {
-            CloseHandle(instance.pipe);
+            ::CloseHandle(instance.pipe);
             instance.pipe = INVALID_HANDLE_VALUE;
         } else {
-            DisconnectNamedPipe(instance.pipe);
+            ::DisconnectNamedPipe(instance.pipe);
         }
         instance.dropRequest = 0;
     }
@@ -166,29 +166,29 @@ void SimServer::Serve(Instance& instance) {
 bool SimServer::AwaitClient(Instance& instance) {
     OVERLAPPED overlapped{};
     overlapped.hEvent = instance.ioEvent;
-    ResetEvent(instance.ioEvent);
-    if (ConnectNamedPipe(instance.pipe, &overlapped)) return true;
-    const DWORD error = GetLastError();
+    ::ResetEvent(instance.ioEvent);
+    if (::ConnectNamedPipe(instance.pipe, &overlapped)) return true;
+    const DWORD error = ::GetLastError();
     if (error == ERROR_PIPE_CONNECTED) return true;
     if (error != ERROR_IO_PENDING) {
         // A client came and went before it was seen; make the instance reusable.
-        DisconnectNamedPipe(instance.pipe);
+        ::DisconnectNamedPipe(instance.pipe);
         return false;
     }
-    const HANDLE handles[] = {instance.ioEvent, stopEvent_, instance.wakeEvent};
+    const HANDLE handles[] = {instance.ioEvent, stopEvent, instance.wakeEvent};
     for (;;) {
-        const DWORD wait = WaitForMultipleObjects(3, handles, FALSE, INFINITE);
+        const DWORD wait = ::WaitForMultipleObjects(3, handles, FALSE, INFINITE);
         if (wait == WAIT_OBJECT_0) {
             DWORD ignored = 0;
-            return GetOverlappedResult(instance.pipe, &overlapped, &ignored, FALSE) != FALSE;
+            return ::GetOverlappedResult(instance.pipe, &overlapped, &ignored, FALSE) != FALSE;
         }
         if (wait == WAIT_OBJECT_0 + 2) {
             instance.dropRequest = 0;  // nobody connected: nothing to drop
             continue;
         }
         DWORD ignored = 0;
-        CancelIo(instance.pipe);
-        GetOverlappedResult(instance.pipe, &overlapped, &ignored, TRUE);
+        ::CancelIo(instance.pipe);
+        ::GetOverlappedResult(instance.pipe, &overlapped, &ignored, TRUE);
         return false;
     }
 }
@@ -198,18 +198,18 @@ SimServer::Io SimServer::Finish(Instance& instance, OVERLAPPED& overlapped, BOOL
     *bytes = 0;
     *error = 0;
     if (!started) {
-        *error = GetLastError();
+        *error = ::GetLastError();
         if (*error != ERROR_IO_PENDING) return Io::kFailed;
-        const HANDLE handles[] = {instance.ioEvent, stopEvent_, instance.wakeEvent};
-        const DWORD wait = WaitForMultipleObjects(3, handles, FALSE, INFINITE);
+        const HANDLE handles[] = {instance.ioEvent, stopEvent, instance.wakeEvent};
+        const DWORD wait = ::WaitForMultipleObjects(3, handles, FALSE, INFINITE);
         if (wait != WAIT_OBJECT_0) {
-            CancelIo(instance.pipe);
-            GetOverlappedResult(instance.pipe, &overlapped, bytes, TRUE);
+            ::CancelIo(instance.pipe);
+            ::GetOverlappedResult(instance.pipe, &overlapped, bytes, TRUE);
             return Io::kInterrupted;
         }
     }
-    if (!GetOverlappedResult(instance.pipe, &overlapped, bytes, FALSE)) {
-        *error = GetLastError();
+    if (!::GetOverlappedResult(instance.pipe, &overlapped, bytes, FALSE)) {
+        *error = ::GetLastError();
         return Io::kFailed;
     }
     *error = 0;
@@ -221,7 +221,7 @@ SimServer::Io SimServer::ReadRequest(Instance& instance, uint8_t* buffer, size_t
     OVERLAPPED overlapped{};
     overlapped.hEvent = instance.ioEvent;
     DWORD error = 0;
-    BOOL started = ReadFile(instance.pipe, buffer, static_cast<DWORD>(capacity), nullptr, &overlapped);
+    BOOL started = ::ReadFile(instance.pipe, buffer, static_cast<DWORD>(capacity), nullptr, &overlapped);
     Io io = Finish(instance, overlapped, started, length, &error);
     if (io != Io::kFailed || error != ERROR_MORE_DATA) return io;
 
@@ -232,7 +232,7 @@ SimServer::Io SimServer::ReadRequest(Instance& instance, uint8_t* buffer, size_t
         overlapped = OVERLAPPED{};
         overlapped.hEvent = instance.ioEvent;
         DWORD ignored = 0;
-        started = ReadFile(instance.pipe, scratch, sizeof scratch, nullptr, &overlapped);
+        started = ::ReadFile(instance.pipe, scratch, sizeof scratch, nullptr, &overlapped);
         io = Finish(instance, overlapped, started, &ignored, &error);
     } while (io == Io::kFailed && error == ERROR_MORE_DATA);
     *length = static_cast<DWORD>(capacity);
@@ -244,8 +244,8 @@ SimServer::Io SimServer::WriteMessage(Instance& instance, const std::vector<uint
     overlapped.hEvent = instance.ioEvent;
     DWORD written = 0;
     DWORD error = 0;
-    const BOOL started = WriteFile(instance.pipe, message.data(), static_cast<DWORD>(message.size()),
-                                   nullptr, &overlapped);
+    const BOOL started = ::WriteFile(instance.pipe, message.data(), static_cast<DWORD>(message.size()),
+                                     nullptr, &overlapped);
     return Finish(instance, overlapped, started, &written, &error);
 }
 
@@ -260,10 +260,10 @@ Disconnect SimServer::ServeClient(Instance& instance) {
             // The client left, the server stops, or someone asked for a drop.
             return static_cast<Disconnect>(instance.dropRequest.load());
         }
-        const Reply reply = service_.Handle(request, length);
+        const Reply reply = service.Handle(request, length);
         if (reply.delayMs != 0) {
-            const HANDLE handles[] = {stopEvent_, instance.wakeEvent};
-            if (WaitForMultipleObjects(2, handles, FALSE, reply.delayMs) != WAIT_TIMEOUT)
+            const HANDLE handles[] = {stopEvent, instance.wakeEvent};
+            if (::WaitForMultipleObjects(2, handles, FALSE, reply.delayMs) != WAIT_TIMEOUT)
                 return static_cast<Disconnect>(instance.dropRequest.load());
         }
         if (reply.disconnect != Disconnect::kNone) return reply.disconnect;

@@ -36,8 +36,9 @@ struct SimServerOptions {
 
 class SimServer {
 public:
-    // pipeName is the part after \\.\pipe\.
-    explicit SimServer(std::wstring pipeName = kServicePipeName, SimServerOptions options = {});
+    // pipeName is the part after \\.\pipe\.; requested.instances is kept within
+    // what CreateNamedPipeW takes.
+    explicit SimServer(std::wstring pipeName = kServicePipeName, SimServerOptions requested = {});
     ~SimServer();
     SimServer(const SimServer&) = delete;
     SimServer& operator=(const SimServer&) = delete;
@@ -58,8 +59,8 @@ public:
     bool Execute(const std::string& commandLine, std::string* reply = nullptr);
 
     // A consistent copy of the model, and the request counters.
-    SimModel Snapshot() const { return service_.Snapshot(); }
-    RequestCounts Counts() const { return service_.Counts(); }
+    SimModel Snapshot() const { return service.Snapshot(); }
+    RequestCounts Counts() const { return service.Counts(); }
     uint64_t TotalRequests() const { return Counts().total; }
     uint64_t RequestCount(uint32_t code) const {
         return code < kRequestCodeCount ? Counts().byCode[code] : 0;
@@ -74,7 +75,7 @@ public:
     // Waits up to timeoutMs for a quit command; true once one has run.
     bool WaitForQuit(uint32_t timeoutMs) const;
 
-    const std::wstring& PipePath() const { return path_; }
+    const std::wstring& PipePath() const { return path; }
 
 private:
     struct Instance {
@@ -96,16 +97,16 @@ private:
     Io WriteMessage(Instance& instance, const std::vector<uint8_t>& message);
     void Tick();
 
-    SimService service_;
-    std::wstring path_;
-    SimServerOptions options_;
-    HANDLE stopEvent_;  // manual reset: Stop was called
-    HANDLE quitEvent_;  // manual reset: a quit command ran
+    SimService service;
+    std::wstring path;
+    SimServerOptions options;
+    HANDLE stopEvent;  // manual reset: Stop was called
+    HANDLE quitEvent;  // manual reset: a quit command ran
     // Start, Stop and DropConnections may come from different threads.
-    std::mutex lifecycleMutex_;
-    bool started_ = false;
-    std::vector<std::unique_ptr<Instance>> instances_;
-    std::thread ticker_;
+    std::mutex lifecycleMutex;
+    bool running = false;
+    std::vector<std::unique_ptr<Instance>> instances;
+    std::thread ticker;
 };
 
 }  // namespace kestrel::sim

@@ -13,8 +13,8 @@ Reply SimService::Handle(const uint8_t* request, size_t length) {
     ResponseFrame response{};
     FaultAction fault;
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        RequestCounts& counts = state_.counts;
+        std::lock_guard<std::mutex> lock(mutex);
+        RequestCounts& counts = state.counts;
         ++counts.total;
         if (length == kRequestFrameSize) {
             const uint32_t code = GetU32(request, kCodeOffset);
@@ -23,13 +23,13 @@ Reply SimService::Handle(const uint8_t* request, size_t length) {
             } else {
                 ++counts.unknownCode;
             }
-            fault = state_.faults.Take(code);
+            fault = state.faults.Take(code);
         } else {
             ++counts.malformed;
         }
         if (fault.refuseStatus != 0) {
             RefuseRequest(request, fault.refuseStatus, response.data());
-        } else if (!HandleRequest(state_.model, request, length, response.data())) {
+        } else if (!HandleRequest(state.model, request, length, response.data())) {
             return reply;
         }
     }
@@ -57,8 +57,8 @@ Reply SimService::Handle(const uint8_t* request, size_t length) {
 CommandResult SimService::Execute(const std::string& line) {
     CommandResult result;
     {
-        std::lock_guard<std::mutex> lock(mutex_);
-        result = CommandInterpreter(state_).Execute(line);
+        std::lock_guard<std::mutex> lock(mutex);
+        result = CommandInterpreter(state).Execute(line);
     }
     if (result.action == ServerAction::kSleep)
         std::this_thread::sleep_for(std::chrono::milliseconds(result.sleepMs));
@@ -66,18 +66,18 @@ CommandResult SimService::Execute(const std::string& line) {
 }
 
 void SimService::AdvanceTraffic() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    state_.model.AdvanceTraffic();
+    std::lock_guard<std::mutex> lock(mutex);
+    state.model.AdvanceTraffic();
 }
 
 SimModel SimService::Snapshot() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return state_.model;
+    std::lock_guard<std::mutex> lock(mutex);
+    return state.model;
 }
 
 RequestCounts SimService::Counts() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return state_.counts;
+    std::lock_guard<std::mutex> lock(mutex);
+    return state.counts;
 }
 
 }  // namespace kestrel::sim

@@ -37,8 +37,8 @@ public:
     RequestCounts Counts() const;
 
 private:
-    mutable std::mutex mutex_;
-    SimState state_;
+    mutable std::mutex mutex;
+    SimState state;
 };
 
 }  // namespace kestrel::sim

@@ -14,14 +14,14 @@
 #include <thread>
 #include <vector>
 
-#include "CommandInterpreter.h"
+#include "CommandParser.h"
 #include "ControlFile.h"
 #include "SimServer.h"
 #include "TextCodec.h"
 
 namespace {
 
-using kestrel::sim::CommandInterpreter;
+using kestrel::sim::CommandParser;
 using kestrel::sim::ControlFile;
 using kestrel::sim::SimServer;
 using kestrel::sim::SimServerOptions;
@@ -42,12 +42,12 @@ public:
 
 private:
     void Write(FILE* stream, const std::string& text) {
-        std::lock_guard<std::mutex> lock(mutex_);
+        std::lock_guard<std::mutex> lock(mutex);
         std::fputs(text.c_str(), stream);
         std::fputc('\n', stream);
         std::fflush(stream);
     }
-    std::mutex mutex_;
+    std::mutex mutex;
 };
 
 struct Arguments {
@@ -99,17 +99,17 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments* parsed) {
 std::vector<std::wstring> CommandLineArguments() {
     std::vector<std::wstring> args;
     int count = 0;
-    LPWSTR* argv = CommandLineToArgvW(GetCommandLineW(), &count);
+    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     if (!argv) return args;
     for (int i = 0; i < count; ++i) args.emplace_back(argv[i]);
-    LocalFree(argv);
+    ::LocalFree(argv);
     return args;
 }
 
 bool IsSleep(const std::string& line) {
     std::vector<std::string> words;
     std::string ignored;
-    return CommandInterpreter::Split(line, &words, &ignored) && !words.empty() &&
+    return CommandParser::Split(line, &words, &ignored) && !words.empty() &&
            words[0] == "sleep";
 }
 
@@ -184,5 +184,5 @@ int main() {
         for (const std::string& line : control.ReadNewLines()) RunLine(server, console, line, "control");
     }
     server.Stop();
-    ExitProcess(0);
+    ::ExitProcess(0);
 }
