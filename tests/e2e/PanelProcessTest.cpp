@@ -57,6 +57,49 @@ TEST(PanelProcess, HiddenInstanceFillsItsListAndStaysHiddenOnASecondStart) {
     StopPanel(panel);
 }
 
+// Waits until the condition holds, for up to timeoutMs.
+template <typename Condition>
+bool Eventually(Condition condition, DWORD timeoutMs = kStartMs) {
+    const ULONGLONG start = GetTickCount64();
+    while (!condition()) {
+        if (GetTickCount64() - start > timeoutMs) return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+TEST(PanelProcess, SecondStartRestoresAMinimisedWindowAndRaisesAnOpenDialog) {
+    ChildProcess panel;
+    HWND window = LaunchPanel(panel, L"", kStartMs);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(Eventually([&] { return IsWindowVisible(window) != FALSE; }));
+    ShowWindowAsync(window, SW_MINIMIZE);
+    ASSERT_TRUE(Eventually([&] { return IsIconic(window) != FALSE; }));
+    {
+        ChildProcess second;
+        ASSERT_TRUE(second.Start(kPanelProgram, L""));
+        EXPECT_EQ(second.Wait(kEndMs), 0u);
+    }
+    EXPECT_TRUE(Eventually([&] { return !IsIconic(window); })) << "restored";
+
+    PostMessageW(window, WM_SYSCOMMAND, ID_APP_ABOUT, 0);
+    const HWND about = WaitForDialog(panel.Id(), L"About", kStartMs);
+    ASSERT_NE(about, nullptr);
+    HWND other = CreateWindowExW(0, L"STATIC", L"elsewhere", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 50, 50,
+                                 nullptr, nullptr, nullptr, nullptr);
+    SetForegroundWindow(other);
+    ASSERT_TRUE(Eventually([&] { return GetForegroundWindow() == other; }));
+    {
+        ChildProcess second;
+        ASSERT_TRUE(second.Start(kPanelProgram, L""));
+        EXPECT_EQ(second.Wait(kEndMs), 0u);
+    }
+    EXPECT_TRUE(Eventually([&] { return GetForegroundWindow() == about; })) << "the dialog in front";
+    DestroyWindow(other);
+    PostMessageW(about, WM_COMMAND, IDOK, 0);
+    StopPanel(panel);
+}
+
 TEST(PanelProcess, OptionsIgnoreCaseButNotATrailingBlank) {
     {
         ChildProcess panel;
