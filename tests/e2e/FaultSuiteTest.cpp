@@ -208,6 +208,33 @@ TEST_F(FaultSuite, ResponseThatNeverComes) {
     EXPECT_TRUE(Converges({L"COM10", L"COM3", L"COM4", L"COM5"}));
 }
 
+// The service answers one more request, then none: the pass ends at its first
+// time-out, so no tick blocks the panel for more than one exchange, and no
+// row is taken for a port the service merely did not answer for.
+TEST_F(FaultSuite, ServiceThatStopsAnsweringEveryRequest) {
+    StartBoth();
+    ASSERT_TRUE(service.Execute("fault delay 60000 on=any after=1 count=always"));
+    EXPECT_LE(LongestWaitForAnswer(window, 15000), kExchangeBudgetMs + kQuickAnswerMs);
+    // One question to a panel that is answered only between its blocked ticks.
+    EXPECT_EQ(RowCount(window), static_cast<int>(kSeedLabels.size()));
+    // Once the service is gone altogether the ticks are quick again.
+    service.Kill();
+    EXPECT_TRUE(Converges(kSeedLabels, kExchangeBudgetMs + kSettleMs));
+}
+
+// The service dies while a pass waits for a port's counters and does not come
+// back: the rows stay as they were, the ports after that one included.
+TEST_F(FaultSuite, ServiceGoneForGoodInTheMiddleOfAPass) {
+    StartBoth();
+    // From the second poll on, every counter poll takes two seconds: a pass is
+    // almost always waiting for one.
+    ASSERT_TRUE(service.Execute("fault delay 2000 on=GetPortCounters after=1 count=always"));
+    Sleep(1000);
+    service.Kill();
+    ExpectAnswering(3000, kQuickAnswerMs);
+    EXPECT_EQ(ColumnTexts(window, 1), kSeedLabels);
+}
+
 TEST_F(FaultSuite, ConnectionDroppedInTheMiddleOfAnExchange) {
     StartBoth();
     for (const char* fault : {"fault drop on=GetPortCounters count=1",
