@@ -152,8 +152,10 @@ public:
 private:
     bool Finish(OVERLAPPED& ov, DWORD timeoutMs, DWORD& n) {
         if (WaitForSingleObject(event_, timeoutMs) != WAIT_OBJECT_0) {
+            // The block lives on the caller's stack: the cancelled operation
+            // must have finished before it goes.
             CancelIo(handle_);
-            WaitForSingleObject(event_, 1000);
+            GetOverlappedResult(handle_, &ov, &n, TRUE);
             lastError_ = WAIT_TIMEOUT;
             return false;
         }

@@ -116,7 +116,8 @@ bool SimServer::Execute(const std::string& commandLine, std::string* reply) {
     case ServerAction::kDropAll: DropConnections(Disconnect::kDrop); break;
     case ServerAction::kCrashAll: DropConnections(Disconnect::kCrash); break;
     case ServerAction::kQuit: ::SetEvent(quitEvent); break;
-    case ServerAction::kSleep:  // already slept, outside the model's lock
+    // A quit ends a sleep, so that a scenario waiting in one stops with the program.
+    case ServerAction::kSleep: ::WaitForSingleObject(quitEvent, result.sleepMs); break;
     case ServerAction::kNone: break;
     }
     if (reply) *reply = result.text;

@@ -54,8 +54,8 @@ public:
     // Runs one line of the command language (CommandInterpreter.h). Returns
     // false with the message in *reply when the line is refused; otherwise
     // *reply gets the command's output (state, counts, help), often empty.
-    // drop-all, crash-all and sleep are done before it returns; quit is
-    // recorded for WaitForQuit.
+    // drop-all, crash-all and sleep are done before it returns (a quit cuts a
+    // sleep short); quit is recorded for WaitForQuit and QuitSignal.
     bool Execute(const std::string& commandLine, std::string* reply = nullptr);
 
     // A consistent copy of the model, and the request counters.
@@ -74,6 +74,8 @@ public:
 
     // Waits up to timeoutMs for a quit command; true once one has run.
     bool WaitForQuit(uint32_t timeoutMs) const;
+    // Signalled once a quit command has run, for waits on more than one thing.
+    HANDLE QuitSignal() const { return quitEvent; }
 
     const std::wstring& PipePath() const { return path; }
 

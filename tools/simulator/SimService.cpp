@@ -1,8 +1,5 @@
 #include "SimService.h"
 
-#include <chrono>
-#include <thread>
-
 #include "RequestHandler.h"
 #include "WireFormat.h"
 
@@ -60,8 +57,6 @@ CommandResult SimService::Execute(const std::string& line) {
         std::lock_guard<std::mutex> lock(mutex);
         result = CommandInterpreter(state).Execute(line);
     }
-    if (result.action == ServerAction::kSleep)
-        std::this_thread::sleep_for(std::chrono::milliseconds(result.sleepMs));
     return result;
 }
 

@@ -27,8 +27,8 @@ public:
     // Counts the message, applies the faults that match its code and answers it.
     Reply Handle(const uint8_t* request, size_t length);
 
-    // Runs one command line. A sleep is carried out here, outside the lock; the
-    // other server actions are left to the caller.
+    // Runs one command line; the server actions, a sleep among them, are left
+    // to the caller.
     CommandResult Execute(const std::string& line);
 
     void AdvanceTraffic();
