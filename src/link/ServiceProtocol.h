@@ -27,7 +27,8 @@ inline constexpr uint32_t kCancelDrainStepMs = 100;
 inline constexpr uint32_t kStartupConnectTimeoutMs = 1000;
 inline constexpr uint32_t kRefreshConnectTimeoutMs = 200;
 
-// Protocol version the service must report to QueryVersion.
+// Protocol version the service must report to QueryVersion. It changes with
+// the protocol, not with the product version (ProductInfo.h).
 inline constexpr uint32_t kProtocolVersionMajor = 2;
 inline constexpr uint32_t kProtocolVersionMinor = 14;
 inline constexpr uint32_t kProtocolVersionPatch = 0;

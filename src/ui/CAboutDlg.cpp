@@ -4,7 +4,6 @@
 
 #include "CenterWindow.h"
 #include "PanelTexts.h"
-#include "ServiceProtocol.h"
 #include "resource.h"
 
 namespace kestrel {
@@ -12,9 +11,8 @@ namespace kestrel {
 std::wstring CAboutDlg::Text() {
     wchar_t text[512];
     text[511] = L'\0';
-    // The program's version is the one the service has to report.
-    _snwprintf(text, 511, kAboutFormat, kProgramTitle, kProtocolVersionMajor, kProtocolVersionMinor,
-               kProtocolVersionPatch, kAboutVersionSuffix, kAboutNotice, kCompanyName);
+    _snwprintf(text, 511, kAboutFormat, kProgramTitle, kProductVersionMajor, kProductVersionMinor,
+               kProductVersionPatch, kAboutVersionSuffix, kAboutNotice, kCompanyName);
     return text;
 }
 

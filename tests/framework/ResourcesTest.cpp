@@ -6,6 +6,7 @@
 #include <cwchar>
 #include <cwctype>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "resource.h"
@@ -221,8 +222,29 @@ TEST(Resources, StringsIconVersionAndManifest) {
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(::VerQueryValueW(block.data(), L"\\", reinterpret_cast<void**>(&fixed), &length));
-    EXPECT_EQ(fixed->dwFileVersionMS, 0x0002000Eu);
-    EXPECT_EQ(fixed->dwFileVersionLS, 0u);
+    // The configured product version, in the numbers and in the texts.
+    const DWORD versionMS = (KESTREL_VERSION_MAJOR << 16) | KESTREL_VERSION_MINOR;
+    const DWORD versionLS = KESTREL_VERSION_PATCH << 16;
+    EXPECT_EQ(fixed->dwFileVersionMS, versionMS);
+    EXPECT_EQ(fixed->dwFileVersionLS, versionLS);
+    EXPECT_EQ(fixed->dwProductVersionMS, versionMS);
+    EXPECT_EQ(fixed->dwProductVersionLS, versionLS);
+    const std::wstring versionText = std::to_wstring(KESTREL_VERSION_MAJOR) + L"." +
+                                     std::to_wstring(KESTREL_VERSION_MINOR) + L"." +
+                                     std::to_wstring(KESTREL_VERSION_PATCH) + L".0";
+    const std::pair<const wchar_t*, std::wstring> texts[] = {
+        {L"FileVersion", versionText},
+        {L"ProductVersion", versionText},
+        {L"ProductName", L"" KESTREL_PRODUCT_NAME},
+        {L"CompanyName", L"" KESTREL_COMPANY_NAME}};
+    for (const auto& [name, expected] : texts) {
+        wchar_t* value = nullptr;
+        const std::wstring path = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
+        ASSERT_TRUE(::VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&value),
+                                     &length))
+            << name;
+        EXPECT_EQ(std::wstring(value), expected) << name;
+    }
 
     const BYTE* manifest = Resource(RT_MANIFEST, 1, &size);
     ASSERT_NE(manifest, nullptr);

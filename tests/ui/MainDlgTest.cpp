@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cwchar>
 #include <string>
 
 #include "MainWindowFixture.h"
@@ -206,8 +207,12 @@ TEST_F(MainDlgTest, AboutOpensOnlyForItsExactSystemCommand) {
     KillTimer(nullptr, timer);
     ASSERT_TRUE(probe.seen);
     EXPECT_EQ(probe.owner, window) << "owned by the active window";
-    // Product, blank, version, blank, notice, blank, company.
-    EXPECT_EQ(probe.text, std::wstring(L"Norvane Docklet - Control Panel\n\nVersion 02.14.00\n\n") +
+    // Product, blank, version (the configured one, two digits a part), blank,
+    // notice, blank, company.
+    wchar_t version[32] = {};
+    std::swprintf(version, 32, L"Version %02d.%02d.%02d", KESTREL_VERSION_MAJOR,
+                  KESTREL_VERSION_MINOR, KESTREL_VERSION_PATCH);
+    EXPECT_EQ(probe.text, std::wstring(L"Norvane Docklet - Control Panel\n\n") + version + L"\n\n" +
                               kAboutNotice + L"\n\nNorvane Diagnostics GmbH");
     EXPECT_EQ(std::wstring(kAboutNotice).find(L'\n'), std::wstring::npos);
 }
