@@ -151,7 +151,7 @@ bool MeasurePass(HWND listWindow, int ports, int passes, PassResult& result) {
     result.sortUs = Median(sortSamples);
     result.updateUs = Median(updateSamples);
     result.rows = static_cast<size_t>(SendMessageW(listWindow, LVM_GETITEMCOUNT, 0, 0));
-    mirror.client.Close();
+    mirror.Client().Close();
     result.rawUs = RawRoundTripsUs(pipeName, 1 + ports);
     list.DeleteAllItems();
     return true;

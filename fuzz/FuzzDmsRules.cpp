@@ -36,7 +36,7 @@ std::vector<std::wstring> SplitTexts(const uint8_t* data, size_t size) {
 }
 
 void CheckConversion(std::wstring_view text) {
-    const UnsignedText number = convertUnsigned(text);
+    const UnsignedText number = ConvertUnsigned(text);
     if (text.empty()) {
         Check(number.whole && number.value == 0, "empty text converts to a whole 0");
         return;
@@ -51,12 +51,12 @@ void CheckConversion(std::wstring_view text) {
 }
 
 void CheckTrim(std::wstring_view text) {
-    const std::wstring_view trimmed = trimBlanks(text);
+    const std::wstring_view trimmed = TrimBlanks(text);
     Check(trimmed.data() >= text.data() && trimmed.data() + trimmed.size() <= text.data() + text.size(),
           "trimmed text lies within the text");
     Check(trimmed.empty() || (!IsBlank(trimmed.front()) && !IsBlank(trimmed.back())),
           "trimmed text has no blank at either end");
-    Check(trimBlanks(trimmed) == trimmed, "trimming twice changes nothing");
+    Check(TrimBlanks(trimmed) == trimmed, "trimming twice changes nothing");
 }
 
 bool Terminated(const char* field, size_t size, size_t length) {
@@ -68,7 +68,7 @@ DmsConfig Store(const DmsInput& input, bool useSsl, bool comPortActive) {
     DmsConfig config;
     std::memset(config.host, kUntouched, sizeof config.host);
     std::memset(config.port, kUntouched, sizeof config.port);
-    storeDmsInput(input, useSsl, comPortActive, config);
+    StoreDmsInput(input, useSsl, comPortActive, config);
     return config;
 }
 
@@ -84,24 +84,24 @@ void CheckStoreAnyInput(const std::wstring& host, const std::wstring& port, uint
 }
 
 DmsInputCheck CheckInput(const std::wstring& host, const std::wstring& port, const std::wstring& retry) {
-    const DmsInputCheck check = checkDmsInput(host, port, retry);
+    const DmsInputCheck check = CheckDmsInput(host, port, retry);
     Check((check.error == DmsInputError::HostTooLong) == (host.size() > kMaxDmsHostChars),
           "host refused as too long exactly when it is");
     if (check.error == DmsInputError::HostInvalidChar)
         Check(check.argument > 127 && host.find(static_cast<wchar_t>(check.argument)) != std::wstring::npos,
               "invalid host character named");
-    if (!check.ok()) return check;
+    if (!check.Ok()) return check;
 
     const DmsInput& input = check.input;
     Check(input.host.size() == host.size(), "accepted host kept whole");
     for (size_t i = 0; i < host.size(); ++i)
         Check(static_cast<unsigned char>(input.host[i]) == host[i], "accepted host is 7-bit and unchanged");
-    const UnsignedText portNumber = convertUnsigned(port);
+    const UnsignedText portNumber = ConvertUnsigned(port);
     Check(portNumber.whole && portNumber.value <= 65535, "accepted port converts to at most 65535");
     Check(input.port.size() == port.size() && port.size() <= kMaxDmsPortChars,
           "accepted port has at most 9 characters");
     Check(input.retrySeconds >= 1 && input.retrySeconds <= kMaxDmsRetrySeconds &&
-              input.retrySeconds == convertUnsigned(retry).value,
+              input.retrySeconds == ConvertUnsigned(retry).value,
           "accepted retry converts to 1..4294967");
     return check;
 }
@@ -119,13 +119,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CheckConversion(text);
         CheckTrim(text);
     }
-    const bool available = comPortAvailable(texts[0], texts[1]);
-    Check(available == (!trimBlanks(texts[0]).empty() && !trimBlanks(texts[1]).empty()),
+    const bool available = ComPortAvailable(texts[0], texts[1]);
+    Check(available == (!TrimBlanks(texts[0]).empty() && !TrimBlanks(texts[1]).empty()),
           "COM port available only with host and port");
-    CheckStoreAnyInput(texts[0], texts[1], convertUnsigned(texts[2]).value);
+    CheckStoreAnyInput(texts[0], texts[1], ConvertUnsigned(texts[2]).value);
 
     const DmsInputCheck check = CheckInput(texts[0], texts[1], texts[2]);
-    if (!check.ok()) return 0;
+    if (!check.Ok()) return 0;
     const DmsInput& input = check.input;
     const DmsConfig stored = Store(input, useSsl, comPortChecked);
     Check(Terminated(stored.host, sizeof stored.host, input.host.size()),
@@ -134,16 +134,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
           "stored port is NUL-terminated within its field");
     Check(stored.retryMs / 1000 == input.retrySeconds && stored.retryMs % 1000 == 0,
           "stored retry period in milliseconds");
-    Check(!dmsEntriesChanged(input, useSsl, stored), "stored entries compare unchanged");
+    Check(!DmsEntriesChanged(input, useSsl, stored), "stored entries compare unchanged");
 
     const DmsInputCheck referenceCheck = CheckInput(texts[3], texts[4], texts[5]);
-    if (!referenceCheck.ok()) return 0;
+    if (!referenceCheck.Ok()) return 0;
     const DmsInput& ref = referenceCheck.input;
     const DmsConfig reference = Store(ref, referenceSsl, referenceActive);
-    const bool changed = dmsEntriesChanged(input, useSsl, reference);
+    const bool changed = DmsEntriesChanged(input, useSsl, reference);
     Check(changed == (input.host != ref.host || input.port != ref.port || useSsl != referenceSsl),
           "change test compares host, port and SSL");
-    const DmsConfirmation question = dmsConfirmation(reference, comPortChecked, changed);
+    const DmsConfirmation question = ConfirmationFor(reference, comPortChecked, changed);
     Check(referenceActive || question == DmsConfirmation::None, "only an active COM port asks");
     return 0;
 }

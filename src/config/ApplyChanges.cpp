@@ -6,75 +6,59 @@
 
 namespace kestrel {
 
-namespace {
-
-void showFullRow(PortListView& list, const PortRecord& record, const std::wstring& name) {
-    bool added = false;
-    list.UpdatePort(MakePortRow(record, name), &added);
-}
-
-}  // namespace
-
-ApplyOutcome applyPortChange(ServiceMirror& service, PortListView& list, PortTable::iterator entry) {
+ApplyOutcome ApplyPortChange(ServiceMirror& service, PortListView& list, const std::wstring& name) {
     ApplyOutcome outcome;
-    const std::wstring& name = entry->first;
-    PortRecord& record = entry->second;
+    const PortRecord* record = service.FindPort(name);
+    if (!record) return outcome;
+    CplPipeClient& client = service.Client();
 
-    outcome.firstError = record.useDefault ? service.client.UseDefaultDmsConfig(name)
-                                           : service.client.SetPortDmsConfig(name, record.dms);
+    outcome.firstError = record->useDefault ? client.UseDefaultDmsConfig(name)
+                                            : client.SetPortDmsConfig(name, record->dms);
     if (outcome.firstError == 0) {
-        showFullRow(list, record, name);
+        service.ShowPort(list, name);
         return outcome;
     }
-
-    const std::wstring label = record.portLabel;
-    if (outcome.firstError != kResultPortUnavailable) {
-        // A failed re-read leaves the failure values (status 3 removes the row)
-        // and marks the port for a full read on the next refresh pass.
-        if (service.ReadPortInFull(name, record) != kResultPortUnavailable) {
-            showFullRow(list, record, name);
-            return outcome;
-        }
+    const std::wstring label = record->portLabel;
+    // A failed re-read leaves status 3 in the record: showing the port then
+    // removes its row until the next pass reads it in full again.
+    if (outcome.firstError != kResultPortUnavailable &&
+        service.ReadPortInFull(name) != kResultPortUnavailable) {
+        service.ShowPort(list, name);
+        return outcome;
     }
     outcome.portGone = true;
     outcome.goneLabel = label;
-    list.DeletePort(name);
-    service.ports.erase(entry);
+    service.ErasePort(list, name);
     return outcome;
 }
 
-ApplyOutcome applyPreferences(ServiceMirror& service, PortListView& list) {
+ApplyOutcome ApplyPreferences(ServiceMirror& service, PortListView& list) {
     ApplyOutcome outcome;
-    CplPipeClient& client = service.client;
-    LogSettings& log = service.logSettings;
+    CplPipeClient& client = service.Client();
 
-    const uint32_t logResult = client.SetLogSettings(log.folder, log.level);
-    if (logResult != 0) {
-        outcome.firstError = logResult;
-        service.logSettingsLoaded = client.GetLogSettings(log.folder, log.level) == 0;
+    const LogSettings& log = *service.LendLogSettings();
+    outcome.firstError = client.SetLogSettings(log.folder, log.level);
+    if (outcome.firstError != 0) {
+        service.ReadLogSettings();
     } else {
-        service.logSettingsLoaded = true;
+        service.MarkLogSettingsLoaded();
     }
 
     // Sent whatever became of the log settings.
-    const uint32_t defaultsResult = client.SetDefaultDmsConfig(service.defaultDms);
+    const uint32_t defaultsResult = client.SetDefaultDmsConfig(*service.LendDefaults());
     if (defaultsResult != 0) {
         if (outcome.firstError == 0) outcome.firstError = defaultsResult;
-        service.defaultDmsLoaded = client.GetDefaultDmsConfig(service.defaultDms) == 0;
+        service.ReadDefaults();
     } else {
-        service.defaultDmsLoaded = true;
+        service.MarkDefaultsLoaded();
     }
 
-    for (auto& [name, record] : service.ports) {
-        if (!record.useDefault) continue;
-        record.dms = service.defaultDms;
-        showFullRow(list, record, name);
-    }
+    service.ShowDefaultsOnFollowers(list);
     return outcome;
 }
 
-void reportApplyOutcome(HWND owner, const ApplyOutcome& outcome) {
-    switch (applyMessageFor(outcome.firstError, outcome.portGone)) {
+void ReportApplyOutcome(HWND owner, const ApplyOutcome& outcome) {
+    switch (ApplyMessageFor(outcome.firstError, outcome.portGone)) {
     case ApplyMessage::None:
         return;
     case ApplyMessage::ServiceUnreachable:

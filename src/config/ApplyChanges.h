@@ -9,14 +9,14 @@
 #include <cstdint>
 #include <string>
 
-#include "PortRecord.h"
+#include "PortListView.h"
 #include "ServiceMirror.h"
 
 namespace kestrel {
 
 struct ApplyOutcome {
     uint32_t firstError = 0;
-    // The edited port had gone: its row and entry are removed, and its label
+    // The edited port had gone: its row and record are removed, and its label
     // as it was before any re-read names it in the message.
     bool portGone = false;
     std::wstring goneLabel;
@@ -26,14 +26,13 @@ struct ApplyOutcome {
 // a port following the defaults, else its own parameters. A refusal re-reads
 // the port; a port the service no longer has, on the request or on the
 // re-read, leaves the list and the table.
-// The entry is one of service.ports; it may be erased.
-ApplyOutcome applyPortChange(ServiceMirror& service, PortListView& list, PortTable::iterator entry);
+ApplyOutcome ApplyPortChange(ServiceMirror& service, PortListView& list, const std::wstring& name);
 
 // Sends the log settings and then the defaults, re-reading each that is
 // refused, and gives every port that follows the defaults the defaults now held.
-ApplyOutcome applyPreferences(ServiceMirror& service, PortListView& list);
+ApplyOutcome ApplyPreferences(ServiceMirror& service, PortListView& list);
 
 // Shows the outcome's message, if any, owned by the window given.
-void reportApplyOutcome(HWND owner, const ApplyOutcome& outcome);
+void ReportApplyOutcome(HWND owner, const ApplyOutcome& outcome);
 
 }  // namespace kestrel

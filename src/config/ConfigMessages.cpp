@@ -33,11 +33,11 @@ void showError(HWND owner, const wchar_t* format, ...) {
         }
         text.resize(text.size() * 2);
     }
-    MessageBoxW(owner, text.data(), kCaption, MB_OK | MB_ICONERROR);
+    ::MessageBoxW(owner, text.data(), kCaption, MB_OK | MB_ICONERROR);
 }
 
 bool confirmChange(HWND owner, const wchar_t* text) {
-    return MessageBoxW(owner, text, kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+    return ::MessageBoxW(owner, text, kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
 }
 
 }  // namespace kestrel

@@ -14,64 +14,55 @@ namespace kestrel {
 ConnectionDlg::ConnectionDlg(PortRecord* record, const DmsConfig* defaults)
     : record(record), defaults(defaults), useDefault(record->useDefault) {}
 
-bool ConnectionDlg::PreTranslateMessage(MSG* msg) {
-    return IsDialogMessageW(Handle(), msg) != FALSE;
-}
-
-bool ConnectionDlg::OnIdle() {
-    return false;
-}
-
 LRESULT ConnectionDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     const HWND dialog = Handle();
-    SetWindowTextW(dialog, (record->portLabel + kConnectionCaptionSuffix).c_str());
-    useDefaultRadio = GetDlgItem(dialog, IDC_USE_DEFAULT);
-    useSpecificRadio = GetDlgItem(dialog, IDC_USE_SPECIFIC);
-    useSslBox = GetDlgItem(dialog, IDC_USE_SSL);
-    comActiveBox = GetDlgItem(dialog, IDC_COM_ACTIVE);
-    hostEdit = GetDlgItem(dialog, IDC_DMS_HOST);
-    portEdit = GetDlgItem(dialog, IDC_DMS_PORT);
-    retryEdit = GetDlgItem(dialog, IDC_DMS_RETRY);
-    CenterWindow(dialog, GetWindow(dialog, GW_OWNER));
+    ::SetWindowTextW(dialog, (record->portLabel + kConnectionCaptionSuffix).c_str());
+    useDefaultRadio = ::GetDlgItem(dialog, IDC_USE_DEFAULT);
+    useSpecificRadio = ::GetDlgItem(dialog, IDC_USE_SPECIFIC);
+    useSslBox = ::GetDlgItem(dialog, IDC_USE_SSL);
+    comActiveBox = ::GetDlgItem(dialog, IDC_COM_ACTIVE);
+    hostEdit = ::GetDlgItem(dialog, IDC_DMS_HOST);
+    portEdit = ::GetDlgItem(dialog, IDC_DMS_PORT);
+    retryEdit = ::GetDlgItem(dialog, IDC_DMS_RETRY);
+    CenterWindow(dialog, ::GetWindow(dialog, GW_OWNER));
     SetWindowIcons(dialog, appModule.Instance(), IDR_MAINFRAME);
-    appModule.AddToMessageLoop(this, this);
-    UIAddChildWindowContainer(dialog);
+    JoinMessageLoop(dialog);
 
-    SendMessageW(useDefault ? useDefaultRadio : useSpecificRadio, BM_SETCHECK, BST_CHECKED, 0);
+    ::SendMessageW(useDefault ? useDefaultRadio : useSpecificRadio, BM_SETCHECK, BST_CHECKED, 0);
     // The port's own stored values in either mode, as the service reported them.
-    showDmsConfig(dialog, record->dms);
+    ShowDmsConfig(dialog, record->dms);
     applyModeState();
     return TRUE;
 }
 
 LRESULT ConnectionDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
-    appModule.RemoveFromMessageLoop(this, this);
+    LeaveMessageLoop();
     return 0;
 }
 
 void ConnectionDlg::applyModeState() {
     const WPARAM readOnly = useDefault ? TRUE : FALSE;
-    EnableWindow(useSslBox, !useDefault);
+    ::EnableWindow(useSslBox, !useDefault);
     if (useDefault)
-        EnableWindow(comActiveBox, FALSE);
+        ::EnableWindow(comActiveBox, FALSE);
     else
         updateComPortAvailability(Handle());
-    for (HWND edit : {hostEdit, portEdit, retryEdit}) SendMessageW(edit, EM_SETREADONLY, readOnly, 0);
+    for (HWND edit : {hostEdit, portEdit, retryEdit}) ::SendMessageW(edit, EM_SETREADONLY, readOnly, 0);
 }
 
 LRESULT ConnectionDlg::OnUseDefault(WORD, WORD, HWND, BOOL&) {
-    if (SendMessageW(useDefaultRadio, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+    if (::SendMessageW(useDefaultRadio, BM_GETCHECK, 0, 0) == BST_CHECKED) {
         useDefault = true;
-        showDmsConfig(Handle(), *defaults);
+        ShowDmsConfig(Handle(), *defaults);
         applyModeState();
     }
     return 0;
 }
 
 LRESULT ConnectionDlg::OnUseSpecific(WORD, WORD, HWND, BOOL&) {
-    if (SendMessageW(useSpecificRadio, BM_GETCHECK, 0, 0) == BST_CHECKED) {
+    if (::SendMessageW(useSpecificRadio, BM_GETCHECK, 0, 0) == BST_CHECKED) {
         useDefault = false;
-        showDmsConfig(Handle(), record->dms);
+        ShowDmsConfig(Handle(), record->dms);
         applyModeState();
     }
     return 0;
@@ -87,7 +78,7 @@ LRESULT ConnectionDlg::OnApply(WORD, WORD, HWND, BOOL&) {
     const HWND dialog = Handle();
     DmsInput input;
     if (!validateDmsInput(dialog, input)) return 0;
-    switch (dmsConfirmation(dialog, input, record->dms)) {
+    switch (ConfirmationFor(dialog, input, record->dms)) {
     case DmsConfirmation::Deactivation:
         if (!confirmChange(dialog, kConnectionDeactivateQuestion)) return 0;
         break;
@@ -97,7 +88,7 @@ LRESULT ConnectionDlg::OnApply(WORD, WORD, HWND, BOOL&) {
     case DmsConfirmation::None: break;
     }
     record->useDefault = useDefault;
-    storeDmsControls(dialog, input, record->dms);
+    StoreDmsControls(dialog, input, record->dms);
     EndDialog(IDOK);
     return 0;
 }

@@ -6,8 +6,7 @@
 #include <windows.h>
 
 #include "CDialogBase.h"
-#include "CMessageLoop.h"
-#include "CUpdateUI.h"
+#include "CDialogLoopMember.h"
 #include "DmsConfig.h"
 #include "MessageMap.h"
 #include "PortRecord.h"
@@ -16,9 +15,7 @@
 namespace kestrel {
 
 class ConnectionDlg : public CDialogBase,
-                      public CUpdateUI,
-                      public CMessageFilter,
-                      public CIdleHandler {
+                      public CDialogLoopMember {
 public:
     // Neither is owned; the record is written only by a successful Apply.
     ConnectionDlg(PortRecord* record, const DmsConfig* defaults);
@@ -26,9 +23,6 @@ public:
     // 1 when Apply wrote the record, 2 when cancelled, -1 when the dialog
     // could not be created.
     INT_PTR Run(HWND owner) { return DoModal(IDD_CONNECTIONDLG, owner); }
-
-    bool PreTranslateMessage(MSG* msg) override;
-    bool OnIdle() override;
 
     BEGIN_MSG_MAP(ConnectionDlg)
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)

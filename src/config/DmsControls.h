@@ -13,7 +13,7 @@ namespace kestrel {
 // Host and port are ANSI code-page text; the retry edit shows whole seconds.
 // The check boxes are set after the edits, so the COM-port box shows the
 // stored state even where the edits' change notifications disabled it.
-void showDmsConfig(HWND dialog, const DmsConfig& config);
+void ShowDmsConfig(HWND dialog, const DmsConfig& config);
 
 // Checks the three edit texts; on a fault shows its message owned by the
 // dialog and returns false, leaving input unchanged.
@@ -24,9 +24,9 @@ bool validateDmsInput(HWND dialog, DmsInput& input);
 void updateComPortAvailability(HWND dialog);
 
 // The question Apply asks before storing the validated entries over reference.
-DmsConfirmation dmsConfirmation(HWND dialog, const DmsInput& input, const DmsConfig& reference);
+DmsConfirmation ConfirmationFor(HWND dialog, const DmsInput& input, const DmsConfig& reference);
 
 // Stores the validated entries and the two check boxes into config.
-void storeDmsControls(HWND dialog, const DmsInput& input, DmsConfig& config);
+void StoreDmsControls(HWND dialog, const DmsInput& input, DmsConfig& config);
 
 }  // namespace kestrel

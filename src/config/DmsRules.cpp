@@ -19,7 +19,7 @@ std::string_view fieldText(const char* field, size_t size) {
 
 }  // namespace
 
-UnsignedText convertUnsigned(std::wstring_view text) {
+UnsignedText ConvertUnsigned(std::wstring_view text) {
     size_t i = 0;
     while (i < text.size() && isBlank(text[i])) ++i;
     bool negative = false;
@@ -41,7 +41,7 @@ UnsignedText convertUnsigned(std::wstring_view text) {
     return {value, i == text.size()};
 }
 
-DmsInputCheck checkDmsInput(std::wstring_view host, std::wstring_view port,
+DmsInputCheck CheckDmsInput(std::wstring_view host, std::wstring_view port,
                             std::wstring_view retry) {
     DmsInputCheck check;
     if (host.size() > kMaxDmsHostChars) {
@@ -58,7 +58,7 @@ DmsInputCheck checkDmsInput(std::wstring_view host, std::wstring_view port,
         check.input.host.push_back(static_cast<char>(c));
     }
 
-    const UnsignedText portNumber = convertUnsigned(port);
+    const UnsignedText portNumber = ConvertUnsigned(port);
     if (!portNumber.whole || portNumber.value > 65535 || port.size() > kMaxDmsPortChars) {
         check.error = DmsInputError::PortInvalid;
         return check;
@@ -66,7 +66,7 @@ DmsInputCheck checkDmsInput(std::wstring_view host, std::wstring_view port,
     // Only blanks, a sign and digits pass the conversion: all 7-bit.
     for (wchar_t c : port) check.input.port.push_back(static_cast<char>(c));
 
-    const UnsignedText seconds = convertUnsigned(retry);
+    const UnsignedText seconds = ConvertUnsigned(retry);
     if (!seconds.whole || seconds.value == 0 || seconds.value > kMaxDmsRetrySeconds) {
         check.error = DmsInputError::RetryInvalid;
         return check;
@@ -75,30 +75,30 @@ DmsInputCheck checkDmsInput(std::wstring_view host, std::wstring_view port,
     return check;
 }
 
-std::wstring_view trimBlanks(std::wstring_view text) {
+std::wstring_view TrimBlanks(std::wstring_view text) {
     while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
     while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
     return text;
 }
 
-bool comPortAvailable(std::wstring_view host, std::wstring_view port) {
-    return !trimBlanks(host).empty() && !trimBlanks(port).empty();
+bool ComPortAvailable(std::wstring_view host, std::wstring_view port) {
+    return !TrimBlanks(host).empty() && !TrimBlanks(port).empty();
 }
 
-bool dmsEntriesChanged(const DmsInput& input, bool useSsl, const DmsConfig& reference) {
+bool DmsEntriesChanged(const DmsInput& input, bool useSsl, const DmsConfig& reference) {
     return input.host != fieldText(reference.host, sizeof reference.host) ||
            input.port != fieldText(reference.port, sizeof reference.port) ||
            useSsl != (reference.useSsl != 0);
 }
 
-DmsConfirmation dmsConfirmation(const DmsConfig& reference, bool comPortChecked,
+DmsConfirmation ConfirmationFor(const DmsConfig& reference, bool comPortChecked,
                                 bool changed) {
     if (!reference.comPortActive) return DmsConfirmation::None;
     if (!comPortChecked) return DmsConfirmation::Deactivation;
     return changed ? DmsConfirmation::Change : DmsConfirmation::None;
 }
 
-void storeDmsInput(const DmsInput& input, bool useSsl, bool comPortActive, DmsConfig& config) {
+void StoreDmsInput(const DmsInput& input, bool useSsl, bool comPortActive, DmsConfig& config) {
     const size_t hostLength = std::min(input.host.size(), kMaxDmsHostChars);
     std::memcpy(config.host, input.host.data(), hostLength);
     config.host[hostLength] = '\0';
@@ -110,7 +110,7 @@ void storeDmsInput(const DmsInput& input, bool useSsl, bool comPortActive, DmsCo
     config.comPortActive = comPortActive ? 1 : 0;
 }
 
-ApplyMessage applyMessageFor(uint32_t firstError, bool portGone) {
+ApplyMessage ApplyMessageFor(uint32_t firstError, bool portGone) {
     if (portGone) return ApplyMessage::PortGone;
     if (firstError == 0) return ApplyMessage::None;
     if (firstError == kResultServiceGone || firstError == kResultNotConnected)

@@ -28,7 +28,7 @@ struct UnsignedText {
 // space, one optional sign (minus negates modulo 2^32), digits up to the first
 // other character, 4294967295 on overflow whatever the sign. Text without a
 // digit gives 0 with nothing consumed, so only empty text is then whole.
-UnsignedText convertUnsigned(std::wstring_view text);
+UnsignedText ConvertUnsigned(std::wstring_view text);
 
 enum class DmsInputError { None, HostTooLong, HostInvalidChar, PortInvalid, RetryInvalid };
 
@@ -44,38 +44,38 @@ struct DmsInputCheck {
     uint32_t argument = 0;
     DmsInput input;  // meaningful only without an error
 
-    bool ok() const { return error == DmsInputError::None; }
+    bool Ok() const { return error == DmsInputError::None; }
 };
 
 // Checks host, port and retry texts in that order and stops at the first
 // fault. A port longer than a DmsConfig holds and a period whose milliseconds
 // do not fit 32 bits are refused: stored, they would mean another value.
-DmsInputCheck checkDmsInput(std::wstring_view host, std::wstring_view port,
+DmsInputCheck CheckDmsInput(std::wstring_view host, std::wstring_view port,
                             std::wstring_view retry);
 
 // Remove the conversion's white space from both ends.
-std::wstring_view trimBlanks(std::wstring_view text);
+std::wstring_view TrimBlanks(std::wstring_view text);
 
 // The COM port can be activated only while both a host and a port are given.
-bool comPortAvailable(std::wstring_view host, std::wstring_view port);
+bool ComPortAvailable(std::wstring_view host, std::wstring_view port);
 
 // Whether the entries change a running configuration: host and port byte by
 // byte ("080" is not "80") and the SSL choice. The retry period does not count.
-bool dmsEntriesChanged(const DmsInput& input, bool useSsl, const DmsConfig& reference);
+bool DmsEntriesChanged(const DmsInput& input, bool useSsl, const DmsConfig& reference);
 
 enum class DmsConfirmation { None, Deactivation, Change };
 
 // Which question Apply asks before storing; only a reference whose COM port is
 // active asks, since only then would communication be cut.
-DmsConfirmation dmsConfirmation(const DmsConfig& reference, bool comPortChecked,
+DmsConfirmation ConfirmationFor(const DmsConfig& reference, bool comPortChecked,
                                 bool changed);
 
-void storeDmsInput(const DmsInput& input, bool useSsl, bool comPortActive, DmsConfig& config);
+void StoreDmsInput(const DmsInput& input, bool useSsl, bool comPortActive, DmsConfig& config);
 
 enum class ApplyMessage { None, ServiceUnreachable, PortGone, NotAccepted };
 
 // The one message that reports sending a change, chosen by the first error of
 // the run; portGone when the run found the edited port gone and removed it.
-ApplyMessage applyMessageFor(uint32_t firstError, bool portGone);
+ApplyMessage ApplyMessageFor(uint32_t firstError, bool portGone);
 
 }  // namespace kestrel

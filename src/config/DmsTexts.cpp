@@ -2,7 +2,7 @@
 
 namespace kestrel {
 
-const wchar_t* dmsErrorFormat(DmsInputError error) {
+const wchar_t* DmsErrorFormat(DmsInputError error) {
     switch (error) {
     case DmsInputError::HostTooLong: return kHostTooLongFormat;
     case DmsInputError::HostInvalidChar: return kHostInvalidCharFormat;

@@ -56,6 +56,6 @@ inline constexpr wchar_t kPortGoneFormat[] =
 inline constexpr wchar_t kNotAcceptedText[] = L"Some parameters have not been accepted.";
 
 // The format for an error; it takes the check's argument as its only value.
-const wchar_t* dmsErrorFormat(DmsInputError error);
+const wchar_t* DmsErrorFormat(DmsInputError error);
 
 }  // namespace kestrel

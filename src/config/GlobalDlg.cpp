@@ -22,72 +22,63 @@ constexpr uint32_t kLogLevelCount = sizeof(kLogLevelTexts) / sizeof(kLogLevelTex
 void EnableOkForSelection(HWND browser, LPCITEMIDLIST item) {
     wchar_t path[MAX_PATH] = {};
     bool allowed = false;
-    if (item && SHGetPathFromIDListW(item, path) && path[0] != L'\0' && path[1] == L':') {
+    if (item && ::SHGetPathFromIDListW(item, path) && path[0] != L'\0' && path[1] == L':') {
         const wchar_t root[] = {path[0], L':', L'\\', L'\0'};
-        allowed = logFolderDriveAllowed(GetDriveTypeW(root));
+        allowed = LogFolderDriveAllowed(::GetDriveTypeW(root));
     }
-    SendMessageW(browser, BFFM_ENABLEOK, 0, allowed);
+    ::SendMessageW(browser, BFFM_ENABLEOK, 0, allowed);
 }
 
 int CALLBACK BrowseCallback(HWND browser, UINT msg, LPARAM lParam, LPARAM data) noexcept {
     if (msg == BFFM_INITIALIZED)
-        SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
+        ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
     else if (msg == BFFM_SELCHANGED)
         EnableOkForSelection(browser, reinterpret_cast<LPCITEMIDLIST>(lParam));
     return 0;
 }
 
 std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(GetWindowTextW(window, &text[0], static_cast<int>(text.size()))));
+    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<size_t>(::GetWindowTextW(window, &text[0], static_cast<int>(text.size()))));
     return text;
 }
 
 }  // namespace
 
-bool logFolderDriveAllowed(UINT driveType) {
+bool LogFolderDriveAllowed(UINT driveType) {
     return driveType == DRIVE_FIXED;
 }
 
 GlobalDlg::GlobalDlg(DmsConfig* defaults, LogSettings* logSettings)
     : defaults(defaults), logSettings(logSettings) {}
 
-bool GlobalDlg::PreTranslateMessage(MSG* msg) {
-    return IsDialogMessageW(Handle(), msg) != FALSE;
-}
-
-bool GlobalDlg::OnIdle() {
-    return false;
-}
-
 LRESULT GlobalDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
-    folderEdit = GetDlgItem(Handle(), IDC_LOG_FOLDER);
-    levelCombo = GetDlgItem(Handle(), IDC_LOG_LEVEL);
+    folderEdit = ::GetDlgItem(Handle(), IDC_LOG_FOLDER);
+    levelCombo = ::GetDlgItem(Handle(), IDC_LOG_LEVEL);
     for (const wchar_t* text : kLogLevelTexts)
-        SendMessageW(levelCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
+        ::SendMessageW(levelCombo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
 
-    CenterWindow(Handle(), GetWindow(Handle(), GW_OWNER));
+    CenterWindow(Handle(), ::GetWindow(Handle(), GW_OWNER));
     SetWindowIcons(Handle(), appModule.Instance(), IDR_MAINFRAME);
-    appModule.AddToMessageLoop(this, this);
-    UIAddChildWindowContainer(Handle());
+    JoinMessageLoop(Handle());
 
-    SetWindowTextW(folderEdit, logSettings->folder.c_str());
+    ::SetWindowTextW(folderEdit, logSettings->folder.c_str());
     // A level without a text selects nothing; Apply then stores 0.
     const WPARAM selection = logSettings->level < kLogLevelCount ? logSettings->level : WPARAM(-1);
-    SendMessageW(levelCombo, CB_SETCURSEL, selection, 0);
-    showDmsConfig(Handle(), *defaults);
+    ::SendMessageW(levelCombo, CB_SETCURSEL, selection, 0);
+    ShowDmsConfig(Handle(), *defaults);
     return TRUE;
 }
 
 LRESULT GlobalDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
-    appModule.RemoveFromMessageLoop(this, this);
+    LeaveMessageLoop();
     return 0;
 }
 
 LRESULT GlobalDlg::OnApply(WORD, WORD, HWND, BOOL&) {
     DmsInput input;
     if (!validateDmsInput(Handle(), input)) return 0;
-    switch (dmsConfirmation(Handle(), input, *defaults)) {
+    switch (ConfirmationFor(Handle(), input, *defaults)) {
     case DmsConfirmation::Deactivation:
         if (!confirmChange(Handle(), kDefaultDeactivationQuestion)) return 0;
         break;
@@ -99,9 +90,9 @@ LRESULT GlobalDlg::OnApply(WORD, WORD, HWND, BOOL&) {
 
     logSettings->folder = WindowText(folderEdit);
     // The items are the level texts in level order, so an item's index is its level.
-    const LRESULT selected = SendMessageW(levelCombo, CB_GETCURSEL, 0, 0);
+    const LRESULT selected = ::SendMessageW(levelCombo, CB_GETCURSEL, 0, 0);
     logSettings->level = selected == CB_ERR ? 0 : static_cast<uint32_t>(selected);
-    storeDmsControls(Handle(), input, *defaults);
+    StoreDmsControls(Handle(), input, *defaults);
     EndDialog(IDOK);
     return 0;
 }
@@ -124,11 +115,11 @@ LRESULT GlobalDlg::OnBrowse(WORD, WORD, HWND, BOOL&) {
     info.lpfn = BrowseCallback;
     // The stored folder, not the edit: an unapplied choice is not where to start.
     info.lParam = reinterpret_cast<LPARAM>(logSettings->folder.c_str());
-    LPITEMIDLIST chosen = SHBrowseForFolderW(&info);
+    LPITEMIDLIST chosen = ::SHBrowseForFolderW(&info);
     if (!chosen) return 0;
     wchar_t path[MAX_PATH] = {};
-    if (SHGetPathFromIDListW(chosen, path)) SetWindowTextW(folderEdit, path);
-    CoTaskMemFree(chosen);
+    if (::SHGetPathFromIDListW(chosen, path)) ::SetWindowTextW(folderEdit, path);
+    ::CoTaskMemFree(chosen);
     return 0;
 }
 

@@ -6,23 +6,20 @@
 #include <windows.h>
 
 #include "CDialogBase.h"
-#include "CMessageLoop.h"
-#include "CUpdateUI.h"
+#include "CDialogLoopMember.h"
 #include "DmsConfig.h"
 #include "MessageMap.h"
-#include "PortRecord.h"
+#include "LogSettings.h"
 #include "resource.h"
 
 namespace kestrel {
 
 // Whether the folder browser may offer OK for a folder on a drive of this type
 // (GetDriveTypeW): the service logs only to fixed local drives.
-bool logFolderDriveAllowed(UINT driveType);
+bool LogFolderDriveAllowed(UINT driveType);
 
 class GlobalDlg : public CDialogBase,
-                  public CUpdateUI,
-                  public CMessageFilter,
-                  public CIdleHandler {
+                  public CDialogLoopMember {
 public:
     // Neither record is owned; both must outlive the dialog.
     GlobalDlg(DmsConfig* defaults, LogSettings* logSettings);
@@ -40,9 +37,6 @@ public:
         COMMAND_HANDLER(IDC_DMS_PORT, EN_CHANGE, OnHostOrPortChange)
         COMMAND_HANDLER(IDC_BROWSE, BN_CLICKED, OnBrowse)
     END_MSG_MAP()
-
-    bool PreTranslateMessage(MSG* msg) override;
-    bool OnIdle() override;
 
 private:
     LRESULT OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);

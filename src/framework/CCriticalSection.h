@@ -8,13 +8,13 @@ namespace kestrel {
 
 class CCriticalSection {
 public:
-    CCriticalSection() { InitializeCriticalSection(&section); }
-    ~CCriticalSection() { DeleteCriticalSection(&section); }
+    CCriticalSection() { ::InitializeCriticalSection(&section); }
+    ~CCriticalSection() { ::DeleteCriticalSection(&section); }
     CCriticalSection(const CCriticalSection&) = delete;
     CCriticalSection& operator=(const CCriticalSection&) = delete;
 
-    void Enter() { EnterCriticalSection(&section); }
-    void Leave() { LeaveCriticalSection(&section); }
+    void Enter() { ::EnterCriticalSection(&section); }
+    void Leave() { ::LeaveCriticalSection(&section); }
 
 private:
     CRITICAL_SECTION section;

@@ -14,18 +14,18 @@ POINT CenteredPosition(SIZE size, const RECT& target, const RECT& workArea) {
 
 bool CenterWindow(HWND window, HWND over) {
     RECT rect;
-    if (!GetWindowRect(window, &rect)) return false;
-    const bool useOver = over && IsWindowVisible(over) && !IsIconic(over);
+    if (!::GetWindowRect(window, &rect)) return false;
+    const bool useOver = over && ::IsWindowVisible(over) && !::IsIconic(over);
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
-    if (!GetMonitorInfoW(MonitorFromWindow(useOver ? over : window, MONITOR_DEFAULTTONEAREST),
+    if (!::GetMonitorInfoW(::MonitorFromWindow(useOver ? over : window, MONITOR_DEFAULTTONEAREST),
                          &monitor))
         return false;
     RECT target = monitor.rcWork;
-    if (useOver && !GetWindowRect(over, &target)) return false;
+    if (useOver && !::GetWindowRect(over, &target)) return false;
     const SIZE size{rect.right - rect.left, rect.bottom - rect.top};
     const POINT position = CenteredPosition(size, target, monitor.rcWork);
-    return SetWindowPos(window, nullptr, position.x, position.y, 0, 0,
+    return ::SetWindowPos(window, nullptr, position.x, position.y, 0, 0,
                         SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
 }
 

@@ -30,11 +30,11 @@ uint32_t CplPipeClient::ConnectService(uint32_t timeoutMs) {
 
 uint32_t CplPipeClient::Transact(RequestFrame& request, ResponseFrame& response) {
     if (!IsConnected()) return kResultNotConnected;
-    const uint32_t sent = sequence_;
+    const uint32_t sent = sequence;
     PutU32(request.data(), kSequenceOffset, sent);
-    ++sequence_;
+    ++sequence;
 
-    const DWORD start = GetTickCount();
+    const DWORD start = ::GetTickCount();
     response.fill(0);
     uint32_t n = 0;
     uint32_t r = Exchange(request.data(), response.data(), n);
@@ -46,7 +46,7 @@ uint32_t CplPipeClient::Transact(RequestFrame& request, ResponseFrame& response)
         // A late answer to an earlier request whose reader gave up: drop it and
         // read again, without resending, within what is left of the exchange's
         // one budget, so that a stream of stale answers cannot hold the thread.
-        const uint32_t elapsed = TickElapsed(start, GetTickCount());
+        const uint32_t elapsed = TickElapsed(start, ::GetTickCount());
         if (elapsed > ExchangeBudgetMs()) {
             r = kErrorTimeout;
             break;
@@ -63,63 +63,70 @@ uint32_t CplPipeClient::Transact(RequestFrame& request, ResponseFrame& response)
     return r;
 }
 
-uint32_t CplPipeClient::QueryVersion(uint32_t& major, uint32_t& minor, uint32_t& patch) {
-    SetVersionFailure(major, minor, patch);
+// Every request alike: the frame built on the stack by its encoder, one
+// exchange, and on success the response read by its decoder, which gives the
+// request's result (a response can still be refused for its contents).
+template <typename Encode, typename Decode>
+uint32_t CplPipeClient::Request(Encode encode, Decode decode) {
     RequestFrame request;
     ResponseFrame response;
-    EncodeQueryVersion(request);
+    encode(request);
     const uint32_t r = Transact(request, response);
-    if (r != kResultOk) return r;
-    DecodeVersion(response, major, minor, patch);
-    return kResultOk;
+    return r != kResultOk ? r : decode(response);
+}
+
+namespace {
+
+// For requests whose response carries nothing to read.
+uint32_t NoPayload(const ResponseFrame&) { return kResultOk; }
+
+}  // namespace
+
+uint32_t CplPipeClient::QueryVersion(uint32_t& major, uint32_t& minor, uint32_t& patch) {
+    SetVersionFailure(major, minor, patch);
+    return Request(EncodeQueryVersion, [&](const ResponseFrame& response) {
+        DecodeVersion(response, major, minor, patch);
+        return kResultOk;
+    });
 }
 
 uint32_t CplPipeClient::GetPortListInfo(uint32_t* stamp, uint32_t* count) {
     if (stamp == nullptr) return kErrorInvalidParameter;
     SetPortListInfoFailure(*stamp, count);
-    RequestFrame request;
-    ResponseFrame response;
-    EncodeGetPortListInfo(request);
-    const uint32_t r = Transact(request, response);
-    if (r != kResultOk) return r;
-    DecodePortListInfo(response, *stamp, count);
-    return kResultOk;
+    return Request(EncodeGetPortListInfo, [&](const ResponseFrame& response) {
+        DecodePortListInfo(response, *stamp, count);
+        return kResultOk;
+    });
 }
 
 uint32_t CplPipeClient::GetPortName(uint32_t stamp, uint32_t index, std::wstring& name) {
     SetPortNameFailure(name);
-    RequestFrame request;
-    ResponseFrame response;
-    EncodeGetPortName(request, stamp, index);
-    const uint32_t r = Transact(request, response);
-    if (r != kResultOk) return r;
-    DecodePortName(response, name);
-    return kResultOk;
+    return Request([&](RequestFrame& request) { EncodeGetPortName(request, stamp, index); },
+                   [&](const ResponseFrame& response) {
+                       DecodePortName(response, name);
+                       return kResultOk;
+                   });
 }
 
 uint32_t CplPipeClient::GetPortDevice(const std::wstring& name, std::wstring& portLabel,
                                       std::wstring& serialNumber, uint32_t& mode,
                                       uint32_t& status, bool& useDefault) {
     SetPortDeviceFailure(portLabel, serialNumber, mode, status, useDefault);
-    RequestFrame request;
-    ResponseFrame response;
-    EncodeGetPortDevice(request, name);
-    const uint32_t r = Transact(request, response);
-    if (r != kResultOk) return r;
-    DecodePortDevice(response, portLabel, serialNumber, mode, status, useDefault);
-    return kResultOk;
+    return Request([&](RequestFrame& request) { EncodeGetPortDevice(request, name); },
+                   [&](const ResponseFrame& response) {
+                       DecodePortDevice(response, portLabel, serialNumber, mode, status, useDefault);
+                       return kResultOk;
+                   });
 }
 
 uint32_t CplPipeClient::GetPortDmsConfig(const std::wstring& name, char* host, char* port,
                                          uint32_t& retryMs, bool& useSsl, bool& comPortActive) {
     if (host == nullptr || port == nullptr) return kErrorInvalidParameter;
     SetDmsConfigFailure(host, port, retryMs, useSsl, comPortActive);
-    RequestFrame request;
-    ResponseFrame response;
-    EncodeGetPortDmsConfig(request, name);
-    const uint32_t r = Transact(request, response);
-    if (r != kResultOk) return r;
-    return DecodeDmsConfig(response, host, port, retryMs, useSsl, comPortActive);
+    return Request([&](RequestFrame& request) { EncodeGetPortDmsConfig(request, name); },
+                   [&](const ResponseFrame& response) {
+                       return DecodeDmsConfig(response, host, port, retryMs, useSsl, comPortActive);
+                   });
 }
 
 uint32_t CplPipeClient::SetPortDmsConfig(const std::wstring& name, const char* host,
@@ -127,71 +134,60 @@ uint32_t CplPipeClient::SetPortDmsConfig(const std::wstring& name, const char* h
                                          bool comPortActive) {
     const uint32_t check = CheckDmsTexts(host, port);
     if (check != kResultOk) return check;
-    RequestFrame request;
-    ResponseFrame response;
-    EncodeSetPortDmsConfig(request, name, host, port, retryMs, useSsl, comPortActive);
-    return Transact(request, response);
+    return Request(
+        [&](RequestFrame& request) {
+            EncodeSetPortDmsConfig(request, name, host, port, retryMs, useSsl, comPortActive);
+        },
+        NoPayload);
 }
 
 uint32_t CplPipeClient::UseDefaultDmsConfig(const std::wstring& name) {
-    RequestFrame request;
-    ResponseFrame response;
-    EncodeUseDefaultDmsConfig(request, name);
-    return Transact(request, response);
+    return Request([&](RequestFrame& request) { EncodeUseDefaultDmsConfig(request, name); }, NoPayload);
 }
 
 uint32_t CplPipeClient::GetDefaultDmsConfig(char* host, char* port, uint32_t& retryMs,
                                             bool& useSsl, bool& comPortActive) {
     if (host == nullptr || port == nullptr) return kErrorInvalidParameter;
     SetDmsConfigFailure(host, port, retryMs, useSsl, comPortActive);
-    RequestFrame request;
-    ResponseFrame response;
-    EncodeGetDefaultDmsConfig(request);
-    const uint32_t r = Transact(request, response);
-    if (r != kResultOk) return r;
-    return DecodeDmsConfig(response, host, port, retryMs, useSsl, comPortActive);
+    return Request(EncodeGetDefaultDmsConfig, [&](const ResponseFrame& response) {
+        return DecodeDmsConfig(response, host, port, retryMs, useSsl, comPortActive);
+    });
 }
 
 uint32_t CplPipeClient::SetDefaultDmsConfig(const char* host, const char* port,
                                             uint32_t retryMs, bool useSsl, bool comPortActive) {
     const uint32_t check = CheckDmsTexts(host, port);
     if (check != kResultOk) return check;
-    RequestFrame request;
-    ResponseFrame response;
-    EncodeSetDefaultDmsConfig(request, host, port, retryMs, useSsl, comPortActive);
-    return Transact(request, response);
+    return Request(
+        [&](RequestFrame& request) {
+            EncodeSetDefaultDmsConfig(request, host, port, retryMs, useSsl, comPortActive);
+        },
+        NoPayload);
 }
 
 uint32_t CplPipeClient::GetLogSettings(std::wstring& folder, uint32_t& level) {
     SetLogSettingsFailure(folder, level);
-    RequestFrame request;
-    ResponseFrame response;
-    EncodeGetLogSettings(request);
-    const uint32_t r = Transact(request, response);
-    if (r != kResultOk) return r;
-    DecodeLogSettings(response, folder, level);
-    return kResultOk;
+    return Request(EncodeGetLogSettings, [&](const ResponseFrame& response) {
+        DecodeLogSettings(response, folder, level);
+        return kResultOk;
+    });
 }
 
 uint32_t CplPipeClient::SetLogSettings(const std::wstring& folder, uint32_t level) {
     const uint32_t check = CheckLogFolder(folder);
     if (check != kResultOk) return check;
-    RequestFrame request;
-    ResponseFrame response;
-    EncodeSetLogSettings(request, folder, level);
-    return Transact(request, response);
+    return Request([&](RequestFrame& request) { EncodeSetLogSettings(request, folder, level); },
+                   NoPayload);
 }
 
 uint32_t CplPipeClient::GetPortCounters(const std::wstring& name, uint32_t& txCount,
                                         uint32_t& rxCount, uint32_t& updateCount) {
     SetPortCountersFailure(txCount, rxCount, updateCount);
-    RequestFrame request;
-    ResponseFrame response;
-    EncodeGetPortCounters(request, name);
-    const uint32_t r = Transact(request, response);
-    if (r != kResultOk) return r;
-    DecodePortCounters(response, txCount, rxCount, updateCount);
-    return kResultOk;
+    return Request([&](RequestFrame& request) { EncodeGetPortCounters(request, name); },
+                   [&](const ResponseFrame& response) {
+                       DecodePortCounters(response, txCount, rxCount, updateCount);
+                       return kResultOk;
+                   });
 }
 
 // ---- DmsConfig forms ----------------------------------------------------------------

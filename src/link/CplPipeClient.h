@@ -48,10 +48,13 @@ public:
     uint32_t SetPortDmsConfig(const std::wstring& name, const DmsConfig& dms);
     uint32_t SetDefaultDmsConfig(const DmsConfig& dms);
 
-    uint32_t sequence() const { return sequence_; }
+    uint32_t Sequence() const { return sequence; }
 
 private:
-    uint32_t sequence_ = 0;
+    template <typename Encode, typename Decode>
+    uint32_t Request(Encode encode, Decode decode);
+
+    uint32_t sequence = 0;
 };
 
 }  // namespace kestrel

@@ -1,6 +1,5 @@
-// What the panel knows about the service's ports: one PortRecord per port name
-// in a PortTable, the PortRowInfo handed to the port list, and the cached log
-// settings. Portable: no windows.h.
+// What the panel knows about one of the service's ports, and the table of
+// them by port name. Portable: no windows.h.
 #pragma once
 
 #include <cstdint>
@@ -11,8 +10,6 @@
 #include "ServiceProtocol.h"
 
 namespace kestrel {
-
-class ListCtrlButton;
 
 struct PortRecord {
     std::wstring portLabel;       // at most 29 characters
@@ -46,35 +43,5 @@ struct PortNameLess {
 };
 
 using PortTable = std::map<std::wstring, PortRecord, PortNameLess>;
-
-struct PortRowInfo {
-    std::wstring name;
-    ListCtrlButton* button = nullptr;  // set only in the list's own copy
-    bool comPortActive = false;
-    std::wstring portLabel;
-    bool rxChanged = false;
-    bool txChanged = false;
-    std::wstring serialNumber;
-    uint32_t mode = 0;
-    uint32_t status = kStatusNoDevice;
-    std::wstring connection;
-    bool countersOnly = false;  // only rxChanged and txChanged carry news
-};
-
-struct LogSettings {
-    std::wstring folder;  // at most 259 characters
-    uint32_t level = 0;
-};
-
-// What the refresh and the editing flows need of the port list.
-class PortListView {
-public:
-    virtual void UpdatePort(const PortRowInfo& info, bool* added) = 0;
-    virtual void DeletePort(const std::wstring& name) = 0;
-    virtual bool SortItems(int column, int sortType) = 0;
-
-protected:
-    ~PortListView() = default;
-};
 
 }  // namespace kestrel

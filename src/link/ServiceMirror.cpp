@@ -11,9 +11,9 @@ namespace {
 std::wstring WidenAnsi(const char* text) {
     const int length = static_cast<int>(std::strlen(text));
     if (length == 0) return std::wstring();
-    const int units = MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
+    const int units = ::MultiByteToWideChar(CP_ACP, 0, text, length, nullptr, 0);
     std::wstring wide(static_cast<size_t>(units), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, length, &wide[0], units);
+    ::MultiByteToWideChar(CP_ACP, 0, text, length, &wide[0], units);
     return wide;
 }
 
@@ -47,23 +47,49 @@ PortRowInfo MakePortRow(const PortRecord& record, const std::wstring& name) {
 
 ServiceMirror::ServiceMirror(const wchar_t* pipeName) : client(pipeName) {}
 
+uint32_t ServiceMirror::ReadDefaults() {
+    const uint32_t r = client.GetDefaultDmsConfig(defaultDms);
+    defaultDmsLoaded = r == 0;
+    return r;
+}
+
+uint32_t ServiceMirror::ReadLogSettings() {
+    const uint32_t r = client.GetLogSettings(logSettings.folder, logSettings.level);
+    logSettingsLoaded = r == 0;
+    return r;
+}
+
 bool ServiceMirror::LoadCaches() {
-    if (!defaultDmsLoaded) {
-        const uint32_t r = client.GetDefaultDmsConfig(defaultDms);
-        defaultDmsLoaded = r == 0;
-        if (IsLinkFailure(r)) return false;
-    }
-    if (!logSettingsLoaded) {
-        const uint32_t r = client.GetLogSettings(logSettings.folder, logSettings.level);
-        logSettingsLoaded = r == 0;
-        if (IsLinkFailure(r)) return false;
-    }
+    if (!defaultDmsLoaded && IsLinkFailure(ReadDefaults())) return false;
+    if (!logSettingsLoaded && IsLinkFailure(ReadLogSettings())) return false;
     return true;
 }
 
 void ServiceMirror::ConnectAtStartup() {
     if (client.ConnectService(kStartupConnectTimeoutMs) != 0) return;
     LoadCaches();
+}
+
+PortRecord* ServiceMirror::FindPort(const std::wstring& name) {
+    const auto found = ports.find(name);
+    return found != ports.end() ? &found->second : nullptr;
+}
+
+void ServiceMirror::ShowPort(PortListView& list, const std::wstring& name) {
+    if (const PortRecord* record = FindPort(name)) list.UpdatePort(MakePortRow(*record, name), nullptr);
+}
+
+void ServiceMirror::ErasePort(PortListView& list, const std::wstring& name) {
+    list.DeletePort(name);
+    ports.erase(name);
+}
+
+void ServiceMirror::ShowDefaultsOnFollowers(PortListView& list) {
+    for (auto& [name, record] : ports) {
+        if (!record.useDefault) continue;
+        record.dms = defaultDms;
+        list.UpdatePort(MakePortRow(record, name), nullptr);
+    }
 }
 
 uint32_t ServiceMirror::PollCounters(const std::wstring& name, PortRecord& record) {
@@ -79,7 +105,12 @@ uint32_t ServiceMirror::PollCounters(const std::wstring& name, PortRecord& recor
     return 0;
 }
 
-uint32_t ServiceMirror::ReadPortInFull(const std::wstring& name, PortRecord& record) {
+uint32_t ServiceMirror::ReadPortInFull(const std::wstring& name) {
+    PortRecord* record = FindPort(name);
+    return record ? ReadInFull(name, *record) : kResultPortUnavailable;
+}
+
+uint32_t ServiceMirror::ReadInFull(const std::wstring& name, PortRecord& record) {
     const uint32_t device = client.GetPortDevice(name, record.portLabel, record.serialNumber,
                                                  record.mode, record.status, record.useDefault);
     uint32_t dms = device;
@@ -94,31 +125,26 @@ uint32_t ServiceMirror::ReadPortInFull(const std::wstring& name, PortRecord& rec
 
 uint32_t ServiceMirror::RereadPort(const std::wstring& name, PortRecord& record) {
     PortRecord read = record;
-    const uint32_t r = ReadPortInFull(name, read);
+    const uint32_t r = ReadInFull(name, read);
     if (!IsLinkFailure(r)) record = read;
     return r;
 }
 
 void ServiceMirror::RefreshPorts(PortListView& list) {
     if (editing || refreshing) return;
-    refreshing = true;
+    RefreshingScope pass(*this);
 
     if (!client.IsConnected()) {
-        if (client.ConnectService(kRefreshConnectTimeoutMs) != 0) {
-            refreshing = false;
-            return;
-        }
+        if (client.ConnectService(kRefreshConnectTimeoutMs) != 0) return;
         defaultDmsLoaded = false;
         logSettingsLoaded = false;
         listStamp = 0;
     }
 
     uint32_t stamp = 0, count = 0;
-    if (LoadCaches() && client.GetPortListInfo(&stamp, &count) == 0) {
-        const bool completed = stamp != listStamp ? Enumerate(list, stamp, count) : Poll(list);
-        if (completed) list.SortItems(1, 0);
-    }
-    refreshing = false;
+    if (!LoadCaches() || client.GetPortListInfo(&stamp, &count) != 0) return;
+    const bool completed = stamp != listStamp ? Enumerate(list, stamp, count) : Poll(list);
+    if (completed) list.SortItems(1, 0);
 }
 
 bool ServiceMirror::Enumerate(PortListView& list, uint32_t stamp, uint32_t count) {

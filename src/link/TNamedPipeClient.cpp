@@ -6,37 +6,37 @@
 
 namespace kestrel {
 
-TNamedPipeClient::TNamedPipeClient(const wchar_t* pipeName) : pipeName_(pipeName) {}
+TNamedPipeClient::TNamedPipeClient(const wchar_t* name) : pipeName(name) {}
 
 TNamedPipeClient::~TNamedPipeClient() {
-    if (pipe_ != INVALID_HANDLE_VALUE) Close();
+    if (pipe != INVALID_HANDLE_VALUE) Close();
 }
 
 void TNamedPipeClient::Close() {
-    if (pipe_ != INVALID_HANDLE_VALUE) {
-        CloseHandle(pipe_);
-        pipe_ = INVALID_HANDLE_VALUE;
+    if (pipe != INVALID_HANDLE_VALUE) {
+        ::CloseHandle(pipe);
+        pipe = INVALID_HANDLE_VALUE;
     }
-    if (overlapped_.hEvent != nullptr) CloseHandle(overlapped_.hEvent);
-    overlapped_ = OVERLAPPED{};
+    if (overlapped.hEvent != nullptr) ::CloseHandle(overlapped.hEvent);
+    overlapped = OVERLAPPED{};
 }
 
 uint32_t TNamedPipeClient::Connect(uint32_t timeoutMs) {
-    if (pipe_ != INVALID_HANDLE_VALUE) return kErrorGeneric;
-    const DWORD start = GetTickCount();
+    if (pipe != INVALID_HANDLE_VALUE) return kErrorGeneric;
+    const DWORD start = ::GetTickCount();
 
     wchar_t path[kPipePathChars] = {};
     size_t length = 0;
     for (const wchar_t* p = kPipePathPrefix; *p != L'\0'; ++p) path[length++] = *p;
-    const size_t nameLength = std::wcslen(pipeName_);
+    const size_t nameLength = std::wcslen(pipeName);
     if (length + nameLength > kPipePathChars - 1) return kErrorInvalidParameter;
-    std::wmemcpy(path + length, pipeName_, nameLength);
+    std::wmemcpy(path + length, pipeName, nameLength);
 
-    overlapped_ = OVERLAPPED{};
-    overlapped_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (overlapped_.hEvent == nullptr) {
-        const DWORD error = GetLastError();
-        overlapped_ = OVERLAPPED{};
+    overlapped = OVERLAPPED{};
+    overlapped.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (overlapped.hEvent == nullptr) {
+        const DWORD error = ::GetLastError();
+        overlapped = OVERLAPPED{};
         return error;
     }
 
@@ -44,23 +44,23 @@ uint32_t TNamedPipeClient::Connect(uint32_t timeoutMs) {
     // act as this user.
     const DWORD flags = FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION;
     for (;;) {
-        const HANDLE handle = CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+        const HANDLE handle = ::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                           OPEN_EXISTING, flags, nullptr);
         if (handle != INVALID_HANDLE_VALUE) {
-            pipe_ = handle;
+            pipe = handle;
             break;
         }
-        (void)GetLastError();  // a missing pipe and busy instances are treated alike
-        if (TickElapsed(start, GetTickCount()) > timeoutMs) {
+        (void)::GetLastError();  // a missing pipe and busy instances are treated alike
+        if (TickElapsed(start, ::GetTickCount()) > timeoutMs) {
             Close();
             return kErrorTimeout;
         }
-        Sleep(kConnectRetryPauseMs);
+        ::Sleep(kConnectRetryPauseMs);
     }
 
     DWORD mode = PIPE_READMODE_MESSAGE;
-    if (!SetNamedPipeHandleState(pipe_, &mode, nullptr, nullptr)) {
-        const DWORD error = GetLastError();
+    if (!::SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr)) {
+        const DWORD error = ::GetLastError();
         Close();
         return error;
     }
@@ -68,32 +68,32 @@ uint32_t TNamedPipeClient::Connect(uint32_t timeoutMs) {
 }
 
 uint32_t TNamedPipeClient::FinishPending(uint32_t timeoutMs, DWORD& transferred) {
-    const DWORD wait = WaitForSingleObject(overlapped_.hEvent, timeoutMs);
+    const DWORD wait = ::WaitForSingleObject(overlapped.hEvent, timeoutMs);
     if (wait == WAIT_OBJECT_0) {
-        if (!GetOverlappedResult(pipe_, &overlapped_, &transferred, TRUE)) return GetLastError();
+        if (!::GetOverlappedResult(pipe, &overlapped, &transferred, TRUE)) return ::GetLastError();
         return kResultOk;
     }
-    const uint32_t result = wait == WAIT_TIMEOUT ? kErrorTimeout : GetLastError();
-    CancelIo(pipe_);
-    while (WaitForSingleObject(overlapped_.hEvent, kCancelDrainStepMs) == WAIT_TIMEOUT) {
+    const uint32_t result = wait == WAIT_TIMEOUT ? kErrorTimeout : ::GetLastError();
+    ::CancelIo(pipe);
+    while (::WaitForSingleObject(overlapped.hEvent, kCancelDrainStepMs) == WAIT_TIMEOUT) {
     }
     // The operation may have completed between the wait and the cancel: then
     // the request went out, or the response was taken from the pipe, and only
     // its own result tells the caller the truth.
-    if (GetOverlappedResult(pipe_, &overlapped_, &transferred, FALSE)) return kResultOk;
-    const DWORD final = GetLastError();
+    if (::GetOverlappedResult(pipe, &overlapped, &transferred, FALSE)) return kResultOk;
+    const DWORD final = ::GetLastError();
     return final == ERROR_OPERATION_ABORTED || final == ERROR_IO_INCOMPLETE ? result : final;
 }
 
 uint32_t TNamedPipeClient::WriteFrame(const uint8_t* request) {
     DWORD written = 0;
-    if (WriteFile(pipe_, request, static_cast<DWORD>(kRequestFrameSize), &written,
-                  &overlapped_)) {
+    if (::WriteFile(pipe, request, static_cast<DWORD>(kRequestFrameSize), &written,
+                  &overlapped)) {
         return written == kRequestFrameSize ? kResultOk : kErrorGeneric;
     }
-    const DWORD error = GetLastError();
+    const DWORD error = ::GetLastError();
     if (error != ERROR_IO_PENDING) return error;
-    const uint32_t r = FinishPending(exchangeBudgetMs_, written);
+    const uint32_t r = FinishPending(exchangeBudgetMs, written);
     if (r != kResultOk) return r;
     return written == kRequestFrameSize ? kResultOk : kErrorGeneric;
 }
@@ -101,12 +101,12 @@ uint32_t TNamedPipeClient::WriteFrame(const uint8_t* request) {
 uint32_t TNamedPipeClient::ReadFrame(uint8_t* response, uint32_t timeoutMs, uint32_t& bytesRead) {
     bytesRead = 0;
     DWORD transferred = 0;
-    if (ReadFile(pipe_, response, static_cast<DWORD>(kResponseFrameSize), &transferred,
-                 &overlapped_)) {
+    if (::ReadFile(pipe, response, static_cast<DWORD>(kResponseFrameSize), &transferred,
+                 &overlapped)) {
         bytesRead = transferred;
         return kResultOk;
     }
-    const DWORD error = GetLastError();
+    const DWORD error = ::GetLastError();
     if (error != ERROR_IO_PENDING) return error;
     const uint32_t r = FinishPending(timeoutMs, transferred);
     if (r != kResultOk) return r;
@@ -117,16 +117,16 @@ uint32_t TNamedPipeClient::ReadFrame(uint8_t* response, uint32_t timeoutMs, uint
 uint32_t TNamedPipeClient::Exchange(const uint8_t* request, uint8_t* response,
                                     uint32_t& bytesRead) {
     bytesRead = 0;
-    const DWORD start = GetTickCount();
+    const DWORD start = ::GetTickCount();
     uint32_t elapsed = 0;
     if (request != nullptr) {
         const uint32_t r = WriteFrame(request);
         if (r != kResultOk) return r;
-        elapsed = TickElapsed(start, GetTickCount());
-        if (elapsed > exchangeBudgetMs_) return kErrorTimeout;
+        elapsed = TickElapsed(start, ::GetTickCount());
+        if (elapsed > exchangeBudgetMs) return kErrorTimeout;
     }
     uint32_t n = 0;
-    const uint32_t r = ReadFrame(response, exchangeBudgetMs_ - elapsed, n);
+    const uint32_t r = ReadFrame(response, exchangeBudgetMs - elapsed, n);
     if (r != kResultOk) return r;
     bytesRead = n;
     return kResultOk;

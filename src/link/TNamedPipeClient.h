@@ -12,8 +12,8 @@ namespace kestrel {
 
 class TNamedPipeClient {
 public:
-    // pipeName: the name after \\.\pipe\; the service's own by default.
-    explicit TNamedPipeClient(const wchar_t* pipeName = kServicePipeName);
+    // name: the pipe's name after \\.\pipe\; the service's own by default.
+    explicit TNamedPipeClient(const wchar_t* name = kServicePipeName);
     virtual ~TNamedPipeClient();
 
     TNamedPipeClient(const TNamedPipeClient&) = delete;
@@ -21,7 +21,7 @@ public:
 
     uint32_t Connect(uint32_t timeoutMs);
     void Close();
-    bool IsConnected() const { return pipe_ != INVALID_HANDLE_VALUE; }
+    bool IsConnected() const { return pipe != INVALID_HANDLE_VALUE; }
 
     uint32_t WriteFrame(const uint8_t* request);
     uint32_t ReadFrame(uint8_t* response, uint32_t timeoutMs, uint32_t& bytesRead);
@@ -30,12 +30,12 @@ public:
 
     // The exchange budget: 10000 ms (kExchangeBudgetMs) unless a test shortens it to
     // keep its time-out cases fast. It bounds the write wait and write + read of Exchange.
-    void SetExchangeBudgetForTesting(uint32_t ms) { exchangeBudgetMs_ = ms; }
-    uint32_t ExchangeBudgetMs() const { return exchangeBudgetMs_; }
+    void SetExchangeBudgetForTesting(uint32_t ms) { exchangeBudgetMs = ms; }
+    uint32_t ExchangeBudgetMs() const { return exchangeBudgetMs; }
 
 protected:
-    HANDLE pipe_ = INVALID_HANDLE_VALUE;
-    OVERLAPPED overlapped_ = {};
+    HANDLE pipe = INVALID_HANDLE_VALUE;
+    OVERLAPPED overlapped = {};
 
 private:
     // Waits for the pending operation on the event; on time-out or a failed wait
@@ -44,8 +44,8 @@ private:
     // finished before the cancel took effect gives its own result.
     uint32_t FinishPending(uint32_t timeoutMs, DWORD& transferred);
 
-    const wchar_t* pipeName_;  // not owned: must outlive the client
-    uint32_t exchangeBudgetMs_ = kExchangeBudgetMs;
+    const wchar_t* pipeName;  // not owned: must outlive the client
+    uint32_t exchangeBudgetMs = kExchangeBudgetMs;
 };
 
 }  // namespace kestrel

@@ -18,14 +18,14 @@ public:
     // The smallest id not in use, or 0 when all are taken.
     int32_t NextFree() const;
     // False when the id is already in use.
-    bool Add(int32_t id) { return ids_.insert(id).second; }
-    void Release(int32_t id) { ids_.erase(id); }
-    bool Contains(int32_t id) const { return ids_.count(id) != 0; }
-    size_t size() const { return ids_.size(); }
-    bool empty() const { return ids_.empty(); }
+    bool Add(int32_t id) { return ids.insert(id).second; }
+    void Release(int32_t id) { ids.erase(id); }
+    bool Contains(int32_t id) const { return ids.count(id) != 0; }
+    size_t Count() const { return ids.size(); }
+    bool IsEmpty() const { return ids.empty(); }
 
 private:
-    std::set<int32_t> ids_;
+    std::set<int32_t> ids;
 };
 
 }  // namespace kestrel

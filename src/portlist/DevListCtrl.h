@@ -16,7 +16,7 @@
 
 #include "ButtonIdPool.h"
 #include "ListCtrlButton.h"
-#include "PortRecord.h"
+#include "PortListView.h"
 #include "TListCtrl.h"
 
 namespace kestrel {

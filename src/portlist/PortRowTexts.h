@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "PortRecord.h"
+#include "PortRowInfo.h"
 
 namespace kestrel {
 

@@ -37,7 +37,7 @@ bool TListCtrl::SortItems(int column, int sortType) {
     return sorted;
 }
 
-int CALLBACK TListCtrl::CompareCallback(LPARAM itemData1, LPARAM itemData2, LPARAM sortParam) {
+int CALLBACK TListCtrl::CompareCallback(LPARAM itemData1, LPARAM itemData2, LPARAM sortParam) noexcept {
     auto* self = reinterpret_cast<TListCtrl*>(sortParam);
     return self->Order(self->CompareItems(itemData1, itemData2, self->sortColumn));
 }

@@ -31,9 +31,13 @@ public:
     // sortType: kSortAscending, kSortDescending or kSortToggle (same column
     // flips, another column starts ascending).
     virtual bool SortItems(int column, int sortType);
+    // Selects a row, for lists whose rows may be selected; the port list's
+    // rows may not, so nothing in the program calls it.
     virtual int SelectItem(int index, bool exclusive, bool focus);
     // Order of two rows by their item data: negative, 0 or positive.
     virtual int CompareItems(LPARAM itemData1, LPARAM itemData2, int column);
+    // A row's check box was ticked or cleared by the user (notifyCheckChanges);
+    // the port list keeps its boxes locked, so its version stays empty.
     virtual void OnCheckChanged(int index, bool ticked);
 
     // Custom-draw hooks. A pre-paint hook returns true to suppress the control's
@@ -55,7 +59,7 @@ public:
 
 protected:
     // LVM_SORTITEMS callback; sortParam is the control.
-    static int CALLBACK CompareCallback(LPARAM itemData1, LPARAM itemData2, LPARAM sortParam);
+    static int CALLBACK CompareCallback(LPARAM itemData1, LPARAM itemData2, LPARAM sortParam) noexcept;
 
     LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendMessageW(Handle(), msg, wParam, lParam);

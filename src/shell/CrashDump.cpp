@@ -3,6 +3,8 @@
 #include <dbghelp.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <exception>
 #include <cwchar>
 
 #include "PanelTexts.h"
@@ -38,17 +40,17 @@ LONG WriteDumpWith(MiniDumpWriteDumpFn writeDump, EXCEPTION_POINTERS* exception)
     wchar_t path[kDumpPathChars];
     FormatDumpPath(path, tempFolder, *local);
 
-    HANDLE file = CreateFileW(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+    HANDLE file = ::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return EXCEPTION_CONTINUE_SEARCH;
 
     MINIDUMP_EXCEPTION_INFORMATION info{};
-    info.ThreadId = GetCurrentThreadId();
+    info.ThreadId = ::GetCurrentThreadId();
     info.ExceptionPointers = exception;
     info.ClientPointers = FALSE;
-    writeDump(GetCurrentProcess(), GetCurrentProcessId(), file, MiniDumpWithFullMemory, &info,
+    writeDump(::GetCurrentProcess(), ::GetCurrentProcessId(), file, MiniDumpWithFullMemory, &info,
               nullptr, nullptr);
-    CloseHandle(file);
+    ::CloseHandle(file);
     return EXCEPTION_CONTINUE_SEARCH;
 }
 
@@ -70,18 +72,26 @@ HMODULE LoadSystemDbgHelp() {
 }  // namespace
 
 bool ExpandTempFolder(wchar_t (&folder)[MAX_PATH]) {
-    const DWORD expanded = ExpandEnvironmentStringsW(L"%TEMP%", folder, MAX_PATH);
+    const DWORD expanded = ::ExpandEnvironmentStringsW(L"%TEMP%", folder, MAX_PATH);
     return expanded != 0 && expanded <= MAX_PATH;
 }
 
-LONG WINAPI WriteCrashDump(EXCEPTION_POINTERS* exception) {
+LONG WINAPI WriteCrashDump(EXCEPTION_POINTERS* exception) noexcept {
     HMODULE dbghelp = LoadSystemDbgHelp();
     if (!dbghelp) return EXCEPTION_CONTINUE_SEARCH;
     auto writeDump = reinterpret_cast<MiniDumpWriteDumpFn>(
-        reinterpret_cast<void*>(GetProcAddress(dbghelp, "MiniDumpWriteDump")));
+        reinterpret_cast<void*>(::GetProcAddress(dbghelp, "MiniDumpWriteDump")));
     const LONG result = writeDump ? WriteDumpWith(writeDump, exception) : EXCEPTION_CONTINUE_SEARCH;
-    FreeLibrary(dbghelp);
+    ::FreeLibrary(dbghelp);
     return result;
+}
+
+void InstallCrashDumpWriter() {
+    ::SetUnhandledExceptionFilter(WriteCrashDump);
+    std::set_terminate([]() noexcept {
+        ::RaiseException(kUncaughtCppException, EXCEPTION_NONCONTINUABLE, 0, nullptr);
+        std::abort();
+    });
 }
 
 std::wstring CrashDumpPath(const wchar_t* tempFolder, const std::tm& localTime) {

@@ -7,7 +7,7 @@
 namespace {
 
 struct CrashDumpInstaller {
-    CrashDumpInstaller() { SetUnhandledExceptionFilter(kestrel::WriteCrashDump); }
+    CrashDumpInstaller() { kestrel::InstallCrashDumpWriter(); }
 };
 // Static initialisation, so that a fault anywhere in the program, its own
 // start-up included, leaves a dump.

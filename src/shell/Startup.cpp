@@ -19,10 +19,10 @@ int PanelMain(HINSTANCE instance, const wchar_t* commandLine, int showCommand) {
     const StartOption option = ParseStartOption(commandLine);
     if (option == StartOption::ExitAll) return RunStopper();
 
-    HANDLE mutex = CreateMutexW(nullptr, FALSE, kInstanceId);
-    if (!mutex || GetLastError() == ERROR_ALREADY_EXISTS) {
+    HANDLE mutex = ::CreateMutexW(nullptr, FALSE, kInstanceId);
+    if (!mutex || ::GetLastError() == ERROR_ALREADY_EXISTS) {
         ActivateRunningInstance();
-        if (mutex) CloseHandle(mutex);
+        if (mutex) ::CloseHandle(mutex);
         return 0;
     }
     // The handle stays open until the process ends: the mutex existing is what
@@ -31,52 +31,52 @@ int PanelMain(HINSTANCE instance, const wchar_t* commandLine, int showCommand) {
 }
 
 int RunStopper() {
-    HWND window = FindWindowW(kInstanceId, nullptr);
+    HWND window = ::FindWindowW(kInstanceId, nullptr);
     StopperRepeatRule rule;
     while (window) {
         if (rule.GiveUp(window)) return kStopperGaveUp;
-        PostMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
-        Sleep(kStopperPauseMs);
-        window = FindWindowW(kInstanceId, nullptr);
+        ::PostMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
+        ::Sleep(kStopperPauseMs);
+        window = ::FindWindowW(kInstanceId, nullptr);
     }
     return kStopperDone;
 }
 
 void ActivateRunningInstance() {
-    HWND mainWindow = FindWindowW(kInstanceId, nullptr);
+    HWND mainWindow = ::FindWindowW(kInstanceId, nullptr);
     if (!mainWindow) return;
     // A modal dialog of the running instance comes to the front rather than
     // the window it blocks.
-    HWND popup = GetLastActivePopup(mainWindow);
-    if (IsIconic(mainWindow)) ShowWindow(mainWindow, SW_RESTORE);
-    SetForegroundWindow(popup);
+    HWND popup = ::GetLastActivePopup(mainWindow);
+    if (::IsIconic(mainWindow)) ::ShowWindow(mainWindow, SW_RESTORE);
+    ::SetForegroundWindow(popup);
 }
 
 bool RegisterMainWindowClass(HINSTANCE instance) {
     // Other starts find the running main window by this class.
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
-    if (!GetClassInfoExW(nullptr, kSystemDialogClass, &windowClass)) return false;
+    if (!::GetClassInfoExW(nullptr, kSystemDialogClass, &windowClass)) return false;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = kInstanceId;
-    return RegisterClassExW(&windowClass) != 0;
+    return ::RegisterClassExW(&windowClass) != 0;
 }
 
 int RunFirstInstance(HINSTANCE instance, int showCommand) {
-    if (!RegisterMainWindowClass(instance)) return static_cast<int>(GetLastError());
+    if (!RegisterMainWindowClass(instance)) return static_cast<int>(::GetLastError());
 
     const bool comReady = SUCCEEDED(CoInitialize(nullptr));
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_BAR_CLASSES;
-    InitCommonControlsEx(&controls);
+    ::InitCommonControlsEx(&controls);
     appModule.Init(instance);
 
     const int result = Run(showCommand);
 
     appModule.Term();
-    if (comReady) CoUninitialize();
-    UnregisterClassW(kInstanceId, instance);
+    if (comReady) ::CoUninitialize();
+    ::UnregisterClassW(kInstanceId, instance);
     return result;
 }
 
@@ -89,7 +89,7 @@ int Run(int showCommand) {
         appModule.RemoveMessageLoop();
         return 0;
     }
-    ShowWindow(mainDlg->Handle(), showCommand);
+    ::ShowWindow(mainDlg->Handle(), showCommand);
     const int result = loop.Run();
     appModule.RemoveMessageLoop();
     mainDlg.reset();

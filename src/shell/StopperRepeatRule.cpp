@@ -3,13 +3,13 @@
 namespace kestrel {
 
 bool StopperRepeatRule::GiveUp(const void* window) {
-    if (window == previous_) {
-        ++repeats_;
-        if (repeats_ > kMaxRepeats) return true;
+    if (window == previous) {
+        ++repeats;
+        if (repeats > kMaxRepeats) return true;
     } else {
-        repeats_ = 0;
+        repeats = 0;
     }
-    previous_ = window;
+    previous = window;
     return false;
 }
 

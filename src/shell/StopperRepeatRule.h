@@ -15,8 +15,8 @@ public:
     bool GiveUp(const void* window);
 
 private:
-    const void* previous_ = nullptr;
-    int repeats_ = 0;
+    const void* previous = nullptr;
+    int repeats = 0;
 };
 
 }  // namespace kestrel

@@ -17,9 +17,9 @@ std::wstring CAboutDlg::Text() {
 }
 
 LRESULT CAboutDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
-    textControl = GetDlgItem(Handle(), IDC_ABOUT_TEXT);
-    SetWindowTextW(textControl, Text().c_str());
-    CenterWindow(Handle(), GetWindow(Handle(), GW_OWNER));
+    textControl = ::GetDlgItem(Handle(), IDC_ABOUT_TEXT);
+    ::SetWindowTextW(textControl, Text().c_str());
+    CenterWindow(Handle(), ::GetWindow(Handle(), GW_OWNER));
     return TRUE;
 }
 

@@ -11,43 +11,18 @@
 
 namespace kestrel {
 
-namespace {
-
-// Holds the refresh off from a flow's start until its results are handled,
-// on every way out.
-class EditingMark {
-public:
-    explicit EditingMark(bool& editing) : editing(editing) { editing = true; }
-    ~EditingMark() { editing = false; }
-    EditingMark(const EditingMark&) = delete;
-    EditingMark& operator=(const EditingMark&) = delete;
-
-private:
-    bool& editing;
-};
-
-}  // namespace
-
 CMainDlg::CMainDlg(const wchar_t* pipeName)
-    : service(pipeName), taskbarCreated(RegisterWindowMessageW(kTaskbarCreatedMessage)) {}
+    : service(pipeName), taskbarCreated(::RegisterWindowMessageW(kTaskbarCreatedMessage)) {}
 
 CMainDlg::~CMainDlg() = default;
-
-bool CMainDlg::PreTranslateMessage(MSG* msg) {
-    return IsDialogMessageW(Handle(), msg) != FALSE;
-}
-
-bool CMainDlg::OnIdle() {
-    return false;
-}
 
 void CMainDlg::OnLButtonDblClk(POINT) {
     ShowAndActivate();
 }
 
 void CMainDlg::ShowAndActivate() {
-    ShowWindow(Handle(), SW_SHOW);
-    SetForegroundWindow(Handle());
+    ::ShowWindow(Handle(), SW_SHOW);
+    ::SetForegroundWindow(Handle());
 }
 
 LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
@@ -55,21 +30,20 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     const HINSTANCE module = appModule.Instance();
     AddAboutItem();
     CenterWindow(window, nullptr);
-    SetWindowTextW(window, kProgramTitle);
-    portList.SubclassWindow(GetDlgItem(window, IDC_PORT_LIST));
+    ::SetWindowTextW(window, kProgramTitle);
+    portList.SubclassWindow(::GetDlgItem(window, IDC_PORT_LIST));
     SetWindowIcons(window, module, IDR_MAINFRAME);
 
     // A failed add is ignored: the program runs on without an icon.
-    const auto smallIcon = reinterpret_cast<HICON>(SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
+    const auto smallIcon = reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
     TNotifyIcon::Create(smallIcon, kProgramTitle, WM_NOTIFYICON, window, module);
     AppendRButtonDownMenuItem(ID_VIEW_COMMPORTS, kTrayViewPorts);
     AppendRButtonDownMenuItem(ID_TRAY_QUIT, kTrayQuit);
 
-    appModule.AddToMessageLoop(this, this);
-    UIAddChildWindowContainer(window);
+    JoinMessageLoop(window);
 
     service.ConnectAtStartup();
-    SetTimer(window, kRefreshTimerId, kRefreshPeriodMs, nullptr);
+    ::SetTimer(window, kRefreshTimerId, kRefreshPeriodMs, nullptr);
     // Filled before the window is first shown.
     service.RefreshPorts(portList);
     return TRUE;
@@ -77,15 +51,15 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 
 void CMainDlg::AddAboutItem() {
     wchar_t text[64] = {};
-    if (LoadStringW(appModule.Instance(), IDS_ABOUT_MENU, text, 64) <= 0) return;
-    HMENU systemMenu = GetSystemMenu(Handle(), FALSE);
-    AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
-    AppendMenuW(systemMenu, MF_STRING, ID_APP_ABOUT, text);
+    if (::LoadStringW(appModule.Instance(), IDS_ABOUT_MENU, text, 64) <= 0) return;
+    HMENU systemMenu = ::GetSystemMenu(Handle(), FALSE);
+    ::AppendMenuW(systemMenu, MF_SEPARATOR, 0, nullptr);
+    ::AppendMenuW(systemMenu, MF_STRING, ID_APP_ABOUT, text);
 }
 
 LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
-    appModule.RemoveFromMessageLoop(this, this);
-    service.client.Close();
+    LeaveMessageLoop();
+    service.Client().Close();
     return 0;
 }
 
@@ -104,7 +78,7 @@ LRESULT CMainDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
 
 LRESULT CMainDlg::OnAppAbout() {
     CAboutDlg about;
-    about.DoModal(IDD_ABOUTBOX, GetActiveWindow());
+    about.DoModal(IDD_ABOUTBOX, ::GetActiveWindow());
     return 0;
 }
 
@@ -138,43 +112,43 @@ LRESULT CMainDlg::OnPreferences(WORD, WORD, HWND, BOOL&) {
 // A flow already running has its dialog open: a second one would share its
 // records and end the hold on the refresh under it.
 void CMainDlg::editPortFlow(int buttonId) {
-    if (service.refreshing || service.editing) return;
+    if (service.IsRefreshing() || service.IsEditing()) return;
     ApplyOutcome outcome;
     {
-        EditingMark mark(service.editing);
+        ServiceMirror::EditingScope editing(service);
         // No row has the button when the port went away before the click was handled.
         const std::wstring name = portList.GetPortOfButton(buttonId);
-        const auto entry = service.ports.find(name);
-        if (entry == service.ports.end()) return;
-        ConnectionDlg dialog(&entry->second, &service.defaultDms);
-        if (dialog.Run(GetActiveWindow()) != 1) return;
-        outcome = applyPortChange(service, portList, entry);
+        PortRecord* record = service.FindPort(name);
+        if (!record) return;
+        ConnectionDlg dialog(record, service.LendDefaults());
+        if (dialog.Run(::GetActiveWindow()) != 1) return;
+        outcome = ApplyPortChange(service, portList, name);
     }
-    reportApplyOutcome(Handle(), outcome);
+    ReportApplyOutcome(Handle(), outcome);
 }
 
 void CMainDlg::preferencesFlow() {
-    if (service.refreshing || service.editing) return;
+    if (service.IsRefreshing() || service.IsEditing()) return;
     ApplyOutcome outcome;
     {
-        EditingMark mark(service.editing);
-        GlobalDlg dialog(&service.defaultDms, &service.logSettings);
-        if (dialog.Run(GetActiveWindow()) != 1) return;
-        outcome = applyPreferences(service, portList);
+        ServiceMirror::EditingScope editing(service);
+        GlobalDlg dialog(service.LendDefaults(), service.LendLogSettings());
+        if (dialog.Run(::GetActiveWindow()) != 1) return;
+        outcome = ApplyPreferences(service, portList);
     }
-    reportApplyOutcome(Handle(), outcome);
+    ReportApplyOutcome(Handle(), outcome);
 }
 
 LRESULT CMainDlg::OnHide(WORD, WORD, HWND, BOOL&) {
-    ShowWindow(Handle(), SW_HIDE);
+    ::ShowWindow(Handle(), SW_HIDE);
     return 0;
 }
 
 LRESULT CMainDlg::OnAppExit(WORD, WORD, HWND, BOOL&) {
-    KillTimer(Handle(), kRefreshTimerId);
+    ::KillTimer(Handle(), kRefreshTimerId);
     TNotifyIcon::Destroy();
-    DestroyWindow(Handle());
-    PostQuitMessage(kQuitExitCode);
+    ::DestroyWindow(Handle());
+    ::PostQuitMessage(kQuitExitCode);
     return 0;
 }
 
@@ -184,7 +158,7 @@ LRESULT CMainDlg::OnViewCommPorts(WORD, WORD, HWND, BOOL&) {
 }
 
 LRESULT CMainDlg::OnTrayQuit(WORD, WORD, HWND, BOOL&) {
-    PostMessageW(Handle(), WM_COMMAND, ID_APP_EXIT, 0);
+    ::PostMessageW(Handle(), WM_COMMAND, ID_APP_EXIT, 0);
     return 0;
 }
 

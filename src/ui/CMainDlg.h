@@ -8,8 +8,7 @@
 #include <commctrl.h>
 
 #include "CDialogBase.h"
-#include "CMessageLoop.h"
-#include "CUpdateUI.h"
+#include "CDialogLoopMember.h"
 #include "DevListCtrl.h"
 #include "MessageMap.h"
 #include "ServiceMirror.h"
@@ -24,9 +23,7 @@ inline constexpr UINT kRefreshPeriodMs = 500;
 inline constexpr int kQuitExitCode = 2;
 
 class CMainDlg : public CDialogBase,
-                 public CUpdateUI,
-                 public CMessageFilter,
-                 public CIdleHandler,
+                 public CDialogLoopMember,
                  public TNotifyIcon {
 public:
     // Tests give a pipe of their own; the program talks to the service's. The
@@ -57,9 +54,6 @@ public:
         NOTIFY_HANDLER(IDC_PORT_LIST, LVN_ITEMCHANGED, OnListItemChanged)
     END_MSG_MAP()
 
-    // The dialog manager's keyboard handling for the modeless window.
-    bool PreTranslateMessage(MSG* msg) override;
-    bool OnIdle() override;
     // A double click on the tray icon shows the window.
     void OnLButtonDblClk(POINT point) override;
 

@@ -1,15 +1,14 @@
 #include "TNotifyIcon.h"
 
 #include <cwchar>
-#include <initializer_list>
 
 namespace kestrel {
 
 TNotifyIcon::~TNotifyIcon() {
     // Not virtual here: a derived part is already gone.
     TNotifyIcon::Destroy();
-    for (HMENU* menu : {&rButtonDblClkMenu, &rButtonDownMenu, &lButtonDblClkMenu, &lButtonDownMenu}) {
-        if (*menu && DestroyMenu(*menu)) *menu = nullptr;
+    for (int event = kMenuEvents - 1; event >= 0; --event) {
+        if (menus[event] && ::DestroyMenu(menus[event])) menus[event] = nullptr;
     }
 }
 
@@ -43,10 +42,10 @@ bool TNotifyIcon::Create(HICON icon, const wchar_t* tooltip, UINT message, HWND 
         return false;
     }
     NOTIFYICONDATAW record = MakeRecord(window, icon, tooltip, message);
-    if (!Shell_NotifyIconW(NIM_ADD, &record)) {
+    if (!::Shell_NotifyIconW(NIM_ADD, &record)) {
         if (ownsWindow) {
-            DestroyWindow(window);
-            UnregisterClassW(kNotifyIconWindowClass, instance);
+            ::DestroyWindow(window);
+            ::UnregisterClassW(kNotifyIconWindowClass, instance);
         }
         window = nullptr;
         instance = nullptr;
@@ -60,7 +59,7 @@ bool TNotifyIcon::Create(HICON icon, const wchar_t* tooltip, UINT message, HWND 
 
 bool TNotifyIcon::AddAgain() {
     if (!window) return false;
-    return Shell_NotifyIconW(NIM_ADD, &added) != FALSE;
+    return ::Shell_NotifyIconW(NIM_ADD, &added) != FALSE;
 }
 
 bool TNotifyIcon::CreateHiddenWindow(HINSTANCE module) {
@@ -70,21 +69,21 @@ bool TNotifyIcon::CreateHiddenWindow(HINSTANCE module) {
     windowClass.hInstance = module;
     windowClass.lpszClassName = kNotifyIconWindowClass;
     // A second object cannot register the class again while the first holds it.
-    if (!RegisterClassExW(&windowClass)) return false;
+    if (!::RegisterClassExW(&windowClass)) return false;
 
-    HWND hidden = CreateWindowExW(0, kNotifyIconWindowClass, kNotifyIconWindowTitle,
+    HWND hidden = ::CreateWindowExW(0, kNotifyIconWindowClass, kNotifyIconWindowTitle,
                                   WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
                                   CW_USEDEFAULT, nullptr, nullptr, module, nullptr);
     if (!hidden) {
-        UnregisterClassW(kNotifyIconWindowClass, module);
+        ::UnregisterClassW(kNotifyIconWindowClass, module);
         return false;
     }
     // 0 is also the previous value of a fresh window, so only the error tells.
-    SetLastError(0);
-    if (SetWindowLongPtrW(hidden, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this)) == 0 &&
-        GetLastError() != 0) {
-        DestroyWindow(hidden);
-        UnregisterClassW(kNotifyIconWindowClass, module);
+    ::SetLastError(0);
+    if (::SetWindowLongPtrW(hidden, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this)) == 0 &&
+        ::GetLastError() != 0) {
+        ::DestroyWindow(hidden);
+        ::UnregisterClassW(kNotifyIconWindowClass, module);
         return false;
     }
     window = hidden;
@@ -94,10 +93,10 @@ bool TNotifyIcon::CreateHiddenWindow(HINSTANCE module) {
 }
 
 LRESULT CALLBACK TNotifyIcon::HiddenWindowProc(HWND hidden, UINT message, WPARAM wParam,
-                                               LPARAM lParam) {
-    auto* icon = reinterpret_cast<TNotifyIcon*>(GetWindowLongPtrW(hidden, GWLP_USERDATA));
+                                               LPARAM lParam) noexcept {
+    auto* icon = reinterpret_cast<TNotifyIcon*>(::GetWindowLongPtrW(hidden, GWLP_USERDATA));
     if (!icon || message != icon->callbackMessage)
-        return DefWindowProcW(hidden, message, wParam, lParam);
+        return ::DefWindowProcW(hidden, message, wParam, lParam);
     bool handled = true;
     return icon->OnNotifyIconMessage(message, wParam, lParam, handled);
 }
@@ -108,11 +107,11 @@ void TNotifyIcon::Destroy() {
         record.cbSize = kNotifyIconRecordSize;
         record.hWnd = window;
         record.uID = iconId;
-        Shell_NotifyIconW(NIM_DELETE, &record);
+        ::Shell_NotifyIconW(NIM_DELETE, &record);
     }
-    if (ownsWindow && window) DestroyWindow(window);
+    if (ownsWindow && window) ::DestroyWindow(window);
     window = nullptr;
-    if (ownsWindow && instance) UnregisterClassW(kNotifyIconWindowClass, instance);
+    if (ownsWindow && instance) ::UnregisterClassW(kNotifyIconWindowClass, instance);
     instance = nullptr;
     ownsWindow = false;
 }
@@ -125,16 +124,16 @@ LRESULT TNotifyIcon::OnNotifyIconMessage(UINT, WPARAM wParam, LPARAM lParam, boo
     POINT point;
     switch (static_cast<UINT>(lParam)) {
         case WM_LBUTTONDOWN:
-            if (GetCursorPos(&point)) OnLButtonDown(point);
+            if (::GetCursorPos(&point)) OnLButtonDown(point);
             break;
         case WM_LBUTTONDBLCLK:
-            if (GetCursorPos(&point)) OnLButtonDblClk(point);
+            if (::GetCursorPos(&point)) OnLButtonDblClk(point);
             break;
         case WM_RBUTTONDOWN:
-            if (GetCursorPos(&point)) OnRButtonDown(point);
+            if (::GetCursorPos(&point)) OnRButtonDown(point);
             break;
         case WM_RBUTTONDBLCLK:
-            if (GetCursorPos(&point)) OnRButtonDblClk(point);
+            if (::GetCursorPos(&point)) OnRButtonDblClk(point);
             break;
         default:
             break;
@@ -147,53 +146,49 @@ void TNotifyIcon::OnLButtonDblClk(POINT point) { TrackLButtonDblClkMenu(point); 
 void TNotifyIcon::OnRButtonDown(POINT point) { TrackRButtonDownMenu(point); }
 void TNotifyIcon::OnRButtonDblClk(POINT point) { TrackRButtonDblClkMenu(point); }
 
-void TNotifyIcon::TrackLButtonDownMenu(POINT point) {
-    TrackMenu(lButtonDownMenu, point, kLeftMenuAlignment);
-}
-void TNotifyIcon::TrackLButtonDblClkMenu(POINT point) {
-    TrackMenu(lButtonDblClkMenu, point, kLeftMenuAlignment);
-}
-void TNotifyIcon::TrackRButtonDownMenu(POINT point) {
-    TrackMenu(rButtonDownMenu, point, kRightMenuAlignment);
-}
-void TNotifyIcon::TrackRButtonDblClkMenu(POINT point) {
-    TrackMenu(rButtonDblClkMenu, point, kRightMenuAlignment);
-}
+void TNotifyIcon::TrackLButtonDownMenu(POINT point) { TrackMenu(kLButtonDown, point); }
+void TNotifyIcon::TrackLButtonDblClkMenu(POINT point) { TrackMenu(kLButtonDblClk, point); }
+void TNotifyIcon::TrackRButtonDownMenu(POINT point) { TrackMenu(kRButtonDown, point); }
+void TNotifyIcon::TrackRButtonDblClkMenu(POINT point) { TrackMenu(kRButtonDblClk, point); }
 
-void TNotifyIcon::TrackMenu(HMENU menu, POINT point, UINT alignment) {
+void TNotifyIcon::TrackMenu(MenuEvent event, POINT point) {
+    const HMENU menu = menus[event];
     if (!menu || !window) return;
+    const bool leftButton = event == kLButtonDown || event == kLButtonDblClk;
     // Without the foreground the menu would not close on a click elsewhere.
-    SetForegroundWindow(window);
-    TrackPopupMenu(menu, alignment, ClampToWorkArea(point.x, point.y), point.y, 0, window, nullptr);
-    PostMessageW(window, WM_NULL, 0, 0);
+    ::SetForegroundWindow(window);
+    ::TrackPopupMenu(menu, leftButton ? kLeftMenuAlignment : kRightMenuAlignment,
+                     ClampToWorkArea(point.x, point.y), point.y, 0, window, nullptr);
+    ::PostMessageW(window, WM_NULL, 0, 0);
 }
 
 bool TNotifyIcon::AppendLButtonDownMenuItem(UINT id, const wchar_t* text) {
-    return AppendMenuItem(lButtonDownMenu, id, text);
+    return AppendMenuItem(kLButtonDown, id, text);
 }
 bool TNotifyIcon::AppendLButtonDblClkMenuItem(UINT id, const wchar_t* text) {
-    return AppendMenuItem(lButtonDblClkMenu, id, text);
+    return AppendMenuItem(kLButtonDblClk, id, text);
 }
 bool TNotifyIcon::AppendRButtonDownMenuItem(UINT id, const wchar_t* text) {
-    return AppendMenuItem(rButtonDownMenu, id, text);
+    return AppendMenuItem(kRButtonDown, id, text);
 }
 bool TNotifyIcon::AppendRButtonDblClkMenuItem(UINT id, const wchar_t* text) {
-    return AppendMenuItem(rButtonDblClkMenu, id, text);
+    return AppendMenuItem(kRButtonDblClk, id, text);
 }
 
-bool TNotifyIcon::AppendMenuItem(HMENU& menu, UINT id, const wchar_t* text) {
-    if (!menu) menu = CreatePopupMenu();
+bool TNotifyIcon::AppendMenuItem(MenuEvent event, UINT id, const wchar_t* text) {
+    HMENU& menu = menus[event];
+    if (!menu) menu = ::CreatePopupMenu();
     if (!menu) return false;
-    return AppendMenuW(menu, MF_STRING, id, text) != FALSE;
+    return ::AppendMenuW(menu, MF_STRING, id, text) != FALSE;
 }
 
 int TNotifyIcon::ClampToWorkArea(int x, int y) {
     const POINT point{x, y};
-    if (MonitorFromPoint(point, MONITOR_DEFAULTTONULL)) return x;
-    HMONITOR nearest = MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST);
+    if (::MonitorFromPoint(point, MONITOR_DEFAULTTONULL)) return x;
+    HMONITOR nearest = ::MonitorFromPoint(point, MONITOR_DEFAULTTONEAREST);
     MONITORINFO info{};
     info.cbSize = sizeof(info);
-    if (!nearest || !GetMonitorInfoW(nearest, &info)) return x;
+    if (!nearest || !::GetMonitorInfoW(nearest, &info)) return x;
     return ClampToRange(x, info.rcWork);
 }
 

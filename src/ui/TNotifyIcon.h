@@ -83,22 +83,23 @@ public:
                                       UINT message);
 
     HWND IconWindow() const { return window; }
-    HMENU RButtonDownMenu() const { return rButtonDownMenu; }
+    HMENU RButtonDownMenu() const { return menus[kRButtonDown]; }
 
 private:
+    // The mouse events that have a menu each, in the order the menus are kept.
+    enum MenuEvent { kLButtonDown, kLButtonDblClk, kRButtonDown, kRButtonDblClk, kMenuEvents };
+
     static LRESULT CALLBACK HiddenWindowProc(HWND hidden, UINT message, WPARAM wParam,
-                                             LPARAM lParam);
+                                             LPARAM lParam) noexcept;
     bool CreateHiddenWindow(HINSTANCE module);
-    void TrackMenu(HMENU menu, POINT point, UINT alignment);
-    static bool AppendMenuItem(HMENU& menu, UINT id, const wchar_t* text);
+    // What the four menu and the four append operations do, for one event's menu.
+    void TrackMenu(MenuEvent event, POINT point);
+    bool AppendMenuItem(MenuEvent event, UINT id, const wchar_t* text);
 
     HWND window = nullptr;
     bool ownsWindow = false;
     const uint32_t iconId = kIconId;
-    HMENU lButtonDownMenu = nullptr;
-    HMENU lButtonDblClkMenu = nullptr;
-    HMENU rButtonDownMenu = nullptr;
-    HMENU rButtonDblClkMenu = nullptr;
+    HMENU menus[kMenuEvents] = {};
     HINSTANCE instance = nullptr;
     UINT callbackMessage = 0;
     NOTIFYICONDATAW added{};  // the record as added, for AddAgain

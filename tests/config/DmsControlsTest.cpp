@@ -71,15 +71,15 @@ DmsConfig config(const char* host, const char* port, uint32_t retryMs, bool acti
 TEST(DmsControls, ShowReadAndStoreRoundTrip) {
     DmsWindow w;
     const DmsConfig stored = config("dms.example", " 8080", 1500, true);
-    showDmsConfig(w.hwnd, stored);
+    ShowDmsConfig(w.hwnd, stored);
     EXPECT_EQ(w.Text(IDC_DMS_PORT), L" 8080");
     EXPECT_EQ(w.Text(IDC_DMS_RETRY), L"1");
 
     DmsInput input;
     ASSERT_TRUE(validateDmsInput(w.hwnd, input));
-    EXPECT_EQ(dmsConfirmation(w.hwnd, input, stored), DmsConfirmation::None);
+    EXPECT_EQ(ConfirmationFor(w.hwnd, input, stored), DmsConfirmation::None);
     DmsConfig back;
-    storeDmsControls(w.hwnd, input, back);
+    StoreDmsControls(w.hwnd, input, back);
     EXPECT_STREQ(back.host, "dms.example");
     EXPECT_STREQ(back.port, " 8080");
     EXPECT_EQ(back.retryMs, 1000u);
@@ -88,15 +88,15 @@ TEST(DmsControls, ShowReadAndStoreRoundTrip) {
 
     w.SetText(IDC_DMS_PORT, L"08080");
     ASSERT_TRUE(validateDmsInput(w.hwnd, input));
-    EXPECT_EQ(dmsConfirmation(w.hwnd, input, stored), DmsConfirmation::Change);
+    EXPECT_EQ(ConfirmationFor(w.hwnd, input, stored), DmsConfirmation::Change);
     CheckDlgButton(w.hwnd, IDC_COM_ACTIVE, BST_UNCHECKED);
-    EXPECT_EQ(dmsConfirmation(w.hwnd, input, stored), DmsConfirmation::Deactivation);
+    EXPECT_EQ(ConfirmationFor(w.hwnd, input, stored), DmsConfirmation::Deactivation);
 }
 
 TEST(DmsControls, ComPortBoxFollowsHostAndPort) {
     DmsWindow w;
     // The stored check state is shown even though the empty host disabled the box.
-    showDmsConfig(w.hwnd, config("", "80", 5000, true));
+    ShowDmsConfig(w.hwnd, config("", "80", 5000, true));
     EXPECT_TRUE(w.Checked(IDC_COM_ACTIVE));
     EXPECT_FALSE(w.ComPortEnabled());
     w.SetText(IDC_DMS_HOST, L"dms");
@@ -113,7 +113,7 @@ TEST(DmsControls, ComPortBoxFollowsHostAndPort) {
 
 TEST(ConfigMessages, ErrorsAndQuestions) {
     DmsWindow w;
-    showDmsConfig(w.hwnd, config("h", "80", 1000, false));
+    ShowDmsConfig(w.hwnd, config("h", "80", 1000, false));
     DmsInput input{"untouched", "1", 7};
     w.SetText(IDC_DMS_HOST, L"h\u00e9\u00fc");
     AnswerNextBox(w.hwnd, IDOK);

@@ -30,7 +30,7 @@ TEST(Conversion, SignWhiteSpaceSaturationAndConsumption) {
         {L"12 ", 12, false},                  {L"12a", 12, false},
     };
     for (const Case& c : cases) {
-        const UnsignedText r = convertUnsigned(c.text);
+        const UnsignedText r = ConvertUnsigned(c.text);
         EXPECT_EQ(r.value, c.value) << c.text;
         EXPECT_EQ(r.whole, c.whole) << c.text;
     }
@@ -62,47 +62,47 @@ TEST(InputCheck, FirstFaultInOrderHostPortRetry) {
         {L"h", L"80", L"-1", E::RetryInvalid, 0},
     };
     for (const Case& c : cases) {
-        const DmsInputCheck r = checkDmsInput(c.host, c.port, c.retry);
+        const DmsInputCheck r = CheckDmsInput(c.host, c.port, c.retry);
         EXPECT_EQ(r.error, c.error) << c.port << L" " << c.retry;
         EXPECT_EQ(r.argument, c.argument) << c.port << L" " << c.retry;
     }
 }
 
 TEST(InputCheck, KeepsTheTextsAsEntered) {
-    const DmsInputCheck r = checkDmsInput(L" a_b!\x7f", L" 8080", L"+1");
-    ASSERT_TRUE(r.ok());
+    const DmsInputCheck r = CheckDmsInput(L" a_b!\x7f", L" 8080", L"+1");
+    ASSERT_TRUE(r.Ok());
     EXPECT_EQ(r.input.host, " a_b!\x7f");
     EXPECT_EQ(r.input.port, " 8080");
     EXPECT_EQ(r.input.retrySeconds, 1u);
 }
 
 TEST(ComPortAvailability, NeedsHostAndPortAfterTrimming) {
-    EXPECT_TRUE(comPortAvailable(L" \th ", L"\r80\n"));
-    EXPECT_FALSE(comPortAvailable(L"", L"80"));
-    EXPECT_FALSE(comPortAvailable(L"   ", L"80"));
-    EXPECT_FALSE(comPortAvailable(L"h", L"\t\v\f"));
+    EXPECT_TRUE(ComPortAvailable(L" \th ", L"\r80\n"));
+    EXPECT_FALSE(ComPortAvailable(L"", L"80"));
+    EXPECT_FALSE(ComPortAvailable(L"   ", L"80"));
+    EXPECT_FALSE(ComPortAvailable(L"h", L"\t\v\f"));
 }
 
 TEST(ChangeTest, HostPortAndSslButNotRetry) {
     const DmsConfig ref = config("dms", "80", false, true);
-    EXPECT_FALSE(dmsEntriesChanged(DmsInput{"dms", "80", 99}, false, ref));
-    EXPECT_TRUE(dmsEntriesChanged(DmsInput{"dms", "80", 99}, true, ref));
-    EXPECT_TRUE(dmsEntriesChanged(DmsInput{"dms", "080", 5}, false, ref));
-    EXPECT_TRUE(dmsEntriesChanged(DmsInput{"DMS", "80", 5}, false, ref));
+    EXPECT_FALSE(DmsEntriesChanged(DmsInput{"dms", "80", 99}, false, ref));
+    EXPECT_TRUE(DmsEntriesChanged(DmsInput{"dms", "80", 99}, true, ref));
+    EXPECT_TRUE(DmsEntriesChanged(DmsInput{"dms", "080", 5}, false, ref));
+    EXPECT_TRUE(DmsEntriesChanged(DmsInput{"DMS", "80", 5}, false, ref));
 }
 
 TEST(Confirmation, OnlyForAnActiveReference) {
     const DmsConfig active = config("dms", "80", false, true);
     const DmsConfig inactive = config("dms", "80", false, false);
-    EXPECT_EQ(dmsConfirmation(active, false, true), DmsConfirmation::Deactivation);
-    EXPECT_EQ(dmsConfirmation(active, true, true), DmsConfirmation::Change);
-    EXPECT_EQ(dmsConfirmation(active, true, false), DmsConfirmation::None);
-    EXPECT_EQ(dmsConfirmation(inactive, false, true), DmsConfirmation::None);
+    EXPECT_EQ(ConfirmationFor(active, false, true), DmsConfirmation::Deactivation);
+    EXPECT_EQ(ConfirmationFor(active, true, true), DmsConfirmation::Change);
+    EXPECT_EQ(ConfirmationFor(active, true, false), DmsConfirmation::None);
+    EXPECT_EQ(ConfirmationFor(inactive, false, true), DmsConfirmation::None);
 }
 
 TEST(Storing, FieldsFromTheCheckedEntries) {
     DmsConfig c = config("old-host-name", "12345", true, true);
-    storeDmsInput(DmsInput{std::string(400, 'a'), "", 4294967}, false, false, c);
+    StoreDmsInput(DmsInput{std::string(400, 'a'), "", 4294967}, false, false, c);
     EXPECT_EQ(std::strlen(c.host), 299u);  // cut to fit
     EXPECT_STREQ(c.port, "");
     EXPECT_EQ(c.retryMs, 4294967000u);
@@ -111,15 +111,15 @@ TEST(Storing, FieldsFromTheCheckedEntries) {
 }
 
 TEST(ApplyReport, OneMessageChosenByTheFirstError) {
-    EXPECT_EQ(applyMessageFor(0, false), ApplyMessage::None);
-    EXPECT_EQ(applyMessageFor(kResultServiceGone, false), ApplyMessage::ServiceUnreachable);
-    EXPECT_EQ(applyMessageFor(kResultNotConnected, false), ApplyMessage::ServiceUnreachable);
+    EXPECT_EQ(ApplyMessageFor(0, false), ApplyMessage::None);
+    EXPECT_EQ(ApplyMessageFor(kResultServiceGone, false), ApplyMessage::ServiceUnreachable);
+    EXPECT_EQ(ApplyMessageFor(kResultNotConnected, false), ApplyMessage::ServiceUnreachable);
     // A connect time-out or a wrong version is not "not running".
-    EXPECT_EQ(applyMessageFor(kResultConnectTimeout, false), ApplyMessage::NotAccepted);
-    EXPECT_EQ(applyMessageFor(kResultWrongVersion, false), ApplyMessage::NotAccepted);
-    EXPECT_EQ(applyMessageFor(kResultTextTooLong, false), ApplyMessage::NotAccepted);
+    EXPECT_EQ(ApplyMessageFor(kResultConnectTimeout, false), ApplyMessage::NotAccepted);
+    EXPECT_EQ(ApplyMessageFor(kResultWrongVersion, false), ApplyMessage::NotAccepted);
+    EXPECT_EQ(ApplyMessageFor(kResultTextTooLong, false), ApplyMessage::NotAccepted);
     // Without a removed port the service's "no such port" is just a refusal.
-    EXPECT_EQ(applyMessageFor(kResultPortUnavailable, false), ApplyMessage::NotAccepted);
-    EXPECT_EQ(applyMessageFor(kResultPortUnavailable, true), ApplyMessage::PortGone);
-    EXPECT_EQ(applyMessageFor(87, true), ApplyMessage::PortGone);
+    EXPECT_EQ(ApplyMessageFor(kResultPortUnavailable, false), ApplyMessage::NotAccepted);
+    EXPECT_EQ(ApplyMessageFor(kResultPortUnavailable, true), ApplyMessage::PortGone);
+    EXPECT_EQ(ApplyMessageFor(87, true), ApplyMessage::PortGone);
 }

@@ -154,8 +154,8 @@ TEST_F(GlobalDlgTest, ApplyStoresEverythingOnlyAfterValidationAndYes) {
 TEST(GlobalDlgBrowse, OkOnlyForFixedLocalDrives) {
     for (UINT type : {DRIVE_UNKNOWN, DRIVE_NO_ROOT_DIR, DRIVE_REMOVABLE, DRIVE_REMOTE, DRIVE_CDROM,
                       DRIVE_RAMDISK})
-        EXPECT_FALSE(logFolderDriveAllowed(type)) << type;
-    EXPECT_TRUE(logFolderDriveAllowed(DRIVE_FIXED));
+        EXPECT_FALSE(LogFolderDriveAllowed(type)) << type;
+    EXPECT_TRUE(LogFolderDriveAllowed(DRIVE_FIXED));
 }
 
 }  // namespace

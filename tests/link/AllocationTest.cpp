@@ -118,7 +118,7 @@ TEST(Allocation, TransactAndGetPortCountersAllocateNothing) {
     EXPECT_EQ(failures, 0u);
     EXPECT_EQ(transactAllocations, 0);
     EXPECT_EQ(countersAllocations, 0);
-    EXPECT_EQ(tx, client.sequence() - 1);
+    EXPECT_EQ(tx, client.Sequence() - 1);
     client.Close();
 }
 

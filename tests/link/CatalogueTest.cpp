@@ -169,7 +169,7 @@ TEST(Catalogue, ArgumentChecksSendNothingAndKeepTheSequence) {
     ScriptedService service(name, GoodService);
     ProbeClient client(name.c_str());
     ASSERT_EQ(client.ConnectService(1000), kResultOk);
-    const uint32_t before = client.sequence();
+    const uint32_t before = client.Sequence();
 
     const std::string host300(300, 'h'), port10(10, '1');
     EXPECT_EQ(client.SetPortDmsConfig(L"COM1", host300.c_str(), "1", 0, false, false), kResultTextTooLong);
@@ -187,7 +187,7 @@ TEST(Catalogue, ArgumentChecksSendNothingAndKeepTheSequence) {
     char host[300] = "x";
     EXPECT_EQ(client.GetPortDmsConfig(L"COM1", nullptr, port, retry, ssl, active), kErrorInvalidParameter);
     EXPECT_EQ(client.GetDefaultDmsConfig(host, nullptr, retry, ssl, active), kErrorInvalidParameter);
-    EXPECT_EQ(client.sequence(), before);
+    EXPECT_EQ(client.Sequence(), before);
 
     // The longest texts that fit are sent; a 250-character port name is cut.
     const std::string host299(299, 'h'), port9(9, '9');
@@ -329,7 +329,7 @@ TEST(Catalogue, NotConnectedLeavesTheFailureValues) {
     uint32_t major = 1, minor = 1, patch = 1;
     EXPECT_EQ(client.QueryVersion(major, minor, patch), kResultNotConnected);
     EXPECT_EQ(major + minor + patch, 0u);
-    EXPECT_EQ(client.sequence(), 0u);
+    EXPECT_EQ(client.Sequence(), 0u);
 }
 
 }  // namespace

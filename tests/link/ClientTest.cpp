@@ -27,11 +27,11 @@ TEST(Handshake, SendsQueryVersionWithSequenceZeroAndAcceptsTwoFourteenZero) {
         server.WaitClientGone();
     });
     ProbeClient client(name.c_str());
-    EXPECT_EQ(client.sequence(), 0u);
+    EXPECT_EQ(client.Sequence(), 0u);
     ASSERT_EQ(client.ConnectService(1000), kResultOk);
     EXPECT_TRUE(client.IsConnected());
     EXPECT_TRUE(client.InvariantHolds());
-    EXPECT_EQ(client.sequence(), 1u);
+    EXPECT_EQ(client.Sequence(), 1u);
     client.Close();
     thread.Join();
     EXPECT_EQ(SeqOf(seen), 0u);
@@ -66,7 +66,7 @@ TEST(Handshake, WrongVersionClosesAndSequenceNumbersContinueAcrossReconnects) {
     ExpectConnectFails(client, kResultWrongVersion);
     ASSERT_EQ(client.ConnectService(1000), kResultOk);
     EXPECT_EQ(client.UseDefaultDmsConfig(L"COM7"), kResultOk);
-    EXPECT_EQ(client.sequence(), 4u);
+    EXPECT_EQ(client.Sequence(), 4u);
     client.Close();
     thread.Join();
     EXPECT_EQ(sequences, (std::vector<uint32_t>{0, 1, 2, 3}));
@@ -94,7 +94,7 @@ TEST(Handshake, AFailedHandshakeClosesAndReturnsItsResult) {
     ExpectConnectFails(client, kResultPortUnavailable);
     ExpectConnectFails(client, kErrorGeneric);
     ExpectConnectFails(client, kResultFutureSequence);
-    EXPECT_EQ(client.sequence(), 3u);
+    EXPECT_EQ(client.Sequence(), 3u);
 }
 
 TEST(Transact, NotConnectedGivesNotConnectedWithoutConsumingASequenceNumber) {
@@ -107,7 +107,7 @@ TEST(Transact, NotConnectedGivesNotConnectedWithoutConsumingASequenceNumber) {
     EXPECT_EQ(client.GetPortListInfo(&stamp, &count), kResultNotConnected);
     EXPECT_EQ(stamp, 0u);
     EXPECT_EQ(count, 0u);
-    EXPECT_EQ(client.sequence(), 0u);
+    EXPECT_EQ(client.Sequence(), 0u);
     EXPECT_EQ(GetU32(request.data(), 0), 0u);
 }
 
@@ -298,13 +298,13 @@ void ExpectServiceGone(Gone how) {
     EXPECT_FALSE(client.IsConnected());
     EXPECT_TRUE(client.OverlappedZero());
     EXPECT_EQ(tx + rx + up, 0u);
-    const uint32_t sequenceAfter = client.sequence();
+    const uint32_t sequenceAfter = client.Sequence();
     EXPECT_EQ(sequenceAfter, 2u);
     EXPECT_EQ(client.GetPortCounters(L"COM1", tx, rx, up), kResultNotConnected);
-    EXPECT_EQ(client.sequence(), sequenceAfter);
+    EXPECT_EQ(client.Sequence(), sequenceAfter);
     ASSERT_EQ(WaitForSingleObject(goneEvent, 5000), WAIT_OBJECT_0);
     ASSERT_EQ(client.ConnectService(2000), kResultOk);
-    EXPECT_EQ(client.sequence(), 3u);
+    EXPECT_EQ(client.Sequence(), 3u);
     client.Close();
     thread.Join();
     CloseHandle(goneEvent);

@@ -30,7 +30,7 @@ TEST(Connect, TimesOutAfterAboutTheTimeoutWithNothingLeftOpen) {
     EXPECT_FALSE(client.IsConnected());
     EXPECT_TRUE(client.OverlappedZero());
     EXPECT_EQ(OpenHandleCount(), handlesBefore);
-    EXPECT_EQ(client.sequence(), 0u);
+    EXPECT_EQ(client.Sequence(), 0u);
 }
 
 TEST(Connect, ZeroTimeoutStillMakesOneAttempt) {
@@ -83,11 +83,11 @@ TEST(Connect, WhileConnectedReturnsOneAndTheLinkStaysUsable) {
     });
     ProbeClient client(name.c_str());
     ASSERT_EQ(client.ConnectService(1000), kResultOk);
-    const HANDLE before = client.pipe();
+    const HANDLE before = client.Pipe();
     EXPECT_EQ(client.Connect(1000), kErrorGeneric);
     EXPECT_EQ(client.ConnectService(1000), kErrorGeneric);  // no QueryVersion sent
-    EXPECT_EQ(client.pipe(), before);
-    EXPECT_EQ(client.sequence(), 1u);
+    EXPECT_EQ(client.Pipe(), before);
+    EXPECT_EQ(client.Sequence(), 1u);
     EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kResultOk);  // the server saw sequence 1
     EXPECT_TRUE(client.InvariantHolds());
     client.Close();
@@ -124,7 +124,7 @@ TEST(Close, ReleasesHandleAndEventAndAllowsReconnect) {
     const DWORD handlesBefore = OpenHandleCount();
     ASSERT_EQ(client.Connect(500), kResultOk);
     EXPECT_TRUE(client.InvariantHolds());
-    EXPECT_NE(client.overlapped().hEvent, nullptr);
+    EXPECT_NE(client.Overlapped().hEvent, nullptr);
     client.Close();
     EXPECT_FALSE(client.IsConnected());
     EXPECT_TRUE(client.OverlappedZero());

@@ -298,14 +298,14 @@ TEST_F(DevListCtrlTest, ButtonIdsReuseTheSmallestAndAFullPoolAddsNoRow) {
     EXPECT_EQ(::GetDlgCtrlID(ButtonOf(RowOf(L"E"))), 2001);
 
     for (int i = 3; i < 1000; ++i) ASSERT_TRUE(Add(FullRow(L"P" + std::to_wstring(i)))) << i;
-    ASSERT_EQ(ports.ButtonIds().size(), 1000u);
+    ASSERT_EQ(ports.ButtonIds().Count(), 1000u);
     ASSERT_EQ(ItemCount(list), 1000);
 
     // The 1001st row is not added at all, and leaves no row behind that would
     // hide later rows from updates.
     EXPECT_FALSE(Add(FullRow(L"Late")));
     EXPECT_EQ(ItemCount(list), 1000);
-    EXPECT_EQ(ports.ButtonIds().size(), 1000u);
+    EXPECT_EQ(ports.ButtonIds().Count(), 1000u);
     EXPECT_FALSE(Add(FullRow(L"Late")));
     EXPECT_EQ(ItemCount(list), 1000);
     // A Serial row needs no id.
@@ -339,7 +339,7 @@ TEST_F(DevListCtrlTest, ARowWhoseDataCannotBeStoredLeavesNothing) {
     ::SetWindowLongPtrW(list, GWLP_WNDPROC, previous);
     EXPECT_EQ(ItemCount(list), 0);
     EXPECT_EQ(::GetWindow(list, GW_CHILD), ::GetDlgItem(list, 0)) << "only the header is left";
-    EXPECT_TRUE(ports.ButtonIds().empty());
+    EXPECT_TRUE(ports.ButtonIds().IsEmpty());
     EXPECT_TRUE(Add(FullRow(L"COM3")));
     EXPECT_EQ(::GetDlgCtrlID(ButtonOf(0)), 2000);
 }
@@ -499,7 +499,7 @@ TEST_F(DevListCtrlTest, DestroyingTheListLeavesNothing) {
     ports.SortItems(kColumnPort, kSortDescending);
     ::DestroyWindow(list);
     for (HWND b : buttons) EXPECT_FALSE(::IsWindow(b));
-    EXPECT_TRUE(ports.ButtonIds().empty());
+    EXPECT_TRUE(ports.ButtonIds().IsEmpty());
     EXPECT_EQ(ports.Handle(), nullptr);
     EXPECT_EQ(ports.sortColumn, -1);
 
@@ -512,6 +512,6 @@ TEST_F(DevListCtrlTest, DestroyingTheListLeavesNothing) {
     const HWND button = second.RowData(0)->button->Handle();
     ::DestroyWindow(host.Window());
     EXPECT_FALSE(::IsWindow(button));
-    EXPECT_TRUE(second.ButtonIds().empty());
+    EXPECT_TRUE(second.ButtonIds().IsEmpty());
     EXPECT_EQ(second.Handle(), nullptr);
 }

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "PortRecord.h"
+#include "PortRowInfo.h"
 #include "TListCtrl.h"
 
 namespace kestrel::test {

@@ -113,18 +113,18 @@ TEST_F(ServiceMirrorTest, FirstPassConnectsLoadsCachesAndListsPortsWithDevices) 
 
     mirror.RefreshPorts(list);
 
-    ASSERT_TRUE(mirror.client.IsConnected());
-    EXPECT_TRUE(mirror.defaultDmsLoaded);
-    EXPECT_STREQ(mirror.defaultDms.host, "dms.local");
-    EXPECT_EQ(mirror.defaultDms.retryMs, 30000u);
-    EXPECT_TRUE(mirror.logSettingsLoaded);
-    EXPECT_EQ(mirror.logSettings.folder, L"C:\\Logs");
-    EXPECT_EQ(mirror.logSettings.level, 2u);
-    EXPECT_NE(mirror.listStamp, 0u);
+    ASSERT_TRUE(mirror.Client().IsConnected());
+    EXPECT_TRUE(mirror.DefaultDmsLoaded());
+    EXPECT_STREQ(mirror.DefaultDms().host, "dms.local");
+    EXPECT_EQ(mirror.DefaultDms().retryMs, 30000u);
+    EXPECT_TRUE(mirror.LogSettingsLoaded());
+    EXPECT_EQ(mirror.LogSettingsCache().folder, L"C:\\Logs");
+    EXPECT_EQ(mirror.LogSettingsCache().level, 2u);
+    EXPECT_NE(mirror.ListStamp(), 0u);
 
     // The table walks in code-unit order; a port without a device has a record but no row.
     std::vector<std::wstring> keys;
-    for (const auto& entry : mirror.ports) keys.push_back(entry.first);
+    for (const auto& entry : mirror.Ports()) keys.push_back(entry.first);
     EXPECT_EQ(keys, (std::vector<std::wstring>{L"COM10", L"COM3", L"COM7"}));
     EXPECT_EQ(list.Names(), (std::vector<std::wstring>{L"COM10", L"COM3"}));
 
@@ -141,7 +141,7 @@ TEST_F(ServiceMirrorTest, FirstPassConnectsLoadsCachesAndListsPortsWithDevices) 
     const PortRowInfo* com10 = list.Find(L"COM10");
     ASSERT_NE(com10, nullptr);
     EXPECT_EQ(com10->connection, L"dms.local:4000");
-    EXPECT_TRUE(mirror.ports[L"COM10"].useDefault);
+    EXPECT_TRUE(mirror.Ports().at(L"COM10").useDefault);
 
     EXPECT_EQ(list.sorts, 1);
     EXPECT_EQ(list.lastSortColumn, 1);
@@ -200,15 +200,15 @@ TEST_F(ServiceMirrorTest, StampChangeEnumeratesAddsNewAndRemovesVanishedPorts) {
     Sim("port COM3 mode=0 status=0 traffic=off");
     Sim("port COM4 mode=2 status=1 traffic=off");
     mirror.RefreshPorts(list);
-    const uint32_t firstStamp = mirror.listStamp;
+    const uint32_t firstStamp = mirror.ListStamp();
 
     Sim("remove COM4");
     Sim("port COM5 mode=0 status=2 traffic=off");
     const uint64_t devicesBefore = Requests(kGetPortDevice);
     mirror.RefreshPorts(list);
-    EXPECT_NE(mirror.listStamp, firstStamp);
+    EXPECT_NE(mirror.ListStamp(), firstStamp);
     EXPECT_EQ(list.Names(), (std::vector<std::wstring>{L"COM3", L"COM5"}));
-    EXPECT_EQ(mirror.ports.count(L"COM4"), 0u);
+    EXPECT_EQ(mirror.Ports().count(L"COM4"), 0u);
     // Only the new port was read in full; COM3 kept its row with a counters-only update.
     EXPECT_EQ(Requests(kGetPortDevice) - devicesBefore, 1u);
 
@@ -216,7 +216,7 @@ TEST_F(ServiceMirrorTest, StampChangeEnumeratesAddsNewAndRemovesVanishedPorts) {
     Sim("remove COM3");
     Sim("remove COM5");
     mirror.RefreshPorts(list);
-    EXPECT_TRUE(mirror.ports.empty());
+    EXPECT_TRUE(mirror.Ports().empty());
     EXPECT_TRUE(list.rows.empty());
 }
 
@@ -242,14 +242,14 @@ TEST_F(ServiceMirrorTest, PortNameFailureAbandonsEnumerationWithoutRemovingOrSor
     Sim("fault refuse 87 on=2 after=3");
     const int sortsBefore = list.sorts;
     mirror.RefreshPorts(list);
-    EXPECT_EQ(mirror.listStamp, 0u);
+    EXPECT_EQ(mirror.ListStamp(), 0u);
     EXPECT_EQ(list.sorts, sortsBefore);
-    EXPECT_EQ(mirror.ports.count(L"COM1"), 1u);  // stays until an enumeration completes
+    EXPECT_EQ(mirror.Ports().count(L"COM1"), 1u);  // stays until an enumeration completes
     EXPECT_NE(list.Find(L"COM1"), nullptr);
 
     mirror.RefreshPorts(list);
-    EXPECT_NE(mirror.listStamp, 0u);
-    EXPECT_EQ(mirror.ports.count(L"COM1"), 0u);
+    EXPECT_NE(mirror.ListStamp(), 0u);
+    EXPECT_EQ(mirror.Ports().count(L"COM1"), 0u);
     EXPECT_EQ(list.Find(L"COM1"), nullptr);
     EXPECT_NE(list.Find(L"COM6"), nullptr);
     EXPECT_EQ(list.sorts, sortsBefore + 1);
@@ -260,16 +260,17 @@ TEST_F(ServiceMirrorTest, TickWhileEditingOrRefreshingDoesNothing) {
     mirror.RefreshPorts(list);
     const uint64_t before = Requests();
 
-    mirror.editing = true;
-    mirror.RefreshPorts(list);
-    EXPECT_EQ(Requests(), before);
-    EXPECT_FALSE(mirror.refreshing);
-
-    mirror.editing = false;
-    mirror.refreshing = true;
-    mirror.RefreshPorts(list);
-    EXPECT_EQ(Requests(), before);
-    mirror.refreshing = false;
+    {
+        ServiceMirror::EditingScope editing(mirror);
+        mirror.RefreshPorts(list);
+        EXPECT_EQ(Requests(), before);
+        EXPECT_FALSE(mirror.IsRefreshing());
+    }
+    {
+        ServiceMirror::RefreshingScope refreshing(mirror);
+        mirror.RefreshPorts(list);
+        EXPECT_EQ(Requests(), before);
+    }
 
     mirror.RefreshPorts(list);
     EXPECT_EQ(Requests() - before, 2u);
@@ -284,7 +285,7 @@ TEST_F(ServiceMirrorTest, ServiceAwayKeepsRowsAndReturnReloadsCachesAndEnumerate
     sim.Stop();
     mirror.RefreshPorts(list);  // finds the pipe gone
     mirror.RefreshPorts(list);  // connect attempt fails
-    EXPECT_FALSE(mirror.client.IsConnected());
+    EXPECT_FALSE(mirror.Client().IsConnected());
     EXPECT_EQ(list.rows.size(), 1u);
 
     Sim("defaults host=new.host dmsport=2 retry=2000 ssl=0 active=0");
@@ -293,12 +294,12 @@ TEST_F(ServiceMirrorTest, ServiceAwayKeepsRowsAndReturnReloadsCachesAndEnumerate
     const uint64_t logReadsBefore = Requests(kGetLogSettings);
     ASSERT_TRUE(sim.Start());
     mirror.RefreshPorts(list);
-    ASSERT_TRUE(mirror.client.IsConnected());
-    EXPECT_STREQ(mirror.defaultDms.host, "new.host");
+    ASSERT_TRUE(mirror.Client().IsConnected());
+    EXPECT_STREQ(mirror.DefaultDms().host, "new.host");
     EXPECT_EQ(Requests(kGetLogSettings) - logReadsBefore, 1u);
     // The service kept its stamp, yet the ports are enumerated afresh.
     EXPECT_EQ(Requests(kGetPortName) - namesBefore, 1u);
-    EXPECT_NE(mirror.listStamp, 0u);
+    EXPECT_NE(mirror.ListStamp(), 0u);
     const PortRowInfo* row = list.Find(L"COM3");
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(row->portLabel, L"Renamed");
@@ -315,7 +316,7 @@ TEST_F(ServiceMirrorTest, PortWhoseFullReadFailedComesBackOnTheNextPass) {
     mirror.RefreshPorts(list);
     EXPECT_EQ(list.Names(), (std::vector<std::wstring>{L"COM4", L"COM3"}));
     mirror.RefreshPorts(list);
-    EXPECT_FALSE(mirror.ports[L"COM3"].fullReadFailed);
+    EXPECT_FALSE(mirror.Ports().at(L"COM3").fullReadFailed);
 
     // The same in a poll: a refused read removes the row, the next pass restores it.
     Sim("fault refuse 31 on=3");
@@ -338,7 +339,7 @@ TEST_F(ServiceMirrorTest, LinkFailureEndsThePassAndLeavesEveryRow) {
     Sim("fault crash on=11 after=1");
     const int sortsBefore = list.sorts;
     mirror.RefreshPorts(list);
-    EXPECT_FALSE(mirror.client.IsConnected());
+    EXPECT_FALSE(mirror.Client().IsConnected());
     EXPECT_EQ(list.Names(), rows);
     EXPECT_EQ(list.sorts, sortsBefore);
     mirror.RefreshPorts(list);  // reconnects and enumerates afresh
@@ -346,7 +347,7 @@ TEST_F(ServiceMirrorTest, LinkFailureEndsThePassAndLeavesEveryRow) {
 
     // An enumeration: the service stops answering at COM2; one time-out ends
     // the pass without a further request, and the next tick enumerates again.
-    mirror.client.SetExchangeBudgetForTesting(300);
+    mirror.Client().SetExchangeBudgetForTesting(300);
     Sim("port COM4 mode=0 status=0 traffic=off");
     Sim("fault delay 1000 on=11 after=1");
     const uint64_t before = Requests();
@@ -354,7 +355,7 @@ TEST_F(ServiceMirrorTest, LinkFailureEndsThePassAndLeavesEveryRow) {
     mirror.RefreshPorts(list);
     EXPECT_LT(GetTickCount() - start, 900u);
     EXPECT_EQ(Requests() - before, 5u);  // list info, then name and counters of COM1 and COM2
-    EXPECT_EQ(mirror.listStamp, 0u);
+    EXPECT_EQ(mirror.ListStamp(), 0u);
     EXPECT_EQ(list.Names(), rows);
     Sleep(800);  // the late answer is queued by now and skipped
     mirror.RefreshPorts(list);
@@ -371,7 +372,7 @@ TEST_F(ServiceMirrorTest, RefusedCounterPollDuringAnEnumerationSkipsOnlyThatPort
     mirror.RefreshPorts(list);
     EXPECT_EQ(list.updates - updatesBefore, 2);  // COM1's marks and COM3's new row
     EXPECT_EQ(list.Names(), (std::vector<std::wstring>{L"COM1", L"COM2", L"COM3"}));
-    EXPECT_EQ(mirror.ports.count(L"COM2"), 1u);
+    EXPECT_EQ(mirror.Ports().count(L"COM2"), 1u);
 }
 
 TEST(MakePortRowTest, ConnectionTextJoinsHostAndPort) {

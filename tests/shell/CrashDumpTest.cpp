@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "CrashDump.h"
 #include "CrashProbe.h"
 #include "DumpFolder.h"
 #include "WineSettings.h"
@@ -24,8 +25,9 @@ std::wstring ProbePath() {
 }
 
 // Runs the probe with the environment of this process; returns its exit code.
-DWORD RunProbe() {
+DWORD RunProbe(const wchar_t* argument = nullptr) {
     std::wstring commandLine = L"\"" + ProbePath() + L"\"";
+    if (argument) commandLine += std::wstring(L" ") + argument;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     // The debugger's report goes to the probe's error output; keep it out of the test log.
@@ -72,6 +74,18 @@ TEST(CrashDump, FullDumpLandsInTempAndTheProcessStillEnds) {
     const std::wstring stamp = name.substr(11, 14);
     EXPECT_LE(before, stamp);
     EXPECT_LE(stamp, after);
+}
+
+// A C++ exception that leaves a window callback, an allocation failure say,
+// ends the program with a dump too.
+TEST(CrashDump, UncaughtCppExceptionEndsWithADump) {
+    test::QuietWineDebugger();
+    test::DumpFolder folder;
+    ASSERT_TRUE(folder.Valid());
+    EXPECT_EQ(RunProbe(L"throw"), kUncaughtCppException);
+    const std::vector<std::wstring> files = folder.Files();
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_NE(folder.DumpFlags(files[0]), -1);
 }
 
 }  // namespace

@@ -138,8 +138,8 @@ protected:
         EXPECT_EQ(RowCount(window), 1);
     }
 
-    const PortRecord& Record(const wchar_t* name) { return dlg->Service().ports.at(name); }
-    bool HasRecord(const wchar_t* name) { return dlg->Service().ports.count(name) != 0; }
+    const PortRecord& Record(const wchar_t* name) { return dlg->Service().Ports().at(name); }
+    bool HasRecord(const wchar_t* name) { return dlg->Service().Ports().count(name) != 0; }
     sim::SimPort SimPort(const wchar_t* name) { return *server->Snapshot().FindPort(name); }
     uint64_t Requests(uint32_t code) { return server->RequestCount(code); }
 
@@ -174,7 +174,7 @@ TEST_F(ApplyFlowTest, PortSetToDefaultsSendsOnlyUseDefault) {
     EXPECT_TRUE(Record(L"COM3").useDefault);
     EXPECT_EQ(ConnectionShown(L"COM3"), L"defaults.example:443");
     EXPECT_EQ(test::seen.text, L"") << "success shows nothing";
-    EXPECT_FALSE(dlg->Service().editing);
+    EXPECT_FALSE(dlg->Service().IsEditing());
 }
 
 TEST_F(ApplyFlowTest, SpecificParametersReachTheServiceAndTheRow) {
@@ -218,13 +218,13 @@ TEST_F(ApplyFlowTest, RefusalReReadsThePortAndSaysSo) {
     EXPECT_EQ(Requests(kGetPortDmsConfig), dmsReads + 1);
     EXPECT_STREQ(Record(L"COM3").dms.host, "own.example") << "the service's value is back";
     EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:80");
-    EXPECT_FALSE(dlg->Service().editing);
+    EXPECT_FALSE(dlg->Service().IsEditing());
 }
 
 TEST_F(ApplyFlowTest, PortGoneOnTheRequestLeavesListAndTableAndNamesItsLabel) {
     EditRemovedPort();
     EXPECT_EQ(ConnectionShown(L"COM3"), L"-");
-    EXPECT_EQ(dlg->PortList().ButtonIds().size(), 1u) << "the row's button id is free again";
+    EXPECT_EQ(dlg->PortList().ButtonIds().Count(), 1u) << "the row's button id is free again";
 }
 
 // The request is refused for another reason and the re-read finds the port
@@ -263,7 +263,7 @@ TEST_F(ApplyFlowTest, ServiceStoppedShowsTheUnreachableTextOnce) {
     EXPECT_EQ(test::seen.text, kServiceNotRunning);
     ASSERT_TRUE(HasRecord(L"COM3"));
     EXPECT_EQ(ConnectionShown(L"COM3"), L"-") << "the failed re-read removes the row";
-    EXPECT_FALSE(dlg->Service().editing);
+    EXPECT_FALSE(dlg->Service().IsEditing());
 
     // Back again: the refresh reconnects and restores the row.
     StartService();
@@ -284,14 +284,14 @@ TEST_F(ApplyFlowTest, CancelSendsNothingAndShowsNothing) {
     EXPECT_EQ(server->TotalRequests(), before);
     EXPECT_EQ(test::seen.text, L"");
     EXPECT_STREQ(Record(L"COM3").dms.host, "own.example");
-    EXPECT_STREQ(dlg->Service().defaultDms.host, "defaults.example");
-    EXPECT_FALSE(dlg->Service().editing);
+    EXPECT_STREQ(dlg->Service().DefaultDms().host, "defaults.example");
+    EXPECT_FALSE(dlg->Service().IsEditing());
 }
 
 TEST_F(ApplyFlowTest, ButtonWithoutRowShowsNothingAndRefreshGoesOn) {
     SendMessageW(window, WM_EDITPORT, kLastButtonId, 0);
     SendMessageW(window, WM_EDITPORT, 0, 0);
-    EXPECT_FALSE(dlg->Service().editing);
+    EXPECT_FALSE(dlg->Service().IsEditing());
     EXPECT_EQ(GetWindow(window, GW_ENABLEDPOPUP), nullptr);
 
     ASSERT_TRUE(server->Execute("port COM5 label=Dock-5 mode=0 status=0"));
@@ -324,13 +324,14 @@ TEST_F(ApplyFlowTest, OpenDialogHoldsOffRefreshAndOtherFlows) {
 }
 
 TEST_F(ApplyFlowTest, FlowsDoNothingWhileARefreshRuns) {
-    dlg->Service().refreshing = true;
-    EditPort(L"COM3", L"Dock-3", Cancel);
-    EditPreferences(Cancel);
-    dlg->Service().refreshing = false;
+    {
+        ServiceMirror::RefreshingScope refreshing(dlg->Service());
+        EditPort(L"COM3", L"Dock-3", Cancel);
+        EditPreferences(Cancel);
+    }
     test::StopDriving();
     EXPECT_FALSE(opened);
-    EXPECT_FALSE(dlg->Service().editing);
+    EXPECT_FALSE(dlg->Service().IsEditing());
 }
 
 TEST_F(ApplyFlowTest, PreferencesReachTheServiceAndThePortsThatFollowThem) {
@@ -346,8 +347,8 @@ TEST_F(ApplyFlowTest, PreferencesReachTheServiceAndThePortsThatFollowThem) {
     EXPECT_EQ(model.DefaultDms().port, "8443");
     EXPECT_EQ(model.LogFolder(), L"C:\\Logs");
     EXPECT_EQ(model.LogLevel(), 3u);
-    EXPECT_TRUE(dlg->Service().defaultDmsLoaded);
-    EXPECT_TRUE(dlg->Service().logSettingsLoaded);
+    EXPECT_TRUE(dlg->Service().DefaultDmsLoaded());
+    EXPECT_TRUE(dlg->Service().LogSettingsLoaded());
     EXPECT_EQ(ConnectionShown(L"COM4"), L"new-defaults.example:8443");
     EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:80") << "COM3 has its own";
 }
@@ -360,8 +361,8 @@ TEST_F(ApplyFlowTest, PreferencesRefusalReReadsAndStillSendsTheDefaults) {
         Apply(dialog);
     });
     EXPECT_EQ(test::seen.text, kNotAccepted);
-    EXPECT_EQ(dlg->Service().logSettings.level, 1u) << "re-read from the service";
-    EXPECT_TRUE(dlg->Service().logSettingsLoaded);
+    EXPECT_EQ(dlg->Service().LogSettingsCache().level, 1u) << "re-read from the service";
+    EXPECT_TRUE(dlg->Service().LogSettingsLoaded());
     EXPECT_EQ(server->Snapshot().DefaultDms().port, "8443");
     EXPECT_EQ(ConnectionShown(L"COM4"), L"defaults.example:8443");
 }
@@ -388,7 +389,7 @@ TEST_F(ApplyFlowTest, PreferencesReportTheFirstFailure) {
     });
     EXPECT_EQ(test::seen.text, kNotAccepted);
     EXPECT_EQ(test::seen.icon, test::ErrorIcon());
-    EXPECT_FALSE(dlg->Service().client.IsConnected());
+    EXPECT_FALSE(dlg->Service().Client().IsConnected());
 }
 
 // A folder the request cannot carry is refused before anything is sent for it.
@@ -400,7 +401,7 @@ TEST_F(ApplyFlowTest, PreferencesWithAnOverlongFolderSayNotAccepted) {
     });
     EXPECT_EQ(test::seen.text, kNotAccepted);
     EXPECT_EQ(Requests(kSetLogSettings), 0u);
-    EXPECT_EQ(dlg->Service().logSettings.folder, L"C:\\Logs") << "re-read";
+    EXPECT_EQ(dlg->Service().LogSettingsCache().folder, L"C:\\Logs") << "re-read";
     EXPECT_EQ(Requests(kSetDefaultDmsConfig), 1u);
 }
 
@@ -411,8 +412,8 @@ TEST_F(ApplyFlowTest, PreferencesWithTheServiceStoppedEmptyTheFollowedDefaults) 
         Apply(dialog);
     });
     EXPECT_EQ(test::seen.text, kServiceNotRunning);
-    EXPECT_FALSE(dlg->Service().defaultDmsLoaded);
-    EXPECT_FALSE(dlg->Service().logSettingsLoaded);
+    EXPECT_FALSE(dlg->Service().DefaultDmsLoaded());
+    EXPECT_FALSE(dlg->Service().LogSettingsLoaded());
     EXPECT_EQ(ConnectionShown(L"COM4"), L"") << "follows the emptied defaults";
     EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:80");
     EXPECT_STREQ(Record(L"COM4").dms.host, "");

@@ -36,8 +36,8 @@ TEST_F(MainDlgTest, StartsHiddenWithTitleIconsTrayMenuAndFilledList) {
     GetWindowTextW(window, text, 64);
     EXPECT_STREQ(text, kProgramTitle);
     EXPECT_EQ(RowCount(window), 1) << "the first refresh runs before the window is shown";
-    EXPECT_TRUE(dlg->Service().defaultDmsLoaded);
-    EXPECT_TRUE(dlg->Service().logSettingsLoaded);
+    EXPECT_TRUE(dlg->Service().DefaultDmsLoaded());
+    EXPECT_TRUE(dlg->Service().LogSettingsLoaded());
     EXPECT_TRUE(IconShown(window));
     EXPECT_NE(SendMessageW(window, WM_GETICON, ICON_SMALL, 0), 0);
     EXPECT_NE(SendMessageW(window, WM_GETICON, ICON_BIG, 0), 0);
@@ -92,7 +92,7 @@ TEST_F(MainDlgTest, TrayQuitEndsTheLoopWithTwo) {
     EXPECT_EQ(loop.Run(), kQuitExitCode);
     EXPECT_FALSE(IsWindow(window));
     EXPECT_FALSE(IconShown(window));
-    EXPECT_FALSE(dlg->Service().client.IsConnected()) << "the link closes with the window";
+    EXPECT_FALSE(dlg->Service().Client().IsConnected()) << "the link closes with the window";
 }
 
 TEST_F(MainDlgTest, OnlyTimerOneRefreshes) {
@@ -110,13 +110,13 @@ TEST_F(MainDlgTest, OnlyTimerOneRefreshes) {
 TEST_F(MainDlgTest, ServiceDownAtStartLeavesTheListEmptyUntilItComes) {
     CreateMainWindow();
     EXPECT_EQ(RowCount(window), 0);
-    EXPECT_FALSE(dlg->Service().defaultDmsLoaded);
+    EXPECT_FALSE(dlg->Service().DefaultDmsLoaded());
     EXPECT_EQ(GetWindow(window, GW_ENABLEDPOPUP), nullptr) << "no message box";
 
     StartService();
     SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
     EXPECT_EQ(RowCount(window), 1);
-    EXPECT_TRUE(dlg->Service().defaultDmsLoaded);
+    EXPECT_TRUE(dlg->Service().DefaultDmsLoaded());
 }
 
 TEST_F(MainDlgTest, RowsCanBeNeitherSelectedNorTicked) {

@@ -1,0 +1,22 @@
+// What the refresh and the editing flows need of the port list.
+#pragma once
+
+#include <string>
+
+#include "PortRowInfo.h"
+
+namespace kestrel {
+
+class PortListView {
+public:
+    // Adds, changes or, for a full row with status 3, deletes the port's row;
+    // *added, when given, tells whether a row was added.
+    virtual void UpdatePort(const PortRowInfo& info, bool* added) = 0;
+    virtual void DeletePort(const std::wstring& name) = 0;
+    virtual bool SortItems(int column, int sortType) = 0;
+
+protected:
+    ~PortListView() = default;
+};
+
+}  // namespace kestrel
