@@ -11,8 +11,8 @@
 
 namespace kestrel {
 
-ConnectionDlg::ConnectionDlg(PortRecord* record, const DmsConfig* defaults)
-    : record(record), defaults(defaults), useDefault(record->useDefault) {}
+ConnectionDlg::ConnectionDlg(PortRecord* edited, const DmsConfig* followed)
+    : record(edited), defaults(followed), useDefault(edited->useDefault) {}
 
 LRESULT ConnectionDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     const HWND dialog = Handle();

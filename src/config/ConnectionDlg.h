@@ -18,7 +18,7 @@ class ConnectionDlg : public CDialogBase,
                       public CDialogLoopMember {
 public:
     // Neither is owned; the record is written only by a successful Apply.
-    ConnectionDlg(PortRecord* record, const DmsConfig* defaults);
+    ConnectionDlg(PortRecord* edited, const DmsConfig* followed);
 
     // 1 when Apply wrote the record, 2 when cancelled, -1 when the dialog
     // could not be created.

@@ -49,8 +49,8 @@ bool LogFolderDriveAllowed(UINT driveType) {
     return driveType == DRIVE_FIXED;
 }
 
-GlobalDlg::GlobalDlg(DmsConfig* defaults, LogSettings* logSettings)
-    : defaults(defaults), logSettings(logSettings) {}
+GlobalDlg::GlobalDlg(DmsConfig* editedDefaults, LogSettings* editedLogging)
+    : defaults(editedDefaults), logSettings(editedLogging) {}
 
 LRESULT GlobalDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     folderEdit = ::GetDlgItem(Handle(), IDC_LOG_FOLDER);

@@ -22,7 +22,7 @@ class GlobalDlg : public CDialogBase,
                   public CDialogLoopMember {
 public:
     // Neither record is owned; both must outlive the dialog.
-    GlobalDlg(DmsConfig* defaults, LogSettings* logSettings);
+    GlobalDlg(DmsConfig* editedDefaults, LogSettings* editedLogging);
 
     // 1 after a successful Apply, 2 when cancelled, -1 when the dialog could not
     // be created. Only 1 changes the records.

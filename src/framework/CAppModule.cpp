@@ -12,7 +12,6 @@ CAppModule appModule;
 bool CAppModule::Init(HINSTANCE moduleInstance) {
     CCritSecLock guard(lock);
     instance = moduleInstance;
-    mainThreadId = ::GetCurrentThreadId();
     loops.reset(new (std::nothrow) std::map<DWORD, CMessageLoop*>());
     return loops != nullptr;
 }

@@ -1,4 +1,4 @@
-// The program's one module object: instance handle, main thread, the table of
+// The program's one module object: instance handle, the table of
 // message loops by thread, the window classes registered for superclasses, and
 // the window objects whose windows are being created. Every table is guarded by
 // the module's critical section.
@@ -27,7 +27,7 @@ public:
     CAppModule& operator=(const CAppModule&) = delete;
 
     // Records the instance (where dialog templates and window classes live) and
-    // the calling thread as the main thread, and creates the empty loop table.
+    // creates the empty loop table.
     // Call before any window of the framework is created.
     bool Init(HINSTANCE moduleInstance);
     // Frees the loop table and unregisters the window classes of superclasses.
@@ -35,7 +35,6 @@ public:
     void Term();
 
     HINSTANCE Instance() const { return instance; }
-    DWORD MainThreadId() const { return mainThreadId; }
 
     // One loop per thread. Adding fails before Init, after Term, or when the
     // calling thread already has a loop; removing fails when it has none.
@@ -61,7 +60,6 @@ public:
 private:
     mutable CCriticalSection lock;
     HINSTANCE instance = nullptr;
-    DWORD mainThreadId = 0;
     std::unique_ptr<std::map<DWORD, CMessageLoop*>> loops;
     std::vector<ATOM> classAtoms;
     std::vector<std::pair<DWORD, CWindowObject*>> creating;

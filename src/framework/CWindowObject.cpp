@@ -17,26 +17,28 @@ CWindowObject* CWindowObject::FromHandle(HWND window) {
 }
 
 bool CWindowObject::Attach(HWND window) {
-    if (hwnd || !window || FromHandle(window)) return false;
+    if (boundWindow || !window || FromHandle(window)) return false;
     if (!::SetPropW(window, kObjectProperty, this)) return false;
-    hwnd = window;
+    boundWindow = window;
     return true;
 }
 
 void CWindowObject::Detach() {
-    if (hwnd && FromHandle(hwnd) == this) ::RemovePropW(hwnd, kObjectProperty);
-    hwnd = nullptr;
+    if (boundWindow && FromHandle(boundWindow) == this) {
+        ::RemovePropW(boundWindow, kObjectProperty);
+    }
+    boundWindow = nullptr;
 }
 
 void CWindowObject::MarkFinalMessage() {
-    if (hwnd) ::RemovePropW(hwnd, kObjectProperty);
+    if (boundWindow) ::RemovePropW(boundWindow, kObjectProperty);
     finalPending = true;
 }
 
 void CWindowObject::EndMessage(HWND window) {
     if (--depth > 0 || !finalPending) return;
     finalPending = false;
-    hwnd = nullptr;
+    boundWindow = nullptr;
     OnFinalMessage(window);
 }
 

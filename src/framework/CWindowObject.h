@@ -27,7 +27,7 @@ public:
     virtual void OnFinalMessage(HWND hwnd);
 
     // The bound window, or null.
-    HWND Handle() const { return hwnd; }
+    HWND Handle() const { return boundWindow; }
 
     // The object bound to a window, or null.
     static CWindowObject* FromHandle(HWND window);
@@ -44,7 +44,7 @@ protected:
     void EndMessage(HWND window);
 
 private:
-    HWND hwnd = nullptr;
+    HWND boundWindow = nullptr;
     int depth = 0;
     bool finalPending = false;
 };

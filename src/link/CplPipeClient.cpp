@@ -5,7 +5,7 @@
 
 namespace kestrel {
 
-CplPipeClient::CplPipeClient(const wchar_t* pipeName) : TNamedPipeClient(pipeName) {}
+CplPipeClient::CplPipeClient(const wchar_t* name) : TNamedPipeClient(name) {}
 
 CplPipeClient::~CplPipeClient() {
     if (IsConnected()) Close();

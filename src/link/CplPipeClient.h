@@ -14,7 +14,7 @@ namespace kestrel {
 
 class CplPipeClient : public TNamedPipeClient {
 public:
-    explicit CplPipeClient(const wchar_t* pipeName = kServicePipeName);
+    explicit CplPipeClient(const wchar_t* name = kServicePipeName);
     ~CplPipeClient() override;
 
     uint32_t ConnectService(uint32_t timeoutMs);

@@ -12,7 +12,11 @@
 
 namespace {
 
-void Callback() noexcept { throw std::bad_alloc(); }
+// Called through a pointer, as a window procedure is, so that the compiler
+// does not see at the call that it throws.
+void (*volatile allocate)() = [] { throw std::bad_alloc(); };
+
+void Callback() noexcept { allocate(); }
 
 }  // namespace
 

@@ -78,8 +78,9 @@ TEST(SimServerRandomMessages, RefusesThemAndKeepsServing) {
         ++answered;
         ASSERT_EQ(answer.size(), kResponseFrameSize);
         EXPECT_EQ(GetU32(answer.data(), kSequenceOffset), i);
-        if (message.size() != kRequestFrameSize)
+        if (message.size() != kRequestFrameSize) {
             EXPECT_EQ(GetU32(answer.data(), kStatusOffset), kRefuseMalformed);
+        }
     }
     EXPECT_GT(answered, kMessages / 2);
     EXPECT_EQ(reconnects, 0);
