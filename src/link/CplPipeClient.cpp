@@ -12,6 +12,9 @@ CplPipeClient::~CplPipeClient() {
 }
 
 uint32_t CplPipeClient::ConnectService(uint32_t timeoutMs) {
+    // An open pipe stays as it is and so does what is known of it.
+    if (IsConnected()) return Connect(timeoutMs);
+    lastConnect = LinkState{};
     const uint32_t r = Connect(timeoutMs);
     if (r != kResultOk) return r == kErrorTimeout ? kResultConnectTimeout : r;
     uint32_t major = 0, minor = 0, patch = 0;
@@ -23,8 +26,10 @@ uint32_t CplPipeClient::ConnectService(uint32_t timeoutMs) {
     if (major != kProtocolVersionMajor || minor != kProtocolVersionMinor ||
         patch != kProtocolVersionPatch) {
         Close();
+        lastConnect = LinkState{LinkState::Kind::WrongVersion, major, minor, patch};
         return kResultWrongVersion;
     }
+    lastConnect.kind = LinkState::Kind::Connected;
     return kResultOk;
 }
 

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "DmsConfig.h"
+#include "LinkState.h"
 #include "TNamedPipeClient.h"
 #include "WireFormat.h"
 
@@ -18,6 +19,9 @@ public:
     ~CplPipeClient() override;
 
     uint32_t ConnectService(uint32_t timeoutMs);
+    // What the last connect attempt left: connected, or why not (with the
+    // version the service reported when that was the reason).
+    const LinkState& LastConnect() const { return lastConnect; }
     uint32_t Transact(RequestFrame& request, ResponseFrame& response);
 
     uint32_t QueryVersion(uint32_t& major, uint32_t& minor, uint32_t& patch);
@@ -55,6 +59,7 @@ private:
     uint32_t Request(Encode encode, Decode decode);
 
     uint32_t sequence = 0;
+    LinkState lastConnect;
 };
 
 }  // namespace kestrel

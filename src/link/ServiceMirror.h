@@ -70,6 +70,9 @@ public:
     // Every port that follows the defaults takes the cached ones, and its row shows them.
     void ShowDefaultsOnFollowers(PortListView& list);
 
+    // How the last connect attempt left the link; see LinkState.
+    const LinkState& Link() const { return client.LastConnect(); }
+
     // What the mirror holds, for reading.
     const PortTable& Ports() const { return ports; }
     const DmsConfig& DefaultDms() const { return defaultDms; }

@@ -2,8 +2,11 @@
 
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "CAppModule.h"
+#include "Clipboard.h"
+#include "PortListColumns.h"
 #include "PortRowTexts.h"
 #include "resource.h"
 
@@ -11,48 +14,10 @@ namespace kestrel {
 
 namespace {
 
-struct ColumnLayout {
-    UINT headerId;
-    int format;
-    int width;
-};
-
-const ColumnLayout kColumns[kPortListColumnCount] = {
-    {IDS_COLUMN_CHECK, LVCFMT_LEFT, 0},  // zero width hides the check box
-    {IDS_COLUMN_COMPORT, LVCFMT_CENTER, 70},
-    {IDS_COLUMN_RX, LVCFMT_CENTER, 35},
-    {IDS_COLUMN_TX, LVCFMT_CENTER, 35},
-    {IDS_COLUMN_SERIAL, LVCFMT_CENTER, 130},
-    {IDS_COLUMN_MODE, LVCFMT_CENTER, 80},
-    {IDS_COLUMN_STATUS, LVCFMT_CENTER, 100},
-    {IDS_COLUMN_CONNECTION, LVCFMT_CENTER, 150},
-    {IDS_COLUMN_BUTTON, LVCFMT_CENTER, 50},  // then widened to fill the list
-};
-
-const wchar_t kEditCaption[] = L"Edit...";
 const COLORREF kAlertTextColour = RGB(255, 0, 0);
 
 PortRowInfo* AsRow(LPARAM itemData) {
     return itemData == 0 || itemData == -1 ? nullptr : reinterpret_cast<PortRowInfo*>(itemData);
-}
-
-// False when a column could not be inserted where it belongs; the columns
-// inserted so far stay.
-bool InsertColumns(HWND list) {
-    for (int i = 0; i < kPortListColumnCount; ++i) {
-        wchar_t header[64] = {};
-        ::LoadStringW(appModule.Instance(), kColumns[i].headerId, header, 64);
-        LVCOLUMNW column{};
-        column.mask = LVCF_FMT | LVCF_WIDTH | LVCF_TEXT;
-        column.fmt = kColumns[i].format;
-        column.cx = kColumns[i].width;
-        column.pszText = header;
-        if (::SendMessageW(list, LVM_INSERTCOLUMNW, static_cast<WPARAM>(i),
-                           reinterpret_cast<LPARAM>(&column)) != i) {
-            return false;
-        }
-    }
-    return true;
 }
 
 }  // namespace
@@ -67,20 +32,13 @@ bool DevListCtrl::SubclassWindow(HWND window) {
     customDraw = true;
     noSelection = true;
     fixedColumns = true;
+    // Tab reaches the list, for editing from the keyboard.
+    ::SetWindowLongPtrW(window, GWL_STYLE, ::GetWindowLongPtrW(window, GWL_STYLE) | WS_TABSTOP);
     const LRESULT exStyle = ::SendMessageW(window, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0);
     ::SendMessageW(window, LVM_SETEXTENDEDLISTVIEWSTYLE, 0,
                    exStyle | LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES);
-    if (InsertColumns(window)) FillLastColumn(window);
+    if (InsertPortListColumns(window)) FillLastColumn(window);
     return bound;
-}
-
-void DevListCtrl::FillLastColumn(HWND list) {
-    const auto header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
-    const auto count = static_cast<int>(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0));
-    if (count > 0) {
-        ::SendMessageW(list, LVM_SETCOLUMNWIDTH, static_cast<WPARAM>(count - 1),
-                       MAKELPARAM(LVSCW_AUTOSIZE_USEHEADER, 0));
-    }
 }
 
 int DevListCtrl::ItemCount() const {
@@ -111,12 +69,6 @@ void DevListCtrl::SetCellText(int index, int column, std::wstring_view text) {
     // CellText gives whole, terminated texts only.
     item.pszText = const_cast<wchar_t*>(text.empty() ? L"" : text.data());
     Send(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-}
-
-bool DevListCtrl::ButtonCellRect(int index, RECT& rect) const {
-    rect = RECT{LVIR_BOUNDS, kColumnButton, 0, 0};
-    return Send(LVM_GETSUBITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&rect)) !=
-           0;
 }
 
 int DevListCtrl::IndexOf(const PortRowInfo* data) const {
@@ -184,7 +136,7 @@ bool DevListCtrl::InsertPort(const PortRowInfo& info) {
     // without its button: an unfinished row goes again.
     ListCtrlButton* button = nullptr;
     if (info.mode != kModeSerial) {
-        button = CreateRowButton(n);
+        button = buttons.Create(Handle(), n);
         if (!button) {
             Send(LVM_DELETEITEM, static_cast<WPARAM>(n));
             return false;
@@ -198,7 +150,7 @@ bool DevListCtrl::InsertPort(const PortRowInfo& info) {
     if (data) {
         FreeRow(data);  // the row's copy took the button: it goes with the copy
     } else {
-        DestroyButton(button);
+        buttons.Destroy(button);
     }
     Send(LVM_DELETEITEM, static_cast<WPARAM>(n));
     return false;
@@ -216,7 +168,7 @@ PortRowInfo* DevListCtrl::MakeRow(const PortRowInfo& info, ListCtrlButton* butto
 }
 
 void DevListCtrl::FreeRow(PortRowInfo* data) {
-    DestroyButton(data->button);
+    buttons.Destroy(data->button);
     rows.erase(data->name);
     delete data;
 }
@@ -292,45 +244,6 @@ int DevListCtrl::CompareItems(LPARAM itemData1, LPARAM itemData2, int column) {
     return CompareRowCells(AsRow(itemData1), AsRow(itemData2), column);
 }
 
-ListCtrlButton* DevListCtrl::CreateRowButton(int index) {
-    RECT cell{};
-    ButtonCellRect(index, cell);
-    std::unique_ptr<ListCtrlButton> button(new (std::nothrow) ListCtrlButton);
-    const int32_t id = buttonIds.NextFree();
-    if (!button || !id) return nullptr;
-    if (!button->Create(Handle(), cell, kEditCaption, WS_CHILD | WS_VISIBLE, static_cast<UINT>(id)))
-        return nullptr;
-    // Same font as the rows, so that the caption fits the cell.
-    ::SendMessageW(button->Handle(), WM_SETFONT, static_cast<WPARAM>(Send(WM_GETFONT)), FALSE);
-    bool added = false;
-    try {
-        added = buttonIds.Add(id);
-    } catch (const std::bad_alloc&) {
-    }
-    if (!added) {
-        ::DestroyWindow(button->Handle());
-        return nullptr;
-    }
-    return button.release();
-}
-
-// Window first, then the object, then the id goes back to the pool.
-void DevListCtrl::DestroyButton(ListCtrlButton*& button) {
-    if (!button) return;
-    const int id = ::GetDlgCtrlID(button->Handle());
-    ::DestroyWindow(button->Handle());
-    delete button;
-    button = nullptr;
-    buttonIds.Release(id);
-}
-
-bool DevListCtrl::PlaceButton(const ListCtrlButton& button, int index) const {
-    RECT cell;
-    if (!ButtonCellRect(index, cell)) return false;
-    return ::MoveWindow(button.Handle(), cell.left, cell.top, cell.right - cell.left,
-                        cell.bottom - cell.top, TRUE) != FALSE;
-}
-
 // Every paint puts the buttons of the rows in view over their cells and hides
 // the others: scrolling that bypasses WM_VSCROLL (mouse wheel, keyboard)
 // repaints only the rows it uncovers, and a stale button must not sit over
@@ -340,7 +253,7 @@ bool DevListCtrl::OnPrePaint(HDC) {
     ::GetClientRect(Handle(), &client);
     const auto top = static_cast<int>(Send(LVM_GETTOPINDEX));
     auto inView = [&](int index, RECT& cell) {
-        return index >= top && ButtonCellRect(index, cell) && cell.top < client.bottom;
+        return index >= top && RowButtons::CellRect(Handle(), index, cell) && cell.top < client.bottom;
     };
     for (const auto& entry : rows) {
         const ListCtrlButton* button = entry.second->button;
@@ -354,7 +267,7 @@ bool DevListCtrl::OnPrePaint(HDC) {
         if (!inView(i, cell)) break;
         const PortRowInfo* data = RowData(i);
         if (!data || !data->button) continue;
-        PlaceButton(*data->button, i);
+        RowButtons::Place(Handle(), *data->button, i);
         if (!::IsWindowVisible(data->button->Handle()))
             ::ShowWindow(data->button->Handle(), SW_SHOWNA);
     }
@@ -365,7 +278,11 @@ bool DevListCtrl::OnSubItemPrePaint(HDC, DWORD_PTR item, int subItem, UINT, LPAR
                                     COLORREF& textColor, COLORREF&) {
     const PortRowInfo* row = AsRow(itemData);
     if (subItem == kColumnButton) {
-        return row && row->button && PlaceButton(*row->button, static_cast<int>(item));
+        return row && row->button && RowButtons::Place(Handle(), *row->button, static_cast<int>(item));
+    }
+    if (lastKnownOnly) {
+        textColor = ::GetSysColor(COLOR_GRAYTEXT);
+        return false;
     }
     switch (CellTextColour(subItem, row)) {
     case CellColour::Red:
@@ -378,6 +295,105 @@ bool DevListCtrl::OnSubItemPrePaint(HDC, DWORD_PTR item, int subItem, UINT, LPAR
         break;
     }
     return false;
+}
+
+bool DevListCtrl::FocusPort(const std::wstring& name) {
+    const auto found = rows.find(name);
+    const int index = found != rows.end() ? IndexOf(found->second) : -1;
+    FocusItem(index);
+    return index >= 0;
+}
+
+void DevListCtrl::EditRow(int index) {
+    const PortRowInfo* data = index >= 0 ? RowData(index) : nullptr;
+    if (!data || !data->button) return;
+    ::PostMessageW(::GetParent(Handle()), WM_EDITPORT, ::GetDlgCtrlID(data->button->Handle()), 0);
+}
+
+std::wstring DevListCtrl::TableText() const {
+    std::vector<std::vector<std::wstring>> lines(1);
+    for (int column = kColumnPort; column <= kColumnConnection; ++column) {
+        wchar_t title[64] = {};
+        LVCOLUMNW header{};
+        header.mask = LVCF_TEXT;
+        header.pszText = title;
+        header.cchTextMax = 64;
+        Send(LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&header));
+        lines[0].emplace_back(title);
+    }
+    const int count = ItemCount();
+    for (int index = 0; index < count; ++index) {
+        std::vector<std::wstring>& cells = lines.emplace_back();
+        for (int column = kColumnPort; column <= kColumnConnection; ++column)
+            cells.push_back(ItemText(index, column));
+    }
+    return kestrel::TableText(lines);
+}
+
+bool DevListCtrl::CopyTable() const {
+    return PutTextOnClipboard(Handle(), TableText());
+}
+
+void DevListCtrl::OnActivateItem(int index) {
+    EditRow(index);
+}
+
+bool DevListCtrl::OnCopy() {
+    CopyTable();
+    return true;
+}
+
+// The context-menu key and Shift+F10 (lParam -1) open it at the focused row,
+// a right click at the row clicked, which takes the focus mark.
+LRESULT DevListCtrl::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+    int index = -1;
+    if (lParam == -1) {
+        index = FocusedItem();
+        RECT row{LVIR_LABEL, 0, 0, 0};
+        at = POINT{0, 0};
+        if (index >= 0 && Send(LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&row)))
+            at = POINT{row.left, row.bottom};
+        ::ClientToScreen(Handle(), &at);
+    } else {
+        LVHITTESTINFO hit{};
+        hit.pt = at;
+        ::ScreenToClient(Handle(), &hit.pt);
+        index = static_cast<int>(Send(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
+        FocusItem(index);
+    }
+    // By name: the menu's loop lets the refresh move and remove rows meanwhile.
+    const PortRowInfo* data = index >= 0 ? RowData(index) : nullptr;
+    const std::wstring port = data && data->button ? data->name : std::wstring();
+    const HMENU menu = ::CreatePopupMenu();
+    if (!menu) return 0;
+    enum : UINT { kEdit = 1, kCopy };
+    if (!port.empty()) ::AppendMenuW(menu, MF_STRING, kEdit, kMenuEditText);
+    ::AppendMenuW(menu, MF_STRING, kCopy, kMenuCopyText);
+    const UINT chosen = static_cast<UINT>(::TrackPopupMenu(
+        menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle(), nullptr));
+    ::DestroyMenu(menu);
+    if (chosen == kEdit && FocusPort(port)) EditRow(FocusedItem());
+    if (chosen == kCopy) CopyTable();
+    return 0;
+}
+
+// Moved to a monitor of another DPI: the dialog has scaled itself and given
+// the list its new font; the pixel widths and the buttons' font follow.
+LRESULT DevListCtrl::OnDpiChanged(UINT, WPARAM, LPARAM, BOOL& handled) {
+    ScalePortListColumns(Handle());
+    const WPARAM font = static_cast<WPARAM>(Send(WM_GETFONT));
+    for (const auto& entry : rows) {
+        if (entry.second->button) ::SendMessageW(entry.second->button->Handle(), WM_SETFONT, font, TRUE);
+    }
+    handled = FALSE;
+    return 0;
+}
+
+void DevListCtrl::ShowAsLastKnown(bool lastKnown) {
+    if (lastKnown == lastKnownOnly) return;
+    lastKnownOnly = lastKnown;
+    if (Handle()) ::InvalidateRect(Handle(), nullptr, TRUE);
 }
 
 LRESULT DevListCtrl::OnButtonClicked(WORD, WORD id, HWND, BOOL&) {

@@ -15,7 +15,9 @@
 #include <string_view>
 
 #include "ButtonIdPool.h"
+#include "Dpi.h"
 #include "ListCtrlButton.h"
+#include "RowButtons.h"
 #include "PortListView.h"
 #include "TListCtrl.h"
 
@@ -29,6 +31,8 @@ public:
 
     BEGIN_MSG_MAP(DevListCtrl)
         COMMAND_RANGE_CODE_HANDLER(kFirstButtonId, kLastButtonId, BN_CLICKED, OnButtonClicked)
+        MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
+        MESSAGE_HANDLER(kDpiChangedAfterParent, OnDpiChanged)
         CHAIN_MSG_MAP(TListCtrl)
     END_MSG_MAP()
 
@@ -42,13 +46,34 @@ public:
     // Name of the port whose row owns the button with that command id, or empty.
     std::wstring GetPortOfButton(int buttonId) const;
 
+    // Moves the keyboard's row (TListCtrl::FocusItem) to the port's row;
+    // false when the port has none.
+    bool FocusPort(const std::wstring& name);
+    // Opens the port's connection dialog as its "Edit..." button does; a row
+    // without a button (Serial) does nothing.
+    void EditRow(int index);
+    // The table as shown, for the clipboard: the column titles, then every
+    // row in the order shown, without the hidden first column and the button
+    // column (TableText).
+    std::wstring TableText() const;
+    // Puts TableText on the clipboard as CF_UNICODETEXT.
+    bool CopyTable() const;
+
     bool DeleteAllItems() override;
     int CompareItems(LPARAM itemData1, LPARAM itemData2, int column) override;
     bool OnPrePaint(HDC dc) override;
+    // Enter, Space and F2 edit the focused row, Ctrl+C copies the table.
+    void OnActivateItem(int index) override;
+    bool OnCopy() override;
     bool OnSubItemPrePaint(HDC dc, DWORD_PTR item, int subItem, UINT itemState, LPARAM itemData,
                            COLORREF& textColor, COLORREF& backColor) override;
 
-    const ButtonIdPool& ButtonIds() const { return buttonIds; }
+    const ButtonIdPool& ButtonIds() const { return buttons.Ids(); }
+
+    // Draws every row's text in grey while on: the rows are only the last
+    // state known of a service the panel cannot reach.
+    void ShowAsLastKnown(bool lastKnown);
+    bool ShowsLastKnown() const { return lastKnownOnly; }
 
 protected:
     // A row that cannot be completed is removed again: false, and no row.
@@ -69,16 +94,13 @@ private:
     // Destroys the row's button and frees the copy.
     void FreeRow(PortRowInfo* data);
     void SetCellText(int index, int column, std::wstring_view text);
-    bool ButtonCellRect(int index, RECT& rect) const;
-    static void FillLastColumn(HWND list);
-
-    ListCtrlButton* CreateRowButton(int index);
-    void DestroyButton(ListCtrlButton*& button);
-    bool PlaceButton(const ListCtrlButton& button, int index) const;
 
     LRESULT OnButtonClicked(WORD code, WORD id, HWND control, BOOL& handled);
+    LRESULT OnContextMenu(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnDpiChanged(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
 
-    ButtonIdPool buttonIds;
+    RowButtons buttons;
+    bool lastKnownOnly = false;
     // Every row's data by port name, so that a refresh finds its row without
     // reading the item data of every row. Rows change only through this class.
     std::map<std::wstring, PortRowInfo*> rows;

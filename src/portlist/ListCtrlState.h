@@ -41,6 +41,11 @@ public:
     bool VetoesItemChange(uint32_t oldState, uint32_t newState) const;
 };
 
+// The row the keyboard focus goes to from `focused` (-1: none) for a
+// navigation key, in a list of `count` rows that shows `perPage` at a time.
+enum class ListKey { Up, Down, PageUp, PageDown, Home, End };
+int NavigationTarget(ListKey key, int focused, int count, int perPage);
+
 // LVN_ITEMCHANGED: whether the change touched the check box, and whether the
 // new state shows it ticked.
 inline bool CheckBoxChanged(uint32_t oldState, uint32_t newState) {

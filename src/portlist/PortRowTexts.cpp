@@ -75,4 +75,16 @@ CellColour CellTextColour(int column, const PortRowInfo* row) {
     return row->status == kStatusNotConnected ? CellColour::Red : CellColour::WindowText;
 }
 
+std::wstring TableText(const std::vector<std::vector<std::wstring>>& lines) {
+    std::wstring text;
+    for (const auto& cells : lines) {
+        for (size_t i = 0; i < cells.size(); ++i) {
+            if (i != 0) text += L'\t';
+            text += cells[i];
+        }
+        text += L"\r\n";
+    }
+    return text;
+}
+
 }  // namespace kestrel

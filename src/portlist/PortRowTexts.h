@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "PortRowInfo.h"
 
@@ -43,6 +44,14 @@ int CompareOrdinal(std::wstring_view a, std::wstring_view b);
 // Order of two rows by the text of one column; a missing row (null) compares
 // as empty text.
 int CompareRowCells(const PortRowInfo* a, const PortRowInfo* b, int column);
+
+// The table as plain text for the clipboard: one line per row, the header
+// first, cells separated by tabs and lines ended by CR LF.
+std::wstring TableText(const std::vector<std::vector<std::wstring>>& lines);
+
+// The texts of the list's context menu.
+inline constexpr wchar_t kMenuEditText[] = L"&Edit...";
+inline constexpr wchar_t kMenuCopyText[] = L"&Copy";
 
 enum class CellColour { Unchanged, Red, WindowText };
 

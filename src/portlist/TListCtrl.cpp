@@ -101,6 +101,40 @@ bool TListCtrl::OnSubItemPrePaint(HDC, DWORD_PTR, int, UINT, LPARAM, COLORREF&, 
 
 void TListCtrl::OnSubItemPostPaint(HDC, DWORD_PTR, int, UINT, LPARAM, COLORREF&, COLORREF&) {}
 
+int TListCtrl::FocusedItem() const {
+    return static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
+}
+
+// Only the focus mark moves: the host refuses every selection.
+void TListCtrl::FocusItem(int index) {
+    if (index < 0) return;
+    SetState(index, LVIS_FOCUSED, LVIS_FOCUSED);
+    Send(LVM_ENSUREVISIBLE, static_cast<WPARAM>(index), FALSE);
+}
+
+void TListCtrl::OnActivateItem(int) {}
+
+bool TListCtrl::OnCopy() {
+    return false;
+}
+
+std::wstring TListCtrl::ItemText(int index, int column) const {
+    std::wstring text(64, L'\0');
+    for (;;) {
+        LVITEMW item{};
+        item.iSubItem = column;
+        item.pszText = &text[0];
+        item.cchTextMax = static_cast<int>(text.size());
+        const auto length = static_cast<size_t>(
+            Send(LVM_GETITEMTEXTW, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item)));
+        if (length + 1 < text.size()) {
+            text.resize(length);
+            return text;
+        }
+        text.resize(text.size() * 2);
+    }
+}
+
 LRESULT TListCtrl::OnCustomDraw(NMLVCUSTOMDRAW& cd) {
     if (!customDraw) return CDRF_DODEFAULT;
     NMCUSTOMDRAW& nm = cd.nmcd;
@@ -118,6 +152,7 @@ LRESULT TListCtrl::OnCustomDraw(NMLVCUSTOMDRAW& cd) {
         break;
     case DrawHook::ItemPostPaint:
         OnItemPostPaint(nm.hdc, nm.dwItemSpec, nm.uItemState, nm.lItemlParam);
+        DrawFocusMark(nm.hdc, nm.dwItemSpec);
         break;
     case DrawHook::SubItemPrePaint:
         skip = OnSubItemPrePaint(nm.hdc, nm.dwItemSpec, cd.iSubItem, nm.uItemState,
@@ -169,6 +204,69 @@ LRESULT TListCtrl::OnVScroll(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
     const LRESULT result = CallPreviousProc(msg, wParam, lParam);
     ::InvalidateRect(Handle(), nullptr, TRUE);
     ::UpdateWindow(Handle());
+    return result;
+}
+
+// The list view draws its focus rectangle around the first column's label,
+// which may be hidden; this one goes around the whole row. It follows the
+// keyboard cues, like every focus rectangle.
+void TListCtrl::DrawFocusMark(HDC dc, DWORD_PTR item) const {
+    if (!noSelection || static_cast<int>(item) != FocusedItem() || ::GetFocus() != Handle()) return;
+    if (Send(WM_QUERYUISTATE) & UISF_HIDEFOCUS) return;
+    RECT row{LVIR_BOUNDS, 0, 0, 0};
+    if (Send(LVM_GETITEMRECT, item, reinterpret_cast<LPARAM>(&row))) ::DrawFocusRect(dc, &row);
+}
+
+// Enter would otherwise be the dialog's, for its default button.
+LRESULT TListCtrl::OnGetDlgCode(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
+    LRESULT code = CallPreviousProc(msg, wParam, lParam);
+    const auto* message = reinterpret_cast<const MSG*>(lParam);
+    if (message && message->message == WM_KEYDOWN && message->wParam == VK_RETURN)
+        code |= DLGC_WANTMESSAGE;
+    return code;
+}
+
+LRESULT TListCtrl::OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+    ListKey key = ListKey::Up;
+    switch (wParam) {
+    case VK_RETURN:
+    case VK_SPACE:
+    case VK_F2:
+        if (FocusedItem() >= 0) OnActivateItem(FocusedItem());
+        return 0;
+    case 'C':
+        handled = ::GetKeyState(VK_CONTROL) < 0 && OnCopy();
+        return 0;
+    case VK_UP: key = ListKey::Up; break;
+    case VK_DOWN: key = ListKey::Down; break;
+    case VK_PRIOR: key = ListKey::PageUp; break;
+    case VK_NEXT: key = ListKey::PageDown; break;
+    case VK_HOME: key = ListKey::Home; break;
+    case VK_END: key = ListKey::End; break;
+    default:
+        handled = FALSE;
+        return 0;
+    }
+    if (!noSelection) {
+        handled = FALSE;
+        return 0;
+    }
+    const auto count = static_cast<int>(Send(LVM_GETITEMCOUNT));
+    const auto perPage = static_cast<int>(Send(LVM_GETCOUNTPERPAGE));
+    FocusItem(NavigationTarget(key, FocusedItem(), count, perPage));
+    return 0;
+}
+
+// The characters of the keys taken above: the list would search its rows for
+// them, or tick the check box for a blank.
+LRESULT TListCtrl::OnChar(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+    handled = wParam == L' ' || wParam == L'\r' || wParam == 0x03;  // 0x03: Ctrl+C
+    return 0;
+}
+
+LRESULT TListCtrl::OnSetFocus(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
+    const LRESULT result = CallPreviousProc(msg, wParam, lParam);
+    if (noSelection && FocusedItem() < 0 && Send(LVM_GETITEMCOUNT) > 0) FocusItem(0);
     return result;
 }
 

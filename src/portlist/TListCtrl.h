@@ -7,6 +7,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+
 #include "CWindowBase.h"
 #include "ListCtrlState.h"
 #include "MessageMap.h"
@@ -21,6 +23,10 @@ public:
         MESSAGE_HANDLER(WM_NOTIFY, OnHeaderNotify)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         MESSAGE_HANDLER(WM_VSCROLL, OnVScroll)
+        MESSAGE_HANDLER(WM_GETDLGCODE, OnGetDlgCode)
+        MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
+        MESSAGE_HANDLER(WM_CHAR, OnChar)
+        MESSAGE_HANDLER(WM_SETFOCUS, OnSetFocus)
     END_MSG_MAP()
 
     // Binds to the host's list-view control.
@@ -51,6 +57,20 @@ public:
     virtual void OnSubItemPostPaint(HDC dc, DWORD_PTR item, int subItem, UINT itemState,
                                     LPARAM itemData, COLORREF& textColor, COLORREF& backColor);
 
+    // The keyboard's row in a list whose rows cannot be selected (noSelection):
+    // the arrow, Page, Home and End keys move the focus mark alone, Tab into
+    // the list puts it on the first row, and the row shows a focus rectangle
+    // while the list has the focus. -1 when no row has it.
+    int FocusedItem() const;
+    void FocusItem(int index);
+    // Enter, Space or F2 on the focused row (never called without one).
+    virtual void OnActivateItem(int index);
+    // Ctrl+C; true when the list copied something.
+    virtual bool OnCopy();
+
+    // The text of a cell as shown, whole whatever its length.
+    std::wstring ItemText(int index, int column) const;
+
     // The host routes the list's NM_CUSTOMDRAW here and returns the result.
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW& cd);
     // The host routes the list's LVN_ITEMCHANGED here; handled tells whether
@@ -69,6 +89,11 @@ private:
     LRESULT OnHeaderNotify(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnVScroll(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnGetDlgCode(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnKeyDown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnChar(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnSetFocus(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    void DrawFocusMark(HDC dc, DWORD_PTR item) const;
 
     LRESULT SetState(int index, UINT state, UINT mask) const;
 };

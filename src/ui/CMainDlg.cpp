@@ -9,6 +9,8 @@
 #include "PanelTexts.h"
 #include "WindowIcons.h"
 
+#include <cwchar>
+
 namespace kestrel {
 
 CMainDlg::CMainDlg(const wchar_t* pipeName)
@@ -46,6 +48,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     ::SetTimer(window, kRefreshTimerId, kRefreshPeriodMs, nullptr);
     // Filled before the window is first shown.
     service.RefreshPorts(portList);
+    ShowLinkState();
     return TRUE;
 }
 
@@ -64,8 +67,41 @@ LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT CMainDlg::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL&) {
-    if (wParam == kRefreshTimerId) service.RefreshPorts(portList);
+    if (wParam == kRefreshTimerId) {
+        service.RefreshPorts(portList);
+        ShowLinkState();
+    }
     return 0;
+}
+
+// Title, tooltip and the rows' colour follow the link: as specified while
+// connected, otherwise they say that the rows are only the last known state
+// and why. Only a connect attempt changes the state, so nothing flickers while
+// the link is idle or a single request fails.
+void CMainDlg::ShowLinkState() {
+    const LinkState& link = service.Link();
+    if (link == shownLink) return;
+    shownLink = link;
+    wchar_t title[128] = {};
+    wchar_t tip[kNotifyIconTipChars] = {};
+    switch (link.kind) {
+    case LinkState::Kind::Connected:
+        std::swprintf(title, 128, L"%ls", kProgramTitle);
+        std::swprintf(tip, kNotifyIconTipChars, L"%ls", kProgramTitle);
+        break;
+    case LinkState::Kind::NotRunning:
+        std::swprintf(title, 128, kTitleServiceNotRunning, kProgramTitle);
+        std::swprintf(tip, kNotifyIconTipChars, kTipServiceNotRunning, kProgramTitle);
+        break;
+    case LinkState::Kind::WrongVersion:
+        std::swprintf(title, 128, kTitleVersionNotSupported, kProgramTitle, link.major, link.minor,
+                      link.patch);
+        std::swprintf(tip, kNotifyIconTipChars, kTipVersionNotSupported, kProgramTitle);
+        break;
+    }
+    ::SetWindowTextW(Handle(), title);
+    SetTooltip(tip);
+    portList.ShowAsLastKnown(link.kind != LinkState::Kind::Connected);
 }
 
 LRESULT CMainDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
@@ -113,18 +149,24 @@ LRESULT CMainDlg::OnPreferences(WORD, WORD, HWND, BOOL&) {
 // records and end the hold on the refresh under it.
 void CMainDlg::editPortFlow(int buttonId) {
     if (service.IsRefreshing() || service.IsEditing()) return;
+    // No row has the button when the port went away before the click was handled.
+    const std::wstring name = portList.GetPortOfButton(buttonId);
     ApplyOutcome outcome;
+    bool applied = false;
     {
         ServiceMirror::EditingScope editing(service);
-        // No row has the button when the port went away before the click was handled.
-        const std::wstring name = portList.GetPortOfButton(buttonId);
         PortRecord* record = service.FindPort(name);
         if (!record) return;
         ConnectionDlg dialog(record, service.LendDefaults());
-        if (dialog.Run(::GetActiveWindow()) != 1) return;
-        outcome = ApplyPortChange(service, portList, name);
+        applied = dialog.Run(::GetActiveWindow()) == 1;
+        if (applied) outcome = ApplyPortChange(service, portList, name);
     }
-    ReportApplyOutcome(Handle(), outcome);
+    if (applied) ReportApplyOutcome(Handle(), outcome);
+    // Back where the keyboard left off, wherever the row is now.
+    if (::IsWindowVisible(Handle())) {
+        ::SetFocus(portList.Handle());
+        portList.FocusPort(name);
+    }
 }
 
 void CMainDlg::preferencesFlow() {

@@ -87,11 +87,15 @@ private:
     LRESULT OnAppAbout();
     void AddAboutItem();
     void ShowAndActivate();
+    void ShowLinkState();
 
     DevListCtrl portList;
     ServiceMirror service;
     // Registered message of a restarted taskbar.
     const UINT taskbarCreated;
+    // The link state that title, tooltip and list show; the specified texts
+    // belong to a connected link.
+    LinkState shownLink{LinkState::Kind::Connected};
 };
 
 }  // namespace kestrel

@@ -62,6 +62,14 @@ bool TNotifyIcon::AddAgain() {
     return ::Shell_NotifyIconW(NIM_ADD, &added) != FALSE;
 }
 
+bool TNotifyIcon::SetTooltip(const wchar_t* tooltip) {
+    if (!window || !Accepts(added.hIcon, tooltip)) return false;
+    NOTIFYICONDATAW record = MakeRecord(window, added.hIcon, tooltip, added.uCallbackMessage);
+    if (!::Shell_NotifyIconW(NIM_MODIFY, &record)) return false;
+    added = record;
+    return true;
+}
+
 bool TNotifyIcon::CreateHiddenWindow(HINSTANCE module) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);

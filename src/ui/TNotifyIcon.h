@@ -68,6 +68,8 @@ public:
     // A restarted taskbar has forgotten every icon: add this one again with
     // the record it was added with. Does nothing while the icon is not added.
     bool AddAgain();
+    // Replaces the tooltip of the added icon (the same limit as Create's).
+    bool SetTooltip(const wchar_t* tooltip);
 
     // The x at which a menu opens for a cursor at (x, y): unchanged on a
     // monitor, else moved into the nearest monitor's work area.

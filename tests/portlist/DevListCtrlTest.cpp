@@ -431,7 +431,7 @@ public:
     bool SortItems(int column, int sortType) override {
         texts.clear();
         for (int i = 0; i < ItemCount(); ++i)
-            texts[reinterpret_cast<LPARAM>(RowData(i))] = ItemText(Handle(), i, column);
+            texts[reinterpret_cast<LPARAM>(RowData(i))] = test::ItemText(Handle(), i, column);
         return DevListCtrl::SortItems(column, sortType);
     }
     int CompareItems(LPARAM a, LPARAM b, int) override {

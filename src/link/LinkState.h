@@ -1,0 +1,26 @@
+// How the panel stands with the service, as the last connect attempt left it:
+// connected, not running (no working link), or running with a protocol
+// version the panel does not speak, with the version it reported. Only a
+// connect attempt changes it; requests that fail on an open link do not.
+// Portable: no windows.h.
+#pragma once
+
+#include <cstdint>
+
+namespace kestrel {
+
+struct LinkState {
+    enum class Kind { Connected, NotRunning, WrongVersion };
+
+    Kind kind = Kind::NotRunning;
+    // The version the service reported, for WrongVersion.
+    uint32_t major = 0, minor = 0, patch = 0;
+
+    bool operator==(const LinkState& other) const {
+        return kind == other.kind && major == other.major && minor == other.minor &&
+               patch == other.patch;
+    }
+    bool operator!=(const LinkState& other) const { return !(*this == other); }
+};
+
+}  // namespace kestrel
