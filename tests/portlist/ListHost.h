@@ -32,8 +32,6 @@ public:
     HWND AddList(int id, DWORD style = kListStyle);
     // Routes the notifications of that list control to the object.
     void Route(HWND list, TListCtrl* object) { routes.push_back({list, object}); }
-    // Dispatches everything queued for this thread.
-    static void Pump();
 
     std::vector<WPARAM> editPorts;  // wParam of every WM_EDITPORT, in order
 
@@ -70,6 +68,9 @@ UINT TickState(HWND list, int item);
 RECT CellRect(HWND list, int item, int column);
 RECT ChildRect(HWND child);  // in the parent's client coordinates
 int ItemCount(HWND list);
+
+// A notification of the list's header, as the header sends it to the list.
+LRESULT SendHeaderNotify(HWND list, UINT code, int item);
 
 PortRowInfo FullRow(const std::wstring& name, uint32_t mode = kModePoct1A,
                     uint32_t status = kStatusConnected, bool active = true);

@@ -86,15 +86,6 @@ std::vector<LPARAM> ItemData(HWND list) {
     return data;
 }
 
-LRESULT SendHeaderNotify(HWND list, UINT code, int item) {
-    NMHEADERW nm{};
-    nm.hdr.hwndFrom = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
-    nm.hdr.idFrom = 0;
-    nm.hdr.code = code;
-    nm.iItem = item;
-    return ::SendMessageW(list, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
-}
-
 class TListCtrlTest : public ::testing::Test {
 protected:
     void SetUp() override {
