@@ -1,10 +1,12 @@
 // DMS parameter sets as the tests write them: one line each, compared field by
-// field. Portable: no windows.h.
+// field (EXPECT_PRED2(SameDms, ...)) and printed whole when they differ.
+// Portable: no windows.h.
 #pragma once
 
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <ostream>
 
 #include "DmsConfig.h"
 
@@ -26,3 +28,13 @@ inline bool SameDms(const DmsConfig& a, const DmsConfig& b) {
 }
 
 }  // namespace kestrel::test
+
+namespace kestrel {
+
+// Found by GoogleTest beside the type.
+inline void PrintTo(const DmsConfig& dms, std::ostream* out) {
+    *out << "{\"" << dms.host << "\", \"" << dms.port << "\", " << dms.retryMs << " ms, ssl "
+         << int{dms.useSsl} << ", active " << int{dms.comPortActive} << "}";
+}
+
+}  // namespace kestrel
