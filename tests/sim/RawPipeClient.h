@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-namespace kestrel::sim::test {
+namespace kestrel::test {
 
 class RawPipeClient {
 public:
@@ -31,8 +31,8 @@ public:
 private:
     DWORD Finish(OVERLAPPED& overlapped, BOOL started, DWORD timeoutMs, DWORD* bytes);
 
-    HANDLE pipe_ = INVALID_HANDLE_VALUE;
-    HANDLE event_;
+    HANDLE pipe = INVALID_HANDLE_VALUE;
+    HANDLE event;
 };
 
-}  // namespace kestrel::sim::test
+}  // namespace kestrel::test
