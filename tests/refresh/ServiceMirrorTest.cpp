@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "DmsValues.h"
+#include "PipeName.h"
 #include "ServiceMirror.h"
 #include "SimServer.h"
 
@@ -69,19 +71,9 @@ public:
     int lastSortType = -1;
 };
 
-std::wstring UniquePipeName(const char* test) {
-    std::wstring name = L"kestrel-mirror-test-";
-    for (const char* p = test; *p; ++p) name.push_back(static_cast<wchar_t>(*p));
-    name += L"-" + std::to_wstring(GetCurrentProcessId());
-    return name;
-}
-
 class ServiceMirrorTest : public ::testing::Test {
 protected:
-    ServiceMirrorTest()
-        : pipeName(UniquePipeName(::testing::UnitTest::GetInstance()->current_test_info()->name())),
-          sim(pipeName, kNoBackgroundTraffic),
-          mirror(pipeName.c_str()) {}
+    ServiceMirrorTest() : sim(pipeName, kNoBackgroundTraffic), mirror(pipeName.c_str()) {}
 
     void SetUp() override {
         Sim("reset");
@@ -97,7 +89,7 @@ protected:
     uint64_t Requests(uint32_t code) const { return sim.RequestCount(code); }
     static constexpr sim::SimServerOptions kNoBackgroundTraffic{4, 0};
 
-    std::wstring pipeName;
+    const std::wstring pipeName = test::UniquePipeName();
     sim::SimServer sim;
     ServiceMirror mirror;
     RecordingList list;
@@ -380,8 +372,7 @@ TEST(MakePortRowTest, ConnectionTextJoinsHostAndPort) {
     record.rxPrev = 1;
     record.rxCount = 2;
     auto connection = [&](const char* host, const char* port) {
-        std::snprintf(record.dms.host, sizeof record.dms.host, "%s", host);
-        std::snprintf(record.dms.port, sizeof record.dms.port, "%s", port);
+        record.dms = test::Dms(host, port, 0, false, false);
         return MakePortRow(record, L"COM1").connection;
     };
     EXPECT_EQ(connection("H", "4000"), L"H:4000");
