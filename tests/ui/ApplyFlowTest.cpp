@@ -12,6 +12,7 @@
 #include <string>
 
 #include "DialogDriver.h"
+#include "ExpectedTexts.h"
 #include "MainWindowFixture.h"
 #include "MessageBoxAnswer.h"
 #include "ServiceProtocol.h"
@@ -25,20 +26,7 @@ using test::Cancel;
 using test::Click;
 using test::RowCount;
 using test::SetText;
-
-constexpr wchar_t kNotAccepted[] = L"Some parameters have not been accepted.";
-constexpr wchar_t kServiceNotRunning[] =
-    L"The service 'Kestrel service' is not running. Parameters have not been accepted.";
-
-// Dispatches what is waiting, such as the WM_EDITPORT a button click posts;
-// a flow runs to its end inside.
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
+namespace texts = test::texts;
 
 struct ButtonSearch {
     const DevListCtrl* list;
@@ -56,8 +44,10 @@ BOOL CALLBACK FindButtonOfPort(HWND child, LPARAM param) {
 BOOL CALLBACK CountEditingDialogs(HWND window, LPARAM count) {
     wchar_t caption[64] = {};
     GetWindowTextW(window, caption, 64);
-    for (const wchar_t* dialog : {L"Dock-3 - Configuration", L"Dock-4 - Configuration", L"Preferences"})
-        if (std::wstring(caption) == dialog) ++*reinterpret_cast<int*>(count);
+    for (const std::wstring& dialog : {texts::ConnectionCaption(L"Dock-3"),
+                                       texts::ConnectionCaption(L"Dock-4"),
+                                       std::wstring(texts::kPreferencesCaption)})
+        if (caption == dialog) ++*reinterpret_cast<int*>(count);
     return TRUE;
 }
 
@@ -98,12 +88,11 @@ protected:
                   std::function<void(HWND)> script) {
         const HWND button = EditButtonOf(name);
         ASSERT_NE(button, nullptr) << "no Edit button for the port";
-        caption = label + L" - Configuration";
         test::AnswerNextBox(window, IDOK);
         opened = false;
-        test::DriveDialog(caption.c_str(), WrapScript(std::move(script)), [&] {
+        test::DriveDialog(texts::ConnectionCaption(label), WrapScript(std::move(script)), [&] {
             SendMessageW(button, BM_CLICK, 0, 0);
-            Pump();
+            test::PumpMessages();
             return INT_PTR{0};
         });
     }
@@ -111,7 +100,7 @@ protected:
     void EditPreferences(std::function<void(HWND)> script) {
         test::AnswerNextBox(window, IDOK);
         opened = false;
-        test::DriveDialog(L"Preferences", WrapScript(std::move(script)), [&] {
+        test::DriveDialog(texts::kPreferencesCaption, WrapScript(std::move(script)), [&] {
             SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, BN_CLICKED),
                          reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_PREFERENCES)));
             return INT_PTR{0};
@@ -132,8 +121,7 @@ protected:
             SetText(dialog, IDC_DMS_PORT, L"81");
             Apply(dialog);
         });
-        EXPECT_EQ(test::seen.text,
-                  L"COM port 'Dock-3' is not available anymore. Parameters have been rejected.");
+        EXPECT_EQ(test::seen.text, texts::PortGone(L"Dock-3"));
         EXPECT_FALSE(HasRecord(L"COM3"));
         EXPECT_EQ(RowCount(window), 1);
     }
@@ -158,7 +146,6 @@ protected:
         return L"-";
     }
 
-    std::wstring caption;
     bool opened = false;
 };
 
@@ -212,7 +199,7 @@ TEST_F(ApplyFlowTest, RefusalReReadsThePortAndSaysSo) {
         SetText(dialog, IDC_DMS_HOST, L"refused.example");
         Apply(dialog);
     });
-    EXPECT_EQ(test::seen.text, kNotAccepted);
+    EXPECT_EQ(test::seen.text, texts::kNotAccepted);
     EXPECT_FALSE(test::seen.hasYes);
     EXPECT_EQ(Requests(kGetPortDevice), deviceReads + 1);
     EXPECT_EQ(Requests(kGetPortDmsConfig), dmsReads + 1);
@@ -243,7 +230,7 @@ TEST_F(ApplyFlowTest, FailedReReadRemovesTheRowUntilTheNextPass) {
         SetText(dialog, IDC_DMS_PORT, L"81");
         Apply(dialog);
     });
-    EXPECT_EQ(test::seen.text, kNotAccepted);
+    EXPECT_EQ(test::seen.text, texts::kNotAccepted);
     ASSERT_TRUE(HasRecord(L"COM3"));
     EXPECT_EQ(Record(L"COM3").status, kStatusNoDevice);
     EXPECT_EQ(Record(L"COM3").portLabel, L"") << "the failure values";
@@ -260,7 +247,7 @@ TEST_F(ApplyFlowTest, ServiceStoppedShowsTheUnreachableTextOnce) {
         SetText(dialog, IDC_DMS_PORT, L"81");
         Apply(dialog);
     });
-    EXPECT_EQ(test::seen.text, kServiceNotRunning);
+    EXPECT_EQ(test::seen.text, texts::kServiceNotRunning);
     ASSERT_TRUE(HasRecord(L"COM3"));
     EXPECT_EQ(ConnectionShown(L"COM3"), L"-") << "the failed re-read removes the row";
     EXPECT_FALSE(dlg->Service().IsEditing());
@@ -360,7 +347,7 @@ TEST_F(ApplyFlowTest, PreferencesRefusalReReadsAndStillSendsTheDefaults) {
         SetText(dialog, IDC_DMS_PORT, L"8443");
         Apply(dialog);
     });
-    EXPECT_EQ(test::seen.text, kNotAccepted);
+    EXPECT_EQ(test::seen.text, texts::kNotAccepted);
     EXPECT_EQ(dlg->Service().LogSettingsCache().level, 1u) << "re-read from the service";
     EXPECT_TRUE(dlg->Service().LogSettingsLoaded());
     EXPECT_EQ(server->Snapshot().DefaultDms().port, "8443");
@@ -368,7 +355,7 @@ TEST_F(ApplyFlowTest, PreferencesRefusalReReadsAndStillSendsTheDefaults) {
 }
 
 TEST_F(ApplyFlowTest, PreferencesOpenOnlyOnAClick) {
-    test::DriveDialog(L"Preferences", WrapScript([](HWND dialog) { Cancel(dialog); }), [&] {
+    test::DriveDialog(texts::kPreferencesCaption, WrapScript(Cancel), [&] {
         const auto button = reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_PREFERENCES));
         for (const WORD code : {BN_DOUBLECLICKED, BN_SETFOCUS, BN_KILLFOCUS})
             SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, code), button);
@@ -387,7 +374,7 @@ TEST_F(ApplyFlowTest, PreferencesReportTheFirstFailure) {
         SetText(dialog, IDC_DMS_PORT, L"8443");
         Apply(dialog);
     });
-    EXPECT_EQ(test::seen.text, kNotAccepted);
+    EXPECT_EQ(test::seen.text, texts::kNotAccepted);
     EXPECT_EQ(test::seen.icon, test::ErrorIcon());
     EXPECT_FALSE(dlg->Service().Client().IsConnected());
 }
@@ -399,7 +386,7 @@ TEST_F(ApplyFlowTest, PreferencesWithAnOverlongFolderSayNotAccepted) {
         SetText(dialog, IDC_LOG_FOLDER, folder.c_str());
         Apply(dialog);
     });
-    EXPECT_EQ(test::seen.text, kNotAccepted);
+    EXPECT_EQ(test::seen.text, texts::kNotAccepted);
     EXPECT_EQ(Requests(kSetLogSettings), 0u);
     EXPECT_EQ(dlg->Service().LogSettingsCache().folder, L"C:\\Logs") << "re-read";
     EXPECT_EQ(Requests(kSetDefaultDmsConfig), 1u);
@@ -411,7 +398,7 @@ TEST_F(ApplyFlowTest, PreferencesWithTheServiceStoppedEmptyTheFollowedDefaults) 
         SetText(dialog, IDC_DMS_PORT, L"8443");
         Apply(dialog);
     });
-    EXPECT_EQ(test::seen.text, kServiceNotRunning);
+    EXPECT_EQ(test::seen.text, texts::kServiceNotRunning);
     EXPECT_FALSE(dlg->Service().DefaultDmsLoaded());
     EXPECT_FALSE(dlg->Service().LogSettingsLoaded());
     EXPECT_EQ(ConnectionShown(L"COM4"), L"") << "follows the emptied defaults";

@@ -9,8 +9,9 @@
 #include <cwchar>
 #include <string>
 
+#include "DialogDriver.h"
+#include "ExpectedTexts.h"
 #include "MainWindowFixture.h"
-#include "PanelTexts.h"
 #include "TrayProbe.h"
 #include "resource.h"
 
@@ -19,6 +20,7 @@ namespace {
 
 using test::IconShown;
 using test::RowCount;
+namespace texts = test::texts;
 
 class MainDlgTest : public test::MainWindowTest {
 protected:
@@ -34,7 +36,7 @@ TEST_F(MainDlgTest, StartsHiddenWithTitleIconsTrayMenuAndFilledList) {
     EXPECT_FALSE(IsWindowVisible(window)) << "shown only by the start-up code";
     wchar_t text[64] = {};
     GetWindowTextW(window, text, 64);
-    EXPECT_STREQ(text, kProgramTitle);
+    EXPECT_STREQ(text, texts::kProductName);
     EXPECT_EQ(RowCount(window), 1) << "the first refresh runs before the window is shown";
     EXPECT_TRUE(dlg->Service().DefaultDmsLoaded());
     EXPECT_TRUE(dlg->Service().LogSettingsLoaded());
@@ -46,10 +48,10 @@ TEST_F(MainDlgTest, StartsHiddenWithTitleIconsTrayMenuAndFilledList) {
     ASSERT_EQ(GetMenuItemCount(menu), 2);
     wchar_t item[32] = {};
     GetMenuStringW(menu, 0, item, 32, MF_BYPOSITION);
-    EXPECT_STREQ(item, L"&View Comm Ports");
+    EXPECT_STREQ(item, texts::kTrayViewPorts);
     EXPECT_EQ(GetMenuItemID(menu, 0), static_cast<UINT>(ID_VIEW_COMMPORTS));
     GetMenuStringW(menu, 1, item, 32, MF_BYPOSITION);
-    EXPECT_STREQ(item, L"&Quit");
+    EXPECT_STREQ(item, texts::kTrayQuit);
     EXPECT_EQ(GetMenuItemID(menu, 1), static_cast<UINT>(ID_TRAY_QUIT));
 }
 
@@ -65,8 +67,7 @@ TEST_F(MainDlgTest, CloseAndOkOnlyHide) {
     // The close box: the dialog manager posts IDCANCEL.
     ShowWindow(window, SW_SHOW);
     SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    MSG msg;
-    while (PeekMessageW(&msg, window, WM_COMMAND, WM_COMMAND, PM_REMOVE)) DispatchMessageW(&msg);
+    test::PumpMessages();
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_TRUE(IsWindow(window));
     EXPECT_TRUE(IconShown(window));
@@ -164,26 +165,6 @@ TEST_F(MainDlgTest, RestartedTaskbarGetsTheIconBack) {
     EXPECT_FALSE(IconShown(window));
 }
 
-// Runs inside the About box's modal loop: reads it and closes it with Escape.
-struct AboutProbe {
-    static AboutProbe* current;
-    bool seen = false;
-    std::wstring text;
-    HWND owner = nullptr;
-
-    static void CALLBACK Look(HWND, UINT, UINT_PTR, DWORD) {
-        HWND about = FindWindowW(L"#32770", L"About");
-        if (!about || GetWindowThreadProcessId(about, nullptr) != GetCurrentThreadId()) return;
-        current->seen = true;
-        wchar_t buffer[512] = {};
-        GetDlgItemTextW(about, IDC_ABOUT_TEXT, buffer, 512);
-        current->text = buffer;
-        current->owner = GetWindow(about, GW_OWNER);
-        PostMessageW(about, WM_COMMAND, IDCANCEL, 0);
-    }
-};
-AboutProbe* AboutProbe::current = nullptr;
-
 TEST_F(MainDlgTest, AboutOpensOnlyForItsExactSystemCommand) {
     StartService();
     CreateMainWindow();
@@ -196,25 +177,33 @@ TEST_F(MainDlgTest, AboutOpensOnlyForItsExactSystemCommand) {
 
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
-    AboutProbe probe;
-    AboutProbe::current = &probe;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, AboutProbe::Look);
-
-    SendMessageW(window, WM_SYSCOMMAND, ID_APP_ABOUT + 1, 0);
-    EXPECT_FALSE(probe.seen);
-
-    SendMessageW(window, WM_SYSCOMMAND, ID_APP_ABOUT, 0);
-    KillTimer(nullptr, timer);
-    ASSERT_TRUE(probe.seen);
-    EXPECT_EQ(probe.owner, window) << "owned by the active window";
+    // Read inside the About box's modal loop, and closed with Escape.
+    bool seen = false;
+    std::wstring text;
+    HWND owner = nullptr;
+    test::DriveDialog(texts::kAboutCaption,
+        [&](HWND about) {
+            seen = true;
+            text = test::Text(about, IDC_ABOUT_TEXT);
+            owner = GetWindow(about, GW_OWNER);
+            PostMessageW(about, WM_COMMAND, IDCANCEL, 0);
+        },
+        [&] {
+            SendMessageW(window, WM_SYSCOMMAND, ID_APP_ABOUT + 1, 0);
+            EXPECT_FALSE(seen);
+            SendMessageW(window, WM_SYSCOMMAND, ID_APP_ABOUT, 0);
+            return INT_PTR{0};
+        });
+    test::StopDriving();
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(owner, window) << "owned by the active window";
     // Product, blank, version (the configured one, two digits a part), blank,
     // notice, blank, company.
     wchar_t version[32] = {};
     std::swprintf(version, 32, L"Version %02d.%02d.%02d", KESTREL_VERSION_MAJOR,
                   KESTREL_VERSION_MINOR, KESTREL_VERSION_PATCH);
-    EXPECT_EQ(probe.text, std::wstring(L"Norvane Docklet - Control Panel\n\n") + version + L"\n\n" +
-                              kAboutNotice + L"\n\nNorvane Diagnostics GmbH");
-    EXPECT_EQ(std::wstring(kAboutNotice).find(L'\n'), std::wstring::npos);
+    EXPECT_EQ(text, std::wstring(texts::kProductName) + L"\n\n" + version + L"\n\n" +
+                        texts::kAboutNotice + L"\n\n" + texts::kCompanyName);
 }
 
 }  // namespace

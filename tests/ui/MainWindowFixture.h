@@ -13,23 +13,16 @@
 #include "CAppModule.h"
 #include "CMainDlg.h"
 #include "CMessageLoop.h"
+#include "PipeName.h"
 #include "SimServer.h"
 #include "Startup.h"
+#include "WindowsEnvironment.h"
 #include "resource.h"
 
 namespace kestrel::test {
 
-class UiEnvironment : public ::testing::Environment {
-    void SetUp() override {
-        const HINSTANCE instance = GetModuleHandleW(nullptr);
-        ASSERT_TRUE(appModule.Init(instance));
-        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
-        ASSERT_TRUE(InitCommonControlsEx(&controls));
-        ASSERT_TRUE(RegisterMainWindowClass(instance));
-    }
-};
 [[maybe_unused]] inline ::testing::Environment* const uiEnvironment =
-    ::testing::AddGlobalTestEnvironment(new UiEnvironment);
+    AddWindowsEnvironment({RegisterMainWindowClass});
 
 inline int RowCount(HWND mainWindow) {
     return static_cast<int>(SendDlgItemMessageW(mainWindow, IDC_PORT_LIST, LVM_GETITEMCOUNT, 0, 0));
@@ -61,8 +54,7 @@ protected:
     }
 
     // Outlives the window object, whose client keeps a pointer to it.
-    const std::wstring pipeName =
-        L"kestrel-maindlg-test-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring pipeName = UniquePipeName();
     CMessageLoop loop;
     std::unique_ptr<sim::SimServer> server;
     std::unique_ptr<CMainDlg> dlg;
