@@ -84,7 +84,7 @@ TEST(ConnectionDlg, ModesReloadStoredValuesAndEscapeCancels) {
     });
     EXPECT_EQ(result, IDCANCEL);
     EXPECT_TRUE(record.useDefault);
-    EXPECT_TRUE(SameDms(record.dms, own));
+    EXPECT_PRED2(SameDms, record.dms, own);
 }
 
 TEST(ConnectionDlg, ApplyValidatesAsksAndWrites) {
@@ -104,7 +104,7 @@ TEST(ConnectionDlg, ApplyValidatesAsksAndWrites) {
         Apply(d);
         EXPECT_EQ(seen.text, texts::kChangeQuestion);
         EXPECT_EQ(seen.defaultId, IDNO);
-        EXPECT_TRUE(SameDms(record.dms, own));
+        EXPECT_PRED2(SameDms, record.dms, own);
 
         // Enter in an edit runs Apply.
         AnswerNextBox(d, IDYES);
@@ -112,7 +112,7 @@ TEST(ConnectionDlg, ApplyValidatesAsksAndWrites) {
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_FALSE(record.useDefault);
-    EXPECT_TRUE(SameDms(record.dms, Dms("own.example", "80", 7000, true, true)));
+    EXPECT_PRED2(SameDms, record.dms, Dms("own.example", "80", 7000, true, true));
 }
 
 TEST(ConnectionDlg, DefaultModeApplyStoresDefaultsAfterDeactivationQuestion) {
@@ -128,7 +128,7 @@ TEST(ConnectionDlg, DefaultModeApplyStoresDefaultsAfterDeactivationQuestion) {
                         }),
               IDCANCEL);
     EXPECT_FALSE(record.useDefault);
-    EXPECT_TRUE(SameDms(record.dms, own));
+    EXPECT_PRED2(SameDms, record.dms, own);
 
     EXPECT_EQ(RunDialog(record, kDefaults,
                         [&](HWND d) {
@@ -138,5 +138,5 @@ TEST(ConnectionDlg, DefaultModeApplyStoresDefaultsAfterDeactivationQuestion) {
                         }),
               IDOK);
     EXPECT_TRUE(record.useDefault);
-    EXPECT_TRUE(SameDms(record.dms, kDefaults));
+    EXPECT_PRED2(SameDms, record.dms, kDefaults);
 }

@@ -69,7 +69,7 @@ TEST(DmsControls, ShowReadAndStoreRoundTrip) {
     EXPECT_EQ(ConfirmationFor(w.hwnd, input, stored), DmsConfirmation::None);
     DmsConfig back;
     StoreDmsControls(w.hwnd, input, back);
-    EXPECT_TRUE(SameDms(back, Dms("dms.example", " 8080", 1000, true, true)));
+    EXPECT_PRED2(SameDms, back, Dms("dms.example", " 8080", 1000, true, true));
 
     SetText(w.hwnd, IDC_DMS_PORT, L"08080");
     ASSERT_TRUE(validateDmsInput(w.hwnd, input));

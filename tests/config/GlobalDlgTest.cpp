@@ -46,7 +46,7 @@ LRESULT Selected(HWND dialog) {
 class GlobalDlgTest : public ::testing::Test {
 protected:
     void ExpectUnchanged() const {
-        EXPECT_TRUE(test::SameDms(defaults, stored));
+        EXPECT_PRED2(test::SameDms, defaults, stored);
         EXPECT_EQ(log.folder, L"C:\\logs");
         EXPECT_EQ(log.level, 2u);
     }
