@@ -6,6 +6,7 @@
 
 #include "ButtonIdPool.h"
 #include "Eventually.h"
+#include "ListView.h"
 #include "PanelTexts.h"
 #include "resource.h"
 
@@ -34,9 +35,7 @@ HWND LaunchPanel(ChildProcess& panel, const std::wstring& options, DWORD timeout
     return panel.Start(kPanelProgram, options) ? WaitForPanelWindow(timeoutMs) : nullptr;
 }
 
-int RowCount(HWND panel) {
-    return static_cast<int>(SendDlgItemMessageW(panel, IDC_PORT_LIST, LVM_GETITEMCOUNT, 0, 0));
-}
+int RowCount(HWND panel) { return test::ItemCount(GetDlgItem(panel, IDC_PORT_LIST)); }
 
 bool WaitForRowCount(HWND panel, int count, DWORD timeoutMs) {
     return test::Eventually([&] { return RowCount(panel) == count; }, timeoutMs);

@@ -28,9 +28,9 @@ constexpr DWORD kStartMs = 15000;
 constexpr DWORD kEndMs = 15000;
 
 // Ends a panel through the stopper and checks both exit codes.
-void StopPanel(ChildProcess& panel) {
+void StopPanel(ChildProcess& panel, const wchar_t* option = L"-exitall") {
     ChildProcess stopper;
-    ASSERT_TRUE(stopper.Start(kPanelProgram, L"-exitall"));
+    ASSERT_TRUE(stopper.Start(kPanelProgram, option));
     EXPECT_EQ(stopper.Wait(kEndMs), 0u);
     EXPECT_EQ(panel.Wait(kEndMs), 2u);
     EXPECT_EQ(FindWindowW(kInstanceId, nullptr), nullptr);
@@ -102,11 +102,7 @@ TEST(PanelProcess, OptionsIgnoreCaseButNotATrailingBlank) {
         ASSERT_NE(window, nullptr);
         Sleep(500);
         EXPECT_FALSE(IsWindowVisible(window));
-
-        ChildProcess stopper;
-        ASSERT_TRUE(stopper.Start(kPanelProgram, L"-EXITALL"));
-        EXPECT_EQ(stopper.Wait(kEndMs), 0u);
-        EXPECT_EQ(panel.Wait(kEndMs), 2u);
+        StopPanel(panel, L"-EXITALL");
     }
     {
         ChildProcess panel;

@@ -32,8 +32,7 @@ protected:
         list = host.AddList(IDC_PORT_LIST);
         ASSERT_TRUE(list);
         RecordPreviousProc(list);
-        ASSERT_TRUE(ports.SubclassWindow(list));
-        host.Route(list, &ports);
+        ASSERT_TRUE(host.Attach(list, ports));
     }
 
     bool Add(const PortRowInfo& row) {
@@ -401,15 +400,10 @@ TEST_F(DevListCtrlTest, ClicksAndButtonStyle) {
 TEST_F(DevListCtrlTest, HostRefusesTicksAndSelection) {
     Add(FullRow(L"COM1"));
     Add(FullRow(L"COM2", kModePoct1A, kStatusConnected, false));
-    LVITEMW item{};
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(1);
-    ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+    SetItemState(list, 0, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(1));
     EXPECT_EQ(TickState(list, 0), INDEXTOSTATEIMAGEMASK(2));
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&item));
-    EXPECT_EQ(::SendMessageW(list, LVM_GETITEMSTATE, 1, LVIS_SELECTED), 0);
+    SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EXPECT_EQ(ItemState(list, 1, LVIS_SELECTED), 0u);
 
     // A click on a row neither selects it nor ticks it.
     const RECT cell = CellRect(list, 1, kColumnPort);
@@ -417,16 +411,14 @@ TEST_F(DevListCtrlTest, HostRefusesTicksAndSelection) {
     ::SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
     ::SendMessageW(list, WM_LBUTTONUP, 0, at);
     PumpMessages();
-    EXPECT_EQ(::SendMessageW(list, LVM_GETITEMSTATE, 1, LVIS_SELECTED), 0);
+    EXPECT_EQ(ItemState(list, 1, LVIS_SELECTED), 0u);
     EXPECT_EQ(TickState(list, 1), INDEXTOSTATEIMAGEMASK(1));
 
     // The list's own updates still set the tick, report nothing, and leave
     // the tick locked again.
     ports.UpdatePort(FullRow(L"COM2"), nullptr);
     EXPECT_EQ(TickState(list, 1), INDEXTOSTATEIMAGEMASK(2));
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(1);
-    ::SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&item));
+    SetItemState(list, 1, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(1));
     EXPECT_EQ(TickState(list, 1), INDEXTOSTATEIMAGEMASK(2));
     EXPECT_TRUE(ports.checkChanges.empty());
 }
@@ -488,8 +480,7 @@ std::vector<PortRowInfo> MixedRows() {
 TEST_F(DevListCtrlTest, SortFromRowDataMatchesSortFromCellTexts) {
     CellTextList reference;
     const HWND other = host.AddList(IDC_PORT_LIST + 1);
-    ASSERT_TRUE(reference.SubclassWindow(other));
-    host.Route(other, &reference);
+    ASSERT_TRUE(host.Attach(other, reference));
     for (HWND w : {list, other}) ::SendMessageW(w, WM_SETREDRAW, FALSE, 0);  // not painted
     for (const PortRowInfo& row : MixedRows()) {
         ports.UpdatePort(row, nullptr);
@@ -531,8 +522,7 @@ TEST_F(DevListCtrlTest, DestroyingTheListLeavesNothing) {
     // The same when the whole host goes, as at the end of the program.
     PortList second;
     const HWND other = host.AddList(IDC_PORT_LIST + 1);
-    ASSERT_TRUE(second.SubclassWindow(other));
-    host.Route(other, &second);
+    ASSERT_TRUE(host.Attach(other, second));
     second.UpdatePort(FullRow(L"COM4"), nullptr);
     const HWND button = second.RowData(0)->button->Handle();
     ::DestroyWindow(host.Window());

@@ -101,21 +101,6 @@ bool ArrivedNotify(UINT code) {
     return false;
 }
 
-std::wstring ItemText(HWND list, int item, int column) {
-    wchar_t text[512] = {};
-    LVITEMW lv{};
-    lv.iSubItem = column;
-    lv.pszText = text;
-    lv.cchTextMax = 512;
-    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv));
-    return text;
-}
-
-UINT TickState(HWND list, int item) {
-    return static_cast<UINT>(
-        ::SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_STATEIMAGEMASK));
-}
-
 RECT CellRect(HWND list, int item, int column) {
     RECT rect{LVIR_BOUNDS, column, 0, 0};
     ::SendMessageW(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(item),
@@ -136,10 +121,6 @@ LRESULT SendHeaderNotify(HWND list, UINT code, int item) {
     nm.hdr.code = code;
     nm.iItem = item;
     return ::SendMessageW(list, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
-}
-
-int ItemCount(HWND list) {
-    return static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
 }
 
 PortRowInfo FullRow(const std::wstring& name, uint32_t mode, uint32_t status, bool active) {

@@ -24,13 +24,11 @@ using namespace kestrel::test;
 std::vector<std::wstring> PortNames(RawPipeClient& client) {
     std::vector<std::wstring> names;
     std::vector<uint8_t> r;
-    const RequestFrame info = Request(kGetPortListInfo);
-    if (client.Write(info.data(), info.size()) != 0 || client.Read(&r) != 0) return names;
+    if (client.Exchange(Request(kGetPortListInfo), &r) != 0) return names;
     const uint32_t stamp = GetU32(r.data(), kRspStampOffset);
     const uint32_t count = GetU32(r.data(), kRspCountOffset);
     for (uint32_t i = 0; i < count; ++i) {
-        const RequestFrame name = NameRequest(stamp, i);
-        if (client.Write(name.data(), name.size()) != 0 || client.Read(&r) != 0) return {};
+        if (client.Exchange(NameRequest(stamp, i), &r) != 0) return {};
         names.push_back(GetWide(r.data(), 8, 262));
     }
     return names;

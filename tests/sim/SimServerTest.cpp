@@ -38,8 +38,7 @@ protected:
     // Sends a request and reads the one response expected for it.
     static std::vector<uint8_t> Ask(RawPipeClient& c, const RequestFrame& request) {
         std::vector<uint8_t> response;
-        EXPECT_EQ(c.Write(request.data(), request.size()), 0u);
-        EXPECT_EQ(c.Read(&response), 0u);
+        EXPECT_EQ(c.Exchange(request, &response), 0u);
         if (response.size() != kResponseFrameSize) {
             ADD_FAILURE() << "response of " << response.size() << " bytes";
             response.assign(kResponseFrameSize, 0);
@@ -135,10 +134,8 @@ TEST_F(SimServerTest, ServesTwoClientsAtOnce) {
     RawPipeClient second;
     ASSERT_TRUE(second.Connect(server.PipePath()));
     // Both requests are in flight before either answer is read.
-    const RequestFrame a = PortRequest(kGetPortCounters, L"COM3", 100);
-    const RequestFrame b = Request(kGetPortListInfo, 200);
-    ASSERT_EQ(client.Write(a.data(), a.size()), 0u);
-    ASSERT_EQ(second.Write(b.data(), b.size()), 0u);
+    ASSERT_EQ(client.Write(PortRequest(kGetPortCounters, L"COM3", 100)), 0u);
+    ASSERT_EQ(second.Write(Request(kGetPortListInfo, 200)), 0u);
     std::vector<uint8_t> ra, rb;
     ASSERT_EQ(second.Read(&rb), 0u);
     ASSERT_EQ(client.Read(&ra), 0u);
@@ -171,9 +168,7 @@ TEST_F(SimServerTest, RestartsWithTheSameModelAfterStop) {
     Ask(Request(kQueryVersion));
     server.Stop();
     std::vector<uint8_t> r;
-    const RequestFrame info = Request(kGetPortListInfo);
-    const DWORD write = client.Write(info.data(), info.size());
-    EXPECT_NE(write != 0 ? write : client.Read(&r, 500), 0u);
+    EXPECT_NE(client.Exchange(Request(kGetPortListInfo), &r, 500), 0u);
     EXPECT_FALSE(client.Connect(server.PipePath(), 100));
 
     Run("port COM4");
@@ -195,12 +190,10 @@ TEST_F(SimServerTest, DelayFaultAnswersLate) {
 
 TEST_F(SimServerTest, LateAnswerStaysQueuedForTheNextRead) {
     Run("fault delay 300");
-    const RequestFrame first = Request(kGetPortListInfo, 1);
-    ASSERT_EQ(client.Write(first.data(), first.size()), 0u);
+    ASSERT_EQ(client.Write(Request(kGetPortListInfo, 1)), 0u);
     std::vector<uint8_t> r;
     EXPECT_EQ(client.Read(&r, 50), static_cast<DWORD>(ERROR_TIMEOUT));
-    const RequestFrame second = Request(kGetPortListInfo, 2);
-    ASSERT_EQ(client.Write(second.data(), second.size()), 0u);
+    ASSERT_EQ(client.Write(Request(kGetPortListInfo, 2)), 0u);
     ASSERT_EQ(client.Read(&r), 0u);
     EXPECT_EQ(SequenceOf(r), 1u);
     ASSERT_EQ(client.Read(&r), 0u);
@@ -209,17 +202,14 @@ TEST_F(SimServerTest, LateAnswerStaysQueuedForTheNextRead) {
 
 TEST_F(SimServerTest, DropAndCrashFaultsEndTheExchangeAfterActing) {
     Run("fault drop on=UseDefaultDmsConfig");
-    const RequestFrame use = PortRequest(kUseDefaultDmsConfig, L"COM3");
-    ASSERT_EQ(client.Write(use.data(), use.size()), 0u);
+    ASSERT_EQ(client.Write(PortRequest(kUseDefaultDmsConfig, L"COM3")), 0u);
     std::vector<uint8_t> r;
-    const DWORD dropped = client.Read(&r);
-    EXPECT_EQ(dropped, static_cast<DWORD>(ERROR_PIPE_NOT_CONNECTED));
+    EXPECT_EQ(client.Read(&r), static_cast<DWORD>(ERROR_PIPE_NOT_CONNECTED));
     EXPECT_TRUE(server.Snapshot().FindPort(L"COM3")->useDefault);
 
     ASSERT_TRUE(client.Connect(server.PipePath()));
     Run("fault crash");
-    const RequestFrame info = Request(kGetPortListInfo);
-    ASSERT_EQ(client.Write(info.data(), info.size()), 0u);
+    ASSERT_EQ(client.Write(Request(kGetPortListInfo)), 0u);
     EXPECT_EQ(client.Read(&r), static_cast<DWORD>(ERROR_BROKEN_PIPE));
 
     // The crashed instance is replaced; every instance still serves.
@@ -240,18 +230,14 @@ TEST_F(SimServerTest, DropConnectionsEndsEveryCurrentConnection) {
     server.DropConnections(Disconnect::kDrop);
     const RequestFrame info = Request(kGetPortListInfo);
     std::vector<uint8_t> r;
-    for (RawPipeClient* c : {&client, &second}) {
-        const DWORD write = c->Write(info.data(), info.size());
-        const DWORD error = write != 0 ? write : c->Read(&r);
-        EXPECT_EQ(error, static_cast<DWORD>(ERROR_PIPE_NOT_CONNECTED));
-    }
+    for (RawPipeClient* c : {&client, &second})
+        EXPECT_EQ(c->Exchange(info, &r), static_cast<DWORD>(ERROR_PIPE_NOT_CONNECTED));
 
     ASSERT_TRUE(client.Connect(server.PipePath()));
     Ask(Request(kQueryVersion));
     Run("crash-all");
     // A write into a pipe whose server end is gone fails with ERROR_NO_DATA.
-    const DWORD write = client.Write(info.data(), info.size());
-    const DWORD crashed = write != 0 ? write : client.Read(&r);
+    const DWORD crashed = client.Exchange(info, &r);
     EXPECT_TRUE(crashed == ERROR_BROKEN_PIPE || crashed == ERROR_NO_DATA) << crashed;
     ASSERT_TRUE(client.Connect(server.PipePath()));
     EXPECT_EQ(StatusOf(Ask(Request(kQueryVersion))), kResultOk);
@@ -261,20 +247,17 @@ TEST_F(SimServerTest, WrongLengthFaultSendsThatManyBytes) {
     Run("fault length 300");
     const RequestFrame info = Request(kGetPortListInfo, 4);
     std::vector<uint8_t> r;
-    ASSERT_EQ(client.Write(info.data(), info.size()), 0u);
-    ASSERT_EQ(client.Read(&r), 0u);
+    ASSERT_EQ(client.Exchange(info, &r), 0u);
     EXPECT_EQ(r.size(), 300u);
     EXPECT_EQ(SequenceOf(r), 4u);
 
     Run("fault length 600");
-    ASSERT_EQ(client.Write(info.data(), info.size()), 0u);
-    EXPECT_EQ(client.Read(&r), static_cast<DWORD>(ERROR_MORE_DATA));
+    EXPECT_EQ(client.Exchange(info, &r), static_cast<DWORD>(ERROR_MORE_DATA));
 }
 
 TEST_F(SimServerTest, SequenceFaultsOverThePipe) {
     Run("fault stale 2 on=GetPortCounters");
-    const RequestFrame counters = PortRequest(kGetPortCounters, L"COM3", 50);
-    ASSERT_EQ(client.Write(counters.data(), counters.size()), 0u);
+    ASSERT_EQ(client.Write(PortRequest(kGetPortCounters, L"COM3", 50)), 0u);
     std::vector<uint8_t> r;
     for (uint32_t expected : {48u, 49u, 50u}) {
         ASSERT_EQ(client.Read(&r), 0u);

@@ -61,8 +61,7 @@ protected:
             "port COM3 label=Dock-3 serial=SN-3 mode=0 status=0 default=0 host=own.example "
             "dmsport=80 retry=30000 active=0"));
         ASSERT_TRUE(server->Execute("port COM4 label=Dock-4 serial=SN-4 mode=0 status=0 default=1"));
-        StartService();
-        CreateMainWindow();
+        StartBoth();
         ASSERT_EQ(RowCount(window), 2);
         // Refresh passes run only when a test sends a tick: the message boxes'
         // and dialogs' loops would otherwise run them at moments of their own.
@@ -81,37 +80,40 @@ protected:
         return search.found;
     }
 
-    // Clicks the port's "Edit..." button and runs the script in the port's
-    // dialog, whose caption is its label; the outcome's message box, if one
-    // comes, is answered with OK and recorded in test::seen.
+    // Runs open, then the script in the dialog of that caption; the outcome's
+    // message box, if one comes, is answered with OK and recorded in test::seen.
+    template <typename Open>
+    void Edit(const std::wstring& caption, std::function<void(HWND)> script, Open open) {
+        test::AnswerNextBox(window, IDOK);
+        opened = false;
+        const auto noteOpened = [this, script](HWND dialog) {
+            opened = true;
+            script(dialog);
+        };
+        test::DriveDialog(caption, noteOpened, [&] {
+            open();
+            return INT_PTR{0};
+        });
+    }
+
+    // The port's "Edit..." button opens its dialog, captioned with its label.
     void EditPort(const std::wstring& name, const std::wstring& label,
                   std::function<void(HWND)> script) {
         const HWND button = EditButtonOf(name);
         ASSERT_NE(button, nullptr) << "no Edit button for the port";
-        test::AnswerNextBox(window, IDOK);
-        opened = false;
-        test::DriveDialog(texts::ConnectionCaption(label), WrapScript(std::move(script)), [&] {
+        Edit(texts::ConnectionCaption(label), std::move(script), [&] {
             SendMessageW(button, BM_CLICK, 0, 0);
             test::PumpMessages();
-            return INT_PTR{0};
         });
     }
 
     void EditPreferences(std::function<void(HWND)> script) {
-        test::AnswerNextBox(window, IDOK);
-        opened = false;
-        test::DriveDialog(texts::kPreferencesCaption, WrapScript(std::move(script)), [&] {
-            SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_PREFERENCES)));
-            return INT_PTR{0};
-        });
+        Edit(texts::kPreferencesCaption, std::move(script), [&] { ClickPreferences(BN_CLICKED); });
     }
 
-    std::function<void(HWND)> WrapScript(std::function<void(HWND)> script) {
-        return [this, script](HWND dialog) {
-            opened = true;
-            script(dialog);
-        };
+    void ClickPreferences(WORD code) {
+        SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, code),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_PREFERENCES)));
     }
 
     // The service drops COM3 while its dialog is open; Apply finds it gone.
@@ -136,11 +138,7 @@ protected:
     std::wstring ConnectionShown(const std::wstring& name) {
         HWND list = GetDlgItem(window, IDC_PORT_LIST);
         for (int row = 0; row < RowCount(window); ++row) {
-            LVITEMW item{};
-            item.mask = LVIF_PARAM;
-            item.iItem = row;
-            SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-            const auto* data = reinterpret_cast<const PortRowInfo*>(item.lParam);
+            const auto* data = reinterpret_cast<const PortRowInfo*>(test::ItemData(list, row));
             if (data && data->name == name) return data->connection;
         }
         return L"-";
@@ -355,11 +353,8 @@ TEST_F(ApplyFlowTest, PreferencesRefusalReReadsAndStillSendsTheDefaults) {
 }
 
 TEST_F(ApplyFlowTest, PreferencesOpenOnlyOnAClick) {
-    test::DriveDialog(texts::kPreferencesCaption, WrapScript(Cancel), [&] {
-        const auto button = reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_PREFERENCES));
-        for (const WORD code : {BN_DOUBLECLICKED, BN_SETFOCUS, BN_KILLFOCUS})
-            SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, code), button);
-        return INT_PTR{0};
+    Edit(texts::kPreferencesCaption, Cancel, [&] {
+        for (const WORD code : {BN_DOUBLECLICKED, BN_SETFOCUS, BN_KILLFOCUS}) ClickPreferences(code);
     });
     test::StopDriving();
     EXPECT_FALSE(opened);

@@ -31,8 +31,7 @@ protected:
 };
 
 TEST_F(MainDlgTest, StartsHiddenWithTitleIconsTrayMenuAndFilledList) {
-    StartService();
-    CreateMainWindow();
+    StartBoth();
     EXPECT_FALSE(IsWindowVisible(window)) << "shown only by the start-up code";
     wchar_t text[64] = {};
     GetWindowTextW(window, text, 64);
@@ -56,8 +55,7 @@ TEST_F(MainDlgTest, StartsHiddenWithTitleIconsTrayMenuAndFilledList) {
 }
 
 TEST_F(MainDlgTest, CloseAndOkOnlyHide) {
-    StartService();
-    CreateMainWindow();
+    StartBoth();
     // Any notification code: Enter on "Close" arrives as IDOK from the keyboard.
     for (WPARAM command : {WPARAM{IDCANCEL}, MAKEWPARAM(IDOK, 1)}) {
         ShowWindow(window, SW_SHOW);
@@ -74,8 +72,7 @@ TEST_F(MainDlgTest, CloseAndOkOnlyHide) {
 }
 
 TEST_F(MainDlgTest, ViewCommPortsAndIconDoubleClickShow) {
-    StartService();
-    CreateMainWindow();
+    StartBoth();
     SendMessageW(window, WM_COMMAND, ID_VIEW_COMMPORTS, 0);
     EXPECT_TRUE(IsWindowVisible(window));
     SendMessageW(window, WM_COMMAND, IDCANCEL, 0);
@@ -87,8 +84,7 @@ TEST_F(MainDlgTest, ViewCommPortsAndIconDoubleClickShow) {
 }
 
 TEST_F(MainDlgTest, TrayQuitEndsTheLoopWithTwo) {
-    StartService();
-    CreateMainWindow();
+    StartBoth();
     PostMessageW(window, WM_COMMAND, ID_TRAY_QUIT, 0);
     EXPECT_EQ(loop.Run(), kQuitExitCode);
     EXPECT_FALSE(IsWindow(window));
@@ -97,8 +93,7 @@ TEST_F(MainDlgTest, TrayQuitEndsTheLoopWithTwo) {
 }
 
 TEST_F(MainDlgTest, OnlyTimerOneRefreshes) {
-    StartService();
-    CreateMainWindow();
+    StartBoth();
     ASSERT_TRUE(server->Execute("port COM4 label=COM4 serial=SN-4 mode=0 status=0 active=1"));
     // Timer messages arrive only while the loop runs, and it does not run here.
     SendMessageW(window, WM_TIMER, 2, 0);
@@ -121,36 +116,25 @@ TEST_F(MainDlgTest, ServiceDownAtStartLeavesTheListEmptyUntilItComes) {
 }
 
 TEST_F(MainDlgTest, RowsCanBeNeitherSelectedNorTicked) {
-    StartService();
-    CreateMainWindow();
+    StartBoth();
     HWND list = GetDlgItem(window, IDC_PORT_LIST);
-    const auto state = [list](UINT mask) {
-        return static_cast<UINT>(SendMessageW(list, LVM_GETITEMSTATE, 0, mask));
-    };
-    const UINT tick = state(LVIS_STATEIMAGEMASK);
+    const UINT tick = test::ItemState(list, 0, LVIS_STATEIMAGEMASK);
     EXPECT_EQ(tick, INDEXTOSTATEIMAGEMASK(2)) << "COM3 is active";
 
-    LVITEMW item{};
-    item.stateMask = LVIS_SELECTED;
-    item.state = LVIS_SELECTED;
-    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-    EXPECT_EQ(state(LVIS_SELECTED), 0u);
+    test::SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(test::ItemState(list, 0, LVIS_SELECTED), 0u);
 
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(1);
-    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-    EXPECT_EQ(state(LVIS_STATEIMAGEMASK), tick);
+    test::SetItemState(list, 0, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(1));
+    EXPECT_EQ(test::ItemState(list, 0, LVIS_STATEIMAGEMASK), tick);
 
     dlg->PortList().noSelection = false;
-    item.stateMask = LVIS_SELECTED;
-    item.state = LVIS_SELECTED;
-    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-    EXPECT_EQ(state(LVIS_SELECTED), static_cast<UINT>(LVIS_SELECTED)) << "allowed once the option is off";
+    test::SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(test::ItemState(list, 0, LVIS_SELECTED), static_cast<UINT>(LVIS_SELECTED))
+        << "allowed once the option is off";
 }
 
 TEST_F(MainDlgTest, RestartedTaskbarGetsTheIconBack) {
-    StartService();
-    CreateMainWindow();
+    StartBoth();
     const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     NOTIFYICONDATAW record = TNotifyIcon::MakeRecord(window, nullptr, nullptr, 0);
     ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &record));
@@ -166,8 +150,7 @@ TEST_F(MainDlgTest, RestartedTaskbarGetsTheIconBack) {
 }
 
 TEST_F(MainDlgTest, AboutOpensOnlyForItsExactSystemCommand) {
-    StartService();
-    CreateMainWindow();
+    StartBoth();
     HMENU systemMenu = GetSystemMenu(window, FALSE);
     const int count = GetMenuItemCount(systemMenu);
     ASSERT_GE(count, 2);

@@ -13,6 +13,7 @@
 #include "CAppModule.h"
 #include "CMainDlg.h"
 #include "CMessageLoop.h"
+#include "ListView.h"
 #include "PipeName.h"
 #include "SimServer.h"
 #include "Startup.h"
@@ -24,9 +25,7 @@ namespace kestrel::test {
 [[maybe_unused]] inline ::testing::Environment* const uiEnvironment =
     AddWindowsEnvironment({RegisterMainWindowClass});
 
-inline int RowCount(HWND mainWindow) {
-    return static_cast<int>(SendDlgItemMessageW(mainWindow, IDC_PORT_LIST, LVM_GETITEMCOUNT, 0, 0));
-}
+inline int RowCount(HWND mainWindow) { return ItemCount(GetDlgItem(mainWindow, IDC_PORT_LIST)); }
 
 // The simulator starts without ports and without background traffic; the
 // service is started and the window created by each test when it wants.
@@ -51,6 +50,12 @@ protected:
         dlg = std::make_unique<CMainDlg>(pipeName.c_str());
         ASSERT_NE(dlg->Create(IDD_MAINDLG, nullptr), nullptr);
         window = dlg->Handle();
+    }
+
+    // The service, then the main window, whose first refresh finds it.
+    void StartBoth() {
+        StartService();
+        CreateMainWindow();
     }
 
     // Outlives the window object, whose client keeps a pointer to it.
