@@ -4,21 +4,10 @@
 #include <string>
 
 #include "DmsRules.h"
+#include "DmsValues.h"
 
 using namespace kestrel;
-
-namespace {
-
-DmsConfig config(const char* host, const char* port, bool ssl, bool active) {
-    DmsConfig c;
-    std::strcpy(c.host, host);
-    std::strcpy(c.port, port);
-    c.useSsl = ssl;
-    c.comPortActive = active;
-    return c;
-}
-
-}  // namespace
+using kestrel::test::Dms;
 
 TEST(Conversion, SignWhiteSpaceSaturationAndConsumption) {
     struct Case { const wchar_t* text; uint32_t value; bool whole; };
@@ -84,7 +73,7 @@ TEST(ComPortAvailability, NeedsHostAndPortAfterTrimming) {
 }
 
 TEST(ChangeTest, HostPortAndSslButNotRetry) {
-    const DmsConfig ref = config("dms", "80", false, true);
+    const DmsConfig ref = Dms("dms", "80", 0, false, true);
     EXPECT_FALSE(DmsEntriesChanged(DmsInput{"dms", "80", 99}, false, ref));
     EXPECT_TRUE(DmsEntriesChanged(DmsInput{"dms", "80", 99}, true, ref));
     EXPECT_TRUE(DmsEntriesChanged(DmsInput{"dms", "080", 5}, false, ref));
@@ -92,8 +81,8 @@ TEST(ChangeTest, HostPortAndSslButNotRetry) {
 }
 
 TEST(Confirmation, OnlyForAnActiveReference) {
-    const DmsConfig active = config("dms", "80", false, true);
-    const DmsConfig inactive = config("dms", "80", false, false);
+    const DmsConfig active = Dms("dms", "80", 0, false, true);
+    const DmsConfig inactive = Dms("dms", "80", 0, false, false);
     EXPECT_EQ(ConfirmationFor(active, false, true), DmsConfirmation::Deactivation);
     EXPECT_EQ(ConfirmationFor(active, true, true), DmsConfirmation::Change);
     EXPECT_EQ(ConfirmationFor(active, true, false), DmsConfirmation::None);
@@ -101,7 +90,7 @@ TEST(Confirmation, OnlyForAnActiveReference) {
 }
 
 TEST(Storing, FieldsFromTheCheckedEntries) {
-    DmsConfig c = config("old-host-name", "12345", true, true);
+    DmsConfig c = Dms("old-host-name", "12345", 0, true, true);
     StoreDmsInput(DmsInput{std::string(400, 'a'), "", 4294967}, false, false, c);
     EXPECT_EQ(std::strlen(c.host), 299u);  // cut to fit
     EXPECT_STREQ(c.port, "");

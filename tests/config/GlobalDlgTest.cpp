@@ -4,12 +4,11 @@
 
 #include <windows.h>
 
-#include <cstring>
 #include <functional>
 #include <string>
 
-#include "CAppModule.h"
 #include "DialogDriver.h"
+#include "DmsValues.h"
 #include "GlobalDlg.h"
 #include "MessageBoxAnswer.h"
 
@@ -17,12 +16,16 @@ namespace kestrel {
 namespace {
 
 using test::AnswerNextBox;
+using test::Checked;
 using test::Click;
+using test::Dms;
+using test::Enabled;
 using test::seen;
 using test::Text;
+namespace texts = test::texts;
 
 INT_PTR RunDialog(DmsConfig& defaults, LogSettings& log, std::function<void(HWND)> steps) {
-    return test::DriveDialog(L"Preferences", std::move(steps), [&] {
+    return test::DriveDialog(texts::kPreferencesCaption, std::move(steps), [&] {
         GlobalDlg dlg(&defaults, &log);
         return dlg.Run(nullptr);
     });
@@ -42,29 +45,15 @@ LRESULT Selected(HWND dialog) {
 
 class GlobalDlgTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        // Another test file of the program may have initialised the module.
-        if (!appModule.Instance()) {
-            ASSERT_TRUE(appModule.Init(GetModuleHandleW(nullptr)));
-        }
-        std::strcpy(defaults.host, "dms.example");
-        std::strcpy(defaults.port, "8080");
-        defaults.retryMs = 30000;
-        defaults.useSsl = 0;
-        defaults.comPortActive = 1;
-        stored = defaults;
-        log = {L"C:\\logs", 2};
-    }
-
     void ExpectUnchanged() const {
-        EXPECT_EQ(std::memcmp(&defaults, &stored, sizeof(DmsConfig)), 0);
+        EXPECT_PRED2(test::SameDms, defaults, stored);
         EXPECT_EQ(log.folder, L"C:\\logs");
         EXPECT_EQ(log.level, 2u);
     }
 
-    DmsConfig defaults{};
-    DmsConfig stored{};
-    LogSettings log;
+    const DmsConfig stored = Dms("dms.example", "8080", 30000, false, true);
+    DmsConfig defaults = stored;
+    LogSettings log{L"C:\\logs", 2};
 };
 
 TEST_F(GlobalDlgTest, OpensWithStoredValuesAndEscapeCancels) {
@@ -75,7 +64,7 @@ TEST_F(GlobalDlgTest, OpensWithStoredValuesAndEscapeCancels) {
         EXPECT_EQ(Text(dialog, IDC_LOG_LEVEL), L"Number of bytes sent/received");
         EXPECT_EQ(Text(dialog, IDC_DMS_HOST), L"dms.example");
         EXPECT_EQ(Text(dialog, IDC_DMS_RETRY), L"30");
-        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_COM_ACTIVE), BST_CHECKED);
+        EXPECT_TRUE(Checked(dialog, IDC_COM_ACTIVE));
 
         // The folder changes only through Browse.
         SendDlgItemMessageW(dialog, IDC_LOG_FOLDER, WM_CHAR, L'x', 0);
@@ -103,14 +92,13 @@ TEST_F(GlobalDlgTest, LevelWithoutTextSelectsNothingAndIsStoredAsZero) {
 
 TEST_F(GlobalDlgTest, ComPortBoxFollowsTypedHostAndPort) {
     const INT_PTR result = RunDialog(defaults, log, [](HWND dialog) {
-        HWND comPort = GetDlgItem(dialog, IDC_COM_ACTIVE);
         Type(dialog, IDC_DMS_PORT, L"");
-        EXPECT_FALSE(IsWindowEnabled(comPort));
-        EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_COM_ACTIVE), BST_UNCHECKED);
+        EXPECT_FALSE(Enabled(dialog, IDC_COM_ACTIVE));
+        EXPECT_FALSE(Checked(dialog, IDC_COM_ACTIVE));
         Type(dialog, IDC_DMS_PORT, L"1");
-        EXPECT_TRUE(IsWindowEnabled(comPort));
+        EXPECT_TRUE(Enabled(dialog, IDC_COM_ACTIVE));
         Type(dialog, IDC_DMS_HOST, L"");
-        EXPECT_FALSE(IsWindowEnabled(comPort));
+        EXPECT_FALSE(Enabled(dialog, IDC_COM_ACTIVE));
         SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     EXPECT_EQ(result, IDCANCEL);
@@ -125,23 +113,20 @@ TEST_F(GlobalDlgTest, ApplyStoresEverythingOnlyAfterValidationAndYes) {
         Type(dialog, IDC_DMS_RETRY, L"0");
         AnswerNextBox(dialog, IDOK);
         Click(dialog, IDOK);
-        EXPECT_EQ(seen.text, L"Invalid period to retry to connect to DMS. Must be > 0.");
+        EXPECT_EQ(seen.text, texts::kRetryInvalid);
         ExpectUnchanged();
 
         Type(dialog, IDC_DMS_RETRY, L"5");
         Click(dialog, IDC_USE_SSL);
         AnswerNextBox(dialog, IDNO);
         Click(dialog, IDOK);
-        EXPECT_EQ(seen.text,
-                  L"Default DMS configuration changed. This affects any devices which currrently "
-                  L"using default configuration\nparameters. Any communication between these "
-                  L"devices and their assigned DMS will abort immediately.\n\nDo you want to continue?");
+        EXPECT_EQ(seen.text, texts::kDefaultChangeQuestion);
         ExpectUnchanged();
 
         Click(dialog, IDC_COM_ACTIVE);
         AnswerNextBox(dialog, IDYES);
         Click(dialog, IDOK);
-        EXPECT_EQ(seen.text.substr(0, 42), L"COM ports will be deactivated by default. ");
+        EXPECT_EQ(seen.text, texts::kDefaultDeactivationQuestion);
     });
     EXPECT_EQ(result, IDOK);
     EXPECT_EQ(log.folder, L"D:\\new logs");

@@ -15,8 +15,9 @@
 #include <vector>
 
 #include "DialogDriver.h"
+#include "Eventually.h"
+#include "ExpectedTexts.h"
 #include "PanelProcess.h"
-#include "PanelTexts.h"
 #include "ServiceProtocol.h"
 #include "resource.h"
 
@@ -29,11 +30,8 @@ constexpr DWORD kSettleMs = 15000;
 // bound leaves room for a loaded machine.
 constexpr DWORD kQuickAnswerMs = 3000;
 
-constexpr wchar_t kNotAccepted[] = L"Some parameters have not been accepted.";
-constexpr wchar_t kServiceNotRunning[] =
-    L"The service 'Kestrel service' is not running. Parameters have not been accepted.";
-
 using test::SetText;
+namespace texts = test::texts;
 using Labels = std::vector<std::wstring>;
 // Sorted as the list sorts its port column: by code unit.
 const Labels kSeedLabels{L"COM10", L"COM3", L"COM4"};
@@ -72,13 +70,12 @@ protected:
         ASSERT_TRUE(Converges(kSeedLabels));
     }
 
-    bool Converges(const Labels& labels, DWORD timeoutMs = kSettleMs) {
-        const ULONGLONG start = GetTickCount64();
-        while (ColumnTexts(window, 1) != labels) {
-            if (GetTickCount64() - start > timeoutMs) return false;
-            Sleep(50);
-        }
-        return true;
+    // Whether the list comes to show these ports; else what it showed last.
+    ::testing::AssertionResult Converges(const Labels& labels, DWORD timeoutMs = kSettleMs) {
+        Labels shown;
+        if (test::Eventually([&] { return (shown = ColumnTexts(window, 1)) == labels; }, timeoutMs, 50))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "the list shows " << ::testing::PrintToString(shown);
     }
 
     std::wstring Cell(const std::wstring& label, int column) {
@@ -92,9 +89,8 @@ protected:
 
     // The cell's text once it holds the text wanted, or its last text.
     std::wstring CellBecomes(const std::wstring& label, int column, const std::wstring& text) {
-        const ULONGLONG start = GetTickCount64();
         std::wstring cell;
-        while ((cell = Cell(label, column)) != text && GetTickCount64() - start <= kSettleMs) Sleep(50);
+        test::Eventually([&] { return (cell = Cell(label, column)) == text; }, kSettleMs, 50);
         return cell;
     }
 
@@ -119,13 +115,13 @@ protected:
         HWND button = EditButtonOfRow(window, static_cast<int>(row - labels.begin()));
         if (!button) return nullptr;
         PostMessageW(button, BM_CLICK, 0, 0);
-        return WaitForDialog(panel->Id(), label + L" - Configuration", kStartMs);
+        return WaitForDialog(panel->Id(), texts::ConnectionCaption(label), kStartMs);
     }
 
     HWND OpenPreferences() {
         PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_PREFERENCES)));
-        return WaitForDialog(panel->Id(), L"Preferences", kStartMs);
+        return WaitForDialog(panel->Id(), texts::kPreferencesCaption, kStartMs);
     }
 
     // Presses Apply, says Yes to a question about cutting communication, and
@@ -133,31 +129,28 @@ protected:
     // when none came; the box is closed with OK.
     std::wstring ApplyAndReadOutcome(HWND dialog, DWORD requestsMs = kSettleMs) {
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        const ULONGLONG start = GetTickCount64();
-        while (IsWindow(dialog) && IsWindowVisible(dialog)) {
-            for (HWND box : DialogsOf(panel->Id(), kProgramTitle)) {
+        const bool closed = test::Eventually([&] {
+            if (!IsWindow(dialog) || !IsWindowVisible(dialog)) return true;
+            for (HWND box : DialogsOf(panel->Id(), texts::kProductName)) {
                 if (GetWindow(box, GW_OWNER) == dialog) PostMessageW(box, WM_COMMAND, IDYES, 0);
             }
-            if (GetTickCount64() - start > kSettleMs) return L"(dialog stayed)";
-            Sleep(20);
-        }
+            return false;
+        }, kSettleMs);
+        if (!closed) return L"(dialog stayed)";
         // Answered once the requests are done and a message loop runs again,
         // which is the box's own when there is one: it exists by then.
         DWORD_PTR ignored = 0;
         SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, requestsMs, &ignored);
-        const std::vector<HWND> boxes = DialogsOf(panel->Id(), kProgramTitle);
+        const std::vector<HWND> boxes = DialogsOf(panel->Id(), texts::kProductName);
         if (boxes.empty()) return std::wstring();
         EXPECT_EQ(boxes.size(), 1u);
         wchar_t text[512] = {};
         GetDlgItemTextW(boxes.front(), 0xFFFF, text, 512);
         PostMessageW(boxes.front(), WM_COMMAND, IDOK, 0);
-        const ULONGLONG closing = GetTickCount64();
-        while (IsWindow(boxes.front()) && IsWindowVisible(boxes.front()) &&
-               GetTickCount64() - closing < kSettleMs) {
-            Sleep(20);
-        }
+        test::Eventually([&] { return !IsWindow(boxes.front()) || !IsWindowVisible(boxes.front()); },
+                         kSettleMs);
         SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kSettleMs, &ignored);
-        EXPECT_TRUE(DialogsOf(panel->Id(), kProgramTitle).empty()) << "a second message";
+        EXPECT_TRUE(DialogsOf(panel->Id(), texts::kProductName).empty()) << "a second message";
         return text;
     }
 
@@ -170,7 +163,7 @@ TEST_F(FaultSuite, ServiceAbsentAtStartThenComing) {
     StartPanel();
     ExpectAnswering(2000, kQuickAnswerMs);
     EXPECT_EQ(RowCount(window), 0);
-    EXPECT_TRUE(DialogsOf(panel->Id(), kProgramTitle).empty()) << "no message box";
+    EXPECT_TRUE(DialogsOf(panel->Id(), texts::kProductName).empty()) << "no message box";
     StartService(service);
     EXPECT_TRUE(Converges(kSeedLabels));
 }
@@ -252,7 +245,7 @@ TEST_F(FaultSuite, ConnectionDroppedInTheMiddleOfAnExchange) {
     HWND dialog = OpenPortDialog(L"COM3");
     ASSERT_NE(dialog, nullptr);
     SetText(dialog, IDC_DMS_HOST, L"taken.example");
-    EXPECT_EQ(ApplyAndReadOutcome(dialog), kServiceNotRunning);
+    EXPECT_EQ(ApplyAndReadOutcome(dialog), texts::kServiceNotRunning);
     EXPECT_EQ(CellBecomes(L"COM3", 7, L"taken.example:4000"), L"taken.example:4000");
     const std::string state = service.State();
     EXPECT_NE(state.find("host=taken.example "), std::string::npos) << state;
@@ -265,7 +258,7 @@ TEST_F(FaultSuite, WrongProtocolVersion) {
     ASSERT_TRUE(service.Execute("port COM5 label=COM5 mode=0 status=0"));
     ExpectAnswering(2000, kQuickAnswerMs);
     EXPECT_EQ(ColumnTexts(window, 1), kSeedLabels) << "nothing is read from a service of another version";
-    EXPECT_TRUE(DialogsOf(panel->Id(), kProgramTitle).empty());
+    EXPECT_TRUE(DialogsOf(panel->Id(), texts::kProductName).empty());
     ASSERT_TRUE(service.Execute("clear-faults"));
     EXPECT_TRUE(Converges({L"COM10", L"COM3", L"COM4", L"COM5"}));
 }
@@ -293,14 +286,14 @@ TEST_F(FaultSuite, RefusalOfEachWritingRequestIsReadBackAndReported) {
     HWND dialog = OpenPortDialog(L"COM3");
     ASSERT_NE(dialog, nullptr);
     SetText(dialog, IDC_DMS_HOST, L"refused.example");
-    EXPECT_EQ(ApplyAndReadOutcome(dialog), kNotAccepted);
+    EXPECT_EQ(ApplyAndReadOutcome(dialog), texts::kNotAccepted);
     EXPECT_EQ(Cell(L"COM3", 7), L"10.1.2.3:4000");
 
     ASSERT_TRUE(service.Execute("fault refuse 87 on=UseDefaultDmsConfig count=1"));
     dialog = OpenPortDialog(L"COM3");
     ASSERT_NE(dialog, nullptr);
     SendDlgItemMessageW(dialog, IDC_USE_DEFAULT, BM_CLICK, 0, 0);
-    EXPECT_EQ(ApplyAndReadOutcome(dialog), kNotAccepted);
+    EXPECT_EQ(ApplyAndReadOutcome(dialog), texts::kNotAccepted);
     EXPECT_EQ(Cell(L"COM3", 7), L"10.1.2.3:4000");
 
     ASSERT_TRUE(service.Execute("fault refuse 87 on=SetLogSettings count=1"));
@@ -308,7 +301,7 @@ TEST_F(FaultSuite, RefusalOfEachWritingRequestIsReadBackAndReported) {
     dialog = OpenPreferences();
     ASSERT_NE(dialog, nullptr);
     SetText(dialog, IDC_DMS_PORT, L"4444");
-    EXPECT_EQ(ApplyAndReadOutcome(dialog), kNotAccepted) << "one message for two refusals";
+    EXPECT_EQ(ApplyAndReadOutcome(dialog), texts::kNotAccepted) << "one message for two refusals";
     EXPECT_EQ(Cell(L"COM4", 7), L"defaults.example:443") << "follows the defaults read back";
 
     const std::string state = service.State();
@@ -355,8 +348,7 @@ TEST_F(FaultSuite, DeviceGoesAwayWhileItsDialogIsOpen) {
     SendDlgItemMessageW(dialog, IDC_USE_SPECIFIC, BM_CLICK, 0, 0);
     SetText(dialog, IDC_DMS_HOST, L"gone.example");
     SetText(dialog, IDC_DMS_PORT, L"4100");
-    EXPECT_EQ(ApplyAndReadOutcome(dialog),
-              L"COM port 'COM4' is not available anymore. Parameters have been rejected.");
+    EXPECT_EQ(ApplyAndReadOutcome(dialog), texts::PortGone(L"COM4"));
     EXPECT_EQ(ColumnTexts(window, 1), Labels{L"COM10"});
 }
 

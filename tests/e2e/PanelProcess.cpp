@@ -5,6 +5,8 @@
 #include <algorithm>
 
 #include "ButtonIdPool.h"
+#include "Eventually.h"
+#include "ListView.h"
 #include "PanelTexts.h"
 #include "resource.h"
 
@@ -24,29 +26,19 @@ std::string Simulator::State() {
 bool Simulator::Quit() { return Execute("quit") && process.Wait(10000) == 0; }
 
 HWND WaitForPanelWindow(DWORD timeoutMs) {
-    const ULONGLONG start = GetTickCount64();
-    for (;;) {
-        if (HWND window = FindWindowW(kInstanceId, nullptr)) return window;
-        if (GetTickCount64() - start > timeoutMs) return nullptr;
-        Sleep(20);
-    }
+    HWND window = nullptr;
+    test::Eventually([&] { return (window = FindWindowW(kInstanceId, nullptr)) != nullptr; }, timeoutMs);
+    return window;
 }
 
 HWND LaunchPanel(ChildProcess& panel, const std::wstring& options, DWORD timeoutMs) {
     return panel.Start(kPanelProgram, options) ? WaitForPanelWindow(timeoutMs) : nullptr;
 }
 
-int RowCount(HWND panel) {
-    return static_cast<int>(SendDlgItemMessageW(panel, IDC_PORT_LIST, LVM_GETITEMCOUNT, 0, 0));
-}
+int RowCount(HWND panel) { return test::ItemCount(GetDlgItem(panel, IDC_PORT_LIST)); }
 
 bool WaitForRowCount(HWND panel, int count, DWORD timeoutMs) {
-    const ULONGLONG start = GetTickCount64();
-    while (RowCount(panel) != count) {
-        if (GetTickCount64() - start > timeoutMs) return false;
-        Sleep(20);
-    }
-    return true;
+    return test::Eventually([&] { return RowCount(panel) == count; }, timeoutMs);
 }
 
 namespace {
@@ -127,7 +119,7 @@ BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
     if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
     wchar_t text[256] = {};
     GetClassNameW(window, text, 256);
-    if (std::wstring(text) != kSystemDialogClass) return TRUE;
+    if (std::wstring(text) != L"#32770") return TRUE;
     GetWindowTextW(window, text, 256);
     if (search->caption == text) search->found.push_back(window);
     return TRUE;
@@ -155,13 +147,9 @@ std::vector<HWND> DialogsOf(DWORD processId, const std::wstring& caption) {
 }
 
 HWND WaitForDialog(DWORD processId, const std::wstring& caption, DWORD timeoutMs) {
-    const ULONGLONG start = GetTickCount64();
-    for (;;) {
-        const std::vector<HWND> found = DialogsOf(processId, caption);
-        if (!found.empty()) return found.front();
-        if (GetTickCount64() - start > timeoutMs) return nullptr;
-        Sleep(20);
-    }
+    std::vector<HWND> found;
+    test::Eventually([&] { return !(found = DialogsOf(processId, caption)).empty(); }, timeoutMs);
+    return found.empty() ? nullptr : found.front();
 }
 
 int EditButtonCount(HWND panel) { return static_cast<int>(ListButtons(panel).size()); }

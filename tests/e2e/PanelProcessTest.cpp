@@ -10,22 +10,27 @@
 #include <vector>
 
 #include "DumpFolder.h"
+#include "Eventually.h"
+#include "ExpectedTexts.h"
 #include "PanelProcess.h"
 #include "PanelTexts.h"
 #include "TrayProbe.h"
+#include "WindowsEnvironment.h"
 #include "WineSettings.h"
 #include "resource.h"
 
 namespace kestrel::e2e {
 namespace {
 
+using test::Eventually;
+
 constexpr DWORD kStartMs = 15000;
 constexpr DWORD kEndMs = 15000;
 
 // Ends a panel through the stopper and checks both exit codes.
-void StopPanel(ChildProcess& panel) {
+void StopPanel(ChildProcess& panel, const wchar_t* option = L"-exitall") {
     ChildProcess stopper;
-    ASSERT_TRUE(stopper.Start(kPanelProgram, L"-exitall"));
+    ASSERT_TRUE(stopper.Start(kPanelProgram, option));
     EXPECT_EQ(stopper.Wait(kEndMs), 0u);
     EXPECT_EQ(panel.Wait(kEndMs), 2u);
     EXPECT_EQ(FindWindowW(kInstanceId, nullptr), nullptr);
@@ -57,44 +62,34 @@ TEST(PanelProcess, HiddenInstanceFillsItsListAndStaysHiddenOnASecondStart) {
     StopPanel(panel);
 }
 
-// Waits until the condition holds, for up to timeoutMs.
-template <typename Condition>
-bool Eventually(Condition condition, DWORD timeoutMs = kStartMs) {
-    const ULONGLONG start = GetTickCount64();
-    while (!condition()) {
-        if (GetTickCount64() - start > timeoutMs) return false;
-        Sleep(20);
-    }
-    return true;
-}
-
 TEST(PanelProcess, SecondStartRestoresAMinimisedWindowAndRaisesAnOpenDialog) {
     ChildProcess panel;
     HWND window = LaunchPanel(panel, L"", kStartMs);
     ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(Eventually([&] { return IsWindowVisible(window) != FALSE; }));
+    ASSERT_TRUE(Eventually([&] { return IsWindowVisible(window) != FALSE; }, kStartMs));
     ShowWindowAsync(window, SW_MINIMIZE);
-    ASSERT_TRUE(Eventually([&] { return IsIconic(window) != FALSE; }));
+    ASSERT_TRUE(Eventually([&] { return IsIconic(window) != FALSE; }, kStartMs));
     {
         ChildProcess second;
         ASSERT_TRUE(second.Start(kPanelProgram, L""));
         EXPECT_EQ(second.Wait(kEndMs), 0u);
     }
-    EXPECT_TRUE(Eventually([&] { return !IsIconic(window); })) << "restored";
+    EXPECT_TRUE(Eventually([&] { return !IsIconic(window); }, kStartMs)) << "restored";
 
     PostMessageW(window, WM_SYSCOMMAND, ID_APP_ABOUT, 0);
-    const HWND about = WaitForDialog(panel.Id(), L"About", kStartMs);
+    const HWND about = WaitForDialog(panel.Id(), test::texts::kAboutCaption, kStartMs);
     ASSERT_NE(about, nullptr);
     HWND other = CreateWindowExW(0, L"STATIC", L"elsewhere", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 50, 50,
                                  nullptr, nullptr, nullptr, nullptr);
     SetForegroundWindow(other);
-    ASSERT_TRUE(Eventually([&] { return GetForegroundWindow() == other; }));
+    ASSERT_TRUE(Eventually([&] { return GetForegroundWindow() == other; }, kStartMs));
     {
         ChildProcess second;
         ASSERT_TRUE(second.Start(kPanelProgram, L""));
         EXPECT_EQ(second.Wait(kEndMs), 0u);
     }
-    EXPECT_TRUE(Eventually([&] { return GetForegroundWindow() == about; })) << "the dialog in front";
+    EXPECT_TRUE(Eventually([&] { return GetForegroundWindow() == about; }, kStartMs))
+        << "the dialog in front";
     DestroyWindow(other);
     PostMessageW(about, WM_COMMAND, IDOK, 0);
     StopPanel(panel);
@@ -107,19 +102,14 @@ TEST(PanelProcess, OptionsIgnoreCaseButNotATrailingBlank) {
         ASSERT_NE(window, nullptr);
         Sleep(500);
         EXPECT_FALSE(IsWindowVisible(window));
-
-        ChildProcess stopper;
-        ASSERT_TRUE(stopper.Start(kPanelProgram, L"-EXITALL"));
-        EXPECT_EQ(stopper.Wait(kEndMs), 0u);
-        EXPECT_EQ(panel.Wait(kEndMs), 2u);
+        StopPanel(panel, L"-EXITALL");
     }
     {
         ChildProcess panel;
         HWND window = LaunchPanel(panel, L"-hide ", kStartMs);
         ASSERT_NE(window, nullptr);
-        const ULONGLONG start = GetTickCount64();
-        while (!IsWindowVisible(window) && GetTickCount64() - start < kStartMs) Sleep(20);
-        EXPECT_TRUE(IsWindowVisible(window)) << "\"-hide \" is no option";
+        EXPECT_TRUE(Eventually([&] { return IsWindowVisible(window) != FALSE; }, kStartMs))
+            << "\"-hide \" is no option";
         StopPanel(panel);
     }
 }
@@ -199,14 +189,9 @@ LRESULT CALLBACK StubbornProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPara
 }
 
 TEST(PanelProcess, StopperGivesUpOnAnInstanceThatStaysAfterTwentyOneRequests) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = StubbornProc;
-    windowClass.hInstance = GetModuleHandleW(nullptr);
-    windowClass.lpszClassName = kInstanceId;
-    ASSERT_TRUE(RegisterClassExW(&windowClass));
+    ASSERT_TRUE(test::RegisterWindowClass(kInstanceId, StubbornProc));
     HWND stubborn = CreateWindowExW(0, kInstanceId, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                                    nullptr, windowClass.hInstance, nullptr);
+                                    nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(stubborn, nullptr);
 
     ChildProcess stopper;
@@ -215,8 +200,7 @@ TEST(PanelProcess, StopperGivesUpOnAnInstanceThatStaysAfterTwentyOneRequests) {
     DWORD code = STILL_ACTIVE;
     while ((code = stopper.Wait(0)) == STILL_ACTIVE && GetTickCount64() - start < 30000) {
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-        MSG msg;
-        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&msg);
+        test::PumpMessages();
     }
     const ULONGLONG elapsed = GetTickCount64() - start;
     EXPECT_EQ(code, 100u);

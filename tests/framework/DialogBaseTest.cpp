@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "CDialogBase.h"
+#include "ListView.h"
 #include "MessageMap.h"
 #include "resource.h"
 
@@ -65,10 +66,6 @@ public:
     int finals = 0;
 };
 
-UINT ItemState(HWND list) {
-    return static_cast<UINT>(::SendMessageW(list, LVM_GETITEMSTATE, 0, LVIS_SELECTED));
-}
-
 TEST(DialogBase, ModelessDialogResultsReachTheSender) {
     DialogProbe missing;
     EXPECT_EQ(missing.Create(4242, nullptr), nullptr);
@@ -90,14 +87,11 @@ TEST(DialogBase, ModelessDialogResultsReachTheSender) {
     row.mask = LVIF_TEXT;
     row.pszText = const_cast<wchar_t*>(L"COM3");
     ASSERT_EQ(::SendMessageW(list, LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&row)), 0);
-    LVITEMW select{};
-    select.stateMask = LVIS_SELECTED;
-    select.state = LVIS_SELECTED;
-    ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
-    EXPECT_EQ(ItemState(list), 0u);
+    test::SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(test::ItemState(list, 0, LVIS_SELECTED), 0u);
     probe.noSelection = false;
-    ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&select));
-    EXPECT_EQ(ItemState(list), static_cast<UINT>(LVIS_SELECTED));
+    test::SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(test::ItemState(list, 0, LVIS_SELECTED), static_cast<UINT>(LVIS_SELECTED));
 
     ::DestroyWindow(dialog);
     EXPECT_EQ(probe.finals, 1);

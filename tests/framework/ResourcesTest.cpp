@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "ExpectedTexts.h"
 #include "resource.h"
 
 namespace kestrel {
@@ -235,8 +236,8 @@ TEST(Resources, StringsIconVersionAndManifest) {
     const std::pair<const wchar_t*, std::wstring> texts[] = {
         {L"FileVersion", versionText},
         {L"ProductVersion", versionText},
-        {L"ProductName", L"" KESTREL_PRODUCT_NAME},
-        {L"CompanyName", L"" KESTREL_COMPANY_NAME}};
+        {L"ProductName", test::texts::kProductName},
+        {L"CompanyName", test::texts::kCompanyName}};
     for (const auto& [name, expected] : texts) {
         wchar_t* value = nullptr;
         const std::wstring path = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;

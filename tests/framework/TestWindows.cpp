@@ -2,10 +2,7 @@
 
 #include <windows.h>
 
-#include <commctrl.h>
-#include <gtest/gtest.h>
-
-#include "CAppModule.h"
+#include "WindowsEnvironment.h"
 #include "resource.h"
 
 namespace kestrel::test {
@@ -24,31 +21,19 @@ HWND CreatePlainWindow() {
 }
 
 namespace {
-// The module, the common controls, the plain class, and the main window's
-// class: a copy of the system dialog class under the instance identifier.
-class FrameworkEnvironment : public ::testing::Environment {
-    void SetUp() override {
-        const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-        ASSERT_TRUE(appModule.Init(instance));
-        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
-        ASSERT_TRUE(::InitCommonControlsEx(&controls));
-        WNDCLASSEXW plain{};
-        plain.cbSize = sizeof(plain);
-        plain.lpfnWndProc = PlainProc;
-        plain.hInstance = instance;
-        plain.lpszClassName = L"KestrelTestPlain";
-        ASSERT_TRUE(::RegisterClassExW(&plain));
-        WNDCLASSEXW dialog{};
-        dialog.cbSize = sizeof(dialog);
-        ASSERT_TRUE(::GetClassInfoExW(nullptr, L"#32770", &dialog));
-        dialog.hInstance = instance;
-        dialog.lpszClassName = L"" KESTREL_INSTANCE_ID;
-        ASSERT_TRUE(::RegisterClassExW(&dialog));
-    }
-};
+// The plain class, and the main window's class: a copy of the system dialog
+// class under the instance identifier.
+bool RegisterTestClasses(HINSTANCE instance) {
+    WNDCLASSEXW dialog{};
+    dialog.cbSize = sizeof(dialog);
+    if (!::GetClassInfoExW(nullptr, L"#32770", &dialog)) return false;
+    dialog.hInstance = instance;
+    dialog.lpszClassName = L"" KESTREL_INSTANCE_ID;
+    return ::RegisterClassExW(&dialog) && RegisterWindowClass(L"KestrelTestPlain", PlainProc);
+}
 
 [[maybe_unused]] ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new FrameworkEnvironment);
+    AddWindowsEnvironment({RegisterTestClasses});
 }  // namespace
 
 }  // namespace kestrel::test

@@ -1,6 +1,7 @@
 // Shared by the framework tests: a plain window whose own procedure records
 // the messages that reach it and answers 100 + (msg - WM_APP) from WM_APP on.
-// TestWindows.cpp also sets the process up as the program does at start-up.
+// TestWindows.cpp also sets the process up as the program does at start-up,
+// with the main window's class.
 #pragma once
 
 #include <windows.h>

@@ -5,10 +5,8 @@
 
 #include <atomic>
 #include <cstdlib>
-#include <cstring>
 #include <new>
 
-#include "LinkProbe.h"
 #include "ScriptedService.h"
 
 namespace {
@@ -44,6 +42,8 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); 
 namespace kestrel::test {
 namespace {
 
+using Allocation = ScriptedTest;
+
 class Counting {
 public:
     Counting() {
@@ -55,23 +55,23 @@ public:
 };
 
 uint32_t Service(const RequestFrame& request, uint8_t* r) {
-    switch (GetU32(request.data(), kCodeOffset)) {
+    switch (CodeOf(request)) {
         case kGetPortName:
-            PutWide(r, 8, 262, L"COM10");
+            Wide(r, 8, L"COM10");
             break;
         case kGetPortDevice:
-            PutWide(r, 8, 30, L"COM10 (Dock station 4)");
-            PutWide(r, 68, 150, L"SN-000000000042-ABCDEF");
+            Wide(r, 8, L"COM10 (Dock station 4)");
+            Wide(r, 68, L"SN-000000000042-ABCDEF");
             break;
         case kGetPortDmsConfig:
-            std::memcpy(r + 8, "dms.example.org", 15);
-            std::memcpy(r + 308, "4711", 4);
+            Narrow(r, 8, "dms.example.org");
+            Narrow(r, 308, "4711");
             break;
         case kGetLogSettings:
-            PutWide(r, 8, 260, L"C:\\ProgramData\\Kestrel\\Logs");
+            Wide(r, 8, L"C:\\ProgramData\\Kestrel\\Logs");
             break;
         case kGetPortCounters:
-            PutU32(r, 8, GetU32(request.data(), kSequenceOffset));
+            U32(r, 8, SequenceOf(request));
             break;
         default:
             break;
@@ -79,7 +79,7 @@ uint32_t Service(const RequestFrame& request, uint8_t* r) {
     return 0;
 }
 
-TEST(Allocation, TheCounterSeesThisThreadsAllocations) {
+TEST_F(Allocation, TheCounterSeesThisThreadsAllocations) {
     Counting counting;
     int* p = new int(5);
     delete p;
@@ -87,11 +87,8 @@ TEST(Allocation, TheCounterSeesThisThreadsAllocations) {
     EXPECT_EQ(counting.count(), 2);
 }
 
-TEST(Allocation, TransactAndGetPortCountersAllocateNothing) {
-    const std::wstring name = UniquePipeName();
-    ScriptedService service(name, Service);
-    CplPipeClient client(name.c_str());
-    ASSERT_EQ(client.ConnectService(1000), kResultOk);
+TEST_F(Allocation, TransactAndGetPortCountersAllocateNothing) {
+    Connect(Service);
     const std::wstring port = L"COM10 with a name longer than the small buffer";
     uint32_t tx = 0, rx = 0, up = 0;
     ASSERT_EQ(client.GetPortCounters(port, tx, rx, up), 0u);  // warm-up
@@ -103,7 +100,7 @@ TEST(Allocation, TransactAndGetPortCountersAllocateNothing) {
         for (int i = 0; i < 1000; ++i) {
             RequestFrame request{};
             ResponseFrame response;
-            PutU32(request.data(), kCodeOffset, kUseDefaultDmsConfig);
+            U32(request.data(), 4, kUseDefaultDmsConfig);
             if (client.Transact(request, response) != 0) ++failures;
         }
         transactAllocations = counting.count();
@@ -122,11 +119,8 @@ TEST(Allocation, TransactAndGetPortCountersAllocateNothing) {
     client.Close();
 }
 
-TEST(Allocation, ReadingRequestsReuseTheOutputStringsCapacity) {
-    const std::wstring name = UniquePipeName();
-    ScriptedService service(name, Service);
-    CplPipeClient client(name.c_str());
-    ASSERT_EQ(client.ConnectService(1000), kResultOk);
+TEST_F(Allocation, ReadingRequestsReuseTheOutputStringsCapacity) {
+    Connect(Service);
     std::wstring portName, label, serial, folder;
     portName.reserve(262);
     label.reserve(30);

@@ -4,55 +4,47 @@
 
 #include <cstring>
 
-#include "LinkProbe.h"
-#include "RequestCodec.h"
+#include "DmsValues.h"
 #include "ScriptedService.h"
 
 namespace kestrel::test {
 namespace {
 
-uint32_t CodeOf(const RequestFrame& r) { return GetU32(r.data(), kCodeOffset); }
-
-void WideAt(uint8_t* f, size_t at, const std::wstring& s) {
-    for (size_t i = 0; i < s.size(); ++i) {
-        f[at + 2 * i] = static_cast<uint8_t>(s[i]);
-        f[at + 2 * i + 1] = static_cast<uint8_t>(static_cast<uint16_t>(s[i]) >> 8);
-    }
-}
+using Catalogue = ScriptedTest;
 
 // Answers each request code with fixed, recognisable data.
 uint32_t GoodService(const RequestFrame& request, uint8_t* r) {
     switch (CodeOf(request)) {
         case kGetPortListInfo:
-            PutU32(r, 8, 0x5157A3Bu);
-            PutU32(r, 12, 3);
+            U32(r, 8, 0x5157A3Bu);
+            U32(r, 12, 3);
             break;
         case kGetPortName:
-            WideAt(r, 8, L"COM10");
+            Wide(r, 8, L"COM10");
             break;
         case kGetPortDevice:
-            WideAt(r, 8, L"COM10 (Dock)");
-            WideAt(r, 68, L"SN-0042");
-            PutU32(r, 368, kModeVelmora);
-            PutU32(r, 372, kStatusConnected);
+            Wide(r, 8, L"COM10 (Dock)");
+            Wide(r, 68, L"SN-0042");
+            U32(r, 368, kModeVelmora);
+            U32(r, 372, kStatusConnected);
             r[376] = 0;
             break;
         case kGetPortDmsConfig:
         case kGetDefaultDmsConfig:
-            std::memcpy(r + 8, "dms.example.org", 15);
-            std::memcpy(r + 308, "4711", 4);
-            PutU32(r, 318, 30000);
+            Narrow(r, 8, "dms.example.org");
+            Narrow(r, 308, "4711");
+            U32(r, 318, 30000);
             r[322] = CodeOf(request) == kGetPortDmsConfig ? 1 : 0;
             r[323] = 1;
             break;
         case kGetLogSettings:
-            WideAt(r, 8, L"C:\\Logs");
-            PutU32(r, 528, 4);
+            Wide(r, 8, L"C:\\Logs");
+            U32(r, 528, 4);
             break;
         case kGetPortCounters:
-            PutU32(r, 8, 11);
-            PutU32(r, 12, 22);
-            PutU32(r, 16, 33);
+            U32(r, 8, 11);
+            U32(r, 12, 22);
+            U32(r, 16, 33);
             break;
         default:
             break;
@@ -60,11 +52,8 @@ uint32_t GoodService(const RequestFrame& request, uint8_t* r) {
     return 0;
 }
 
-TEST(Catalogue, EveryRequestOnTheWireAndEveryResponseDecoded) {
-    const std::wstring name = UniquePipeName();
-    ScriptedService service(name, GoodService);
-    ProbeClient client(name.c_str());
-    ASSERT_EQ(client.ConnectService(1000), kResultOk);
+TEST_F(Catalogue, EveryRequestOnTheWireAndEveryResponseDecoded) {
+    Connect(GoodService);
 
     uint32_t stamp = 0, count = 0;
     EXPECT_EQ(client.GetPortListInfo(&stamp, &count), 0u);
@@ -122,11 +111,7 @@ TEST(Catalogue, EveryRequestOnTheWireAndEveryResponseDecoded) {
     EXPECT_EQ(up, 33u);
 
     // The DmsConfig forms.
-    DmsConfig mine;
-    std::strcpy(mine.host, "h");
-    std::strcpy(mine.port, "1");
-    mine.retryMs = 1000;
-    mine.useSsl = 1;
+    DmsConfig mine = Dms("h", "1", 1000, true, false);
     EXPECT_EQ(client.SetPortDmsConfig(L"COM1", mine), 0u);
     EXPECT_EQ(client.SetDefaultDmsConfig(mine), 0u);
     EXPECT_EQ(client.GetPortDmsConfig(L"COM1", mine), 0u);
@@ -134,41 +119,36 @@ TEST(Catalogue, EveryRequestOnTheWireAndEveryResponseDecoded) {
     EXPECT_STREQ(mine.host, "dms.example.org");
 
     client.Close();
-    const std::vector<RequestFrame> requests = service.Requests();
+    const std::vector<RequestFrame> requests = service->Requests();
     ASSERT_EQ(requests.size(), 14u);
 
-    // What must have been on the wire: the codec's frames (checked byte by byte
-    // against literal offsets in RequestCodecTest) with the sequence stamped.
-    std::vector<RequestFrame> expected(14);
-    EncodeGetPortListInfo(expected[0]);
-    EncodeGetPortName(expected[1], 0x5157A3Bu, 2);
-    EncodeGetPortDevice(expected[2], L"COM10");
-    EncodeGetPortDmsConfig(expected[3], L"COM10");
-    EncodeSetPortDmsConfig(expected[4], L"COM10", "10.1.2.3", "8080", 0x00012345u, false, true);
-    EncodeUseDefaultDmsConfig(expected[5], L"COM10");
-    EncodeGetDefaultDmsConfig(expected[6]);
-    EncodeSetDefaultDmsConfig(expected[7], "dms2", "443", 5000, true, false);
-    EncodeGetLogSettings(expected[8]);
-    EncodeSetLogSettings(expected[9], L"D:\\Kestrel", 2);
-    EncodeGetPortCounters(expected[10], L"COM10");
-    EncodeSetPortDmsConfig(expected[11], L"COM1", "h", "1", 1000, true, false);
-    EncodeSetDefaultDmsConfig(expected[12], "h", "1", 1000, true, false);
-    EncodeGetPortDmsConfig(expected[13], L"COM1");
-    for (size_t i = 0; i < expected.size(); ++i) {
-        PutU32(expected[i].data(), kSequenceOffset, static_cast<uint32_t>(i + 1));
+    // What must have been on the wire, numbered from 1 after the handshake.
+    const RequestFrame expected[] = {
+        Request(kGetPortListInfo, 1),
+        NameRequest(0x5157A3Bu, 2, 2),
+        PortRequest(kGetPortDevice, L"COM10", 3),
+        PortRequest(kGetPortDmsConfig, L"COM10", 4),
+        SetPortDmsRequest(L"COM10", "10.1.2.3", "8080", 0x00012345u, false, true, 5),
+        PortRequest(kUseDefaultDmsConfig, L"COM10", 6),
+        Request(kGetDefaultDmsConfig, 7),
+        SetDefaultDmsRequest("dms2", "443", 5000, true, false, 8),
+        Request(kGetLogSettings, 9),
+        SetLogRequest(L"D:\\Kestrel", 2, 10),
+        PortRequest(kGetPortCounters, L"COM10", 11),
+        SetPortDmsRequest(L"COM1", "h", "1", 1000, true, false, 12),
+        SetDefaultDmsRequest("h", "1", 1000, true, false, 13),
+        PortRequest(kGetPortDmsConfig, L"COM1", 14),
+    };
+    for (size_t i = 0; i < requests.size(); ++i)
         EXPECT_EQ(requests[i], expected[i]) << "request " << i + 1;
-    }
     // Spot checks of the very last bytes.
     EXPECT_EQ(requests[4][725], 1);  // comPortActive of SetPortDmsConfig
     EXPECT_EQ(GetU32(requests[4].data(), 720), 0x00012345u);
     EXPECT_EQ(GetU32(requests[9].data(), 528), 2u);
 }
 
-TEST(Catalogue, ArgumentChecksSendNothingAndKeepTheSequence) {
-    const std::wstring name = UniquePipeName();
-    ScriptedService service(name, GoodService);
-    ProbeClient client(name.c_str());
-    ASSERT_EQ(client.ConnectService(1000), kResultOk);
+TEST_F(Catalogue, ArgumentChecksSendNothingAndKeepTheSequence) {
+    Connect(GoodService);
     const uint32_t before = client.Sequence();
 
     const std::string host300(300, 'h'), port10(10, '1');
@@ -198,9 +178,9 @@ TEST(Catalogue, ArgumentChecksSendNothingAndKeepTheSequence) {
     EXPECT_EQ(stamp, 0x5157A3Bu);
     client.Close();
 
-    const std::vector<RequestFrame> requests = service.Requests();
+    const std::vector<RequestFrame> requests = service->Requests();
     ASSERT_EQ(requests.size(), 3u);
-    EXPECT_EQ(GetU32(requests[0].data(), 0), before);
+    EXPECT_EQ(SequenceOf(requests[0]), before);
     EXPECT_EQ(CodeOf(requests[0]), kSetPortDmsConfig);
     EXPECT_EQ(GetWide(requests[0].data(), 8, 201), std::wstring(200, L'N'));
     EXPECT_EQ(NarrowFieldLength(requests[0].data(), 410, 300), 299u);
@@ -210,17 +190,37 @@ TEST(Catalogue, ArgumentChecksSendNothingAndKeepTheSequence) {
     EXPECT_EQ(CodeOf(requests[2]), kGetPortListInfo);
 }
 
+// Both DMS reads fail with result and leave their failure values: empty texts,
+// no retry time, both flags off.
+void ExpectDmsReadsFail(ProbeClient& client, uint32_t result) {
+    char host[300] = "old", port[10] = "old";
+    uint32_t retry = 9;
+    bool ssl = true, active = true;
+    EXPECT_EQ(client.GetPortDmsConfig(L"COM1", host, port, retry, ssl, active), result);
+    const auto expectFailureValues = [&] {
+        EXPECT_STREQ(host, "");
+        EXPECT_STREQ(port, "");
+        EXPECT_EQ(retry, 0u);
+        EXPECT_FALSE(ssl);
+        EXPECT_FALSE(active);
+    };
+    expectFailureValues();
+    std::strcpy(host, "old");
+    std::strcpy(port, "old");
+    retry = 9;
+    ssl = active = true;
+    EXPECT_EQ(client.GetDefaultDmsConfig(host, port, retry, ssl, active), result);
+    expectFailureValues();
+}
+
 // A service that refuses everything with 0xEEEE0005 but fills the payload with junk.
 uint32_t RefusingService(const RequestFrame&, uint8_t* r) {
     std::memset(r + 8, 0x41, kResponseFrameSize - 8);
     return kResultPortUnavailable;
 }
 
-TEST(Catalogue, RefusedRequestsLeaveTheFailureValues) {
-    const std::wstring name = UniquePipeName();
-    ScriptedService service(name, RefusingService);
-    ProbeClient client(name.c_str());
-    ASSERT_EQ(client.ConnectService(1000), kResultOk);
+TEST_F(Catalogue, RefusedRequestsLeaveTheFailureValues) {
+    Connect(RefusingService);
 
     uint32_t stamp = 9, count = 9;
     EXPECT_EQ(client.GetPortListInfo(&stamp, &count), kResultPortUnavailable);
@@ -238,20 +238,7 @@ TEST(Catalogue, RefusedRequestsLeaveTheFailureValues) {
     EXPECT_EQ(mode, kModeSerial);
     EXPECT_EQ(status, kStatusNoDevice);
     EXPECT_TRUE(useDefault);
-    char host[300] = "old", port[10] = "old";
-    uint32_t retry = 9;
-    bool ssl = true, active = true;
-    EXPECT_EQ(client.GetPortDmsConfig(L"COM1", host, port, retry, ssl, active), kResultPortUnavailable);
-    EXPECT_STREQ(host, "");
-    EXPECT_STREQ(port, "");
-    EXPECT_EQ(retry, 0u);
-    EXPECT_FALSE(ssl);
-    EXPECT_FALSE(active);
-    std::strcpy(host, "old");
-    ssl = true;
-    EXPECT_EQ(client.GetDefaultDmsConfig(host, port, retry, ssl, active), kResultPortUnavailable);
-    EXPECT_STREQ(host, "");
-    EXPECT_FALSE(ssl);
+    ExpectDmsReadsFail(client, kResultPortUnavailable);
     std::wstring folder = L"old";
     uint32_t level = 9;
     EXPECT_EQ(client.GetLogSettings(folder, level), kResultPortUnavailable);
@@ -266,50 +253,29 @@ TEST(Catalogue, RefusedRequestsLeaveTheFailureValues) {
     EXPECT_EQ(client.SetLogSettings(L"f", 0), kResultPortUnavailable);
     EXPECT_TRUE(client.IsConnected());  // a refusal leaves the pipe open
     client.Close();
-    EXPECT_EQ(service.Requests().size(), 11u);
+    EXPECT_EQ(service->Requests().size(), 11u);
 }
 
-TEST(Catalogue, DmsResponsesWithoutTerminatorsAreRefusedWith87) {
-    const std::wstring name = UniquePipeName();
-    int call = 0;
-    ScriptedService service(name, [&](const RequestFrame&, uint8_t* r) -> uint32_t {
-        ++call;
-        if (call % 2 == 1) {
-            std::memset(r + 8, 'h', 300);  // host without NUL
-            std::memcpy(r + 308, "1", 1);
+TEST_F(Catalogue, DmsResponsesWithoutTerminatorsAreRefusedWith87) {
+    // Sequence numbers 1 to 4 after the handshake.
+    Connect([](const RequestFrame& request, uint8_t* r) -> uint32_t {
+        if (SequenceOf(request) % 2 == 1) {
+            Narrow(r, 8, std::string(300, 'h'));  // host without NUL
+            Narrow(r, 308, "1");
         } else {
-            std::memcpy(r + 8, "h", 1);
-            std::memset(r + 308, '1', 10);  // port without NUL
+            Narrow(r, 8, "h");
+            Narrow(r, 308, std::string(10, '1'));  // port without NUL
         }
-        PutU32(r, 318, 1234);
+        U32(r, 318, 1234);
         r[322] = r[323] = 1;
         return 0;
     });
-    ProbeClient client(name.c_str());
-    ASSERT_EQ(client.ConnectService(1000), kResultOk);
-    for (int i = 0; i < 2; ++i) {
-        char host[300] = "old", port[10] = "old";
-        uint32_t retry = 9;
-        bool ssl = true, active = true;
-        EXPECT_EQ(client.GetPortDmsConfig(L"COM1", host, port, retry, ssl, active), kErrorInvalidParameter);
-        EXPECT_STREQ(host, "");
-        EXPECT_STREQ(port, "");
-        EXPECT_EQ(retry, 0u);
-        EXPECT_FALSE(ssl);
-        EXPECT_FALSE(active);
-        std::strcpy(host, "old");
-        retry = 9;
-        EXPECT_EQ(client.GetDefaultDmsConfig(host, port, retry, ssl, active), kErrorInvalidParameter);
-        EXPECT_STREQ(host, "");
-        EXPECT_EQ(retry, 0u);
-    }
+    for (int i = 0; i < 2; ++i) ExpectDmsReadsFail(client, kErrorInvalidParameter);
     EXPECT_TRUE(client.IsConnected());
     client.Close();
 }
 
-TEST(Catalogue, NotConnectedLeavesTheFailureValues) {
-    const std::wstring name = UniquePipeName();
-    ProbeClient client(name.c_str());
+TEST_F(Catalogue, NotConnectedLeavesTheFailureValues) {
     std::wstring label = L"x", serial = L"y";
     uint32_t mode = 0, status = 0;
     bool useDefault = false;
@@ -318,10 +284,7 @@ TEST(Catalogue, NotConnectedLeavesTheFailureValues) {
     EXPECT_EQ(mode, 1u);
     EXPECT_EQ(status, 3u);
     EXPECT_TRUE(useDefault);
-    DmsConfig dms;
-    std::strcpy(dms.host, "x");
-    dms.retryMs = 5;
-    dms.comPortActive = 1;
+    DmsConfig dms = Dms("x", "", 5, false, true);
     EXPECT_EQ(client.GetDefaultDmsConfig(dms), kResultNotConnected);
     EXPECT_STREQ(dms.host, "");
     EXPECT_EQ(dms.retryMs, 0u);

@@ -2,13 +2,16 @@
 // responses, wrong lengths, the service going away.
 #include <gtest/gtest.h>
 
-#include "LinkProbe.h"
+#include <memory>
+#include <vector>
+
 #include "PipeServer.h"
 
 namespace kestrel::test {
 namespace {
 
-uint32_t CodeOf(const RequestFrame& r) { return GetU32(r.data(), kCodeOffset); }
+using Handshake = PipeTest;
+using Transact = PipeTest;
 
 // A connect that fails leaves the client closed and its overlapped state clear.
 void ExpectConnectFails(ProbeClient& client, uint32_t result) {
@@ -17,16 +20,13 @@ void ExpectConnectFails(ProbeClient& client, uint32_t result) {
     EXPECT_TRUE(client.OverlappedZero());
 }
 
-TEST(Handshake, SendsQueryVersionWithSequenceZeroAndAcceptsTwoFourteenZero) {
-    const std::wstring name = UniquePipeName();
-    ServerPipe server(name);
+TEST_F(Handshake, SendsQueryVersionWithSequenceZeroAndAcceptsTwoFourteenZero) {
     RequestFrame seen{};
     ServerThread thread([&] {
-        if (!server.Accept() || !server.ReadRequest(seen)) return;
-        server.RespondVersion(SeqOf(seen));
-        server.WaitClientGone();
+        if (!server->Accept() || !server->ReadRequest(seen)) return;
+        server->RespondVersion(SequenceOf(seen));
+        server->WaitClientGone();
     });
-    ProbeClient client(name.c_str());
     EXPECT_EQ(client.Sequence(), 0u);
     ASSERT_EQ(client.ConnectService(1000), kResultOk);
     EXPECT_TRUE(client.IsConnected());
@@ -34,34 +34,31 @@ TEST(Handshake, SendsQueryVersionWithSequenceZeroAndAcceptsTwoFourteenZero) {
     EXPECT_EQ(client.Sequence(), 1u);
     client.Close();
     thread.Join();
-    EXPECT_EQ(SeqOf(seen), 0u);
+    EXPECT_EQ(SequenceOf(seen), 0u);
     EXPECT_EQ(CodeOf(seen), kQueryVersion);
     for (size_t i = 8; i < kRequestFrameSize; ++i) ASSERT_EQ(seen[i], 0) << i;
 }
 
-TEST(Handshake, WrongVersionClosesAndSequenceNumbersContinueAcrossReconnects) {
-    const std::wstring name = UniquePipeName();
-    ServerPipe server(name);
+TEST_F(Handshake, WrongVersionClosesAndSequenceNumbersContinueAcrossReconnects) {
     std::vector<uint32_t> sequences;
     ServerThread thread([&] {
         const uint32_t versions[3][3] = {{2, 14, 1}, {3, 14, 0}, {2, 14, 0}};
         for (const auto& v : versions) {
             RequestFrame request{};
-            if (!server.Accept() || !server.ReadRequest(request)) return;
-            sequences.push_back(SeqOf(request));
-            server.RespondVersion(SeqOf(request), v[0], v[1], v[2]);
+            if (!server->Accept() || !server->ReadRequest(request)) return;
+            sequences.push_back(SequenceOf(request));
+            server->RespondVersion(SequenceOf(request), v[0], v[1], v[2]);
             if (v[2] == 0 && v[0] == 2) break;
-            server.WaitClientGone();
-            server.Disconnect();
+            server->WaitClientGone();
+            server->Disconnect();
         }
         RequestFrame request{};
-        if (server.ReadRequest(request)) {
-            sequences.push_back(SeqOf(request));
-            server.Respond(SeqOf(request), 0);
+        if (server->ReadRequest(request)) {
+            sequences.push_back(SequenceOf(request));
+            server->Respond(SequenceOf(request), 0);
         }
-        server.WaitClientGone();
+        server->WaitClientGone();
     });
-    ProbeClient client(name.c_str());
     ExpectConnectFails(client, kResultWrongVersion);
     ExpectConnectFails(client, kResultWrongVersion);
     ASSERT_EQ(client.ConnectService(1000), kResultOk);
@@ -72,34 +69,29 @@ TEST(Handshake, WrongVersionClosesAndSequenceNumbersContinueAcrossReconnects) {
     EXPECT_EQ(sequences, (std::vector<uint32_t>{0, 1, 2, 3}));
 }
 
-TEST(Handshake, AFailedHandshakeClosesAndReturnsItsResult) {
-    const std::wstring name = UniquePipeName();
-    ServerPipe server(name);
+TEST_F(Handshake, AFailedHandshakeClosesAndReturnsItsResult) {
     ServerThread thread([&] {
         RequestFrame request{};
         // A nonzero status, then a short response, then a response from the future.
-        if (!server.Accept() || !server.ReadRequest(request)) return;
-        server.Respond(SeqOf(request), kResultPortUnavailable);
-        server.WaitClientGone();
-        server.Disconnect();
-        if (!server.Accept() || !server.ReadRequest(request)) return;
-        server.RespondSized(SeqOf(request), 0, 300);
-        server.WaitClientGone();
-        server.Disconnect();
-        if (!server.Accept() || !server.ReadRequest(request)) return;
-        server.Respond(SeqOf(request) + 1, 0);
-        server.WaitClientGone();
+        if (!server->Accept() || !server->ReadRequest(request)) return;
+        server->Respond(SequenceOf(request), kResultPortUnavailable);
+        server->WaitClientGone();
+        server->Disconnect();
+        if (!server->Accept() || !server->ReadRequest(request)) return;
+        server->RespondSized(SequenceOf(request), 0, 300);
+        server->WaitClientGone();
+        server->Disconnect();
+        if (!server->Accept() || !server->ReadRequest(request)) return;
+        server->Respond(SequenceOf(request) + 1, 0);
+        server->WaitClientGone();
     });
-    ProbeClient client(name.c_str());
     ExpectConnectFails(client, kResultPortUnavailable);
     ExpectConnectFails(client, kErrorGeneric);
     ExpectConnectFails(client, kResultFutureSequence);
     EXPECT_EQ(client.Sequence(), 3u);
 }
 
-TEST(Transact, NotConnectedGivesNotConnectedWithoutConsumingASequenceNumber) {
-    const std::wstring name = UniquePipeName();
-    ProbeClient client(name.c_str());
+TEST_F(Transact, NotConnectedGivesNotConnectedWithoutConsumingASequenceNumber) {
     RequestFrame request{};
     ResponseFrame response{};
     EXPECT_EQ(client.Transact(request, response), kResultNotConnected);
@@ -108,34 +100,31 @@ TEST(Transact, NotConnectedGivesNotConnectedWithoutConsumingASequenceNumber) {
     EXPECT_EQ(stamp, 0u);
     EXPECT_EQ(count, 0u);
     EXPECT_EQ(client.Sequence(), 0u);
-    EXPECT_EQ(GetU32(request.data(), 0), 0u);
+    EXPECT_EQ(SequenceOf(request), 0u);
 }
 
-TEST(Transact, StaleResponsesAreSkippedWithoutResending) {
-    const std::wstring name = UniquePipeName();
-    ServerPipe server(name);
+TEST_F(Transact, StaleResponsesAreSkippedWithoutResending) {
     std::vector<uint32_t> sequences;
     int extraRequests = 0;
     ServerThread thread([&] {
-        if (!server.AcceptAndHandshake()) return;
+        if (!server->AcceptAndHandshake()) return;
         RequestFrame request{};
         for (int i = 0; i < 2; ++i) {
-            if (!server.ReadRequest(request)) return;
-            sequences.push_back(SeqOf(request));
-            server.Respond(SeqOf(request), 0);
+            if (!server->ReadRequest(request)) return;
+            sequences.push_back(SequenceOf(request));
+            server->Respond(SequenceOf(request), 0);
         }
-        if (!server.ReadRequest(request)) return;
-        sequences.push_back(SeqOf(request));  // 3
+        if (!server->ReadRequest(request)) return;
+        sequences.push_back(SequenceOf(request));  // 3
         // Two stale answers in a row, then the right one.
-        server.Respond(1, 111);
-        server.Respond(2, 222);
+        server->Respond(1, 111);
+        server->Respond(2, 222);
         Sleep(50);
-        server.Respond(SeqOf(request), 333);
+        server->Respond(SequenceOf(request), 333);
         // Nothing more must be sent by the client.
-        while (server.ReadRequest(request, 300)) ++extraRequests;
-        server.WaitClientGone();
+        while (server->ReadRequest(request, 300)) ++extraRequests;
+        server->WaitClientGone();
     });
-    ProbeClient client(name.c_str());
     ASSERT_EQ(client.ConnectService(1000), kResultOk);
     EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kResultOk);
     EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kResultOk);
@@ -148,17 +137,14 @@ TEST(Transact, StaleResponsesAreSkippedWithoutResending) {
     EXPECT_EQ(extraRequests, 0);
 }
 
-TEST(Transact, StaleResponsesAreSkippedWithinTheOneBudgetOfTheExchange) {
-    const std::wstring name = UniquePipeName();
-    ServerPipe server(name);
+TEST_F(Transact, StaleResponsesAreSkippedWithinTheOneBudgetOfTheExchange) {
     ServerThread thread([&] {
-        if (!server.AcceptAndHandshake()) return;
+        if (!server->AcceptAndHandshake()) return;
         RequestFrame request{};
-        if (!server.ReadRequest(request)) return;
+        if (!server->ReadRequest(request)) return;
         // Old answers, each well within a budget, for three seconds.
-        for (int i = 0; i < 30 && server.Respond(0, 0); ++i) Sleep(100);
+        for (int i = 0; i < 30 && server->Respond(0, 0); ++i) Sleep(100);
     });
-    ProbeClient client(name.c_str());
     client.SetExchangeBudgetForTesting(500);
     ASSERT_EQ(client.ConnectService(1000), kResultOk);
     const DWORD start = GetTickCount();
@@ -168,22 +154,19 @@ TEST(Transact, StaleResponsesAreSkippedWithinTheOneBudgetOfTheExchange) {
     client.Close();
 }
 
-TEST(Transact, FutureSequenceGivesErrorAndLeavesTheFollowingResponsesQueued) {
-    const std::wstring name = UniquePipeName();
-    ServerPipe server(name);
+TEST_F(Transact, FutureSequenceGivesErrorAndLeavesTheFollowingResponsesQueued) {
     ServerThread thread([&] {
-        if (!server.AcceptAndHandshake()) return;
+        if (!server->AcceptAndHandshake()) return;
         RequestFrame request{};
-        if (!server.ReadRequest(request)) return;  // 1
-        server.Respond(2, 42);                     // from the future
-        server.Respond(2, 43);                     // follows it: stays queued
-        if (!server.ReadRequest(request)) return;  // 2
-        server.Respond(2, 44);                     // answered again: stays queued
-        if (!server.ReadRequest(request)) return;  // 3
-        server.Respond(3, 45);
-        server.WaitClientGone();
+        if (!server->ReadRequest(request)) return;  // 1
+        server->Respond(2, 42);                     // from the future
+        server->Respond(2, 43);                     // follows it: stays queued
+        if (!server->ReadRequest(request)) return;  // 2
+        server->Respond(2, 44);                     // answered again: stays queued
+        if (!server->ReadRequest(request)) return;  // 3
+        server->Respond(3, 45);
+        server->WaitClientGone();
     });
-    ProbeClient client(name.c_str());
     ASSERT_EQ(client.ConnectService(1000), kResultOk);
     EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kResultFutureSequence);
     EXPECT_TRUE(client.IsConnected());
@@ -194,23 +177,20 @@ TEST(Transact, FutureSequenceGivesErrorAndLeavesTheFollowingResponsesQueued) {
     client.Close();
 }
 
-TEST(Transact, WrongLengthGivesOneAndThePipeStaysOpen) {
-    const std::wstring name = UniquePipeName();
-    ServerPipe server(name);
+TEST_F(Transact, WrongLengthGivesOneAndThePipeStaysOpen) {
     ServerThread thread([&] {
-        if (!server.AcceptAndHandshake()) return;
+        if (!server->AcceptAndHandshake()) return;
         RequestFrame request{};
-        if (!server.ReadRequest(request)) return;
-        server.RespondSized(SeqOf(request), 0, 531);
-        if (!server.ReadRequest(request)) return;
-        server.RespondSized(SeqOf(request), 0, 300);
-        if (!server.ReadRequest(request)) return;
-        server.RespondSized(SeqOf(request), 0, 533);
-        if (!server.ReadRequest(request)) return;
-        server.Respond(SeqOf(request), 7);
-        server.WaitClientGone();
+        if (!server->ReadRequest(request)) return;
+        server->RespondSized(SequenceOf(request), 0, 531);
+        if (!server->ReadRequest(request)) return;
+        server->RespondSized(SequenceOf(request), 0, 300);
+        if (!server->ReadRequest(request)) return;
+        server->RespondSized(SequenceOf(request), 0, 533);
+        if (!server->ReadRequest(request)) return;
+        server->Respond(SequenceOf(request), 7);
+        server->WaitClientGone();
     });
-    ProbeClient client(name.c_str());
     ASSERT_EQ(client.ConnectService(1000), kResultOk);
     EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kErrorGeneric);
     EXPECT_TRUE(client.IsConnected());
@@ -225,20 +205,17 @@ TEST(Transact, WrongLengthGivesOneAndThePipeStaysOpen) {
     client.Close();
 }
 
-TEST(Transact, ReadTimeOutLeavesThePipeOpenAndTheLateResponseIsSkipped) {
-    const std::wstring name = UniquePipeName();
-    ServerPipe server(name);
+TEST_F(Transact, ReadTimeOutLeavesThePipeOpenAndTheLateResponseIsSkipped) {
     ServerThread thread([&] {
-        if (!server.AcceptAndHandshake()) return;
+        if (!server->AcceptAndHandshake()) return;
         RequestFrame request{};
-        if (!server.ReadRequest(request)) return;
+        if (!server->ReadRequest(request)) return;
         Sleep(600);
-        server.Respond(SeqOf(request), 1001);  // late
-        if (!server.ReadRequest(request)) return;
-        server.Respond(SeqOf(request), 1002);
-        server.WaitClientGone();
+        server->Respond(SequenceOf(request), 1001);  // late
+        if (!server->ReadRequest(request)) return;
+        server->Respond(SequenceOf(request), 1002);
+        server->WaitClientGone();
     });
-    ProbeClient client(name.c_str());
     client.SetExchangeBudgetForTesting(300);
     ASSERT_EQ(client.ConnectService(1000), kResultOk);
     uint32_t tx = 9, rx = 9, up = 9;
@@ -259,62 +236,60 @@ enum class Gone { DisconnectBeforeRequest, DisconnectDuringRead, CloseBeforeRequ
 // The service goes away: the request gives 0xEEEE0001 and closes the pipe, the
 // next one 0xEEEE0009 without consuming a number, and a reconnect continues the
 // sequence.
-void ExpectServiceGone(Gone how) {
-    const std::wstring name = UniquePipeName();
-    ServerPipe server(name);
-    HANDLE goneEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    // Going away discards an answer still in the pipe: the handshake's must be read first.
-    HANDLE connectedEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    ServerThread thread([&] {
-        if (!server.AcceptAndHandshake()) return;
-        const bool close = how == Gone::CloseBeforeRequest || how == Gone::CloseDuringRead;
-        if (how == Gone::DisconnectBeforeRequest || how == Gone::CloseBeforeRequest) {
-            if (WaitForSingleObject(connectedEvent, 5000) != WAIT_OBJECT_0) return;
-        } else {
-            RequestFrame request{};
-            if (!server.ReadRequest(request)) return;
-            Sleep(100);  // the client is waiting for its answer
-        }
-        if (close) {
-            server.CloseEnd();  // as a crashing service does
-            server.Create();
-        } else {
-            server.Disconnect();
-        }
-        SetEvent(goneEvent);
-        // The client comes back.
-        uint32_t sequence = 0;
-        if (!server.AcceptAndHandshake(&sequence)) return;
-        server.WaitClientGone();
-    });
-    ProbeClient client(name.c_str());
-    ASSERT_EQ(client.ConnectService(1000), kResultOk);
-    SetEvent(connectedEvent);
-    if (how == Gone::DisconnectBeforeRequest || how == Gone::CloseBeforeRequest) {
-        ASSERT_EQ(WaitForSingleObject(goneEvent, 5000), WAIT_OBJECT_0);
-    }
-    uint32_t tx = 1, rx = 1, up = 1;
-    EXPECT_EQ(client.GetPortCounters(L"COM1", tx, rx, up), kResultServiceGone);
-    EXPECT_FALSE(client.IsConnected());
-    EXPECT_TRUE(client.OverlappedZero());
-    EXPECT_EQ(tx + rx + up, 0u);
-    const uint32_t sequenceAfter = client.Sequence();
-    EXPECT_EQ(sequenceAfter, 2u);
-    EXPECT_EQ(client.GetPortCounters(L"COM1", tx, rx, up), kResultNotConnected);
-    EXPECT_EQ(client.Sequence(), sequenceAfter);
-    ASSERT_EQ(WaitForSingleObject(goneEvent, 5000), WAIT_OBJECT_0);
-    ASSERT_EQ(client.ConnectService(2000), kResultOk);
-    EXPECT_EQ(client.Sequence(), 3u);
-    client.Close();
-    thread.Join();
-    CloseHandle(goneEvent);
-    CloseHandle(connectedEvent);
-}
+class ServiceGone : public PipeTest {
+protected:
+    using Event = std::unique_ptr<void, decltype(&CloseHandle)>;
 
-TEST(ServiceGone, DisconnectedBeforeTheRequest) { ExpectServiceGone(Gone::DisconnectBeforeRequest); }
-TEST(ServiceGone, DisconnectedDuringTheRead) { ExpectServiceGone(Gone::DisconnectDuringRead); }
-TEST(ServiceGone, HandleClosedBeforeTheRequest) { ExpectServiceGone(Gone::CloseBeforeRequest); }
-TEST(ServiceGone, HandleClosedDuringTheRead) { ExpectServiceGone(Gone::CloseDuringRead); }
+    void Expect(Gone how) {
+        const Event gone(CreateEventW(nullptr, TRUE, FALSE, nullptr), CloseHandle);
+        // Going away discards an answer still in the pipe: the handshake's must be read first.
+        const Event connected(CreateEventW(nullptr, TRUE, FALSE, nullptr), CloseHandle);
+        const bool beforeRequest =
+            how == Gone::DisconnectBeforeRequest || how == Gone::CloseBeforeRequest;
+        ServerThread thread([&] {
+            if (!server->AcceptAndHandshake()) return;
+            if (beforeRequest) {
+                if (WaitForSingleObject(connected.get(), 5000) != WAIT_OBJECT_0) return;
+            } else {
+                RequestFrame request{};
+                if (!server->ReadRequest(request)) return;
+                Sleep(100);  // the client is waiting for its answer
+            }
+            if (how == Gone::CloseBeforeRequest || how == Gone::CloseDuringRead) {
+                server->CloseEnd();  // as a crashing service does
+                server->Create();
+            } else {
+                server->Disconnect();
+            }
+            SetEvent(gone.get());
+            // The client comes back.
+            if (server->AcceptAndHandshake()) server->WaitClientGone();
+        });
+        ASSERT_EQ(client.ConnectService(1000), kResultOk);
+        SetEvent(connected.get());
+        if (beforeRequest) {
+            ASSERT_EQ(WaitForSingleObject(gone.get(), 5000), WAIT_OBJECT_0);
+        }
+        uint32_t tx = 1, rx = 1, up = 1;
+        EXPECT_EQ(client.GetPortCounters(L"COM1", tx, rx, up), kResultServiceGone);
+        EXPECT_FALSE(client.IsConnected());
+        EXPECT_TRUE(client.OverlappedZero());
+        EXPECT_EQ(tx + rx + up, 0u);
+        const uint32_t sequenceAfter = client.Sequence();
+        EXPECT_EQ(sequenceAfter, 2u);
+        EXPECT_EQ(client.GetPortCounters(L"COM1", tx, rx, up), kResultNotConnected);
+        EXPECT_EQ(client.Sequence(), sequenceAfter);
+        ASSERT_EQ(WaitForSingleObject(gone.get(), 5000), WAIT_OBJECT_0);
+        ASSERT_EQ(client.ConnectService(2000), kResultOk);
+        EXPECT_EQ(client.Sequence(), 3u);
+        client.Close();
+    }
+};
+
+TEST_F(ServiceGone, DisconnectedBeforeTheRequest) { Expect(Gone::DisconnectBeforeRequest); }
+TEST_F(ServiceGone, DisconnectedDuringTheRead) { Expect(Gone::DisconnectDuringRead); }
+TEST_F(ServiceGone, HandleClosedBeforeTheRequest) { Expect(Gone::CloseBeforeRequest); }
+TEST_F(ServiceGone, HandleClosedDuringTheRead) { Expect(Gone::CloseDuringRead); }
 
 }  // namespace
 }  // namespace kestrel::test

@@ -1,60 +1,55 @@
 // The server end of a real named pipe for the link tests: created by the test in
 // message mode under a name of its own, scripted on a std::thread. Every wait has
-// a time-out so that a failing client cannot hang the test.
+// a time-out so that a failing client cannot hang the test. PipeTest gives a
+// test its pipe name, server end, script and client.
 #pragma once
 
 #include <windows.h>
 
-#include <atomic>
+#include <gtest/gtest.h>
+
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
-#include "WireFormat.h"
+#include "Frames.h"
+#include "LinkProbe.h"
+#include "PipeName.h"
 
 namespace kestrel::test {
 
-// A pipe name no other test process or test case uses.
-inline std::wstring UniquePipeName() {
-    static std::atomic<unsigned> counter{0};
-    return L"kestrel-test-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(++counter) + L"-" + std::to_wstring(GetTickCount());
-}
-
-inline std::wstring PipePath(const std::wstring& name) { return kPipePathPrefix + name; }
-
 class ServerPipe {
 public:
-    explicit ServerPipe(const std::wstring& name, DWORD instances = 1, DWORD bufferSize = 4096)
-        : path_(PipePath(name)), instances_(instances), bufferSize_(bufferSize) {
-        event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    explicit ServerPipe(const std::wstring& name, DWORD instanceCount = 1, DWORD bufferBytes = 4096)
+        : path(PipePath(name)), instances(instanceCount), bufferSize(bufferBytes) {
+        event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         Create();
     }
     ~ServerPipe() {
         CloseEnd();
-        if (event_ != nullptr) CloseHandle(event_);
+        if (event != nullptr) CloseHandle(event);
     }
     ServerPipe(const ServerPipe&) = delete;
     ServerPipe& operator=(const ServerPipe&) = delete;
 
-    bool valid() const { return handle_ != INVALID_HANDLE_VALUE; }
-    HANDLE handle() const { return handle_; }
+    bool Valid() const { return pipe != INVALID_HANDLE_VALUE; }
 
     // (Re)creates the server end after CloseEnd.
     void Create() {
-        handle_ = CreateNamedPipeW(path_.c_str(),
-                                   PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
-                                   PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
-                                   instances_, bufferSize_, bufferSize_, 0, nullptr);
+        pipe = CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, instances,
+                                bufferSize, bufferSize, 0, nullptr);
     }
 
     // Waits for a client; true when one is connected.
     bool Accept(DWORD timeoutMs = 5000) {
         OVERLAPPED ov = {};
-        ov.hEvent = event_;
-        ResetEvent(event_);
-        if (ConnectNamedPipe(handle_, &ov)) return true;
+        ov.hEvent = event;
+        ResetEvent(event);
+        if (ConnectNamedPipe(pipe, &ov)) return true;
         const DWORD e = GetLastError();
         if (e == ERROR_PIPE_CONNECTED) return true;
         if (e != ERROR_IO_PENDING) return false;
@@ -62,35 +57,32 @@ public:
         return Finish(ov, timeoutMs, n);
     }
 
-    // Reads one message; its size, or -1 on failure or time-out. lastError() tells why.
+    // Reads one message; its size, or -1 on failure or time-out.
     int Read(void* buffer, DWORD size, DWORD timeoutMs = 5000) {
         OVERLAPPED ov = {};
-        ov.hEvent = event_;
+        ov.hEvent = event;
         DWORD n = 0;
-        if (ReadFile(handle_, buffer, size, &n, &ov)) return static_cast<int>(n);
-        lastError_ = GetLastError();
-        if (lastError_ != ERROR_IO_PENDING) return -1;
+        if (ReadFile(pipe, buffer, size, &n, &ov)) return static_cast<int>(n);
+        error = GetLastError();
+        if (error != ERROR_IO_PENDING) return -1;
         return Finish(ov, timeoutMs, n) ? static_cast<int>(n) : -1;
     }
 
     // Reads one request; true when it was one whole 726-byte message.
     bool ReadRequest(RequestFrame& request, DWORD timeoutMs = 5000) {
         uint8_t buffer[2048];
-        const int n = Read(buffer, sizeof buffer, timeoutMs);
-        lastRequestSize_ = n;
-        if (n != static_cast<int>(kRequestFrameSize)) return false;
+        if (Read(buffer, sizeof buffer, timeoutMs) != static_cast<int>(kRequestFrameSize)) return false;
         std::copy(buffer, buffer + kRequestFrameSize, request.begin());
         return true;
     }
-    int lastRequestSize() const { return lastRequestSize_; }
 
     bool Write(const void* data, DWORD size, DWORD timeoutMs = 5000) {
         OVERLAPPED ov = {};
-        ov.hEvent = event_;
+        ov.hEvent = event;
         DWORD n = 0;
-        if (WriteFile(handle_, data, size, &n, &ov)) return n == size;
-        lastError_ = GetLastError();
-        if (lastError_ != ERROR_IO_PENDING) return false;
+        if (WriteFile(pipe, data, size, &n, &ov)) return n == size;
+        error = GetLastError();
+        if (error != ERROR_IO_PENDING) return false;
         return Finish(ov, timeoutMs, n) && n == size;
     }
 
@@ -99,8 +91,8 @@ public:
     template <typename Fill>
     bool Respond(uint32_t sequence, uint32_t status, Fill fill, DWORD size = kResponseFrameSize) {
         std::vector<uint8_t> frame(size > kResponseFrameSize ? size : kResponseFrameSize, 0);
-        PutU32(frame.data(), kSequenceOffset, sequence);
-        PutU32(frame.data(), kStatusOffset, status);
+        U32(frame.data(), 0, sequence);
+        U32(frame.data(), 4, status);
         fill(frame.data());
         return Write(frame.data(), size);
     }
@@ -115,18 +107,17 @@ public:
     bool RespondVersion(uint32_t sequence, uint32_t major = 2, uint32_t minor = 14,
                         uint32_t patch = 0) {
         return Respond(sequence, 0, [&](uint8_t* f) {
-            PutU32(f, 8, major);
-            PutU32(f, 12, minor);
-            PutU32(f, 16, patch);
+            U32(f, 8, major);
+            U32(f, 12, minor);
+            U32(f, 16, patch);
         });
     }
-    // Accepts a client and answers its handshake with 2.14.0; the request's sequence.
-    bool AcceptAndHandshake(uint32_t* sequence = nullptr) {
+    // Accepts a client and answers its handshake with 2.14.0.
+    bool AcceptAndHandshake() {
         RequestFrame request{};
         if (!Accept() || !ReadRequest(request)) return false;
-        if (GetU32(request.data(), kCodeOffset) != kQueryVersion) return false;
-        if (sequence) *sequence = GetU32(request.data(), kSequenceOffset);
-        return RespondVersion(GetU32(request.data(), kSequenceOffset));
+        if (CodeOf(request) != kQueryVersion) return false;
+        return RespondVersion(SequenceOf(request));
     }
 
     // Waits until the client has closed its end (a read then fails).
@@ -135,61 +126,69 @@ public:
         const DWORD start = GetTickCount();
         while (GetTickCount() - start < timeoutMs) {
             if (Read(buffer, sizeof buffer, timeoutMs) < 0) {
-                return lastError_ == ERROR_BROKEN_PIPE || lastError_ == ERROR_PIPE_NOT_CONNECTED ||
-                       lastError_ == ERROR_NO_DATA;
+                return error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED ||
+                       error == ERROR_NO_DATA;
             }
         }
         return false;
     }
 
-    void Disconnect() { DisconnectNamedPipe(handle_); }
+    void Disconnect() { DisconnectNamedPipe(pipe); }
     void CloseEnd() {
-        if (handle_ != INVALID_HANDLE_VALUE) CloseHandle(handle_);
-        handle_ = INVALID_HANDLE_VALUE;
+        if (pipe != INVALID_HANDLE_VALUE) CloseHandle(pipe);
+        pipe = INVALID_HANDLE_VALUE;
     }
-    DWORD lastError() const { return lastError_; }
 
 private:
     bool Finish(OVERLAPPED& ov, DWORD timeoutMs, DWORD& n) {
-        if (WaitForSingleObject(event_, timeoutMs) != WAIT_OBJECT_0) {
+        if (WaitForSingleObject(event, timeoutMs) != WAIT_OBJECT_0) {
             // The block lives on the caller's stack: the cancelled operation
             // must have finished before it goes.
-            CancelIo(handle_);
-            GetOverlappedResult(handle_, &ov, &n, TRUE);
-            lastError_ = WAIT_TIMEOUT;
+            CancelIo(pipe);
+            GetOverlappedResult(pipe, &ov, &n, TRUE);
+            error = WAIT_TIMEOUT;
             return false;
         }
-        if (!GetOverlappedResult(handle_, &ov, &n, TRUE)) {
-            lastError_ = GetLastError();
+        if (!GetOverlappedResult(pipe, &ov, &n, TRUE)) {
+            error = GetLastError();
             return false;
         }
         return true;
     }
 
-    std::wstring path_;
-    DWORD instances_;
-    DWORD bufferSize_;
-    HANDLE handle_ = INVALID_HANDLE_VALUE;
-    HANDLE event_ = nullptr;
-    DWORD lastError_ = 0;
-    int lastRequestSize_ = 0;
+    std::wstring path;
+    DWORD instances;
+    DWORD bufferSize;
+    HANDLE pipe = INVALID_HANDLE_VALUE;
+    HANDLE event = nullptr;
+    DWORD error = 0;
 };
 
 // Runs a server script on its own thread; joins on destruction.
 class ServerThread {
 public:
     template <typename Script>
-    explicit ServerThread(Script script) : thread_(std::move(script)) {}
+    explicit ServerThread(Script script) : thread(std::move(script)) {}
     ~ServerThread() { Join(); }
     void Join() {
-        if (thread_.joinable()) thread_.join();
+        if (thread.joinable()) thread.join();
     }
 
 private:
-    std::thread thread_;
+    std::thread thread;
 };
 
-inline uint32_t SeqOf(const RequestFrame& r) { return GetU32(r.data(), kSequenceOffset); }
+// A test on a pipe of its own: the server end (one instance with buffers;
+// made anew with other arguments, or reset where a test wants none) and the
+// client under test. A script serving the server end runs on a ServerThread
+// of the test, declared after what it writes to; the test closes the client
+// first, so that a script waiting for it to leave returns.
+class PipeTest : public ::testing::Test {
+protected:
+    const std::wstring name = UniquePipeName();
+    std::optional<ServerPipe> server{std::in_place, name};
+    ProbeClient client{name.c_str()};
+};
 
 // Milliseconds since start on the tick counter.
 inline DWORD MsSince(DWORD start) { return GetTickCount() - start; }

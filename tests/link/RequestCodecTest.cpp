@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "Frames.h"
 #include "RequestCodec.h"
 #include "TickElapsed.h"
 
@@ -12,21 +13,12 @@ namespace kestrel {
 namespace {
 
 // Expected frames are built by hand from literal offsets, not with the codec.
-void Wide(uint8_t* f, size_t at, const std::wstring& s) {
-    for (size_t i = 0; i < s.size(); ++i) {
-        f[at + 2 * i] = static_cast<uint8_t>(s[i] & 0xFF);
-        f[at + 2 * i + 1] = static_cast<uint8_t>((static_cast<uint16_t>(s[i]) >> 8) & 0xFF);
-    }
-}
-void Narrow(uint8_t* f, size_t at, const std::string& s) { std::memcpy(f + at, s.data(), s.size()); }
-void U32(uint8_t* f, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) f[at + i] = static_cast<uint8_t>(v >> (8 * i));
-}
-RequestFrame Expected(uint32_t code) {
-    RequestFrame f{};
-    f[4] = static_cast<uint8_t>(code);
-    return f;
-}
+using test::Narrow;
+using test::U32;
+using test::Wide;
+
+RequestFrame Expected(uint32_t code) { return test::Request(code, 0); }
+
 // A frame full of garbage, as a stack buffer may be before the encoder runs.
 RequestFrame Dirty() {
     RequestFrame f;

@@ -4,7 +4,7 @@
 #pragma once
 
 #include <functional>
-#include <mutex>
+#include <optional>
 #include <vector>
 
 #include "PipeServer.h"
@@ -16,35 +16,49 @@ public:
     // Fills the payload of the response (zeroed) and returns its status.
     using Responder = std::function<uint32_t(const RequestFrame& request, uint8_t* response)>;
 
-    ScriptedService(const std::wstring& name, Responder responder)
-        : server_(name), responder_(std::move(responder)), thread_([this] { Run(); }) {}
-    ~ScriptedService() { thread_.Join(); }
+    ScriptedService(const std::wstring& name, Responder answer)
+        : server(name), responder(std::move(answer)), thread([this] { Run(); }) {}
+    ~ScriptedService() { thread.Join(); }
 
     // The requests after the handshake; call after the client has closed.
     std::vector<RequestFrame> Requests() {
-        thread_.Join();
-        return requests_;
+        thread.Join();
+        return requests;
     }
 
 private:
     void Run() {
-        if (!server_.AcceptAndHandshake()) return;
+        if (!server.AcceptAndHandshake()) return;
         for (;;) {
             RequestFrame request{};
-            if (!server_.ReadRequest(request, 10000)) return;  // the client has gone
-            requests_.push_back(request);
+            if (!server.ReadRequest(request, 10000)) return;  // the client has gone
+            requests.push_back(request);
             ResponseFrame response{};
-            const uint32_t status = responder_(request, response.data());
-            PutU32(response.data(), kSequenceOffset, GetU32(request.data(), kSequenceOffset));
-            PutU32(response.data(), kStatusOffset, status);
-            server_.Write(response.data(), static_cast<DWORD>(response.size()));
+            const uint32_t status = responder(request, response.data());
+            U32(response.data(), 0, SequenceOf(request));
+            U32(response.data(), 4, status);
+            server.Write(response.data(), static_cast<DWORD>(response.size()));
         }
     }
 
-    ServerPipe server_;
-    Responder responder_;
-    std::vector<RequestFrame> requests_;
-    ServerThread thread_;
+    ServerPipe server;
+    Responder responder;
+    std::vector<RequestFrame> requests;
+    ServerThread thread;
+};
+
+// A client connected to a scripted service of its own: Connect starts the
+// service and makes the handshake. The client goes first, then the service.
+class ScriptedTest : public ::testing::Test {
+protected:
+    void Connect(ScriptedService::Responder responder) {
+        service.emplace(name, std::move(responder));
+        ASSERT_EQ(client.ConnectService(1000), kResultOk);
+    }
+
+    const std::wstring name = UniquePipeName();
+    std::optional<ScriptedService> service;
+    ProbeClient client{name.c_str()};
 };
 
 }  // namespace kestrel::test

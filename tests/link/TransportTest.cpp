@@ -1,18 +1,20 @@
 // The pipe transport on real named pipes: connect, close, message boundaries, time-outs.
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <thread>
+#include <vector>
 
-#include "LinkProbe.h"
 #include "PipeServer.h"
 
 namespace kestrel::test {
 namespace {
 
-TEST(Connect, TimesOutAfterAboutTheTimeoutWithNothingLeftOpen) {
-    const std::wstring name = UniquePipeName();
-    ProbeClient client(name.c_str());
+using Connect = PipeTest;
+using Close = PipeTest;
+using Destructor = PipeTest;
+using Exchange = PipeTest;
+
+TEST_F(Connect, TimesOutAfterAboutTheTimeoutWithNothingLeftOpen) {
+    server.reset();
     const DWORD handlesBefore = OpenHandleCount();
     const DWORD start = GetTickCount();
     EXPECT_EQ(client.Connect(200), kErrorTimeout);
@@ -33,11 +35,8 @@ TEST(Connect, TimesOutAfterAboutTheTimeoutWithNothingLeftOpen) {
     EXPECT_EQ(client.Sequence(), 0u);
 }
 
-TEST(Connect, ZeroTimeoutStillMakesOneAttempt) {
-    const std::wstring name = UniquePipeName();
-    ServerPipe server(name);
-    ASSERT_TRUE(server.valid());
-    ProbeClient client(name.c_str());
+TEST_F(Connect, ZeroTimeoutStillMakesOneAttempt) {
+    ASSERT_TRUE(server->Valid());
     EXPECT_EQ(client.Connect(0), kResultOk);
     EXPECT_TRUE(client.IsConnected());
     EXPECT_TRUE(client.InvariantHolds());
@@ -50,16 +49,15 @@ TEST(Connect, ZeroTimeoutStillMakesOneAttempt) {
     EXPECT_TRUE(nobody.OverlappedZero());
 }
 
-TEST(Connect, RetriesUntilThePipeAppears) {
-    const std::wstring name = UniquePipeName();
+TEST_F(Connect, RetriesUntilThePipeAppears) {
+    server.reset();
     ServerThread thread([&] {
         Sleep(150);
-        ServerPipe server(name);
+        ServerPipe late(name);
         RequestFrame request{};
-        if (server.Accept() && server.ReadRequest(request)) server.Respond(77);
-        server.WaitClientGone();
+        if (late.Accept() && late.ReadRequest(request)) late.Respond(77);
+        late.WaitClientGone();
     });
-    ProbeClient client(name.c_str());
     const DWORD start = GetTickCount();
     ASSERT_EQ(client.Connect(2000), kResultOk);
     EXPECT_GE(MsSince(start), 100u);
@@ -68,20 +66,17 @@ TEST(Connect, RetriesUntilThePipeAppears) {
     uint32_t n = 0;
     EXPECT_EQ(client.Exchange(request.data(), response.data(), n), kResultOk);
     EXPECT_EQ(n, kResponseFrameSize);
-    EXPECT_EQ(GetU32(response.data(), 0), 77u);
+    EXPECT_EQ(SequenceOf(response), 77u);
     client.Close();
 }
 
-TEST(Connect, WhileConnectedReturnsOneAndTheLinkStaysUsable) {
-    const std::wstring name = UniquePipeName();
-    ServerPipe server(name);
+TEST_F(Connect, WhileConnectedReturnsOneAndTheLinkStaysUsable) {
     ServerThread thread([&] {
-        if (!server.AcceptAndHandshake()) return;
+        if (!server->AcceptAndHandshake()) return;
         RequestFrame request{};
-        if (server.ReadRequest(request)) server.Respond(GetU32(request.data(), 0), 0);
-        server.WaitClientGone();
+        if (server->ReadRequest(request)) server->Respond(SequenceOf(request), 0);
+        server->WaitClientGone();
     });
-    ProbeClient client(name.c_str());
     ASSERT_EQ(client.ConnectService(1000), kResultOk);
     const HANDLE before = client.Pipe();
     EXPECT_EQ(client.Connect(1000), kErrorGeneric);
@@ -93,34 +88,30 @@ TEST(Connect, WhileConnectedReturnsOneAndTheLinkStaysUsable) {
     client.Close();
 }
 
-TEST(Connect, PathLongerThan255CharactersGives87) {
+TEST_F(Connect, PathLongerThan255CharactersGives87) {
     // Prefix (9) + 246 = 255 fits; 247 does not.
     const std::wstring fits(246, L'k');
-    ProbeClient ok(fits.c_str());
-    EXPECT_EQ(ok.Connect(0), kErrorTimeout);
+    ProbeClient fitting(fits.c_str());
+    EXPECT_EQ(fitting.Connect(0), kErrorTimeout);
     const std::wstring tooLong(247, L'k');
-    ProbeClient client(tooLong.c_str());
+    ProbeClient overlong(tooLong.c_str());
     const DWORD handlesBefore = OpenHandleCount();
-    EXPECT_EQ(client.Connect(0), kErrorInvalidParameter);
-    EXPECT_EQ(client.ConnectService(0), kErrorInvalidParameter);
-    EXPECT_TRUE(client.OverlappedZero());
+    EXPECT_EQ(overlong.Connect(0), kErrorInvalidParameter);
+    EXPECT_EQ(overlong.ConnectService(0), kErrorInvalidParameter);
+    EXPECT_TRUE(overlong.OverlappedZero());
     EXPECT_EQ(OpenHandleCount(), handlesBefore);
 }
 
-TEST(Close, OnANeverConnectedClientChangesNothing) {
-    const std::wstring name = UniquePipeName();
-    ProbeClient client(name.c_str());
+TEST_F(Close, OnANeverConnectedClientChangesNothing) {
     client.Close();
     client.Close();
     EXPECT_FALSE(client.IsConnected());
     EXPECT_TRUE(client.OverlappedZero());
 }
 
-TEST(Close, ReleasesHandleAndEventAndAllowsReconnect) {
-    const std::wstring name = UniquePipeName();
-    ServerPipe server(name, 2);
+TEST_F(Close, ReleasesHandleAndEventAndAllowsReconnect) {
+    server.emplace(name, 2);
     ServerPipe second(name, 2);
-    ProbeClient client(name.c_str());
     const DWORD handlesBefore = OpenHandleCount();
     ASSERT_EQ(client.Connect(500), kResultOk);
     EXPECT_TRUE(client.InvariantHolds());
@@ -133,33 +124,28 @@ TEST(Close, ReleasesHandleAndEventAndAllowsReconnect) {
     EXPECT_TRUE(client.InvariantHolds());
 }
 
-TEST(Destructor, ReleasesHandleAndEvent) {
-    const std::wstring name = UniquePipeName();
-    ServerPipe server(name);
+TEST_F(Destructor, ReleasesHandleAndEvent) {
     const DWORD handlesBefore = OpenHandleCount();
     {
-        TNamedPipeClient client(name.c_str());
-        ASSERT_EQ(client.Connect(500), kResultOk);
+        TNamedPipeClient another(name.c_str());
+        ASSERT_EQ(another.Connect(500), kResultOk);
     }
     EXPECT_EQ(OpenHandleCount(), handlesBefore);
-    EXPECT_TRUE(server.WaitClientGone());
+    EXPECT_TRUE(server->WaitClientGone());
 }
 
-TEST(Exchange, KeepsMessageBoundariesBothWays) {
-    const std::wstring name = UniquePipeName();
-    ServerPipe server(name);
+TEST_F(Exchange, KeepsMessageBoundariesBothWays) {
     std::vector<int> requestSizes;
     ServerThread thread([&] {
-        if (!server.Accept()) return;
+        if (!server->Accept()) return;
         uint8_t buffer[2048];
-        for (int i = 0; i < 2; ++i) requestSizes.push_back(server.Read(buffer, sizeof buffer));
+        for (int i = 0; i < 2; ++i) requestSizes.push_back(server->Read(buffer, sizeof buffer));
         // Three messages in a burst; each read must return exactly one.
-        server.Respond(1, 0, [](uint8_t* f) { f[531] = 0xA1; });
-        server.Respond(2, 0, [](uint8_t* f) { f[299] = 0xA2; }, 300);
-        server.Respond(3, 0, [](uint8_t* f) { f[531] = 0xA3; });
-        server.WaitClientGone();
+        server->Respond(1, 0, [](uint8_t* f) { f[531] = 0xA1; });
+        server->Respond(2, 0, [](uint8_t* f) { f[299] = 0xA2; }, 300);
+        server->Respond(3, 0, [](uint8_t* f) { f[531] = 0xA3; });
+        server->WaitClientGone();
     });
-    TNamedPipeClient client(name.c_str());
     ASSERT_EQ(client.Connect(1000), kResultOk);
     RequestFrame request{};
     request.fill(0x5A);
@@ -169,30 +155,27 @@ TEST(Exchange, KeepsMessageBoundariesBothWays) {
     uint32_t n = 0;
     EXPECT_EQ(client.ReadFrame(response.data(), 2000, n), kResultOk);
     EXPECT_EQ(n, 532u);
-    EXPECT_EQ(GetU32(response.data(), 0), 1u);
+    EXPECT_EQ(SequenceOf(response), 1u);
     EXPECT_EQ(response[531], 0xA1);
     EXPECT_EQ(client.Exchange(nullptr, response.data(), n), kResultOk);
     EXPECT_EQ(n, 300u);
-    EXPECT_EQ(GetU32(response.data(), 0), 2u);
+    EXPECT_EQ(SequenceOf(response), 2u);
     EXPECT_EQ(response[299], 0xA2);
     EXPECT_EQ(client.ReadFrame(response.data(), 2000, n), kResultOk);
     EXPECT_EQ(n, 532u);
-    EXPECT_EQ(GetU32(response.data(), 0), 3u);
+    EXPECT_EQ(SequenceOf(response), 3u);
     EXPECT_EQ(response[531], 0xA3);
     client.Close();
     thread.Join();
     EXPECT_EQ(requestSizes, (std::vector<int>{726, 726}));
 }
 
-TEST(Exchange, OversizedResponseGives234AndThePipeStaysOpen) {
-    const std::wstring name = UniquePipeName();
-    ServerPipe server(name);
+TEST_F(Exchange, OversizedResponseGives234AndThePipeStaysOpen) {
     ServerThread thread([&] {
-        if (!server.Accept()) return;
-        server.RespondSized(0, 0, 533);
-        server.WaitClientGone();
+        if (!server->Accept()) return;
+        server->RespondSized(0, 0, 533);
+        server->WaitClientGone();
     });
-    ProbeClient client(name.c_str());
     ASSERT_EQ(client.Connect(1000), kResultOk);
     ResponseFrame response{};
     uint32_t n = 99;
@@ -204,16 +187,13 @@ TEST(Exchange, OversizedResponseGives234AndThePipeStaysOpen) {
     client.Close();
 }
 
-TEST(Exchange, ReadWithoutRequestWaitsForTheBudgetThenLeavesThePipeOpen) {
-    const std::wstring name = UniquePipeName();
-    ServerPipe server(name);
+TEST_F(Exchange, ReadWithoutRequestWaitsForTheBudgetThenLeavesThePipeOpen) {
     ServerThread thread([&] {
-        if (!server.Accept()) return;
+        if (!server->Accept()) return;
         Sleep(700);
-        server.Respond(5, 0);
-        server.WaitClientGone();
+        server->Respond(5, 0);
+        server->WaitClientGone();
     });
-    ProbeClient client(name.c_str());
     client.SetExchangeBudgetForTesting(300);
     ASSERT_EQ(client.Connect(1000), kResultOk);
     ResponseFrame response{};
@@ -230,16 +210,14 @@ TEST(Exchange, ReadWithoutRequestWaitsForTheBudgetThenLeavesThePipeOpen) {
     client.SetExchangeBudgetForTesting(kExchangeBudgetMs);
     EXPECT_EQ(client.Exchange(nullptr, response.data(), n), kResultOk);
     EXPECT_EQ(n, 532u);
-    EXPECT_EQ(GetU32(response.data(), 0), 5u);
+    EXPECT_EQ(SequenceOf(response), 5u);
     client.Close();
 }
 
 // A server end without buffer space takes a request only when it reads it, so the
 // write of an exchange lasts until then.
-TEST(Exchange, AWriteThatIsNeverTakenTimesOutWithoutARead) {
-    const std::wstring name = UniquePipeName();
-    ServerPipe server(name, 1, 0);
-    ProbeClient client(name.c_str());
+TEST_F(Exchange, AWriteThatIsNeverTakenTimesOutWithoutARead) {
+    server.emplace(name, 1, 0);
     client.SetExchangeBudgetForTesting(300);
     ASSERT_EQ(client.Connect(1000), kResultOk);
     RequestFrame request{};
@@ -255,23 +233,21 @@ TEST(Exchange, AWriteThatIsNeverTakenTimesOutWithoutARead) {
     EXPECT_TRUE(client.InvariantHolds());
 }
 
-TEST(Exchange, ASlowWriteLeavesTheRestOfTheBudgetForTheRead) {
-    const std::wstring name = UniquePipeName();
-    ServerPipe server(name, 1, 0);
+TEST_F(Exchange, ASlowWriteLeavesTheRestOfTheBudgetForTheRead) {
+    server.emplace(name, 1, 0);
     ServerThread thread([&] {
-        if (!server.Accept()) return;
+        if (!server->Accept()) return;
         RequestFrame request{};
         Sleep(250);  // the first write lasts about 250 ms
-        if (!server.ReadRequest(request)) return;
+        if (!server->ReadRequest(request)) return;
         Sleep(150);  // answered within the 600 ms budget
-        server.Respond(1);
+        server->Respond(1);
         Sleep(250);
-        if (!server.ReadRequest(request)) return;
+        if (!server->ReadRequest(request)) return;
         Sleep(450);  // 250 + 450 > 600: the read gets only what is left
-        server.Respond(2);
-        server.WaitClientGone();
+        server->Respond(2);
+        server->WaitClientGone();
     });
-    ProbeClient client(name.c_str());
     client.SetExchangeBudgetForTesting(600);
     ASSERT_EQ(client.Connect(1000), kResultOk);
     RequestFrame request{};
@@ -279,7 +255,7 @@ TEST(Exchange, ASlowWriteLeavesTheRestOfTheBudgetForTheRead) {
     uint32_t n = 0;
     DWORD start = GetTickCount();
     EXPECT_EQ(client.Exchange(request.data(), response.data(), n), kResultOk);
-    EXPECT_EQ(GetU32(response.data(), 0), 1u);
+    EXPECT_EQ(SequenceOf(response), 1u);
     EXPECT_GE(MsSince(start), 370u);
     // The answer comes about 450 ms after the write ended, within a full budget:
     // the time-out shows that the read was given only what the write left.
@@ -295,21 +271,18 @@ TEST(Exchange, ASlowWriteLeavesTheRestOfTheBudgetForTheRead) {
 // Operations that complete while they are being cancelled, provoked by
 // giving them no time to wait while the server end is busy: a read that took a
 // response delivers it, and a write that the server took counts as sent.
-TEST(Exchange, AnOperationThatCompletesAsItIsCancelledCountsAsCompleted) {
+TEST_F(Exchange, AnOperationThatCompletesAsItIsCancelledCountsAsCompleted) {
     constexpr uint32_t kMessages = 1000;
     const auto pause = [](uint32_t i) {
         for (volatile uint32_t spin = 0; spin < (i % 7) * 2000; spin = spin + 1) {
         }
     };
     {
-        const std::wstring name = UniquePipeName();
-        ServerPipe server(name);
         ServerThread thread([&] {
-            if (!server.Accept()) return;
-            for (uint32_t i = 1; i <= kMessages && server.Respond(i); ++i) pause(i);
-            server.WaitClientGone();
+            if (!server->Accept()) return;
+            for (uint32_t i = 1; i <= kMessages && server->Respond(i); ++i) pause(i);
+            server->WaitClientGone();
         });
-        ProbeClient client(name.c_str());
         ASSERT_EQ(client.Connect(1000), kResultOk);
         ResponseFrame response{};
         uint32_t expected = 1;
@@ -319,32 +292,30 @@ TEST(Exchange, AnOperationThatCompletesAsItIsCancelledCountsAsCompleted) {
             const uint32_t r = client.ReadFrame(response.data(), 0, n);
             if (r == kErrorTimeout) continue;
             ASSERT_EQ(r, kResultOk);
-            ASSERT_EQ(GetU32(response.data(), 0), expected) << "a response was lost";
+            ASSERT_EQ(SequenceOf(response), expected) << "a response was lost";
             ++expected;
         }
         EXPECT_EQ(expected, kMessages + 1);
         client.Close();
     }
     {
-        const std::wstring name = UniquePipeName();
-        ServerPipe server(name, 1, 0);  // no buffer: a write lasts until it is read
+        server.emplace(name, 1, 0);  // no buffer: a write lasts until it is read
         std::vector<uint32_t> taken;
         ServerThread thread([&] {
-            if (!server.Accept()) return;
+            if (!server->Accept()) return;
             RequestFrame request{};
-            for (uint32_t i = 1; i <= kMessages && server.ReadRequest(request); ++i) {
-                taken.push_back(SeqOf(request));
+            for (uint32_t i = 1; i <= kMessages && server->ReadRequest(request); ++i) {
+                taken.push_back(SequenceOf(request));
                 pause(i);
             }
         });
-        ProbeClient client(name.c_str());
         client.SetExchangeBudgetForTesting(0);
         ASSERT_EQ(client.Connect(1000), kResultOk);
         std::vector<uint32_t> sent;
         RequestFrame request{};
         const DWORD start = GetTickCount();
         for (uint32_t next = 1; next <= kMessages && MsSince(start) < 20000;) {
-            PutU32(request.data(), kSequenceOffset, next);
+            U32(request.data(), 0, next);
             const uint32_t r = client.WriteFrame(request.data());
             if (r == kErrorTimeout) continue;
             ASSERT_EQ(r, kResultOk);
@@ -356,17 +327,14 @@ TEST(Exchange, AnOperationThatCompletesAsItIsCancelledCountsAsCompleted) {
     }
 }
 
-TEST(Exchange, ProductionBudgetIsTenSeconds) {
+TEST_F(Exchange, ProductionBudgetIsTenSeconds) {
     // The one test that waits out the real 10000 ms budget.
-    const std::wstring name = UniquePipeName();
-    ServerPipe server(name);
     ServerThread thread([&] {
-        if (!server.AcceptAndHandshake()) return;
+        if (!server->AcceptAndHandshake()) return;
         RequestFrame request{};
-        server.ReadRequest(request);  // and never answers
-        server.WaitClientGone(15000);
+        server->ReadRequest(request);  // and never answers
+        server->WaitClientGone(15000);
     });
-    ProbeClient client(name.c_str());
     EXPECT_EQ(client.ExchangeBudgetMs(), 10000u);
     ASSERT_EQ(client.ConnectService(1000), kResultOk);
     uint32_t stamp = 1, count = 1;

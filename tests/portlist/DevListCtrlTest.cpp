@@ -8,6 +8,7 @@
 #include "DevListCtrl.h"
 #include "ListHost.h"
 #include "PortRowTexts.h"
+#include "WindowsEnvironment.h"
 #include "resource.h"
 
 using namespace kestrel;
@@ -15,9 +16,14 @@ using namespace kestrel::test;
 
 namespace {
 
+// Records the ticks reported to it, as -1 - row for a cleared one.
 class PortList : public DevListCtrl {
 public:
     using DevListCtrl::RowData;
+    void OnCheckChanged(int index, bool ticked) override {
+        checkChanges.push_back(ticked ? index : -1 - index);
+    }
+    std::vector<int> checkChanges;
 };
 
 class DevListCtrlTest : public ::testing::Test {
@@ -26,8 +32,7 @@ protected:
         list = host.AddList(IDC_PORT_LIST);
         ASSERT_TRUE(list);
         RecordPreviousProc(list);
-        ASSERT_TRUE(ports.SubclassWindow(list));
-        host.Route(list, &ports);
+        ASSERT_TRUE(host.Attach(list, ports));
     }
 
     bool Add(const PortRowInfo& row) {
@@ -94,8 +99,22 @@ protected:
 }  // namespace
 
 TEST_F(DevListCtrlTest, AttachSetsUpOptionsAndColumns) {
-    EXPECT_TRUE(ports.fixedColumns && ports.customDraw && ports.checkBoxLock && ports.noSelection);
-    EXPECT_TRUE(ports.notifyCheckChanges);
+    // The options by what they do, asked as the host asks: a column divider
+    // cannot be dragged, the hooks draw the items, ticks and selection are
+    // refused, and a tick change that got through would be reported.
+    EXPECT_EQ(SendHeaderNotify(list, HDN_BEGINTRACKW, 1), 1);
+    EXPECT_FALSE(ArrivedNotify(HDN_BEGINTRACKW));
+    NMLVCUSTOMDRAW prePaint{};
+    prePaint.nmcd.dwDrawStage = CDDS_PREPAINT;
+    EXPECT_TRUE(ports.OnCustomDraw(prePaint) & CDRF_NOTIFYITEMDRAW);
+    EXPECT_TRUE(ports.VetoesItemChange(INDEXTOSTATEIMAGEMASK(2), INDEXTOSTATEIMAGEMASK(1)));
+    EXPECT_TRUE(ports.VetoesItemChange(0, LVIS_SELECTED | LVIS_FOCUSED));
+    NMLISTVIEW tick{};
+    tick.uOldState = INDEXTOSTATEIMAGEMASK(1);
+    tick.uNewState = INDEXTOSTATEIMAGEMASK(2);
+    BOOL handled = FALSE;
+    ports.OnItemChanged(tick, handled);
+    EXPECT_EQ(ports.checkChanges, std::vector<int>{0});
     const auto ex = static_cast<DWORD>(::SendMessageW(list, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0));
     EXPECT_EQ(ex & (LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES),
               static_cast<DWORD>(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES));
@@ -351,7 +370,7 @@ TEST_F(DevListCtrlTest, ClicksAndButtonStyle) {
     const HWND button = ButtonOf(2);
     ASSERT_TRUE(button);
     ::SendMessageW(button, BM_CLICK, 0, 0);
-    ListHost::Pump();
+    PumpMessages();
     EXPECT_EQ(host.editPorts, (std::vector<WPARAM>{2001}));
     EXPECT_EQ(ports.GetPortOfButton(2001), L"COM3");
     EXPECT_EQ(ports.GetPortOfButton(2000), L"COM1");
@@ -368,7 +387,7 @@ TEST_F(DevListCtrlTest, ClicksAndButtonStyle) {
     }
     ::SendMessageW(list, WM_COMMAND, MAKEWPARAM(2999, BN_CLICKED), 0);
     EXPECT_FALSE(Arrived(WM_COMMAND, MAKEWPARAM(2999, BN_CLICKED)));
-    ListHost::Pump();
+    PumpMessages();
     EXPECT_EQ(host.editPorts, (std::vector<WPARAM>{2001, 2999}));
 
     // The dialog manager's default-button style never sticks.
@@ -381,29 +400,27 @@ TEST_F(DevListCtrlTest, ClicksAndButtonStyle) {
 TEST_F(DevListCtrlTest, HostRefusesTicksAndSelection) {
     Add(FullRow(L"COM1"));
     Add(FullRow(L"COM2", kModePoct1A, kStatusConnected, false));
-    LVITEMW item{};
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(1);
-    ::SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
+    SetItemState(list, 0, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(1));
     EXPECT_EQ(TickState(list, 0), INDEXTOSTATEIMAGEMASK(2));
-    item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
-    item.state = LVIS_SELECTED | LVIS_FOCUSED;
-    ::SendMessageW(list, LVM_SETITEMSTATE, 1, reinterpret_cast<LPARAM>(&item));
-    EXPECT_EQ(::SendMessageW(list, LVM_GETITEMSTATE, 1, LVIS_SELECTED), 0);
+    SetItemState(list, 1, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    EXPECT_EQ(ItemState(list, 1, LVIS_SELECTED), 0u);
 
     // A click on a row neither selects it nor ticks it.
     const RECT cell = CellRect(list, 1, kColumnPort);
     const LPARAM at = MAKELPARAM((cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2);
     ::SendMessageW(list, WM_LBUTTONDOWN, MK_LBUTTON, at);
     ::SendMessageW(list, WM_LBUTTONUP, 0, at);
-    ListHost::Pump();
-    EXPECT_EQ(::SendMessageW(list, LVM_GETITEMSTATE, 1, LVIS_SELECTED), 0);
+    PumpMessages();
+    EXPECT_EQ(ItemState(list, 1, LVIS_SELECTED), 0u);
     EXPECT_EQ(TickState(list, 1), INDEXTOSTATEIMAGEMASK(1));
 
-    // The list's own updates still set the tick.
+    // The list's own updates still set the tick, report nothing, and leave
+    // the tick locked again.
     ports.UpdatePort(FullRow(L"COM2"), nullptr);
     EXPECT_EQ(TickState(list, 1), INDEXTOSTATEIMAGEMASK(2));
-    EXPECT_TRUE(ports.checkBoxLock);
+    SetItemState(list, 1, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(1));
+    EXPECT_EQ(TickState(list, 1), INDEXTOSTATEIMAGEMASK(2));
+    EXPECT_TRUE(ports.checkChanges.empty());
 }
 
 TEST_F(DevListCtrlTest, SortingByCellText) {
@@ -463,8 +480,7 @@ std::vector<PortRowInfo> MixedRows() {
 TEST_F(DevListCtrlTest, SortFromRowDataMatchesSortFromCellTexts) {
     CellTextList reference;
     const HWND other = host.AddList(IDC_PORT_LIST + 1);
-    ASSERT_TRUE(reference.SubclassWindow(other));
-    host.Route(other, &reference);
+    ASSERT_TRUE(host.Attach(other, reference));
     for (HWND w : {list, other}) ::SendMessageW(w, WM_SETREDRAW, FALSE, 0);  // not painted
     for (const PortRowInfo& row : MixedRows()) {
         ports.UpdatePort(row, nullptr);
@@ -506,8 +522,7 @@ TEST_F(DevListCtrlTest, DestroyingTheListLeavesNothing) {
     // The same when the whole host goes, as at the end of the program.
     PortList second;
     const HWND other = host.AddList(IDC_PORT_LIST + 1);
-    ASSERT_TRUE(second.SubclassWindow(other));
-    host.Route(other, &second);
+    ASSERT_TRUE(host.Attach(other, second));
     second.UpdatePort(FullRow(L"COM4"), nullptr);
     const HWND button = second.RowData(0)->button->Handle();
     ::DestroyWindow(host.Window());

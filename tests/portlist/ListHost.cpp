@@ -1,8 +1,6 @@
 #include "ListHost.h"
 
-#include <gtest/gtest.h>
-
-#include "CAppModule.h"
+#include "WindowsEnvironment.h"
 #include "resource.h"
 
 namespace kestrel::test {
@@ -12,24 +10,13 @@ namespace {
 const wchar_t kHostClass[] = L"KestrelTestListHost";
 const wchar_t kPreviousProp[] = L"KestrelTest.PreviousProc";
 
-class PortListEnvironment : public ::testing::Environment {
-    void SetUp() override {
-        const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-        ASSERT_TRUE(appModule.Init(instance));
-        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES};
-        ASSERT_TRUE(::InitCommonControlsEx(&controls));
-        WNDCLASSEXW host{};
-        host.cbSize = sizeof(host);
-        host.lpfnWndProc = ListHost::Proc;
-        host.hInstance = instance;
-        host.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        host.lpszClassName = kHostClass;
-        ASSERT_TRUE(::RegisterClassExW(&host));
-    }
-};
+bool RegisterHostClass(HINSTANCE) {
+    return RegisterWindowClass(kHostClass, ListHost::Proc,
+                               reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+}
 
 [[maybe_unused]] ::testing::Environment* const environment =
-    ::testing::AddGlobalTestEnvironment(new PortListEnvironment);
+    AddWindowsEnvironment({RegisterHostClass});
 
 LRESULT CALLBACK RecorderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     const UINT code = msg == WM_NOTIFY ? reinterpret_cast<NMHDR*>(lParam)->code : 0;
@@ -65,14 +52,6 @@ TListCtrl* ListHost::RouteOf(HWND list) const {
     for (const RouteEntry& r : routes)
         if (r.list == list) return r.object;
     return nullptr;
-}
-
-void ListHost::Pump() {
-    MSG msg;
-    while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&msg);
-        ::DispatchMessageW(&msg);
-    }
 }
 
 LRESULT CALLBACK ListHost::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -122,21 +101,6 @@ bool ArrivedNotify(UINT code) {
     return false;
 }
 
-std::wstring ItemText(HWND list, int item, int column) {
-    wchar_t text[512] = {};
-    LVITEMW lv{};
-    lv.iSubItem = column;
-    lv.pszText = text;
-    lv.cchTextMax = 512;
-    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv));
-    return text;
-}
-
-UINT TickState(HWND list, int item) {
-    return static_cast<UINT>(
-        ::SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(item), LVIS_STATEIMAGEMASK));
-}
-
 RECT CellRect(HWND list, int item, int column) {
     RECT rect{LVIR_BOUNDS, column, 0, 0};
     ::SendMessageW(list, LVM_GETSUBITEMRECT, static_cast<WPARAM>(item),
@@ -151,8 +115,12 @@ RECT ChildRect(HWND child) {
     return rect;
 }
 
-int ItemCount(HWND list) {
-    return static_cast<int>(::SendMessageW(list, LVM_GETITEMCOUNT, 0, 0));
+LRESULT SendHeaderNotify(HWND list, UINT code, int item) {
+    NMHEADERW nm{};
+    nm.hdr.hwndFrom = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
+    nm.hdr.code = code;
+    nm.iItem = item;
+    return ::SendMessageW(list, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
 }
 
 PortRowInfo FullRow(const std::wstring& name, uint32_t mode, uint32_t status, bool active) {

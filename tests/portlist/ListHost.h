@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "ListView.h"
 #include "PortRowInfo.h"
 #include "TListCtrl.h"
 
@@ -30,10 +31,13 @@ public:
     // A list control at a free place in the host.
     // Short, so that a few rows scroll and few buttons repaint.
     HWND AddList(int id, DWORD style = kListStyle);
-    // Routes the notifications of that list control to the object.
-    void Route(HWND list, TListCtrl* object) { routes.push_back({list, object}); }
-    // Dispatches everything queued for this thread.
-    static void Pump();
+    // Binds the object to that list control and routes the list's notifications
+    // to it; false when the object cannot take the window.
+    bool Attach(HWND list, TListCtrl& object) {
+        if (!object.SubclassWindow(list)) return false;
+        routes.push_back({list, &object});
+        return true;
+    }
 
     std::vector<WPARAM> editPorts;  // wParam of every WM_EDITPORT, in order
 
@@ -65,11 +69,12 @@ bool Arrived(UINT msg, WPARAM wParam);
 bool ArrivedNotify(UINT code);
 
 // Readers of the control's own state.
-std::wstring ItemText(HWND list, int item, int column);
-UINT TickState(HWND list, int item);
+inline UINT TickState(HWND list, int item) { return ItemState(list, item, LVIS_STATEIMAGEMASK); }
 RECT CellRect(HWND list, int item, int column);
 RECT ChildRect(HWND child);  // in the parent's client coordinates
-int ItemCount(HWND list);
+
+// A notification of the list's header, as the header sends it to the list.
+LRESULT SendHeaderNotify(HWND list, UINT code, int item);
 
 PortRowInfo FullRow(const std::wstring& name, uint32_t mode = kModePoct1A,
                     uint32_t status = kStatusConnected, bool active = true);

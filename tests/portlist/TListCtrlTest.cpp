@@ -74,25 +74,11 @@ void AddItems(HWND list, std::initializer_list<LPARAM> data) {
     }
 }
 
-std::vector<LPARAM> ItemData(HWND list) {
+// The rows' item data, top to bottom.
+std::vector<LPARAM> DataInOrder(HWND list) {
     std::vector<LPARAM> data;
-    for (int i = 0; i < ItemCount(list); ++i) {
-        LVITEMW item{};
-        item.mask = LVIF_PARAM;
-        item.iItem = i;
-        ::SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-        data.push_back(item.lParam);
-    }
+    for (int i = 0; i < ItemCount(list); ++i) data.push_back(ItemData(list, i));
     return data;
-}
-
-LRESULT SendHeaderNotify(HWND list, UINT code, int item) {
-    NMHEADERW nm{};
-    nm.hdr.hwndFrom = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
-    nm.hdr.idFrom = 0;
-    nm.hdr.code = code;
-    nm.iItem = item;
-    return ::SendMessageW(list, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&nm));
 }
 
 class TListCtrlTest : public ::testing::Test {
@@ -106,8 +92,7 @@ protected:
         column.cx = 100;
         for (int i = 0; i < 3; ++i)
             ::SendMessageW(list, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
-        ASSERT_TRUE(probe.SubclassWindow(list));
-        host.Route(list, &probe);
+        ASSERT_TRUE(host.Attach(list, probe));
     }
 
     ListHost host;
@@ -139,10 +124,10 @@ TEST_F(TListCtrlTest, HeaderTrackingAndDoubleClickSorting) {
     EXPECT_EQ(SendHeaderNotify(list, HDN_ITEMDBLCLICKW, 2), 1);
     EXPECT_EQ(probe.sortColumn, 2);
     EXPECT_FALSE(probe.sortDescending);
-    EXPECT_EQ(ItemData(list), (std::vector<LPARAM>{10, 20, 30}));
+    EXPECT_EQ(DataInOrder(list), (std::vector<LPARAM>{10, 20, 30}));
     SendHeaderNotify(list, HDN_ITEMDBLCLICKW, 2);
     EXPECT_TRUE(probe.sortDescending);
-    EXPECT_EQ(ItemData(list), (std::vector<LPARAM>{30, 20, 10}));
+    EXPECT_EQ(DataInOrder(list), (std::vector<LPARAM>{30, 20, 10}));
     SendHeaderNotify(list, HDN_ITEMDBLCLICKW, 1);
     EXPECT_EQ(probe.sortColumn, 1);
     EXPECT_FALSE(probe.sortDescending);
@@ -162,8 +147,7 @@ TEST_F(TListCtrlTest, ComparisonDirectionAndFailedSort) {
     // An owner-data list cannot sort: the state falls back to none, ascending.
     ProbeList other;
     const HWND ownerData = host.AddList(IDC_PORT_LIST + 1, kListStyle | LVS_OWNERDATA);
-    ASSERT_TRUE(other.SubclassWindow(ownerData));
-    host.Route(ownerData, &other);
+    ASSERT_TRUE(host.Attach(ownerData, other));
     EXPECT_FALSE(other.SortItems(3, kSortDescending));
     EXPECT_EQ(other.sortColumn, -1);
     EXPECT_FALSE(other.sortDescending);
@@ -256,10 +240,7 @@ TEST_F(TListCtrlTest, ItemChangesAndCheckNotification) {
 
 TEST_F(TListCtrlTest, SelectItem) {
     AddItems(list, {1, 2, 3, 4});
-    auto state = [&](int i) {
-        return static_cast<UINT>(
-            ::SendMessageW(list, LVM_GETITEMSTATE, i, LVIS_SELECTED | LVIS_FOCUSED));
-    };
+    auto state = [&](int i) { return ItemState(list, i, LVIS_SELECTED | LVIS_FOCUSED); };
     probe.SelectItem(2, true, true);
     EXPECT_EQ(state(2), static_cast<UINT>(LVIS_SELECTED | LVIS_FOCUSED));
     EXPECT_EQ(::SendMessageW(list, LVM_GETSELECTIONMARK, 0, 0), 2);

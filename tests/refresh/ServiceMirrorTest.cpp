@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "DmsValues.h"
+#include "PipeName.h"
 #include "ServiceMirror.h"
 #include "SimServer.h"
 
@@ -69,19 +71,9 @@ public:
     int lastSortType = -1;
 };
 
-std::wstring UniquePipeName(const char* test) {
-    std::wstring name = L"kestrel-mirror-test-";
-    for (const char* p = test; *p; ++p) name.push_back(static_cast<wchar_t>(*p));
-    name += L"-" + std::to_wstring(GetCurrentProcessId());
-    return name;
-}
-
 class ServiceMirrorTest : public ::testing::Test {
 protected:
-    ServiceMirrorTest()
-        : pipeName(UniquePipeName(::testing::UnitTest::GetInstance()->current_test_info()->name())),
-          sim(pipeName, kNoBackgroundTraffic),
-          mirror(pipeName.c_str()) {}
+    ServiceMirrorTest() : sim(pipeName, kNoBackgroundTraffic), mirror(pipeName.c_str()) {}
 
     void SetUp() override {
         Sim("reset");
@@ -92,12 +84,17 @@ protected:
         std::string error;
         ASSERT_TRUE(sim.Execute(command, &error)) << command << ": " << error;
     }
+    // Ports with a device that is connected, and no traffic of their own.
+    void AddPorts(std::initializer_list<const char*> names) {
+        for (const char* name : names)
+            Sim(std::string("port ") + name + " mode=0 status=0 traffic=off");
+    }
 
     uint64_t Requests() const { return sim.TotalRequests(); }
     uint64_t Requests(uint32_t code) const { return sim.RequestCount(code); }
     static constexpr sim::SimServerOptions kNoBackgroundTraffic{4, 0};
 
-    std::wstring pipeName;
+    const std::wstring pipeName = test::UniquePipeName();
     sim::SimServer sim;
     ServiceMirror mirror;
     RecordingList list;
@@ -149,8 +146,7 @@ TEST_F(ServiceMirrorTest, FirstPassConnectsLoadsCachesAndListsPortsWithDevices) 
 }
 
 TEST_F(ServiceMirrorTest, UnchangedPortsCostOneCounterPollEachAndSendCountersOnlyRows) {
-    for (const char* name : {"COM1", "COM2", "COM3", "COM4"})
-        Sim(std::string("port ") + name + " mode=0 status=0 traffic=off");
+    AddPorts({"COM1", "COM2", "COM3", "COM4"});
     mirror.RefreshPorts(list);
     ASSERT_EQ(list.rows.size(), 4u);
 
@@ -197,7 +193,7 @@ TEST_F(ServiceMirrorTest, MovedUpdateCounterRereadsThePort) {
 }
 
 TEST_F(ServiceMirrorTest, StampChangeEnumeratesAddsNewAndRemovesVanishedPorts) {
-    Sim("port COM3 mode=0 status=0 traffic=off");
+    AddPorts({"COM3"});
     Sim("port COM4 mode=2 status=1 traffic=off");
     mirror.RefreshPorts(list);
     const uint32_t firstStamp = mirror.ListStamp();
@@ -232,13 +228,12 @@ TEST_F(ServiceMirrorTest, NoDeviceGetsNoRowUntilAFullReadFindsOne) {
 }
 
 TEST_F(ServiceMirrorTest, PortNameFailureAbandonsEnumerationWithoutRemovingOrSorting) {
-    for (const char* name : {"COM1", "COM2", "COM3", "COM4", "COM5"})
-        Sim(std::string("port ") + name + " mode=0 status=0 traffic=off");
+    AddPorts({"COM1", "COM2", "COM3", "COM4", "COM5"});
     mirror.RefreshPorts(list);
     ASSERT_EQ(list.rows.size(), 5u);
 
     Sim("remove COM1");
-    Sim("port COM6 mode=0 status=0 traffic=off");
+    AddPorts({"COM6"});
     Sim("fault refuse 87 on=2 after=3");
     const int sortsBefore = list.sorts;
     mirror.RefreshPorts(list);
@@ -256,7 +251,7 @@ TEST_F(ServiceMirrorTest, PortNameFailureAbandonsEnumerationWithoutRemovingOrSor
 }
 
 TEST_F(ServiceMirrorTest, TickWhileEditingOrRefreshingDoesNothing) {
-    Sim("port COM3 mode=0 status=0 traffic=off");
+    AddPorts({"COM3"});
     mirror.RefreshPorts(list);
     const uint64_t before = Requests();
 
@@ -306,7 +301,7 @@ TEST_F(ServiceMirrorTest, ServiceAwayKeepsRowsAndReturnReloadsCachesAndEnumerate
 }
 
 TEST_F(ServiceMirrorTest, PortWhoseFullReadFailedComesBackOnTheNextPass) {
-    Sim("port COM3 mode=0 status=0 traffic=off");
+    AddPorts({"COM3"});
     Sim("port COM4 mode=0 status=1 traffic=off");
     Sim("fault refuse 31 on=3");  // the first GetPortDevice of the enumeration
     mirror.RefreshPorts(list);
@@ -329,8 +324,7 @@ TEST_F(ServiceMirrorTest, PortWhoseFullReadFailedComesBackOnTheNextPass) {
 }
 
 TEST_F(ServiceMirrorTest, LinkFailureEndsThePassAndLeavesEveryRow) {
-    for (const char* name : {"COM1", "COM2", "COM3"})
-        Sim(std::string("port ") + name + " mode=0 status=0 traffic=off");
+    AddPorts({"COM1", "COM2", "COM3"});
     mirror.RefreshPorts(list);
     const std::vector<std::wstring> rows{L"COM1", L"COM2", L"COM3"};
     ASSERT_EQ(list.Names(), rows);
@@ -348,7 +342,7 @@ TEST_F(ServiceMirrorTest, LinkFailureEndsThePassAndLeavesEveryRow) {
     // An enumeration: the service stops answering at COM2; one time-out ends
     // the pass without a further request, and the next tick enumerates again.
     mirror.Client().SetExchangeBudgetForTesting(300);
-    Sim("port COM4 mode=0 status=0 traffic=off");
+    AddPorts({"COM4"});
     Sim("fault delay 1000 on=11 after=1");
     const uint64_t before = Requests();
     const DWORD start = GetTickCount();
@@ -363,10 +357,9 @@ TEST_F(ServiceMirrorTest, LinkFailureEndsThePassAndLeavesEveryRow) {
 }
 
 TEST_F(ServiceMirrorTest, RefusedCounterPollDuringAnEnumerationSkipsOnlyThatPort) {
-    for (const char* name : {"COM1", "COM2"})
-        Sim(std::string("port ") + name + " mode=0 status=0 traffic=off");
+    AddPorts({"COM1", "COM2"});
     mirror.RefreshPorts(list);
-    Sim("port COM3 mode=0 status=0 traffic=off");
+    AddPorts({"COM3"});
     Sim("fault refuse 31 on=11 after=1");
     const int updatesBefore = list.updates;
     mirror.RefreshPorts(list);
@@ -380,8 +373,7 @@ TEST(MakePortRowTest, ConnectionTextJoinsHostAndPort) {
     record.rxPrev = 1;
     record.rxCount = 2;
     auto connection = [&](const char* host, const char* port) {
-        std::snprintf(record.dms.host, sizeof record.dms.host, "%s", host);
-        std::snprintf(record.dms.port, sizeof record.dms.port, "%s", port);
+        record.dms = test::Dms(host, port, 0, false, false);
         return MakePortRow(record, L"COM1").connection;
     };
     EXPECT_EQ(connection("H", "4000"), L"H:4000");

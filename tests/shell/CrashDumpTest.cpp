@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "ChildProcess.h"
 #include "CrashDump.h"
 #include "CrashProbe.h"
 #include "DumpFolder.h"
@@ -17,16 +18,9 @@
 namespace kestrel {
 namespace {
 
-std::wstring ProbePath() {
-    wchar_t path[MAX_PATH] = {};
-    GetModuleFileNameW(nullptr, path, MAX_PATH);
-    std::wstring folder(path);
-    return folder.substr(0, folder.find_last_of(L'\\') + 1) + L"crash_probe.exe";
-}
-
 // Runs the probe with the environment of this process; returns its exit code.
 DWORD RunProbe(const wchar_t* argument = nullptr) {
-    std::wstring commandLine = L"\"" + ProbePath() + L"\"";
+    std::wstring commandLine = L"\"" + test::BesideThisProgram(L"crash_probe.exe") + L"\"";
     if (argument) commandLine += std::wstring(L" ") + argument;
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);

@@ -9,7 +9,9 @@
 #include <string>
 #include <vector>
 
-namespace kestrel::sim::test {
+#include "WireFormat.h"
+
+namespace kestrel::test {
 
 class RawPipeClient {
 public:
@@ -24,15 +26,21 @@ public:
 
     // 0 or the Win32 error.
     DWORD Write(const void* data, size_t size);
+    DWORD Write(const RequestFrame& request) { return Write(request.data(), request.size()); }
     // One message of at most capacity bytes; ERROR_MORE_DATA when it is longer,
     // ERROR_TIMEOUT when none arrives in time.
     DWORD Read(std::vector<uint8_t>* message, DWORD timeoutMs = 3000, size_t capacity = 532);
+    // Writes the request and reads one message: 0, or the error of the step that failed.
+    DWORD Exchange(const RequestFrame& request, std::vector<uint8_t>* message, DWORD timeoutMs = 3000) {
+        const DWORD error = Write(request);
+        return error != 0 ? error : Read(message, timeoutMs);
+    }
 
 private:
     DWORD Finish(OVERLAPPED& overlapped, BOOL started, DWORD timeoutMs, DWORD* bytes);
 
-    HANDLE pipe_ = INVALID_HANDLE_VALUE;
-    HANDLE event_;
+    HANDLE pipe = INVALID_HANDLE_VALUE;
+    HANDLE event;
 };
 
-}  // namespace kestrel::sim::test
+}  // namespace kestrel::test

@@ -10,46 +10,38 @@
 #include <vector>
 
 #include "ChildProcess.h"
+#include "Eventually.h"
+#include "Frames.h"
+#include "PipeName.h"
 #include "RawPipeClient.h"
-#include "SimFrames.h"
 
 namespace kestrel::sim {
 namespace {
 
-using test::NameRequest;
-using test::RawPipeClient;
-using test::Request;
-using kestrel::test::BesideThisProgram;
-using kestrel::test::ChildProcess;
+using namespace kestrel::test;
 
 // The port names the simulator reports, read as the panel enumerates them.
 std::vector<std::wstring> PortNames(RawPipeClient& client) {
     std::vector<std::wstring> names;
     std::vector<uint8_t> r;
-    const RequestFrame info = Request(kGetPortListInfo);
-    if (client.Write(info.data(), info.size()) != 0 || client.Read(&r) != 0) return names;
+    if (client.Exchange(Request(kGetPortListInfo), &r) != 0) return names;
     const uint32_t stamp = GetU32(r.data(), kRspStampOffset);
     const uint32_t count = GetU32(r.data(), kRspCountOffset);
     for (uint32_t i = 0; i < count; ++i) {
-        const RequestFrame name = NameRequest(stamp, i);
-        if (client.Write(name.data(), name.size()) != 0 || client.Read(&r) != 0) return {};
+        if (client.Exchange(NameRequest(stamp, i), &r) != 0) return {};
         names.push_back(GetWide(r.data(), 8, 262));
     }
     return names;
 }
 
-bool WaitForPorts(RawPipeClient& client, const std::vector<std::wstring>& expected, std::vector<std::wstring>* last) {
-    const ULONGLONG start = GetTickCount64();
-    while ((*last = PortNames(client)) != expected) {
-        if (GetTickCount64() - start > 3000) return false;
-        Sleep(20);
-    }
-    return true;
+// Whether the simulator comes to report exactly these ports.
+bool ComesToReport(RawPipeClient& client, const std::vector<std::wstring>& expected) {
+    return Eventually([&] { return PortNames(client) == expected; }, 3000);
 }
 
 TEST(SimProcess, TakesCommandsFromScenarioStdinAndControlFile) {
     const std::wstring folder = BesideThisProgram(L"");
-    const std::wstring pipe = L"KestrelSimProcess-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring pipe = UniquePipeName();
     const std::wstring scenario = folder + L"sim_process_scenario.txt";
     const std::wstring control = folder + L"sim_process_control.txt";
     std::ofstream(std::filesystem::path(scenario)) << "# starts with one port, which leaves later\n"
@@ -66,16 +58,15 @@ TEST(SimProcess, TakesCommandsFromScenarioStdinAndControlFile) {
     ASSERT_TRUE(sim.WaitForOutput("ready", 15000)) << sim.Output();
 
     RawPipeClient client;
-    ASSERT_TRUE(client.Connect(L"\\\\.\\pipe\\" + pipe));
-    std::vector<std::wstring> names;
+    ASSERT_TRUE(client.Connect(PipePath(pipe)));
     EXPECT_EQ(PortNames(client), std::vector<std::wstring>{L"COM8"});  // set before ready
-    EXPECT_TRUE(WaitForPorts(client, {}, &names));
+    EXPECT_TRUE(ComesToReport(client, {}));
 
     ASSERT_TRUE(sim.Send("port COM42 label=Child"));
-    EXPECT_TRUE(WaitForPorts(client, {L"COM42"}, &names));
+    EXPECT_TRUE(ComesToReport(client, {L"COM42"}));
 
     std::ofstream(std::filesystem::path(control), std::ios::app) << "port COM43\n";
-    EXPECT_TRUE(WaitForPorts(client, {L"COM42", L"COM43"}, &names));
+    EXPECT_TRUE(ComesToReport(client, {L"COM42", L"COM43"}));
 
     ASSERT_TRUE(sim.Send("bogus"));
     ASSERT_TRUE(sim.Send("counts"));

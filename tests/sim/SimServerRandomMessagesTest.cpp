@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "CplPipeClient.h"
+#include "Frames.h"
+#include "PipeName.h"
 #include "RawPipeClient.h"
 #include "RequestHandler.h"
 #include "SimServer.h"
@@ -16,7 +18,7 @@
 namespace kestrel::sim {
 namespace {
 
-using test::RawPipeClient;
+using namespace kestrel::test;
 
 constexpr int kMessages = 300;
 constexpr size_t kSpecialLengths[] = {0, 1, 3, 4, kRequestFrameSize - 1, kRequestFrameSize + 1, 5000};
@@ -42,15 +44,15 @@ std::vector<uint8_t> RandomMessage(std::mt19937& random, uint32_t index) {
     }
     std::vector<uint8_t> message(length);
     for (uint8_t& b : message) b = static_cast<uint8_t>(byte(random));
-    if (length >= kMinAnswerableRequest) PutU32(message.data(), kSequenceOffset, index);
+    if (length >= kMinAnswerableRequest) U32(message.data(), 0, index);
     // Half of the whole frames name a request the service knows, or one just past them.
     if (length == kRequestFrameSize && k < 4)
-        PutU32(message.data(), kCodeOffset, static_cast<uint32_t>(random() % (kRequestCodeCount + 2)));
+        U32(message.data(), 4, static_cast<uint32_t>(random() % (kRequestCodeCount + 2)));
     return message;
 }
 
 TEST(SimServerRandomMessages, RefusesThemAndKeepsServing) {
-    const std::wstring name = L"KestrelSimRandom-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring name = UniquePipeName();
     SimServer server(name, SimServerOptions{2, 0});
     ASSERT_TRUE(server.Execute("port COM3 label=Lab3 status=0 traffic=off"));
     std::string error;
@@ -77,9 +79,9 @@ TEST(SimServerRandomMessages, RefusesThemAndKeepsServing) {
         if (message.size() < kMinAnswerableRequest) continue;
         ++answered;
         ASSERT_EQ(answer.size(), kResponseFrameSize);
-        EXPECT_EQ(GetU32(answer.data(), kSequenceOffset), i);
+        EXPECT_EQ(SequenceOf(answer), i);
         if (message.size() != kRequestFrameSize) {
-            EXPECT_EQ(GetU32(answer.data(), kStatusOffset), kRefuseMalformed);
+            EXPECT_EQ(StatusOf(answer), kRefuseMalformed);
         }
     }
     EXPECT_GT(answered, kMessages / 2);

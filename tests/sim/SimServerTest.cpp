@@ -1,32 +1,22 @@
 // The simulator on real named pipes, driven by a raw client in this process.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "DmsValues.h"
+#include "Frames.h"
+#include "PipeName.h"
 #include "RawPipeClient.h"
 #include "RequestHandler.h"
-#include "SimFrames.h"
 #include "SimServer.h"
 
 namespace kestrel::sim {
 namespace {
 
-using test::NameRequest;
-using test::NarrowAt;
-using test::PortRequest;
-using test::PutDms;
-using test::RawPipeClient;
-using test::Request;
-
-std::wstring UniquePipeName() {
-    static std::atomic<int> counter{0};
-    return L"KestrelSimTest-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-           std::to_wstring(++counter);
-}
+using namespace kestrel::test;
 
 class SimServerTest : public ::testing::Test {
 protected:
@@ -48,8 +38,7 @@ protected:
     // Sends a request and reads the one response expected for it.
     static std::vector<uint8_t> Ask(RawPipeClient& c, const RequestFrame& request) {
         std::vector<uint8_t> response;
-        EXPECT_EQ(c.Write(request.data(), request.size()), 0u);
-        EXPECT_EQ(c.Read(&response), 0u);
+        EXPECT_EQ(c.Exchange(request, &response), 0u);
         if (response.size() != kResponseFrameSize) {
             ADD_FAILURE() << "response of " << response.size() << " bytes";
             response.assign(kResponseFrameSize, 0);
@@ -58,22 +47,19 @@ protected:
     }
     std::vector<uint8_t> Ask(const RequestFrame& request) { return Ask(client, request); }
 
-    static uint32_t Status(const std::vector<uint8_t>& r) { return GetU32(r.data(), kStatusOffset); }
-    static uint32_t Sequence(const std::vector<uint8_t>& r) { return GetU32(r.data(), kSequenceOffset); }
-
     SimServer server;
     RawPipeClient client;
 };
 
 TEST_F(SimServerTest, AnswersAPanelSessionByOffset) {
     std::vector<uint8_t> r = Ask(Request(kQueryVersion, 0));
-    EXPECT_EQ(Sequence(r), 0u);
+    EXPECT_EQ(SequenceOf(r), 0u);
     EXPECT_EQ(GetU32(r.data(), 8), 2u);
     EXPECT_EQ(GetU32(r.data(), 12), 14u);
     EXPECT_EQ(GetU32(r.data(), 16), 0u);
 
     r = Ask(Request(kGetPortListInfo, 1));
-    EXPECT_EQ(Sequence(r), 1u);
+    EXPECT_EQ(SequenceOf(r), 1u);
     const uint32_t stamp = GetU32(r.data(), kRspStampOffset);
     EXPECT_NE(stamp, 0u);
     ASSERT_EQ(GetU32(r.data(), kRspCountOffset), 1u);
@@ -94,10 +80,7 @@ TEST_F(SimServerTest, AnswersAPanelSessionByOffset) {
     EXPECT_EQ(r[376], 0);
 
     r = Ask(PortRequest(kGetPortDmsConfig, L"COM3", 5));
-    EXPECT_EQ(NarrowAt(r.data(), 8, kDmsHostBytes), "10.1.2.3");
-    EXPECT_EQ(NarrowAt(r.data(), 308, kDmsPortBytes), "4000");
-    EXPECT_EQ(GetU32(r.data(), 318), 30000u);
-    EXPECT_EQ(r[323], 1);
+    EXPECT_PRED2(SameDms, DmsAt(r.data(), 8), Dms("10.1.2.3", "4000", 30000, false, true));
 
     r = Ask(Request(kGetLogSettings, 6));
     EXPECT_EQ(GetWide(r.data(), 8, kLogFolderChars), L"C:\\ProgramData\\Kestrel\\Logs");
@@ -115,37 +98,35 @@ TEST_F(SimServerTest, StampAndUpdateCounterFollowChanges) {
     const uint32_t second = GetU32(r.data(), kRspStampOffset);
     EXPECT_NE(second, first);
     EXPECT_EQ(GetU32(r.data(), kRspCountOffset), 2u);
-    EXPECT_EQ(Status(Ask(NameRequest(first, 0))), kRefuseStaleStamp);
+    EXPECT_EQ(StatusOf(Ask(NameRequest(first, 0))), kRefuseStaleStamp);
     EXPECT_EQ(GetWide(Ask(NameRequest(second, 1)).data(), 8, 262), L"COM4");
 
-    RequestFrame set = PortRequest(kSetPortDmsConfig, L"COM4");
-    PutDms(set, kReqPortDmsOffset, "h.example", "99", 1000, false, true);
-    ASSERT_EQ(Status(Ask(set)), kResultOk);
+    ASSERT_EQ(StatusOf(Ask(SetPortDmsRequest(L"COM4", "h.example", "99", 1000, false, true))), kResultOk);
     EXPECT_EQ(GetU32(Ask(PortRequest(kGetPortCounters, L"COM4")).data(), 16), 2u);
 
     Run("remove COM4");
     EXPECT_NE(GetU32(Ask(Request(kGetPortListInfo)).data(), kRspStampOffset), second);
-    EXPECT_EQ(Status(Ask(PortRequest(kGetPortCounters, L"COM4"))), kResultPortUnavailable);
+    EXPECT_EQ(StatusOf(Ask(PortRequest(kGetPortCounters, L"COM4"))), kResultPortUnavailable);
 }
 
 TEST_F(SimServerTest, RefusesMalformedRequestsAndServesOn) {
     std::vector<uint8_t> big(800, 0);
-    PutU32(big.data(), kSequenceOffset, 31);
+    U32(big.data(), 0, 31);
     std::vector<uint8_t> r;
     ASSERT_EQ(client.Write(big.data(), big.size()), 0u);
     ASSERT_EQ(client.Read(&r), 0u);
-    EXPECT_EQ(Sequence(r), 31u);
-    EXPECT_EQ(Status(r), kRefuseMalformed);
+    EXPECT_EQ(SequenceOf(r), 31u);
+    EXPECT_EQ(StatusOf(r), kRefuseMalformed);
 
     ASSERT_EQ(client.Write(big.data(), 100), 0u);
     ASSERT_EQ(client.Read(&r), 0u);
-    EXPECT_EQ(Status(r), kRefuseMalformed);
+    EXPECT_EQ(StatusOf(r), kRefuseMalformed);
 
     RequestFrame name = Request(kGetPortDevice, 32);
     std::fill(name.begin() + 8, name.begin() + 410, 'A');
-    EXPECT_EQ(Status(Ask(name)), kRefuseMalformed);
-    EXPECT_EQ(Status(Ask(Request(12))), kRefuseUnknownRequest);
-    EXPECT_EQ(Status(Ask(Request(kQueryVersion, 33))), kResultOk);
+    EXPECT_EQ(StatusOf(Ask(name)), kRefuseMalformed);
+    EXPECT_EQ(StatusOf(Ask(Request(12))), kRefuseUnknownRequest);
+    EXPECT_EQ(StatusOf(Ask(Request(kQueryVersion, 33))), kResultOk);
     EXPECT_EQ(server.Counts().malformed, 2u);
 }
 
@@ -153,16 +134,14 @@ TEST_F(SimServerTest, ServesTwoClientsAtOnce) {
     RawPipeClient second;
     ASSERT_TRUE(second.Connect(server.PipePath()));
     // Both requests are in flight before either answer is read.
-    const RequestFrame a = PortRequest(kGetPortCounters, L"COM3", 100);
-    const RequestFrame b = Request(kGetPortListInfo, 200);
-    ASSERT_EQ(client.Write(a.data(), a.size()), 0u);
-    ASSERT_EQ(second.Write(b.data(), b.size()), 0u);
+    ASSERT_EQ(client.Write(PortRequest(kGetPortCounters, L"COM3", 100)), 0u);
+    ASSERT_EQ(second.Write(Request(kGetPortListInfo, 200)), 0u);
     std::vector<uint8_t> ra, rb;
     ASSERT_EQ(second.Read(&rb), 0u);
     ASSERT_EQ(client.Read(&ra), 0u);
-    EXPECT_EQ(Sequence(ra), 100u);
+    EXPECT_EQ(SequenceOf(ra), 100u);
     EXPECT_EQ(GetU32(ra.data(), 8), 5u);
-    EXPECT_EQ(Sequence(rb), 200u);
+    EXPECT_EQ(SequenceOf(rb), 200u);
     EXPECT_EQ(GetU32(rb.data(), kRspCountOffset), 1u);
 }
 
@@ -172,7 +151,7 @@ TEST_F(SimServerTest, AcceptsANewClientAtOnceAfterADisconnect) {
         const ULONGLONG start = GetTickCount64();
         ASSERT_TRUE(client.Connect(server.PipePath(), 1000));
         EXPECT_LT(GetTickCount64() - start, 500u);
-        EXPECT_EQ(Sequence(Ask(Request(kQueryVersion, i))), i);
+        EXPECT_EQ(SequenceOf(Ask(Request(kQueryVersion, i))), i);
     }
 }
 
@@ -182,16 +161,14 @@ TEST_F(SimServerTest, ANameThatIsServedCannotBeServedTwice) {
     std::string error;
     EXPECT_FALSE(other.Start(&error));
     EXPECT_FALSE(error.empty());
-    EXPECT_EQ(Status(Ask(Request(kQueryVersion))), kResultOk);
+    EXPECT_EQ(StatusOf(Ask(Request(kQueryVersion))), kResultOk);
 }
 
 TEST_F(SimServerTest, RestartsWithTheSameModelAfterStop) {
     Ask(Request(kQueryVersion));
     server.Stop();
     std::vector<uint8_t> r;
-    const RequestFrame info = Request(kGetPortListInfo);
-    const DWORD write = client.Write(info.data(), info.size());
-    EXPECT_NE(write != 0 ? write : client.Read(&r, 500), 0u);
+    EXPECT_NE(client.Exchange(Request(kGetPortListInfo), &r, 500), 0u);
     EXPECT_FALSE(client.Connect(server.PipePath(), 100));
 
     Run("port COM4");
@@ -205,39 +182,34 @@ TEST_F(SimServerTest, RestartsWithTheSameModelAfterStop) {
 
 TEST_F(SimServerTest, DelayFaultAnswersLate) {
     Run("fault delay 300 on=GetPortListInfo");
-    EXPECT_EQ(Status(Ask(Request(kQueryVersion))), kResultOk);
+    EXPECT_EQ(StatusOf(Ask(Request(kQueryVersion))), kResultOk);
     const ULONGLONG start = GetTickCount64();
-    EXPECT_EQ(Sequence(Ask(Request(kGetPortListInfo, 9))), 9u);
+    EXPECT_EQ(SequenceOf(Ask(Request(kGetPortListInfo, 9))), 9u);
     EXPECT_GE(GetTickCount64() - start, 280u);
 }
 
 TEST_F(SimServerTest, LateAnswerStaysQueuedForTheNextRead) {
     Run("fault delay 300");
-    const RequestFrame first = Request(kGetPortListInfo, 1);
-    ASSERT_EQ(client.Write(first.data(), first.size()), 0u);
+    ASSERT_EQ(client.Write(Request(kGetPortListInfo, 1)), 0u);
     std::vector<uint8_t> r;
     EXPECT_EQ(client.Read(&r, 50), static_cast<DWORD>(ERROR_TIMEOUT));
-    const RequestFrame second = Request(kGetPortListInfo, 2);
-    ASSERT_EQ(client.Write(second.data(), second.size()), 0u);
+    ASSERT_EQ(client.Write(Request(kGetPortListInfo, 2)), 0u);
     ASSERT_EQ(client.Read(&r), 0u);
-    EXPECT_EQ(Sequence(r), 1u);
+    EXPECT_EQ(SequenceOf(r), 1u);
     ASSERT_EQ(client.Read(&r), 0u);
-    EXPECT_EQ(Sequence(r), 2u);
+    EXPECT_EQ(SequenceOf(r), 2u);
 }
 
 TEST_F(SimServerTest, DropAndCrashFaultsEndTheExchangeAfterActing) {
     Run("fault drop on=UseDefaultDmsConfig");
-    const RequestFrame use = PortRequest(kUseDefaultDmsConfig, L"COM3");
-    ASSERT_EQ(client.Write(use.data(), use.size()), 0u);
+    ASSERT_EQ(client.Write(PortRequest(kUseDefaultDmsConfig, L"COM3")), 0u);
     std::vector<uint8_t> r;
-    const DWORD dropped = client.Read(&r);
-    EXPECT_EQ(dropped, static_cast<DWORD>(ERROR_PIPE_NOT_CONNECTED));
+    EXPECT_EQ(client.Read(&r), static_cast<DWORD>(ERROR_PIPE_NOT_CONNECTED));
     EXPECT_TRUE(server.Snapshot().FindPort(L"COM3")->useDefault);
 
     ASSERT_TRUE(client.Connect(server.PipePath()));
     Run("fault crash");
-    const RequestFrame info = Request(kGetPortListInfo);
-    ASSERT_EQ(client.Write(info.data(), info.size()), 0u);
+    ASSERT_EQ(client.Write(Request(kGetPortListInfo)), 0u);
     EXPECT_EQ(client.Read(&r), static_cast<DWORD>(ERROR_BROKEN_PIPE));
 
     // The crashed instance is replaced; every instance still serves.
@@ -245,7 +217,7 @@ TEST_F(SimServerTest, DropAndCrashFaultsEndTheExchangeAfterActing) {
     for (int i = 0; i < 4; ++i) {
         clients.push_back(std::make_unique<RawPipeClient>());
         ASSERT_TRUE(clients.back()->Connect(server.PipePath())) << i;
-        EXPECT_EQ(Status(Ask(*clients.back(), Request(kQueryVersion))), kResultOk);
+        EXPECT_EQ(StatusOf(Ask(*clients.back(), Request(kQueryVersion))), kResultOk);
     }
 }
 
@@ -258,51 +230,44 @@ TEST_F(SimServerTest, DropConnectionsEndsEveryCurrentConnection) {
     server.DropConnections(Disconnect::kDrop);
     const RequestFrame info = Request(kGetPortListInfo);
     std::vector<uint8_t> r;
-    for (RawPipeClient* c : {&client, &second}) {
-        const DWORD write = c->Write(info.data(), info.size());
-        const DWORD error = write != 0 ? write : c->Read(&r);
-        EXPECT_EQ(error, static_cast<DWORD>(ERROR_PIPE_NOT_CONNECTED));
-    }
+    for (RawPipeClient* c : {&client, &second})
+        EXPECT_EQ(c->Exchange(info, &r), static_cast<DWORD>(ERROR_PIPE_NOT_CONNECTED));
 
     ASSERT_TRUE(client.Connect(server.PipePath()));
     Ask(Request(kQueryVersion));
     Run("crash-all");
     // A write into a pipe whose server end is gone fails with ERROR_NO_DATA.
-    const DWORD write = client.Write(info.data(), info.size());
-    const DWORD crashed = write != 0 ? write : client.Read(&r);
+    const DWORD crashed = client.Exchange(info, &r);
     EXPECT_TRUE(crashed == ERROR_BROKEN_PIPE || crashed == ERROR_NO_DATA) << crashed;
     ASSERT_TRUE(client.Connect(server.PipePath()));
-    EXPECT_EQ(Status(Ask(Request(kQueryVersion))), kResultOk);
+    EXPECT_EQ(StatusOf(Ask(Request(kQueryVersion))), kResultOk);
 }
 
 TEST_F(SimServerTest, WrongLengthFaultSendsThatManyBytes) {
     Run("fault length 300");
     const RequestFrame info = Request(kGetPortListInfo, 4);
     std::vector<uint8_t> r;
-    ASSERT_EQ(client.Write(info.data(), info.size()), 0u);
-    ASSERT_EQ(client.Read(&r), 0u);
+    ASSERT_EQ(client.Exchange(info, &r), 0u);
     EXPECT_EQ(r.size(), 300u);
-    EXPECT_EQ(Sequence(r), 4u);
+    EXPECT_EQ(SequenceOf(r), 4u);
 
     Run("fault length 600");
-    ASSERT_EQ(client.Write(info.data(), info.size()), 0u);
-    EXPECT_EQ(client.Read(&r), static_cast<DWORD>(ERROR_MORE_DATA));
+    EXPECT_EQ(client.Exchange(info, &r), static_cast<DWORD>(ERROR_MORE_DATA));
 }
 
 TEST_F(SimServerTest, SequenceFaultsOverThePipe) {
     Run("fault stale 2 on=GetPortCounters");
-    const RequestFrame counters = PortRequest(kGetPortCounters, L"COM3", 50);
-    ASSERT_EQ(client.Write(counters.data(), counters.size()), 0u);
+    ASSERT_EQ(client.Write(PortRequest(kGetPortCounters, L"COM3", 50)), 0u);
     std::vector<uint8_t> r;
     for (uint32_t expected : {48u, 49u, 50u}) {
         ASSERT_EQ(client.Read(&r), 0u);
-        EXPECT_EQ(Sequence(r), expected);
+        EXPECT_EQ(SequenceOf(r), expected);
     }
     EXPECT_EQ(client.Read(&r, 100), static_cast<DWORD>(ERROR_TIMEOUT));
 
     Run("fault future");
-    EXPECT_EQ(Sequence(Ask(Request(kGetPortListInfo, 60))), 61u);
-    EXPECT_EQ(Sequence(Ask(Request(kGetPortListInfo, 61))), 61u);
+    EXPECT_EQ(SequenceOf(Ask(Request(kGetPortListInfo, 60))), 61u);
+    EXPECT_EQ(SequenceOf(Ask(Request(kGetPortListInfo, 61))), 61u);
 }
 
 TEST_F(SimServerTest, VersionAndRefuseFaults) {
@@ -311,8 +276,8 @@ TEST_F(SimServerTest, VersionAndRefuseFaults) {
     std::vector<uint8_t> r = Ask(Request(kQueryVersion));
     EXPECT_EQ(GetU32(r.data(), 8), 3u);
     EXPECT_EQ(GetU32(r.data(), 12), 14u);
-    for (int i = 0; i < 2; ++i) EXPECT_EQ(Status(Ask(PortRequest(kGetPortDevice, L"COM3"))), 5u);
-    EXPECT_EQ(Status(Ask(PortRequest(kGetPortCounters, L"COM3"))), kResultOk);
+    for (int i = 0; i < 2; ++i) EXPECT_EQ(StatusOf(Ask(PortRequest(kGetPortDevice, L"COM3"))), 5u);
+    EXPECT_EQ(StatusOf(Ask(PortRequest(kGetPortCounters, L"COM3"))), kResultOk);
     EXPECT_EQ(GetU32(Ask(Request(kQueryVersion)).data(), 8), 2u);
 }
 

@@ -3,18 +3,15 @@
 
 #include <vector>
 
+#include "DmsValues.h"
+#include "Frames.h"
 #include "RequestHandler.h"
-#include "SimFrames.h"
 #include "SimService.h"
 
 namespace kestrel::sim {
 namespace {
 
-using test::NameRequest;
-using test::NarrowAt;
-using test::PortRequest;
-using test::PutDms;
-using test::Request;
+using namespace kestrel::test;
 
 class SimServiceTest : public ::testing::Test {
 protected:
@@ -39,8 +36,6 @@ protected:
         return response;
     }
 
-    static uint32_t Status(const ResponseFrame& r) { return GetU32(r.data(), kStatusOffset); }
-
     uint32_t Update(const std::wstring& name) { return service.Snapshot().FindPort(name)->update; }
 
     SimService service;
@@ -48,8 +43,8 @@ protected:
 
 TEST_F(SimServiceTest, VersionAndListInfoEchoTheSequence) {
     ResponseFrame r = Ask(Request(kQueryVersion, 0xA1B2C3D4u));
-    EXPECT_EQ(GetU32(r.data(), kSequenceOffset), 0xA1B2C3D4u);
-    EXPECT_EQ(Status(r), kResultOk);
+    EXPECT_EQ(SequenceOf(r), 0xA1B2C3D4u);
+    EXPECT_EQ(StatusOf(r), kResultOk);
     EXPECT_EQ(GetU32(r.data(), 8), 2u);
     EXPECT_EQ(GetU32(r.data(), 12), 14u);
     EXPECT_EQ(GetU32(r.data(), 16), 0u);
@@ -62,7 +57,7 @@ TEST_F(SimServiceTest, VersionAndListInfoEchoTheSequence) {
 
 TEST_F(SimServiceTest, DeviceDataLayout) {
     const ResponseFrame r = Ask(PortRequest(kGetPortDevice, L"COM3"));
-    ASSERT_EQ(Status(r), kResultOk);
+    ASSERT_EQ(StatusOf(r), kResultOk);
     EXPECT_EQ(GetWide(r.data(), 8, kPortLabelChars), L"Lab3");
     EXPECT_EQ(GetWide(r.data(), 68, kSerialNumberChars), L"SN-1");
     EXPECT_EQ(GetU32(r.data(), 368), static_cast<uint32_t>(kModeVelmora));
@@ -74,64 +69,48 @@ TEST_F(SimServiceTest, DeviceDataLayout) {
 }
 
 TEST_F(SimServiceTest, PortDmsConfigIsTheEffectiveSet) {
-    ResponseFrame r = Ask(PortRequest(kGetPortDmsConfig, L"COM3"));
-    EXPECT_EQ(NarrowAt(r.data(), 8, kDmsHostBytes), "10.1.2.3");
-    EXPECT_EQ(NarrowAt(r.data(), 308, kDmsPortBytes), "4000");
-    EXPECT_EQ(GetU32(r.data(), 318), 15000u);
-    EXPECT_EQ(r[322], 1);
-    EXPECT_EQ(r[323], 1);
+    EXPECT_PRED2(SameDms, DmsAt(Ask(PortRequest(kGetPortDmsConfig, L"COM3")).data(), 8),
+                 Dms("10.1.2.3", "4000", 15000, true, true));
 
-    r = Ask(PortRequest(kGetPortDmsConfig, L"COM5"));
+    const ResponseFrame r = Ask(PortRequest(kGetPortDmsConfig, L"COM5"));
     EXPECT_EQ(NarrowAt(r.data(), 8, kDmsHostBytes), "dms.example.local");
     EXPECT_EQ(GetU32(r.data(), 318), 30000u);
 }
 
 TEST_F(SimServiceTest, SetPortDmsConfigStoresOwnParametersAndMovesTheUpdateCounter) {
-    RequestFrame set = PortRequest(kSetPortDmsConfig, L"COM5");
-    PutDms(set, kReqPortDmsOffset, "dms2.example.local", "4443", 0x01020304u, true, true);
     const uint32_t before = Update(L"COM5");
-    ASSERT_EQ(Status(Ask(set)), kResultOk);
+    ASSERT_EQ(StatusOf(Ask(SetPortDmsRequest(L"COM5", "dms2.example.local", "4443", 0x01020304u,
+                                             true, true))),
+              kResultOk);
     EXPECT_EQ(Update(L"COM5"), before + 1);
 
-    ResponseFrame r = Ask(PortRequest(kGetPortDmsConfig, L"COM5"));
-    EXPECT_EQ(NarrowAt(r.data(), 8, kDmsHostBytes), "dms2.example.local");
-    EXPECT_EQ(NarrowAt(r.data(), 308, kDmsPortBytes), "4443");
-    EXPECT_EQ(GetU32(r.data(), 318), 0x01020304u);
-    EXPECT_EQ(r[322], 1);
-    EXPECT_EQ(r[323], 1);
+    EXPECT_PRED2(SameDms, DmsAt(Ask(PortRequest(kGetPortDmsConfig, L"COM5")).data(), 8),
+                 Dms("dms2.example.local", "4443", 0x01020304u, true, true));
     EXPECT_EQ(Ask(PortRequest(kGetPortDevice, L"COM5"))[376], 0);
 
     // Following the defaults again keeps the own set for later.
-    ASSERT_EQ(Status(Ask(PortRequest(kUseDefaultDmsConfig, L"COM5"))), kResultOk);
+    ASSERT_EQ(StatusOf(Ask(PortRequest(kUseDefaultDmsConfig, L"COM5"))), kResultOk);
     EXPECT_EQ(Update(L"COM5"), before + 2);
-    r = Ask(PortRequest(kGetPortDmsConfig, L"COM5"));
+    const ResponseFrame r = Ask(PortRequest(kGetPortDmsConfig, L"COM5"));
     EXPECT_EQ(NarrowAt(r.data(), 8, kDmsHostBytes), "dms.example.local");
     EXPECT_EQ(service.Snapshot().FindPort(L"COM5")->own.host, "dms2.example.local");
 }
 
 TEST_F(SimServiceTest, SetDefaultDmsConfigMovesOnlyPortsThatFollowIt) {
-    RequestFrame set = Request(kSetDefaultDmsConfig);
-    PutDms(set, kReqDefaultDmsOffset, "new.example.local", "4001", 5000, false, true);
     const uint32_t own = Update(L"COM3");
     const uint32_t follower = Update(L"COM5");
-    ASSERT_EQ(Status(Ask(set)), kResultOk);
+    ASSERT_EQ(StatusOf(Ask(SetDefaultDmsRequest("new.example.local", "4001", 5000, false, true))),
+              kResultOk);
     EXPECT_EQ(Update(L"COM3"), own);
     EXPECT_EQ(Update(L"COM5"), follower + 1);
 
-    const ResponseFrame r = Ask(Request(kGetDefaultDmsConfig));
-    EXPECT_EQ(NarrowAt(r.data(), 8, kDmsHostBytes), "new.example.local");
-    EXPECT_EQ(NarrowAt(r.data(), 308, kDmsPortBytes), "4001");
-    EXPECT_EQ(GetU32(r.data(), 318), 5000u);
-    EXPECT_EQ(r[322], 0);
-    EXPECT_EQ(r[323], 1);
+    EXPECT_PRED2(SameDms, DmsAt(Ask(Request(kGetDefaultDmsConfig)).data(), 8),
+                 Dms("new.example.local", "4001", 5000, false, true));
 }
 
 TEST_F(SimServiceTest, LogSettingsUseTheLastBytesOfBothFrames) {
-    RequestFrame set = Request(kSetLogSettings);
     const std::wstring folder(259, L'F');
-    PutWide(set.data(), kReqLogFolderOffset, kLogFolderChars, folder);
-    PutU32(set.data(), kReqLogLevelOffset, 3);
-    ASSERT_EQ(Status(Ask(set)), kResultOk);
+    ASSERT_EQ(StatusOf(Ask(SetLogRequest(folder, 3))), kResultOk);
 
     const ResponseFrame r = Ask(Request(kGetLogSettings));
     EXPECT_EQ(GetWide(r.data(), 8, kLogFolderChars), folder);
@@ -152,18 +131,18 @@ TEST_F(SimServiceTest, PortNamesAreAnsweredOnlyForTheCurrentStamp) {
     std::vector<std::wstring> names;
     for (uint32_t i = 0; i < 3; ++i) {
         const ResponseFrame r = Ask(NameRequest(stamp, i));
-        ASSERT_EQ(Status(r), kResultOk);
+        ASSERT_EQ(StatusOf(r), kResultOk);
         names.push_back(GetWide(r.data(), 8, (kResponseFrameSize - 8) / 2));
     }
     EXPECT_EQ(names, (std::vector<std::wstring>{L"COM10", L"COM3", L"COM5"}));
-    EXPECT_EQ(Status(Ask(NameRequest(stamp, 3))), kRefuseIndexOutOfRange);
-    EXPECT_EQ(Status(Ask(NameRequest(stamp, 0xFFFFFFFFu))), kRefuseIndexOutOfRange);
+    EXPECT_EQ(StatusOf(Ask(NameRequest(stamp, 3))), kRefuseIndexOutOfRange);
+    EXPECT_EQ(StatusOf(Ask(NameRequest(stamp, 0xFFFFFFFFu))), kRefuseIndexOutOfRange);
 
     Run("remove COM10");
     const uint32_t after = GetU32(Ask(Request(kGetPortListInfo)).data(), kRspStampOffset);
     EXPECT_NE(after, stamp);
     const ResponseFrame stale = Ask(NameRequest(stamp, 0));
-    EXPECT_EQ(Status(stale), kRefuseStaleStamp);
+    EXPECT_EQ(StatusOf(stale), kRefuseStaleStamp);
     for (size_t i = 8; i < stale.size(); ++i) ASSERT_EQ(stale[i], 0) << i;
 
     // Changing a port's data is no change of the list.
@@ -173,17 +152,16 @@ TEST_F(SimServiceTest, PortNamesAreAnsweredOnlyForTheCurrentStamp) {
 
 TEST_F(SimServiceTest, UnknownPortsAndCodesAreRefused) {
     for (uint32_t code : {kGetPortDevice, kGetPortDmsConfig, kUseDefaultDmsConfig, kGetPortCounters}) {
-        EXPECT_EQ(Status(Ask(PortRequest(code, L"COM99"))), kResultPortUnavailable) << code;
-        EXPECT_EQ(Status(Ask(PortRequest(code, L"com3"))), kResultPortUnavailable) << code;
+        EXPECT_EQ(StatusOf(Ask(PortRequest(code, L"COM99"))), kResultPortUnavailable) << code;
+        EXPECT_EQ(StatusOf(Ask(PortRequest(code, L"com3"))), kResultPortUnavailable) << code;
     }
-    RequestFrame set = PortRequest(kSetPortDmsConfig, L"COM99");
-    PutDms(set, kReqPortDmsOffset, "h", "1", 1, false, false);
-    EXPECT_EQ(Status(Ask(set)), kResultPortUnavailable);
+    EXPECT_EQ(StatusOf(Ask(SetPortDmsRequest(L"COM99", "h", "1", 1, false, false))),
+              kResultPortUnavailable);
 
     const ResponseFrame r = Ask(Request(12, 99));
-    EXPECT_EQ(Status(r), kRefuseUnknownRequest);
-    EXPECT_EQ(GetU32(r.data(), kSequenceOffset), 99u);
-    EXPECT_EQ(Status(Ask(Request(0xFFFFFFFFu))), kRefuseUnknownRequest);
+    EXPECT_EQ(StatusOf(r), kRefuseUnknownRequest);
+    EXPECT_EQ(SequenceOf(r), 99u);
+    EXPECT_EQ(StatusOf(Ask(Request(0xFFFFFFFFu))), kRefuseUnknownRequest);
 }
 
 TEST_F(SimServiceTest, UnterminatedTextsAreRefusedAndChangeNothing) {
@@ -191,29 +169,28 @@ TEST_F(SimServiceTest, UnterminatedTextsAreRefusedAndChangeNothing) {
 
     RequestFrame name = Request(kGetPortDevice);
     std::fill(name.begin() + 8, name.begin() + 410, 'A');  // 201 units, none of them NUL
-    EXPECT_EQ(Status(Ask(name)), kRefuseMalformed);
+    EXPECT_EQ(StatusOf(Ask(name)), kRefuseMalformed);
 
-    RequestFrame host = PortRequest(kSetPortDmsConfig, L"COM3");
-    PutDms(host, kReqPortDmsOffset, "h", "1", 1, false, false);
+    RequestFrame host = SetPortDmsRequest(L"COM3", "h", "1", 1, false, false);
     std::fill(host.begin() + 410, host.begin() + 710, 'h');
-    EXPECT_EQ(Status(Ask(host)), kRefuseMalformed);
+    EXPECT_EQ(StatusOf(Ask(host)), kRefuseMalformed);
 
     RequestFrame port = PortRequest(kSetPortDmsConfig, L"COM3");
     std::fill(port.begin() + 710, port.begin() + 720, '9');
-    EXPECT_EQ(Status(Ask(port)), kRefuseMalformed);
+    EXPECT_EQ(StatusOf(Ask(port)), kRefuseMalformed);
 
     RequestFrame defaults = Request(kSetDefaultDmsConfig);
     std::fill(defaults.begin() + 308, defaults.begin() + 318, '9');
-    EXPECT_EQ(Status(Ask(defaults)), kRefuseMalformed);
+    EXPECT_EQ(StatusOf(Ask(defaults)), kRefuseMalformed);
 
     RequestFrame folder = Request(kSetLogSettings);
     std::fill(folder.begin() + 8, folder.begin() + 528, 'x');
-    EXPECT_EQ(Status(Ask(folder)), kRefuseMalformed);
+    EXPECT_EQ(StatusOf(Ask(folder)), kRefuseMalformed);
 
     // A name that is known but followed by garbage within its field is still found.
     RequestFrame tail = PortRequest(kGetPortCounters, L"COM3");
     tail[8 + 2 * 5] = 'X';
-    EXPECT_EQ(Status(Ask(tail)), kResultOk);
+    EXPECT_EQ(StatusOf(Ask(tail)), kResultOk);
 
     const SimModel after = service.Snapshot();
     EXPECT_EQ(after.FindPort(L"COM3")->own, before.FindPort(L"COM3")->own);
@@ -223,18 +200,17 @@ TEST_F(SimServiceTest, UnterminatedTextsAreRefusedAndChangeNothing) {
 }
 
 TEST_F(SimServiceTest, MessagesOfTheWrongLengthAreRefusedOrIgnored) {
-    std::vector<uint8_t> frame(kRequestFrameSize + 1, 0);
-    PutU32(frame.data(), kSequenceOffset, 41);
-    PutU32(frame.data(), kCodeOffset, kUseDefaultDmsConfig);
-    PutWide(frame.data(), kReqPortNameOffset, kPortNameChars, std::wstring(L"COM3"));
+    const RequestFrame request = PortRequest(kUseDefaultDmsConfig, L"COM3", 41);
+    std::vector<uint8_t> frame(request.begin(), request.end());
+    frame.push_back(0);
     const uint32_t update = Update(L"COM3");
 
     for (size_t length : {kRequestFrameSize + 1, kRequestFrameSize - 1, size_t{4}}) {
         const Reply reply = service.Handle(frame.data(), length);
         ASSERT_EQ(reply.messages.size(), 1u) << length;
         ASSERT_EQ(reply.messages[0].size(), kResponseFrameSize);
-        EXPECT_EQ(GetU32(reply.messages[0].data(), kSequenceOffset), 41u);
-        EXPECT_EQ(GetU32(reply.messages[0].data(), kStatusOffset), kRefuseMalformed);
+        EXPECT_EQ(SequenceOf(reply.messages[0]), 41u);
+        EXPECT_EQ(StatusOf(reply.messages[0]), kRefuseMalformed);
     }
     EXPECT_TRUE(service.Handle(frame.data(), 3).messages.empty());
     EXPECT_TRUE(service.Handle(frame.data(), 0).messages.empty());
@@ -249,22 +225,22 @@ TEST_F(SimServiceTest, MessagesOfTheWrongLengthAreRefusedOrIgnored) {
 TEST_F(SimServiceTest, RefuseFaultDoesNotActOnTheRequest) {
     Run("fault refuse 0xEEEE0005 on=UseDefaultDmsConfig");
     const uint32_t update = Update(L"COM3");
-    EXPECT_EQ(Status(Ask(Request(kGetPortListInfo))), kResultOk);  // another code: untouched
+    EXPECT_EQ(StatusOf(Ask(Request(kGetPortListInfo))), kResultOk);  // another code: untouched
     const ResponseFrame r = Ask(PortRequest(kUseDefaultDmsConfig, L"COM3"));
-    EXPECT_EQ(Status(r), kResultPortUnavailable);
+    EXPECT_EQ(StatusOf(r), kResultPortUnavailable);
     EXPECT_EQ(Update(L"COM3"), update);
     EXPECT_FALSE(service.Snapshot().FindPort(L"COM3")->useDefault);
-    EXPECT_EQ(Status(Ask(PortRequest(kUseDefaultDmsConfig, L"COM3"))), kResultOk);  // used up
+    EXPECT_EQ(StatusOf(Ask(PortRequest(kUseDefaultDmsConfig, L"COM3"))), kResultOk);  // used up
 }
 
 TEST_F(SimServiceTest, FaultCanLetMatchingRequestsPassFirst) {
     Run("fault refuse 87 on=GetPortName after=2");
     const uint32_t stamp = service.Snapshot().Stamp();
-    EXPECT_EQ(Status(Ask(NameRequest(stamp, 0))), kResultOk);
-    EXPECT_EQ(Status(Ask(Request(kGetPortListInfo))), kResultOk);  // not counted: another code
-    EXPECT_EQ(Status(Ask(NameRequest(stamp, 1))), kResultOk);
-    EXPECT_EQ(Status(Ask(NameRequest(stamp, 0))), 87u);
-    EXPECT_EQ(Status(Ask(NameRequest(stamp, 0))), kResultOk);
+    EXPECT_EQ(StatusOf(Ask(NameRequest(stamp, 0))), kResultOk);
+    EXPECT_EQ(StatusOf(Ask(Request(kGetPortListInfo))), kResultOk);  // not counted: another code
+    EXPECT_EQ(StatusOf(Ask(NameRequest(stamp, 1))), kResultOk);
+    EXPECT_EQ(StatusOf(Ask(NameRequest(stamp, 0))), 87u);
+    EXPECT_EQ(StatusOf(Ask(NameRequest(stamp, 0))), kResultOk);
 }
 
 TEST_F(SimServiceTest, StaleSequenceNumbersWrapLikeTheClients) {

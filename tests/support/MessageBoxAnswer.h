@@ -7,11 +7,9 @@
 
 #include <string>
 
-#include "resource.h"
+#include "ExpectedTexts.h"
 
 namespace kestrel::test {
-
-inline constexpr wchar_t kBoxCaption[] = L"" KESTREL_PRODUCT_NAME;
 
 // The text, icon, Yes button and default button of the last box answered.
 struct BoxSeen {
@@ -38,7 +36,7 @@ inline constexpr UINT_PTR kAnswerTimerId = 0x4B41;
 // Runs inside the message box's modal loop.
 inline void CALLBACK AnswerBox(HWND owner, UINT, UINT_PTR timer, DWORD) {
     HWND box = nullptr;
-    while ((box = FindWindowExW(nullptr, box, L"#32770", kBoxCaption)) != nullptr)
+    while ((box = FindWindowExW(nullptr, box, L"#32770", texts::kProductName)) != nullptr)
         if (GetWindow(box, GW_OWNER) == owner) break;
     if (!box) return;
     KillTimer(owner, timer);

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "DialogDriver.h"
+#include "ExpectedTexts.h"
 #include "MainWindowFixture.h"
 #include "MessageBoxAnswer.h"
 #include "ServiceProtocol.h"
@@ -25,20 +26,7 @@ using test::Cancel;
 using test::Click;
 using test::RowCount;
 using test::SetText;
-
-constexpr wchar_t kNotAccepted[] = L"Some parameters have not been accepted.";
-constexpr wchar_t kServiceNotRunning[] =
-    L"The service 'Kestrel service' is not running. Parameters have not been accepted.";
-
-// Dispatches what is waiting, such as the WM_EDITPORT a button click posts;
-// a flow runs to its end inside.
-void Pump() {
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-}
+namespace texts = test::texts;
 
 struct ButtonSearch {
     const DevListCtrl* list;
@@ -56,8 +44,10 @@ BOOL CALLBACK FindButtonOfPort(HWND child, LPARAM param) {
 BOOL CALLBACK CountEditingDialogs(HWND window, LPARAM count) {
     wchar_t caption[64] = {};
     GetWindowTextW(window, caption, 64);
-    for (const wchar_t* dialog : {L"Dock-3 - Configuration", L"Dock-4 - Configuration", L"Preferences"})
-        if (std::wstring(caption) == dialog) ++*reinterpret_cast<int*>(count);
+    for (const std::wstring& dialog : {texts::ConnectionCaption(L"Dock-3"),
+                                       texts::ConnectionCaption(L"Dock-4"),
+                                       std::wstring(texts::kPreferencesCaption)})
+        if (caption == dialog) ++*reinterpret_cast<int*>(count);
     return TRUE;
 }
 
@@ -71,8 +61,7 @@ protected:
             "port COM3 label=Dock-3 serial=SN-3 mode=0 status=0 default=0 host=own.example "
             "dmsport=80 retry=30000 active=0"));
         ASSERT_TRUE(server->Execute("port COM4 label=Dock-4 serial=SN-4 mode=0 status=0 default=1"));
-        StartService();
-        CreateMainWindow();
+        StartBoth();
         ASSERT_EQ(RowCount(window), 2);
         // Refresh passes run only when a test sends a tick: the message boxes'
         // and dialogs' loops would otherwise run them at moments of their own.
@@ -91,38 +80,40 @@ protected:
         return search.found;
     }
 
-    // Clicks the port's "Edit..." button and runs the script in the port's
-    // dialog, whose caption is its label; the outcome's message box, if one
-    // comes, is answered with OK and recorded in test::seen.
+    // Runs open, then the script in the dialog of that caption; the outcome's
+    // message box, if one comes, is answered with OK and recorded in test::seen.
+    template <typename Open>
+    void Edit(const std::wstring& caption, std::function<void(HWND)> script, Open open) {
+        test::AnswerNextBox(window, IDOK);
+        opened = false;
+        const auto noteOpened = [this, script](HWND dialog) {
+            opened = true;
+            script(dialog);
+        };
+        test::DriveDialog(caption, noteOpened, [&] {
+            open();
+            return INT_PTR{0};
+        });
+    }
+
+    // The port's "Edit..." button opens its dialog, captioned with its label.
     void EditPort(const std::wstring& name, const std::wstring& label,
                   std::function<void(HWND)> script) {
         const HWND button = EditButtonOf(name);
         ASSERT_NE(button, nullptr) << "no Edit button for the port";
-        caption = label + L" - Configuration";
-        test::AnswerNextBox(window, IDOK);
-        opened = false;
-        test::DriveDialog(caption.c_str(), WrapScript(std::move(script)), [&] {
+        Edit(texts::ConnectionCaption(label), std::move(script), [&] {
             SendMessageW(button, BM_CLICK, 0, 0);
-            Pump();
-            return INT_PTR{0};
+            test::PumpMessages();
         });
     }
 
     void EditPreferences(std::function<void(HWND)> script) {
-        test::AnswerNextBox(window, IDOK);
-        opened = false;
-        test::DriveDialog(L"Preferences", WrapScript(std::move(script)), [&] {
-            SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_PREFERENCES)));
-            return INT_PTR{0};
-        });
+        Edit(texts::kPreferencesCaption, std::move(script), [&] { ClickPreferences(BN_CLICKED); });
     }
 
-    std::function<void(HWND)> WrapScript(std::function<void(HWND)> script) {
-        return [this, script](HWND dialog) {
-            opened = true;
-            script(dialog);
-        };
+    void ClickPreferences(WORD code) {
+        SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, code),
+                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_PREFERENCES)));
     }
 
     // The service drops COM3 while its dialog is open; Apply finds it gone.
@@ -132,8 +123,7 @@ protected:
             SetText(dialog, IDC_DMS_PORT, L"81");
             Apply(dialog);
         });
-        EXPECT_EQ(test::seen.text,
-                  L"COM port 'Dock-3' is not available anymore. Parameters have been rejected.");
+        EXPECT_EQ(test::seen.text, texts::PortGone(L"Dock-3"));
         EXPECT_FALSE(HasRecord(L"COM3"));
         EXPECT_EQ(RowCount(window), 1);
     }
@@ -148,17 +138,12 @@ protected:
     std::wstring ConnectionShown(const std::wstring& name) {
         HWND list = GetDlgItem(window, IDC_PORT_LIST);
         for (int row = 0; row < RowCount(window); ++row) {
-            LVITEMW item{};
-            item.mask = LVIF_PARAM;
-            item.iItem = row;
-            SendMessageW(list, LVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
-            const auto* data = reinterpret_cast<const PortRowInfo*>(item.lParam);
+            const auto* data = reinterpret_cast<const PortRowInfo*>(test::ItemData(list, row));
             if (data && data->name == name) return data->connection;
         }
         return L"-";
     }
 
-    std::wstring caption;
     bool opened = false;
 };
 
@@ -212,7 +197,7 @@ TEST_F(ApplyFlowTest, RefusalReReadsThePortAndSaysSo) {
         SetText(dialog, IDC_DMS_HOST, L"refused.example");
         Apply(dialog);
     });
-    EXPECT_EQ(test::seen.text, kNotAccepted);
+    EXPECT_EQ(test::seen.text, texts::kNotAccepted);
     EXPECT_FALSE(test::seen.hasYes);
     EXPECT_EQ(Requests(kGetPortDevice), deviceReads + 1);
     EXPECT_EQ(Requests(kGetPortDmsConfig), dmsReads + 1);
@@ -243,7 +228,7 @@ TEST_F(ApplyFlowTest, FailedReReadRemovesTheRowUntilTheNextPass) {
         SetText(dialog, IDC_DMS_PORT, L"81");
         Apply(dialog);
     });
-    EXPECT_EQ(test::seen.text, kNotAccepted);
+    EXPECT_EQ(test::seen.text, texts::kNotAccepted);
     ASSERT_TRUE(HasRecord(L"COM3"));
     EXPECT_EQ(Record(L"COM3").status, kStatusNoDevice);
     EXPECT_EQ(Record(L"COM3").portLabel, L"") << "the failure values";
@@ -260,7 +245,7 @@ TEST_F(ApplyFlowTest, ServiceStoppedShowsTheUnreachableTextOnce) {
         SetText(dialog, IDC_DMS_PORT, L"81");
         Apply(dialog);
     });
-    EXPECT_EQ(test::seen.text, kServiceNotRunning);
+    EXPECT_EQ(test::seen.text, texts::kServiceNotRunning);
     ASSERT_TRUE(HasRecord(L"COM3"));
     EXPECT_EQ(ConnectionShown(L"COM3"), L"-") << "the failed re-read removes the row";
     EXPECT_FALSE(dlg->Service().IsEditing());
@@ -360,7 +345,7 @@ TEST_F(ApplyFlowTest, PreferencesRefusalReReadsAndStillSendsTheDefaults) {
         SetText(dialog, IDC_DMS_PORT, L"8443");
         Apply(dialog);
     });
-    EXPECT_EQ(test::seen.text, kNotAccepted);
+    EXPECT_EQ(test::seen.text, texts::kNotAccepted);
     EXPECT_EQ(dlg->Service().LogSettingsCache().level, 1u) << "re-read from the service";
     EXPECT_TRUE(dlg->Service().LogSettingsLoaded());
     EXPECT_EQ(server->Snapshot().DefaultDms().port, "8443");
@@ -368,11 +353,8 @@ TEST_F(ApplyFlowTest, PreferencesRefusalReReadsAndStillSendsTheDefaults) {
 }
 
 TEST_F(ApplyFlowTest, PreferencesOpenOnlyOnAClick) {
-    test::DriveDialog(L"Preferences", WrapScript([](HWND dialog) { Cancel(dialog); }), [&] {
-        const auto button = reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_PREFERENCES));
-        for (const WORD code : {BN_DOUBLECLICKED, BN_SETFOCUS, BN_KILLFOCUS})
-            SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, code), button);
-        return INT_PTR{0};
+    Edit(texts::kPreferencesCaption, Cancel, [&] {
+        for (const WORD code : {BN_DOUBLECLICKED, BN_SETFOCUS, BN_KILLFOCUS}) ClickPreferences(code);
     });
     test::StopDriving();
     EXPECT_FALSE(opened);
@@ -387,7 +369,7 @@ TEST_F(ApplyFlowTest, PreferencesReportTheFirstFailure) {
         SetText(dialog, IDC_DMS_PORT, L"8443");
         Apply(dialog);
     });
-    EXPECT_EQ(test::seen.text, kNotAccepted);
+    EXPECT_EQ(test::seen.text, texts::kNotAccepted);
     EXPECT_EQ(test::seen.icon, test::ErrorIcon());
     EXPECT_FALSE(dlg->Service().Client().IsConnected());
 }
@@ -399,7 +381,7 @@ TEST_F(ApplyFlowTest, PreferencesWithAnOverlongFolderSayNotAccepted) {
         SetText(dialog, IDC_LOG_FOLDER, folder.c_str());
         Apply(dialog);
     });
-    EXPECT_EQ(test::seen.text, kNotAccepted);
+    EXPECT_EQ(test::seen.text, texts::kNotAccepted);
     EXPECT_EQ(Requests(kSetLogSettings), 0u);
     EXPECT_EQ(dlg->Service().LogSettingsCache().folder, L"C:\\Logs") << "re-read";
     EXPECT_EQ(Requests(kSetDefaultDmsConfig), 1u);
@@ -411,7 +393,7 @@ TEST_F(ApplyFlowTest, PreferencesWithTheServiceStoppedEmptyTheFollowedDefaults) 
         SetText(dialog, IDC_DMS_PORT, L"8443");
         Apply(dialog);
     });
-    EXPECT_EQ(test::seen.text, kServiceNotRunning);
+    EXPECT_EQ(test::seen.text, texts::kServiceNotRunning);
     EXPECT_FALSE(dlg->Service().DefaultDmsLoaded());
     EXPECT_FALSE(dlg->Service().LogSettingsLoaded());
     EXPECT_EQ(ConnectionShown(L"COM4"), L"") << "follows the emptied defaults";

@@ -9,8 +9,9 @@
 #include <cwchar>
 #include <string>
 
+#include "DialogDriver.h"
+#include "ExpectedTexts.h"
 #include "MainWindowFixture.h"
-#include "PanelTexts.h"
 #include "TrayProbe.h"
 #include "resource.h"
 
@@ -19,6 +20,7 @@ namespace {
 
 using test::IconShown;
 using test::RowCount;
+namespace texts = test::texts;
 
 class MainDlgTest : public test::MainWindowTest {
 protected:
@@ -29,12 +31,11 @@ protected:
 };
 
 TEST_F(MainDlgTest, StartsHiddenWithTitleIconsTrayMenuAndFilledList) {
-    StartService();
-    CreateMainWindow();
+    StartBoth();
     EXPECT_FALSE(IsWindowVisible(window)) << "shown only by the start-up code";
     wchar_t text[64] = {};
     GetWindowTextW(window, text, 64);
-    EXPECT_STREQ(text, kProgramTitle);
+    EXPECT_STREQ(text, texts::kProductName);
     EXPECT_EQ(RowCount(window), 1) << "the first refresh runs before the window is shown";
     EXPECT_TRUE(dlg->Service().DefaultDmsLoaded());
     EXPECT_TRUE(dlg->Service().LogSettingsLoaded());
@@ -46,16 +47,15 @@ TEST_F(MainDlgTest, StartsHiddenWithTitleIconsTrayMenuAndFilledList) {
     ASSERT_EQ(GetMenuItemCount(menu), 2);
     wchar_t item[32] = {};
     GetMenuStringW(menu, 0, item, 32, MF_BYPOSITION);
-    EXPECT_STREQ(item, L"&View Comm Ports");
+    EXPECT_STREQ(item, texts::kTrayViewPorts);
     EXPECT_EQ(GetMenuItemID(menu, 0), static_cast<UINT>(ID_VIEW_COMMPORTS));
     GetMenuStringW(menu, 1, item, 32, MF_BYPOSITION);
-    EXPECT_STREQ(item, L"&Quit");
+    EXPECT_STREQ(item, texts::kTrayQuit);
     EXPECT_EQ(GetMenuItemID(menu, 1), static_cast<UINT>(ID_TRAY_QUIT));
 }
 
 TEST_F(MainDlgTest, CloseAndOkOnlyHide) {
-    StartService();
-    CreateMainWindow();
+    StartBoth();
     // Any notification code: Enter on "Close" arrives as IDOK from the keyboard.
     for (WPARAM command : {WPARAM{IDCANCEL}, MAKEWPARAM(IDOK, 1)}) {
         ShowWindow(window, SW_SHOW);
@@ -65,16 +65,14 @@ TEST_F(MainDlgTest, CloseAndOkOnlyHide) {
     // The close box: the dialog manager posts IDCANCEL.
     ShowWindow(window, SW_SHOW);
     SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
-    MSG msg;
-    while (PeekMessageW(&msg, window, WM_COMMAND, WM_COMMAND, PM_REMOVE)) DispatchMessageW(&msg);
+    test::PumpMessages();
     EXPECT_FALSE(IsWindowVisible(window));
     EXPECT_TRUE(IsWindow(window));
     EXPECT_TRUE(IconShown(window));
 }
 
 TEST_F(MainDlgTest, ViewCommPortsAndIconDoubleClickShow) {
-    StartService();
-    CreateMainWindow();
+    StartBoth();
     SendMessageW(window, WM_COMMAND, ID_VIEW_COMMPORTS, 0);
     EXPECT_TRUE(IsWindowVisible(window));
     SendMessageW(window, WM_COMMAND, IDCANCEL, 0);
@@ -86,8 +84,7 @@ TEST_F(MainDlgTest, ViewCommPortsAndIconDoubleClickShow) {
 }
 
 TEST_F(MainDlgTest, TrayQuitEndsTheLoopWithTwo) {
-    StartService();
-    CreateMainWindow();
+    StartBoth();
     PostMessageW(window, WM_COMMAND, ID_TRAY_QUIT, 0);
     EXPECT_EQ(loop.Run(), kQuitExitCode);
     EXPECT_FALSE(IsWindow(window));
@@ -96,8 +93,7 @@ TEST_F(MainDlgTest, TrayQuitEndsTheLoopWithTwo) {
 }
 
 TEST_F(MainDlgTest, OnlyTimerOneRefreshes) {
-    StartService();
-    CreateMainWindow();
+    StartBoth();
     ASSERT_TRUE(server->Execute("port COM4 label=COM4 serial=SN-4 mode=0 status=0 active=1"));
     // Timer messages arrive only while the loop runs, and it does not run here.
     SendMessageW(window, WM_TIMER, 2, 0);
@@ -120,36 +116,25 @@ TEST_F(MainDlgTest, ServiceDownAtStartLeavesTheListEmptyUntilItComes) {
 }
 
 TEST_F(MainDlgTest, RowsCanBeNeitherSelectedNorTicked) {
-    StartService();
-    CreateMainWindow();
+    StartBoth();
     HWND list = GetDlgItem(window, IDC_PORT_LIST);
-    const auto state = [list](UINT mask) {
-        return static_cast<UINT>(SendMessageW(list, LVM_GETITEMSTATE, 0, mask));
-    };
-    const UINT tick = state(LVIS_STATEIMAGEMASK);
+    const UINT tick = test::ItemState(list, 0, LVIS_STATEIMAGEMASK);
     EXPECT_EQ(tick, INDEXTOSTATEIMAGEMASK(2)) << "COM3 is active";
 
-    LVITEMW item{};
-    item.stateMask = LVIS_SELECTED;
-    item.state = LVIS_SELECTED;
-    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-    EXPECT_EQ(state(LVIS_SELECTED), 0u);
+    test::SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(test::ItemState(list, 0, LVIS_SELECTED), 0u);
 
-    item.stateMask = LVIS_STATEIMAGEMASK;
-    item.state = INDEXTOSTATEIMAGEMASK(1);
-    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-    EXPECT_EQ(state(LVIS_STATEIMAGEMASK), tick);
+    test::SetItemState(list, 0, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(1));
+    EXPECT_EQ(test::ItemState(list, 0, LVIS_STATEIMAGEMASK), tick);
 
     dlg->PortList().noSelection = false;
-    item.stateMask = LVIS_SELECTED;
-    item.state = LVIS_SELECTED;
-    SendMessageW(list, LVM_SETITEMSTATE, 0, reinterpret_cast<LPARAM>(&item));
-    EXPECT_EQ(state(LVIS_SELECTED), static_cast<UINT>(LVIS_SELECTED)) << "allowed once the option is off";
+    test::SetItemState(list, 0, LVIS_SELECTED, LVIS_SELECTED);
+    EXPECT_EQ(test::ItemState(list, 0, LVIS_SELECTED), static_cast<UINT>(LVIS_SELECTED))
+        << "allowed once the option is off";
 }
 
 TEST_F(MainDlgTest, RestartedTaskbarGetsTheIconBack) {
-    StartService();
-    CreateMainWindow();
+    StartBoth();
     const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
     NOTIFYICONDATAW record = TNotifyIcon::MakeRecord(window, nullptr, nullptr, 0);
     ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &record));
@@ -164,29 +149,8 @@ TEST_F(MainDlgTest, RestartedTaskbarGetsTheIconBack) {
     EXPECT_FALSE(IconShown(window));
 }
 
-// Runs inside the About box's modal loop: reads it and closes it with Escape.
-struct AboutProbe {
-    static AboutProbe* current;
-    bool seen = false;
-    std::wstring text;
-    HWND owner = nullptr;
-
-    static void CALLBACK Look(HWND, UINT, UINT_PTR, DWORD) {
-        HWND about = FindWindowW(L"#32770", L"About");
-        if (!about || GetWindowThreadProcessId(about, nullptr) != GetCurrentThreadId()) return;
-        current->seen = true;
-        wchar_t buffer[512] = {};
-        GetDlgItemTextW(about, IDC_ABOUT_TEXT, buffer, 512);
-        current->text = buffer;
-        current->owner = GetWindow(about, GW_OWNER);
-        PostMessageW(about, WM_COMMAND, IDCANCEL, 0);
-    }
-};
-AboutProbe* AboutProbe::current = nullptr;
-
 TEST_F(MainDlgTest, AboutOpensOnlyForItsExactSystemCommand) {
-    StartService();
-    CreateMainWindow();
+    StartBoth();
     HMENU systemMenu = GetSystemMenu(window, FALSE);
     const int count = GetMenuItemCount(systemMenu);
     ASSERT_GE(count, 2);
@@ -196,25 +160,33 @@ TEST_F(MainDlgTest, AboutOpensOnlyForItsExactSystemCommand) {
 
     ShowWindow(window, SW_SHOW);
     SetForegroundWindow(window);
-    AboutProbe probe;
-    AboutProbe::current = &probe;
-    const UINT_PTR timer = SetTimer(nullptr, 0, 50, AboutProbe::Look);
-
-    SendMessageW(window, WM_SYSCOMMAND, ID_APP_ABOUT + 1, 0);
-    EXPECT_FALSE(probe.seen);
-
-    SendMessageW(window, WM_SYSCOMMAND, ID_APP_ABOUT, 0);
-    KillTimer(nullptr, timer);
-    ASSERT_TRUE(probe.seen);
-    EXPECT_EQ(probe.owner, window) << "owned by the active window";
+    // Read inside the About box's modal loop, and closed with Escape.
+    bool seen = false;
+    std::wstring text;
+    HWND owner = nullptr;
+    test::DriveDialog(texts::kAboutCaption,
+        [&](HWND about) {
+            seen = true;
+            text = test::Text(about, IDC_ABOUT_TEXT);
+            owner = GetWindow(about, GW_OWNER);
+            PostMessageW(about, WM_COMMAND, IDCANCEL, 0);
+        },
+        [&] {
+            SendMessageW(window, WM_SYSCOMMAND, ID_APP_ABOUT + 1, 0);
+            EXPECT_FALSE(seen);
+            SendMessageW(window, WM_SYSCOMMAND, ID_APP_ABOUT, 0);
+            return INT_PTR{0};
+        });
+    test::StopDriving();
+    ASSERT_TRUE(seen);
+    EXPECT_EQ(owner, window) << "owned by the active window";
     // Product, blank, version (the configured one, two digits a part), blank,
     // notice, blank, company.
     wchar_t version[32] = {};
     std::swprintf(version, 32, L"Version %02d.%02d.%02d", KESTREL_VERSION_MAJOR,
                   KESTREL_VERSION_MINOR, KESTREL_VERSION_PATCH);
-    EXPECT_EQ(probe.text, std::wstring(L"Norvane Docklet - Control Panel\n\n") + version + L"\n\n" +
-                              kAboutNotice + L"\n\nNorvane Diagnostics GmbH");
-    EXPECT_EQ(std::wstring(kAboutNotice).find(L'\n'), std::wstring::npos);
+    EXPECT_EQ(text, std::wstring(texts::kProductName) + L"\n\n" + version + L"\n\n" +
+                        texts::kAboutNotice + L"\n\n" + texts::kCompanyName);
 }
 
 }  // namespace

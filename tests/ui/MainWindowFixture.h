@@ -13,27 +13,19 @@
 #include "CAppModule.h"
 #include "CMainDlg.h"
 #include "CMessageLoop.h"
+#include "ListView.h"
+#include "PipeName.h"
 #include "SimServer.h"
 #include "Startup.h"
+#include "WindowsEnvironment.h"
 #include "resource.h"
 
 namespace kestrel::test {
 
-class UiEnvironment : public ::testing::Environment {
-    void SetUp() override {
-        const HINSTANCE instance = GetModuleHandleW(nullptr);
-        ASSERT_TRUE(appModule.Init(instance));
-        INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES};
-        ASSERT_TRUE(InitCommonControlsEx(&controls));
-        ASSERT_TRUE(RegisterMainWindowClass(instance));
-    }
-};
 [[maybe_unused]] inline ::testing::Environment* const uiEnvironment =
-    ::testing::AddGlobalTestEnvironment(new UiEnvironment);
+    AddWindowsEnvironment({RegisterMainWindowClass});
 
-inline int RowCount(HWND mainWindow) {
-    return static_cast<int>(SendDlgItemMessageW(mainWindow, IDC_PORT_LIST, LVM_GETITEMCOUNT, 0, 0));
-}
+inline int RowCount(HWND mainWindow) { return ItemCount(GetDlgItem(mainWindow, IDC_PORT_LIST)); }
 
 // The simulator starts without ports and without background traffic; the
 // service is started and the window created by each test when it wants.
@@ -60,9 +52,14 @@ protected:
         window = dlg->Handle();
     }
 
+    // The service, then the main window, whose first refresh finds it.
+    void StartBoth() {
+        StartService();
+        CreateMainWindow();
+    }
+
     // Outlives the window object, whose client keeps a pointer to it.
-    const std::wstring pipeName =
-        L"kestrel-maindlg-test-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring pipeName = UniquePipeName();
     CMessageLoop loop;
     std::unique_ptr<sim::SimServer> server;
     std::unique_ptr<CMainDlg> dlg;
