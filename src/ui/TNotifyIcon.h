@@ -85,6 +85,8 @@ public:
                                       UINT message);
 
     HWND IconWindow() const { return window; }
+    // The tooltip the icon was last added or modified with.
+    const wchar_t* Tooltip() const { return added.szTip; }
     HMENU RButtonDownMenu() const { return menus[kRButtonDown]; }
 
 private:

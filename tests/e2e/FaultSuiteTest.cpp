@@ -70,6 +70,14 @@ protected:
         ASSERT_TRUE(Converges(kSeedLabels));
     }
 
+    // Whether the title comes to read so; else what it read last.
+    ::testing::AssertionResult TitleBecomes(const std::wstring& title) {
+        std::wstring shown;
+        if (test::Eventually([&] { return (shown = test::WindowText(window)) == title; }, kSettleMs, 50))
+            return ::testing::AssertionSuccess();
+        return ::testing::AssertionFailure() << "the title read " << ::testing::PrintToString(shown);
+    }
+
     // Whether the list comes to show these ports; else what it showed last.
     ::testing::AssertionResult Converges(const Labels& labels, DWORD timeoutMs = kSettleMs) {
         Labels shown;
@@ -170,14 +178,18 @@ TEST_F(FaultSuite, ServiceAbsentAtStartThenComing) {
 
 TEST_F(FaultSuite, ServiceStoppedAndStartedAgain) {
     StartBoth();
+    EXPECT_TRUE(TitleBecomes(texts::kProductName));
     ASSERT_TRUE(service.Quit());
     ExpectAnswering(2000, kQuickAnswerMs);
+    EXPECT_TRUE(TitleBecomes(texts::kTitleServiceNotRunning));
+    EXPECT_EQ(ColumnTexts(window, 1), kSeedLabels) << "the last known rows stay";
 
     Simulator again;
     StartService(again);
     ASSERT_TRUE(again.Execute("remove COM4"));
     ASSERT_TRUE(again.Execute("port COM5 label=COM5 mode=0 status=0"));
     EXPECT_TRUE(Converges({L"COM10", L"COM3", L"COM5"}));
+    EXPECT_TRUE(TitleBecomes(texts::kProductName));
 }
 
 TEST_F(FaultSuite, ServiceKilledAndStartedAgain) {
@@ -258,9 +270,11 @@ TEST_F(FaultSuite, WrongProtocolVersion) {
     ASSERT_TRUE(service.Execute("port COM5 label=COM5 mode=0 status=0"));
     ExpectAnswering(2000, kQuickAnswerMs);
     EXPECT_EQ(ColumnTexts(window, 1), kSeedLabels) << "nothing is read from a service of another version";
+    EXPECT_TRUE(TitleBecomes(texts::TitleVersionNotSupported(L"2.13.0")));
     EXPECT_TRUE(DialogsOf(panel->Id(), texts::kProductName).empty());
     ASSERT_TRUE(service.Execute("clear-faults"));
     EXPECT_TRUE(Converges({L"COM10", L"COM3", L"COM4", L"COM5"}));
+    EXPECT_TRUE(TitleBecomes(texts::kProductName));
 }
 
 TEST_F(FaultSuite, WrongLengthStaleAndFutureResponses) {

@@ -3,9 +3,11 @@
 // buttons and their ids, click forwarding, sorting and destruction.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <map>
 
 #include "DevListCtrl.h"
+#include "DialogDriver.h"
 #include "ListHost.h"
 #include "PortRowTexts.h"
 #include "WindowsEnvironment.h"
@@ -33,6 +35,10 @@ protected:
         ASSERT_TRUE(list);
         RecordPreviousProc(list);
         ASSERT_TRUE(host.Attach(list, ports));
+        // A run at another DPI (run_at_dpi.sh) says which one the list must see.
+        if (const char* dpi = std::getenv("KESTREL_EXPECT_DPI")) {
+            ASSERT_EQ(WindowDpi(list), static_cast<UINT>(std::atoi(dpi)));
+        }
     }
 
     bool Add(const PortRowInfo& row) {
@@ -134,7 +140,7 @@ TEST_F(DevListCtrlTest, AttachSetsUpOptionsAndColumns) {
         EXPECT_STREQ(text, headers[i]);
         EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, i == 0 ? LVCFMT_LEFT : LVCFMT_CENTER);
         if (i < kColumnButton) {
-            EXPECT_EQ(column.cx, widths[i]);
+            EXPECT_EQ(column.cx, ScaleForDpi(widths[i], WindowDpi(list)));
             used += column.cx;
         } else {
             RECT client;
@@ -269,6 +275,18 @@ TEST_F(DevListCtrlTest, StatusColourAndButtonCell) {
     const RECT cell = CellRect(list, 0, kColumnButton);
     const RECT at = ChildRect(ButtonOf(0));
     EXPECT_TRUE(::EqualRect(&cell, &at));
+
+    // Only the last known state: every text grey, the red one too, until the
+    // rows are live again.
+    ports.ShowAsLastKnown(true);
+    for (int column : {kColumnPort, kColumnStatus, kColumnConnection}) {
+        text = marker;
+        SubItemPaint(0, column, text);
+        EXPECT_EQ(text, ::GetSysColor(COLOR_GRAYTEXT)) << column;
+    }
+    ports.ShowAsLastKnown(false);
+    SubItemPaint(0, kColumnStatus, text);
+    EXPECT_EQ(text, 0x000000FFu);
 }
 
 TEST_F(DevListCtrlTest, ButtonsFollowTheirRows) {
@@ -395,6 +413,120 @@ TEST_F(DevListCtrlTest, ClicksAndButtonStyle) {
     EXPECT_EQ(::GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
     ::SendMessageW(button, BM_SETSTYLE, BS_DEFPUSHBUTTON | BS_PUSHLIKE, TRUE);
     EXPECT_EQ(::GetWindowLongPtrW(button, GWL_STYLE) & BS_TYPEMASK, BS_PUSHBUTTON);
+}
+
+// Focus only: the keys move the focus mark, and Enter, Space and F2 edit the
+// focused row's port as its button does, wherever sorting has moved the row.
+TEST_F(DevListCtrlTest, KeysMoveTheFocusAndEditTheFocusedRow) {
+    for (const wchar_t* name : {L"COM1", L"COM3", L"COM4"}) Add(FullRow(name));
+    Add(FullRow(L"COM2", kModeSerial));
+    ports.SortItems(kColumnPort, kSortAscending);
+    ::SetFocus(list);
+    ASSERT_EQ(::GetFocus(), list);
+    EXPECT_EQ(ports.FocusedItem(), 0) << "the list takes the focus on its first row";
+    const auto press = [&](WPARAM key) {
+        ::SendMessageW(list, WM_KEYDOWN, key, 0);
+        PumpMessages();
+        return ports.FocusedItem();
+    };
+    EXPECT_EQ(press(VK_DOWN), 1);
+    EXPECT_EQ(press(VK_END), 3);
+    EXPECT_EQ(press(VK_UP), 2);
+    EXPECT_EQ(press(VK_HOME), 0);
+    press(VK_RETURN);
+    EXPECT_EQ(host.editPorts, (std::vector<WPARAM>{2000}));
+
+    ASSERT_EQ(press(VK_DOWN), RowOf(L"COM2"));
+    for (WPARAM key : {VK_RETURN, VK_SPACE, VK_F2}) press(key);
+    ::SendMessageW(list, WM_CHAR, L' ', 0);
+    PumpMessages();
+    EXPECT_EQ(host.editPorts.size(), 1u) << "a Serial row has nothing to edit";
+    EXPECT_EQ(TickState(list, 1), INDEXTOSTATEIMAGEMASK(2)) << "and a blank ticks nothing";
+
+    press(VK_DOWN);
+    ports.SortItems(kColumnPort, kSortDescending);
+    EXPECT_EQ(ports.FocusedItem(), RowOf(L"COM3"));
+    press(VK_F2);
+    press(VK_SPACE);
+    EXPECT_EQ(host.editPorts, (std::vector<WPARAM>{2000, 2001, 2001}));
+    for (int i = 0; i < ItemCount(list); ++i) EXPECT_EQ(ItemState(list, i, LVIS_SELECTED), 0u);
+
+    EXPECT_TRUE(ports.FocusPort(L"COM4"));
+    EXPECT_EQ(ports.FocusedItem(), RowOf(L"COM4"));
+    EXPECT_FALSE(ports.FocusPort(L"COM9"));
+}
+
+// The context menu, at the clicked row or (keyboard: lParam -1) the focused
+// one, offers "&Edit..." only for a row with a button.
+TEST_F(DevListCtrlTest, ContextMenuEditsTheRowsPort) {
+    Add(FullRow(L"COM1"));
+    Add(FullRow(L"COM2", kModeSerial));
+    const auto openMenu = [&](LPARAM at, UINT key) {
+        std::vector<std::wstring> items;
+        DriveMenu([&](HWND menuWindow) {
+            const auto menu = reinterpret_cast<HMENU>(::SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+            for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+                wchar_t text[64] = {};
+                ::GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+                items.push_back(text);
+            }
+            ::PostMessageW(menuWindow, WM_KEYDOWN, key, 0);
+        }, [&] { ::SendMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), at); });
+        PumpMessages();
+        return items;
+    };
+    const RECT cell = CellRect(list, 1, kColumnSerial);
+    POINT point{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
+    ::ClientToScreen(list, &point);
+    EXPECT_EQ(openMenu(MAKELPARAM(point.x, point.y), VK_ESCAPE), std::vector<std::wstring>{L"&Copy"});
+    EXPECT_EQ(ports.FocusedItem(), 1) << "a right click takes the focus mark";
+
+    ports.FocusPort(L"COM1");
+    EXPECT_EQ(openMenu(-1, 'E'), (std::vector<std::wstring>{L"&Edit...", L"&Copy"}));
+    EXPECT_EQ(host.editPorts, (std::vector<WPARAM>{2000}));
+}
+
+// Ctrl+C and "&Copy" put the rows as shown on the clipboard, as plain Unicode
+// text under the column titles.
+TEST_F(DevListCtrlTest, CopyPutsTheTableOnTheClipboard) {
+    Add(FullRow(L"COM3"));
+    Add(FullRow(L"COM1", kModeSerial, kStatusNotConnected, false));
+    ports.SortItems(kColumnPort, kSortDescending);
+    const auto clipboard = [] {
+        std::wstring text;
+        if (!::OpenClipboard(nullptr)) return std::wstring(L"(clipboard not opened)");
+        if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+            text = static_cast<const wchar_t*>(::GlobalLock(data));
+            ::GlobalUnlock(data);
+        }
+        ::EmptyClipboard();
+        ::CloseClipboard();
+        return text;
+    };
+    const auto shown = [&] {
+        std::wstring text = L"COM Port\tRX\tTX\tSerial Number\tMode\tStatus\tConnection\r\n";
+        for (int i = 0; i < ItemCount(list); ++i) {
+            for (int c = kColumnPort; c <= kColumnConnection; ++c)
+                text += ItemText(list, i, c) + (c < kColumnConnection ? L"\t" : L"\r\n");
+        }
+        return text;
+    };
+    clipboard();
+    BYTE keys[256] = {};
+    ::SendMessageW(list, WM_KEYDOWN, 'C', 0);
+    EXPECT_EQ(clipboard(), L"") << "C alone copies nothing";
+    keys[VK_CONTROL] = 0x80;
+    ::SetKeyboardState(keys);
+    ::SendMessageW(list, WM_KEYDOWN, 'C', 0);
+    keys[VK_CONTROL] = 0;
+    ::SetKeyboardState(keys);
+    EXPECT_EQ(clipboard(), shown());
+
+    Add(FullRow(L"COM2"));
+    DriveMenu([](HWND menuWindow) { ::PostMessageW(menuWindow, WM_KEYDOWN, 'C', 0); },
+              [&] { ::SendMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1); });
+    EXPECT_EQ(clipboard(), shown());
+    EXPECT_NE(shown().find(L"COM2"), std::wstring::npos);
 }
 
 TEST_F(DevListCtrlTest, HostRefusesTicksAndSelection) {

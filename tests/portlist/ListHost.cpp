@@ -1,5 +1,6 @@
 #include "ListHost.h"
 
+#include "Dpi.h"
 #include "WindowsEnvironment.h"
 #include "resource.h"
 
@@ -30,9 +31,11 @@ LRESULT CALLBACK RecorderProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
 
 std::vector<Arrival> arrivals;
 
-ListHost::ListHost() {
+// Sizes are given at 96 DPI and scaled, as the main window's template scales.
+ListHost::ListHost() : dpi(WindowDpi(nullptr)) {
     window = ::CreateWindowExW(WS_EX_NOACTIVATE, kHostClass, L"Port list", WS_POPUP, 0, 0,
-                               760, 520, nullptr, nullptr, ::GetModuleHandleW(nullptr), this);
+                               ScaleForDpi(760, dpi), ScaleForDpi(520, dpi), nullptr, nullptr,
+                               ::GetModuleHandleW(nullptr), this);
     ::SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     ::ShowWindow(window, SW_SHOWNA);
 }
@@ -43,8 +46,9 @@ ListHost::~ListHost() {
 
 HWND ListHost::AddList(int id, DWORD style) {
     const int top = 10 + 130 * lists++;
-    return ::CreateWindowExW(kListExStyle, WC_LISTVIEWW, L"", style, 18, top, 680, 110, window,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+    return ::CreateWindowExW(kListExStyle, WC_LISTVIEWW, L"", style, ScaleForDpi(18, dpi),
+                             ScaleForDpi(top, dpi), ScaleForDpi(680, dpi), ScaleForDpi(110, dpi),
+                             window, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
                              ::GetModuleHandleW(nullptr), nullptr);
 }
 

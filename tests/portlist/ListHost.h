@@ -51,6 +51,7 @@ private:
         TListCtrl* object;
     };
     std::vector<RouteEntry> routes;
+    UINT dpi;
     HWND window = nullptr;
     int lists = 0;
 };

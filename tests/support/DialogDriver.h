@@ -1,5 +1,6 @@
-// Runs a modal dialog and drives it from a thread timer inside its modal loop,
-// as a user would, plus the control reads and clicks the dialog tests share.
+// Runs a modal dialog (or a popup menu) and drives it from a thread timer
+// inside its modal loop, as a user would, plus the control reads and clicks
+// the dialog tests share.
 #pragma once
 
 #include <windows.h>
@@ -11,15 +12,22 @@
 namespace kestrel::test {
 
 inline std::wstring drivenCaption;
+// When set, the window is found by its class instead: a popup menu has no caption.
+inline std::wstring drivenClass;
 inline std::function<void(HWND)> drivenScript;
 inline UINT_PTR drivingTimer = 0;
 
 // Other test programs may show the same dialog on the display: look only
 // among this thread's windows.
 inline BOOL CALLBACK FindDrivenDialog(HWND window, LPARAM found) {
-    wchar_t caption[64] = {};
-    GetWindowTextW(window, caption, 64);
-    if (caption != drivenCaption) return TRUE;
+    wchar_t text[64] = {};
+    if (drivenClass.empty()) {
+        GetWindowTextW(window, text, 64);
+        if (text != drivenCaption) return TRUE;
+    } else {
+        GetClassNameW(window, text, 64);
+        if (text != drivenClass || !IsWindowVisible(window)) return TRUE;
+    }
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
 }
@@ -41,21 +49,43 @@ inline void StopDriving() {
     drivingTimer = 0;
 }
 
+inline void StartDriving(const std::wstring& caption, const wchar_t* windowClass,
+                         std::function<void(HWND)> script) {
+    StopDriving();
+    drivenCaption = caption;
+    drivenClass = windowClass;
+    drivenScript = std::move(script);
+    drivingTimer = SetTimer(nullptr, 0, 20, DriveDialogStep);
+}
+
 // run() shows the dialog modally; script gets the dialog whose caption is
 // given. A timer left from an earlier run that showed no dialog goes first, or
 // both would run the script.
 template <typename Run>
 INT_PTR DriveDialog(const std::wstring& caption, std::function<void(HWND)> script, Run run) {
-    StopDriving();
-    drivenCaption = caption;
-    drivenScript = std::move(script);
-    drivingTimer = SetTimer(nullptr, 0, 20, DriveDialogStep);
+    StartDriving(caption, L"", std::move(script));
     return run();
+}
+
+// run() opens a popup menu (TrackPopupMenu); script gets the menu's window,
+// whose MN_GETHMENU gives the menu.
+template <typename Run>
+void DriveMenu(std::function<void(HWND)> script, Run run) {
+    StartDriving(std::wstring(), L"#32768", std::move(script));
+    run();
+    StopDriving();
 }
 
 inline std::wstring Text(HWND dialog, int id) {
     wchar_t text[512] = {};
     GetDlgItemTextW(dialog, id, text, 512);
+    return text;
+}
+
+// Also of a window of another process.
+inline std::wstring WindowText(HWND window) {
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
     return text;
 }
 

@@ -1,7 +1,8 @@
 // What the user reads, written out here rather than taken from the program's
 // headers, so that a text the program gets wrong fails the tests: the product,
-// captions, the tray menu, the DMS checks' messages, the questions before
-// running communication is cut, and the outcomes of sending a change.
+// captions, the title and tooltip without a service, the tray menu, the DMS
+// checks' messages, the questions before running communication is cut, and the
+// outcomes of sending a change.
 // Portable: no windows.h.
 #pragma once
 
@@ -19,6 +20,18 @@ inline constexpr wchar_t kPreferencesCaption[] = L"Preferences";
 inline std::wstring ConnectionCaption(const std::wstring& portLabel) {
     return portLabel + L" - Configuration";
 }
+
+// Title and tray tooltip while the rows are only the last known state.
+inline constexpr wchar_t kTitleServiceNotRunning[] =
+    L"Norvane Docklet - Control Panel - Kestrel service not running";
+inline std::wstring TitleVersionNotSupported(const std::wstring& version) {
+    return L"Norvane Docklet - Control Panel - Kestrel service version " + version +
+           L" not supported";
+}
+inline constexpr wchar_t kTipServiceNotRunning[] =
+    L"Norvane Docklet - Control Panel\nService not running";
+inline constexpr wchar_t kTipVersionNotSupported[] =
+    L"Norvane Docklet - Control Panel\nService version not supported";
 
 inline constexpr wchar_t kTrayViewPorts[] = L"&View Comm Ports";
 inline constexpr wchar_t kTrayQuit[] = L"&Quit";

@@ -64,10 +64,12 @@ inline ::testing::Environment* AddWindowsEnvironment(WindowsSetup setup = {}) {
 }
 
 // Dispatches what is queued for this thread, such as a message a click posts,
-// and returns once nothing is left.
-inline void PumpMessages() {
+// and returns once nothing is left. With a loop, its filters see every message
+// first, as in the program's own loop: a dialog's keyboard handling, say.
+inline void PumpMessages(CMessageLoop* loop = nullptr) {
     MSG msg;
     while (::PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (loop && loop->PreTranslateMessage(&msg)) continue;
         ::TranslateMessage(&msg);
         ::DispatchMessageW(&msg);
     }

@@ -15,6 +15,7 @@
 #include "ExpectedTexts.h"
 #include "MainWindowFixture.h"
 #include "MessageBoxAnswer.h"
+#include "PortRowTexts.h"
 #include "ServiceProtocol.h"
 #include "resource.h"
 
@@ -271,6 +272,39 @@ TEST_F(ApplyFlowTest, CancelSendsNothingAndShowsNothing) {
     EXPECT_STREQ(Record(L"COM3").dms.host, "own.example");
     EXPECT_STREQ(dlg->Service().DefaultDms().host, "defaults.example");
     EXPECT_FALSE(dlg->Service().IsEditing());
+}
+
+// Keys reach the list through the main window's keyboard handling, as in the
+// program's loop: Enter opens the focused port's dialog wherever sorting has
+// moved its row; when the dialog closes, the keyboard focus is back on the
+// list and its mark on that port's row, although the rows were sorted again
+// meanwhile or a button had the focus.
+TEST_F(ApplyFlowTest, EnterOnTheFocusedRowEditsItsPort) {
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    DevListCtrl& ports = dlg->PortList();
+    SetFocus(ports.Handle());
+    const auto press = [&](WPARAM key) {
+        PostMessageW(ports.Handle(), WM_KEYDOWN, key, 0);
+        test::PumpMessages(&loop);
+    };
+    press(VK_DOWN);
+    ports.SortItems(kColumnPort, kSortDescending);
+    ASSERT_EQ(ports.FocusedItem(), 0) << "Dock-4 first";
+    Edit(texts::ConnectionCaption(L"Dock-4"), [&](HWND dialog) {
+        ports.SortItems(kColumnPort, kSortAscending);
+        Cancel(dialog);
+    }, [&] { press(VK_RETURN); });
+    EXPECT_TRUE(opened);
+    EXPECT_EQ(GetFocus(), ports.Handle());
+    EXPECT_EQ(ports.FocusedItem(), 1);
+
+    // A click on another row's button takes the focus; it comes back to the
+    // list, on the row of the port edited.
+    press(VK_HOME);
+    EditPort(L"COM4", L"Dock-4", Cancel);
+    EXPECT_EQ(GetFocus(), ports.Handle());
+    EXPECT_EQ(ports.FocusedItem(), 1);
 }
 
 TEST_F(ApplyFlowTest, ButtonWithoutRowShowsNothingAndRefreshGoesOn) {

@@ -1,6 +1,7 @@
 // The main window on real windows, talking to an in-process simulator on a
 // pipe of its own: hiding and showing, quitting, the timer, the About box, the
-// tray icon and its menu, the list's vetoes, and a restarted taskbar.
+// tray icon and its menu, the link state shown, the list's vetoes, and a
+// restarted taskbar.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -113,6 +114,42 @@ TEST_F(MainDlgTest, ServiceDownAtStartLeavesTheListEmptyUntilItComes) {
     SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
     EXPECT_EQ(RowCount(window), 1);
     EXPECT_TRUE(dlg->Service().DefaultDmsLoaded());
+}
+
+// Title, tooltip and the rows' grey say whether the rows are live. Only a
+// connect attempt changes that: a request failing inside a working link, or
+// another tick without a service, does not.
+TEST_F(MainDlgTest, TitleTooltipAndGreyRowsFollowTheLink) {
+    StartBoth();
+    const auto tick = [&] { SendMessageW(window, WM_TIMER, kRefreshTimerId, 0); };
+    const auto shown = [&] {
+        return test::WindowText(window) + L" | " + dlg->Tooltip() +
+               (dlg->PortList().ShowsLastKnown() ? L" | grey" : L"");
+    };
+    const std::wstring live = std::wstring(texts::kProductName) + L" | " + texts::kProductName;
+    EXPECT_EQ(shown(), live);
+
+    ASSERT_TRUE(server->Execute("fault drop on=GetPortCounters count=1"));
+    tick();
+    EXPECT_EQ(shown(), live);
+
+    server->Stop();
+    for (int i = 0; i < 2; ++i) {
+        tick();
+        EXPECT_EQ(shown(), std::wstring(texts::kTitleServiceNotRunning) + L" | " +
+                               texts::kTipServiceNotRunning + L" | grey");
+    }
+    EXPECT_EQ(RowCount(window), 1) << "the rows stay";
+
+    ASSERT_TRUE(server->Execute("fault version 2.13.7 count=always"));
+    StartService();
+    tick();
+    EXPECT_EQ(shown(), texts::TitleVersionNotSupported(L"2.13.7") + L" | " +
+                           texts::kTipVersionNotSupported + L" | grey");
+
+    ASSERT_TRUE(server->Execute("clear-faults"));
+    tick();
+    EXPECT_EQ(shown(), live);
 }
 
 TEST_F(MainDlgTest, RowsCanBeNeitherSelectedNorTicked) {
