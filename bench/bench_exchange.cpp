@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "CplPipeClient.h"
+#include "PipeName.h"
 #include "WireFormat.h"
 
 namespace {
@@ -57,10 +58,6 @@ Stats Summarize(std::vector<double> samples, bool ok) {
     s.medianUs = samples[samples.size() / 2];
     s.p90Us = samples[std::min(samples.size() - 1, samples.size() * 9 / 10)];
     return s;
-}
-
-std::wstring BenchPipeName(const wchar_t* what) {
-    return std::wstring(L"kestrel-bench-") + what + L"-" + std::to_wstring(GetCurrentProcessId());
 }
 
 // The server end: answers every request with a 532-byte response that echoes its
@@ -123,7 +120,7 @@ private:
 // The floor: one overlapped write and one overlapped read on a message-mode client
 // handle, each waited for on an event, with no framing at all.
 bool MeasureRawRoundTrip(int exchanges, std::vector<double>& samples) {
-    const std::wstring name = BenchPipeName(L"raw");
+    const std::wstring name = test::UniquePipeName();
     EchoServer server(name);
     const std::wstring path = std::wstring(kPipePathPrefix) + name;
     HANDLE pipe = INVALID_HANDLE_VALUE;
@@ -165,7 +162,7 @@ bool MeasureRawRoundTrip(int exchanges, std::vector<double>& samples) {
 // The service link: CplPipeClient::Transact, i.e. sequence stamping, the response
 // zeroing, Exchange with its tick-count budget, and the sequence check.
 bool MeasureTransact(int exchanges, std::vector<double>& samples) {
-    const std::wstring name = BenchPipeName(L"transact");
+    const std::wstring name = test::UniquePipeName();
     EchoServer server(name);
     CplPipeClient client(name.c_str());
     if (client.ConnectService(2000) != kResultOk) return false;
