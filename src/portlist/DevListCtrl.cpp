@@ -312,15 +312,8 @@ void DevListCtrl::EditRow(int index) {
 
 std::wstring DevListCtrl::TableText() const {
     std::vector<std::vector<std::wstring>> lines(1);
-    for (int column = kColumnPort; column <= kColumnConnection; ++column) {
-        wchar_t title[64] = {};
-        LVCOLUMNW header{};
-        header.mask = LVCF_TEXT;
-        header.pszText = title;
-        header.cchTextMax = 64;
-        Send(LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&header));
-        lines[0].emplace_back(title);
-    }
+    for (int column = kColumnPort; column <= kColumnConnection; ++column)
+        lines[0].push_back(PortListColumnTitle(Handle(), column));
     const int count = ItemCount();
     for (int index = 0; index < count; ++index) {
         std::vector<std::wstring>& cells = lines.emplace_back();

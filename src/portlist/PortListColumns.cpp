@@ -67,4 +67,14 @@ void FillLastColumn(HWND list) {
     }
 }
 
+std::wstring PortListColumnTitle(HWND list, int column) {
+    wchar_t title[64] = {};
+    LVCOLUMNW header{};
+    header.mask = LVCF_TEXT;
+    header.pszText = title;
+    header.cchTextMax = 64;
+    ::SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&header));
+    return title;
+}
+
 }  // namespace kestrel

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace kestrel {
 
 // Inserts the columns in order; false when one could not be inserted where it
@@ -18,5 +20,8 @@ void ScalePortListColumns(HWND list);
 
 // Sizes the last column to the rest of the list's width.
 void FillLastColumn(HWND list);
+
+// The header text of a column as the list shows it.
+std::wstring PortListColumnTitle(HWND list, int column);
 
 }  // namespace kestrel
