@@ -25,14 +25,21 @@ std::string Simulator::State() {
 
 bool Simulator::Quit() { return Execute("quit") && process.Wait(10000) == 0; }
 
-HWND WaitForPanelWindow(DWORD timeoutMs) {
+HWND WaitForPanelWindow(DWORD timeoutMs, DWORD processId) {
     HWND window = nullptr;
-    test::Eventually([&] { return (window = FindWindowW(kInstanceId, nullptr)) != nullptr; }, timeoutMs);
+    test::Eventually([&] {
+        while ((window = FindWindowExW(nullptr, window, kInstanceId, nullptr)) != nullptr) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(window, &owner);
+            if (processId == 0 || owner == processId) return true;
+        }
+        return false;
+    }, timeoutMs);
     return window;
 }
 
 HWND LaunchPanel(ChildProcess& panel, const std::wstring& options, DWORD timeoutMs) {
-    return panel.Start(kPanelProgram, options) ? WaitForPanelWindow(timeoutMs) : nullptr;
+    return panel.Start(kPanelProgram, options) ? WaitForPanelWindow(timeoutMs, panel.Id()) : nullptr;
 }
 
 int RowCount(HWND panel) { return test::ItemCount(GetDlgItem(panel, IDC_PORT_LIST)); }

@@ -34,8 +34,10 @@ private:
 
 inline constexpr wchar_t kPanelProgram[] = L"KestrelCpl.exe";
 
-// The main window of a running panel, waited for up to timeoutMs; null if none.
-HWND WaitForPanelWindow(DWORD timeoutMs);
+// The main window of a running panel, of that process unless 0, waited for up
+// to timeoutMs; null if none. The window of a panel that is still ending does
+// not count for a new one.
+HWND WaitForPanelWindow(DWORD timeoutMs, DWORD processId = 0);
 // Starts the panel with these options and waits for its main window as above.
 HWND LaunchPanel(ChildProcess& panel, const std::wstring& options, DWORD timeoutMs);
 
