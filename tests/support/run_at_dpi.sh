@@ -13,8 +13,13 @@ export WINEPREFIX="$work/prefix-$dpi"
 rm -rf "$WINEPREFIX"
 mkdir -p "$WINEPREFIX"
 trap 'wineserver -k 2>/dev/null || true; rm -rf "$WINEPREFIX"' EXIT
-# The system's files are linked, not copied: there are many, and they are only read.
-cp -al "$base/drive_c" "$WINEPREFIX/"
-cp -a "$base"/*.reg "$base/.update-timestamp" "$base/dosdevices" "$WINEPREFIX/"
+if [ -f "$base/system.reg" ]; then
+    # The system's files are linked, not copied: there are many, and they are only read.
+    cp -al "$base/drive_c" "$WINEPREFIX/"
+    cp -a "$base"/*.reg "$base/.update-timestamp" "$base/dosdevices" "$WINEPREFIX/"
+else
+    # The build's prefix is not made yet (CTest run by hand): a prefix of its own.
+    "$run" wineboot.exe -i </dev/null >/dev/null 2>&1
+fi
 "$run" reg.exe add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
 KESTREL_EXPECT_DPI=$dpi "$run" "$@"
