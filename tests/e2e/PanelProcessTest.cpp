@@ -1,14 +1,16 @@
 // KestrelCpl.exe and KestrelSim.exe as separate processes on the service's real
 // pipe: the three start-up roles, the command-line options, the list filled
-// from the service, and the way the program ends.
+// from the service and used from the keyboard, and the way the program ends.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <ctime>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "ClipboardText.h"
 #include "DumpFolder.h"
 #include "Eventually.h"
 #include "ExpectedTexts.h"
@@ -92,6 +94,71 @@ TEST(PanelProcess, SecondStartRestoresAMinimisedWindowAndRaisesAnOpenDialog) {
         << "the dialog in front";
     DestroyWindow(other);
     PostMessageW(about, WM_COMMAND, IDOK, 0);
+    StopPanel(panel);
+}
+
+// The visible popup menu of a process, or null.
+BOOL CALLBACK FindMenuOf(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<std::pair<DWORD, HWND>*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    wchar_t name[16] = {};
+    GetClassNameW(window, name, 16);
+    if (owner != search->first || !IsWindowVisible(window) || std::wstring(name) != L"#32768")
+        return TRUE;
+    search->second = window;
+    return FALSE;
+}
+
+// The shown panel's list from the keyboard: keys posted to it move the focus
+// mark through the panel's own loop; Enter opens the focused port's dialog,
+// also after a new port sorted in above it; "&Copy" of its menu leaves the
+// rows shown on the clipboard under the column titles.
+TEST(PanelProcess, ListFromTheKeyboardAndCopiedToTheClipboard) {
+    Simulator service;
+    ASSERT_TRUE(service.Start());
+    ASSERT_TRUE(service.Execute("port COM3 label=COM3 serial=SN-3 mode=0 status=0 active=1"));
+    ASSERT_TRUE(service.Execute("port COM4 label=COM4 serial=SN-4 mode=2 status=1 active=0"));
+    ChildProcess panel;
+    HWND window = LaunchPanel(panel, L"", kStartMs);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitForRowCount(window, 2, kStartMs));
+    HWND list = GetDlgItem(window, IDC_PORT_LIST);
+    const auto focusOn = [&](int row) {
+        return Eventually([&] {
+            return SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) == row;
+        }, kStartMs);
+    };
+    for (int i = 0; i < 2; ++i) PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+    ASSERT_TRUE(focusOn(1)) << "COM4";
+
+    ASSERT_TRUE(service.Execute("port COM1 label=COM1 serial=SN-1 mode=1 status=0 active=0"));
+    ASSERT_TRUE(WaitForRowCount(window, 3, kStartMs));
+    EXPECT_TRUE(focusOn(2)) << "the mark moved with COM4's row";
+    PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+    const HWND dialog = WaitForDialog(panel.Id(), test::texts::ConnectionCaption(L"COM4"), kStartMs);
+    ASSERT_NE(dialog, nullptr);
+    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(Eventually([&] { return !IsWindow(dialog); }, kStartMs));
+
+    test::TakeClipboardText();
+    PostMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
+    std::pair<DWORD, HWND> menu{panel.Id(), nullptr};
+    ASSERT_TRUE(Eventually([&] {
+        EnumWindows(FindMenuOf, reinterpret_cast<LPARAM>(&menu));
+        return menu.second != nullptr;
+    }, kStartMs));
+    PostMessageW(menu.second, WM_KEYDOWN, 'C', 0);
+    std::wstring expected = L"COM Port\tRX\tTX\tSerial Number\tMode\tStatus\tConnection\r\n";
+    std::vector<std::vector<std::wstring>> columns;
+    for (int c = 1; c <= 7; ++c) columns.push_back(ColumnTexts(window, c));
+    for (size_t row = 0; row < columns[0].size(); ++row) {
+        for (size_t c = 0; c < columns.size(); ++c)
+            expected += columns[c][row] + (c + 1 < columns.size() ? L"\t" : L"\r\n");
+    }
+    std::wstring copied;
+    EXPECT_TRUE(Eventually([&] { return !(copied = test::TakeClipboardText()).empty(); }, kStartMs));
+    EXPECT_EQ(copied, expected);
     StopPanel(panel);
 }
 

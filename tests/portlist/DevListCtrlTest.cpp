@@ -7,6 +7,7 @@
 #include <map>
 
 #include "DevListCtrl.h"
+#include "ClipboardText.h"
 #include "DialogDriver.h"
 #include "ListHost.h"
 #include "PortRowTexts.h"
@@ -492,17 +493,6 @@ TEST_F(DevListCtrlTest, CopyPutsTheTableOnTheClipboard) {
     Add(FullRow(L"COM3"));
     Add(FullRow(L"COM1", kModeSerial, kStatusNotConnected, false));
     ports.SortItems(kColumnPort, kSortDescending);
-    const auto clipboard = [] {
-        std::wstring text;
-        if (!::OpenClipboard(nullptr)) return std::wstring(L"(clipboard not opened)");
-        if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
-            text = static_cast<const wchar_t*>(::GlobalLock(data));
-            ::GlobalUnlock(data);
-        }
-        ::EmptyClipboard();
-        ::CloseClipboard();
-        return text;
-    };
     const auto shown = [&] {
         std::wstring text = L"COM Port\tRX\tTX\tSerial Number\tMode\tStatus\tConnection\r\n";
         for (int i = 0; i < ItemCount(list); ++i) {
@@ -511,21 +501,21 @@ TEST_F(DevListCtrlTest, CopyPutsTheTableOnTheClipboard) {
         }
         return text;
     };
-    clipboard();
+    TakeClipboardText();
     BYTE keys[256] = {};
     ::SendMessageW(list, WM_KEYDOWN, 'C', 0);
-    EXPECT_EQ(clipboard(), L"") << "C alone copies nothing";
+    EXPECT_EQ(TakeClipboardText(), L"") << "C alone copies nothing";
     keys[VK_CONTROL] = 0x80;
     ::SetKeyboardState(keys);
     ::SendMessageW(list, WM_KEYDOWN, 'C', 0);
     keys[VK_CONTROL] = 0;
     ::SetKeyboardState(keys);
-    EXPECT_EQ(clipboard(), shown());
+    EXPECT_EQ(TakeClipboardText(), shown());
 
     Add(FullRow(L"COM2"));
     DriveMenu([](HWND menuWindow) { ::PostMessageW(menuWindow, WM_KEYDOWN, 'C', 0); },
               [&] { ::SendMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1); });
-    EXPECT_EQ(clipboard(), shown());
+    EXPECT_EQ(TakeClipboardText(), shown());
     EXPECT_NE(shown().find(L"COM2"), std::wstring::npos);
 }
 

@@ -1,0 +1,26 @@
+// The clipboard's Unicode text, as a program that pastes reads it.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace kestrel::test {
+
+// The CF_UNICODETEXT on the clipboard, empty when there is none; the clipboard
+// is emptied after, so that the next copy is seen as new.
+inline std::wstring TakeClipboardText() {
+    std::wstring text;
+    if (!::OpenClipboard(nullptr)) return L"(the clipboard could not be opened)";
+    if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data))) {
+            text = chars;
+            ::GlobalUnlock(data);
+        }
+    }
+    ::EmptyClipboard();
+    ::CloseClipboard();
+    return text;
+}
+
+}  // namespace kestrel::test
