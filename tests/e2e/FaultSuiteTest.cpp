@@ -83,7 +83,10 @@ protected:
         Labels shown;
         if (test::Eventually([&] { return (shown = ColumnTexts(window, 1)) == labels; }, timeoutMs, 50))
             return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "the list shows " << ::testing::PrintToString(shown);
+        return ::testing::AssertionFailure()
+               << "the list shows " << ::testing::PrintToString(shown) << " in " << RowCount(window)
+               << " rows; the panel's title reads " << ::testing::PrintToString(test::WindowText(window))
+               << "; the service: " << service.State();
     }
 
     std::wstring Cell(const std::wstring& label, int column) {
