@@ -3,8 +3,10 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <functional>
 
 #include "ButtonIdPool.h"
+#include "DialogDriver.h"
 #include "Eventually.h"
 #include "ListView.h"
 #include "PanelTexts.h"
@@ -90,46 +92,34 @@ std::vector<std::wstring> ColumnTexts(HWND panel, int column) {
 
 namespace {
 
-struct WindowCount {
+struct WindowSearch {
     DWORD processId;
-    int visible;
-};
-
-BOOL CALLBACK CountVisibleWindow(HWND window, LPARAM param) {
-    auto* count = reinterpret_cast<WindowCount*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner == count->processId && IsWindowVisible(window)) ++count->visible;
-    return TRUE;
-}
-
-}  // namespace
-
-int VisibleWindowsOf(DWORD processId) {
-    WindowCount count{processId, 0};
-    EnumWindows(CountVisibleWindow, reinterpret_cast<LPARAM>(&count));
-    return count.visible;
-}
-
-namespace {
-
-struct DialogSearch {
-    DWORD processId;
-    std::wstring caption;
+    const wchar_t* windowClass;  // null: any
     std::vector<HWND> found;
 };
 
-BOOL CALLBACK CollectDialog(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<DialogSearch*>(param);
+BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
+    auto* search = reinterpret_cast<WindowSearch*>(param);
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
-    wchar_t text[256] = {};
-    GetClassNameW(window, text, 256);
-    if (std::wstring(text) != L"#32770") return TRUE;
-    GetWindowTextW(window, text, 256);
-    if (search->caption == text) search->found.push_back(window);
+    wchar_t name[64] = {};
+    GetClassNameW(window, name, 64);
+    if (!search->windowClass || std::wstring(name) == search->windowClass) search->found.push_back(window);
     return TRUE;
+}
+
+// Visible top-level windows of a process, of that class unless null.
+std::vector<HWND> VisibleWindowsOfClass(DWORD processId, const wchar_t* windowClass) {
+    WindowSearch search{processId, windowClass, {}};
+    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+HWND WaitForFirst(const std::function<std::vector<HWND>()>& windows, DWORD timeoutMs) {
+    std::vector<HWND> found;
+    test::Eventually([&] { return !(found = windows()).empty(); }, timeoutMs);
+    return found.empty() ? nullptr : found.front();
 }
 
 // The buttons are of a class of the panel's own; their command ids tell them.
@@ -148,15 +138,23 @@ std::vector<HWND> ListButtons(HWND panel) {
 }  // namespace
 
 std::vector<HWND> DialogsOf(DWORD processId, const std::wstring& caption) {
-    DialogSearch search{processId, caption, {}};
-    EnumWindows(CollectDialog, reinterpret_cast<LPARAM>(&search));
-    return search.found;
+    std::vector<HWND> dialogs = VisibleWindowsOfClass(processId, L"#32770");
+    dialogs.erase(std::remove_if(dialogs.begin(), dialogs.end(),
+                                 [&](HWND dialog) { return test::WindowText(dialog) != caption; }),
+                  dialogs.end());
+    return dialogs;
 }
 
 HWND WaitForDialog(DWORD processId, const std::wstring& caption, DWORD timeoutMs) {
-    std::vector<HWND> found;
-    test::Eventually([&] { return !(found = DialogsOf(processId, caption)).empty(); }, timeoutMs);
-    return found.empty() ? nullptr : found.front();
+    return WaitForFirst([&] { return DialogsOf(processId, caption); }, timeoutMs);
+}
+
+HWND WaitForPopupMenu(DWORD processId, DWORD timeoutMs) {
+    return WaitForFirst([&] { return VisibleWindowsOfClass(processId, L"#32768"); }, timeoutMs);
+}
+
+int VisibleWindowsOf(DWORD processId) {
+    return static_cast<int>(VisibleWindowsOfClass(processId, nullptr).size());
 }
 
 int EditButtonCount(HWND panel) { return static_cast<int>(ListButtons(panel).size()); }

@@ -54,6 +54,8 @@ int VisibleWindowsOf(DWORD processId);
 // Visible dialog windows (message boxes too) of a process with this caption.
 std::vector<HWND> DialogsOf(DWORD processId, const std::wstring& caption);
 HWND WaitForDialog(DWORD processId, const std::wstring& caption, DWORD timeoutMs);
+// The popup menu a process shows, waited for up to timeoutMs; null if none.
+HWND WaitForPopupMenu(DWORD processId, DWORD timeoutMs);
 
 // The "Edit..." button over a row of the panel's list, or null.
 HWND EditButtonOfRow(HWND panel, int row);

@@ -7,7 +7,6 @@
 
 #include <ctime>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "ClipboardText.h"
@@ -97,19 +96,6 @@ TEST(PanelProcess, SecondStartRestoresAMinimisedWindowAndRaisesAnOpenDialog) {
     StopPanel(panel);
 }
 
-// The visible popup menu of a process, or null.
-BOOL CALLBACK FindMenuOf(HWND window, LPARAM param) {
-    auto* search = reinterpret_cast<std::pair<DWORD, HWND>*>(param);
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    wchar_t name[16] = {};
-    GetClassNameW(window, name, 16);
-    if (owner != search->first || !IsWindowVisible(window) || std::wstring(name) != L"#32768")
-        return TRUE;
-    search->second = window;
-    return FALSE;
-}
-
 // The shown panel's list from the keyboard: keys posted to it move the focus
 // mark through the panel's own loop; Enter opens the focused port's dialog,
 // also after a new port sorted in above it; "&Copy" of its menu leaves the
@@ -143,13 +129,10 @@ TEST(PanelProcess, ListFromTheKeyboardAndCopiedToTheClipboard) {
 
     test::TakeClipboardText();
     PostMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
-    std::pair<DWORD, HWND> menu{panel.Id(), nullptr};
-    ASSERT_TRUE(Eventually([&] {
-        EnumWindows(FindMenuOf, reinterpret_cast<LPARAM>(&menu));
-        return menu.second != nullptr;
-    }, kStartMs));
-    PostMessageW(menu.second, WM_KEYDOWN, 'C', 0);
-    std::wstring expected = L"COM Port\tRX\tTX\tSerial Number\tMode\tStatus\tConnection\r\n";
+    const HWND menu = WaitForPopupMenu(panel.Id(), kStartMs);
+    ASSERT_NE(menu, nullptr);
+    PostMessageW(menu, WM_KEYDOWN, 'C', 0);
+    std::wstring expected = test::texts::kCopiedTableHeader;
     std::vector<std::vector<std::wstring>> columns;
     for (int c = 1; c <= 7; ++c) columns.push_back(ColumnTexts(window, c));
     for (size_t row = 0; row < columns[0].size(); ++row) {

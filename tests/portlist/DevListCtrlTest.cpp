@@ -9,6 +9,7 @@
 #include "DevListCtrl.h"
 #include "ClipboardText.h"
 #include "DialogDriver.h"
+#include "ExpectedTexts.h"
 #include "ListHost.h"
 #include "PortRowTexts.h"
 #include "WindowsEnvironment.h"
@@ -494,7 +495,7 @@ TEST_F(DevListCtrlTest, CopyPutsTheTableOnTheClipboard) {
     Add(FullRow(L"COM1", kModeSerial, kStatusNotConnected, false));
     ports.SortItems(kColumnPort, kSortDescending);
     const auto shown = [&] {
-        std::wstring text = L"COM Port\tRX\tTX\tSerial Number\tMode\tStatus\tConnection\r\n";
+        std::wstring text = test::texts::kCopiedTableHeader;
         for (int i = 0; i < ItemCount(list); ++i) {
             for (int c = kColumnPort; c <= kColumnConnection; ++c)
                 text += ItemText(list, i, c) + (c < kColumnConnection ? L"\t" : L"\r\n");

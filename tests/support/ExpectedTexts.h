@@ -1,8 +1,8 @@
 // What the user reads, written out here rather than taken from the program's
 // headers, so that a text the program gets wrong fails the tests: the product,
-// captions, the title and tooltip without a service, the tray menu, the DMS
-// checks' messages, the questions before running communication is cut, and the
-// outcomes of sending a change.
+// captions, the title and tooltip without a service, the copied table's header,
+// the tray menu, the DMS checks' messages, the questions before running
+// communication is cut, and the outcomes of sending a change.
 // Portable: no windows.h.
 #pragma once
 
@@ -32,6 +32,10 @@ inline constexpr wchar_t kTipServiceNotRunning[] =
     L"Norvane Docklet - Control Panel\nService not running";
 inline constexpr wchar_t kTipVersionNotSupported[] =
     L"Norvane Docklet - Control Panel\nService version not supported";
+
+// The first line of the port table copied to the clipboard.
+inline constexpr wchar_t kCopiedTableHeader[] =
+    L"COM Port\tRX\tTX\tSerial Number\tMode\tStatus\tConnection\r\n";
 
 inline constexpr wchar_t kTrayViewPorts[] = L"&View Comm Ports";
 inline constexpr wchar_t kTrayQuit[] = L"&Quit";
