@@ -66,7 +66,7 @@ Summary Summarize(std::vector<double> samples) {
 // Takes whatever RefreshPorts hands it; with no service it is handed nothing.
 class NullList : public PortListView {
 public:
-    void UpdatePort(const PortRowInfo&, bool*) override {}
+    bool UpdatePort(const PortRowInfo&, bool*) override { return true; }
     void DeletePort(const std::wstring&) override {}
     bool SortItems(int, int) override { return true; }
 };

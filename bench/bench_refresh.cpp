@@ -45,10 +45,11 @@ double Median(std::vector<double> samples) {
 class TimedList : public PortListView {
 public:
     explicit TimedList(DevListCtrl& list) : list_(list) {}
-    void UpdatePort(const PortRowInfo& info, bool* added) override {
+    bool UpdatePort(const PortRowInfo& info, bool* added) override {
         const LONGLONG start = Now();
-        list_.UpdatePort(info, added);
+        const bool shown = list_.UpdatePort(info, added);
         updateTicks += Now() - start;
+        return shown;
     }
     void DeletePort(const std::wstring& name) override { list_.DeletePort(name); }
     bool SortItems(int column, int sortType) override {

@@ -10,6 +10,7 @@ ApplyOutcome ApplyPortChange(ServiceMirror& service, PortListView& list, const s
     ApplyOutcome outcome;
     const PortRecord* record = service.FindPort(name);
     if (!record) return outcome;
+    service.ReopenForChange();
     CplPipeClient& client = service.Client();
 
     outcome.firstError = record->useDefault ? client.UseDefaultDmsConfig(name)
@@ -34,6 +35,7 @@ ApplyOutcome ApplyPortChange(ServiceMirror& service, PortListView& list, const s
 
 ApplyOutcome ApplyPreferences(ServiceMirror& service, PortListView& list) {
     ApplyOutcome outcome;
+    service.ReopenForChange();
     CplPipeClient& client = service.Client();
 
     const LogSettings& log = *service.LendLogSettings();

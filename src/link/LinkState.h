@@ -1,7 +1,8 @@
-// How the panel stands with the service, as the last connect attempt left it:
-// connected, not running (no working link), or running with a protocol
-// version the panel does not speak, with the version it reported. Only a
-// connect attempt changes it; requests that fail on an open link do not.
+// How the panel stands with the service: connected, not running (no working
+// link), running with a protocol version the panel does not speak (with the
+// version it reported), or not responding (a refresh exchange timed out). A
+// connect attempt sets the first three; requests that fail on an open link
+// change nothing, except a refresh time-out.
 // Portable: no windows.h.
 #pragma once
 
@@ -10,7 +11,7 @@
 namespace kestrel {
 
 struct LinkState {
-    enum class Kind { Connected, NotRunning, WrongVersion };
+    enum class Kind { Connected, NotRunning, WrongVersion, NotResponding };
 
     Kind kind = Kind::NotRunning;
     // The version the service reported, for WrongVersion.

@@ -44,4 +44,8 @@ struct PortNameLess {
 
 using PortTable = std::map<std::wstring, PortRecord, PortNameLess>;
 
+// The most ports the panel lists: one row button each, ids 2000 to 2999. A
+// service that claims more gives a malformed answer.
+inline constexpr uint32_t kMaxPortCount = 1000;
+
 }  // namespace kestrel

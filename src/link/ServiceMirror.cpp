@@ -3,6 +3,8 @@
 #include <windows.h>
 
 #include <cstring>
+#include <set>
+#include <vector>
 
 namespace kestrel {
 
@@ -59,20 +61,63 @@ uint32_t ServiceMirror::ReadLogSettings() {
     return r;
 }
 
-bool ServiceMirror::LoadCaches() {
-    if (!defaultDmsLoaded && IsLinkFailure(ReadDefaults())) return false;
-    if (!logSettingsLoaded && IsLinkFailure(ReadLogSettings())) return false;
-    return true;
+uint32_t ServiceMirror::LoadCaches() {
+    if (!defaultDmsLoaded) {
+        const uint32_t r = ReadDefaults();
+        if (IsLinkFailure(r)) return r;
+    }
+    if (!logSettingsLoaded) {
+        const uint32_t r = ReadLogSettings();
+        if (IsLinkFailure(r)) return r;
+    }
+    return kResultOk;
 }
 
 void ServiceMirror::ConnectAtStartup() {
-    if (client.ConnectService(kStartupConnectTimeoutMs) != 0) return;
-    LoadCaches();
+    uint32_t r = Connect(kStartupConnectTimeoutMs);
+    if (r == kResultOk) r = LoadCaches();
+    NoteOutcome(r);
+}
+
+LinkState ServiceMirror::Link() const {
+    if (stall.NotResponding()) return LinkState{LinkState::Kind::NotResponding};
+    return client.LastConnect();
+}
+
+void ServiceMirror::NoteOutcome(uint32_t result) {
+    // Only a time-out says the service took a request and let it lie; an
+    // answer, a refusal among them, or a service found gone ends the state.
+    if (result == kErrorTimeout) {
+        client.Close();
+        stall.TimedOut(::GetTickCount());
+    } else {
+        stall.Clear();
+    }
+}
+
+uint32_t ServiceMirror::DropMalformed() {
+    client.Close();
+    listStamp = 0;
+    return kErrorGeneric;
 }
 
 PortRecord* ServiceMirror::FindPort(const std::wstring& name) {
     const auto found = ports.find(name);
     return found != ports.end() ? &found->second : nullptr;
+}
+
+uint32_t ServiceMirror::Connect(uint32_t timeoutMs) {
+    const uint32_t r = client.ConnectService(timeoutMs);
+    if (r == kResultOk) {
+        defaultDmsLoaded = false;
+        logSettingsLoaded = false;
+        listStamp = 0;
+    }
+    return r;
+}
+
+void ServiceMirror::ReopenForChange() {
+    if (stall.NotResponding() && !client.IsConnected()) Connect(kRefreshConnectTimeoutMs);
 }
 
 void ServiceMirror::ShowPort(PortListView& list, const std::wstring& name) {
@@ -126,63 +171,82 @@ uint32_t ServiceMirror::ReadInFull(const std::wstring& name, PortRecord& record)
 uint32_t ServiceMirror::RereadPort(const std::wstring& name, PortRecord& record) {
     PortRecord read = record;
     const uint32_t r = ReadInFull(name, read);
-    if (!IsLinkFailure(r)) record = read;
+    if (IsLinkFailure(r)) {
+        record.fullReadFailed = true;  // still owed its full read
+    } else {
+        record = read;
+    }
     return r;
 }
 
 void ServiceMirror::RefreshPorts(PortListView& list) {
     if (editing || refreshing) return;
-    RefreshingScope pass(*this);
-
-    if (!client.IsConnected()) {
-        if (client.ConnectService(kRefreshConnectTimeoutMs) != 0) return;
-        defaultDmsLoaded = false;
-        logSettingsLoaded = false;
-        listStamp = 0;
-    }
-
-    uint32_t stamp = 0, count = 0;
-    if (!LoadCaches() || client.GetPortListInfo(&stamp, &count) != 0) return;
-    const bool completed = stamp != listStamp ? Enumerate(list, stamp, count) : Poll(list);
-    if (completed) list.SortItems(1, 0);
+    if (!stall.MayTry(::GetTickCount())) return;
+    RefreshingScope refreshingScope(*this);
+    // The editing flows keep the normal budget: only the pass is shortened.
+    const uint32_t normalBudget = client.ExchangeBudgetMs();
+    client.SetExchangeBudget(stall.Budget(normalBudget));
+    const uint32_t result = Pass(list);
+    client.SetExchangeBudget(normalBudget);
+    NoteOutcome(result);
 }
 
-bool ServiceMirror::Enumerate(PortListView& list, uint32_t stamp, uint32_t count) {
+uint32_t ServiceMirror::Pass(PortListView& list) {
+    if (!client.IsConnected()) {
+        const uint32_t r = Connect(kRefreshConnectTimeoutMs);
+        if (r != kResultOk) return r;
+    }
+    uint32_t r = LoadCaches();
+    if (r != kResultOk) return r;
+    uint32_t stamp = 0, count = 0;
+    r = client.GetPortListInfo(&stamp, &count);
+    if (r != kResultOk) return r;
+    // The list can show no more ports than it has row buttons.
+    if (count > kMaxPortCount) return DropMalformed();
+    r = stamp != listStamp ? Enumerate(list, stamp, count) : Poll(list);
+    if (r == kResultOk) list.SortItems(1, 0);
+    return r;
+}
+
+uint32_t ServiceMirror::Enumerate(PortListView& list, uint32_t stamp, uint32_t count) {
+    // Every name first: a list that breaks off or names a port twice leaves
+    // the table and the rows as they were.
+    std::vector<std::wstring> names(count);
+    std::set<std::wstring, PortNameLess> distinct;
+    for (uint32_t index = 0; index < count; ++index) {
+        const uint32_t named = client.GetPortName(stamp, index, names[index]);
+        if (named != kResultOk) {
+            listStamp = 0;  // the next tick starts again from index 0
+            return named;
+        }
+        if (!distinct.insert(names[index]).second) return DropMalformed();
+    }
+
     listStamp = stamp;
     for (auto& entry : ports) {
         entry.second.present = false;
         entry.second.seen = false;
     }
-
-    for (uint32_t index = 0; index < count; ++index) {
-        std::wstring name;
-        if (client.GetPortName(stamp, index, name) != 0) {
-            listStamp = 0;  // start again from index 0 on the next tick; remove nothing
-            return false;
-        }
+    for (const std::wstring& name : names) {
         PortRecord& record = ports[name];
         record.seen = true;
         const uint32_t polled = PollCounters(name, record);
         if (IsLinkFailure(polled)) {
-            listStamp = 0;
-            return false;
+            listStamp = 0;  // nothing is removed, and the next tick enumerates afresh
+            return polled;
         }
-        if (polled != 0) continue;  // refused: this port sits the tick out
+        if (polled != kResultOk) continue;  // refused: this port sits the tick out
 
         if (record.updatePrev == record.updateCount && !record.fullReadFailed) {
-            list.UpdatePort(MakeCountersOnlyRow(record, name), nullptr);
-            record.present = true;
+            record.present = list.UpdatePort(MakeCountersOnlyRow(record, name), nullptr);
             continue;
         }
         const uint32_t read = RereadPort(name, record);
         if (IsLinkFailure(read)) {
             listStamp = 0;
-            return false;
+            return read;
         }
-        if (read == 0) {
-            list.UpdatePort(MakePortRow(record, name), nullptr);
-            record.present = true;
-        }
+        if (read == kResultOk) record.present = list.UpdatePort(MakePortRow(record, name), nullptr);
     }
 
     for (auto it = ports.begin(); it != ports.end();) {
@@ -193,29 +257,29 @@ bool ServiceMirror::Enumerate(PortListView& list, uint32_t stamp, uint32_t count
         list.DeletePort(it->first);
         it = ports.erase(it);
     }
-    return true;
+    return kResultOk;
 }
 
-bool ServiceMirror::Poll(PortListView& list) {
+uint32_t ServiceMirror::Poll(PortListView& list) {
     for (auto& entry : ports) {
         const std::wstring& name = entry.first;
         PortRecord& record = entry.second;
         const uint32_t polled = PollCounters(name, record);
-        if (IsLinkFailure(polled)) return false;
-        if (polled != 0) record.present = false;
+        if (IsLinkFailure(polled)) return polled;
+        if (polled != kResultOk) record.present = false;
 
         if (record.updatePrev == record.updateCount && record.present && !record.fullReadFailed) {
-            list.UpdatePort(MakeCountersOnlyRow(record, name), nullptr);
-        } else {
-            if (IsLinkFailure(RereadPort(name, record))) return false;
-            // A refused read leaves the failure values in the record, status 3
-            // among them, and the list deletes the row of a port with status 3:
-            // a port the service no longer answers for leaves the list here.
-            list.UpdatePort(MakePortRow(record, name), nullptr);
+            record.present = list.UpdatePort(MakeCountersOnlyRow(record, name), nullptr);
+            continue;
         }
-        record.present = true;
+        const uint32_t read = RereadPort(name, record);
+        if (IsLinkFailure(read)) return read;
+        // A refused read leaves the failure values in the record, status 3
+        // among them, and the list deletes the row of a port with status 3:
+        // a port the service no longer answers for leaves the list here.
+        record.present = list.UpdatePort(MakePortRow(record, name), nullptr);
     }
-    return true;
+    return kResultOk;
 }
 
 }  // namespace kestrel

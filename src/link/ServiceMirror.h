@@ -12,6 +12,7 @@
 #include "LogSettings.h"
 #include "PortListView.h"
 #include "PortRecord.h"
+#include "StallWatch.h"
 
 namespace kestrel {
 
@@ -36,7 +37,9 @@ public:
     // One refresh pass; returns at once while an editing flow runs or a pass is
     // already running (re-entered from a nested message loop). The first
     // request that times out or finds the link down ends the pass, and the
-    // rows stay as they were.
+    // rows stay as they were. A time-out also closes the link and makes the
+    // service not responding: passes then leave it alone for a quiet period
+    // and make one attempt with a short exchange budget, until one is answered.
     void RefreshPorts(PortListView& list);
 
     // For the editing flows.
@@ -49,6 +52,9 @@ public:
     // The cached defaults and log settings, lent the same way.
     DmsConfig* LendDefaults() { return &defaultDms; }
     LogSettings* LendLogSettings() { return &logSettings; }
+    // The editing flows send their change even while the refresh leaves a
+    // silent service alone: the link it closed is opened again first.
+    void ReopenForChange();
     // Hands the port's row, made from its record as it is now, to the list.
     void ShowPort(PortListView& list, const std::wstring& name);
     // The service no longer has the port: its row leaves the list and its
@@ -70,8 +76,13 @@ public:
     // Every port that follows the defaults takes the cached ones, and its row shows them.
     void ShowDefaultsOnFollowers(PortListView& list);
 
-    // How the last connect attempt left the link; see LinkState.
-    const LinkState& Link() const { return client.LastConnect(); }
+    // How the link stands: not responding after a refresh exchange timed out,
+    // else as the last connect attempt left it; see LinkState.
+    LinkState Link() const;
+    // Timing of the not-responding state; tests shorten it.
+    void SetStallTiming(uint32_t quietMs, uint32_t attemptBudgetMs) {
+        stall = StallWatch(quietMs, attemptBudgetMs);
+    }
 
     // What the mirror holds, for reading.
     const PortTable& Ports() const { return ports; }
@@ -82,20 +93,35 @@ public:
     uint32_t ListStamp() const { return listStamp; }
 
 private:
-    // Reads the defaults and the log settings that are not loaded; false when
-    // a read met a link failure, which ends the pass.
-    bool LoadCaches();
+    // Connects; a new connection invalidates the caches and the list stamp.
+    uint32_t Connect(uint32_t timeoutMs);
+    // The pass itself: 0 when it completed and the list was sorted, else the
+    // result that ended it.
+    uint32_t Pass(PortListView& list);
+    // What a pass or the first contact ended with decides whether the service
+    // is not responding.
+    void NoteOutcome(uint32_t result);
+    // An answer no service could mean: the pass ends with nothing removed, and
+    // the link is closed so that the next tick starts afresh. Gives 1.
+    uint32_t DropMalformed();
+    // Reads the defaults and the log settings that are not loaded; 0, or the
+    // link failure that a read met, which ends the pass.
+    uint32_t LoadCaches();
     // 0, or the failure of GetPortCounters; the pairs shift only on success.
     uint32_t PollCounters(const std::wstring& name, PortRecord& record);
     uint32_t ReadInFull(const std::wstring& name, PortRecord& record);
     // The full read for the refresh: a read cut off by a link failure leaves
-    // the record as it was, since nothing was learnt about the port.
+    // the record as it was, since nothing was learnt about the port, but
+    // marked for a full read on the next pass.
     uint32_t RereadPort(const std::wstring& name, PortRecord& record);
-    // Both false when the pass was cut short: by a failed GetPortName or a
-    // link failure (then nothing is removed and the next tick enumerates
-    // afresh), or in a poll by a link failure (the remaining ports untouched).
-    bool Enumerate(PortListView& list, uint32_t stamp, uint32_t count);
-    bool Poll(PortListView& list);
+    // Both 0 when they went through; otherwise the result that cut them short.
+    // An enumeration asks for every name first, so a failed GetPortName or a
+    // name given twice ends it before anything changes; a link failure after
+    // that removes nothing, and the next tick enumerates afresh. In a poll a
+    // link failure leaves the remaining ports untouched. A port the list could
+    // not show is not marked present, so the next pass tries it again.
+    uint32_t Enumerate(PortListView& list, uint32_t stamp, uint32_t count);
+    uint32_t Poll(PortListView& list);
 
     CplPipeClient client;
     bool editing = false;     // an editing flow's dialog is open
@@ -106,6 +132,7 @@ private:
     bool defaultDmsLoaded = false;
     LogSettings logSettings;
     bool logSettingsLoaded = false;
+    StallWatch stall;
 };
 
 class ServiceMirror::FlagScope {

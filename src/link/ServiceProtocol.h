@@ -24,6 +24,8 @@ inline constexpr size_t kPayloadOffset = 8;   // both frames
 inline constexpr uint32_t kExchangeBudgetMs = 10000;
 inline constexpr uint32_t kConnectRetryPauseMs = 50;
 inline constexpr uint32_t kCancelDrainStepMs = 100;
+// A cancelled operation that has not finished by then is ended by closing the pipe.
+inline constexpr uint32_t kCancelDrainLimitMs = 1000;
 inline constexpr uint32_t kStartupConnectTimeoutMs = 1000;
 inline constexpr uint32_t kRefreshConnectTimeoutMs = 200;
 

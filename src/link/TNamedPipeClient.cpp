@@ -75,7 +75,16 @@ uint32_t TNamedPipeClient::FinishPending(uint32_t timeoutMs, DWORD& transferred)
     }
     const uint32_t result = wait == WAIT_TIMEOUT ? kErrorTimeout : ::GetLastError();
     ::CancelIo(pipe);
-    while (::WaitForSingleObject(overlapped.hEvent, kCancelDrainStepMs) == WAIT_TIMEOUT) {
+    DWORD drained = WAIT_TIMEOUT;
+    for (uint32_t waited = 0; drained == WAIT_TIMEOUT && waited < kCancelDrainLimitMs;
+         waited += kCancelDrainStepMs) {
+        drained = ::WaitForSingleObject(overlapped.hEvent, kCancelDrainStepMs);
+    }
+    if (drained == WAIT_TIMEOUT) {
+        // Closing the handle ends the operation, which may still write into the
+        // overlapped block: it is a member, so that memory stays valid.
+        Close();
+        return result;
     }
     // The operation may have completed between the wait and the cancel: then
     // the request went out, or the response was taken from the pipe, and only

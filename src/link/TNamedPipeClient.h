@@ -28,9 +28,9 @@ public:
     // request may be null: then the exchange only reads.
     uint32_t Exchange(const uint8_t* request, uint8_t* response, uint32_t& bytesRead);
 
-    // The exchange budget: 10000 ms (kExchangeBudgetMs) unless a test shortens it to
-    // keep its time-out cases fast. It bounds the write wait and write + read of Exchange.
-    void SetExchangeBudgetForTesting(uint32_t ms) { exchangeBudgetMs = ms; }
+    // The exchange budget, 10000 ms (kExchangeBudgetMs) unless set otherwise: it
+    // bounds the write wait and write + read of Exchange, stale answers included.
+    void SetExchangeBudget(uint32_t ms) { exchangeBudgetMs = ms; }
     uint32_t ExchangeBudgetMs() const { return exchangeBudgetMs; }
 
 protected:
@@ -41,7 +41,8 @@ private:
     // Waits for the pending operation on the event; on time-out or a failed wait
     // cancels it and waits until the cancelled operation has finished, so that the
     // shared overlapped block is free for the next one. An operation that
-    // finished before the cancel took effect gives its own result.
+    // finished before the cancel took effect gives its own result. One that
+    // has not finished within kCancelDrainLimitMs is ended by closing the pipe.
     uint32_t FinishPending(uint32_t timeoutMs, DWORD& transferred);
 
     const wchar_t* pipeName;  // not owned: must outlive the client

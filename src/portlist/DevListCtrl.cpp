@@ -7,10 +7,15 @@
 #include "CAppModule.h"
 #include "Clipboard.h"
 #include "PortListColumns.h"
+#include "PortRecord.h"
 #include "PortRowTexts.h"
 #include "resource.h"
 
 namespace kestrel {
+
+// The refresh lets through no more ports than there are button ids, so a row
+// never waits for one.
+static_assert(kLastButtonId - kFirstButtonId + 1 == static_cast<int32_t>(kMaxPortCount));
 
 namespace {
 
@@ -79,14 +84,14 @@ int DevListCtrl::IndexOf(const PortRowInfo* data) const {
         Send(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
 }
 
-void DevListCtrl::UpdatePort(const PortRowInfo& info, bool* added) {
+bool DevListCtrl::UpdatePort(const PortRowInfo& info, bool* added) {
     if (added) *added = false;
     const auto found = rows.find(info.name);
     // Unchanged marks leave the row exactly as it is shown: nothing to send.
     // Most rows of a refresh pass are such, and every list message costs.
     if (found != rows.end() && info.countersOnly && found->second->rxChanged == info.rxChanged &&
         found->second->txChanged == info.txChanged) {
-        return;
+        return true;
     }
     const int index = found != rows.end() ? IndexOf(found->second) : -1;
     if (found != rows.end() && index < 0) FreeRow(found->second);  // item deleted behind our back
@@ -97,23 +102,23 @@ void DevListCtrl::UpdatePort(const PortRowInfo& info, bool* added) {
             data.txChanged = info.txChanged;
         } else if (info.status == kStatusNoDevice) {
             DeleteRow(index);
-            return;
+            return true;
         } else {
             try {
                 PortRowInfo copy(info);  // the row stays as it was if this fails
                 copy.button = data.button;
                 data = std::move(copy);
             } catch (const std::bad_alloc&) {
-                return;
+                return false;
             }
         }
         UpdateRowTexts(data, index);
-        return;
+        return true;
     }
-    if (info.status != kStatusNoDevice) {
-        const bool inserted = InsertPort(info);
-        if (added) *added = inserted;
-    }
+    if (info.status == kStatusNoDevice) return true;
+    const bool inserted = InsertPort(info);
+    if (added) *added = inserted;
+    return inserted;
 }
 
 bool DevListCtrl::InsertPort(const PortRowInfo& info) {

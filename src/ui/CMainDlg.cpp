@@ -74,12 +74,12 @@ LRESULT CMainDlg::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL&) {
     return 0;
 }
 
-// Title, tooltip and the rows' colour follow the link: as specified while
-// connected, otherwise they say that the rows are only the last known state
-// and why. Only a connect attempt changes the state, so nothing flickers while
-// the link is idle or a single request fails.
+// Title, tooltip and the rows' colour follow the link: the program title and
+// black rows while connected, otherwise they say that the rows are only the
+// last known state and why. Only a connect attempt or a refresh time-out
+// changes the state, so nothing flickers while a single request fails.
 void CMainDlg::ShowLinkState() {
-    const LinkState& link = service.Link();
+    const LinkState link = service.Link();
     if (link == shownLink) return;
     shownLink = link;
     wchar_t title[128] = {};
@@ -97,6 +97,10 @@ void CMainDlg::ShowLinkState() {
         std::swprintf(title, 128, kTitleVersionNotSupported, kProgramTitle, link.major, link.minor,
                       link.patch);
         std::swprintf(tip, kNotifyIconTipChars, kTipVersionNotSupported, kProgramTitle);
+        break;
+    case LinkState::Kind::NotResponding:
+        std::swprintf(title, 128, kTitleServiceNotResponding, kProgramTitle);
+        std::swprintf(tip, kNotifyIconTipChars, kTipServiceNotResponding, kProgramTitle);
         break;
     }
     ::SetWindowTextW(Handle(), title);

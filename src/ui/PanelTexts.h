@@ -20,13 +20,16 @@ inline constexpr wchar_t kSystemDialogClass[] = L"#32770";
 inline constexpr wchar_t kOptionHide[] = L"-hide";
 inline constexpr wchar_t kOptionExitAll[] = L"-exitall";
 
-// While there is no working link to the service: the title's suffix and the
-// tooltip's second line (the whole tooltip holds 63 characters).
+// While there is no working link to the service, or it does not answer: the
+// title's suffix and the tooltip's second line (the whole tooltip holds 63
+// characters).
 inline constexpr wchar_t kTitleServiceNotRunning[] = L"%ls - Kestrel service not running";
 inline constexpr wchar_t kTitleVersionNotSupported[] =
     L"%ls - Kestrel service version %u.%u.%u not supported";
+inline constexpr wchar_t kTitleServiceNotResponding[] = L"%ls - Kestrel service not responding";
 inline constexpr wchar_t kTipServiceNotRunning[] = L"%ls\nService not running";
 inline constexpr wchar_t kTipVersionNotSupported[] = L"%ls\nService version not supported";
+inline constexpr wchar_t kTipServiceNotResponding[] = L"%ls\nService not responding";
 
 inline constexpr wchar_t kTrayViewPorts[] = L"&View Comm Ports";
 inline constexpr wchar_t kTrayQuit[] = L"&Quit";

@@ -196,4 +196,17 @@ DWORD LongestWaitForAnswer(HWND window, DWORD durationMs) {
     return longest;
 }
 
+ProbeTally ProbeAnswers(HWND window, DWORD durationMs) {
+    ProbeTally tally;
+    const ULONGLONG start = GetTickCount64();
+    for (ULONGLONG next = start; next - start < durationMs; next += 100) {
+        const ULONGLONG now = GetTickCount64();
+        if (next > now) Sleep(static_cast<DWORD>(next - now));
+        DWORD_PTR result = 0;
+        ++tally.sent;
+        if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 250, &result)) ++tally.answered;
+    }
+    return tally;
+}
+
 }  // namespace kestrel::e2e

@@ -66,4 +66,13 @@ int EditButtonCount(HWND panel);
 // time one of them waited for an answer (durationMs + 1 when one never came).
 DWORD LongestWaitForAnswer(HWND window, DWORD durationMs);
 
+// WM_NULL probes, one every 100 ms for durationMs, each given 250 ms to be
+// answered: how many were sent and how many answered.
+struct ProbeTally {
+    int sent = 0;
+    int answered = 0;
+    bool AtLeastNinetyPercent() const { return answered * 10 >= sent * 9 && sent > 0; }
+};
+ProbeTally ProbeAnswers(HWND window, DWORD durationMs);
+
 }  // namespace kestrel::e2e

@@ -137,6 +137,8 @@ TEST_F(Transact, StaleResponsesAreSkippedWithoutResending) {
     EXPECT_EQ(extraRequests, 0);
 }
 
+// A stream of old answers, or one just before the budget runs out and then
+// silence: either way the exchange ends within its one budget.
 TEST_F(Transact, StaleResponsesAreSkippedWithinTheOneBudgetOfTheExchange) {
     ServerThread thread([&] {
         if (!server->AcceptAndHandshake()) return;
@@ -144,13 +146,22 @@ TEST_F(Transact, StaleResponsesAreSkippedWithinTheOneBudgetOfTheExchange) {
         if (!server->ReadRequest(request)) return;
         // Old answers, each well within a budget, for three seconds.
         for (int i = 0; i < 30 && server->Respond(0, 0); ++i) Sleep(100);
+        if (!server->ReadRequest(request)) return;
+        Sleep(400);
+        server->Respond(0, 0);
+        server->WaitClientGone();
     });
-    client.SetExchangeBudgetForTesting(500);
+    client.SetExchangeBudget(500);
     ASSERT_EQ(client.ConnectService(1000), kResultOk);
-    const DWORD start = GetTickCount();
+    DWORD start = GetTickCount();
     EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kErrorTimeout);
     EXPECT_LT(MsSince(start), 1500u);
     EXPECT_TRUE(client.IsConnected());
+
+    Sleep(3000);  // the stream has ended; what it left is skipped as stale
+    start = GetTickCount();
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kErrorTimeout);
+    EXPECT_LT(MsSince(start), 650u);
     client.Close();
 }
 
@@ -216,7 +227,7 @@ TEST_F(Transact, ReadTimeOutLeavesThePipeOpenAndTheLateResponseIsSkipped) {
         server->Respond(SequenceOf(request), 1002);
         server->WaitClientGone();
     });
-    client.SetExchangeBudgetForTesting(300);
+    client.SetExchangeBudget(300);
     ASSERT_EQ(client.ConnectService(1000), kResultOk);
     uint32_t tx = 9, rx = 9, up = 9;
     const DWORD start = GetTickCount();

@@ -18,7 +18,7 @@ protected:
     // request) times out after about that, reports no bytes and leaves the
     // pipe open and the client sound.
     void ExpectTimeOutWithinAShortBudget(const uint8_t* request, ResponseFrame& response) {
-        client.SetExchangeBudgetForTesting(300);
+        client.SetExchangeBudget(300);
         ASSERT_EQ(client.Connect(1000), kResultOk);
         uint32_t n = 5;
         const DWORD start = GetTickCount();
@@ -217,7 +217,7 @@ TEST_F(Exchange, ReadWithoutRequestWaitsForTheBudgetThenLeavesThePipeOpen) {
     ExpectTimeOutWithinAShortBudget(nullptr, response);
     uint32_t n = 0;
     // The late response stays queued and comes up unchanged on the next read.
-    client.SetExchangeBudgetForTesting(kExchangeBudgetMs);
+    client.SetExchangeBudget(kExchangeBudgetMs);
     EXPECT_EQ(client.Exchange(nullptr, response.data(), n), kResultOk);
     EXPECT_EQ(n, 532u);
     EXPECT_EQ(SequenceOf(response), 5u);
@@ -248,7 +248,7 @@ TEST_F(Exchange, ASlowWriteLeavesTheRestOfTheBudgetForTheRead) {
         server->Respond(2);
         server->WaitClientGone();
     });
-    client.SetExchangeBudgetForTesting(600);
+    client.SetExchangeBudget(600);
     ASSERT_EQ(client.Connect(1000), kResultOk);
     RequestFrame request{};
     ResponseFrame response{};
@@ -309,7 +309,7 @@ TEST_F(Exchange, AnOperationThatCompletesAsItIsCancelledCountsAsCompleted) {
                 pause(i);
             }
         });
-        client.SetExchangeBudgetForTesting(0);
+        client.SetExchangeBudget(0);
         ASSERT_EQ(client.Connect(1000), kResultOk);
         std::vector<uint32_t> sent;
         RequestFrame request{};

@@ -17,7 +17,7 @@ namespace {
 
 class RecordingList : public PortListView {
 public:
-    void UpdatePort(const PortRowInfo& info, bool* added) override {
+    bool UpdatePort(const PortRowInfo& info, bool* added) override {
         ++updates;
         if (added) *added = false;
         for (auto it = rows.begin(); it != rows.end(); ++it) {
@@ -30,11 +30,13 @@ public:
             } else {
                 *it = info;
             }
-            return;
+            return true;
         }
-        if (info.status == kStatusNoDevice) return;
+        if (info.status == kStatusNoDevice) return true;
+        if (refuseNewRows) return false;
         rows.push_back(info);
         if (added) *added = true;
+        return true;
     }
     void DeletePort(const std::wstring& name) override {
         ++deletes;
@@ -64,6 +66,7 @@ public:
     }
 
     std::vector<PortRowInfo> rows;
+    bool refuseNewRows = false;  // as a list that cannot make a row
     int updates = 0;
     int deletes = 0;
     int sorts = 0;
@@ -92,6 +95,17 @@ protected:
 
     uint64_t Requests() const { return sim.TotalRequests(); }
     uint64_t Requests(uint32_t code) const { return sim.RequestCount(code); }
+    // How long one refresh pass took.
+    DWORD PassMs() {
+        const DWORD start = GetTickCount();
+        mirror.RefreshPorts(list);
+        return GetTickCount() - start;
+    }
+    // Short budgets and quiet period, so that silences cost little here.
+    static constexpr DWORD kShortBudgetMs = 300;
+    static constexpr DWORD kAttemptBudgetMs = 100;
+    static constexpr DWORD kQuietMs = 600;
+    static constexpr DWORD kMarginMs = 150;
     static constexpr sim::SimServerOptions kNoBackgroundTraffic{4, 0};
 
     const std::wstring pipeName = test::UniquePipeName();
@@ -336,24 +350,135 @@ TEST_F(ServiceMirrorTest, LinkFailureEndsThePassAndLeavesEveryRow) {
     EXPECT_FALSE(mirror.Client().IsConnected());
     EXPECT_EQ(list.Names(), rows);
     EXPECT_EQ(list.sorts, sortsBefore);
+    EXPECT_EQ(mirror.Link().kind, LinkState::Kind::Connected) << "gone is not the same as silent";
     mirror.RefreshPorts(list);  // reconnects and enumerates afresh
     EXPECT_EQ(list.Names(), rows);
+}
 
-    // An enumeration: the service stops answering at COM2; one time-out ends
-    // the pass without a further request, and the next tick enumerates again.
-    mirror.Client().SetExchangeBudgetForTesting(300);
-    AddPorts({"COM4"});
-    Sim("fault delay 1000 on=11 after=1");
-    const uint64_t before = Requests();
-    const DWORD start = GetTickCount();
+// A service that stops answering costs the panel one exchange; then it is
+// left alone for the quiet period, and each attempt after it costs at most
+// the short budget. Answers end the state; the editing flows keep the normal
+// budget throughout.
+TEST_F(ServiceMirrorTest, SilentServiceIsNotRespondingUntilAnAttemptIsAnswered) {
+    mirror.Client().SetExchangeBudget(kShortBudgetMs);
+    mirror.SetStallTiming(kQuietMs, kAttemptBudgetMs);
+    AddPorts({"COM1", "COM2"});
     mirror.RefreshPorts(list);
-    EXPECT_LT(GetTickCount() - start, 900u);
-    EXPECT_EQ(Requests() - before, 5u);  // list info, then name and counters of COM1 and COM2
-    EXPECT_EQ(mirror.ListStamp(), 0u);
+    const std::vector<std::wstring> rows{L"COM1", L"COM2"};
+
+    Sim("fault delay 3000 on=GetPortCounters count=always");
+    EXPECT_LT(PassMs(), kShortBudgetMs + kMarginMs);
+    EXPECT_EQ(mirror.Link().kind, LinkState::Kind::NotResponding);
+    EXPECT_FALSE(mirror.Client().IsConnected());
     EXPECT_EQ(list.Names(), rows);
-    Sleep(800);  // the late answer is queued by now and skipped
+
+    const uint64_t before = Requests();
     mirror.RefreshPorts(list);
-    EXPECT_EQ(list.Names(), (std::vector<std::wstring>{L"COM1", L"COM2", L"COM3", L"COM4"}));
+    EXPECT_EQ(Requests(), before) << "left alone during the quiet period";
+
+    Sleep(kQuietMs + kMarginMs);
+    const DWORD attempt = PassMs();
+    EXPECT_GT(Requests(), before);
+    EXPECT_LT(attempt, kAttemptBudgetMs + kMarginMs) << "the attempt waits the short budget only";
+    EXPECT_EQ(mirror.Link().kind, LinkState::Kind::NotResponding);
+    EXPECT_EQ(mirror.Client().ExchangeBudgetMs(), kShortBudgetMs) << "the flows keep theirs";
+
+    Sim("clear-faults");
+    Sim("port COM2 label=Back");
+    Sleep(kQuietMs + kMarginMs);
+    mirror.RefreshPorts(list);
+    EXPECT_EQ(mirror.Link().kind, LinkState::Kind::Connected);
+    ASSERT_NE(list.Find(L"COM2"), nullptr);
+    EXPECT_EQ(list.Find(L"COM2")->portLabel, L"Back");
+}
+
+// Silence while a new port is read in full: one budget, no DMS read after the
+// device read, nothing removed; the next attempt enumerates afresh, so the
+// new port comes and the vanished one goes without another change of the list.
+TEST_F(ServiceMirrorTest, SilenceWhileANewPortIsReadCostsOneBudgetAndTheNextAttemptEnumerates) {
+    mirror.Client().SetExchangeBudget(kShortBudgetMs);
+    mirror.SetStallTiming(kQuietMs, kAttemptBudgetMs);
+    AddPorts({"COM1", "COM2"});
+    mirror.RefreshPorts(list);
+
+    Sim("remove COM1");
+    AddPorts({"COM3"});
+    Sim("fault delay 1000 on=GetPortDevice");
+    const uint64_t dmsReads = Requests(kGetPortDmsConfig);
+    const int sorts = list.sorts;
+    EXPECT_LT(PassMs(), kShortBudgetMs + kMarginMs);
+    EXPECT_EQ(Requests(kGetPortDmsConfig), dmsReads);
+    EXPECT_EQ(list.Names(), (std::vector<std::wstring>{L"COM1", L"COM2"}));
+    EXPECT_EQ(list.sorts, sorts);
+
+    Sleep(kQuietMs + kMarginMs);
+    mirror.RefreshPorts(list);
+    EXPECT_EQ(list.Names(), (std::vector<std::wstring>{L"COM2", L"COM3"}));
+}
+
+// Silence while a changed port is re-read in a poll: one budget, no further
+// request in that pass, no sort.
+TEST_F(ServiceMirrorTest, SilenceWhileAChangedPortIsRereadEndsThePoll) {
+    mirror.Client().SetExchangeBudget(kShortBudgetMs);
+    AddPorts({"COM1", "COM2", "COM3"});
+    mirror.RefreshPorts(list);
+
+    Sim("port COM2 label=Changed");
+    Sim("fault delay 1000 on=GetPortDevice");
+    const uint64_t before = Requests();
+    const int sorts = list.sorts;
+    EXPECT_LT(PassMs(), kShortBudgetMs + kMarginMs);
+    // GetPortListInfo, the counters of COM1 and COM2, COM2's device data.
+    EXPECT_EQ(Requests() - before, 4u);
+    EXPECT_EQ(list.sorts, sorts);
+    EXPECT_EQ(list.Find(L"COM2")->portLabel, L"COM2");
+}
+
+// More ports than the list can hold, or a name given twice, is a malformed
+// answer: nothing is added or removed, the link closes, and the next pass
+// starts afresh. A list of 1000 is still taken at its word.
+TEST_F(ServiceMirrorTest, ClaimsTheListCannotHoldEndThePassWithoutTouchingIt) {
+    AddPorts({"COM1", "COM2"});
+    mirror.RefreshPorts(list);
+    Sim("remove COM2");
+    AddPorts({"COM3"});
+    const int sorts = list.sorts;
+    const std::vector<std::wstring> rows{L"COM1", L"COM2"};
+    const std::vector<std::vector<const char*>> lies{
+        {"fault claim 1001"}, {"fault claim 4294967295"}, {"fault claim 4", "fault names repeat count=always"}};
+    for (const auto& lie : lies) {
+        for (const char* command : lie) Sim(command);
+        mirror.RefreshPorts(list);
+        EXPECT_FALSE(mirror.Client().IsConnected()) << lie.back();
+        EXPECT_EQ(list.Names(), rows) << lie.back();
+        EXPECT_EQ(mirror.Ports().size(), 2u) << lie.back();
+        EXPECT_EQ(list.sorts, sorts) << lie.back();
+        Sim("clear-faults");
+    }
+
+    Sim("fault claim 1000");
+    mirror.RefreshPorts(list);
+    EXPECT_TRUE(mirror.Client().IsConnected()) << "a refused index is no lie";
+
+    // Made-up names beyond the list are asked about, get no row and end nothing.
+    Sim("fault claim 4");
+    Sim("fault names invent count=always");
+    mirror.RefreshPorts(list);
+    EXPECT_EQ(list.Names(), (std::vector<std::wstring>{L"COM1", L"COM3"}));
+    EXPECT_EQ(list.sorts, sorts + 1);
+}
+
+// A row the list cannot make leaves the port not present: the next pass
+// reads it in full and offers it again.
+TEST_F(ServiceMirrorTest, PortTheListCouldNotShowIsOfferedAgain) {
+    AddPorts({"COM1"});
+    list.refuseNewRows = true;
+    mirror.RefreshPorts(list);
+    EXPECT_TRUE(list.rows.empty());
+    EXPECT_FALSE(mirror.Ports().at(L"COM1").present);
+    list.refuseNewRows = false;
+    mirror.RefreshPorts(list);
+    EXPECT_EQ(list.Names(), (std::vector<std::wstring>{L"COM1"}));
 }
 
 TEST_F(ServiceMirrorTest, RefusedCounterPollDuringAnEnumerationSkipsOnlyThatPort) {

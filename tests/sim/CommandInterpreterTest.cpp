@@ -180,6 +180,8 @@ TEST_F(CommandTest, FaultArgumentsAreChecked) {
     Refused("fault future 0");
     Refused("fault version 2.14");
     Refused("fault version 2.14.0 on=1");
+    Refused("fault claim 5 on=GetPortName");
+    Refused("fault names maybe");
     Refused("fault drop on=12");
     Refused("fault drop count=0");
     Refused("fault drop 5");

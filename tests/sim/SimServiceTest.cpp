@@ -243,6 +243,26 @@ TEST_F(SimServiceTest, FaultCanLetMatchingRequestsPassFirst) {
     EXPECT_EQ(StatusOf(Ask(NameRequest(stamp, 0))), kResultOk);
 }
 
+// A service that lies about its list: more ports than it has, and names past
+// its end, given again or made up.
+TEST_F(SimServiceTest, ClaimAndNamesFaultsLieAboutTheList) {
+    Run("fault claim 4294967295 count=always");
+    EXPECT_EQ(GetU32(Ask(Request(kGetPortListInfo)).data(), kRspCountOffset), 0xFFFFFFFFu);
+    const uint32_t stamp = service.Snapshot().Stamp();
+    const auto nameAt = [&](uint32_t stampAsked, uint32_t index) {
+        const ResponseFrame r = Ask(NameRequest(stampAsked, index));
+        return StatusOf(r) == kResultOk ? GetWide(r.data(), kRspPortNameOffset, kRspPortNameChars)
+                                        : L"status " + std::to_wstring(StatusOf(r));
+    };
+    EXPECT_EQ(nameAt(stamp, 2), L"status 259");
+    Run("fault names repeat");
+    EXPECT_EQ(nameAt(stamp, 5), L"COM5");
+    Run("fault names invent count=always");
+    EXPECT_EQ(nameAt(stamp, 1), L"COM5") << "the list's own names stay";
+    EXPECT_EQ(nameAt(stamp, 6), L"COM1006");
+    EXPECT_EQ(nameAt(stamp + 1, 6), L"status 13") << "a stale stamp is still refused";
+}
+
 TEST_F(SimServiceTest, StaleSequenceNumbersWrapLikeTheClients) {
     Run("fault stale 2");
     const Reply reply = service.Handle(Request(kGetPortListInfo, 1).data(), kRequestFrameSize);

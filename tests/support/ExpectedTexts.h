@@ -32,6 +32,10 @@ inline constexpr wchar_t kTipServiceNotRunning[] =
     L"Norvane Docklet - Control Panel\nService not running";
 inline constexpr wchar_t kTipVersionNotSupported[] =
     L"Norvane Docklet - Control Panel\nService version not supported";
+inline constexpr wchar_t kTitleServiceNotResponding[] =
+    L"Norvane Docklet - Control Panel - Kestrel service not responding";
+inline constexpr wchar_t kTipServiceNotResponding[] =
+    L"Norvane Docklet - Control Panel\nService not responding";
 
 // The first line of the port table copied to the clipboard.
 inline constexpr wchar_t kCopiedTableHeader[] =

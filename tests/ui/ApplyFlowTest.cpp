@@ -257,6 +257,25 @@ TEST_F(ApplyFlowTest, ServiceStoppedShowsTheUnreachableTextOnce) {
     EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:80");
 }
 
+// While the refresh leaves a silent service alone, a change is still sent,
+// with the full budget, and reported as ever.
+TEST_F(ApplyFlowTest, ChangeAppliedWhileTheServiceIsNotRespondingIsSent) {
+    dlg->Service().Client().SetExchangeBudget(300);
+    dlg->Service().SetStallTiming(60000, 100);
+    ASSERT_TRUE(server->Execute("fault delay 1000 on=GetPortCounters count=1"));
+    SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+    ASSERT_EQ(dlg->Service().Link().kind, LinkState::Kind::NotResponding);
+
+    ASSERT_TRUE(server->Execute("fault delay 200 on=SetPortDmsConfig count=1"));
+    EditPort(L"COM3", L"Dock-3", [](HWND dialog) {
+        SetText(dialog, IDC_DMS_PORT, L"81");
+        Apply(dialog);
+    });
+    EXPECT_EQ(test::seen.text, L"");
+    EXPECT_EQ(SimPort(L"COM3").own.port, "81");
+    EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:81");
+}
+
 TEST_F(ApplyFlowTest, CancelSendsNothingAndShowsNothing) {
     const uint64_t before = server->TotalRequests();
     EditPort(L"COM3", L"Dock-3", [](HWND dialog) {

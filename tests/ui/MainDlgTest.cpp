@@ -150,6 +150,18 @@ TEST_F(MainDlgTest, TitleTooltipAndGreyRowsFollowTheLink) {
     ASSERT_TRUE(server->Execute("clear-faults"));
     tick();
     EXPECT_EQ(shown(), live);
+
+    // A service that lets a request lie is not responding until an attempt
+    // after the quiet period is answered.
+    dlg->Service().Client().SetExchangeBudget(300);
+    dlg->Service().SetStallTiming(400, 100);
+    ASSERT_TRUE(server->Execute("fault delay 1000 on=GetPortCounters count=1"));
+    tick();
+    EXPECT_EQ(shown(), std::wstring(texts::kTitleServiceNotResponding) + L" | " +
+                           texts::kTipServiceNotResponding + L" | grey");
+    Sleep(500);
+    tick();
+    EXPECT_EQ(shown(), live);
 }
 
 TEST_F(MainDlgTest, RowsCanBeNeitherSelectedNorTicked) {

@@ -17,7 +17,7 @@ constexpr const char* kHelp =
     "log [folder=T] [level=N]\n"
     "traffic on|off [NAME...]\n"
     "fault delay MS|drop|crash|length N|stale [N]|future [N]|version A.B.C|refuse STATUS\n"
-    "      [on=CODE|any] [after=N] [count=N|always]\n"
+    "      |claim N|names refuse|repeat|invent [on=CODE|any] [after=N] [count=N|always]\n"
     "clear-faults | reset | demo | state | counts | drop-all | crash-all | sleep MS | quit | help";
 
 // The demo the simulator starts with when given nothing else to do.
@@ -194,6 +194,9 @@ bool CommandInterpreter::AddFault(const Arguments& args, CommandResult* result) 
     } else if (fault.kind == FaultKind::kVersion) {
         if (!CommandParser::ParseVersion(args[1], fault.version))
             return Fail(error, "version: expected A.B.C");
+    } else if (fault.kind == FaultKind::kNames) {
+        if (!CommandParser::ParsePastEndNames(args[1], &fault.value))
+            return Fail(error, "names: expected refuse, repeat or invent");
     } else if (!CommandParser::ParseNumber(args[1], &fault.value)) {
         return Fail(error, kindName + ": expected a number");
     }
@@ -216,12 +219,16 @@ bool CommandInterpreter::AddFault(const Arguments& args, CommandResult* result) 
         if (!CommandParser::ParseRequestCode(on, &fault.code))
             return Fail(error, "on: unknown request " + on);
     }
-    if (fault.kind == FaultKind::kVersion) {
-        // Only QueryVersion carries a version.
-        if (!fault.anyCode && fault.code != kQueryVersion)
-            return Fail(error, "version: applies to QueryVersion only");
+    // Some faults change one answer's payload, so they belong to its request.
+    const uint32_t ownCode = fault.kind == FaultKind::kVersion ? kQueryVersion
+                             : fault.kind == FaultKind::kClaim ? kGetPortListInfo
+                             : fault.kind == FaultKind::kNames ? kGetPortName
+                                                               : kRequestCodeCount;
+    if (ownCode != kRequestCodeCount) {
+        if (!fault.anyCode && fault.code != ownCode)
+            return Fail(error, kindName + ": applies to " + CommandParser::RequestName(ownCode) + " only");
         fault.anyCode = false;
-        fault.code = kQueryVersion;
+        fault.code = ownCode;
     }
     if (count == "always") {
         fault.always = true;

@@ -20,8 +20,10 @@ constexpr const char* kRequestNames[kRequestCodeCount] = {
     "GetPortCounters"};
 
 // In the order of FaultKind.
-constexpr const char* kFaultKindNames[] = {"delay", "drop",   "crash",   "length",
-                                           "stale", "future", "version", "refuse"};
+constexpr const char* kFaultKindNames[] = {"delay",  "drop",   "crash", "length", "stale",
+                                           "future", "version", "refuse", "claim", "names"};
+
+constexpr const char* kPastEndNames[] = {"refuse", "repeat", "invent"};
 
 bool IsBlank(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
 
@@ -158,6 +160,16 @@ bool CommandParser::ParseFaultKind(const std::string& text, FaultKind* kind) {
     *kind = static_cast<FaultKind>(found - std::begin(kFaultKindNames));
     return true;
 }
+
+bool CommandParser::ParsePastEndNames(const std::string& text, uint32_t* value) {
+    const auto* const end = std::end(kPastEndNames);
+    const auto* const found = std::find(std::begin(kPastEndNames), end, text);
+    if (found == end) return false;
+    *value = static_cast<uint32_t>(found - std::begin(kPastEndNames));
+    return true;
+}
+
+const char* CommandParser::PastEndNamesName(uint32_t value) { return kPastEndNames[value]; }
 
 const char* CommandParser::RequestName(uint32_t code) { return kRequestNames[code]; }
 

@@ -46,6 +46,9 @@ public:
     // code < kRequestCodeCount.
     static const char* RequestName(uint32_t code);
     static const char* FaultKindName(FaultKind kind);
+    // The word of a names fault (refuse, repeat, invent) as a PastEndNames value.
+    static bool ParsePastEndNames(const std::string& text, uint32_t* value);
+    static const char* PastEndNamesName(uint32_t value);
 };
 
 }  // namespace kestrel::sim

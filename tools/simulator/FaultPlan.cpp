@@ -30,6 +30,11 @@ FaultAction FaultPlan::Take(uint32_t code) {
             for (int i = 0; i < 3; ++i) action.version[i] = fault.version[i];
             break;
         case FaultKind::kRefuse: action.refuseStatus = fault.value; break;
+        case FaultKind::kClaim:
+            action.overrideCount = true;
+            action.count = fault.value;
+            break;
+        case FaultKind::kNames: action.pastEnd = static_cast<PastEndNames>(fault.value); break;
         }
         if (!fault.always && --fault.remaining == 0) {
             it = faults.erase(it);

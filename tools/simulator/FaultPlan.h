@@ -17,7 +17,12 @@ enum class FaultKind {
     kFuture,   // value: answer with the sequence number plus value instead
     kVersion,  // version: QueryVersion reports this protocol version
     kRefuse,   // value: refuse the request with this status, without acting on it
+    kClaim,    // value: GetPortListInfo reports that many ports
+    kNames,    // value: GetPortName answers an index past the end (PastEndNames)
 };
+
+// How GetPortName answers an index past the end of the list under a kNames fault.
+enum class PastEndNames : uint32_t { kRefuse, kRepeat, kInvent };
 
 enum class Disconnect { kNone, kDrop, kCrash };
 
@@ -48,6 +53,9 @@ struct FaultAction {
     bool overrideVersion = false;
     uint32_t version[3] = {};
     uint32_t refuseStatus = 0;  // 0: no refusal
+    bool overrideCount = false;
+    uint32_t count = 0;
+    PastEndNames pastEnd = PastEndNames::kRefuse;
 };
 
 class FaultPlan {

@@ -9,9 +9,6 @@ namespace kestrel::sim {
 
 namespace {
 
-// The whole payload of a GetPortName answer is the name's field.
-constexpr size_t kRspPortNameChars = (kResponseFrameSize - kRspPortNameOffset) / 2;
-
 bool WideFieldTerminated(const uint8_t* frame, size_t offset, size_t chars) {
     for (size_t i = 0; i < chars; ++i) {
         if (frame[offset + 2 * i] == 0 && frame[offset + 2 * i + 1] == 0) return true;

@@ -5,6 +5,26 @@
 
 namespace kestrel::sim {
 
+namespace {
+
+// A names fault answers GetPortName past the end of the list, for the right
+// stamp, with a name the list has (by index modulo its size) or a made-up one.
+void AnswerPastEnd(const SimModel& model, PastEndNames names, const uint8_t* request,
+                   uint8_t* response) {
+    if (names == PastEndNames::kRefuse || GetU32(response, kStatusOffset) != kRefuseIndexOutOfRange)
+        return;
+    const uint32_t index = GetU32(request, kReqIndexOffset);
+    std::wstring name = L"COM" + std::to_wstring(1000ull + index);
+    if (names == PastEndNames::kRepeat) {
+        if (model.Ports().empty()) return;
+        name = *model.PortNameAt(index % static_cast<uint32_t>(model.Ports().size()));
+    }
+    PutU32(response, kStatusOffset, kResultOk);
+    PutWide(response, kRspPortNameOffset, kRspPortNameChars, name);
+}
+
+}  // namespace
+
 Reply SimService::Handle(const uint8_t* request, size_t length) {
     Reply reply;
     ResponseFrame response{};
@@ -29,7 +49,10 @@ Reply SimService::Handle(const uint8_t* request, size_t length) {
         } else if (!HandleRequest(state.model, request, length, response.data())) {
             return reply;
         }
+        AnswerPastEnd(state.model, fault.pastEnd, request, response.data());
     }
+    if (fault.overrideCount && GetU32(response.data(), kStatusOffset) == kResultOk)
+        PutU32(response.data(), kRspCountOffset, fault.count);
 
     if (fault.overrideVersion && GetU32(response.data(), kStatusOffset) == kResultOk &&
         GetU32(request, kCodeOffset) == kQueryVersion) {

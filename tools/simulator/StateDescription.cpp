@@ -25,6 +25,7 @@ std::string DescribeFault(const Fault& fault) {
     case FaultKind::kVersion:
         out << ' ' << fault.version[0] << '.' << fault.version[1] << '.' << fault.version[2];
         break;
+    case FaultKind::kNames: out << ' ' << CommandParser::PastEndNamesName(fault.value); break;
     default: out << ' ' << fault.value; break;
     }
     out << " on=" << (fault.anyCode ? "any" : CommandParser::RequestName(fault.code));
