@@ -18,6 +18,7 @@
 
 #include "CplPipeClient.h"
 #include "PipeName.h"
+#include "PipeSecurity.h"
 #include "WireFormat.h"
 
 namespace {
@@ -67,9 +68,10 @@ class EchoServer {
 public:
     explicit EchoServer(const std::wstring& name) {
         const std::wstring path = std::wstring(kPipePathPrefix) + name;
+        sim::PipeSecurity security;
         pipe_ = CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
                                  PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 4096,
-                                 4096, 0, nullptr);
+                                 4096, 0, security.Attributes());
         event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         thread_ = std::thread([this] { Run(); });
     }

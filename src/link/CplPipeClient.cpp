@@ -1,11 +1,12 @@
 #include "CplPipeClient.h"
 
+#include "AccountSids.h"
 #include "RequestCodec.h"
 #include "TickElapsed.h"
 
 namespace kestrel {
 
-CplPipeClient::CplPipeClient(const wchar_t* name) : TNamedPipeClient(name) {}
+CplPipeClient::CplPipeClient(const wchar_t* name) : TNamedPipeClient(name), userSid(ProcessUserSid()) {}
 
 CplPipeClient::~CplPipeClient() {
     if (IsConnected()) Close();
@@ -17,6 +18,12 @@ uint32_t CplPipeClient::ConnectService(uint32_t timeoutMs) {
     lastConnect = LinkState{};
     const uint32_t r = Connect(timeoutMs);
     if (r != kResultOk) return r == kErrorTimeout ? kResultConnectTimeout : r;
+    // The policy is read at each connect, so that a change to it takes effect.
+    if (!PipeOwnerTrust(userSid, PolicyTrustedAccount()).Trusts(HandleOwnerSid(pipe))) {
+        Close();
+        lastConnect.kind = LinkState::Kind::Untrusted;
+        return kResultUntrustedPipe;
+    }
     uint32_t major = 0, minor = 0, patch = 0;
     const uint32_t v = QueryVersion(major, minor, patch);
     if (v != kResultOk) {

@@ -8,6 +8,7 @@
 
 #include "DmsConfig.h"
 #include "LinkState.h"
+#include "PipeOwnerTrust.h"
 #include "TNamedPipeClient.h"
 #include "WireFormat.h"
 
@@ -18,6 +19,8 @@ public:
     explicit CplPipeClient(const wchar_t* name = kServicePipeName);
     ~CplPipeClient() override;
 
+    // Sends nothing to a pipe whose owner it does not trust (PipeOwnerTrust):
+    // it closes the pipe and returns kResultUntrustedPipe.
     uint32_t ConnectService(uint32_t timeoutMs);
     // What the last connect attempt left: connected, or why not (with the
     // version the service reported when that was the reason).
@@ -60,6 +63,7 @@ private:
 
     uint32_t sequence = 0;
     LinkState lastConnect;
+    const std::wstring userSid;
 };
 
 }  // namespace kestrel

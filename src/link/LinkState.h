@@ -1,8 +1,9 @@
 // How the panel stands with the service: connected, not running (no working
 // link), running with a protocol version the panel does not speak (with the
-// version it reported), or not responding (a refresh exchange timed out). A
-// connect attempt sets the first three; requests that fail on an open link
-// change nothing, except a refresh time-out.
+// version it reported), its pipe held by an owner the panel does not trust,
+// or not responding (a refresh exchange timed out). A connect attempt sets
+// the first four; requests that fail on an open link change nothing, except a
+// refresh time-out.
 // Portable: no windows.h.
 #pragma once
 
@@ -11,7 +12,7 @@
 namespace kestrel {
 
 struct LinkState {
-    enum class Kind { Connected, NotRunning, WrongVersion, NotResponding };
+    enum class Kind { Connected, NotRunning, WrongVersion, Untrusted, NotResponding };
 
     Kind kind = Kind::NotRunning;
     // The version the service reported, for WrongVersion.

@@ -60,6 +60,7 @@ inline constexpr uint32_t kResultWrongVersion = 0xEEEE0008;
 inline constexpr uint32_t kResultNotConnected = 0xEEEE0009;
 inline constexpr uint32_t kResultFutureSequence = 0xEEEE000A;
 inline constexpr uint32_t kResultTextTooLong = 0xEEEE000B;
+inline constexpr uint32_t kResultUntrustedPipe = 0xEEEE000C;    // owner not trusted; closed, nothing sent
 
 // Win32 error codes the link produces or interprets (values fixed by the platform).
 inline constexpr uint32_t kErrorGeneric = 1;             // also: short write, wrong response length

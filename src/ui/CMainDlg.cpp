@@ -98,6 +98,10 @@ void CMainDlg::ShowLinkState() {
                       link.patch);
         std::swprintf(tip, kNotifyIconTipChars, kTipVersionNotSupported, kProgramTitle);
         break;
+    case LinkState::Kind::Untrusted:
+        std::swprintf(title, 128, kTitlePipeNotTrusted, kProgramTitle);
+        std::swprintf(tip, kNotifyIconTipChars, kTipPipeNotTrusted, kProgramTitle);
+        break;
     case LinkState::Kind::NotResponding:
         std::swprintf(title, 128, kTitleServiceNotResponding, kProgramTitle);
         std::swprintf(tip, kNotifyIconTipChars, kTipServiceNotResponding, kProgramTitle);

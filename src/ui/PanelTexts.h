@@ -27,9 +27,12 @@ inline constexpr wchar_t kTitleServiceNotRunning[] = L"%ls - Kestrel service not
 inline constexpr wchar_t kTitleVersionNotSupported[] =
     L"%ls - Kestrel service version %u.%u.%u not supported";
 inline constexpr wchar_t kTitleServiceNotResponding[] = L"%ls - Kestrel service not responding";
+inline constexpr wchar_t kTitlePipeNotTrusted[] =
+    L"%ls - Kestrel service pipe held by an unknown program";
 inline constexpr wchar_t kTipServiceNotRunning[] = L"%ls\nService not running";
 inline constexpr wchar_t kTipVersionNotSupported[] = L"%ls\nService version not supported";
 inline constexpr wchar_t kTipServiceNotResponding[] = L"%ls\nService not responding";
+inline constexpr wchar_t kTipPipeNotTrusted[] = L"%ls\nService pipe not trusted";
 
 inline constexpr wchar_t kTrayViewPorts[] = L"&View Comm Ports";
 inline constexpr wchar_t kTrayQuit[] = L"&Quit";

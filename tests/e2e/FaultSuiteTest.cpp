@@ -280,6 +280,26 @@ TEST_F(FaultSuite, ConnectionDroppedInTheMiddleOfAnExchange) {
     EXPECT_NE(state.find("host=taken.example "), std::string::npos) << state;
 }
 
+// Another program holds the service's pipe while the service is away: the
+// panel sends it nothing and says so, and talks to the service once it is back.
+TEST_F(FaultSuite, PipeHeldByAnUnknownProgram) {
+    StartBoth();
+    ASSERT_TRUE(service.Quit());
+    Simulator impostor;
+    ASSERT_TRUE(impostor.Start(L"--owner S-1-5-21-1-2-3-4242"));
+    ASSERT_TRUE(impostor.Execute("port COM9 label=COM9 mode=0 status=0"));
+    EXPECT_TRUE(TitleBecomes(texts::kTitlePipeNotTrusted));
+    ExpectAnswering(1500, kQuickAnswerMs);
+    EXPECT_NE(impostor.Counts().find("total=0 "), std::string::npos) << impostor.Counts();
+    EXPECT_EQ(ColumnTexts(window, 1), kSeedLabels);
+    ASSERT_TRUE(impostor.Quit());
+
+    Simulator again;
+    StartService(again);
+    EXPECT_TRUE(TitleBecomes(texts::kProductName));
+    EXPECT_TRUE(Converges(kSeedLabels));
+}
+
 TEST_F(FaultSuite, WrongProtocolVersion) {
     StartBoth();
     ASSERT_TRUE(service.Execute("fault version 2.13.0 count=always"));

@@ -14,16 +14,20 @@
 
 namespace kestrel::e2e {
 
-bool Simulator::Start() {
-    return process.Start(L"KestrelSim.exe", L"--empty --tick 0", true) &&
+bool Simulator::Start(const std::wstring& options) {
+    return process.Start(L"KestrelSim.exe", L"--empty --tick 0 " + options, true) &&
            process.WaitForOutput("ready", 10000);
 }
 
-std::string Simulator::State() {
+std::string Simulator::Reply(const std::string& command, const std::string& last) {
     const size_t from = process.Output().size();
-    if (!Execute("state") || !process.WaitForOutput("# stamp=", 10000, from)) return std::string();
+    if (!Execute(command) || !process.WaitForOutput(last, 10000, from)) return std::string();
     return process.Output().substr(from);
 }
+
+std::string Simulator::State() { return Reply("state", "# stamp="); }
+
+std::string Simulator::Counts() { return Reply("counts", " malformed="); }
 
 bool Simulator::Quit() { return Execute("quit") && process.Wait(10000) == 0; }
 

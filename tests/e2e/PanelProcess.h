@@ -19,16 +19,22 @@ using test::ChildProcess;
 // traffic, fed with commands on its standard input.
 class Simulator {
 public:
-    bool Start();
+    // options: more of the simulator's options, such as --owner.
+    bool Start(const std::wstring& options = std::wstring());
     bool Execute(const std::string& command) { return process.Send(command); }
     // The model as the state command describes it, or empty after 10 s.
     std::string State();
+    // The requests it was sent, as the counts command tells them, or empty after 10 s.
+    std::string Counts();
     // A service that stops: its pipe closes in order.
     bool Quit();
     // A service that crashes: its pipe ends without a disconnect.
     void Kill() { process.Kill(); }
 
 private:
+    // What the command printed, once the text that ends its output came.
+    std::string Reply(const std::string& command, const std::string& last);
+
     ChildProcess process;
 };
 

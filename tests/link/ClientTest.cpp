@@ -5,6 +5,7 @@
 #include <memory>
 #include <vector>
 
+#include "AccountSids.h"
 #include "PipeServer.h"
 
 namespace kestrel::test {
@@ -89,6 +90,44 @@ TEST_F(Handshake, AFailedHandshakeClosesAndReturnsItsResult) {
     ExpectConnectFails(client, kErrorGeneric);
     ExpectConnectFails(client, kResultFutureSequence);
     EXPECT_EQ(client.Sequence(), 3u);
+}
+
+// A pipe held by an account the panel does not trust is closed before anything
+// is sent; one of the service accounts, or one a policy names, is talked to.
+TEST_F(Handshake, OnlyATrustedOwnerIsSentAnything) {
+    constexpr wchar_t kStranger[] = L"S-1-5-21-1-2-3-4242";
+    int bytesSeen = -1;
+    server.emplace(name, 1, 4096, kStranger);
+    {
+        ServerThread thread([&] {
+            uint8_t buffer[2048];
+            if (server->Accept()) bytesSeen = server->Read(buffer, sizeof buffer, 2000);
+        });
+        ExpectConnectFails(client, kResultUntrustedPipe);
+        EXPECT_EQ(client.LastConnect().kind, LinkState::Kind::Untrusted);
+        EXPECT_EQ(client.Sequence(), 0u);
+    }
+    EXPECT_EQ(bytesSeen, -1) << "the server read something";
+
+    HKEY key = nullptr;
+    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTrustPolicyKey, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+                              nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    const std::wstring written = L"s-1-5-21-1-2-3-4242";
+    RegSetValueExW(key, kTrustPolicyValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(written.c_str()),
+                   static_cast<DWORD>((written.size() + 1) * sizeof(wchar_t)));
+    EXPECT_EQ(PolicyTrustedAccount(), kStranger);
+    for (const wchar_t* owner : {kStranger, L"LS"}) {
+        server.emplace(name, 1, 4096, owner);
+        ServerThread thread([&] {
+            if (server->AcceptAndHandshake()) server->WaitClientGone();
+        });
+        EXPECT_EQ(client.ConnectService(1000), kResultOk) << owner;
+        client.Close();
+    }
+    RegDeleteValueW(key, kTrustPolicyValue);
+    RegCloseKey(key);
+    EXPECT_EQ(PolicyTrustedAccount(), L"");
 }
 
 TEST_F(Transact, NotConnectedGivesNotConnectedWithoutConsumingASequenceNumber) {

@@ -18,13 +18,16 @@
 #include "Frames.h"
 #include "LinkProbe.h"
 #include "PipeName.h"
+#include "PipeSecurity.h"
 
 namespace kestrel::test {
 
 class ServerPipe {
 public:
-    explicit ServerPipe(const std::wstring& name, DWORD instanceCount = 1, DWORD bufferBytes = 4096)
-        : path(PipePath(name)), instances(instanceCount), bufferSize(bufferBytes) {
+    // owner: the pipe's owner (PipeSecurity); this process's user by default.
+    explicit ServerPipe(const std::wstring& name, DWORD instanceCount = 1, DWORD bufferBytes = 4096,
+                        const std::wstring& owner = std::wstring())
+        : path(PipePath(name)), instances(instanceCount), bufferSize(bufferBytes), security(owner) {
         event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
         Create();
     }
@@ -41,7 +44,7 @@ public:
     void Create() {
         pipe = CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
                                 PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, instances,
-                                bufferSize, bufferSize, 0, nullptr);
+                                bufferSize, bufferSize, 0, security.Attributes());
     }
 
     // Waits for a client; true when one is connected.
@@ -159,6 +162,7 @@ private:
     std::wstring path;
     DWORD instances;
     DWORD bufferSize;
+    sim::PipeSecurity security;
     HANDLE pipe = INVALID_HANDLE_VALUE;
     HANDLE event = nullptr;
     DWORD error = 0;

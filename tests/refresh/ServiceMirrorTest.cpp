@@ -106,7 +106,7 @@ protected:
     static constexpr DWORD kAttemptBudgetMs = 100;
     static constexpr DWORD kQuietMs = 600;
     static constexpr DWORD kMarginMs = 150;
-    static constexpr sim::SimServerOptions kNoBackgroundTraffic{4, 0};
+    inline static const sim::SimServerOptions kNoBackgroundTraffic{4, 0, {}};
 
     const std::wstring pipeName = test::UniquePipeName();
     sim::SimServer sim;

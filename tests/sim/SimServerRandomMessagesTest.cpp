@@ -53,7 +53,7 @@ std::vector<uint8_t> RandomMessage(std::mt19937& random, uint32_t index) {
 
 TEST(SimServerRandomMessages, RefusesThemAndKeepsServing) {
     const std::wstring name = UniquePipeName();
-    SimServer server(name, SimServerOptions{2, 0});
+    SimServer server(name, SimServerOptions{2, 0, {}});
     ASSERT_TRUE(server.Execute("port COM3 label=Lab3 status=0 traffic=off"));
     std::string error;
     ASSERT_TRUE(server.Start(&error)) << error;

@@ -20,7 +20,7 @@ using namespace kestrel::test;
 
 class SimServerTest : public ::testing::Test {
 protected:
-    SimServerTest() : server(UniquePipeName(), SimServerOptions{4, 0}) {}
+    SimServerTest() : server(UniquePipeName(), SimServerOptions{4, 0, {}}) {}
 
     void SetUp() override {
         Run("port COM3 label=Lab3 serial=SN-1 mode=0 status=0 default=0 host=10.1.2.3 "

@@ -36,6 +36,10 @@ inline constexpr wchar_t kTitleServiceNotResponding[] =
     L"Norvane Docklet - Control Panel - Kestrel service not responding";
 inline constexpr wchar_t kTipServiceNotResponding[] =
     L"Norvane Docklet - Control Panel\nService not responding";
+inline constexpr wchar_t kTitlePipeNotTrusted[] =
+    L"Norvane Docklet - Control Panel - Kestrel service pipe held by an unknown program";
+inline constexpr wchar_t kTipPipeNotTrusted[] =
+    L"Norvane Docklet - Control Panel\nService pipe not trusted";
 
 // The first line of the port table copied to the clipboard.
 inline constexpr wchar_t kCopiedTableHeader[] =

@@ -141,6 +141,15 @@ TEST_F(MainDlgTest, TitleTooltipAndGreyRowsFollowTheLink) {
     }
     EXPECT_EQ(RowCount(window), 1) << "the rows stay";
 
+    {
+        sim::SimServer stranger(pipeName, sim::SimServerOptions{4, 0, L"S-1-5-21-1-2-3-4242"});
+        ASSERT_TRUE(stranger.Start());
+        tick();
+        EXPECT_EQ(shown(), std::wstring(texts::kTitlePipeNotTrusted) + L" | " +
+                               texts::kTipPipeNotTrusted + L" | grey");
+        EXPECT_EQ(stranger.TotalRequests(), 0u);
+    }
+
     ASSERT_TRUE(server->Execute("fault version 2.13.7 count=always"));
     StartService();
     tick();

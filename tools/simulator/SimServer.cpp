@@ -22,6 +22,7 @@ std::string ErrorText(const char* what, DWORD error) {
 SimServer::SimServer(std::wstring pipeName, SimServerOptions requested)
     : path(std::wstring(kPipePathPrefix) + pipeName),
       options(requested),
+      security(requested.owner),
       stopEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)),
       quitEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     // CreateNamedPipeW takes 1 to 254 instances (255 means unlimited).
@@ -35,13 +36,13 @@ SimServer::~SimServer() {
     ::CloseHandle(quitEvent);
 }
 
-HANDLE SimServer::CreateInstance(bool first) const {
+HANDLE SimServer::CreateInstance(bool first) {
     const DWORD openMode =
         PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0);
     const DWORD pipeMode =
         PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS;
     return ::CreateNamedPipeW(path.c_str(), openMode, pipeMode, options.instances, kOutBufferBytes,
-                              kInBufferBytes, 0, nullptr);
+                              kInBufferBytes, 0, security.Attributes());
 }
 
 bool SimServer::Start(std::string* error) {
@@ -49,6 +50,10 @@ bool SimServer::Start(std::string* error) {
     if (!error) error = &ignored;
     if (!stopEvent || !quitEvent) {
         *error = ErrorText("CreateEventW", ::GetLastError());
+        return false;
+    }
+    if (!security.Attributes()) {
+        *error = "the pipe's owner is no account";
         return false;
     }
     std::lock_guard<std::mutex> lock(lifecycleMutex);

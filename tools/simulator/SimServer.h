@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "PipeSecurity.h"
 #include "ServiceProtocol.h"
 #include "SimService.h"
 
@@ -32,6 +33,7 @@ namespace kestrel::sim {
 struct SimServerOptions {
     unsigned instances = 4;  // clients served at the same time
     uint32_t tickMs = 250;   // period of the traffic tick; 0: no background traffic
+    std::wstring owner;      // the pipe's owner (PipeSecurity); empty: this process's user
 };
 
 class SimServer {
@@ -89,7 +91,7 @@ private:
     };
     enum class Io { kDone, kFailed, kInterrupted };
 
-    HANDLE CreateInstance(bool first) const;
+    HANDLE CreateInstance(bool first);
     void StopLocked();
     void Serve(Instance& instance);
     bool AwaitClient(Instance& instance);
@@ -102,6 +104,7 @@ private:
     SimService service;
     std::wstring path;
     SimServerOptions options;
+    PipeSecurity security;
     HANDLE stopEvent;  // manual reset: Stop was called
     HANDLE quitEvent;  // manual reset: a quit command ran
     // Start, Stop and DropConnections may come from different threads.

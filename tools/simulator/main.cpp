@@ -30,7 +30,7 @@ constexpr uint32_t kControlPollMs = 100;
 
 constexpr const char* kUsage =
     "usage: KestrelSim [--pipe NAME] [--scenario FILE] [--control FILE] [--empty]\n"
-    "                  [--instances N] [--tick MS]\n"
+    "                  [--instances N] [--tick MS] [--owner SID]\n"
     "Without --scenario or --empty it starts with a demo set of ports.\n"
     "Commands are read from standard input, one per line; type help for the list.\n";
 
@@ -89,6 +89,8 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments* parsed) {
             parsed->options.instances = number;
         } else if (arg == L"--tick" && ParseNumber(value, &number)) {
             parsed->options.tickMs = number;
+        } else if (arg == L"--owner" && !value.empty()) {
+            parsed->options.owner = value;
         } else {
             return false;
         }

@@ -1,0 +1,72 @@
+#include "AccountSids.h"
+
+#include <aclapi.h>
+#include <sddl.h>
+
+#include <vector>
+
+namespace kestrel {
+
+namespace {
+
+std::wstring SidText(PSID sid) {
+    if (sid == nullptr || !::IsValidSid(sid)) return std::wstring();
+    wchar_t* text = nullptr;
+    if (!::ConvertSidToStringSidW(sid, &text)) return std::wstring();
+    std::wstring result(text);
+    ::LocalFree(text);
+    return result;
+}
+
+}  // namespace
+
+std::wstring ProcessUserSid() {
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return std::wstring();
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size);
+    std::wstring sid;
+    if (size != 0 && ::GetTokenInformation(token, TokenUser, buffer.data(), size, &size))
+        sid = SidText(reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid);
+    ::CloseHandle(token);
+    return sid;
+}
+
+std::wstring HandleOwnerSid(HANDLE handle) {
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (::GetSecurityInfo(handle, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
+                          nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+        return std::wstring();
+    }
+    std::wstring sid = SidText(owner);
+    ::LocalFree(descriptor);
+    return sid;
+}
+
+std::wstring PolicyTrustedAccount() {
+    HKEY key = nullptr;
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTrustPolicyKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
+                        &key) != ERROR_SUCCESS) {
+        return std::wstring();
+    }
+    wchar_t text[256] = {};
+    DWORD type = 0;
+    DWORD bytes = sizeof(text) - sizeof(wchar_t);  // room for a terminator the value may lack
+    const LSTATUS read =
+        ::RegQueryValueExW(key, kTrustPolicyValue, nullptr, &type, reinterpret_cast<BYTE*>(text), &bytes);
+    ::RegCloseKey(key);
+    if (read != ERROR_SUCCESS || type != REG_SZ) return std::wstring();
+    return CanonicalSid(text);
+}
+
+std::wstring CanonicalSid(const std::wstring& text) {
+    PSID sid = nullptr;
+    if (text.empty() || !::ConvertStringSidToSidW(text.c_str(), &sid)) return std::wstring();
+    std::wstring canonical = SidText(sid);
+    ::LocalFree(sid);
+    return canonical;
+}
+
+}  // namespace kestrel

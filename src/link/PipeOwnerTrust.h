@@ -1,0 +1,28 @@
+// Which accounts may own the service's pipe. Whoever owns the pipe decides
+// what the panel shows and receives every change the user applies, and any
+// local account can create the pipe's name while the service is stopped. So
+// the panel talks only to a pipe owned by one of the system's service
+// accounts, the Administrators group, a service's own SID, the user's own
+// account (a program the user started, such as the simulator), or the one
+// account an administrator names by policy. Accounts are SID strings as the
+// system writes them ("S-1-5-18"). Portable: no windows.h.
+#pragma once
+
+#include <string>
+
+namespace kestrel {
+
+class PipeOwnerTrust {
+public:
+    // user: the account the panel runs as; policyAccount: empty when no policy names one.
+    PipeOwnerTrust(std::wstring user, std::wstring policyAccount);
+
+    // owner: empty when the pipe reports none, which is never trusted.
+    bool Trusts(const std::wstring& owner) const;
+
+private:
+    std::wstring user;
+    std::wstring policyAccount;
+};
+
+}  // namespace kestrel
