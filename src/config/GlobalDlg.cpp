@@ -29,8 +29,9 @@ void EnableOkForSelection(HWND browser, LPCITEMIDLIST item) {
     ::SendMessageW(browser, BFFM_ENABLEOK, 0, allowed);
 }
 
+// data: the folder to select at the start, or null for the browser's default.
 int CALLBACK BrowseCallback(HWND browser, UINT msg, LPARAM lParam, LPARAM data) noexcept {
-    if (msg == BFFM_INITIALIZED)
+    if (msg == BFFM_INITIALIZED && data != 0)
         ::SendMessageW(browser, BFFM_SETSELECTIONW, TRUE, data);
     else if (msg == BFFM_SELCHANGED)
         EnableOkForSelection(browser, reinterpret_cast<LPCITEMIDLIST>(lParam));
@@ -47,6 +48,15 @@ std::wstring WindowText(HWND window) {
 
 bool LogFolderDriveAllowed(UINT driveType) {
     return driveType == DRIVE_FIXED;
+}
+
+std::wstring BrowseStartFolder(const std::wstring& folder) {
+    const bool driveLetter = folder.size() >= 3 && folder[1] == L':' && folder[2] == L'\\' &&
+                             ((folder[0] >= L'A' && folder[0] <= L'Z') ||
+                              (folder[0] >= L'a' && folder[0] <= L'z'));
+    if (!driveLetter) return std::wstring();
+    const wchar_t root[] = {folder[0], L':', L'\\', L'\0'};
+    return LogFolderDriveAllowed(::GetDriveTypeW(root)) ? folder : std::wstring();
 }
 
 GlobalDlg::GlobalDlg(DmsConfig* editedDefaults, LogSettings* editedLogging)
@@ -114,7 +124,8 @@ LRESULT GlobalDlg::OnBrowse(WORD, WORD, HWND, BOOL&) {
     info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_DONTGOBELOWDOMAIN;
     info.lpfn = BrowseCallback;
     // The stored folder, not the edit: an unapplied choice is not where to start.
-    info.lParam = reinterpret_cast<LPARAM>(logSettings->folder.c_str());
+    const std::wstring start = BrowseStartFolder(logSettings->folder);
+    info.lParam = start.empty() ? 0 : reinterpret_cast<LPARAM>(start.c_str());
     LPITEMIDLIST chosen = ::SHBrowseForFolderW(&info);
     if (!chosen) return 0;
     wchar_t path[MAX_PATH] = {};

@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <shlobj.h>
 
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "DialogDriver.h"
 #include "DmsValues.h"
@@ -134,6 +137,63 @@ TEST_F(GlobalDlgTest, ApplyStoresEverythingOnlyAfterValidationAndYes) {
     EXPECT_EQ(defaults.useSsl, 1);
     EXPECT_EQ(defaults.retryMs, 5000u);
     EXPECT_EQ(defaults.comPortActive, 0);
+}
+
+std::vector<std::wstring> selectionsAsked;
+
+LRESULT CALLBACK RecordSelections(int code, WPARAM wParam, LPARAM lParam) {
+    const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
+    if (code == HC_ACTION && call->message == BFFM_SETSELECTIONW && call->wParam)
+        selectionsAsked.emplace_back(reinterpret_cast<const wchar_t*>(call->lParam));
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+BOOL CALLBACK FindBrowser(HWND window, LPARAM found) {
+    wchar_t caption[64] = {};
+    GetWindowTextW(window, caption, 64);
+    if (std::wstring(caption) != L"Browse for Folder") return TRUE;
+    *reinterpret_cast<HWND*>(found) = window;
+    return FALSE;
+}
+
+// Cancels this thread's folder browser once it shows.
+void CALLBACK CancelBrowser(HWND, UINT, UINT_PTR timer, DWORD) {
+    HWND browser = nullptr;
+    EnumThreadWindows(GetCurrentThreadId(), FindBrowser, reinterpret_cast<LPARAM>(&browser));
+    if (!browser) return;
+    KillTimer(nullptr, timer);
+    PostMessageW(browser, WM_COMMAND, IDCANCEL, 0);
+}
+
+// The browser is told where to start only for a folder on a local fixed
+// drive: a network path from the service never reaches the shell. The edit
+// shows the folder as the service reported it either way.
+TEST_F(GlobalDlgTest, BrowseStartsAtTheStoredFolderOnlyOnALocalFixedDrive) {
+    const std::pair<const wchar_t*, std::vector<std::wstring>> cases[] = {
+        {L"C:\\windows", {L"C:\\windows"}}, {L"\\\\host@80\\x", {}}};
+    for (const auto& [folder, asked] : cases) {
+        log.folder = folder;
+        selectionsAsked.clear();
+        HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, RecordSelections, nullptr, GetCurrentThreadId());
+        RunDialog(defaults, log, [&](HWND dialog) {
+            EXPECT_EQ(Text(dialog, IDC_LOG_FOLDER), folder);
+            SetTimer(nullptr, 0, 20, CancelBrowser);
+            Click(dialog, IDC_BROWSE);
+            EXPECT_EQ(Text(dialog, IDC_LOG_FOLDER), folder);
+            test::Cancel(dialog);
+        });
+        UnhookWindowsHookEx(hook);
+        EXPECT_EQ(selectionsAsked, asked) << folder;
+    }
+}
+
+TEST(GlobalDlgBrowse, StartsOnlyAtAFolderOnALocalFixedDrive) {
+    EXPECT_EQ(BrowseStartFolder(L"C:\\windows"), L"C:\\windows");
+    EXPECT_EQ(BrowseStartFolder(L"c:\\"), L"c:\\");
+    for (const wchar_t* folder : {L"\\\\host\\share", L"\\\\host@80\\x", L"//host/share",
+                                  L"\\\\?\\C:\\windows", L"\\\\?\\UNC\\host\\share", L"C:",
+                                  L"C:windows", L"1:\\x", L"Q:\\no such drive", L""})
+        EXPECT_EQ(BrowseStartFolder(folder), L"") << folder;
 }
 
 TEST(GlobalDlgBrowse, OkOnlyForFixedLocalDrives) {

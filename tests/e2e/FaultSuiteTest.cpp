@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -298,6 +299,33 @@ TEST_F(FaultSuite, PipeHeldByAnUnknownProgram) {
     StartService(again);
     EXPECT_TRUE(TitleBecomes(texts::kProductName));
     EXPECT_TRUE(Converges(kSeedLabels));
+}
+
+// A network path as the log folder: Preferences shows it as the service
+// reported it, and the folder browser opens at its default place, with nothing
+// selected, instead of at that path.
+TEST_F(FaultSuite, NetworkLogFolderIsShownButNotBrowsedTo) {
+    StartBoth();
+    const std::wstring folder = L"\\\\127.0.0.1@8080\\logs";
+    ASSERT_TRUE(service.Execute("log folder=\\\\127.0.0.1@8080\\logs level=1"));
+    // The folder is read on each new connection; the label shows when one has been made.
+    ASSERT_TRUE(service.Execute("drop-all"));
+    ASSERT_TRUE(service.Execute("port COM4 label=Dock-4"));
+    EXPECT_TRUE(Converges({L"COM10", L"COM3", L"Dock-4"}));
+    HWND dialog = OpenPreferences();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(test::Text(dialog, IDC_LOG_FOLDER), folder);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED), 0);
+    HWND browser = WaitForDialog(panel->Id(), L"Browse for Folder", kStartMs);
+    ASSERT_NE(browser, nullptr);
+    HWND tree = FindWindowExW(browser, nullptr, WC_TREEVIEWW, nullptr);
+    ASSERT_NE(tree, nullptr);
+    EXPECT_EQ(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0), 0) << "an item was selected";
+    PostMessageW(browser, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(test::Eventually([&] { return !IsWindow(browser); }, kSettleMs));
+    EXPECT_EQ(test::Text(dialog, IDC_LOG_FOLDER), folder);
+    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_TRUE(test::Eventually([&] { return !IsWindow(dialog); }, kSettleMs));
 }
 
 TEST_F(FaultSuite, WrongProtocolVersion) {
