@@ -16,5 +16,6 @@ const CrashDumpInstaller crashDumpInstaller;
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showCommand) {
+    kestrel::RestrictDllSearchToSystem();
     return kestrel::PanelMain(instance, commandLine, showCommand);
 }

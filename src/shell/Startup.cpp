@@ -15,6 +15,13 @@
 
 namespace kestrel {
 
+void RestrictDllSearchToSystem() {
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
+    const auto setDirectories = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
+    if (setDirectories) setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 int PanelMain(HINSTANCE instance, const wchar_t* commandLine, int showCommand) {
     const StartOption option = ParseStartOption(commandLine);
     if (option == StartOption::ExitAll) return RunStopper();
@@ -90,6 +97,10 @@ int Run(int showCommand) {
         return 0;
     }
     ::ShowWindow(mainDlg->Handle(), showCommand);
+    // An installer that closes the panel through the Restart Manager starts it
+    // again in the tray. Only then: a crash, a hang or a restart of the system
+    // starts nothing (the Run value starts it at logon).
+    ::RegisterApplicationRestart(kOptionHide, RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
     const int result = loop.Run();
     appModule.RemoveMessageLoop();
     mainDlg.reset();

@@ -148,6 +148,19 @@ LRESULT CMainDlg::OnEditPort(UINT, WPARAM wParam, LPARAM, BOOL&) {
     return 0;
 }
 
+// An installer that uses the Restart Manager closes the panel so, and starts
+// it again afterwards as it registered itself at start-up: it ends as
+// -exitall would end it.
+LRESULT CMainDlg::OnEndSession(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+    if (!wParam || (lParam & ENDSESSION_CLOSEAPP) == 0) {
+        handled = FALSE;
+        return 0;
+    }
+    // At once: the session may end the process as soon as this returns.
+    Quit();
+    return 0;
+}
+
 LRESULT CMainDlg::OnPreferences(WORD, WORD, HWND, BOOL&) {
     preferencesFlow();
     return 0;
@@ -195,11 +208,15 @@ LRESULT CMainDlg::OnHide(WORD, WORD, HWND, BOOL&) {
 }
 
 LRESULT CMainDlg::OnAppExit(WORD, WORD, HWND, BOOL&) {
+    Quit();
+    return 0;
+}
+
+void CMainDlg::Quit() {
     ::KillTimer(Handle(), kRefreshTimerId);
     TNotifyIcon::Destroy();
     ::DestroyWindow(Handle());
     ::PostQuitMessage(kQuitExitCode);
-    return 0;
 }
 
 LRESULT CMainDlg::OnViewCommPorts(WORD, WORD, HWND, BOOL&) {

@@ -43,6 +43,7 @@ public:
         MESSAGE_HANDLER(WM_NOTIFYICON, OnNotifyIcon)
         MESSAGE_HANDLER(taskbarCreated, OnTaskbarCreated)
         MESSAGE_HANDLER(WM_EDITPORT, OnEditPort)
+        MESSAGE_HANDLER(WM_ENDSESSION, OnEndSession)
         COMMAND_ID_HANDLER(IDOK, OnHide)
         COMMAND_ID_HANDLER(IDCANCEL, OnHide)
         COMMAND_ID_HANDLER(ID_APP_EXIT, OnAppExit)
@@ -74,6 +75,7 @@ private:
     LRESULT OnNotifyIcon(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnTaskbarCreated(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnEditPort(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnEndSession(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnHide(WORD code, WORD id, HWND control, BOOL& handled);
     LRESULT OnAppExit(WORD code, WORD id, HWND control, BOOL& handled);
     LRESULT OnViewCommPorts(WORD code, WORD id, HWND control, BOOL& handled);
@@ -87,6 +89,8 @@ private:
     LRESULT OnAppAbout();
     void AddAboutItem();
     void ShowAndActivate();
+    // Ends the program: timer, tray icon and window go, the loop ends with 2.
+    void Quit();
     void ShowLinkState();
 
     DevListCtrl portList;

@@ -129,5 +129,17 @@ timeout 60 wineserver -w || fail "a program of the prefix still runs"
 left=$(grep -i -h -E 'norvane|kestrel' "$WINEPREFIX"/*.reg || true)
 [ -z "$left" ] || fail "left in the registry: $left"
 
+# The start at logon is part of the program's feature: asked for alone, it
+# brings the program with it or is not installed, and never starts a program
+# that is not there.
+echo "install the start at logon alone"
+msiexec logon-alone 0 /i "$(windows_path "$OLD_MSI")" ADDLOCAL=StartAtLogon
+state=$(wine "$PROBE" state "$UPGRADE_CODE" "$PROGRAM" | tr -d '\r')
+case "$state" in
+*"file $OLD.0"*"$RUN"* | *"run none"*) ;;
+*) fail "the start at logon alone left: $state" ;;
+esac
+msiexec logon-alone-removed 0 /x "$(windows_path "$OLD_MSI")"
+
 rm -rf "$WINEPREFIX"
 echo "package test passed"

@@ -70,6 +70,14 @@ TEST(CrashDump, FullDumpLandsInTempAndTheProcessStillEnds) {
     EXPECT_LE(stamp, after);
 }
 
+// The program looks for DLLs loaded by name in the system folder only, so the
+// decoy beside the probe is passed over even where the search path would
+// find it first.
+TEST(CrashDump, DllsLoadedByNameComeFromTheSystemFolderOnly) {
+    test::PreferFoundDll(L"crash_probe.exe", L"dbghelp");
+    EXPECT_EQ(RunProbe(L"load"), 0u);
+}
+
 // A C++ exception that leaves a window callback, an allocation failure say,
 // ends the program with a dump too.
 TEST(CrashDump, UncaughtCppExceptionEndsWithADump) {

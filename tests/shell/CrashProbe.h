@@ -4,3 +4,5 @@
 #include <windows.h>
 
 inline constexpr DWORD kProbeException = 0xE0C0FFEE;
+// With "load": the DBGHELP.DLL beside the probe was loaded.
+inline constexpr DWORD kDecoyLoaded = 3;

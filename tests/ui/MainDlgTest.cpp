@@ -93,6 +93,21 @@ TEST_F(MainDlgTest, TrayQuitEndsTheLoopWithTwo) {
     EXPECT_FALSE(dlg->Service().Client().IsConnected()) << "the link closes with the window";
 }
 
+// An installer's Restart Manager closes the panel as -exitall would; the end
+// of a session that was called off, or of a logoff, leaves it running.
+TEST_F(MainDlgTest, EndSessionToCloseTheAppEndsTheLoopWithTwo) {
+    StartBoth();
+    EXPECT_NE(SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), 0);
+    SendMessageW(window, WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP);
+    SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_TRUE(IconShown(window));
+    SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    EXPECT_FALSE(IsWindow(window)) << "gone before the message returns";
+    EXPECT_FALSE(IconShown(window));
+    EXPECT_EQ(loop.Run(), kQuitExitCode);
+}
+
 TEST_F(MainDlgTest, OnlyTimerOneRefreshes) {
     StartBoth();
     ASSERT_TRUE(server->Execute("port COM4 label=COM4 serial=SN-4 mode=0 status=0 active=1"));
