@@ -9,6 +9,7 @@
 #include "ConfigMessages.h"
 #include "DmsControls.h"
 #include "DmsTexts.h"
+#include "LogFolderRule.h"
 #include "WindowIcons.h"
 
 namespace kestrel {
@@ -22,10 +23,7 @@ constexpr uint32_t kLogLevelCount = sizeof(kLogLevelTexts) / sizeof(kLogLevelTex
 void EnableOkForSelection(HWND browser, LPCITEMIDLIST item) {
     wchar_t path[MAX_PATH] = {};
     bool allowed = false;
-    if (item && ::SHGetPathFromIDListW(item, path) && path[0] != L'\0' && path[1] == L':') {
-        const wchar_t root[] = {path[0], L':', L'\\', L'\0'};
-        allowed = LogFolderDriveAllowed(::GetDriveTypeW(root));
-    }
+    if (item && ::SHGetPathFromIDListW(item, path)) allowed = IsOnLocalFixedDrive(path);
     ::SendMessageW(browser, BFFM_ENABLEOK, 0, allowed);
 }
 
@@ -46,17 +44,8 @@ std::wstring WindowText(HWND window) {
 
 }  // namespace
 
-bool LogFolderDriveAllowed(UINT driveType) {
-    return driveType == DRIVE_FIXED;
-}
-
 std::wstring BrowseStartFolder(const std::wstring& folder) {
-    const bool driveLetter = folder.size() >= 3 && folder[1] == L':' && folder[2] == L'\\' &&
-                             ((folder[0] >= L'A' && folder[0] <= L'Z') ||
-                              (folder[0] >= L'a' && folder[0] <= L'z'));
-    if (!driveLetter) return std::wstring();
-    const wchar_t root[] = {folder[0], L':', L'\\', L'\0'};
-    return LogFolderDriveAllowed(::GetDriveTypeW(root)) ? folder : std::wstring();
+    return IsOnLocalFixedDrive(folder) ? folder : std::wstring();
 }
 
 GlobalDlg::GlobalDlg(DmsConfig* editedDefaults, LogSettings* editedLogging)

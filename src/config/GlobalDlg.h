@@ -11,20 +11,16 @@
 #include "CDialogLoopMember.h"
 #include "DmsConfig.h"
 #include "MessageMap.h"
+#include "LogFolderRule.h"
 #include "LogSettings.h"
 #include "resource.h"
 
 namespace kestrel {
 
-// Whether the folder browser may offer OK for a folder on a drive of this type
-// (GetDriveTypeW): the service logs only to fixed local drives.
-bool LogFolderDriveAllowed(UINT driveType);
-
 // Where the folder browser starts for this folder: the folder itself when it
-// lies on a local fixed drive (a drive letter, then a backslash), else empty
-// for the browser's default place. The folder comes from the service, and a
-// network path there would make the shell contact its host with the user's
-// credentials as soon as the browser opens.
+// lies on a local fixed drive (LogFolderRule.h), else empty for the browser's
+// default place. The folder comes from the service, and a network path there
+// would make the shell contact its host as soon as the browser opens.
 std::wstring BrowseStartFolder(const std::wstring& folder);
 
 class GlobalDlg : public CDialogBase,

@@ -8,8 +8,6 @@
 
 namespace kestrel {
 
-namespace {
-
 std::wstring WidenAnsi(const char* text) {
     const int length = static_cast<int>(std::strlen(text));
     if (length == 0) return std::wstring();
@@ -18,6 +16,8 @@ std::wstring WidenAnsi(const char* text) {
     ::MultiByteToWideChar(CP_ACP, 0, text, length, &wide[0], units);
     return wide;
 }
+
+namespace {
 
 PortRowInfo MakeCountersOnlyRow(const PortRecord& record, const std::wstring& name) {
     PortRowInfo row;
@@ -186,9 +186,9 @@ void ServiceMirror::RefreshPorts(PortListView& list) {
     // The editing flows keep the normal budget: only the pass is shortened.
     const uint32_t normalBudget = client.ExchangeBudgetMs();
     client.SetExchangeBudget(stall.Budget(normalBudget));
-    const uint32_t result = Pass(list);
+    lastPass = Pass(list);
     client.SetExchangeBudget(normalBudget);
-    NoteOutcome(result);
+    NoteOutcome(lastPass);
 }
 
 uint32_t ServiceMirror::Pass(PortListView& list) {

@@ -19,6 +19,9 @@ namespace kestrel {
 // The full row of a port; also used by the editing flows after they change a record.
 PortRowInfo MakePortRow(const PortRecord& record, const std::wstring& name);
 
+// A DMS text in the system's ANSI code page, widened as the panel shows it.
+std::wstring WidenAnsi(const char* text);
+
 class ServiceMirror {
 public:
     // Holds a flag for the life of the scope, on every way out. While editing
@@ -41,6 +44,9 @@ public:
     // service not responding: passes then leave it alone for a quiet period
     // and make one attempt with a short exchange budget, until one is answered.
     void RefreshPorts(PortListView& list);
+    // How the last pass that ran ended: 0 when it went through (and sorted
+    // the list), else the result that ended it.
+    uint32_t LastPassResult() const { return lastPass; }
 
     // For the editing flows.
     bool IsEditing() const { return editing; }
@@ -133,6 +139,7 @@ private:
     LogSettings logSettings;
     bool logSettingsLoaded = false;
     StallWatch stall;
+    uint32_t lastPass = kResultOk;
 };
 
 class ServiceMirror::FlagScope {

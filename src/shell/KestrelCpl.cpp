@@ -2,6 +2,7 @@
 #include <windows.h>
 
 #include "CrashDump.h"
+#include "DllSearch.h"
 #include "Startup.h"
 
 namespace {

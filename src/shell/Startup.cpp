@@ -15,13 +15,6 @@
 
 namespace kestrel {
 
-void RestrictDllSearchToSystem() {
-    using SetDefaultDllDirectoriesFn = BOOL(WINAPI*)(DWORD);
-    const auto setDirectories = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleW(L"kernel32.dll"), "SetDefaultDllDirectories")));
-    if (setDirectories) setDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
-}
-
 int PanelMain(HINSTANCE instance, const wchar_t* commandLine, int showCommand) {
     const StartOption option = ParseStartOption(commandLine);
     if (option == StartOption::ExitAll) return RunStopper();

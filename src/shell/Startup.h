@@ -11,13 +11,6 @@ inline constexpr int kStopperDone = 0;
 inline constexpr int kStopperGaveUp = 100;
 inline constexpr DWORD kStopperPauseMs = 500;
 
-// Makes the system folder the only place DLLs loaded by name come from, so
-// that a DLL placed beside the program (in a downloads folder, say) is never
-// loaded, by the shell's folder browser or by anything else. Done first in
-// the entry point. Windows 7 without the update that brought the search flags
-// lacks the call; there the program runs as before.
-void RestrictDllSearchToSystem();
-
 // The whole entry point: picks the role from the command line and returns the
 // process's exit code.
 int PanelMain(HINSTANCE instance, const wchar_t* commandLine, int showCommand);

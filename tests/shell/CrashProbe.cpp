@@ -11,7 +11,7 @@
 
 #include "CrashDump.h"
 #include "CrashProbe.h"
-#include "Startup.h"
+#include "DllSearch.h"
 
 namespace {
 
