@@ -9,6 +9,72 @@ std::wstring BesideThisProgram(const wchar_t* file) {
     return self.substr(0, self.find_last_of(L"\\/") + 1) + file;
 }
 
+namespace {
+
+// Appends what the pipe holds now; false once it is closed and empty.
+bool Drain(HANDLE pipe, std::string& text) {
+    DWORD available = 0;
+    if (!PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr)) return false;
+    while (available > 0) {
+        char buffer[4096];
+        DWORD read = 0;
+        if (!ReadFile(pipe, buffer, sizeof(buffer), &read, nullptr)) return false;
+        text.append(buffer, read);
+        available = read < available ? available - read : 0;
+    }
+    return true;
+}
+
+}  // namespace
+
+ProgramRun RunToEnd(const wchar_t* program, const std::wstring& commandTail, DWORD timeoutMs) {
+    ProgramRun run;
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
+    if (!CreatePipe(&outRead, &outWrite, &inherit, 0)) return run;
+    if (!CreatePipe(&errRead, &errWrite, &inherit, 0)) {
+        CloseHandle(outRead);
+        CloseHandle(outWrite);
+        return run;
+    }
+    SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
+    SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
+    HANDLE nul = CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = nul;
+    startup.hStdOutput = outWrite;
+    startup.hStdError = errWrite;
+    std::wstring commandLine = L"\"" + BesideThisProgram(program) + L"\" " + commandTail;
+    PROCESS_INFORMATION process{};
+    const BOOL created = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE,
+                                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+    CloseHandle(outWrite);
+    CloseHandle(errWrite);
+    if (nul != INVALID_HANDLE_VALUE) CloseHandle(nul);
+    if (created) {
+        const ULONGLONG start = GetTickCount64();
+        bool ended = false;
+        while (!ended && GetTickCount64() - start < timeoutMs) {
+            ended = WaitForSingleObject(process.hProcess, 10) == WAIT_OBJECT_0;
+            Drain(outRead, run.out);
+            Drain(errRead, run.err);
+        }
+        if (!ended) TerminateProcess(process.hProcess, STILL_ACTIVE);
+        WaitForSingleObject(process.hProcess, 5000);
+        // Whatever it wrote before it ended is in the pipes by now.
+        Drain(outRead, run.out);
+        Drain(errRead, run.err);
+        GetExitCodeProcess(process.hProcess, &run.exitCode);
+        CloseHandle(process.hThread);
+        CloseHandle(process.hProcess);
+    }
+    CloseHandle(outRead);
+    CloseHandle(errRead);
+    return run;
+}
+
 ChildProcess::~ChildProcess() {
     if (process.hProcess) {
         Kill();

@@ -10,6 +10,17 @@ namespace kestrel::test {
 
 std::wstring BesideThisProgram(const wchar_t* file);
 
+// A program run to its end: its exit code and what it wrote to its output and
+// error streams, both pipes.
+struct ProgramRun {
+    DWORD exitCode = STILL_ACTIVE;
+    std::string out;
+    std::string err;
+};
+// program is started from the folder of this program; STILL_ACTIVE when it
+// did not end within timeoutMs (it is then ended).
+ProgramRun RunToEnd(const wchar_t* program, const std::wstring& commandTail, DWORD timeoutMs);
+
 class ChildProcess {
 public:
     ChildProcess() = default;

@@ -1,0 +1,125 @@
+#include "CtlCommandLine.h"
+
+#include <cwchar>
+
+#include "CtlTexts.h"
+
+namespace kestrel::ctl {
+
+namespace {
+
+std::wstring Format(const wchar_t* format, const std::wstring& word) {
+    wchar_t text[512] = {};
+    std::swprintf(text, 512, format, word.c_str());
+    return text;
+}
+
+CtlParse Fail(std::wstring error) {
+    CtlParse parse;
+    parse.error = std::move(error);
+    return parse;
+}
+
+bool OneOf(const std::wstring& word, const std::vector<std::wstring>& words) {
+    for (const std::wstring& candidate : words)
+        if (word == candidate) return true;
+    return false;
+}
+
+}  // namespace
+
+std::wstring AsciiLower(std::wstring text) {
+    for (wchar_t& c : text)
+        if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
+    return text;
+}
+
+CtlParse ParseCtlArguments(const std::vector<std::wstring>& args) {
+    CtlParse parse;
+    CtlRequest& request = parse.request;
+    std::vector<std::wstring> words;  // everything but the options
+    bool json = false, csv = false, help = false, version = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::wstring option = AsciiLower(args[i]);
+        if (option == L"--json") {
+            json = true;
+        } else if (option == L"--csv") {
+            csv = true;
+        } else if (option == L"--yes") {
+            request.yes = true;
+        } else if (OneOf(option, {L"--help", L"-h", L"-?", L"/?"})) {
+            help = true;
+        } else if (option == L"--version") {
+            version = true;
+        } else if (option == L"--pipe" && i + 1 < args.size() && !args[i + 1].empty()) {
+            request.pipe = args[++i];
+        } else if (option.size() > 1 && option[0] == L'-' && option[1] == L'-') {
+            return Fail(Format(kUnexpectedFormat, args[i]));
+        } else {
+            words.push_back(args[i]);
+        }
+    }
+    if (help || version) {
+        if (!words.empty()) return Fail(Format(kUnexpectedFormat, words.front()));
+        request.command = help ? CtlCommand::Help : CtlCommand::Version;
+        parse.ok = true;
+        return parse;
+    }
+    if (words.empty()) return Fail(kUsageText);
+
+    const std::wstring command = AsciiLower(words[0]);
+    size_t next = 1;
+    std::vector<std::wstring> keys;
+    if (command == L"status") {
+        request.command = CtlCommand::Status;
+    } else if (command == L"ports") {
+        request.command = CtlCommand::Ports;
+    } else if (command == L"get" || command == L"set") {
+        if (words.size() < 2) return Fail(kMissingPort);
+        request.port = words[1];
+        next = 2;
+        request.command = command == L"get" ? CtlCommand::Get : CtlCommand::Set;
+        if (request.command == CtlCommand::Set && words.size() == 3 && AsciiLower(words[2]) == L"default") {
+            request.command = CtlCommand::SetDefault;
+            next = 3;
+        }
+        keys = {L"host", L"port", L"retry", L"ssl", L"active"};
+    } else if (command == L"defaults" || command == L"log") {
+        const bool setting = words.size() > 1 && AsciiLower(words[1]) == L"set";
+        next = setting ? 2 : 1;
+        if (command == L"defaults") {
+            request.command = setting ? CtlCommand::SetDefaults : CtlCommand::Defaults;
+            keys = {L"host", L"port", L"retry", L"ssl", L"active"};
+        } else {
+            request.command = setting ? CtlCommand::SetLog : CtlCommand::Log;
+            keys = {L"folder", L"level"};
+        }
+        if (setting && words.size() == 2) return Fail(kMissingSettings);
+    } else {
+        return Fail(Format(kUnknownCommandFormat, words[0]));
+    }
+
+    const bool takesValues = request.command == CtlCommand::Set ||
+                             request.command == CtlCommand::SetDefaults ||
+                             request.command == CtlCommand::SetLog;
+    if (request.command == CtlCommand::Set && words.size() == 2) return Fail(kMissingSettings);
+    for (size_t i = next; i < words.size(); ++i) {
+        const size_t equals = words[i].find(L'=');
+        if (!takesValues || equals == std::wstring::npos) return Fail(Format(kUnexpectedFormat, words[i]));
+        const std::wstring key = AsciiLower(words[i].substr(0, equals));
+        if (!OneOf(key, keys)) return Fail(Format(kUnknownKeyFormat, words[i].substr(0, equals)));
+        request.values[key] = words[i].substr(equals + 1);
+    }
+
+    const bool asks = request.command == CtlCommand::Set || request.command == CtlCommand::SetDefault ||
+                      request.command == CtlCommand::SetDefaults;
+    if (json && csv) return Fail(Format(kUnexpectedFormat, L"--csv"));
+    if ((json || csv) && request.command != CtlCommand::Ports)
+        return Fail(Format(kUnexpectedFormat, json ? L"--json" : L"--csv"));
+    if (request.yes && !asks) return Fail(Format(kUnexpectedFormat, L"--yes"));
+    request.format = json ? PortsFormat::Json : csv ? PortsFormat::Csv : PortsFormat::Table;
+    parse.ok = true;
+    return parse;
+}
+
+}  // namespace kestrel::ctl

@@ -1,0 +1,49 @@
+// The tool's command line, read into one request. Commands, options and keys
+// are case-insensitive; values and port names are kept as given. Portable: no
+// windows.h.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+namespace kestrel::ctl {
+
+enum class CtlCommand {
+    Help,
+    Version,
+    Status,
+    Ports,
+    Get,          // a port's parameters
+    Set,          // a port's own parameters
+    SetDefault,   // the port follows the defaults
+    Defaults,
+    SetDefaults,
+    Log,
+    SetLog,
+};
+
+enum class PortsFormat { Table, Json, Csv };
+
+struct CtlRequest {
+    CtlCommand command = CtlCommand::Help;
+    std::wstring port;
+    PortsFormat format = PortsFormat::Table;
+    bool yes = false;                              // answers the question of a change with Yes
+    std::wstring pipe;                             // another pipe name than the service's (a simulator's)
+    std::map<std::wstring, std::wstring> values;   // by key in lower case; the last one given counts
+};
+
+struct CtlParse {
+    bool ok = false;
+    std::wstring error;  // what is wrong with the command line, when not ok
+    CtlRequest request;
+};
+
+// args: the words after the program's name.
+CtlParse ParseCtlArguments(const std::vector<std::wstring>& args);
+
+// Lower case of the ASCII letters only: keys and options are ASCII.
+std::wstring AsciiLower(std::wstring text);
+
+}  // namespace kestrel::ctl

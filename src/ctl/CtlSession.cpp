@@ -1,0 +1,444 @@
+#include "CtlSession.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cwchar>
+#include <map>
+#include <vector>
+
+#include "CtlTexts.h"
+#include "DmsTexts.h"
+#include "LogFolderRule.h"
+#include "PanelTexts.h"
+#include "PortRowTexts.h"
+
+namespace kestrel::ctl {
+
+namespace {
+
+std::wstring Format(const wchar_t* format, ...) {
+    wchar_t text[1024] = {};
+    va_list args;
+    va_start(args, format);
+    std::vswprintf(text, 1024, format, args);
+    va_end(args);
+    return text;
+}
+
+// The rows the panel's list would show after a pass, by port name.
+class RowCollector : public PortListView {
+public:
+    bool UpdatePort(const PortRowInfo& info, bool* added) override {
+        if (added) *added = false;
+        const auto found = rows.find(info.name);
+        if (info.countersOnly) return true;
+        if (info.status == kStatusNoDevice) {
+            if (found != rows.end()) rows.erase(found);
+            return true;
+        }
+        if (added) *added = found == rows.end();
+        rows[info.name] = info;
+        return true;
+    }
+    void DeletePort(const std::wstring& name) override { rows.erase(name); }
+    bool SortItems(int, int) override { return true; }
+
+    std::map<std::wstring, PortRowInfo, PortNameLess> rows;
+};
+
+bool ParseFlag(const std::wstring& text, bool& value) {
+    const std::wstring word = AsciiLower(text);
+    if (word == L"1" || word == L"true") {
+        value = true;
+    } else if (word == L"0" || word == L"false") {
+        value = false;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// A level as a number 0 to 3 or as the panel's text for it.
+bool ParseLevel(const std::wstring& text, uint32_t& level) {
+    constexpr uint32_t count = sizeof(kLogLevelTexts) / sizeof(kLogLevelTexts[0]);
+    for (uint32_t i = 0; i < count; ++i) {
+        if (text == std::to_wstring(i) || AsciiLower(text) == AsciiLower(kLogLevelTexts[i])) {
+            level = i;
+            return true;
+        }
+    }
+    return false;
+}
+
+std::wstring StatusLine(const LinkState& link) {
+    switch (link.kind) {
+    case LinkState::Kind::Connected:
+        return Format(kStatusRunningFormat, kProtocolVersionMajor, kProtocolVersionMinor,
+                      kProtocolVersionPatch);
+    case LinkState::Kind::NotRunning: return kStatusNotRunning;
+    case LinkState::Kind::WrongVersion:
+        return Format(kStatusVersionFormat, link.major, link.minor, link.patch);
+    case LinkState::Kind::Untrusted: return kStatusUntrusted;
+    case LinkState::Kind::NotResponding: return kStatusNotResponding;
+    }
+    return kStatusNotRunning;
+}
+
+bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+DmsSettings SettingsOf(const DmsConfig& dms) {
+    DmsSettings settings;
+    settings.host = WidenAnsi(dms.host);
+    settings.port = WidenAnsi(dms.port);
+    settings.retrySeconds = dms.retryMs / 1000;
+    settings.ssl = dms.useSsl != 0;
+    settings.active = dms.comPortActive != 0;
+    return settings;
+}
+
+CtlSession::CtlSession(CtlConsole& out, const std::wstring& pipe)
+    : console(out), pipeName(pipe.empty() ? kServicePipeName : pipe), mirror(pipeName.c_str()) {}
+
+int CtlSession::Run(const CtlRequest& request) {
+    switch (request.command) {
+    case CtlCommand::Help: console.Out(kUsageText); return kExitOk;
+    case CtlCommand::Version:
+        console.Out(Format(kVersionFormat, kProductVersionMajor, kProductVersionMinor,
+                           kProductVersionPatch));
+        return kExitOk;
+    case CtlCommand::Status: return Status();
+    case CtlCommand::Ports: return Ports(request.format);
+    case CtlCommand::Get: return Get(request.port);
+    case CtlCommand::Set: return Set(request);
+    case CtlCommand::SetDefault: return SetDefault(request);
+    case CtlCommand::Defaults: return Defaults();
+    case CtlCommand::SetDefaults: return SetDefaults(request);
+    case CtlCommand::Log: return Log();
+    case CtlCommand::SetLog: return SetLog(request);
+    }
+    return kExitUsage;
+}
+
+int CtlSession::Status() {
+    mirror.ConnectAtStartup();
+    console.Out(StatusLine(mirror.Link()) + L"\r\n");
+    return mirror.Client().IsConnected() ? kExitOk : kExitUnreachable;
+}
+
+int CtlSession::Connect() {
+    mirror.ConnectAtStartup();
+    return mirror.Client().IsConnected() ? kExitOk : Unreachable(kResultOk);
+}
+
+int CtlSession::Unreachable(uint32_t result) {
+    if (result == kErrorTimeout) {
+        console.Err(kStatusNotResponding);
+    } else if (result == kResultServiceGone || result == kResultNotConnected) {
+        console.Err(kStatusNotRunning);
+    } else {
+        console.Err(StatusLine(mirror.Link()));
+    }
+    return kExitUnreachable;
+}
+
+int CtlSession::ReadFailure(uint32_t result, const std::wstring& what) {
+    if (IsLinkFailure(result) || !mirror.Client().IsConnected()) return Unreachable(result);
+    console.Err(what);
+    return kExitUnreachable;
+}
+
+int CtlSession::ReadPorts(std::map<std::wstring, PortRowInfo, PortNameLess>& rows) {
+    if (int r = Connect()) return r;
+    RowCollector collector;
+    mirror.RefreshPorts(collector);
+    const uint32_t result = mirror.LastPassResult();
+    if (result != kResultOk)
+        return ReadFailure(result, Format(kPortListUnreadableFormat, static_cast<unsigned long>(result)));
+    rows = std::move(collector.rows);
+    return kExitOk;
+}
+
+int CtlSession::Ports(PortsFormat format) {
+    std::map<std::wstring, PortRowInfo, PortNameLess> rows;
+    if (int r = ReadPorts(rows)) return r;
+    // The panel's order: by the text of its first column, the label.
+    std::vector<const PortRowInfo*> order;
+    for (const auto& entry : rows) order.push_back(&entry.second);
+    std::stable_sort(order.begin(), order.end(), [](const PortRowInfo* a, const PortRowInfo* b) {
+        return CompareRowCells(a, b, kColumnPort) < 0;
+    });
+    std::vector<PortListing> listings;
+    for (const PortRowInfo* row : order) {
+        const PortRecord& record = mirror.Ports().at(row->name);
+        PortListing listing;
+        listing.port = row->name;
+        listing.label = row->portLabel;
+        listing.serial = row->serialNumber;
+        listing.mode = std::wstring(CellText(*row, kColumnMode));
+        listing.status = std::wstring(CellText(*row, kColumnStatus));
+        listing.connection = std::wstring(CellText(*row, kColumnConnection));
+        listing.useDefault = record.useDefault;
+        listing.dms = SettingsOf(record.dms);
+        listings.push_back(std::move(listing));
+    }
+    switch (format) {
+    case PortsFormat::Table: console.Out(FormatTable(listings)); break;
+    case PortsFormat::Json: console.Out(FormatJson(listings)); break;
+    case PortsFormat::Csv: console.Out(FormatCsv(listings)); break;
+    }
+    return kExitOk;
+}
+
+int CtlSession::FindPort(const std::wstring& given, std::wstring& name) {
+    std::map<std::wstring, PortRowInfo, PortNameLess> rows;
+    if (int r = ReadPorts(rows)) return r;
+    if (mirror.FindPort(given)) {
+        name = given;
+    } else {
+        int matches = 0;
+        for (const auto& entry : mirror.Ports()) {
+            if (!SameIgnoringCase(entry.first, given)) continue;
+            name = entry.first;
+            ++matches;
+        }
+        if (matches != 1) {
+            console.Err(Format(kNoSuchPortFormat, given.c_str()));
+            return kExitNoPort;
+        }
+    }
+    return ReadPort(name);
+}
+
+int CtlSession::ReadPort(const std::wstring& name) {
+    const uint32_t result = mirror.ReadPortInFull(name);
+    if (result == kResultOk) return kExitOk;
+    if (result == kResultPortUnavailable) {
+        console.Err(Format(kNoSuchPortFormat, name.c_str()));
+        return kExitNoPort;
+    }
+    return ReadFailure(result, Format(kPortUnreadableFormat, name.c_str(), static_cast<unsigned long>(result)));
+}
+
+int CtlSession::ShowPort(const std::wstring& name) {
+    const PortRecord* record = mirror.FindPort(name);
+    if (!record) return kExitNoPort;
+    const bool useDefault = record->useDefault;
+    console.Out(FormatDmsSettings(SettingsOf(record->dms), &useDefault));
+    return kExitOk;
+}
+
+int CtlSession::Get(const std::wstring& given) {
+    std::wstring name;
+    if (int r = FindPort(given, name)) return r;
+    return ShowPort(name);
+}
+
+int CtlSession::CheckChange(const CtlRequest& request, const DmsConfig& reference, DmsChange& change) {
+    const DmsSettings current = SettingsOf(reference);
+    const auto value = [&](const wchar_t* key, const std::wstring& currentValue) {
+        const auto given = request.values.find(key);
+        return given != request.values.end() ? given->second : currentValue;
+    };
+    const std::wstring host = value(L"host", current.host);
+    const std::wstring port = value(L"port", current.port);
+    change.ssl = current.ssl;
+    change.active = current.active;
+    for (const auto& [key, flag] : {std::pair<const wchar_t*, bool*>{L"ssl", &change.ssl},
+                                    std::pair<const wchar_t*, bool*>{L"active", &change.active}}) {
+        const auto given = request.values.find(key);
+        if (given != request.values.end() && !ParseFlag(given->second, *flag)) {
+            console.Err(Format(kInvalidFlagFormat, given->second.c_str(), key));
+            return kExitInvalid;
+        }
+    }
+    change.check = CheckDmsInput(host, port, value(L"retry", std::to_wstring(current.retrySeconds)));
+    if (!change.check.Ok()) {
+        console.Err(Format(DmsErrorFormat(change.check.error), static_cast<int>(change.check.argument)));
+        return kExitInvalid;
+    }
+    // Without a host and a port the dialog's COM-port box is cleared and disabled.
+    if (!ComPortAvailable(host, port)) {
+        if (change.active && request.values.count(L"active") != 0) {
+            console.Err(kComPortUnavailable);
+            return kExitInvalid;
+        }
+        change.active = false;
+    }
+    return kExitOk;
+}
+
+int CtlSession::Confirm(const DmsConfig& reference, const DmsChange& change, bool yes,
+                        const wchar_t* deactivationQuestion, const wchar_t* changeQuestion) {
+    const bool changed = DmsEntriesChanged(change.check.input, change.ssl, reference);
+    const wchar_t* question = nullptr;
+    switch (ConfirmationFor(reference, change.active, changed)) {
+    case DmsConfirmation::None: return kExitOk;
+    case DmsConfirmation::Deactivation: question = deactivationQuestion; break;
+    case DmsConfirmation::Change: question = changeQuestion; break;
+    }
+    if (yes) return kExitOk;
+    console.Err(question);
+    return kExitInvalid;
+}
+
+template <typename ShowKept>
+int CtlSession::Refused(uint32_t result, const std::wstring& portLabel, ShowKept showKept) {
+    switch (ApplyMessageFor(result, result == kResultPortUnavailable)) {
+    case ApplyMessage::None: return kExitOk;
+    case ApplyMessage::ServiceUnreachable:
+        console.Err(Format(kServiceNotRunningFormat, kServiceDisplayName));
+        return kExitUnreachable;
+    case ApplyMessage::PortGone:
+        console.Err(Format(kPortGoneFormat, portLabel.c_str()));
+        return kExitNoPort;
+    case ApplyMessage::NotAccepted: break;
+    }
+    console.Err(kNotAcceptedText);
+    // Whether the service took it is not known: it did not answer.
+    if (result == kErrorTimeout) return Unreachable(result);
+    const int kept = showKept();
+    return kept == kExitOk ? kExitRefused : kept;
+}
+
+int CtlSession::Set(const CtlRequest& request) {
+    std::wstring name;
+    if (int r = FindPort(request.port, name)) return r;
+    const PortRecord& record = *mirror.FindPort(name);
+    DmsChange change;
+    if (int r = CheckChange(request, record.dms, change)) return r;
+    if (int r = Confirm(record.dms, change, request.yes, kConnectionDeactivateQuestion,
+                        kConnectionChangeQuestion))
+        return r;
+    DmsConfig dms;
+    StoreDmsInput(change.check.input, change.ssl, change.active, dms);
+    const uint32_t result = mirror.Client().SetPortDmsConfig(name, dms);
+    const auto readBack = [&] {
+        const int r = ReadPort(name);
+        return r == kExitOk ? ShowPort(name) : r;
+    };
+    return result == kResultOk ? readBack() : Refused(result, record.portLabel, readBack);
+}
+
+int CtlSession::SetDefault(const CtlRequest& request) {
+    std::wstring name;
+    if (int r = FindPort(request.port, name)) return r;
+    const PortRecord& record = *mirror.FindPort(name);
+    if (int r = LoadDefaults()) return r;
+    // The dialog in default mode shows the defaults, checks them and asks as for its own.
+    const DmsConfig& defaults = mirror.DefaultDms();
+    const DmsSettings shown = SettingsOf(defaults);
+    DmsChange change;
+    change.check = CheckDmsInput(shown.host, shown.port, std::to_wstring(shown.retrySeconds));
+    if (!change.check.Ok()) {
+        console.Err(Format(DmsErrorFormat(change.check.error), static_cast<int>(change.check.argument)));
+        return kExitInvalid;
+    }
+    change.ssl = shown.ssl;
+    change.active = shown.active;
+    if (int r = Confirm(record.dms, change, request.yes, kConnectionDeactivateQuestion,
+                        kConnectionChangeQuestion))
+        return r;
+    const uint32_t result = mirror.Client().UseDefaultDmsConfig(name);
+    const auto readBack = [&] {
+        const int r = ReadPort(name);
+        return r == kExitOk ? ShowPort(name) : r;
+    };
+    return result == kResultOk ? readBack() : Refused(result, record.portLabel, readBack);
+}
+
+int CtlSession::LoadDefaults() {
+    if (mirror.DefaultDmsLoaded()) return kExitOk;
+    const uint32_t result = mirror.ReadDefaults();
+    if (result == kResultOk) return kExitOk;
+    return ReadFailure(result, Format(kSettingsUnreadableFormat, static_cast<unsigned long>(result)));
+}
+
+int CtlSession::LoadLogSettings() {
+    if (mirror.LogSettingsLoaded()) return kExitOk;
+    const uint32_t result = mirror.ReadLogSettings();
+    if (result == kResultOk) return kExitOk;
+    return ReadFailure(result, Format(kSettingsUnreadableFormat, static_cast<unsigned long>(result)));
+}
+
+int CtlSession::ShowDefaults() {
+    console.Out(FormatDmsSettings(SettingsOf(mirror.DefaultDms())));
+    return kExitOk;
+}
+
+int CtlSession::ShowLogSettings() {
+    const LogSettings& log = mirror.LogSettingsCache();
+    console.Out(FormatLogSettings(log.folder, log.level));
+    return kExitOk;
+}
+
+int CtlSession::Defaults() {
+    if (int r = Connect()) return r;
+    if (int r = LoadDefaults()) return r;
+    return ShowDefaults();
+}
+
+int CtlSession::SetDefaults(const CtlRequest& request) {
+    if (int r = Connect()) return r;
+    if (int r = LoadDefaults()) return r;
+    const DmsConfig reference = mirror.DefaultDms();
+    DmsChange change;
+    if (int r = CheckChange(request, reference, change)) return r;
+    if (int r = Confirm(reference, change, request.yes, kDefaultDeactivationQuestion,
+                        kDefaultChangeQuestion))
+        return r;
+    DmsConfig dms;
+    StoreDmsInput(change.check.input, change.ssl, change.active, dms);
+    const uint32_t result = mirror.Client().SetDefaultDmsConfig(dms);
+    const auto readBack = [&] {
+        const uint32_t read = mirror.ReadDefaults();
+        if (read != kResultOk)
+            return ReadFailure(read, Format(kSettingsUnreadableFormat, static_cast<unsigned long>(read)));
+        return ShowDefaults();
+    };
+    return result == kResultOk ? readBack() : Refused(result, std::wstring(), readBack);
+}
+
+int CtlSession::Log() {
+    if (int r = Connect()) return r;
+    if (int r = LoadLogSettings()) return r;
+    return ShowLogSettings();
+}
+
+int CtlSession::SetLog(const CtlRequest& request) {
+    if (int r = Connect()) return r;
+    if (int r = LoadLogSettings()) return r;
+    LogSettings log = mirror.LogSettingsCache();
+    const auto folder = request.values.find(L"folder");
+    if (folder != request.values.end()) {
+        // The panel's folder browser offers no other folder.
+        if (!IsOnLocalFixedDrive(folder->second)) {
+            console.Err(kFolderNotLocal);
+            return kExitInvalid;
+        }
+        log.folder = folder->second;
+    }
+    const auto level = request.values.find(L"level");
+    if (level != request.values.end() && !ParseLevel(level->second, log.level)) {
+        console.Err(Format(kInvalidLevelFormat, level->second.c_str()));
+        return kExitInvalid;
+    }
+    const uint32_t result = mirror.Client().SetLogSettings(log.folder, log.level);
+    if (result == kResultTextTooLong) {  // refused before sending, as the panel refuses it
+        console.Err(kNotAcceptedText);
+        return kExitInvalid;
+    }
+    const auto readBack = [&] {
+        const uint32_t read = mirror.ReadLogSettings();
+        if (read != kResultOk)
+            return ReadFailure(read, Format(kSettingsUnreadableFormat, static_cast<unsigned long>(read)));
+        return ShowLogSettings();
+    };
+    return result == kResultOk ? readBack() : Refused(result, std::wstring(), readBack);
+}
+
+}  // namespace kestrel::ctl

@@ -1,0 +1,85 @@
+// Runs one request of the tool against the service, with the panel's link,
+// refresh pass, DMS rules and texts: connects, does its work, prints, and
+// gives the exit code.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <string>
+
+#include "CtlCommandLine.h"
+#include "CtlConsole.h"
+#include "CtlFormat.h"
+#include "DmsConfig.h"
+#include "DmsRules.h"
+#include "PortRecord.h"
+#include "PortRowInfo.h"
+#include "ServiceMirror.h"
+
+namespace kestrel::ctl {
+
+class CtlSession {
+public:
+    // pipeName: the part after \\.\pipe\; the service's own when empty.
+    CtlSession(CtlConsole& console, const std::wstring& pipeName);
+
+    int Run(const CtlRequest& request);
+
+private:
+    // The DMS texts and flags a set command ends up with, checked as Apply does.
+    struct DmsChange {
+        DmsInputCheck check;
+        bool ssl = false;
+        bool active = false;
+    };
+
+    int Status();
+    int Ports(PortsFormat format);
+    int Get(const std::wstring& given);
+    int Set(const CtlRequest& request);
+    int SetDefault(const CtlRequest& request);
+    int Defaults();
+    int SetDefaults(const CtlRequest& request);
+    int Log();
+    int SetLog(const CtlRequest& request);
+
+    // Connects as the panel does at start-up; otherwise says why and gives 3.
+    int Connect();
+    // Says why the service cannot be reached, by the result of a request
+    // (or, for 0, by the link's state), and gives 3.
+    int Unreachable(uint32_t result);
+    // A read that failed: unreachable for a link failure, else the message; 3.
+    int ReadFailure(uint32_t result, const std::wstring& message);
+    // Reads the port list as the panel's first pass does, into the rows the
+    // panel would show; 0 or the exit code.
+    int ReadPorts(std::map<std::wstring, PortRowInfo, PortNameLess>& rows);
+    // The service's name for the port given, matched exactly or else without
+    // regard to case, with its record read afresh; 0 or the exit code.
+    int FindPort(const std::wstring& given, std::wstring& name);
+    // Reads the port's device data and parameters into its record; 0 or the exit code.
+    int ReadPort(const std::wstring& name);
+    int LoadDefaults();
+    int LoadLogSettings();
+    int ShowPort(const std::wstring& name);
+    int ShowDefaults();
+    int ShowLogSettings();
+    // The entries over the reference, checked as the dialogs check them; 0 or 2.
+    int CheckChange(const CtlRequest& request, const DmsConfig& reference, DmsChange& change);
+    // Asks nothing with --yes; without it, prints the question and gives 2.
+    int Confirm(const DmsConfig& reference, const DmsChange& change, bool yes,
+                const wchar_t* deactivationQuestion, const wchar_t* changeQuestion);
+    // Reports a change the service did not take, as the panel reports it: 3
+    // when the service is gone or silent, 5 when the port is, otherwise 4
+    // after showKept has printed the values the service kept.
+    template <typename ShowKept>
+    int Refused(uint32_t result, const std::wstring& portLabel, ShowKept showKept);
+
+    CtlConsole& console;
+    const std::wstring pipeName;  // outlives the mirror's client, which points to it
+    ServiceMirror mirror;
+};
+
+// The parameters as the tool shows them.
+DmsSettings SettingsOf(const DmsConfig& dms);
+
+}  // namespace kestrel::ctl

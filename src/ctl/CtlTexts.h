@@ -1,0 +1,69 @@
+// Exit codes, usage and the tool's own messages. The messages the tool shares
+// with the panel (the dialogs' checks and questions, the outcomes of sending a
+// change) come from the panel's headers. Portable: no windows.h.
+#pragma once
+
+namespace kestrel::ctl {
+
+enum ExitCode : int {
+    kExitOk = 0,
+    kExitUsage = 1,        // unknown command or key, a missing argument
+    kExitInvalid = 2,      // a value the panel would refuse, or a question left unanswered; nothing sent
+    kExitUnreachable = 3,  // not running, not responding, another version, an untrusted pipe
+    kExitRefused = 4,      // the service refused the change
+    kExitNoPort = 5,       // the service has no such port
+};
+
+inline constexpr wchar_t kUsageText[] =
+    L"KestrelCtl: the Kestrel service's ports and settings from a script.\n"
+    L"\n"
+    L"  KestrelCtl status\n"
+    L"  KestrelCtl ports [--json | --csv]\n"
+    L"  KestrelCtl get PORT\n"
+    L"  KestrelCtl set PORT key=value... [--yes]     keys: host, port, retry (seconds), ssl, active\n"
+    L"  KestrelCtl set PORT default [--yes]          the port follows the defaults\n"
+    L"  KestrelCtl defaults [set key=value... [--yes]]\n"
+    L"  KestrelCtl log [set folder=FOLDER level=LEVEL]\n"
+    L"  KestrelCtl --help | --version\n"
+    L"\n"
+    L"ssl and active take 0 or 1; a level is 0 to 3 or its text (\"Disabled\",\n"
+    L"\"Global events and errors\", \"Number of bytes sent/received\", \"Text dump of\n"
+    L"transferred data\"). Keys left out keep their values. A change that would cut\n"
+    L"running communication is sent only with --yes. Options and keys are\n"
+    L"case-insensitive.\n"
+    L"\n"
+    L"Exit codes: 0 success, 1 usage error, 2 invalid value (nothing sent),\n"
+    L"3 service not reachable, not responding or of another version, 4 change\n"
+    L"refused by the service, 5 no such port.\n";
+
+// status
+inline constexpr wchar_t kStatusRunningFormat[] = L"running %u.%u.%u";
+inline constexpr wchar_t kStatusNotRunning[] = L"not running";
+inline constexpr wchar_t kStatusVersionFormat[] = L"version %u.%u.%u not supported";
+inline constexpr wchar_t kStatusNotResponding[] = L"not responding";
+inline constexpr wchar_t kStatusUntrusted[] = L"pipe held by an unknown program";
+
+// Usage errors.
+inline constexpr wchar_t kUnknownCommandFormat[] = L"Unknown command '%ls'.";
+inline constexpr wchar_t kUnknownKeyFormat[] = L"Unknown key '%ls'.";
+inline constexpr wchar_t kUnexpectedFormat[] = L"Unexpected '%ls'.";
+inline constexpr wchar_t kMissingPort[] = L"A port name is missing.";
+inline constexpr wchar_t kMissingSettings[] = L"Nothing to set.";
+
+// Values the dialogs have no message for, since their controls cannot hold them.
+inline constexpr wchar_t kInvalidFlagFormat[] = L"Invalid value '%ls' for %ls: 0 or 1.";
+inline constexpr wchar_t kComPortUnavailable[] =
+    L"Connect to COM port requires DMS IP-address/hostname and port number.";
+inline constexpr wchar_t kInvalidLevelFormat[] = L"Invalid log level '%ls'.";
+inline constexpr wchar_t kFolderNotLocal[] = L"The log folder must be on a local fixed drive.";
+
+inline constexpr wchar_t kNoSuchPortFormat[] = L"No port '%ls'.";
+inline constexpr wchar_t kPortListUnreadableFormat[] =
+    L"The service's port list could not be read (error %lu).";
+inline constexpr wchar_t kPortUnreadableFormat[] = L"Port '%ls' could not be read (error %lu).";
+inline constexpr wchar_t kSettingsUnreadableFormat[] =
+    L"The service's settings could not be read (error %lu).";
+
+inline constexpr wchar_t kVersionFormat[] = L"KestrelCtl %u.%u.%u\r\n";
+
+}  // namespace kestrel::ctl

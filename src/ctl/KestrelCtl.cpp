@@ -1,0 +1,26 @@
+// KestrelCtl: the Kestrel service's ports and settings from a script. Each run
+// connects, does one command and ends with an exit code (CtlTexts.h).
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "CtlCommandLine.h"
+#include "CtlConsole.h"
+#include "CtlSession.h"
+#include "CtlTexts.h"
+#include "DllSearch.h"
+
+int wmain(int argc, wchar_t** argv) {
+    kestrel::RestrictDllSearchToSystem();
+    using namespace kestrel::ctl;
+    CtlConsole console;
+    const std::vector<std::wstring> args(argv + 1, argv + argc);
+    const CtlParse parse = ParseCtlArguments(args);
+    if (!parse.ok) {
+        console.Err(parse.error);
+        return kExitUsage;
+    }
+    CtlSession session(console, parse.request.pipe);
+    return session.Run(parse.request);
+}

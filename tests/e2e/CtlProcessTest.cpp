@@ -1,0 +1,182 @@
+// KestrelCtl.exe run to its end against KestrelSim.exe on a pipe of the test's
+// own: every command and exit code, values refused before anything is sent
+// and changes the service refuses, the questions that --yes answers, JSON and
+// CSV read back by strict readers, and UTF-8 where the output is a pipe.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+#include "ExpectedTexts.h"
+#include "PanelProcess.h"
+#include "ParsedOutput.h"
+#include "PipeName.h"
+
+namespace kestrel::e2e {
+namespace {
+
+using test::ProgramRun;
+namespace texts = test::texts;
+
+// "é" as the tool writes it into a pipe.
+const std::string kEAcute = "\xC3\xA9";
+
+class CtlProcess : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(service.Start(L"--pipe " + pipe));
+        Sim("defaults host=defaults.example dmsport=443 retry=3000 active=1");
+        Sim("log folder=C:\\Logs level=1");
+        Sim("port COM3 label=Dock-3 serial=SN-3 mode=0 status=0 default=0 host=10.1.2.3 "
+            "dmsport=4000 retry=30000 active=1");
+        Sim("port COM4 label=\"B" + kEAcute + ", \"\"4\"\"\" serial=SN-4 mode=2 status=1 default=1");
+        Sim("port COM10 label=COM10 serial=SN-10 mode=1 status=0 default=0 active=0");
+        Sim("port COM7 status=3");
+    }
+
+    // Runs a command and waits for the simulator to have done it.
+    void Sim(const std::string& command) {
+        ASSERT_TRUE(service.Execute(command));
+        ASSERT_FALSE(service.State().empty()) << command;
+    }
+
+    ProgramRun Ctl(const std::wstring& arguments) {
+        return test::RunToEnd(L"KestrelCtl.exe", L"--pipe " + pipe + L" " + arguments, 30000);
+    }
+
+    // The simulator's count of one request.
+    std::string Count(const std::string& request) {
+        const std::string counts = service.Counts();
+        const size_t at = counts.find(" " + request + "=");
+        if (at == std::string::npos) return "?";
+        const size_t from = at + request.size() + 2;
+        return counts.substr(from, counts.find_first_of(" \r\n", from) - from);
+    }
+
+    const std::wstring pipe = test::UniquePipeName();
+    Simulator service;
+};
+
+std::string Utf8(const std::wstring& text) {
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    std::string utf8(static_cast<size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &utf8[0], bytes, nullptr, nullptr);
+    utf8.pop_back();
+    return utf8;
+}
+
+void ExpectRun(const ProgramRun& run, DWORD exitCode, const std::string& out, const std::string& err = "") {
+    EXPECT_EQ(run.exitCode, exitCode) << run.out << run.err;
+    EXPECT_EQ(run.out, out);
+    EXPECT_EQ(run.err, err);
+}
+
+TEST_F(CtlProcess, StatusVersionHelpAndUsageErrors) {
+    ExpectRun(Ctl(L"--VERSION"), 0, "KestrelCtl 2.14.0\r\n");
+    const ProgramRun help = Ctl(L"--help");
+    EXPECT_EQ(help.exitCode, 0u);
+    EXPECT_NE(help.out.find("5 no such port"), std::string::npos) << help.out;
+    ExpectRun(Ctl(L"restart"), 1, "", "Unknown command 'restart'.\r\n");
+    ExpectRun(Ctl(L"get COM3 colour=red"), 1, "", "Unexpected 'colour=red'.\r\n");
+    ExpectRun(Ctl(L"set COM3 colour=red"), 1, "", "Unknown key 'colour'.\r\n");
+    ExpectRun(Ctl(L"ports --json --csv"), 1, "", "Unexpected '--csv'.\r\n");
+    EXPECT_EQ(Count("total"), "0");
+    ExpectRun(Ctl(L"status"), 0, "running 2.14.0\r\n");
+}
+
+TEST_F(CtlProcess, PortsAsTableJsonAndCsvInUtf8) {
+    const std::string com4 = "B" + kEAcute + ", \"4\"";
+    ExpectRun(Ctl(L"PORTS"), 0,
+              "COM Port  Label    Serial Number  Mode     Status         Connection\r\n"
+              "COM4      " + com4 + "  SN-4           Velmora  Not connected  defaults.example:443\r\n"
+              "COM10     COM10    SN-10          Serial   -              -\r\n"
+              "COM3      Dock-3   SN-3           POCT1-A  Connected      10.1.2.3:4000\r\n");
+
+    const ProgramRun json = Ctl(L"ports --json");
+    ASSERT_EQ(json.exitCode, 0u);
+    const auto objects = test::JsonArrayReader(json.out).Read();
+    ASSERT_TRUE(objects.has_value()) << json.out;
+    ASSERT_EQ(objects->size(), 3u);
+    EXPECT_EQ(objects->at(0).at("label"), com4);
+    EXPECT_EQ(objects->at(0).at("useDefault"), "true");
+    EXPECT_EQ(objects->at(0).at("host"), "defaults.example");
+    const test::JsonObject expected{{"port", "COM3"}, {"label", "Dock-3"}, {"serial", "SN-3"},
+                                    {"mode", "POCT1-A"}, {"status", "Connected"},
+                                    {"connection", "10.1.2.3:4000"}, {"useDefault", "false"},
+                                    {"host", "10.1.2.3"}, {"dmsPort", "4000"}, {"retry", "30"},
+                                    {"ssl", "false"}, {"active", "true"}};
+    EXPECT_EQ(objects->at(2), expected);
+
+    const ProgramRun csv = Ctl(L"ports --csv");
+    const auto records = test::ReadCsv(csv.out);
+    ASSERT_TRUE(records.has_value()) << csv.out;
+    ASSERT_EQ(records->size(), 4u);
+    EXPECT_EQ(records->at(0), (std::vector<std::string>{"COM Port", "Label", "Serial Number", "Mode",
+                                                         "Status", "Connection"}));
+    EXPECT_EQ(records->at(1).at(1), com4);
+    EXPECT_EQ(records->at(3).at(5), "10.1.2.3:4000");
+}
+
+TEST_F(CtlProcess, GetAndSetAPortsParameters) {
+    ExpectRun(Ctl(L"get com3"), 0, "useDefault=0\r\nhost=10.1.2.3\r\nport=4000\r\nretry=30\r\nssl=0\r\nactive=1\r\n");
+    // An inactive port: nothing to ask. Keys left out keep their values.
+    ExpectRun(Ctl(L"set COM10 host=lab.example port=4100 retry=15 SSL=1 active=1"), 0,
+              "useDefault=0\r\nhost=lab.example\r\nport=4100\r\nretry=15\r\nssl=1\r\nactive=1\r\n");
+    ExpectRun(Ctl(L"set COM10 retry=20"), 0,
+              "useDefault=0\r\nhost=lab.example\r\nport=4100\r\nretry=20\r\nssl=1\r\nactive=1\r\n");
+    EXPECT_NE(service.State().find("port COM10 label=COM10 serial=SN-10 mode=1 status=0 default=0 "
+                                   "host=lab.example dmsport=4100 retry=20000 ssl=1 active=1"),
+              std::string::npos);
+
+    // Now active: following the defaults changes its DMS, which --yes allows.
+    const std::string question = Utf8(texts::kChangeQuestion) + "\r\n";
+    ExpectRun(Ctl(L"set COM10 default"), 2, "", question);
+    EXPECT_EQ(Count("UseDefaultDmsConfig"), "0");
+    ExpectRun(Ctl(L"set COM10 default --yes"), 0,
+              "useDefault=1\r\nhost=defaults.example\r\nport=443\r\nretry=3\r\nssl=0\r\nactive=1\r\n");
+}
+
+TEST_F(CtlProcess, ValuesRefusedBeforeSendingAndAChangeTheServiceRefuses) {
+    ExpectRun(Ctl(L"set COM3 port=65536"), 2, "", Utf8(texts::kPortInvalid) + "\r\n");
+    ExpectRun(Ctl(L"set COM3 host=caf\u00e9"), 2, "", "Invalid character '" + kEAcute + "' in DMS host name.\r\n");
+    ExpectRun(Ctl(L"set COM3 retry=0"), 2, "", Utf8(texts::kRetryInvalid) + "\r\n");
+    ExpectRun(Ctl(L"set COM3 ssl=maybe"), 2, "", "Invalid value 'maybe' for ssl: 0 or 1.\r\n");
+    ExpectRun(Ctl(L"set COM3 host= active=1"), 2, "",
+              "Connect to COM port requires DMS IP-address/hostname and port number.\r\n");
+    ExpectRun(Ctl(L"set COM3 active=0"), 2, "", Utf8(texts::kDeactivationQuestion) + "\r\n");
+    EXPECT_EQ(Count("SetPortDmsConfig"), "0");
+
+    Sim("fault refuse 87 on=SetPortDmsConfig");
+    ExpectRun(Ctl(L"set COM3 host=refused.example --yes"), 4,
+              "useDefault=0\r\nhost=10.1.2.3\r\nport=4000\r\nretry=30\r\nssl=0\r\nactive=1\r\n",
+              Utf8(texts::kNotAccepted) + "\r\n");
+    ExpectRun(Ctl(L"get COM99"), 5, "", "No port 'COM99'.\r\n");
+    // A port without a device has its parameters too.
+    ExpectRun(Ctl(L"get COM7"), 0, "useDefault=1\r\nhost=defaults.example\r\nport=443\r\nretry=3\r\nssl=0\r\nactive=1\r\n");
+}
+
+TEST_F(CtlProcess, DefaultsAndLogSettings) {
+    ExpectRun(Ctl(L"defaults"), 0, "host=defaults.example\r\nport=443\r\nretry=3\r\nssl=0\r\nactive=1\r\n");
+    // The retry period cuts nothing: no question.
+    ExpectRun(Ctl(L"defaults set retry=7"), 0, "host=defaults.example\r\nport=443\r\nretry=7\r\nssl=0\r\nactive=1\r\n");
+    ExpectRun(Ctl(L"defaults set active=0"), 2, "", Utf8(texts::kDefaultDeactivationQuestion) + "\r\n");
+
+    ExpectRun(Ctl(L"log"), 0, "folder=C:\\Logs\r\nlevel=1\r\n");
+    ExpectRun(Ctl(L"log set level=\"text dump of transferred data\" folder=C:\\windows"), 0,
+              "folder=C:\\windows\r\nlevel=3\r\n");
+    ExpectRun(Ctl(L"log set folder=\\\\host\\logs"), 2, "", "The log folder must be on a local fixed drive.\r\n");
+    ExpectRun(Ctl(L"log set level=9"), 2, "", "Invalid log level '9'.\r\n");
+    EXPECT_EQ(Count("SetLogSettings"), "1");
+}
+
+TEST_F(CtlProcess, StoppedServiceIsNotRunning) {
+    ASSERT_TRUE(service.Quit());
+    ExpectRun(Ctl(L"status"), 3, "not running\r\n");
+    ExpectRun(Ctl(L"ports --json"), 3, "", "not running\r\n");
+    ExpectRun(Ctl(L"set COM3 retry=5"), 3, "", "not running\r\n");
+}
+
+}  // namespace
+}  // namespace kestrel::e2e

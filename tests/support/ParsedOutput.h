@@ -1,0 +1,140 @@
+// Readers for what the command-line tool prints, strict enough that output a
+// JSON or CSV reader would refuse fails here too: a JSON array of flat objects
+// (string, number and true/false values) and RFC 4180 CSV. Texts are UTF-8.
+#pragma once
+
+#include <cctype>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrel::test {
+
+// Each object's values by key: strings unescaped, numbers and true/false as written.
+using JsonObject = std::map<std::string, std::string>;
+
+class JsonArrayReader {
+public:
+    explicit JsonArrayReader(const std::string& text) : s(text) {}
+
+    std::optional<std::vector<JsonObject>> Read() {
+        std::vector<JsonObject> objects;
+        if (!Take('[')) return std::nullopt;
+        if (!Take(']')) {
+            do {
+                JsonObject object;
+                if (!Object(object)) return std::nullopt;
+                objects.push_back(std::move(object));
+            } while (Take(','));
+            if (!Take(']')) return std::nullopt;
+        }
+        Blanks();
+        if (i != s.size()) return std::nullopt;
+        return objects;
+    }
+
+private:
+    void Blanks() {
+        while (i < s.size() && std::isspace(static_cast<unsigned char>(s[i]))) ++i;
+    }
+    bool Take(char c) {
+        Blanks();
+        if (i >= s.size() || s[i] != c) return false;
+        ++i;
+        return true;
+    }
+    bool Object(JsonObject& object) {
+        if (!Take('{')) return false;
+        if (Take('}')) return true;
+        do {
+            std::string key, value;
+            if (!String(key) || !Take(':') || !Value(value)) return false;
+            if (!object.emplace(key, value).second) return false;
+        } while (Take(','));
+        return Take('}');
+    }
+    bool Value(std::string& value) {
+        Blanks();
+        if (i < s.size() && s[i] == '"') return String(value);
+        const size_t start = i;
+        while (i < s.size() && (std::isalnum(static_cast<unsigned char>(s[i])) || s[i] == '-' || s[i] == '.'))
+            ++i;
+        value = s.substr(start, i - start);
+        if (value == "true" || value == "false") return true;
+        return !value.empty() && value.find_first_not_of("-0123456789.eE") == std::string::npos;
+    }
+    bool String(std::string& out) {
+        if (!Take('"')) return false;
+        for (; i < s.size(); ++i) {
+            const char c = s[i];
+            if (c == '"') {
+                ++i;
+                return true;
+            }
+            if (static_cast<unsigned char>(c) < 0x20) return false;
+            if (c != '\\') {
+                out += c;
+                continue;
+            }
+            if (++i >= s.size()) return false;
+            switch (s[i]) {
+            case '"': case '\\': case '/': out += s[i]; break;
+            case 'n': out += '\n'; break;
+            case 'r': out += '\r'; break;
+            case 't': out += '\t'; break;
+            case 'u':
+                if (i + 4 >= s.size()) return false;
+                out += static_cast<char>(std::stoi(s.substr(i + 1, 4), nullptr, 16));  // ASCII only here
+                i += 4;
+                break;
+            default: return false;
+            }
+        }
+        return false;
+    }
+
+    const std::string& s;
+    size_t i = 0;
+};
+
+// Records of RFC 4180 CSV with CR LF line ends; nullopt when malformed.
+inline std::optional<std::vector<std::vector<std::string>>> ReadCsv(const std::string& text) {
+    std::vector<std::vector<std::string>> records;
+    std::vector<std::string> record;
+    std::string field;
+    size_t i = 0;
+    while (i < text.size()) {
+        if (text[i] == '"') {
+            for (++i;; ++i) {
+                if (i >= text.size()) return std::nullopt;
+                if (text[i] != '"') {
+                    field += text[i];
+                } else if (i + 1 < text.size() && text[i + 1] == '"') {
+                    field += '"';
+                    ++i;
+                } else {
+                    ++i;
+                    break;
+                }
+            }
+        }
+        while (i < text.size() && text[i] != ',' && text[i] != '\r') {
+            if (text[i] == '"' || text[i] == '\n') return std::nullopt;
+            field += text[i++];
+        }
+        record.push_back(std::move(field));
+        field.clear();
+        if (i < text.size() && text[i] == ',') {
+            ++i;
+            continue;
+        }
+        if (text.compare(i, 2, "\r\n") != 0) return std::nullopt;
+        i += 2;
+        records.push_back(std::move(record));
+        record.clear();
+    }
+    return records;
+}
+
+}  // namespace kestrel::test
