@@ -98,8 +98,12 @@ echo "install $OLD"
 msiexec install-old 0 /i "$(windows_path "$OLD_MSI")"
 expect_state "product $OLD_CODE $OLD" "file $OLD.0" "$RUN" "panel none"
 INSTALLED=$(unix_path "$FOLDER")
-[ "$(ls "$INSTALLED")" = KestrelCpl.exe ] || fail "the program folder holds: $(ls "$INSTALLED")"
+[ "$(ls "$INSTALLED" | tr '\n' ' ')" = "KestrelCpl.exe KestrelCtl.exe " ] ||
+    fail "the program folder holds: $(ls "$INSTALLED")"
 cmp -s "$INSTALLED/KestrelCpl.exe" "$ZIPPED" || fail "the installed program is not the zip's"
+cmp -s "$INSTALLED/KestrelCtl.exe" "${ZIPPED%/*}/KestrelCtl.exe" || fail "the installed tool is not the zip's"
+version=$(wine "$INSTALLED/KestrelCtl.exe" --version | tr -d '\r')
+[ "$version" = "KestrelCtl $OLD" ] || fail "the installed tool says: $version"
 # Where this installer puts per-machine Start-menu entries (Wine: the user's menu).
 MENU=$(grep -a -m1 'Property(S): ProgramMenuFolder = ' "$WORK/install-old.log" | sed 's/.* = //')
 SHORTCUT="$(unix_path "$(echo "$MENU" | tr -d '\r')")/Norvane Docklet - Control Panel.lnk"
