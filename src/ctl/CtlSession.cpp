@@ -257,10 +257,7 @@ int CtlSession::CheckChange(const CtlRequest& request, const DmsConfig& referenc
         }
     }
     change.check = CheckDmsInput(host, port, value(L"retry", std::to_wstring(current.retrySeconds)));
-    if (!change.check.Ok()) {
-        console.Err(Format(DmsErrorFormat(change.check.error), static_cast<int>(change.check.argument)));
-        return kExitInvalid;
-    }
+    if (!change.check.Ok()) return Invalid(change.check);
     // Without a host and a port the dialog's COM-port box is cleared and disabled.
     if (!ComPortAvailable(host, port)) {
         if (change.active && request.values.count(L"active") != 0) {
@@ -270,6 +267,11 @@ int CtlSession::CheckChange(const CtlRequest& request, const DmsConfig& referenc
         change.active = false;
     }
     return kExitOk;
+}
+
+int CtlSession::Invalid(const DmsInputCheck& check) {
+    console.Err(Format(DmsErrorFormat(check.error), static_cast<int>(check.argument)));
+    return kExitInvalid;
 }
 
 int CtlSession::Confirm(const DmsConfig& reference, const DmsChange& change, bool yes,
@@ -317,10 +319,7 @@ int CtlSession::Set(const CtlRequest& request) {
     DmsConfig dms;
     StoreDmsInput(change.check.input, change.ssl, change.active, dms);
     const uint32_t result = mirror.Client().SetPortDmsConfig(name, dms);
-    const auto readBack = [&] {
-        const int r = ReadPort(name);
-        return r == kExitOk ? ShowPort(name) : r;
-    };
+    const auto readBack = [&] { return ReadBackPort(name); };
     return result == kResultOk ? readBack() : Refused(result, record.portLabel, readBack);
 }
 
@@ -334,33 +333,33 @@ int CtlSession::SetDefault(const CtlRequest& request) {
     const DmsSettings shown = SettingsOf(defaults);
     DmsChange change;
     change.check = CheckDmsInput(shown.host, shown.port, std::to_wstring(shown.retrySeconds));
-    if (!change.check.Ok()) {
-        console.Err(Format(DmsErrorFormat(change.check.error), static_cast<int>(change.check.argument)));
-        return kExitInvalid;
-    }
+    if (!change.check.Ok()) return Invalid(change.check);
     change.ssl = shown.ssl;
     change.active = shown.active;
     if (int r = Confirm(record.dms, change, request.yes, kConnectionDeactivateQuestion,
                         kConnectionChangeQuestion))
         return r;
     const uint32_t result = mirror.Client().UseDefaultDmsConfig(name);
-    const auto readBack = [&] {
-        const int r = ReadPort(name);
-        return r == kExitOk ? ShowPort(name) : r;
-    };
+    const auto readBack = [&] { return ReadBackPort(name); };
     return result == kResultOk ? readBack() : Refused(result, record.portLabel, readBack);
 }
 
-int CtlSession::LoadDefaults() {
-    if (mirror.DefaultDmsLoaded()) return kExitOk;
-    const uint32_t result = mirror.ReadDefaults();
-    if (result == kResultOk) return kExitOk;
-    return ReadFailure(result, Format(kSettingsUnreadableFormat, static_cast<unsigned long>(result)));
+int CtlSession::ReadBackPort(const std::wstring& name) {
+    const int r = ReadPort(name);
+    return r == kExitOk ? ShowPort(name) : r;
 }
 
-int CtlSession::LoadLogSettings() {
-    if (mirror.LogSettingsLoaded()) return kExitOk;
-    const uint32_t result = mirror.ReadLogSettings();
+int CtlSession::LoadDefaults(bool afresh) {
+    if (mirror.DefaultDmsLoaded() && !afresh) return kExitOk;
+    return SettingsRead(mirror.ReadDefaults());
+}
+
+int CtlSession::LoadLogSettings(bool afresh) {
+    if (mirror.LogSettingsLoaded() && !afresh) return kExitOk;
+    return SettingsRead(mirror.ReadLogSettings());
+}
+
+int CtlSession::SettingsRead(uint32_t result) {
     if (result == kResultOk) return kExitOk;
     return ReadFailure(result, Format(kSettingsUnreadableFormat, static_cast<unsigned long>(result)));
 }
@@ -395,10 +394,8 @@ int CtlSession::SetDefaults(const CtlRequest& request) {
     StoreDmsInput(change.check.input, change.ssl, change.active, dms);
     const uint32_t result = mirror.Client().SetDefaultDmsConfig(dms);
     const auto readBack = [&] {
-        const uint32_t read = mirror.ReadDefaults();
-        if (read != kResultOk)
-            return ReadFailure(read, Format(kSettingsUnreadableFormat, static_cast<unsigned long>(read)));
-        return ShowDefaults();
+        const int r = LoadDefaults(true);
+        return r == kExitOk ? ShowDefaults() : r;
     };
     return result == kResultOk ? readBack() : Refused(result, std::wstring(), readBack);
 }
@@ -433,10 +430,8 @@ int CtlSession::SetLog(const CtlRequest& request) {
         return kExitInvalid;
     }
     const auto readBack = [&] {
-        const uint32_t read = mirror.ReadLogSettings();
-        if (read != kResultOk)
-            return ReadFailure(read, Format(kSettingsUnreadableFormat, static_cast<unsigned long>(read)));
-        return ShowLogSettings();
+        const int r = LoadLogSettings(true);
+        return r == kExitOk ? ShowLogSettings() : r;
     };
     return result == kResultOk ? readBack() : Refused(result, std::wstring(), readBack);
 }

@@ -58,13 +58,19 @@ private:
     int FindPort(const std::wstring& given, std::wstring& name);
     // Reads the port's device data and parameters into its record; 0 or the exit code.
     int ReadPort(const std::wstring& name);
-    int LoadDefaults();
-    int LoadLogSettings();
+    // Reads the port afresh and prints its parameters; 0 or the exit code.
+    int ReadBackPort(const std::wstring& name);
+    // Read the cached settings when not loaded, or afresh; 0 or the exit code.
+    int LoadDefaults(bool afresh = false);
+    int LoadLogSettings(bool afresh = false);
+    int SettingsRead(uint32_t result);
     int ShowPort(const std::wstring& name);
     int ShowDefaults();
     int ShowLogSettings();
     // The entries over the reference, checked as the dialogs check them; 0 or 2.
     int CheckChange(const CtlRequest& request, const DmsConfig& reference, DmsChange& change);
+    // Prints the dialog's message for entries it refuses; 2.
+    int Invalid(const DmsInputCheck& check);
     // Asks nothing with --yes; without it, prints the question and gives 2.
     int Confirm(const DmsConfig& reference, const DmsChange& change, bool yes,
                 const wchar_t* deactivationQuestion, const wchar_t* changeQuestion);
