@@ -16,12 +16,21 @@ using test::BesideThisProgram;
 using test::ChildProcess;
 
 // KestrelSim.exe on the service's pipe, without ports and without background
-// traffic, fed with commands on its standard input.
+// traffic, fed with commands through its control file, which it reads every
+// 100 ms; its answers come on its standard output.
 class Simulator {
 public:
-    // options: more of the simulator's options, such as --owner.
+    Simulator();
+    // Removes the control file.
+    ~Simulator();
+    Simulator(const Simulator&) = delete;
+    Simulator& operator=(const Simulator&) = delete;
+
+    // options: more of the simulator's options, such as --owner or --pipe.
     bool Start(const std::wstring& options = std::wstring());
-    bool Execute(const std::string& command) { return process.Send(command); }
+    // One command, or several on lines of their own; returns once the
+    // simulator has done them, false when it has not after 10 s.
+    bool Execute(const std::string& command);
     // The model as the state command describes it, or empty after 10 s.
     std::string State();
     // The requests it was sent, as the counts command tells them, or empty after 10 s.
@@ -32,9 +41,12 @@ public:
     void Kill() { process.Kill(); }
 
 private:
+    // Writes the command into the control file.
+    bool Append(const std::string& command);
     // What the command printed, once the text that ends its output came.
     std::string Reply(const std::string& command, const std::string& last);
 
+    const std::wstring controlFile;
     ChildProcess process;
 };
 
