@@ -147,7 +147,7 @@ int CtlSession::Unreachable(uint32_t result) {
 }
 
 int CtlSession::ReadFailure(uint32_t result, const std::wstring& what) {
-    if (IsLinkFailure(result) || !mirror.Client().IsConnected()) return Unreachable(result);
+    if (IsLinkFailure(result)) return Unreachable(result);
     console.Err(what);
     return kExitUnreachable;
 }

@@ -167,7 +167,9 @@ TEST_F(CtlProcess, DefaultsAndLogSettings) {
     EXPECT_EQ(Count("SetLogSettings"), "1");
 }
 
-TEST_F(CtlProcess, StoppedServiceIsNotRunning) {
+TEST_F(CtlProcess, AListTheServiceGarblesOrAStoppedServiceIsUnreachable) {
+    Sim("fault claim 4294967295");
+    ExpectRun(Ctl(L"ports"), 3, "", "The service's port list could not be read (error 1).\r\n");
     ASSERT_TRUE(service.Quit());
     ExpectRun(Ctl(L"status"), 3, "not running\r\n");
     ExpectRun(Ctl(L"ports --json"), 3, "", "not running\r\n");
