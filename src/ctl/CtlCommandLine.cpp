@@ -1,18 +1,16 @@
 #include "CtlCommandLine.h"
 
-#include <cwchar>
-
+#include "CtlFormat.h"
 #include "CtlTexts.h"
 
 namespace kestrel::ctl {
 
 namespace {
 
-std::wstring Format(const wchar_t* format, const std::wstring& word) {
-    wchar_t text[512] = {};
-    std::swprintf(text, 512, format, word.c_str());
-    return text;
-}
+// The keys of a DMS parameter set.
+const std::vector<std::wstring> kDmsKeys = {L"host", L"port", L"retry", L"ssl", L"active"};
+
+std::wstring Format(const wchar_t* format, const std::wstring& word) { return FormatText(format, word.c_str()); }
 
 CtlParse Fail(std::wstring error) {
     CtlParse parse;
@@ -83,13 +81,13 @@ CtlParse ParseCtlArguments(const std::vector<std::wstring>& args) {
             request.command = CtlCommand::SetDefault;
             next = 3;
         }
-        keys = {L"host", L"port", L"retry", L"ssl", L"active"};
+        keys = kDmsKeys;
     } else if (command == L"defaults" || command == L"log") {
         const bool setting = words.size() > 1 && AsciiLower(words[1]) == L"set";
         next = setting ? 2 : 1;
         if (command == L"defaults") {
             request.command = setting ? CtlCommand::SetDefaults : CtlCommand::Defaults;
-            keys = {L"host", L"port", L"retry", L"ssl", L"active"};
+            keys = kDmsKeys;
         } else {
             request.command = setting ? CtlCommand::SetLog : CtlCommand::Log;
             keys = {L"folder", L"level"};

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdarg>
 #include <cwchar>
 
 namespace kestrel::ctl {
@@ -109,6 +110,15 @@ std::wstring FormatCsv(const std::vector<PortListing>& ports) {
         csv += kLineEnd;
     }
     return csv;
+}
+
+std::wstring FormatText(const wchar_t* format, ...) {
+    wchar_t text[1024] = {};
+    va_list args;
+    va_start(args, format);
+    std::vswprintf(text, 1024, format, args);
+    va_end(args);
+    return text;
 }
 
 std::wstring FormatDmsSettings(const DmsSettings& dms, const bool* useDefault) {

@@ -35,6 +35,9 @@ std::wstring FormatTable(const std::vector<PortListing>& ports);
 std::wstring FormatJson(const std::vector<PortListing>& ports);
 std::wstring FormatCsv(const std::vector<PortListing>& ports);
 
+// printf-style formatting into a wide string, for the tool's messages.
+std::wstring FormatText(const wchar_t* format, ...);
+
 // host, port, retry, ssl and active lines, after a useDefault line when given.
 std::wstring FormatDmsSettings(const DmsSettings& dms, const bool* useDefault = nullptr);
 std::wstring FormatLogSettings(const std::wstring& folder, uint32_t level);

@@ -1,7 +1,6 @@
 #include "CtlSession.h"
 
 #include <algorithm>
-#include <cstdarg>
 #include <cwchar>
 #include <map>
 #include <vector>
@@ -15,15 +14,6 @@
 namespace kestrel::ctl {
 
 namespace {
-
-std::wstring Format(const wchar_t* format, ...) {
-    wchar_t text[1024] = {};
-    va_list args;
-    va_start(args, format);
-    std::vswprintf(text, 1024, format, args);
-    va_end(args);
-    return text;
-}
 
 // The rows the panel's list would show after a pass, by port name.
 class RowCollector : public PortListView {
@@ -73,11 +63,11 @@ bool ParseLevel(const std::wstring& text, uint32_t& level) {
 std::wstring StatusLine(const LinkState& link) {
     switch (link.kind) {
     case LinkState::Kind::Connected:
-        return Format(kStatusRunningFormat, kProtocolVersionMajor, kProtocolVersionMinor,
+        return FormatText(kStatusRunningFormat, kProtocolVersionMajor, kProtocolVersionMinor,
                       kProtocolVersionPatch);
     case LinkState::Kind::NotRunning: return kStatusNotRunning;
     case LinkState::Kind::WrongVersion:
-        return Format(kStatusVersionFormat, link.major, link.minor, link.patch);
+        return FormatText(kStatusVersionFormat, link.major, link.minor, link.patch);
     case LinkState::Kind::Untrusted: return kStatusUntrusted;
     case LinkState::Kind::NotResponding: return kStatusNotResponding;
     }
@@ -108,7 +98,7 @@ int CtlSession::Run(const CtlRequest& request) {
     switch (request.command) {
     case CtlCommand::Help: console.Out(kUsageText); return kExitOk;
     case CtlCommand::Version:
-        console.Out(Format(kVersionFormat, kProductVersionMajor, kProductVersionMinor,
+        console.Out(FormatText(kVersionFormat, kProductVersionMajor, kProductVersionMinor,
                            kProductVersionPatch));
         return kExitOk;
     case CtlCommand::Status: return Status();
@@ -158,7 +148,7 @@ int CtlSession::ReadPorts(std::map<std::wstring, PortRowInfo, PortNameLess>& row
     mirror.RefreshPorts(collector);
     const uint32_t result = mirror.LastPassResult();
     if (result != kResultOk)
-        return ReadFailure(result, Format(kPortListUnreadableFormat, static_cast<unsigned long>(result)));
+        return ReadFailure(result, FormatText(kPortListUnreadableFormat, static_cast<unsigned long>(result)));
     rows = std::move(collector.rows);
     return kExitOk;
 }
@@ -207,7 +197,7 @@ int CtlSession::FindPort(const std::wstring& given, std::wstring& name) {
             ++matches;
         }
         if (matches != 1) {
-            console.Err(Format(kNoSuchPortFormat, given.c_str()));
+            console.Err(FormatText(kNoSuchPortFormat, given.c_str()));
             return kExitNoPort;
         }
     }
@@ -218,10 +208,10 @@ int CtlSession::ReadPort(const std::wstring& name) {
     const uint32_t result = mirror.ReadPortInFull(name);
     if (result == kResultOk) return kExitOk;
     if (result == kResultPortUnavailable) {
-        console.Err(Format(kNoSuchPortFormat, name.c_str()));
+        console.Err(FormatText(kNoSuchPortFormat, name.c_str()));
         return kExitNoPort;
     }
-    return ReadFailure(result, Format(kPortUnreadableFormat, name.c_str(), static_cast<unsigned long>(result)));
+    return ReadFailure(result, FormatText(kPortUnreadableFormat, name.c_str(), static_cast<unsigned long>(result)));
 }
 
 int CtlSession::ShowPort(const std::wstring& name) {
@@ -252,7 +242,7 @@ int CtlSession::CheckChange(const CtlRequest& request, const DmsConfig& referenc
                                     std::pair<const wchar_t*, bool*>{L"active", &change.active}}) {
         const auto given = request.values.find(key);
         if (given != request.values.end() && !ParseFlag(given->second, *flag)) {
-            console.Err(Format(kInvalidFlagFormat, given->second.c_str(), key));
+            console.Err(FormatText(kInvalidFlagFormat, given->second.c_str(), key));
             return kExitInvalid;
         }
     }
@@ -270,7 +260,7 @@ int CtlSession::CheckChange(const CtlRequest& request, const DmsConfig& referenc
 }
 
 int CtlSession::Invalid(const DmsInputCheck& check) {
-    console.Err(Format(DmsErrorFormat(check.error), static_cast<int>(check.argument)));
+    console.Err(FormatText(DmsErrorFormat(check.error), static_cast<int>(check.argument)));
     return kExitInvalid;
 }
 
@@ -288,22 +278,22 @@ int CtlSession::Confirm(const DmsConfig& reference, const DmsChange& change, boo
     return kExitInvalid;
 }
 
-template <typename ShowKept>
-int CtlSession::Refused(uint32_t result, const std::wstring& portLabel, ShowKept showKept) {
+template <typename ReadBack>
+int CtlSession::Outcome(uint32_t result, const std::wstring& portLabel, ReadBack readBack) {
     switch (ApplyMessageFor(result, result == kResultPortUnavailable)) {
-    case ApplyMessage::None: return kExitOk;
+    case ApplyMessage::None: return readBack();
     case ApplyMessage::ServiceUnreachable:
-        console.Err(Format(kServiceNotRunningFormat, kServiceDisplayName));
+        console.Err(FormatText(kServiceNotRunningFormat, kServiceDisplayName));
         return kExitUnreachable;
     case ApplyMessage::PortGone:
-        console.Err(Format(kPortGoneFormat, portLabel.c_str()));
+        console.Err(FormatText(kPortGoneFormat, portLabel.c_str()));
         return kExitNoPort;
     case ApplyMessage::NotAccepted: break;
     }
     console.Err(kNotAcceptedText);
     // Whether the service took it is not known: it did not answer.
     if (result == kErrorTimeout) return Unreachable(result);
-    const int kept = showKept();
+    const int kept = readBack();
     return kept == kExitOk ? kExitRefused : kept;
 }
 
@@ -319,8 +309,7 @@ int CtlSession::Set(const CtlRequest& request) {
     DmsConfig dms;
     StoreDmsInput(change.check.input, change.ssl, change.active, dms);
     const uint32_t result = mirror.Client().SetPortDmsConfig(name, dms);
-    const auto readBack = [&] { return ReadBackPort(name); };
-    return result == kResultOk ? readBack() : Refused(result, record.portLabel, readBack);
+    return Outcome(result, record.portLabel, [&] { return ReadBackPort(name); });
 }
 
 int CtlSession::SetDefault(const CtlRequest& request) {
@@ -340,8 +329,7 @@ int CtlSession::SetDefault(const CtlRequest& request) {
                         kConnectionChangeQuestion))
         return r;
     const uint32_t result = mirror.Client().UseDefaultDmsConfig(name);
-    const auto readBack = [&] { return ReadBackPort(name); };
-    return result == kResultOk ? readBack() : Refused(result, record.portLabel, readBack);
+    return Outcome(result, record.portLabel, [&] { return ReadBackPort(name); });
 }
 
 int CtlSession::ReadBackPort(const std::wstring& name) {
@@ -361,15 +349,17 @@ int CtlSession::LoadLogSettings(bool afresh) {
 
 int CtlSession::SettingsRead(uint32_t result) {
     if (result == kResultOk) return kExitOk;
-    return ReadFailure(result, Format(kSettingsUnreadableFormat, static_cast<unsigned long>(result)));
+    return ReadFailure(result, FormatText(kSettingsUnreadableFormat, static_cast<unsigned long>(result)));
 }
 
-int CtlSession::ShowDefaults() {
+int CtlSession::ShowDefaults(bool afresh) {
+    if (int r = LoadDefaults(afresh)) return r;
     console.Out(FormatDmsSettings(SettingsOf(mirror.DefaultDms())));
     return kExitOk;
 }
 
-int CtlSession::ShowLogSettings() {
+int CtlSession::ShowLogSettings(bool afresh) {
+    if (int r = LoadLogSettings(afresh)) return r;
     const LogSettings& log = mirror.LogSettingsCache();
     console.Out(FormatLogSettings(log.folder, log.level));
     return kExitOk;
@@ -377,8 +367,7 @@ int CtlSession::ShowLogSettings() {
 
 int CtlSession::Defaults() {
     if (int r = Connect()) return r;
-    if (int r = LoadDefaults()) return r;
-    return ShowDefaults();
+    return ShowDefaults(false);
 }
 
 int CtlSession::SetDefaults(const CtlRequest& request) {
@@ -393,17 +382,12 @@ int CtlSession::SetDefaults(const CtlRequest& request) {
     DmsConfig dms;
     StoreDmsInput(change.check.input, change.ssl, change.active, dms);
     const uint32_t result = mirror.Client().SetDefaultDmsConfig(dms);
-    const auto readBack = [&] {
-        const int r = LoadDefaults(true);
-        return r == kExitOk ? ShowDefaults() : r;
-    };
-    return result == kResultOk ? readBack() : Refused(result, std::wstring(), readBack);
+    return Outcome(result, std::wstring(), [&] { return ShowDefaults(true); });
 }
 
 int CtlSession::Log() {
     if (int r = Connect()) return r;
-    if (int r = LoadLogSettings()) return r;
-    return ShowLogSettings();
+    return ShowLogSettings(false);
 }
 
 int CtlSession::SetLog(const CtlRequest& request) {
@@ -421,7 +405,7 @@ int CtlSession::SetLog(const CtlRequest& request) {
     }
     const auto level = request.values.find(L"level");
     if (level != request.values.end() && !ParseLevel(level->second, log.level)) {
-        console.Err(Format(kInvalidLevelFormat, level->second.c_str()));
+        console.Err(FormatText(kInvalidLevelFormat, level->second.c_str()));
         return kExitInvalid;
     }
     const uint32_t result = mirror.Client().SetLogSettings(log.folder, log.level);
@@ -429,11 +413,7 @@ int CtlSession::SetLog(const CtlRequest& request) {
         console.Err(kNotAcceptedText);
         return kExitInvalid;
     }
-    const auto readBack = [&] {
-        const int r = LoadLogSettings(true);
-        return r == kExitOk ? ShowLogSettings() : r;
-    };
-    return result == kResultOk ? readBack() : Refused(result, std::wstring(), readBack);
+    return Outcome(result, std::wstring(), [&] { return ShowLogSettings(true); });
 }
 
 }  // namespace kestrel::ctl

@@ -65,8 +65,9 @@ private:
     int LoadLogSettings(bool afresh = false);
     int SettingsRead(uint32_t result);
     int ShowPort(const std::wstring& name);
-    int ShowDefaults();
-    int ShowLogSettings();
+    // Print the cached settings, read first when not loaded or when afresh.
+    int ShowDefaults(bool afresh);
+    int ShowLogSettings(bool afresh);
     // The entries over the reference, checked as the dialogs check them; 0 or 2.
     int CheckChange(const CtlRequest& request, const DmsConfig& reference, DmsChange& change);
     // Prints the dialog's message for entries it refuses; 2.
@@ -74,11 +75,12 @@ private:
     // Asks nothing with --yes; without it, prints the question and gives 2.
     int Confirm(const DmsConfig& reference, const DmsChange& change, bool yes,
                 const wchar_t* deactivationQuestion, const wchar_t* changeQuestion);
-    // Reports a change the service did not take, as the panel reports it: 3
-    // when the service is gone or silent, 5 when the port is, otherwise 4
-    // after showKept has printed the values the service kept.
-    template <typename ShowKept>
-    int Refused(uint32_t result, const std::wstring& portLabel, ShowKept showKept);
+    // Reports the result of sending a change, as the panel reports it: on
+    // success what readBack prints and gives; 3 when the service is gone or
+    // silent, 5 when the port is, otherwise 4 after readBack has printed the
+    // values the service kept.
+    template <typename ReadBack>
+    int Outcome(uint32_t result, const std::wstring& portLabel, ReadBack readBack);
 
     CtlConsole& console;
     const std::wstring pipeName;  // outlives the mirror's client, which points to it

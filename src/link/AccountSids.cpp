@@ -18,6 +18,15 @@ std::wstring SidText(PSID sid) {
     return result;
 }
 
+// The system's own writing of a SID given as text; empty when it is none.
+std::wstring CanonicalSid(const std::wstring& text) {
+    PSID sid = nullptr;
+    if (text.empty() || !::ConvertStringSidToSidW(text.c_str(), &sid)) return std::wstring();
+    std::wstring canonical = SidText(sid);
+    ::LocalFree(sid);
+    return canonical;
+}
+
 }  // namespace
 
 std::wstring ProcessUserSid() {
@@ -59,14 +68,6 @@ std::wstring PolicyTrustedAccount() {
     ::RegCloseKey(key);
     if (read != ERROR_SUCCESS || type != REG_SZ) return std::wstring();
     return CanonicalSid(text);
-}
-
-std::wstring CanonicalSid(const std::wstring& text) {
-    PSID sid = nullptr;
-    if (text.empty() || !::ConvertStringSidToSidW(text.c_str(), &sid)) return std::wstring();
-    std::wstring canonical = SidText(sid);
-    ::LocalFree(sid);
-    return canonical;
 }
 
 }  // namespace kestrel

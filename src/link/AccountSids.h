@@ -16,9 +16,8 @@ inline constexpr wchar_t kTrustPolicyValue[] = L"TrustedServiceAccount";
 
 std::wstring ProcessUserSid();
 std::wstring HandleOwnerSid(HANDLE handle);
-// Read from the 64-bit view where there is one, which is where policy lands.
+// Read from the 64-bit view where there is one, which is where policy lands,
+// and written as the system writes SIDs.
 std::wstring PolicyTrustedAccount();
-// The system's own writing of a SID given as text; empty when it is none.
-std::wstring CanonicalSid(const std::wstring& text);
 
 }  // namespace kestrel

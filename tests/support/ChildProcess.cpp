@@ -11,6 +11,13 @@ std::wstring BesideThisProgram(const wchar_t* file) {
 
 namespace {
 
+// The program, from the folder of this program, quoted, and its arguments.
+std::wstring CommandLine(const wchar_t* program, const std::wstring& commandTail) {
+    std::wstring commandLine = L"\"" + BesideThisProgram(program) + L"\"";
+    if (!commandTail.empty()) commandLine += L" " + commandTail;
+    return commandLine;
+}
+
 // Appends what the pipe holds now; false once it is closed and empty.
 bool Drain(HANDLE pipe, std::string& text) {
     DWORD available = 0;
@@ -46,7 +53,7 @@ ProgramRun RunToEnd(const wchar_t* program, const std::wstring& commandTail, DWO
     startup.hStdInput = nul;
     startup.hStdOutput = outWrite;
     startup.hStdError = errWrite;
-    std::wstring commandLine = L"\"" + BesideThisProgram(program) + L"\" " + commandTail;
+    std::wstring commandLine = CommandLine(program, commandTail);
     PROCESS_INFORMATION process{};
     const BOOL created = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE,
                                         CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
@@ -102,8 +109,7 @@ bool ChildProcess::Start(const wchar_t* program, const std::wstring& commandTail
         startup.hStdOutput = stdoutWrite;
         startup.hStdError = stdoutWrite;
     }
-    std::wstring commandLine = L"\"" + BesideThisProgram(program) + L"\"";
-    if (!commandTail.empty()) commandLine += L" " + commandTail;
+    std::wstring commandLine = CommandLine(program, commandTail);
     const BOOL created = CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, pipes,
                                         CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
     if (stdinRead) CloseHandle(stdinRead);
@@ -136,20 +142,12 @@ bool ChildProcess::Send(const std::string& line) {
 
 bool ChildProcess::WaitForOutput(const std::string& text, DWORD timeoutMs, size_t from) {
     const ULONGLONG start = GetTickCount64();
-    while (output.size() < from || output.find(text, from) == std::string::npos) {
-        DWORD available = 0;
-        if (!PeekNamedPipe(stdoutRead, nullptr, 0, nullptr, &available, nullptr)) return false;
-        if (available == 0) {
-            if (GetTickCount64() - start > timeoutMs) return false;
-            Sleep(10);
-            continue;
-        }
-        char buffer[512];
-        DWORD read = 0;
-        if (!ReadFile(stdoutRead, buffer, sizeof(buffer), &read, nullptr)) return false;
-        output.append(buffer, read);
+    for (;;) {
+        if (!Drain(stdoutRead, output)) return false;
+        if (output.size() >= from && output.find(text, from) != std::string::npos) return true;
+        if (GetTickCount64() - start > timeoutMs) return false;
+        Sleep(10);
     }
-    return true;
 }
 
 }  // namespace kestrel::test
