@@ -23,7 +23,7 @@ void FormatDumpPath(wchar_t (&path)[kDumpPathChars], const wchar_t* tempFolder,
                     const std::tm& localTime) {
     // _snwprintf leaves no terminator when it truncates; the last slot keeps one.
     path[kDumpPathChars - 1] = L'\0';
-    _snwprintf(path, kDumpPathChars - 1, L"%s\\%s_%d%02d%02d%02d%02d%02d.dmp", tempFolder,
+    _snwprintf(path, kDumpPathChars - 1, L"%ls\\%ls_%d%02d%02d%02d%02d%02d.dmp", tempFolder,
                kDumpProgramName, localTime.tm_year + 1900, localTime.tm_mon + 1, localTime.tm_mday,
                localTime.tm_hour, localTime.tm_min, localTime.tm_sec);
 }

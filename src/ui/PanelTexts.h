@@ -47,7 +47,7 @@ inline constexpr unsigned kProductVersionMinor = KESTREL_VERSION_MINOR;
 inline constexpr unsigned kProductVersionPatch = KESTREL_VERSION_PATCH;
 
 // About box: product, version with suffix, notice, company.
-inline constexpr wchar_t kAboutFormat[] = L"%s\n\nVersion %02u.%02u.%02u%s\n\n%s\n\n%s";
+inline constexpr wchar_t kAboutFormat[] = L"%ls\n\nVersion %02u.%02u.%02u%ls\n\n%ls\n\n%ls";
 inline constexpr wchar_t kAboutVersionSuffix[] = L"";
 inline constexpr wchar_t kAboutNotice[] = L"Copyright (C) 2009-2014";
 inline constexpr wchar_t kCompanyName[] = L"" KESTREL_COMPANY_NAME;
