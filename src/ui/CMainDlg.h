@@ -97,8 +97,9 @@ private:
     ServiceMirror service;
     // Registered message of a restarted taskbar.
     const UINT taskbarCreated;
-    // The link state that title, tooltip and list show; the specified texts
-    // belong to a connected link.
+    // The link state that title, tooltip and list show. The window starts with
+    // the texts of a connected link: the program title, the plain tooltip and
+    // black rows.
     LinkState shownLink{LinkState::Kind::Connected};
 };
 
