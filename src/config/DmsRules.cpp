@@ -7,31 +7,31 @@ namespace kestrel {
 
 namespace {
 
-bool isBlank(wchar_t c) {
+bool IsBlank(wchar_t c) {
     return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
 }
 
-bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
-
-std::string_view fieldText(const char* field, size_t size) {
-    return std::string_view(field, static_cast<size_t>(std::find(field, field + size, '\0') - field));
-}
+bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
 }  // namespace
 
+std::string_view FieldText(const char* field, size_t size) {
+    return std::string_view(field, static_cast<size_t>(std::find(field, field + size, '\0') - field));
+}
+
 UnsignedText ConvertUnsigned(std::wstring_view text) {
     size_t i = 0;
-    while (i < text.size() && isBlank(text[i])) ++i;
+    while (i < text.size() && IsBlank(text[i])) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == L'+' || text[i] == L'-')) {
         negative = text[i] == L'-';
         ++i;
     }
-    if (i == text.size() || !isDigit(text[i])) return {0, text.empty()};
+    if (i == text.size() || !IsDigit(text[i])) return {0, text.empty()};
 
     uint32_t value = 0;
     bool overflow = false;
-    for (; i < text.size() && isDigit(text[i]); ++i) {
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
         const uint32_t digit = static_cast<uint32_t>(text[i] - L'0');
         if (value > (UINT32_MAX - digit) / 10) overflow = true;
         value = value * 10 + digit;
@@ -76,8 +76,8 @@ DmsInputCheck CheckDmsInput(std::wstring_view host, std::wstring_view port,
 }
 
 std::wstring_view TrimBlanks(std::wstring_view text) {
-    while (!text.empty() && isBlank(text.front())) text.remove_prefix(1);
-    while (!text.empty() && isBlank(text.back())) text.remove_suffix(1);
+    while (!text.empty() && IsBlank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && IsBlank(text.back())) text.remove_suffix(1);
     return text;
 }
 
@@ -86,8 +86,8 @@ bool ComPortAvailable(std::wstring_view host, std::wstring_view port) {
 }
 
 bool DmsEntriesChanged(const DmsInput& input, bool useSsl, const DmsConfig& reference) {
-    return input.host != fieldText(reference.host, sizeof reference.host) ||
-           input.port != fieldText(reference.port, sizeof reference.port) ||
+    return input.host != FieldText(reference.host, sizeof reference.host) ||
+           input.port != FieldText(reference.port, sizeof reference.port) ||
            useSsl != (reference.useSsl != 0);
 }
 

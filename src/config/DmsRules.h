@@ -56,6 +56,10 @@ DmsInputCheck CheckDmsInput(std::wstring_view host, std::wstring_view port,
 // Remove the conversion's white space from both ends.
 std::wstring_view TrimBlanks(std::wstring_view text);
 
+// A text field of the service's frames up to its NUL; the whole field when it
+// has none.
+std::string_view FieldText(const char* field, size_t size);
+
 // The COM port can be activated only while both a host and a port are given.
 bool ComPortAvailable(std::wstring_view host, std::wstring_view port);
 

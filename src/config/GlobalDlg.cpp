@@ -11,6 +11,7 @@
 #include "DmsTexts.h"
 #include "LogFolderRule.h"
 #include "WindowIcons.h"
+#include "WindowText.h"
 
 namespace kestrel {
 
@@ -34,12 +35,6 @@ int CALLBACK BrowseCallback(HWND browser, UINT msg, LPARAM lParam, LPARAM data) 
     else if (msg == BFFM_SELCHANGED)
         EnableOkForSelection(browser, reinterpret_cast<LPCITEMIDLIST>(lParam));
     return 0;
-}
-
-std::wstring WindowText(HWND window) {
-    std::wstring text(static_cast<size_t>(::GetWindowTextLengthW(window)) + 1, L'\0');
-    text.resize(static_cast<size_t>(::GetWindowTextW(window, &text[0], static_cast<int>(text.size()))));
-    return text;
 }
 
 }  // namespace

@@ -12,7 +12,6 @@ namespace kestrel {
 class CUpdateUI {
 public:
     bool UIAddChildWindowContainer(HWND container);
-    const std::vector<HWND>& ChildWindowContainers() const { return containers; }
 
 protected:
     ~CUpdateUI() = default;

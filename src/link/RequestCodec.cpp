@@ -136,15 +136,6 @@ void SetPortCountersFailure(uint32_t& txCount, uint32_t& rxCount, uint32_t& upda
     txCount = rxCount = updateCount = 0;
 }
 
-void AssignWide(std::wstring& out, const uint8_t* frame, size_t offset, size_t fieldChars) {
-    const uint8_t* p = frame + offset;
-    size_t n = 0;
-    while (n < fieldChars && (p[2 * n] | p[2 * n + 1]) != 0) ++n;
-    out.resize(n);
-    for (size_t i = 0; i < n; ++i)
-        out[i] = static_cast<wchar_t>(static_cast<uint16_t>(p[2 * i] | p[2 * i + 1] << 8));
-}
-
 void DecodeVersion(const ResponseFrame& frame, uint32_t& major, uint32_t& minor,
                    uint32_t& patch) {
     major = GetU32(frame.data(), kRspVersionOffset);

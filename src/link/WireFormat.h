@@ -46,15 +46,21 @@ inline void PutWide(uint8_t* frame, size_t offset, size_t fieldChars, const std:
     PutWide(frame, offset, fieldChars, text.data(), text.size());
 }
 
-// Reads UTF-16 code units up to the first NUL, never beyond the field.
+// Reads UTF-16 code units up to the first NUL, never beyond fieldChars, into
+// out (reusing its capacity, so that a refresh pass allocates nothing for texts
+// that keep their length).
+inline void AssignWide(std::wstring& out, const uint8_t* frame, size_t offset, size_t fieldChars) {
+    const uint8_t* p = frame + offset;
+    size_t n = 0;
+    while (n < fieldChars && (p[2 * n] | p[2 * n + 1]) != 0) ++n;
+    out.resize(n);
+    for (size_t i = 0; i < n; ++i)
+        out[i] = static_cast<wchar_t>(static_cast<uint16_t>(p[2 * i] | p[2 * i + 1] << 8));
+}
+
 inline std::wstring GetWide(const uint8_t* frame, size_t offset, size_t fieldChars) {
     std::wstring text;
-    for (size_t i = 0; i < fieldChars; ++i) {
-        const uint16_t unit = static_cast<uint16_t>(frame[offset + 2 * i] |
-                                                    frame[offset + 2 * i + 1] << 8);
-        if (unit == 0) break;
-        text.push_back(static_cast<wchar_t>(unit));
-    }
+    AssignWide(text, frame, offset, fieldChars);
     return text;
 }
 
