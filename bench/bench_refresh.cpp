@@ -162,7 +162,7 @@ bool MeasurePass(HWND listWindow, int ports, int passes, PassResult& result) {
 
 int main(int argc, char** argv) {
     const int passes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
-    appModule.Init(GetModuleHandleW(nullptr));
+    if (!appModule.Init(::GetModuleHandleW(nullptr))) return 1;
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&icc);
 

@@ -40,8 +40,10 @@ ApplyOutcome ApplyPreferences(ServiceMirror& service, PortListView& list) {
 
     const LogSettings& log = *service.LendLogSettings();
     outcome.firstError = client.SetLogSettings(log.folder, log.level);
+    // A read-back that fails leaves the cache unloaded, so that the next pass
+    // reads it again; the outcome already reports the refusal.
     if (outcome.firstError != 0) {
-        service.ReadLogSettings();
+        static_cast<void>(service.ReadLogSettings());
     } else {
         service.MarkLogSettingsLoaded();
     }
@@ -50,7 +52,7 @@ ApplyOutcome ApplyPreferences(ServiceMirror& service, PortListView& list) {
     const uint32_t defaultsResult = client.SetDefaultDmsConfig(*service.LendDefaults());
     if (defaultsResult != 0) {
         if (outcome.firstError == 0) outcome.firstError = defaultsResult;
-        service.ReadDefaults();
+        static_cast<void>(service.ReadDefaults());
     } else {
         service.MarkDefaultsLoaded();
     }

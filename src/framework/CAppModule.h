@@ -29,7 +29,7 @@ public:
     // Records the instance (where dialog templates and window classes live) and
     // creates the empty loop table.
     // Call before any window of the framework is created.
-    bool Init(HINSTANCE moduleInstance);
+    [[nodiscard]] bool Init(HINSTANCE moduleInstance);
     // Frees the loop table and unregisters the window classes of superclasses.
     // Call once every window of those classes is gone.
     void Term();
@@ -38,7 +38,7 @@ public:
 
     // One loop per thread. Adding fails before Init, after Term, or when the
     // calling thread already has a loop; removing fails when it has none.
-    bool AddMessageLoop(CMessageLoop* loop);
+    [[nodiscard]] bool AddMessageLoop(CMessageLoop* loop);
     bool RemoveMessageLoop();
     CMessageLoop* GetMessageLoop(DWORD threadId = ::GetCurrentThreadId()) const;
     // A dialog joins the calling thread's loop, when it has one, as message
@@ -47,11 +47,11 @@ public:
     void RemoveFromMessageLoop(CMessageFilter* filter, CIdleHandler* idle) const;
 
     // Window classes that Term unregisters.
-    bool AddClassAtom(ATOM atom);
+    [[nodiscard]] bool AddClassAtom(ATOM atom);
 
     // A window object waits here, per thread, from just before its window is
     // created until that window's first message binds it.
-    bool AddCreatingObject(CWindowObject* object);
+    [[nodiscard]] bool AddCreatingObject(CWindowObject* object);
     CWindowObject* TakeCreatingObject();
     void RemoveCreatingObject(CWindowObject* object);
 

@@ -21,45 +21,45 @@ public:
 
     // Sends nothing to a pipe whose owner it does not trust (PipeOwnerTrust):
     // it closes the pipe and returns kResultUntrustedPipe.
-    uint32_t ConnectService(uint32_t timeoutMs);
+    [[nodiscard]] uint32_t ConnectService(uint32_t timeoutMs);
     // What the last connect attempt left: connected, or why not (with the
     // version the service reported when that was the reason).
     const LinkState& LastConnect() const { return lastConnect; }
-    uint32_t Transact(RequestFrame& request, ResponseFrame& response);
+    [[nodiscard]] uint32_t Transact(RequestFrame& request, ResponseFrame& response);
 
-    uint32_t QueryVersion(uint32_t& major, uint32_t& minor, uint32_t& patch);
-    uint32_t GetPortListInfo(uint32_t* stamp, uint32_t* count = nullptr);
-    uint32_t GetPortName(uint32_t stamp, uint32_t index, std::wstring& name);
-    uint32_t GetPortDevice(const std::wstring& name, std::wstring& portLabel,
+    [[nodiscard]] uint32_t QueryVersion(uint32_t& major, uint32_t& minor, uint32_t& patch);
+    [[nodiscard]] uint32_t GetPortListInfo(uint32_t* stamp, uint32_t* count = nullptr);
+    [[nodiscard]] uint32_t GetPortName(uint32_t stamp, uint32_t index, std::wstring& name);
+    [[nodiscard]] uint32_t GetPortDevice(const std::wstring& name, std::wstring& portLabel,
                            std::wstring& serialNumber, uint32_t& mode, uint32_t& status,
                            bool& useDefault);
     // host: char[300], port: char[10]; either missing gives 87.
-    uint32_t GetPortDmsConfig(const std::wstring& name, char* host, char* port,
+    [[nodiscard]] uint32_t GetPortDmsConfig(const std::wstring& name, char* host, char* port,
                               uint32_t& retryMs, bool& useSsl, bool& comPortActive);
-    uint32_t SetPortDmsConfig(const std::wstring& name, const char* host, const char* port,
+    [[nodiscard]] uint32_t SetPortDmsConfig(const std::wstring& name, const char* host, const char* port,
                               uint32_t retryMs, bool useSsl, bool comPortActive);
-    uint32_t UseDefaultDmsConfig(const std::wstring& name);
-    uint32_t GetDefaultDmsConfig(char* host, char* port, uint32_t& retryMs, bool& useSsl,
+    [[nodiscard]] uint32_t UseDefaultDmsConfig(const std::wstring& name);
+    [[nodiscard]] uint32_t GetDefaultDmsConfig(char* host, char* port, uint32_t& retryMs, bool& useSsl,
                                  bool& comPortActive);
-    uint32_t SetDefaultDmsConfig(const char* host, const char* port, uint32_t retryMs,
+    [[nodiscard]] uint32_t SetDefaultDmsConfig(const char* host, const char* port, uint32_t retryMs,
                                  bool useSsl, bool comPortActive);
-    uint32_t GetLogSettings(std::wstring& folder, uint32_t& level);
-    uint32_t SetLogSettings(const std::wstring& folder, uint32_t level);
-    uint32_t GetPortCounters(const std::wstring& name, uint32_t& txCount, uint32_t& rxCount,
+    [[nodiscard]] uint32_t GetLogSettings(std::wstring& folder, uint32_t& level);
+    [[nodiscard]] uint32_t SetLogSettings(const std::wstring& folder, uint32_t level);
+    [[nodiscard]] uint32_t GetPortCounters(const std::wstring& name, uint32_t& txCount, uint32_t& rxCount,
                              uint32_t& updateCount);
 
     // The same requests on a DmsConfig (flags as 0/1 bytes); same checks, failure
     // values and results as the operations above.
-    uint32_t GetPortDmsConfig(const std::wstring& name, DmsConfig& dms);
-    uint32_t GetDefaultDmsConfig(DmsConfig& dms);
-    uint32_t SetPortDmsConfig(const std::wstring& name, const DmsConfig& dms);
-    uint32_t SetDefaultDmsConfig(const DmsConfig& dms);
+    [[nodiscard]] uint32_t GetPortDmsConfig(const std::wstring& name, DmsConfig& dms);
+    [[nodiscard]] uint32_t GetDefaultDmsConfig(DmsConfig& dms);
+    [[nodiscard]] uint32_t SetPortDmsConfig(const std::wstring& name, const DmsConfig& dms);
+    [[nodiscard]] uint32_t SetDefaultDmsConfig(const DmsConfig& dms);
 
-    uint32_t Sequence() const { return sequence; }
+    [[nodiscard]] uint32_t Sequence() const { return sequence; }
 
 private:
     template <typename Encode, typename Decode>
-    uint32_t Request(Encode encode, Decode decode);
+    [[nodiscard]] uint32_t Request(Encode encode, Decode decode);
 
     uint32_t sequence = 0;
     LinkState lastConnect;

@@ -17,9 +17,9 @@ namespace kestrel {
 
 // Code 5 and 8: 87 when host or port is missing, 0xEEEE000B when host has 300 or
 // more characters or port 10 or more, else 0. Never reads past those limits.
-uint32_t CheckDmsTexts(const char* host, const char* port);
+[[nodiscard]] uint32_t CheckDmsTexts(const char* host, const char* port);
 // Code 10: 0xEEEE000B when the folder has 260 or more characters, else 0.
-uint32_t CheckLogFolder(const std::wstring& folder);
+[[nodiscard]] uint32_t CheckLogFolder(const std::wstring& folder);
 
 // ---- Request encoders -------------------------------------------------------------
 // Each fills the whole frame with zeros, then writes the code and the fields; the
@@ -69,14 +69,10 @@ void DecodePortDevice(const ResponseFrame& frame, std::wstring& portLabel,
                       bool& useDefault);
 // host: char[300], port: char[10]. Returns 87 and writes nothing when the host
 // holds no NUL within 300 bytes or the port none within 10 bytes; else 0.
-uint32_t DecodeDmsConfig(const ResponseFrame& frame, char* host, char* port,
+[[nodiscard]] uint32_t DecodeDmsConfig(const ResponseFrame& frame, char* host, char* port,
                          uint32_t& retryMs, bool& useSsl, bool& comPortActive);
 void DecodeLogSettings(const ResponseFrame& frame, std::wstring& folder, uint32_t& level);
 void DecodePortCounters(const ResponseFrame& frame, uint32_t& txCount, uint32_t& rxCount,
                         uint32_t& updateCount);
-
-// Reads a wide text up to its NUL, never beyond fieldChars code units, into out
-// (reusing its capacity).
-void AssignWide(std::wstring& out, const uint8_t* frame, size_t offset, size_t fieldChars);
 
 }  // namespace kestrel

@@ -117,7 +117,9 @@ uint32_t ServiceMirror::Connect(uint32_t timeoutMs) {
 }
 
 void ServiceMirror::ReopenForChange() {
-    if (stall.NotResponding() && !client.IsConnected()) Connect(kRefreshConnectTimeoutMs);
+    // A failed connect shows in the result of the change that follows.
+    if (stall.NotResponding() && !client.IsConnected())
+        static_cast<void>(Connect(kRefreshConnectTimeoutMs));
 }
 
 void ServiceMirror::ShowPort(PortListView& list, const std::wstring& name) {

@@ -71,11 +71,11 @@ public:
     // record (status 3 among them, so that ShowPort then deletes its row) and
     // marks the port for a full read on the next pass; after a link failure
     // the parameters are not asked for.
-    uint32_t ReadPortInFull(const std::wstring& name);
+    [[nodiscard]] uint32_t ReadPortInFull(const std::wstring& name);
     // Read the cache from the service and set its loaded mark by the outcome;
     // 0 or the failure.
-    uint32_t ReadDefaults();
-    uint32_t ReadLogSettings();
+    [[nodiscard]] uint32_t ReadDefaults();
+    [[nodiscard]] uint32_t ReadLogSettings();
     // The caches now hold what the service was just given.
     void MarkDefaultsLoaded() { defaultDmsLoaded = true; }
     void MarkLogSettingsLoaded() { logSettingsLoaded = true; }
@@ -96,38 +96,38 @@ public:
     bool DefaultDmsLoaded() const { return defaultDmsLoaded; }
     const LogSettings& LogSettingsCache() const { return logSettings; }
     bool LogSettingsLoaded() const { return logSettingsLoaded; }
-    uint32_t ListStamp() const { return listStamp; }
+    [[nodiscard]] uint32_t ListStamp() const { return listStamp; }
 
 private:
     // Connects; a new connection invalidates the caches and the list stamp.
-    uint32_t Connect(uint32_t timeoutMs);
+    [[nodiscard]] uint32_t Connect(uint32_t timeoutMs);
     // The pass itself: 0 when it completed and the list was sorted, else the
     // result that ended it.
-    uint32_t Pass(PortListView& list);
+    [[nodiscard]] uint32_t Pass(PortListView& list);
     // What a pass or the first contact ended with decides whether the service
     // is not responding.
     void NoteOutcome(uint32_t result);
     // An answer no service could mean: the pass ends with nothing removed, and
     // the link is closed so that the next tick starts afresh. Gives 1.
-    uint32_t DropMalformed();
+    [[nodiscard]] uint32_t DropMalformed();
     // Reads the defaults and the log settings that are not loaded; 0, or the
     // link failure that a read met, which ends the pass.
-    uint32_t LoadCaches();
+    [[nodiscard]] uint32_t LoadCaches();
     // 0, or the failure of GetPortCounters; the pairs shift only on success.
-    uint32_t PollCounters(const std::wstring& name, PortRecord& record);
-    uint32_t ReadInFull(const std::wstring& name, PortRecord& record);
+    [[nodiscard]] uint32_t PollCounters(const std::wstring& name, PortRecord& record);
+    [[nodiscard]] uint32_t ReadInFull(const std::wstring& name, PortRecord& record);
     // The full read for the refresh: a read cut off by a link failure leaves
     // the record as it was, since nothing was learnt about the port, but
     // marked for a full read on the next pass.
-    uint32_t RereadPort(const std::wstring& name, PortRecord& record);
+    [[nodiscard]] uint32_t RereadPort(const std::wstring& name, PortRecord& record);
     // Both 0 when they went through; otherwise the result that cut them short.
     // An enumeration asks for every name first, so a failed GetPortName or a
     // name given twice ends it before anything changes; a link failure after
     // that removes nothing, and the next tick enumerates afresh. In a poll a
     // link failure leaves the remaining ports untouched. A port the list could
     // not show is not marked present, so the next pass tries it again.
-    uint32_t Enumerate(PortListView& list, uint32_t stamp, uint32_t count);
-    uint32_t Poll(PortListView& list);
+    [[nodiscard]] uint32_t Enumerate(PortListView& list, uint32_t stamp, uint32_t count);
+    [[nodiscard]] uint32_t Poll(PortListView& list);
 
     CplPipeClient client;
     bool editing = false;     // an editing flow's dialog is open

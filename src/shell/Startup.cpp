@@ -65,14 +65,14 @@ bool RegisterMainWindowClass(HINSTANCE instance) {
 int RunFirstInstance(HINSTANCE instance, int showCommand) {
     if (!RegisterMainWindowClass(instance)) return static_cast<int>(::GetLastError());
 
-    const bool comReady = SUCCEEDED(CoInitialize(nullptr));
+    const bool comReady = SUCCEEDED(::CoInitialize(nullptr));
     INITCOMMONCONTROLSEX controls{};
     controls.dwSize = sizeof(controls);
     controls.dwICC = ICC_BAR_CLASSES;
     ::InitCommonControlsEx(&controls);
-    appModule.Init(instance);
 
-    const int result = Run(showCommand);
+    int result = static_cast<int>(ERROR_NOT_ENOUGH_MEMORY);
+    if (appModule.Init(instance)) result = Run(showCommand);
 
     appModule.Term();
     if (comReady) ::CoUninitialize();
@@ -82,7 +82,7 @@ int RunFirstInstance(HINSTANCE instance, int showCommand) {
 
 int Run(int showCommand) {
     CMessageLoop loop;
-    appModule.AddMessageLoop(&loop);
+    if (!appModule.AddMessageLoop(&loop)) return static_cast<int>(ERROR_NOT_ENOUGH_MEMORY);
     auto mainDlg = std::make_unique<CMainDlg>();
     if (!mainDlg->Create(IDD_MAINDLG, nullptr)) {
         mainDlg.reset();

@@ -19,11 +19,13 @@ TEST(AppModule, EachThreadFindsItsOwnLoop) {
 
     DWORD workerId = 0;
     CMessageLoop* workerFound = nullptr;
+    bool workerAdded = false;
     std::thread([&] {
         workerId = ::GetCurrentThreadId();
-        module.AddMessageLoop(&workerLoop);
+        workerAdded = module.AddMessageLoop(&workerLoop);
         workerFound = module.GetMessageLoop();
     }).join();
+    EXPECT_TRUE(workerAdded);
     EXPECT_EQ(workerFound, &workerLoop);
     EXPECT_EQ(module.GetMessageLoop(workerId), &workerLoop);
     EXPECT_EQ(module.GetMessageLoop(), &mainLoop);
