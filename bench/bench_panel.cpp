@@ -178,9 +178,12 @@ bool MeasureStarts(int starts) {
 
 bool MeasureAbsentService() {
     ChildProcess panel;
-    if (!panel.Start(L"KestrelCpl.exe", L"-hide")) return false;
-    HWND window = WaitForPanel(NowMs() + kWaitMs);
-    if (!window) return false;
+    HWND window = panel.Start(L"KestrelCpl.exe", L"-hide") ? WaitForPanel(NowMs() + kWaitMs)
+                                                           : nullptr;
+    if (!window) {
+        std::printf("3. the panel did not start\n");
+        return false;
+    }
     ::Sleep(kAfterStartMs);
     std::vector<double> trips;
     const double end = NowMs() + kAbsentProbeMs;
