@@ -20,7 +20,8 @@
 //              objects, stock ones included
 // rows is the row count of the panel's port list when the process is the
 // running panel (asked with a time-out, so a hung panel shows as -1), else -1.
-// Exit code 1: no such process or no running panel; 2: usage.
+// Exit code 1: no such process, no running panel, or no memory figures of the
+// process; 2: usage.
 #include <windows.h>
 #include <commctrl.h>
 #include <psapi.h>
@@ -28,6 +29,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <vector>
 
 #include "PanelTexts.h"
@@ -64,10 +66,10 @@ BOOL CALLBACK CountChildWindow(HWND, LPARAM param) {
 BOOL CALLBACK CountTopLevelWindow(HWND window, LPARAM param) {
     auto* count = reinterpret_cast<WindowCount*>(param);
     DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
+    ::GetWindowThreadProcessId(window, &owner);
     if (owner != count->processId) return TRUE;
     ++count->windows;
-    EnumChildWindows(window, CountChildWindow, param);
+    ::EnumChildWindows(window, CountChildWindow, param);
     return TRUE;
 }
 
@@ -94,7 +96,7 @@ DWORD CountListedHandles(DWORD processId) {
     std::vector<BYTE> buffer(1 << 20);
     NTSTATUS status;
     ULONG needed = 0;
-    while ((status = NtQuerySystemInformation(kSystemExtendedHandleInformation, buffer.data(),
+    while ((status = ::NtQuerySystemInformation(kSystemExtendedHandleInformation, buffer.data(),
                                               static_cast<ULONG>(buffer.size()), &needed)) ==
            kStatusInfoLengthMismatch) {
         if (buffer.size() >= (256u << 20)) return 0;
@@ -110,7 +112,7 @@ DWORD CountListedHandles(DWORD processId) {
 
 int CountWindows(DWORD processId) {
     WindowCount count{processId, 0};
-    EnumWindows(CountTopLevelWindow, reinterpret_cast<LPARAM>(&count));
+    ::EnumWindows(CountTopLevelWindow, reinterpret_cast<LPARAM>(&count));
     return count.windows;
 }
 
@@ -179,13 +181,18 @@ long CountGdiTableEntries(HANDLE process) {
 
 constexpr UINT kRowsTimeoutMs = 5000;
 
+struct HandleCloser {
+    void operator()(HANDLE handle) const { ::CloseHandle(handle); }
+};
+using OwnedHandle = std::unique_ptr<void, HandleCloser>;
+
 long PanelRows(DWORD processId) {
-    HWND panel = FindWindowW(kInstanceId, nullptr);
+    HWND panel = ::FindWindowW(kInstanceId, nullptr);
     DWORD owner = 0;
-    if (panel) GetWindowThreadProcessId(panel, &owner);
+    if (panel) ::GetWindowThreadProcessId(panel, &owner);
     if (!panel || owner != processId) return -1;
     DWORD_PTR rows = 0;
-    if (!SendMessageTimeoutW(GetDlgItem(panel, IDC_PORT_LIST), LVM_GETITEMCOUNT, 0, 0,
+    if (!::SendMessageTimeoutW(::GetDlgItem(panel, IDC_PORT_LIST), LVM_GETITEMCOUNT, 0, 0,
                              SMTO_ABORTIFHUNG, kRowsTimeoutMs, &rows)) {
         return -1;
     }
@@ -193,9 +200,9 @@ long PanelRows(DWORD processId) {
 }
 
 DWORD PanelProcessId() {
-    HWND panel = FindWindowW(kInstanceId, nullptr);
+    HWND panel = ::FindWindowW(kInstanceId, nullptr);
     DWORD processId = 0;
-    if (panel) GetWindowThreadProcessId(panel, &processId);
+    if (panel) ::GetWindowThreadProcessId(panel, &processId);
     return processId;
 }
 
@@ -212,24 +219,28 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no running panel\n");
         return 1;
     }
-    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    const OwnedHandle process(
+        ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
     if (!process) {
         std::fprintf(stderr, "cannot open process %lu (error %lu)\n",
-                     static_cast<unsigned long>(processId), GetLastError());
+                     static_cast<unsigned long>(processId), ::GetLastError());
+        return 1;
+    }
+    PROCESS_MEMORY_COUNTERS_EX memory{};
+    memory.cb = sizeof memory;
+    if (!::GetProcessMemoryInfo(process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                                sizeof memory)) {
+        std::fprintf(stderr, "cannot read the memory figures of process %lu (error %lu)\n",
+                     static_cast<unsigned long>(processId), ::GetLastError());
         return 1;
     }
     DWORD handles = 0;
-    if (!GetProcessHandleCount(process, &handles) || handles == 0)
+    if (!::GetProcessHandleCount(process.get(), &handles) || handles == 0)
         handles = CountListedHandles(processId);
-    const DWORD gdi = GetGuiResources(process, GR_GDIOBJECTS);
-    const DWORD user = GetGuiResources(process, GR_USEROBJECTS);
-    PROCESS_MEMORY_COUNTERS_EX memory{};
-    memory.cb = sizeof memory;
-    GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                         sizeof memory);
+    const DWORD gdi = ::GetGuiResources(process.get(), GR_GDIOBJECTS);
+    const DWORD user = ::GetGuiResources(process.get(), GR_USEROBJECTS);
     const SIZE_T privateBytes = memory.PrivateUsage != 0 ? memory.PrivateUsage : memory.PagefileUsage;
-    const long gdiTable = CountGdiTableEntries(process);
-    CloseHandle(process);
+    const long gdiTable = CountGdiTableEntries(process.get());
 
     std::printf("pid=%lu handles=%lu gdi=%lu user=%lu private_kb=%llu working_set_kb=%llu "
                 "windows=%d gdi_table=%ld rows=%ld\n",

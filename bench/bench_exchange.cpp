@@ -1,6 +1,6 @@
 // bench_exchange: the cost of one service-link exchange (726-byte request,
 // 532-byte response) on a real named pipe, against a minimal raw overlapped
-// ping-pong with the same server thread. Prints one table row per measurement.
+// ping-pong with the same server. Prints one table row per measurement.
 // Usage: bench_exchange [exchanges]   (default 2000)
 //
 // Each measurement is one function that runs a number of exchanges on a fresh
@@ -16,107 +16,50 @@
 #include <thread>
 #include <vector>
 
+#include "BenchClock.h"
 #include "CplPipeClient.h"
 #include "PipeName.h"
-#include "PipeSecurity.h"
+#include "RawPipeClient.h"
+#include "ServerPipe.h"
 #include "WireFormat.h"
 
 namespace {
 
 using namespace kestrel;
+using bench::NowUs;
 
 constexpr int kWarmUp = 50;   // per round, not counted
 constexpr int kRounds = 10;
 
-struct Stats {
-    double medianUs = 0;
-    double p90Us = 0;
-    int count = 0;
-    bool ok = false;
-};
-
-double TicksToUs(LONGLONG ticks) {
-    static const LONGLONG frequency = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return f.QuadPart;
-    }();
-    return static_cast<double>(ticks) * 1e6 / static_cast<double>(frequency);
-}
-
-LONGLONG Now() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t.QuadPart;
-}
-
-Stats Summarize(std::vector<double> samples, bool ok) {
-    Stats s;
-    s.ok = ok && !samples.empty();
-    s.count = static_cast<int>(samples.size());
-    if (samples.empty()) return s;
-    std::sort(samples.begin(), samples.end());
-    s.medianUs = samples[samples.size() / 2];
-    s.p90Us = samples[std::min(samples.size() - 1, samples.size() * 9 / 10)];
-    return s;
-}
-
-// The server end: answers every request with a 532-byte response that echoes its
-// sequence, status 0 and version 2.14.0 in the payload (so the handshake passes),
-// until the client closes. The same thread serves both measurements.
+// The server end, on a thread of its own: answers every request with a 532-byte
+// response that echoes its sequence, status 0 and version 2.14.0 in the payload
+// (so the handshake passes), until the client closes. Both measurements are
+// served by it, so that they differ only in the client.
 class EchoServer {
 public:
-    explicit EchoServer(const std::wstring& name) {
-        const std::wstring path = std::wstring(kPipePathPrefix) + name;
-        sim::PipeSecurity security;
-        pipe_ = CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
-                                 PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, 1, 4096,
-                                 4096, 0, security.Attributes());
-        event_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        thread_ = std::thread([this] { Run(); });
-    }
-    ~EchoServer() {
-        thread_.join();
-        CloseHandle(pipe_);
-        CloseHandle(event_);
-    }
+    explicit EchoServer(const std::wstring& name) : pipe(name), thread([this] { Run(); }) {}
+    ~EchoServer() { thread.join(); }
+    EchoServer(const EchoServer&) = delete;
+    EchoServer& operator=(const EchoServer&) = delete;
+
+    bool Valid() const { return pipe.Valid(); }
 
 private:
-    bool Wait(OVERLAPPED& ov, DWORD& n) {
-        return GetOverlappedResult(pipe_, &ov, &n, TRUE) != FALSE;
-    }
     void Run() {
-        OVERLAPPED ov = {};
-        ov.hEvent = event_;
-        DWORD n = 0;
-        if (!ConnectNamedPipe(pipe_, &ov)) {
-            const DWORD e = GetLastError();
-            if (e == ERROR_IO_PENDING && !Wait(ov, n)) return;
-            if (e != ERROR_IO_PENDING && e != ERROR_PIPE_CONNECTED) return;
-        }
-        uint8_t request[kRequestFrameSize];
+        if (!pipe.Accept()) return;
+        RequestFrame request{};
         ResponseFrame response{};
         PutU32(response.data(), 8, 2);
         PutU32(response.data(), 12, 14);
-        for (;;) {
-            ov = {};
-            ov.hEvent = event_;
-            if (!ReadFile(pipe_, request, sizeof request, &n, &ov)) {
-                if (GetLastError() != ERROR_IO_PENDING || !Wait(ov, n)) break;
-            }
-            std::copy(request, request + 4, response.begin());
-            ov = {};
-            ov.hEvent = event_;
-            if (!WriteFile(pipe_, response.data(), kResponseFrameSize, &n, &ov)) {
-                if (GetLastError() != ERROR_IO_PENDING || !Wait(ov, n)) break;
-            }
+        while (pipe.ReadRequest(request)) {
+            std::copy(request.begin(), request.begin() + 4, response.begin());
+            if (!pipe.Write(response.data(), kResponseFrameSize)) break;
         }
-        DisconnectNamedPipe(pipe_);
+        pipe.Disconnect();
     }
 
-    HANDLE pipe_ = INVALID_HANDLE_VALUE;
-    HANDLE event_ = nullptr;
-    std::thread thread_;
+    test::ServerPipe pipe;
+    std::thread thread;
 };
 
 // The floor: one overlapped write and one overlapped read on a message-mode client
@@ -124,41 +67,18 @@ private:
 bool MeasureRawRoundTrip(int exchanges, std::vector<double>& samples) {
     const std::wstring name = test::UniquePipeName();
     EchoServer server(name);
-    const std::wstring path = std::wstring(kPipePathPrefix) + name;
-    HANDLE pipe = INVALID_HANDLE_VALUE;
-    for (int i = 0; i < 100 && pipe == INVALID_HANDLE_VALUE; ++i) {
-        pipe = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_OVERLAPPED, nullptr);
-        if (pipe == INVALID_HANDLE_VALUE) Sleep(10);
+    test::RawPipeClient client;
+    if (!server.Valid() || !client.Connect(test::PipePath(name))) return false;
+    const RequestFrame request{};
+    std::vector<uint8_t> response;
+    for (int i = 0; i < kWarmUp + exchanges; ++i) {
+        const double start = NowUs();
+        const DWORD error = client.Exchange(request, &response);
+        const double end = NowUs();
+        if (error != 0 || response.size() != kResponseFrameSize) return false;
+        if (i >= kWarmUp) samples.push_back(end - start);
     }
-    if (pipe == INVALID_HANDLE_VALUE) return false;
-    DWORD mode = PIPE_READMODE_MESSAGE;
-    SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr);
-    OVERLAPPED ov = {};
-    ov.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    uint8_t request[kRequestFrameSize] = {};
-    uint8_t response[kResponseFrameSize];
-    bool ok = true;
-    for (int i = 0; i < kWarmUp + exchanges && ok; ++i) {
-        const LONGLONG start = Now();
-        DWORD n = 0;
-        if (!WriteFile(pipe, request, sizeof request, &n, &ov)) {
-            ok = GetLastError() == ERROR_IO_PENDING &&
-                 WaitForSingleObject(ov.hEvent, 10000) == WAIT_OBJECT_0 &&
-                 GetOverlappedResult(pipe, &ov, &n, TRUE);
-        }
-        if (ok && !ReadFile(pipe, response, sizeof response, &n, &ov)) {
-            ok = GetLastError() == ERROR_IO_PENDING &&
-                 WaitForSingleObject(ov.hEvent, 10000) == WAIT_OBJECT_0 &&
-                 GetOverlappedResult(pipe, &ov, &n, TRUE);
-        }
-        ok = ok && n == kResponseFrameSize;
-        const LONGLONG end = Now();
-        if (i >= kWarmUp) samples.push_back(TicksToUs(end - start));
-    }
-    CloseHandle(pipe);
-    CloseHandle(ov.hEvent);
-    return ok;
+    return true;
 }
 
 // The service link: CplPipeClient::Transact, i.e. sequence stamping, the response
@@ -167,31 +87,30 @@ bool MeasureTransact(int exchanges, std::vector<double>& samples) {
     const std::wstring name = test::UniquePipeName();
     EchoServer server(name);
     CplPipeClient client(name.c_str());
-    if (client.ConnectService(2000) != kResultOk) return false;
-    bool ok = true;
-    for (int i = 0; i < kWarmUp + exchanges && ok; ++i) {
+    if (!server.Valid() || client.ConnectService(2000) != kResultOk) return false;
+    for (int i = 0; i < kWarmUp + exchanges; ++i) {
         RequestFrame request{};
         ResponseFrame response;
         PutU32(request.data(), kCodeOffset, kGetPortCounters);
-        const LONGLONG start = Now();
-        ok = client.Transact(request, response) == kResultOk;
-        const LONGLONG end = Now();
-        if (i >= kWarmUp) samples.push_back(TicksToUs(end - start));
+        const double start = NowUs();
+        const uint32_t result = client.Transact(request, response);
+        const double end = NowUs();
+        if (result != kResultOk) return false;
+        if (i >= kWarmUp) samples.push_back(end - start);
     }
-    client.Close();
-    return ok;
+    return true;
 }
 
 void PrintHeader() {
     std::printf("%-44s %8s %12s %12s\n", "measurement", "n", "median us", "p90 us");
 }
 
-void PrintRow(const char* what, const Stats& s) {
-    if (!s.ok) {
-        std::printf("%-44s %8d %12s %12s\n", what, s.count, "FAILED", "-");
+void PrintRow(const char* what, const bench::Summary& s, bool ok) {
+    if (!ok) {
+        std::printf("%-44s %8zu %12s %12s\n", what, s.count, "FAILED", "-");
         return;
     }
-    std::printf("%-44s %8d %12.1f %12.1f\n", what, s.count, s.medianUs, s.p90Us);
+    std::printf("%-44s %8zu %12.1f %12.1f\n", what, s.count, s.median, s.p90);
 }
 
 }  // namespace
@@ -206,14 +125,16 @@ int main(int argc, char** argv) {
         rawOk = rawOk && MeasureRawRoundTrip(perRound, rawSamples);
         transactOk = transactOk && MeasureTransact(perRound, transactSamples);
     }
-    const Stats raw = Summarize(rawSamples, rawOk);
-    const Stats transact = Summarize(transactSamples, transactOk);
+    const bench::Summary raw = bench::Summarize(rawSamples);
+    const bench::Summary transact = bench::Summarize(transactSamples);
+    rawOk = rawOk && raw.count > 0;
+    transactOk = transactOk && transact.count > 0;
 
     PrintHeader();
-    PrintRow("raw overlapped ping-pong 726/532 bytes", raw);
-    PrintRow("CplPipeClient::Transact 726/532 bytes", transact);
-    if (!raw.ok || !transact.ok) return 1;
-    const double ratio = transact.medianUs / raw.medianUs;
+    PrintRow("raw overlapped ping-pong 726/532 bytes", raw, rawOk);
+    PrintRow("CplPipeClient::Transact 726/532 bytes", transact, transactOk);
+    if (!rawOk || !transactOk) return 1;
+    const double ratio = transact.median / raw.median;
     std::printf("%-44s %8s %11.2fx %12s\n", "Transact / raw (median; target <= 1.25x)", "", ratio,
                 ratio <= 1.25 ? "met" : "NOT MET");
     std::fflush(stdout);

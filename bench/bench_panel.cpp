@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "ChildProcess.h"
 #include "PanelTexts.h"
 #include "ServiceMirror.h"
@@ -26,6 +27,9 @@
 namespace {
 
 using namespace kestrel;
+using bench::NowMs;
+using bench::Summarize;
+using bench::Summary;
 using test::ChildProcess;
 
 constexpr DWORD kWaitMs = 30000;
@@ -33,35 +37,6 @@ constexpr int kAbsentTicks = 20;
 constexpr DWORD kAbsentProbeMs = 10000;
 // Past the panel's start-up connect (1000 ms) and its first refresh.
 constexpr DWORD kAfterStartMs = 2500;
-
-double NowMs() {
-    static const double msPerTick = [] {
-        LARGE_INTEGER f;
-        QueryPerformanceFrequency(&f);
-        return 1000.0 / static_cast<double>(f.QuadPart);
-    }();
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return static_cast<double>(t.QuadPart) * msPerTick;
-}
-
-struct Summary {
-    double median = 0;
-    double min = 0;
-    double max = 0;
-    size_t count = 0;
-};
-
-Summary Summarize(std::vector<double> samples) {
-    Summary s;
-    s.count = samples.size();
-    if (samples.empty()) return s;
-    std::sort(samples.begin(), samples.end());
-    s.median = samples[samples.size() / 2];
-    s.min = samples.front();
-    s.max = samples.back();
-    return s;
-}
 
 // Takes whatever RefreshPorts hands it; with no service it is handed nothing.
 class NullList : public PortListView {
@@ -72,7 +47,8 @@ public:
 };
 
 void MeasureAbsentTick() {
-    const std::wstring pipeName = L"kestrel-bench-absent-" + std::to_wstring(GetCurrentProcessId());
+    const std::wstring pipeName =
+        L"kestrel-bench-absent-" + std::to_wstring(::GetCurrentProcessId());
     ServiceMirror mirror(pipeName.c_str());
     NullList list;
     std::vector<double> ticks;
@@ -89,8 +65,8 @@ void MeasureAbsentTick() {
 
 int Rows(HWND panel) {
     DWORD_PTR rows = 0;
-    if (!SendMessageTimeoutW(GetDlgItem(panel, IDC_PORT_LIST), LVM_GETITEMCOUNT, 0, 0,
-                             SMTO_ABORTIFHUNG, kWaitMs, &rows)) {
+    if (!::SendMessageTimeoutW(::GetDlgItem(panel, IDC_PORT_LIST), LVM_GETITEMCOUNT, 0, 0,
+                               SMTO_ABORTIFHUNG, kWaitMs, &rows)) {
         return -1;
     }
     return static_cast<int>(rows);
@@ -98,15 +74,15 @@ int Rows(HWND panel) {
 
 HWND WaitForPanel(double deadline) {
     for (;;) {
-        if (HWND window = FindWindowW(kInstanceId, nullptr)) return window;
+        if (HWND window = ::FindWindowW(kInstanceId, nullptr)) return window;
         if (NowMs() > deadline) return nullptr;
-        Sleep(1);
+        ::Sleep(1);
     }
 }
 
 // Ends the panel as its stopper does; false if it does not end.
 bool StopPanel(ChildProcess& panel, HWND window) {
-    if (window) PostMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
+    if (window) ::PostMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
     return panel.Wait(kWaitMs) != STILL_ACTIVE;
 }
 
@@ -128,7 +104,7 @@ bool MeasureStart(int rows, StartTimes& times) {
             StopPanel(panel, window);
             return false;
         }
-        Sleep(1);
+        ::Sleep(1);
     }
     times.window.push_back(found - start);
     times.filled.push_back(NowMs() - start);
@@ -192,39 +168,47 @@ bool MeasureStarts(int starts) {
         std::printf("%-10s %6d %14.0f %14.0f %10.0f %10.0f\n", size.name, size.rows,
                     window.median, filled.median, filled.min, filled.max);
     }
-    sim.Send("quit");
-    sim.Wait(kWaitMs);
+    if (!sim.Send("quit") || sim.Wait(kWaitMs) == STILL_ACTIVE) {
+        std::printf("the simulator did not quit\n");
+        ok = false;
+    }
     std::printf("\n");
     return ok;
 }
 
 bool MeasureAbsentService() {
     ChildProcess panel;
-    if (!panel.Start(L"KestrelCpl.exe", L"-hide")) return false;
-    HWND window = WaitForPanel(NowMs() + kWaitMs);
-    if (!window) return false;
-    Sleep(kAfterStartMs);
+    HWND window = panel.Start(L"KestrelCpl.exe", L"-hide") ? WaitForPanel(NowMs() + kWaitMs)
+                                                           : nullptr;
+    if (!window) {
+        std::printf("3. the panel did not start\n");
+        return false;
+    }
+    ::Sleep(kAfterStartMs);
     std::vector<double> trips;
     const double end = NowMs() + kAbsentProbeMs;
-    while (NowMs() < end) {
+    bool answered = true;
+    while (answered && NowMs() < end) {
         const double start = NowMs();
         DWORD_PTR result = 0;
-        if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kWaitMs, &result)) break;
-        trips.push_back(NowMs() - start);
+        answered = ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kWaitMs, &result) != 0;
+        if (answered) trips.push_back(NowMs() - start);
     }
     const bool stopped = StopPanel(panel, window);
     const Summary s = Summarize(trips);
     std::printf("3. WM_NULL round trips to the panel with the service absent, back to back for "
                 "%lu s: %zu messages, median %.2f ms, worst %.0f ms (target: near 250 ms)\n",
                 kAbsentProbeMs / 1000, s.count, s.median, s.max);
-    return stopped && s.count > 0;
+    if (!answered) std::printf("   a message went unanswered for %lu s\n", kWaitMs / 1000);
+    if (!stopped) std::printf("   the panel did not end\n");
+    return stopped && answered && s.count > 0;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
     const int starts = argc > 1 ? std::max(1, std::atoi(argv[1])) : 5;
-    if (FindWindowW(kInstanceId, nullptr)) {
+    if (::FindWindowW(kInstanceId, nullptr)) {
         std::printf("a panel runs already in this Wine prefix\n");
         return 1;
     }

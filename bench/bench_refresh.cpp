@@ -10,11 +10,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <type_traits>
 #include <vector>
 
+#include "BenchClock.h"
 #include "CAppModule.h"
 #include "DevListCtrl.h"
+#include "PipeName.h"
+#include "RawPipeClient.h"
 #include "ServiceMirror.h"
 #include "SimServer.h"
 #include "WireFormat.h"
@@ -22,86 +27,53 @@
 namespace {
 
 using namespace kestrel;
-
-LONGLONG Now() {
-    LARGE_INTEGER t;
-    QueryPerformanceCounter(&t);
-    return t.QuadPart;
-}
-
-double ToUs(LONGLONG ticks) {
-    LARGE_INTEGER f;
-    QueryPerformanceFrequency(&f);
-    return static_cast<double>(ticks) * 1e6 / static_cast<double>(f.QuadPart);
-}
-
-double Median(std::vector<double> samples) {
-    if (samples.empty()) return 0;
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
-}
+using bench::NowUs;
 
 // Forwards to the real list and times its sorts.
 class TimedList : public PortListView {
 public:
-    explicit TimedList(DevListCtrl& list) : list_(list) {}
+    explicit TimedList(DevListCtrl& target) : list(target) {}
     bool UpdatePort(const PortRowInfo& info, bool* added) override {
-        const LONGLONG start = Now();
-        const bool shown = list_.UpdatePort(info, added);
-        updateTicks += Now() - start;
+        const double start = NowUs();
+        const bool shown = list.UpdatePort(info, added);
+        updateUs += NowUs() - start;
         return shown;
     }
-    void DeletePort(const std::wstring& name) override { list_.DeletePort(name); }
+    void DeletePort(const std::wstring& name) override { list.DeletePort(name); }
     bool SortItems(int column, int sortType) override {
-        const LONGLONG start = Now();
-        const bool sorted = list_.SortItems(column, sortType);
-        lastSortUs = ToUs(Now() - start);
+        const double start = NowUs();
+        const bool sorted = list.SortItems(column, sortType);
+        lastSortUs = NowUs() - start;
         return sorted;
     }
     double lastSortUs = 0;
-    LONGLONG updateTicks = 0;
+    double updateUs = 0;
 
 private:
-    DevListCtrl& list_;
+    DevListCtrl& list;
 };
 
 // 1 + N request/response round trips with no framing logic: what a pass costs
-// at the least on this server.
-double RawRoundTripsUs(const std::wstring& pipeName, int roundTrips) {
-    const std::wstring path = std::wstring(kPipePathPrefix) + pipeName;
-    HANDLE pipe = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                              OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-    if (pipe == INVALID_HANDLE_VALUE) return 0;
-    DWORD mode = PIPE_READMODE_MESSAGE;
-    SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr);
-    OVERLAPPED ov = {};
-    ov.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+// at the least on this server. The median of 20 rounds; false when a round trip
+// fails.
+bool MeasureRawRoundTrips(const std::wstring& pipeName, int roundTrips, double& medianUs) {
+    test::RawPipeClient client;
+    if (!client.Connect(test::PipePath(pipeName))) return false;
     RequestFrame request{};
     PutU32(request.data(), kCodeOffset, kGetPortCounters);
     PutWide(request.data(), kReqPortNameOffset, kPortNameChars, std::wstring(L"P000"));
-    ResponseFrame response{};
-    auto complete = [&](BOOL started, DWORD& n) {
-        return started || (GetLastError() == ERROR_IO_PENDING &&
-                           GetOverlappedResult(pipe, &ov, &n, TRUE));
-    };
+    std::vector<uint8_t> response;
     std::vector<double> samples;
     for (int round = 0; round < 20; ++round) {
-        const LONGLONG start = Now();
+        const double start = NowUs();
         for (int i = 0; i < roundTrips; ++i) {
-            DWORD n = 0;
             PutU32(request.data(), kSequenceOffset, static_cast<uint32_t>(i));
-            if (!complete(WriteFile(pipe, request.data(), kRequestFrameSize, &n, &ov), n) ||
-                !complete(ReadFile(pipe, response.data(), kResponseFrameSize, &n, &ov), n)) {
-                CloseHandle(ov.hEvent);
-                CloseHandle(pipe);
-                return 0;
-            }
+            if (client.Exchange(request, &response) != 0) return false;
         }
-        samples.push_back(ToUs(Now() - start));
+        samples.push_back(NowUs() - start);
     }
-    CloseHandle(ov.hEvent);
-    CloseHandle(pipe);
-    return Median(samples);
+    medianUs = bench::Summarize(samples).median;
+    return true;
 }
 
 struct PassResult {
@@ -116,7 +88,7 @@ struct PassResult {
 
 bool MeasurePass(HWND listWindow, int ports, int passes, PassResult& result) {
     const std::wstring pipeName =
-        L"kestrel-bench-refresh-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
+        L"kestrel-bench-refresh-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
         std::to_wstring(ports);
     sim::SimServerOptions options;
     options.tickMs = 0;
@@ -129,7 +101,7 @@ bool MeasurePass(HWND listWindow, int ports, int passes, PassResult& result) {
     if (!server.Start()) return false;
 
     DevListCtrl list;
-    list.SubclassWindow(listWindow);
+    if (!list.SubclassWindow(listWindow)) return false;
     TimedList timed(list);
     ServiceMirror mirror(pipeName.c_str());
     mirror.RefreshPorts(timed);  // connects and enumerates
@@ -138,25 +110,30 @@ bool MeasurePass(HWND listWindow, int ports, int passes, PassResult& result) {
     std::vector<double> passSamples, sortSamples, updateSamples;
     const uint64_t requestsBefore = server.TotalRequests();
     for (int i = 0; i < passes; ++i) {
-        timed.updateTicks = 0;
-        const LONGLONG start = Now();
+        timed.updateUs = 0;
+        const double start = NowUs();
         mirror.RefreshPorts(timed);
-        passSamples.push_back(ToUs(Now() - start));
-        updateSamples.push_back(ToUs(timed.updateTicks));
+        passSamples.push_back(NowUs() - start);
+        updateSamples.push_back(timed.updateUs);
         sortSamples.push_back(timed.lastSortUs);
     }
     result.ports = ports;
     result.requestsPerPass =
         static_cast<double>(server.TotalRequests() - requestsBefore) / passes;
-    result.passUs = Median(passSamples);
-    result.sortUs = Median(sortSamples);
-    result.updateUs = Median(updateSamples);
-    result.rows = static_cast<size_t>(SendMessageW(listWindow, LVM_GETITEMCOUNT, 0, 0));
+    result.passUs = bench::Summarize(passSamples).median;
+    result.sortUs = bench::Summarize(sortSamples).median;
+    result.updateUs = bench::Summarize(updateSamples).median;
+    result.rows = static_cast<size_t>(::SendMessageW(listWindow, LVM_GETITEMCOUNT, 0, 0));
     mirror.Client().Close();
-    result.rawUs = RawRoundTripsUs(pipeName, 1 + ports);
-    list.DeleteAllItems();
-    return true;
+    const bool rawMeasured = MeasureRawRoundTrips(pipeName, 1 + ports, result.rawUs);
+    const bool cleared = list.DeleteAllItems();
+    return rawMeasured && cleared;
 }
+
+struct WindowDestroyer {
+    void operator()(HWND window) const { ::DestroyWindow(window); }
+};
+using OwnedWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
 
 }  // namespace
 
@@ -164,7 +141,10 @@ int main(int argc, char** argv) {
     const int passes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
     if (!appModule.Init(::GetModuleHandleW(nullptr))) return 1;
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
-    InitCommonControlsEx(&icc);
+    if (!::InitCommonControlsEx(&icc)) {
+        appModule.Term();
+        return 1;
+    }
 
     std::printf("RefreshPorts pass, unchanged ports (median of %d passes)\n\n", passes);
     std::printf("%6s %10s %12s %14s %7s %12s %10s %7s\n", "ports", "req/pass", "pass (us)",
@@ -172,23 +152,23 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (int ports : {8, 64, 256}) {
         // A fresh window per size, styled as the main window's list.
-        HWND host = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 800, 300,
-                                    nullptr, nullptr, nullptr, nullptr);
-        HWND listWindow = CreateWindowExW(WS_EX_NOPARENTNOTIFY, WC_LISTVIEWW, L"",
-                                          0x50828885, 0, 0, 780, 260, host, nullptr, nullptr,
-                                          nullptr);
+        const OwnedWindow host(::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0,
+                                                 800, 300, nullptr, nullptr, nullptr, nullptr));
+        HWND listWindow = host ? ::CreateWindowExW(WS_EX_NOPARENTNOTIFY, WC_LISTVIEWW, L"",
+                                                   0x50828885, 0, 0, 780, 260, host.get(),
+                                                   nullptr, nullptr, nullptr)
+                               : nullptr;
         PassResult r;
-        if (!host || !listWindow || !MeasurePass(listWindow, ports, passes, r)) {
+        if (!listWindow || !MeasurePass(listWindow, ports, passes, r)) {
             std::printf("%6d  measurement failed\n", ports);
             ok = false;
-        } else {
-            const double ratio = r.rawUs > 0 ? r.passUs / r.rawUs : 0;
-            const double share = r.passUs > 0 ? 100.0 * r.sortUs / r.passUs : 0;
-            std::printf("%6d %10.1f %12.0f %14.0f %7.2f %12.0f %10.0f %6.1f%%\n", r.ports,
-                        r.requestsPerPass, r.passUs, r.rawUs, ratio, r.updateUs, r.sortUs, share);
-            ok = ok && r.requestsPerPass == 1.0 + ports && r.rows == static_cast<size_t>(ports);
+            continue;
         }
-        DestroyWindow(host);
+        const double ratio = r.rawUs > 0 ? r.passUs / r.rawUs : 0;
+        const double share = r.passUs > 0 ? 100.0 * r.sortUs / r.passUs : 0;
+        std::printf("%6d %10.1f %12.0f %14.0f %7.2f %12.0f %10.0f %6.1f%%\n", r.ports,
+                    r.requestsPerPass, r.passUs, r.rawUs, ratio, r.updateUs, r.sortUs, share);
+        ok = ok && r.requestsPerPass == 1.0 + ports && r.rows == static_cast<size_t>(ports);
     }
     std::printf("\nTargets: exactly 1 + N requests per pass; pass within 1.5x of 1 + N raw round "
                 "trips; sorting under 25%% of the pass at 256 ports.\n");

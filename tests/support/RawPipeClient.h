@@ -1,6 +1,6 @@
-// A deliberately plain client of the simulator's pipe for its tests: it writes
-// and reads whole messages of any length, with time-outs, and reports the
-// Win32 error of each step unchanged.
+// A deliberately plain pipe client for the simulator's tests and the
+// benchmarks' floor: it writes and reads whole messages of any length, with
+// time-outs, and reports the Win32 error of each step unchanged.
 #pragma once
 
 #include <windows.h>

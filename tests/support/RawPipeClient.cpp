@@ -4,23 +4,23 @@
 
 namespace kestrel::test {
 
-RawPipeClient::RawPipeClient() : event(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+RawPipeClient::RawPipeClient() : event(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
 RawPipeClient::~RawPipeClient() {
     Close();
-    CloseHandle(event);
+    ::CloseHandle(event);
 }
 
 bool RawPipeClient::Connect(const std::wstring& path, DWORD timeoutMs) {
     Close();
     const bool opened = Eventually([&] {
-        pipe = CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_OVERLAPPED, nullptr);
+        pipe = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_OVERLAPPED, nullptr);
         return pipe != INVALID_HANDLE_VALUE;
     }, timeoutMs, 10);
     if (!opened) return false;
     DWORD mode = PIPE_READMODE_MESSAGE;
-    if (!SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr)) {
+    if (!::SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr)) {
         Close();
         return false;
     }
@@ -28,29 +28,29 @@ bool RawPipeClient::Connect(const std::wstring& path, DWORD timeoutMs) {
 }
 
 void RawPipeClient::Close() {
-    if (pipe != INVALID_HANDLE_VALUE) CloseHandle(pipe);
+    if (pipe != INVALID_HANDLE_VALUE) ::CloseHandle(pipe);
     pipe = INVALID_HANDLE_VALUE;
 }
 
 DWORD RawPipeClient::Finish(OVERLAPPED& overlapped, BOOL started, DWORD timeoutMs, DWORD* bytes) {
     *bytes = 0;
     if (!started) {
-        const DWORD error = GetLastError();
+        const DWORD error = ::GetLastError();
         if (error != ERROR_IO_PENDING) return error;
-        if (WaitForSingleObject(event, timeoutMs) != WAIT_OBJECT_0) {
-            CancelIo(pipe);
-            GetOverlappedResult(pipe, &overlapped, bytes, TRUE);
+        if (::WaitForSingleObject(event, timeoutMs) != WAIT_OBJECT_0) {
+            ::CancelIo(pipe);
+            ::GetOverlappedResult(pipe, &overlapped, bytes, TRUE);
             return ERROR_TIMEOUT;
         }
     }
-    return GetOverlappedResult(pipe, &overlapped, bytes, FALSE) ? 0 : GetLastError();
+    return ::GetOverlappedResult(pipe, &overlapped, bytes, FALSE) ? 0 : ::GetLastError();
 }
 
 DWORD RawPipeClient::Write(const void* data, size_t size) {
     OVERLAPPED overlapped{};
     overlapped.hEvent = event;
     DWORD written = 0;
-    const BOOL started = WriteFile(pipe, data, static_cast<DWORD>(size), nullptr, &overlapped);
+    const BOOL started = ::WriteFile(pipe, data, static_cast<DWORD>(size), nullptr, &overlapped);
     const DWORD error = Finish(overlapped, started, 3000, &written);
     return error != 0 ? error : written == size ? 0 : ERROR_WRITE_FAULT;
 }
@@ -60,7 +60,8 @@ DWORD RawPipeClient::Read(std::vector<uint8_t>* message, DWORD timeoutMs, size_t
     OVERLAPPED overlapped{};
     overlapped.hEvent = event;
     DWORD bytes = 0;
-    const BOOL started = ReadFile(pipe, message->data(), static_cast<DWORD>(capacity), nullptr, &overlapped);
+    const BOOL started =
+        ::ReadFile(pipe, message->data(), static_cast<DWORD>(capacity), nullptr, &overlapped);
     const DWORD error = Finish(overlapped, started, timeoutMs, &bytes);
     message->resize(error == 0 ? bytes : 0);
     return error;
