@@ -23,7 +23,6 @@ namespace {
 // Records the ticks reported to it, as -1 - row for a cleared one.
 class PortList : public DevListCtrl {
 public:
-    using DevListCtrl::RowData;
     void OnCheckChanged(int index, bool ticked) override {
         checkChanges.push_back(ticked ? index : -1 - index);
     }
@@ -50,13 +49,10 @@ protected:
     }
     int RowOf(const std::wstring& name) {
         for (int i = 0; i < ItemCount(list); ++i)
-            if (ports.RowData(i) && ports.RowData(i)->name == name) return i;
+            if (ports.RowInfo(i) && ports.RowInfo(i)->name == name) return i;
         return -1;
     }
-    HWND ButtonOf(int row) {
-        const PortRowInfo* data = ports.RowData(row);
-        return data && data->button ? data->button->Handle() : nullptr;
-    }
+    HWND ButtonOf(int row) { return ports.RowButton(row); }
     std::vector<std::wstring> Column(int column) {
         std::vector<std::wstring> texts;
         for (int i = 0; i < ItemCount(list); ++i) texts.push_back(ItemText(list, i, column));
@@ -89,7 +85,7 @@ protected:
         cd.nmcd.hdr.code = NM_CUSTOMDRAW;
         cd.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
         cd.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
-        cd.nmcd.lItemlParam = row >= 0 ? reinterpret_cast<LPARAM>(ports.RowData(row)) : 0;
+        cd.nmcd.lItemlParam = row >= 0 ? ItemData(list, row) : 0;
         cd.iSubItem = column;
         cd.clrText = text;
         cd.clrTextBk = RGB(9, 9, 9);
@@ -205,8 +201,8 @@ TEST_F(DevListCtrlTest, RowsTextsAndTicks) {
     EXPECT_EQ(ItemText(list, 0, kColumnRx), L"");
     EXPECT_EQ(ItemText(list, 0, kColumnTx), L"X");
     EXPECT_EQ(ItemText(list, 0, kColumnPort), L"COM3");
-    EXPECT_EQ(ports.RowData(0)->portLabel, L"COM3");
-    EXPECT_EQ(ports.RowData(0)->status, kStatusNotConnected);
+    EXPECT_EQ(ports.RowInfo(0)->portLabel, L"COM3");
+    EXPECT_EQ(ports.RowInfo(0)->status, kStatusNotConnected);
 
     // A counters-only record adds nothing with status 3; with another status
     // its row shows only the marks until a full record arrives.
@@ -571,7 +567,7 @@ public:
     bool SortItems(int column, int sortType) override {
         texts.clear();
         for (int i = 0; i < ItemCount(); ++i)
-            texts[reinterpret_cast<LPARAM>(RowData(i))] = test::ItemText(Handle(), i, column);
+            texts[test::ItemData(Handle(), i)] = test::ItemText(Handle(), i, column);
         return DevListCtrl::SortItems(column, sortType);
     }
     int CompareItems(LPARAM a, LPARAM b, int) override {
@@ -612,7 +608,7 @@ TEST_F(DevListCtrlTest, SortFromRowDataMatchesSortFromCellTexts) {
     ASSERT_EQ(ItemCount(list), 24);
     auto names = [](PortList& l, HWND w) {
         std::vector<std::wstring> n;
-        for (int i = 0; i < ItemCount(w); ++i) n.push_back(l.RowData(i)->name);
+        for (int i = 0; i < ItemCount(w); ++i) n.push_back(l.RowInfo(i)->name);
         return n;
     };
     for (int column = 0; column < kPortListColumnCount; ++column) {
@@ -647,7 +643,7 @@ TEST_F(DevListCtrlTest, DestroyingTheListLeavesNothing) {
     const HWND other = host.AddList(IDC_PORT_LIST + 1);
     ASSERT_TRUE(host.Attach(other, second));
     second.UpdatePort(FullRow(L"COM4"), nullptr);
-    const HWND button = second.RowData(0)->button->Handle();
+    const HWND button = second.RowButton(0);
     ::DestroyWindow(host.Window());
     EXPECT_FALSE(::IsWindow(button));
     EXPECT_TRUE(second.ButtonIds().IsEmpty());
