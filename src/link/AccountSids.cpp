@@ -5,6 +5,8 @@
 
 #include <vector>
 
+#include "CHandle.h"
+
 namespace kestrel {
 
 namespace {
@@ -30,15 +32,15 @@ std::wstring CanonicalSid(const std::wstring& text) {
 }  // namespace
 
 std::wstring ProcessUserSid() {
-    HANDLE token = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return std::wstring();
+    HANDLE opened = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened)) return std::wstring();
+    const CHandle token(opened);
     DWORD size = 0;
-    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    ::GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
     std::vector<BYTE> buffer(size);
     std::wstring sid;
-    if (size != 0 && ::GetTokenInformation(token, TokenUser, buffer.data(), size, &size))
+    if (size != 0 && ::GetTokenInformation(token.Get(), TokenUser, buffer.data(), size, &size))
         sid = SidText(reinterpret_cast<const TOKEN_USER*>(buffer.data())->User.Sid);
-    ::CloseHandle(token);
     return sid;
 }
 

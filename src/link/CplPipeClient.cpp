@@ -8,18 +8,15 @@ namespace kestrel {
 
 CplPipeClient::CplPipeClient(const wchar_t* name) : TNamedPipeClient(name), userSid(ProcessUserSid()) {}
 
-CplPipeClient::~CplPipeClient() {
-    if (IsConnected()) Close();
-}
-
 uint32_t CplPipeClient::ConnectService(uint32_t timeoutMs) {
-    // An open pipe stays as it is and so does what is known of it.
+    // Connect refuses a second pipe (kErrorGeneric): the open one stays as it
+    // is, and so does what is known of it.
     if (IsConnected()) return Connect(timeoutMs);
     lastConnect = LinkState{};
     const uint32_t r = Connect(timeoutMs);
     if (r != kResultOk) return r == kErrorTimeout ? kResultConnectTimeout : r;
     // The policy is read at each connect, so that a change to it takes effect.
-    if (!PipeOwnerTrust(userSid, PolicyTrustedAccount()).Trusts(HandleOwnerSid(pipe))) {
+    if (!PipeOwnerTrust(userSid, PolicyTrustedAccount()).Trusts(HandleOwnerSid(Pipe()))) {
         Close();
         lastConnect.kind = LinkState::Kind::Untrusted;
         return kResultUntrustedPipe;

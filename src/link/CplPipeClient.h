@@ -17,7 +17,6 @@ namespace kestrel {
 class CplPipeClient : public TNamedPipeClient {
 public:
     explicit CplPipeClient(const wchar_t* name = kServicePipeName);
-    ~CplPipeClient() override;
 
     // Sends nothing to a pipe whose owner it does not trust (PipeOwnerTrust):
     // it closes the pipe and returns kResultUntrustedPipe.

@@ -1,6 +1,5 @@
 // One port as the port list shows it: what the refresh and the editing flows
-// hand to the list, and, in the list's own copy, the row's button. Portable:
-// no windows.h.
+// hand to the list. Portable: no windows.h.
 #pragma once
 
 #include <cstdint>
@@ -10,11 +9,8 @@
 
 namespace kestrel {
 
-class ListCtrlButton;
-
 struct PortRowInfo {
     std::wstring name;
-    ListCtrlButton* button = nullptr;  // set only in the list's own copy
     bool comPortActive = false;
     std::wstring portLabel;
     bool rxChanged = false;

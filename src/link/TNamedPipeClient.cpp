@@ -8,21 +8,16 @@ namespace kestrel {
 
 TNamedPipeClient::TNamedPipeClient(const wchar_t* name) : pipeName(name) {}
 
-TNamedPipeClient::~TNamedPipeClient() {
-    if (pipe != INVALID_HANDLE_VALUE) Close();
-}
+TNamedPipeClient::~TNamedPipeClient() = default;
 
 void TNamedPipeClient::Close() {
-    if (pipe != INVALID_HANDLE_VALUE) {
-        ::CloseHandle(pipe);
-        pipe = INVALID_HANDLE_VALUE;
-    }
-    if (overlapped.hEvent != nullptr) ::CloseHandle(overlapped.hEvent);
+    pipe.Reset();
+    event.Reset();
     overlapped = OVERLAPPED{};
 }
 
 uint32_t TNamedPipeClient::Connect(uint32_t timeoutMs) {
-    if (pipe != INVALID_HANDLE_VALUE) return kErrorGeneric;
+    if (pipe.IsValid()) return kErrorGeneric;
     const DWORD start = ::GetTickCount();
 
     wchar_t path[kPipePathChars] = {};
@@ -32,25 +27,20 @@ uint32_t TNamedPipeClient::Connect(uint32_t timeoutMs) {
     if (length + nameLength > kPipePathChars - 1) return kErrorInvalidParameter;
     std::wmemcpy(path + length, pipeName, nameLength);
 
+    event.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!event.IsValid()) return ::GetLastError();
     overlapped = OVERLAPPED{};
-    overlapped.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (overlapped.hEvent == nullptr) {
-        const DWORD error = ::GetLastError();
-        overlapped = OVERLAPPED{};
-        return error;
-    }
+    overlapped.hEvent = event.Get();
 
     // Identification level only: whoever created the pipe name must not be able to
     // act as this user.
     const DWORD flags = FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION;
+    // A missing pipe and busy instances are treated alike: tried again until the
+    // time-out, without looking at the error.
     for (;;) {
-        const HANDLE handle = ::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                          OPEN_EXISTING, flags, nullptr);
-        if (handle != INVALID_HANDLE_VALUE) {
-            pipe = handle;
-            break;
-        }
-        (void)::GetLastError();  // a missing pipe and busy instances are treated alike
+        pipe.Reset(::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                 flags, nullptr));
+        if (pipe.IsValid()) break;
         if (TickElapsed(start, ::GetTickCount()) > timeoutMs) {
             Close();
             return kErrorTimeout;
@@ -59,7 +49,7 @@ uint32_t TNamedPipeClient::Connect(uint32_t timeoutMs) {
     }
 
     DWORD mode = PIPE_READMODE_MESSAGE;
-    if (!::SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr)) {
+    if (!::SetNamedPipeHandleState(pipe.Get(), &mode, nullptr, nullptr)) {
         const DWORD error = ::GetLastError();
         Close();
         return error;
@@ -70,11 +60,11 @@ uint32_t TNamedPipeClient::Connect(uint32_t timeoutMs) {
 uint32_t TNamedPipeClient::FinishPending(uint32_t timeoutMs, DWORD& transferred) {
     const DWORD wait = ::WaitForSingleObject(overlapped.hEvent, timeoutMs);
     if (wait == WAIT_OBJECT_0) {
-        if (!::GetOverlappedResult(pipe, &overlapped, &transferred, TRUE)) return ::GetLastError();
+        if (!::GetOverlappedResult(pipe.Get(), &overlapped, &transferred, TRUE)) return ::GetLastError();
         return kResultOk;
     }
     const uint32_t result = wait == WAIT_TIMEOUT ? kErrorTimeout : ::GetLastError();
-    ::CancelIo(pipe);
+    ::CancelIo(pipe.Get());
     DWORD drained = WAIT_TIMEOUT;
     for (uint32_t waited = 0; drained == WAIT_TIMEOUT && waited < kCancelDrainLimitMs;
          waited += kCancelDrainStepMs) {
@@ -89,14 +79,14 @@ uint32_t TNamedPipeClient::FinishPending(uint32_t timeoutMs, DWORD& transferred)
     // The operation may have completed between the wait and the cancel: then
     // the request went out, or the response was taken from the pipe, and only
     // its own result tells the caller the truth.
-    if (::GetOverlappedResult(pipe, &overlapped, &transferred, FALSE)) return kResultOk;
+    if (::GetOverlappedResult(pipe.Get(), &overlapped, &transferred, FALSE)) return kResultOk;
     const DWORD final = ::GetLastError();
     return final == ERROR_OPERATION_ABORTED || final == ERROR_IO_INCOMPLETE ? result : final;
 }
 
 uint32_t TNamedPipeClient::WriteFrame(const uint8_t* request) {
     DWORD written = 0;
-    if (::WriteFile(pipe, request, static_cast<DWORD>(kRequestFrameSize), &written,
+    if (::WriteFile(pipe.Get(), request, static_cast<DWORD>(kRequestFrameSize), &written,
                   &overlapped)) {
         return written == kRequestFrameSize ? kResultOk : kErrorGeneric;
     }
@@ -110,7 +100,7 @@ uint32_t TNamedPipeClient::WriteFrame(const uint8_t* request) {
 uint32_t TNamedPipeClient::ReadFrame(uint8_t* response, uint32_t timeoutMs, uint32_t& bytesRead) {
     bytesRead = 0;
     DWORD transferred = 0;
-    if (::ReadFile(pipe, response, static_cast<DWORD>(kResponseFrameSize), &transferred,
+    if (::ReadFile(pipe.Get(), response, static_cast<DWORD>(kResponseFrameSize), &transferred,
                  &overlapped)) {
         bytesRead = transferred;
         return kResultOk;

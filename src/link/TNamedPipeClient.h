@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "CHandle.h"
 #include "ServiceProtocol.h"
 
 namespace kestrel {
@@ -21,7 +22,7 @@ public:
 
     uint32_t Connect(uint32_t timeoutMs);
     void Close();
-    bool IsConnected() const { return pipe != INVALID_HANDLE_VALUE; }
+    bool IsConnected() const { return pipe.IsValid(); }
 
     uint32_t WriteFrame(const uint8_t* request);
     uint32_t ReadFrame(uint8_t* response, uint32_t timeoutMs, uint32_t& bytesRead);
@@ -34,8 +35,10 @@ public:
     uint32_t ExchangeBudgetMs() const { return exchangeBudgetMs; }
 
 protected:
-    HANDLE pipe = INVALID_HANDLE_VALUE;
-    OVERLAPPED overlapped = {};
+    // The pipe while connected, else null.
+    HANDLE Pipe() const { return pipe.Get(); }
+    // The block of the pending operation; all zero while not connected.
+    const OVERLAPPED& Overlapped() const { return overlapped; }
 
 private:
     // Waits for the pending operation on the event; on time-out or a failed wait
@@ -45,6 +48,9 @@ private:
     // has not finished within kCancelDrainLimitMs is ended by closing the pipe.
     uint32_t FinishPending(uint32_t timeoutMs, DWORD& transferred);
 
+    CHandle pipe;
+    CHandle event;  // the overlapped block's event, open while connected
+    OVERLAPPED overlapped = {};
     const wchar_t* pipeName;  // not owned: must outlive the client
     uint32_t exchangeBudgetMs = kExchangeBudgetMs;
 };

@@ -11,8 +11,6 @@ namespace kestrel {
 inline constexpr int32_t kFirstButtonId = 2000;
 inline constexpr int32_t kLastButtonId = 2999;
 
-inline bool IsButtonId(int32_t id) { return id >= kFirstButtonId && id <= kLastButtonId; }
-
 class ButtonIdPool {
 public:
     // The smallest id not in use, or 0 when all are taken.

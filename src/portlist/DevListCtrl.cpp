@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "CAppModule.h"
+#include "CMenuHandle.h"
 #include "Clipboard.h"
 #include "PortListColumns.h"
 #include "PortRecord.h"
@@ -21,11 +22,16 @@ namespace {
 
 const COLORREF kAlertTextColour = RGB(255, 0, 0);
 
-PortRowInfo* AsRow(LPARAM itemData) {
-    return itemData == 0 || itemData == -1 ? nullptr : reinterpret_cast<PortRowInfo*>(itemData);
+}  // namespace
+
+DevListCtrl::Row* DevListCtrl::AsRow(LPARAM itemData) {
+    return itemData == 0 || itemData == -1 ? nullptr : reinterpret_cast<Row*>(itemData);
 }
 
-}  // namespace
+const PortRowInfo* DevListCtrl::InfoOf(LPARAM itemData) {
+    const Row* row = AsRow(itemData);
+    return row ? &row->info : nullptr;
+}
 
 DevListCtrl::~DevListCtrl() {
     if (Handle()) DeleteAllItems();
@@ -50,7 +56,7 @@ int DevListCtrl::ItemCount() const {
     return static_cast<int>(Send(LVM_GETITEMCOUNT));
 }
 
-PortRowInfo* DevListCtrl::RowData(int index) const {
+DevListCtrl::Row* DevListCtrl::RowAt(int index) const {
     LVITEMW item{};
     item.mask = LVIF_PARAM;
     item.iItem = index;
@@ -58,11 +64,21 @@ PortRowInfo* DevListCtrl::RowData(int index) const {
     return AsRow(item.lParam);
 }
 
-bool DevListCtrl::SetRowData(int index, PortRowInfo* data) {
+const PortRowInfo* DevListCtrl::RowInfo(int index) const {
+    const Row* row = RowAt(index);
+    return row ? &row->info : nullptr;
+}
+
+HWND DevListCtrl::RowButton(int index) const {
+    const Row* row = RowAt(index);
+    return row && row->button ? row->button->Handle() : nullptr;
+}
+
+bool DevListCtrl::SetRowData(int index, Row* row) {
     LVITEMW item{};
     item.mask = LVIF_PARAM;
     item.iItem = index;
-    item.lParam = reinterpret_cast<LPARAM>(data);
+    item.lParam = reinterpret_cast<LPARAM>(row);
     return Send(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item)) != 0;
 }
 
@@ -76,10 +92,10 @@ void DevListCtrl::SetCellText(int index, int column, std::wstring_view text) {
     Send(LVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&item));
 }
 
-int DevListCtrl::IndexOf(const PortRowInfo* data) const {
+int DevListCtrl::IndexOf(const Row* row) const {
     LVFINDINFOW find{};
     find.flags = LVFI_PARAM;
-    find.lParam = reinterpret_cast<LPARAM>(data);
+    find.lParam = reinterpret_cast<LPARAM>(row);
     return static_cast<int>(
         Send(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
 }
@@ -87,32 +103,29 @@ int DevListCtrl::IndexOf(const PortRowInfo* data) const {
 bool DevListCtrl::UpdatePort(const PortRowInfo& info, bool* added) {
     if (added) *added = false;
     const auto found = rows.find(info.name);
+    Row* row = found != rows.end() ? found->second.get() : nullptr;
     // Unchanged marks leave the row exactly as it is shown: nothing to send.
     // Most rows of a refresh pass are such, and every list message costs.
-    if (found != rows.end() && info.countersOnly && found->second->rxChanged == info.rxChanged &&
-        found->second->txChanged == info.txChanged) {
+    if (row && info.countersOnly && row->info.rxChanged == info.rxChanged &&
+        row->info.txChanged == info.txChanged) {
         return true;
     }
-    const int index = found != rows.end() ? IndexOf(found->second) : -1;
-    if (found != rows.end() && index < 0) FreeRow(found->second);  // item deleted behind our back
-    if (index >= 0) {
-        PortRowInfo& data = *found->second;
+    const int index = row ? IndexOf(row) : -1;
+    if (row && index < 0) {
+        FreeRow(*row);  // item deleted behind our back
+        row = nullptr;
+    }
+    if (row) {
         if (info.countersOnly) {
-            data.rxChanged = info.rxChanged;
-            data.txChanged = info.txChanged;
+            row->info.rxChanged = info.rxChanged;
+            row->info.txChanged = info.txChanged;
         } else if (info.status == kStatusNoDevice) {
             DeleteRow(index);
             return true;
-        } else {
-            try {
-                PortRowInfo copy(info);  // the row stays as it was if this fails
-                copy.button = data.button;
-                data = std::move(copy);
-            } catch (const std::bad_alloc&) {
-                return false;
-            }
+        } else if (!ReplaceInfo(*row, info)) {
+            return false;  // the row shows the old state; the caller offers the port again
         }
-        UpdateRowTexts(data, index);
+        UpdateRowTexts(row->info, index);
         return true;
     }
     if (info.status == kStatusNoDevice) return true;
@@ -139,7 +152,7 @@ bool DevListCtrl::InsertPort(const PortRowInfo& info) {
 
     // A row left without data would stay in the list for good, empty and
     // without its button: an unfinished row goes again.
-    ListCtrlButton* button = nullptr;
+    std::unique_ptr<ListCtrlButton> button;
     if (info.mode != kModeSerial) {
         button = buttons.Create(Handle(), n);
         if (!button) {
@@ -147,35 +160,50 @@ bool DevListCtrl::InsertPort(const PortRowInfo& info) {
             return false;
         }
     }
-    PortRowInfo* data = MakeRow(info, button);
-    if (data && SetRowData(n, data)) {
-        UpdateRowTexts(*data, n);
+    Row* row = MakeRow(info);
+    if (row) row->button = std::move(button);
+    if (row && SetRowData(n, row)) {
+        UpdateRowTexts(row->info, n);
         return true;
     }
-    if (data) {
-        FreeRow(data);  // the row's copy took the button: it goes with the copy
+    if (row) {
+        FreeRow(*row);  // the row took the button: it goes with the row
     } else {
-        buttons.Destroy(button);
+        buttons.Destroy(std::move(button));
     }
     Send(LVM_DELETEITEM, static_cast<WPARAM>(n));
     return false;
 }
 
-PortRowInfo* DevListCtrl::MakeRow(const PortRowInfo& info, ListCtrlButton* button) {
+DevListCtrl::Row* DevListCtrl::MakeRow(const PortRowInfo& info) {
+    Row* made = nullptr;
     try {
-        auto data = std::make_unique<PortRowInfo>(info);
-        data->button = button;
-        if (!rows.emplace(data->name, data.get()).second) return nullptr;
-        return data.release();
+        auto row = std::make_unique<Row>();
+        row->info = info;
+        // The key is the row's own name: it lives as long as the entry.
+        const auto [entry, added] = rows.try_emplace(row->info.name, std::move(row));
+        if (added) made = entry->second.get();
     } catch (const std::bad_alloc&) {
         return nullptr;
     }
+    return made;
 }
 
-void DevListCtrl::FreeRow(PortRowInfo* data) {
-    buttons.Destroy(data->button);
-    rows.erase(data->name);
-    delete data;
+bool DevListCtrl::ReplaceInfo(Row& row, const PortRowInfo& info) {
+    PortRowInfo copy;
+    try {
+        copy = info;
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    row.info = std::move(copy);
+    return true;
+}
+
+void DevListCtrl::FreeRow(Row& row) {
+    buttons.Destroy(std::move(row.button));
+    const auto found = rows.find(row.info.name);
+    if (found != rows.end()) rows.erase(found);
 }
 
 void DevListCtrl::UpdateRowTexts(const PortRowInfo& data, int index) {
@@ -199,16 +227,16 @@ void DevListCtrl::UpdateRowTexts(const PortRowInfo& data, int index) {
 
 void DevListCtrl::DeleteRow(int index) {
     if (index < 0 || index >= ItemCount()) return;
-    PortRowInfo* data = RowData(index);
+    Row* row = RowAt(index);
     SetRowData(index, nullptr);
-    if (!data) return;
-    FreeRow(data);
+    if (!row) return;
+    FreeRow(*row);
     Send(LVM_DELETEITEM, static_cast<WPARAM>(index));
 }
 
 void DevListCtrl::DeletePort(const std::wstring& name) {
     const auto found = rows.find(name);
-    if (found != rows.end()) DeleteRow(IndexOf(found->second));
+    if (found != rows.end()) DeleteRow(IndexOf(found->second.get()));
 }
 
 bool DevListCtrl::SortItems(int column, int sortType) {
@@ -218,24 +246,26 @@ bool DevListCtrl::SortItems(int column, int sortType) {
 std::wstring DevListCtrl::GetPortOfButton(int buttonId) const {
     const HWND child = ::GetDlgItem(Handle(), buttonId);
     if (!child) return std::wstring();
-    for (const auto& [name, data] : rows) {
-        if (data->button && data->button->Handle() == child) {
-            try {
-                return name;
-            } catch (const std::bad_alloc&) {
-                break;
-            }
-        }
+    const Row* owner = nullptr;
+    for (const auto& entry : rows) {
+        if (entry.second->button && entry.second->button->Handle() == child) owner = entry.second.get();
     }
-    return std::wstring();
+    if (!owner) return std::wstring();
+    std::wstring name;
+    try {
+        name = owner->info.name;
+    } catch (const std::bad_alloc&) {
+        return std::wstring();
+    }
+    return name;
 }
 
 bool DevListCtrl::DeleteAllItems() {
     const int count = ItemCount();
     for (int i = 0; i < count; ++i) {
-        PortRowInfo* data = RowData(i);
+        Row* row = RowAt(i);
         SetRowData(i, nullptr);
-        if (data) FreeRow(data);
+        if (row) FreeRow(*row);
     }
     const bool deleted = Send(LVM_DELETEALLITEMS) != 0;
     ResetSort();
@@ -243,10 +273,10 @@ bool DevListCtrl::DeleteAllItems() {
     return deleted;
 }
 
-// The item data is the row's own record, so each cell's text comes from it
+// The item data is the row itself, so each cell's text comes from its record
 // directly: the same texts the cells show, without reading them back.
 int DevListCtrl::CompareItems(LPARAM itemData1, LPARAM itemData2, int column) {
-    return CompareRowCells(AsRow(itemData1), AsRow(itemData2), column);
+    return CompareRowCells(InfoOf(itemData1), InfoOf(itemData2), column);
 }
 
 // Every paint puts the buttons of the rows in view over their cells and hides
@@ -261,27 +291,27 @@ bool DevListCtrl::OnPrePaint(HDC) {
         return index >= top && RowButtons::CellRect(Handle(), index, cell) && cell.top < client.bottom;
     };
     for (const auto& entry : rows) {
-        const ListCtrlButton* button = entry.second->button;
+        const ListCtrlButton* button = entry.second->button.get();
         RECT cell;
-        if (button && ::IsWindowVisible(button->Handle()) && !inView(IndexOf(entry.second), cell))
+        if (button && ::IsWindowVisible(button->Handle()) && !inView(IndexOf(entry.second.get()), cell))
             ::ShowWindow(button->Handle(), SW_HIDE);
     }
     const int count = ItemCount();
     for (int i = top; i < count; ++i) {
         RECT cell;
         if (!inView(i, cell)) break;
-        const PortRowInfo* data = RowData(i);
-        if (!data || !data->button) continue;
-        RowButtons::Place(Handle(), *data->button, i);
-        if (!::IsWindowVisible(data->button->Handle()))
-            ::ShowWindow(data->button->Handle(), SW_SHOWNA);
+        const Row* row = RowAt(i);
+        if (!row || !row->button) continue;
+        RowButtons::Place(Handle(), *row->button, i);
+        if (!::IsWindowVisible(row->button->Handle()))
+            ::ShowWindow(row->button->Handle(), SW_SHOWNA);
     }
     return false;
 }
 
 bool DevListCtrl::OnSubItemPrePaint(HDC, DWORD_PTR item, int subItem, UINT, LPARAM itemData,
                                     COLORREF& textColor, COLORREF&) {
-    const PortRowInfo* row = AsRow(itemData);
+    const Row* row = AsRow(itemData);
     if (subItem == kColumnButton) {
         return row && row->button && RowButtons::Place(Handle(), *row->button, static_cast<int>(item));
     }
@@ -289,7 +319,7 @@ bool DevListCtrl::OnSubItemPrePaint(HDC, DWORD_PTR item, int subItem, UINT, LPAR
         textColor = ::GetSysColor(COLOR_GRAYTEXT);
         return false;
     }
-    switch (CellTextColour(subItem, row)) {
+    switch (CellTextColour(subItem, row ? &row->info : nullptr)) {
     case CellColour::Red:
         textColor = kAlertTextColour;
         break;
@@ -304,15 +334,15 @@ bool DevListCtrl::OnSubItemPrePaint(HDC, DWORD_PTR item, int subItem, UINT, LPAR
 
 bool DevListCtrl::FocusPort(const std::wstring& name) {
     const auto found = rows.find(name);
-    const int index = found != rows.end() ? IndexOf(found->second) : -1;
+    const int index = found != rows.end() ? IndexOf(found->second.get()) : -1;
     FocusItem(index);
     return index >= 0;
 }
 
 void DevListCtrl::EditRow(int index) {
-    const PortRowInfo* data = index >= 0 ? RowData(index) : nullptr;
-    if (!data || !data->button) return;
-    ::PostMessageW(::GetParent(Handle()), WM_EDITPORT, ::GetDlgCtrlID(data->button->Handle()), 0);
+    const HWND button = index >= 0 ? RowButton(index) : nullptr;
+    if (!button) return;
+    ::PostMessageW(::GetParent(Handle()), WM_EDITPORT, ::GetDlgCtrlID(button), 0);
 }
 
 std::wstring DevListCtrl::TableText() const {
@@ -361,16 +391,15 @@ LRESULT DevListCtrl::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&) {
         FocusItem(index);
     }
     // By name: the menu's loop lets the refresh move and remove rows meanwhile.
-    const PortRowInfo* data = index >= 0 ? RowData(index) : nullptr;
-    const std::wstring port = data && data->button ? data->name : std::wstring();
-    const HMENU menu = ::CreatePopupMenu();
-    if (!menu) return 0;
+    const Row* row = index >= 0 ? RowAt(index) : nullptr;
+    const std::wstring port = row && row->button ? row->info.name : std::wstring();
+    const CMenuHandle menu(::CreatePopupMenu());
+    if (!menu.IsValid()) return 0;
     enum : UINT { kEdit = 1, kCopy };
-    if (!port.empty()) ::AppendMenuW(menu, MF_STRING, kEdit, kMenuEditText);
-    ::AppendMenuW(menu, MF_STRING, kCopy, kMenuCopyText);
+    if (!port.empty()) ::AppendMenuW(menu.Get(), MF_STRING, kEdit, kMenuEditText);
+    ::AppendMenuW(menu.Get(), MF_STRING, kCopy, kMenuCopyText);
     const UINT chosen = static_cast<UINT>(::TrackPopupMenu(
-        menu, TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle(), nullptr));
-    ::DestroyMenu(menu);
+        menu.Get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle(), nullptr));
     if (chosen == kEdit && FocusPort(port)) EditRow(FocusedItem());
     if (chosen == kCopy) CopyTable();
     return 0;

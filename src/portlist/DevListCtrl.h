@@ -1,9 +1,9 @@
 // The port list of the main window: one row per port with a device, nine
 // columns, a red "Not connected", RX/TX marks, and an "Edit..." button over
 // column 8 of every row that was not in Serial mode when it was inserted. Each
-// row's item data is the list's own heap copy of its PortRowInfo, which owns
-// the row's button. A button click is posted to the parent as WM_EDITPORT
-// with the button's command id.
+// row's item data points at the list's own Row: its copy of the port's
+// PortRowInfo and its button. A button click is posted to the parent as
+// WM_EDITPORT with the button's command id.
 //
 // The host attaches it with SubclassWindow(its list control) and routes the
 // list's NM_CUSTOMDRAW to OnCustomDraw, LVN_ITEMCHANGED to OnItemChanged, and
@@ -11,6 +11,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -69,6 +70,10 @@ public:
                            COLORREF& textColor, COLORREF& backColor) override;
 
     const ButtonIdPool& ButtonIds() const { return buttons.Ids(); }
+    // The port's data as the row at index holds it, and the row's button
+    // window; null when there is no such row (or it has no button).
+    const PortRowInfo* RowInfo(int index) const;
+    HWND RowButton(int index) const;
 
     // Draws every row's text in grey while on: the rows are only the last
     // state known of a service the panel cannot reach.
@@ -82,17 +87,28 @@ protected:
     void DeleteRow(int index);
 
     int ItemCount() const;
-    // The row's data, or null when the row has none (or does not exist).
-    PortRowInfo* RowData(int index) const;
 
 private:
-    bool SetRowData(int index, PortRowInfo* data);
-    // Index of the row whose data this is, or -1.
-    int IndexOf(const PortRowInfo* data) const;
-    // The row's heap copy, holding the button and known by name; null on failure.
-    PortRowInfo* MakeRow(const PortRowInfo& info, ListCtrlButton* button);
-    // Destroys the row's button and frees the copy.
-    void FreeRow(PortRowInfo* data);
+    // A row of the list, owned by `rows`; the item data points at it.
+    struct Row {
+        PortRowInfo info;
+        std::unique_ptr<ListCtrlButton> button;  // none for a row inserted in Serial mode
+    };
+
+    static Row* AsRow(LPARAM itemData);
+    static const PortRowInfo* InfoOf(LPARAM itemData);
+    // The row at index, or null when the item has no row (or does not exist).
+    Row* RowAt(int index) const;
+    bool SetRowData(int index, Row* row);
+    // Index of the item whose data this row is, or -1.
+    int IndexOf(const Row* row) const;
+    // A new row with a copy of info and no button, known by name; null on failure.
+    Row* MakeRow(const PortRowInfo& info);
+    // Puts a full record's data into the row; false, with the row as it was,
+    // when the copy cannot be made.
+    static bool ReplaceInfo(Row& row, const PortRowInfo& info);
+    // Destroys the row's button and the row.
+    void FreeRow(Row& row);
     void SetCellText(int index, int column, std::wstring_view text);
 
     LRESULT OnButtonClicked(WORD code, WORD id, HWND control, BOOL& handled);
@@ -103,7 +119,7 @@ private:
     bool lastKnownOnly = false;
     // Every row's data by port name, so that a refresh finds its row without
     // reading the item data of every row. Rows change only through this class.
-    std::map<std::wstring, PortRowInfo*> rows;
+    std::map<std::wstring, std::unique_ptr<Row>> rows;
 };
 
 }  // namespace kestrel

@@ -15,34 +15,32 @@ const wchar_t kEditCaption[] = L"Edit...";
 
 }  // namespace
 
-ListCtrlButton* RowButtons::Create(HWND list, int index) {
+std::unique_ptr<ListCtrlButton> RowButtons::Create(HWND list, int index) {
+    const int32_t id = ids.NextFree();
+    if (!id) return nullptr;
+    std::unique_ptr<ListCtrlButton> button;
+    try {
+        button = std::make_unique<ListCtrlButton>();
+        ids.Add(id);  // free, as NextFree found it
+    } catch (const std::bad_alloc&) {
+        return nullptr;
+    }
     RECT cell{};
     CellRect(list, index, cell);
-    std::unique_ptr<ListCtrlButton> button(new (std::nothrow) ListCtrlButton);
-    const int32_t id = ids.NextFree();
-    if (!button || !id) return nullptr;
-    if (!button->Create(list, cell, kEditCaption, WS_CHILD | WS_VISIBLE, static_cast<UINT>(id)))
+    if (!button->Create(list, cell, kEditCaption, WS_CHILD | WS_VISIBLE, static_cast<UINT>(id))) {
+        ids.Release(id);
         return nullptr;
+    }
     // Same font as the rows, so that the caption fits the cell.
     ::SendMessageW(button->Handle(), WM_SETFONT, ::SendMessageW(list, WM_GETFONT, 0, 0), FALSE);
-    bool added = false;
-    try {
-        added = ids.Add(id);
-    } catch (const std::bad_alloc&) {
-    }
-    if (!added) {
-        ::DestroyWindow(button->Handle());
-        return nullptr;
-    }
-    return button.release();
+    return button;
 }
 
-void RowButtons::Destroy(ListCtrlButton*& button) {
+void RowButtons::Destroy(std::unique_ptr<ListCtrlButton> button) {
     if (!button) return;
     const int id = ::GetDlgCtrlID(button->Handle());
     ::DestroyWindow(button->Handle());
-    delete button;
-    button = nullptr;
+    button.reset();
     ids.Release(id);
 }
 

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <memory>
+
 #include "ButtonIdPool.h"
 #include "ListCtrlButton.h"
 
@@ -14,9 +16,9 @@ class RowButtons {
 public:
     // A button over the row's cell of the list, in the list's font; null when
     // no id is free or the window cannot be made.
-    ListCtrlButton* Create(HWND list, int index);
+    std::unique_ptr<ListCtrlButton> Create(HWND list, int index);
     // Window first, then the object, then the id goes back to the pool.
-    void Destroy(ListCtrlButton*& button);
+    void Destroy(std::unique_ptr<ListCtrlButton> button);
     // Puts the button over the row's cell; true when it could be placed.
     static bool Place(HWND list, const ListCtrlButton& button, int index);
     static bool CellRect(HWND list, int index, RECT& rect);

@@ -7,6 +7,7 @@
 #include <exception>
 #include <cwchar>
 
+#include "CHandle.h"
 #include "PanelTexts.h"
 
 namespace kestrel {
@@ -40,17 +41,16 @@ LONG WriteDumpWith(MiniDumpWriteDumpFn writeDump, EXCEPTION_POINTERS* exception)
     wchar_t path[kDumpPathChars];
     FormatDumpPath(path, tempFolder, *local);
 
-    HANDLE file = ::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return EXCEPTION_CONTINUE_SEARCH;
+    const CHandle file(::CreateFileW(path, GENERIC_WRITE, FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS,
+                                     FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return EXCEPTION_CONTINUE_SEARCH;
 
     MINIDUMP_EXCEPTION_INFORMATION info{};
     info.ThreadId = ::GetCurrentThreadId();
     info.ExceptionPointers = exception;
     info.ClientPointers = FALSE;
-    writeDump(::GetCurrentProcess(), ::GetCurrentProcessId(), file, MiniDumpWithFullMemory, &info,
-              nullptr, nullptr);
-    ::CloseHandle(file);
+    writeDump(::GetCurrentProcess(), ::GetCurrentProcessId(), file.Get(), MiniDumpWithFullMemory,
+              &info, nullptr, nullptr);
     return EXCEPTION_CONTINUE_SEARCH;
 }
 

@@ -7,6 +7,7 @@
 
 #include "CAppModule.h"
 #include "CMainDlg.h"
+#include "CHandle.h"
 #include "CMessageLoop.h"
 #include "PanelTexts.h"
 #include "StartOption.h"
@@ -19,14 +20,14 @@ int PanelMain(HINSTANCE instance, const wchar_t* commandLine, int showCommand) {
     const StartOption option = ParseStartOption(commandLine);
     if (option == StartOption::ExitAll) return RunStopper();
 
-    HANDLE mutex = ::CreateMutexW(nullptr, FALSE, kInstanceId);
-    if (!mutex || ::GetLastError() == ERROR_ALREADY_EXISTS) {
+    CHandle mutex(::CreateMutexW(nullptr, FALSE, kInstanceId));
+    if (!mutex.IsValid() || ::GetLastError() == ERROR_ALREADY_EXISTS) {
         ActivateRunningInstance();
-        if (mutex) ::CloseHandle(mutex);
         return 0;
     }
     // The handle stays open until the process ends: the mutex existing is what
     // tells later starts that an instance runs.
+    mutex.Release();
     return RunFirstInstance(instance, option == StartOption::Hide ? SW_HIDE : showCommand);
 }
 

@@ -7,9 +7,6 @@ namespace kestrel {
 TNotifyIcon::~TNotifyIcon() {
     // Not virtual here: a derived part is already gone.
     TNotifyIcon::Destroy();
-    for (int event = kMenuEvents - 1; event >= 0; --event) {
-        if (menus[event] && ::DestroyMenu(menus[event])) menus[event] = nullptr;
-    }
 }
 
 bool TNotifyIcon::Accepts(HICON icon, const wchar_t* tooltip) {
@@ -160,7 +157,7 @@ void TNotifyIcon::TrackRButtonDownMenu(POINT point) { TrackMenu(kRButtonDown, po
 void TNotifyIcon::TrackRButtonDblClkMenu(POINT point) { TrackMenu(kRButtonDblClk, point); }
 
 void TNotifyIcon::TrackMenu(MenuEvent event, POINT point) {
-    const HMENU menu = menus[event];
+    const HMENU menu = menus[event].Get();
     if (!menu || !window) return;
     const bool leftButton = event == kLButtonDown || event == kLButtonDblClk;
     // Without the foreground the menu would not close on a click elsewhere.
@@ -184,10 +181,10 @@ bool TNotifyIcon::AppendRButtonDblClkMenuItem(UINT id, const wchar_t* text) {
 }
 
 bool TNotifyIcon::AppendMenuItem(MenuEvent event, UINT id, const wchar_t* text) {
-    HMENU& menu = menus[event];
-    if (!menu) menu = ::CreatePopupMenu();
-    if (!menu) return false;
-    return ::AppendMenuW(menu, MF_STRING, id, text) != FALSE;
+    CMenuHandle& menu = menus[event];
+    if (!menu.IsValid()) menu.Reset(::CreatePopupMenu());
+    if (!menu.IsValid()) return false;
+    return ::AppendMenuW(menu.Get(), MF_STRING, id, text) != FALSE;
 }
 
 int TNotifyIcon::ClampToWorkArea(int x, int y) {

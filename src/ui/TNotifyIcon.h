@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "CMenuHandle.h"
+
 namespace kestrel {
 
 // The first-version record: everything up to the end of a 64-character tooltip.
@@ -87,7 +89,7 @@ public:
     HWND IconWindow() const { return window; }
     // The tooltip the icon was last added or modified with.
     const wchar_t* Tooltip() const { return added.szTip; }
-    HMENU RButtonDownMenu() const { return menus[kRButtonDown]; }
+    HMENU RButtonDownMenu() const { return menus[kRButtonDown].Get(); }
 
 private:
     // The mouse events that have a menu each, in the order the menus are kept.
@@ -103,7 +105,7 @@ private:
     HWND window = nullptr;
     bool ownsWindow = false;
     const uint32_t iconId = kIconId;
-    HMENU menus[kMenuEvents] = {};
+    CMenuHandle menus[kMenuEvents];
     HINSTANCE instance = nullptr;
     UINT callbackMessage = 0;
     NOTIFYICONDATAW added{};  // the record as added, for AddAgain

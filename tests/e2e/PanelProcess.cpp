@@ -170,7 +170,9 @@ HWND WaitForFirst(const std::function<std::vector<HWND>()>& windows, DWORD timeo
 
 // The buttons are of a class of the panel's own; their command ids tell them.
 BOOL CALLBACK CollectButton(HWND child, LPARAM param) {
-    if (IsButtonId(GetDlgCtrlID(child))) reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
+    const int id = GetDlgCtrlID(child);
+    if (id >= kFirstButtonId && id <= kLastButtonId)
+        reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
     return TRUE;
 }
 

@@ -12,19 +12,19 @@ namespace kestrel::test {
 class ProbeClient : public CplPipeClient {
 public:
     explicit ProbeClient(const wchar_t* name) : CplPipeClient(name) {}
-    HANDLE Pipe() const { return pipe; }
-    const OVERLAPPED& Overlapped() const { return overlapped; }
+    using CplPipeClient::Overlapped;
+    using CplPipeClient::Pipe;
     bool OverlappedZero() const {
         const OVERLAPPED zero = {};
-        return std::memcmp(&overlapped, &zero, sizeof zero) == 0;
+        return std::memcmp(&Overlapped(), &zero, sizeof zero) == 0;
     }
     // The connection invariant: the event exists exactly while the
     // handle is valid, and the block is all zero while not connected.
     bool InvariantHolds() const {
-        if (pipe == INVALID_HANDLE_VALUE) return OverlappedZero();
-        if (overlapped.hEvent == nullptr) return false;
+        if (!Pipe()) return OverlappedZero();
+        if (Overlapped().hEvent == nullptr) return false;
         // A live event handle: a zero-time wait does not fail.
-        return WaitForSingleObject(overlapped.hEvent, 0) != WAIT_FAILED;
+        return WaitForSingleObject(Overlapped().hEvent, 0) != WAIT_FAILED;
     }
 };
 

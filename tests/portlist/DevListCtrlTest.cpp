@@ -23,7 +23,6 @@ namespace {
 // Records the ticks reported to it, as -1 - row for a cleared one.
 class PortList : public DevListCtrl {
 public:
-    using DevListCtrl::RowData;
     void OnCheckChanged(int index, bool ticked) override {
         checkChanges.push_back(ticked ? index : -1 - index);
     }
@@ -50,12 +49,25 @@ protected:
     }
     int RowOf(const std::wstring& name) {
         for (int i = 0; i < ItemCount(list); ++i)
-            if (ports.RowData(i) && ports.RowData(i)->name == name) return i;
+            if (ports.RowInfo(i) && ports.RowInfo(i)->name == name) return i;
         return -1;
     }
-    HWND ButtonOf(int row) {
-        const PortRowInfo* data = ports.RowData(row);
-        return data && data->button ? data->button->Handle() : nullptr;
+    HWND ButtonOf(int row) { return ports.RowButton(row); }
+    // A POCT1-A port that is not connected, with RX news and an address.
+    static PortRowInfo NotConnectedCom3() {
+        PortRowInfo row = FullRow(L"COM3");
+        row.status = kStatusNotConnected;
+        row.rxChanged = true;
+        row.connection = L"10.1.2.3:4000";
+        return row;
+    }
+    // Counters-only news of a port: TX changed, RX not.
+    static PortRowInfo CountersOnly(const std::wstring& name) {
+        PortRowInfo counters;
+        counters.name = name;
+        counters.countersOnly = true;
+        counters.txChanged = true;
+        return counters;
     }
     std::vector<std::wstring> Column(int column) {
         std::vector<std::wstring> texts;
@@ -89,7 +101,7 @@ protected:
         cd.nmcd.hdr.code = NM_CUSTOMDRAW;
         cd.nmcd.dwDrawStage = CDDS_ITEMPREPAINT | CDDS_SUBITEM;
         cd.nmcd.dwItemSpec = static_cast<DWORD_PTR>(row);
-        cd.nmcd.lItemlParam = row >= 0 ? reinterpret_cast<LPARAM>(ports.RowData(row)) : 0;
+        cd.nmcd.lItemlParam = row >= 0 ? ItemData(list, row) : 0;
         cd.iSubItem = column;
         cd.clrText = text;
         cd.clrTextBk = RGB(9, 9, 9);
@@ -97,6 +109,32 @@ protected:
         text = cd.clrText;
         EXPECT_EQ(cd.clrTextBk, RGB(9, 9, 9));
         return result;
+    }
+
+    // A navigation or editing key as the list receives it; the row focused after.
+    int Press(WPARAM key) {
+        ::SendMessageW(list, WM_KEYDOWN, key, 0);
+        PumpMessages();
+        return ports.FocusedItem();
+    }
+    int ColumnWidth(int column) {
+        return static_cast<int>(::SendMessageW(list, LVM_GETCOLUMNWIDTH, column, 0));
+    }
+    // The widths of the columns before the last, written out for each DPI the
+    // tests run at; the last fills what they leave of the list.
+    void ExpectColumnWidthsForTheDpi() {
+        const UINT dpi = WindowDpi(list);
+        const std::vector<int> widths = dpi == 144 ? std::vector<int>{0, 105, 53, 53, 195, 120, 150, 225}
+                                                   : std::vector<int>{0, 70, 35, 35, 130, 80, 100, 150};
+        ASSERT_TRUE(dpi == 96 || dpi == 144) << dpi;
+        int used = 0;
+        for (int i = 0; i < kColumnButton; ++i) {
+            EXPECT_EQ(ColumnWidth(i), widths[i]) << "column " << i;
+            used += ColumnWidth(i);
+        }
+        RECT client;
+        ::GetClientRect(list, &client);
+        EXPECT_EQ(ColumnWidth(kColumnButton), client.right - used);
     }
 
     ListHost host;
@@ -129,8 +167,6 @@ TEST_F(DevListCtrlTest, AttachSetsUpOptionsAndColumns) {
 
     const wchar_t* headers[] = {L" ", L"COM Port", L"RX", L"TX", L"Serial Number",
                                 L"Mode", L"Status", L"Connection", L" "};
-    const int widths[] = {0, 70, 35, 35, 130, 80, 100, 150};
-    int used = 0;
     for (int i = 0; i < kPortListColumnCount; ++i) {
         SCOPED_TRACE(i);
         wchar_t text[64] = {};
@@ -141,25 +177,14 @@ TEST_F(DevListCtrlTest, AttachSetsUpOptionsAndColumns) {
         ASSERT_TRUE(::SendMessageW(list, LVM_GETCOLUMNW, i, reinterpret_cast<LPARAM>(&column)));
         EXPECT_STREQ(text, headers[i]);
         EXPECT_EQ(column.fmt & LVCFMT_JUSTIFYMASK, i == 0 ? LVCFMT_LEFT : LVCFMT_CENTER);
-        if (i < kColumnButton) {
-            EXPECT_EQ(column.cx, ScaleForDpi(widths[i], WindowDpi(list)));
-            used += column.cx;
-        } else {
-            RECT client;
-            ::GetClientRect(list, &client);
-            EXPECT_EQ(column.cx, client.right - used);  // the last column fills the rest
-        }
     }
+    ExpectColumnWidthsForTheDpi();
     const auto header = reinterpret_cast<HWND>(::SendMessageW(list, LVM_GETHEADER, 0, 0));
     EXPECT_EQ(::SendMessageW(header, HDM_GETITEMCOUNT, 0, 0), kPortListColumnCount);
 }
 
-TEST_F(DevListCtrlTest, RowsTextsAndTicks) {
-    PortRowInfo first = FullRow(L"COM3");
-    first.status = kStatusNotConnected;
-    first.rxChanged = true;
-    first.connection = L"10.1.2.3:4000";
-    EXPECT_TRUE(Add(first));
+TEST_F(DevListCtrlTest, AFullRowShowsItsTextsTickAndEditButton) {
+    EXPECT_TRUE(Add(NotConnectedCom3()));
     const std::vector<std::wstring> expected = {L"", L"COM3", L"X", L"", L"SN-COM3", L"POCT1-A",
                                                 L"Not connected", L"10.1.2.3:4000", L""};
     for (int c = 0; c < kPortListColumnCount; ++c) EXPECT_EQ(ItemText(list, 0, c), expected[c]);
@@ -171,79 +196,91 @@ TEST_F(DevListCtrlTest, RowsTextsAndTicks) {
     EXPECT_STREQ(caption, L"Edit...");
     EXPECT_EQ(static_cast<DWORD>(::GetWindowLongPtrW(ButtonOf(0), GWL_STYLE)) & 0xFFFF000F,
               static_cast<DWORD>(WS_CHILD | WS_VISIBLE | BS_PUSHBUTTON));
+}
 
-    // Serial: no button, "-" for Status and Connection even when active.
+TEST_F(DevListCtrlTest, ASerialRowHasNoButtonAndDashesEvenWhenActive) {
     EXPECT_TRUE(Add(FullRow(L"COM4", kModeSerial)));
-    EXPECT_EQ(ButtonOf(1), nullptr);
-    EXPECT_EQ(ItemText(list, 1, kColumnMode), L"Serial");
-    EXPECT_EQ(ItemText(list, 1, kColumnStatus), L"-");
-    EXPECT_EQ(ItemText(list, 1, kColumnConnection), L"-");
+    EXPECT_EQ(ButtonOf(0), nullptr);
+    EXPECT_EQ(ItemText(list, 0, kColumnMode), L"Serial");
+    EXPECT_EQ(ItemText(list, 0, kColumnStatus), L"-");
+    EXPECT_EQ(ItemText(list, 0, kColumnConnection), L"-");
 
-    // Inactive: unticked, "-", "Not configured" whatever the connection holds.
+    // Once inserted in Serial mode, a row stays without a button.
+    ports.UpdatePort(FullRow(L"COM4", kModePoct1A), nullptr);
+    EXPECT_EQ(ButtonOf(0), nullptr);
+    EXPECT_EQ(ItemText(list, 0, kColumnMode), L"POCT1-A");
+    EXPECT_EQ(ItemText(list, 0, kColumnStatus), L"Connected");
+}
+
+TEST_F(DevListCtrlTest, AnInactivePortIsUntickedAndNotConfiguredUntilActive) {
     PortRowInfo inactive = FullRow(L"COM5", 7, 9, false);
     EXPECT_TRUE(Add(inactive));
-    EXPECT_EQ(TickState(list, 2), INDEXTOSTATEIMAGEMASK(1));
-    EXPECT_EQ(ItemText(list, 2, kColumnMode), L"???");
-    EXPECT_EQ(ItemText(list, 2, kColumnStatus), L"-");
-    EXPECT_EQ(ItemText(list, 2, kColumnConnection), L"Not configured");
+    EXPECT_EQ(TickState(list, 0), INDEXTOSTATEIMAGEMASK(1));
+    EXPECT_EQ(ItemText(list, 0, kColumnMode), L"???");
+    EXPECT_EQ(ItemText(list, 0, kColumnStatus), L"-");
+    EXPECT_EQ(ItemText(list, 0, kColumnConnection), L"Not configured");
     inactive.comPortActive = true;  // now active: tick follows, unknown status shows
     EXPECT_FALSE(Add(inactive));
-    EXPECT_EQ(TickState(list, 2), INDEXTOSTATEIMAGEMASK(2));
-    EXPECT_EQ(ItemText(list, 2, kColumnStatus), L"Unknown");
-    EXPECT_EQ(ItemText(list, 2, kColumnConnection), L"dms.example:4000");
+    EXPECT_EQ(TickState(list, 0), INDEXTOSTATEIMAGEMASK(2));
+    EXPECT_EQ(ItemText(list, 0, kColumnStatus), L"Unknown");
+    EXPECT_EQ(ItemText(list, 0, kColumnConnection), L"dms.example:4000");
     inactive.connection.clear();
     ports.UpdatePort(inactive, nullptr);
-    EXPECT_EQ(ItemText(list, 2, kColumnConnection), L"Not configured");
+    EXPECT_EQ(ItemText(list, 0, kColumnConnection), L"Not configured");
+}
 
-    // Counters only: RX and TX change, the stored fields keep their values.
-    PortRowInfo counters;
-    counters.name = L"COM3";
-    counters.countersOnly = true;
-    counters.txChanged = true;
+TEST_F(DevListCtrlTest, CountersOnlyChangeTheMarksAndNothingElse) {
+    Add(NotConnectedCom3());
+    PortRowInfo counters = CountersOnly(L"COM3");
     counters.portLabel = L"ignored";
     ports.UpdatePort(counters, nullptr);
     EXPECT_EQ(ItemText(list, 0, kColumnRx), L"");
     EXPECT_EQ(ItemText(list, 0, kColumnTx), L"X");
     EXPECT_EQ(ItemText(list, 0, kColumnPort), L"COM3");
-    EXPECT_EQ(ports.RowData(0)->portLabel, L"COM3");
-    EXPECT_EQ(ports.RowData(0)->status, kStatusNotConnected);
+    EXPECT_EQ(ports.RowInfo(0)->portLabel, L"COM3");
+    EXPECT_EQ(ports.RowInfo(0)->status, kStatusNotConnected);
+}
 
-    // A counters-only record adds nothing with status 3; with another status
-    // its row shows only the marks until a full record arrives.
-    counters.name = L"COM6";
+// With status 3 it adds nothing; with another status its row shows only the
+// marks until a full record arrives.
+TEST_F(DevListCtrlTest, CountersOnlyForANewPortShowOnlyTheMarks) {
+    PortRowInfo counters = CountersOnly(L"COM6");
     EXPECT_FALSE(Add(counters));
-    EXPECT_EQ(ItemCount(list), 3);
+    EXPECT_EQ(ItemCount(list), 0);
     counters.status = kStatusConnected;
     EXPECT_TRUE(Add(counters));
-    EXPECT_EQ(Column(kColumnTx)[3], L"X");
-    EXPECT_EQ(Column(kColumnMode)[3], L"");
-    EXPECT_EQ(Column(kColumnPort)[3], L"");
-    EXPECT_TRUE(ButtonOf(3));
+    EXPECT_EQ(ItemText(list, 0, kColumnTx), L"X");
+    EXPECT_EQ(ItemText(list, 0, kColumnMode), L"");
+    EXPECT_EQ(ItemText(list, 0, kColumnPort), L"");
+    EXPECT_TRUE(ButtonOf(0));
     ports.UpdatePort(FullRow(L"COM6"), nullptr);
-    EXPECT_EQ(Column(kColumnMode)[3], L"POCT1-A");
-    EXPECT_EQ(Column(kColumnTx)[3], L"");
+    EXPECT_EQ(ItemText(list, 0, kColumnMode), L"POCT1-A");
+    EXPECT_EQ(ItemText(list, 0, kColumnTx), L"");
+}
 
-    // A row inserted in Serial mode stays without a button.
-    ports.UpdatePort(FullRow(L"COM4", kModePoct1A), nullptr);
-    EXPECT_EQ(ButtonOf(1), nullptr);
-    EXPECT_EQ(ItemText(list, 1, kColumnMode), L"POCT1-A");
-    EXPECT_EQ(ItemText(list, 1, kColumnStatus), L"Connected");
-
-    // Names are exact: another case is another port.
+TEST_F(DevListCtrlTest, NamesAreExactSoAnotherCaseIsAnotherPort) {
+    Add(NotConnectedCom3());
     EXPECT_TRUE(Add(FullRow(L"com3")));
-    EXPECT_EQ(ItemCount(list), 5);
+    EXPECT_EQ(ItemCount(list), 2);
+}
 
-    // Status 3 removes the row and frees its id; for an unknown port it adds nothing.
+TEST_F(DevListCtrlTest, NoDeviceRemovesTheRowAndFreesItsIdButAddsNothing) {
+    Add(NotConnectedCom3());
+    Add(FullRow(L"COM4"));
     EXPECT_FALSE(Add(FullRow(L"COM3", kModePoct1A, kStatusNoDevice)));
     EXPECT_EQ(RowOf(L"COM3"), -1);
     EXPECT_FALSE(ports.ButtonIds().Contains(2000));
     EXPECT_FALSE(Add(FullRow(L"COM9", kModePoct1A, kStatusNoDevice)));
-    EXPECT_EQ(ItemCount(list), 4);
+    EXPECT_EQ(ItemCount(list), 1);
+}
 
+TEST_F(DevListCtrlTest, DeletePortRemovesThatPortOnly) {
+    Add(NotConnectedCom3());
+    Add(FullRow(L"COM6"));
     ports.DeletePort(L"COM77");
-    EXPECT_EQ(ItemCount(list), 4);
+    EXPECT_EQ(ItemCount(list), 2);
     ports.DeletePort(L"COM6");
-    EXPECT_EQ(ItemCount(list), 3);
+    EXPECT_EQ(ItemCount(list), 1);
     EXPECT_EQ(RowOf(L"COM6"), -1);
 }
 
@@ -426,11 +463,7 @@ TEST_F(DevListCtrlTest, KeysMoveTheFocusAndEditTheFocusedRow) {
     ::SetFocus(list);
     ASSERT_EQ(::GetFocus(), list);
     EXPECT_EQ(ports.FocusedItem(), 0) << "the list takes the focus on its first row";
-    const auto press = [&](WPARAM key) {
-        ::SendMessageW(list, WM_KEYDOWN, key, 0);
-        PumpMessages();
-        return ports.FocusedItem();
-    };
+    const auto press = [&](WPARAM key) { return Press(key); };
     EXPECT_EQ(press(VK_DOWN), 1);
     EXPECT_EQ(press(VK_END), 3);
     EXPECT_EQ(press(VK_UP), 2);
@@ -456,6 +489,41 @@ TEST_F(DevListCtrlTest, KeysMoveTheFocusAndEditTheFocusedRow) {
     EXPECT_TRUE(ports.FocusPort(L"COM4"));
     EXPECT_EQ(ports.FocusedItem(), RowOf(L"COM4"));
     EXPECT_FALSE(ports.FocusPort(L"COM9"));
+}
+
+// A page is one row less than the list shows, so that the row left stays in view.
+TEST_F(DevListCtrlTest, PageDownAndPageUpMoveTheFocusAPage) {
+    const int perPage = static_cast<int>(::SendMessageW(list, LVM_GETCOUNTPERPAGE, 0, 0));
+    ASSERT_GT(perPage, 2);
+    for (int i = 0; i < 3 * perPage; ++i) Add(FullRow(L"COM" + std::to_wstring(100 + i)));
+    ::SetFocus(list);
+    ports.FocusItem(0);
+    const int page = perPage - 1;
+    EXPECT_EQ(Press(VK_NEXT), page);
+    EXPECT_EQ(Press(VK_NEXT), 2 * page);
+    EXPECT_EQ(Press(VK_PRIOR), page);
+    EXPECT_EQ(Press(VK_PRIOR), 0);
+    EXPECT_EQ(ItemState(list, 0, LVIS_SELECTED), 0u) << "the keys move the focus mark alone";
+}
+
+// After a move to a monitor of another DPI the dialog gives the list its new
+// font; the list's pixel widths and its buttons' font follow.
+TEST_F(DevListCtrlTest, ADpiChangeRescalesTheColumnsAndTheButtonsFont) {
+    Add(FullRow(L"COM1"));
+    Add(FullRow(L"COM2"));
+    for (int i = 1; i < kColumnButton; ++i) ::SendMessageW(list, LVM_SETCOLUMNWIDTH, i, MAKELPARAM(10, 0));
+    const auto oldFont = reinterpret_cast<HFONT>(::SendMessageW(list, WM_GETFONT, 0, 0));
+    const HFONT font = ::CreateFontW(-ScaleForDpi(15, WindowDpi(list)), 0, 0, 0, FW_NORMAL, FALSE,
+                                     FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
+    ASSERT_TRUE(font);
+    ::SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+    ::SendMessageW(list, kDpiChangedAfterParent, 0, 0);
+    ExpectColumnWidthsForTheDpi();
+    for (int row : {0, 1})
+        EXPECT_EQ(::SendMessageW(ButtonOf(row), WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(font));
+    ::SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(oldFont), FALSE);
+    for (int row : {0, 1}) ::SendMessageW(ButtonOf(row), WM_SETFONT, reinterpret_cast<WPARAM>(oldFont), FALSE);
+    ::DeleteObject(font);
 }
 
 // The context menu, at the clicked row or (keyboard: lParam -1) the focused
@@ -571,7 +639,7 @@ public:
     bool SortItems(int column, int sortType) override {
         texts.clear();
         for (int i = 0; i < ItemCount(); ++i)
-            texts[reinterpret_cast<LPARAM>(RowData(i))] = test::ItemText(Handle(), i, column);
+            texts[test::ItemData(Handle(), i)] = test::ItemText(Handle(), i, column);
         return DevListCtrl::SortItems(column, sortType);
     }
     int CompareItems(LPARAM a, LPARAM b, int) override {
@@ -612,7 +680,7 @@ TEST_F(DevListCtrlTest, SortFromRowDataMatchesSortFromCellTexts) {
     ASSERT_EQ(ItemCount(list), 24);
     auto names = [](PortList& l, HWND w) {
         std::vector<std::wstring> n;
-        for (int i = 0; i < ItemCount(w); ++i) n.push_back(l.RowData(i)->name);
+        for (int i = 0; i < ItemCount(w); ++i) n.push_back(l.RowInfo(i)->name);
         return n;
     };
     for (int column = 0; column < kPortListColumnCount; ++column) {
@@ -647,7 +715,7 @@ TEST_F(DevListCtrlTest, DestroyingTheListLeavesNothing) {
     const HWND other = host.AddList(IDC_PORT_LIST + 1);
     ASSERT_TRUE(host.Attach(other, second));
     second.UpdatePort(FullRow(L"COM4"), nullptr);
-    const HWND button = second.RowData(0)->button->Handle();
+    const HWND button = second.RowButton(0);
     ::DestroyWindow(host.Window());
     EXPECT_FALSE(::IsWindow(button));
     EXPECT_TRUE(second.ButtonIds().IsEmpty());

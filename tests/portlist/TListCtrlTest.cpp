@@ -238,7 +238,7 @@ TEST_F(TListCtrlTest, ItemChangesAndCheckNotification) {
     EXPECT_EQ(probe.checkChanges.size(), 2u);
 }
 
-TEST_F(TListCtrlTest, SelectItem) {
+TEST_F(TListCtrlTest, SelectItemKeepsOneRowSelectedAndObeysTheHostsRefusal) {
     AddItems(list, {1, 2, 3, 4});
     auto state = [&](int i) { return ItemState(list, i, LVIS_SELECTED | LVIS_FOCUSED); };
     probe.SelectItem(2, true, true);

@@ -230,11 +230,11 @@ TEST_F(CommandTest, DemoAndReset) {
 }
 
 TEST_F(CommandTest, ServerActionsAreHandedToTheCaller) {
-    EXPECT_EQ(interpreter.Execute("drop-all").action, ServerAction::kDropAll);
-    EXPECT_EQ(interpreter.Execute("crash-all").action, ServerAction::kCrashAll);
-    EXPECT_EQ(interpreter.Execute("quit").action, ServerAction::kQuit);
+    EXPECT_EQ(interpreter.Execute("drop-all").action, ServerAction::DropAll);
+    EXPECT_EQ(interpreter.Execute("crash-all").action, ServerAction::CrashAll);
+    EXPECT_EQ(interpreter.Execute("quit").action, ServerAction::Quit);
     const CommandResult sleep = interpreter.Execute("sleep 250");
-    EXPECT_EQ(sleep.action, ServerAction::kSleep);
+    EXPECT_EQ(sleep.action, ServerAction::Sleep);
     EXPECT_EQ(sleep.sleepMs, 250u);
     EXPECT_TRUE(interpreter.Execute("   # a comment").ok);
     EXPECT_TRUE(interpreter.Execute("").ok);

@@ -227,7 +227,7 @@ TEST_F(SimServerTest, DropConnectionsEndsEveryCurrentConnection) {
     Ask(Request(kQueryVersion));
     Ask(second, Request(kQueryVersion));
 
-    server.DropConnections(Disconnect::kDrop);
+    server.DropConnections(Disconnect::Drop);
     const RequestFrame info = Request(kGetPortListInfo);
     std::vector<uint8_t> r;
     for (RawPipeClient* c : {&client, &second})

@@ -284,21 +284,21 @@ TEST_F(SimServiceTest, VersionDelayAndDisconnectFaults) {
     Run("fault crash on=1 count=1");
     reply = service.Handle(Request(kGetPortListInfo).data(), kRequestFrameSize);
     EXPECT_EQ(reply.delayMs, 300u);
-    EXPECT_EQ(reply.disconnect, Disconnect::kCrash);
+    EXPECT_EQ(reply.disconnect, Disconnect::Crash);
     reply = service.Handle(Request(kGetPortListInfo).data(), kRequestFrameSize);
     EXPECT_EQ(reply.delayMs, 300u);
-    EXPECT_EQ(reply.disconnect, Disconnect::kNone);
+    EXPECT_EQ(reply.disconnect, Disconnect::None);
     reply = service.Handle(Request(kGetPortListInfo).data(), kRequestFrameSize);
     EXPECT_EQ(reply.delayMs, 0u);
 
     Run("fault drop count=always");
     for (int i = 0; i < 3; ++i) {
         reply = service.Handle(Request(kQueryVersion).data(), kRequestFrameSize);
-        EXPECT_EQ(reply.disconnect, Disconnect::kDrop);
+        EXPECT_EQ(reply.disconnect, Disconnect::Drop);
     }
     Run("clear-faults");
     EXPECT_EQ(service.Handle(Request(kQueryVersion).data(), kRequestFrameSize).disconnect,
-              Disconnect::kNone);
+              Disconnect::None);
 }
 
 }  // namespace

@@ -137,9 +137,8 @@ protected:
     // The DMS address of a port's row as the row holds it ("Not configured"
     // is shown instead while the COM port is inactive), or "-" without a row.
     std::wstring ConnectionShown(const std::wstring& name) {
-        HWND list = GetDlgItem(window, IDC_PORT_LIST);
         for (int row = 0; row < RowCount(window); ++row) {
-            const auto* data = reinterpret_cast<const PortRowInfo*>(test::ItemData(list, row));
+            const PortRowInfo* data = dlg->PortList().RowInfo(row);
             if (data && data->name == name) return data->connection;
         }
         return L"-";

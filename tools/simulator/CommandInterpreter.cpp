@@ -54,9 +54,9 @@ const CommandInterpreter::Verb CommandInterpreter::kVerbs[] = {
     {"demo", false, &CommandInterpreter::Demo},
     {"state", false, &CommandInterpreter::ShowState},
     {"counts", false, &CommandInterpreter::ShowCounts},
-    {"drop-all", false, &CommandInterpreter::HandOver<ServerAction::kDropAll>},
-    {"crash-all", false, &CommandInterpreter::HandOver<ServerAction::kCrashAll>},
-    {"quit", false, &CommandInterpreter::HandOver<ServerAction::kQuit>},
+    {"drop-all", false, &CommandInterpreter::HandOver<ServerAction::DropAll>},
+    {"crash-all", false, &CommandInterpreter::HandOver<ServerAction::CrashAll>},
+    {"quit", false, &CommandInterpreter::HandOver<ServerAction::Quit>},
     {"sleep", true, &CommandInterpreter::Sleep},
     {"help", false, &CommandInterpreter::ShowHelp},
 };
@@ -184,27 +184,27 @@ bool CommandInterpreter::AddFault(const Arguments& args, CommandResult* result) 
         return Fail(error, "unknown fault: " + args[0]);
     const std::string kindName = args[0];
 
-    const bool takesValue = fault.kind != FaultKind::kDrop && fault.kind != FaultKind::kCrash;
-    const bool valueOptional = fault.kind == FaultKind::kStale || fault.kind == FaultKind::kFuture;
+    const bool takesValue = fault.kind != FaultKind::Drop && fault.kind != FaultKind::Crash;
+    const bool valueOptional = fault.kind == FaultKind::Stale || fault.kind == FaultKind::Future;
     const bool hasValue = takesValue && args.size() > 1 && args[1].find('=') == std::string::npos;
     if (takesValue && !hasValue && !valueOptional)
         return Fail(error, "fault " + kindName + " needs a value");
     if (!hasValue) {
         fault.value = 1;
-    } else if (fault.kind == FaultKind::kVersion) {
+    } else if (fault.kind == FaultKind::Version) {
         if (!CommandParser::ParseVersion(args[1], fault.version))
             return Fail(error, "version: expected A.B.C");
-    } else if (fault.kind == FaultKind::kNames) {
+    } else if (fault.kind == FaultKind::Names) {
         if (!CommandParser::ParsePastEndNames(args[1], &fault.value))
             return Fail(error, "names: expected refuse, repeat or invent");
     } else if (!CommandParser::ParseNumber(args[1], &fault.value)) {
         return Fail(error, kindName + ": expected a number");
     }
-    if (fault.kind == FaultKind::kLength && fault.value > kMaxFaultResponseBytes)
+    if (fault.kind == FaultKind::Length && fault.value > kMaxFaultResponseBytes)
         return Fail(error, "length: at most " + std::to_string(kMaxFaultResponseBytes) + " bytes");
-    if (fault.kind == FaultKind::kStale && (fault.value == 0 || fault.value > kMaxStaleResponses))
+    if (fault.kind == FaultKind::Stale && (fault.value == 0 || fault.value > kMaxStaleResponses))
         return Fail(error, "stale: 1 to " + std::to_string(kMaxStaleResponses) + " responses");
-    if ((fault.kind == FaultKind::kFuture || fault.kind == FaultKind::kRefuse) && fault.value == 0)
+    if ((fault.kind == FaultKind::Future || fault.kind == FaultKind::Refuse) && fault.value == 0)
         return Fail(error, kindName + ": must not be 0");
 
     CommandOptions options;
@@ -220,9 +220,9 @@ bool CommandInterpreter::AddFault(const Arguments& args, CommandResult* result) 
             return Fail(error, "on: unknown request " + on);
     }
     // Some faults change one answer's payload, so they belong to its request.
-    const uint32_t ownCode = fault.kind == FaultKind::kVersion ? kQueryVersion
-                             : fault.kind == FaultKind::kClaim ? kGetPortListInfo
-                             : fault.kind == FaultKind::kNames ? kGetPortName
+    const uint32_t ownCode = fault.kind == FaultKind::Version ? kQueryVersion
+                             : fault.kind == FaultKind::Claim ? kGetPortListInfo
+                             : fault.kind == FaultKind::Names ? kGetPortName
                                                                : kRequestCodeCount;
     if (ownCode != kRequestCodeCount) {
         if (!fault.anyCode && fault.code != ownCode)
@@ -279,7 +279,7 @@ bool CommandInterpreter::ShowHelp(const Arguments&, CommandResult* result) {
 bool CommandInterpreter::Sleep(const Arguments& args, CommandResult* result) {
     if (args.size() != 1 || !CommandParser::ParseNumber(args[0], &result->sleepMs))
         return Fail(&result->text, "usage: sleep MS");
-    result->action = ServerAction::kSleep;
+    result->action = ServerAction::Sleep;
     return true;
 }
 

@@ -24,13 +24,13 @@
 namespace kestrel::sim {
 
 // Effects that belong to whoever runs the pipe server or the program.
-enum class ServerAction { kNone, kDropAll, kCrashAll, kSleep, kQuit };
+enum class ServerAction { None, DropAll, CrashAll, Sleep, Quit };
 
 struct CommandResult {
     bool ok = true;
     std::string text;  // the error when !ok, otherwise output to show (may be empty)
-    ServerAction action = ServerAction::kNone;
-    uint32_t sleepMs = 0;  // for kSleep
+    ServerAction action = ServerAction::None;
+    uint32_t sleepMs = 0;  // for Sleep
 };
 
 class CommandInterpreter {

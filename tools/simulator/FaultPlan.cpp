@@ -16,25 +16,25 @@ FaultAction FaultPlan::Take(uint32_t code) {
             continue;
         }
         switch (fault.kind) {
-        case FaultKind::kDelay: action.delayMs = fault.value; break;
-        case FaultKind::kDrop: action.disconnect = Disconnect::kDrop; break;
-        case FaultKind::kCrash: action.disconnect = Disconnect::kCrash; break;
-        case FaultKind::kLength:
+        case FaultKind::Delay: action.delayMs = fault.value; break;
+        case FaultKind::Drop: action.disconnect = Disconnect::Drop; break;
+        case FaultKind::Crash: action.disconnect = Disconnect::Crash; break;
+        case FaultKind::Length:
             action.overrideLength = true;
             action.length = fault.value;
             break;
-        case FaultKind::kStale: action.staleCount = fault.value; break;
-        case FaultKind::kFuture: action.sequenceShift = fault.value; break;
-        case FaultKind::kVersion:
+        case FaultKind::Stale: action.staleCount = fault.value; break;
+        case FaultKind::Future: action.sequenceShift = fault.value; break;
+        case FaultKind::Version:
             action.overrideVersion = true;
             for (int i = 0; i < 3; ++i) action.version[i] = fault.version[i];
             break;
-        case FaultKind::kRefuse: action.refuseStatus = fault.value; break;
-        case FaultKind::kClaim:
+        case FaultKind::Refuse: action.refuseStatus = fault.value; break;
+        case FaultKind::Claim:
             action.overrideCount = true;
             action.count = fault.value;
             break;
-        case FaultKind::kNames: action.pastEnd = static_cast<PastEndNames>(fault.value); break;
+        case FaultKind::Names: action.pastEnd = static_cast<PastEndNames>(fault.value); break;
         }
         if (!fault.always && --fault.remaining == 0) {
             it = faults.erase(it);

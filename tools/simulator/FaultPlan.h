@@ -9,30 +9,30 @@
 namespace kestrel::sim {
 
 enum class FaultKind {
-    kDelay,    // value: answer that many milliseconds late
-    kDrop,     // read the request, then DisconnectNamedPipe without answering
-    kCrash,    // read the request, then close the server end without disconnecting
-    kLength,   // value: send a response of that many bytes instead of 532
-    kStale,    // value: send that many responses with older sequence numbers first
-    kFuture,   // value: answer with the sequence number plus value instead
-    kVersion,  // version: QueryVersion reports this protocol version
-    kRefuse,   // value: refuse the request with this status, without acting on it
-    kClaim,    // value: GetPortListInfo reports that many ports
-    kNames,    // value: GetPortName answers an index past the end (PastEndNames)
+    Delay,    // value: answer that many milliseconds late
+    Drop,     // read the request, then DisconnectNamedPipe without answering
+    Crash,    // read the request, then close the server end without disconnecting
+    Length,   // value: send a response of that many bytes instead of 532
+    Stale,    // value: send that many responses with older sequence numbers first
+    Future,   // value: answer with the sequence number plus value instead
+    Version,  // version: QueryVersion reports this protocol version
+    Refuse,   // value: refuse the request with this status, without acting on it
+    Claim,    // value: GetPortListInfo reports that many ports
+    Names,    // value: GetPortName answers an index past the end (PastEndNames)
 };
 
-// How GetPortName answers an index past the end of the list under a kNames fault.
-enum class PastEndNames : uint32_t { kRefuse, kRepeat, kInvent };
+// How GetPortName answers an index past the end of the list under a Names fault.
+enum class PastEndNames : uint32_t { Refuse, Repeat, Invent };
 
-enum class Disconnect { kNone, kDrop, kCrash };
+enum class Disconnect { None, Drop, Crash };
 
-// Largest response a kLength fault may ask for; anything above 532 already
+// Largest response a Length fault may ask for; anything above 532 already
 // makes the client's read fail with ERROR_MORE_DATA.
 inline constexpr size_t kMaxFaultResponseBytes = 4096;
 inline constexpr uint32_t kMaxStaleResponses = 16;
 
 struct Fault {
-    FaultKind kind = FaultKind::kDelay;
+    FaultKind kind = FaultKind::Delay;
     uint32_t value = 0;
     uint32_t version[3] = {};
     bool anyCode = true;
@@ -45,7 +45,7 @@ struct Fault {
 // What to do with one request, gathered from every fault that applies to it.
 struct FaultAction {
     uint32_t delayMs = 0;
-    Disconnect disconnect = Disconnect::kNone;
+    Disconnect disconnect = Disconnect::None;
     bool overrideLength = false;
     size_t length = 0;
     uint32_t staleCount = 0;
@@ -55,7 +55,7 @@ struct FaultAction {
     uint32_t refuseStatus = 0;  // 0: no refusal
     bool overrideCount = false;
     uint32_t count = 0;
-    PastEndNames pastEnd = PastEndNames::kRefuse;
+    PastEndNames pastEnd = PastEndNames::Refuse;
 };
 
 class FaultPlan {

@@ -32,8 +32,6 @@ SimServer::SimServer(std::wstring pipeName, SimServerOptions requested)
 
 SimServer::~SimServer() {
     Stop();
-    ::CloseHandle(stopEvent);
-    ::CloseHandle(quitEvent);
 }
 
 HANDLE SimServer::CreateInstance(bool first) {
@@ -48,7 +46,7 @@ HANDLE SimServer::CreateInstance(bool first) {
 bool SimServer::Start(std::string* error) {
     std::string ignored;
     if (!error) error = &ignored;
-    if (!stopEvent || !quitEvent) {
+    if (!stopEvent.IsValid() || !quitEvent.IsValid()) {
         *error = ErrorText("CreateEventW", ::GetLastError());
         return false;
     }
@@ -66,13 +64,13 @@ bool SimServer::Start(std::string* error) {
     // soon as this returns; the first one claims the name.
     for (unsigned i = 0; i < options.instances; ++i) {
         auto instance = std::make_unique<Instance>();
-        instance->pipe = CreateInstance(i == 0);
+        instance->pipe.Reset(CreateInstance(i == 0));
         const DWORD pipeError = ::GetLastError();
-        instance->ioEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-        instance->wakeEvent = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
+        instance->ioEvent.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+        instance->wakeEvent.Reset(::CreateEventW(nullptr, FALSE, FALSE, nullptr));
         const DWORD eventError = ::GetLastError();
-        const bool piped = instance->pipe != INVALID_HANDLE_VALUE;
-        const bool evented = instance->ioEvent && instance->wakeEvent;
+        const bool piped = instance->pipe.IsValid();
+        const bool evented = instance->ioEvent.IsValid() && instance->wakeEvent.IsValid();
         instances.push_back(std::move(instance));
         if (!piped || !evented) {
             if (!piped && pipeError == ERROR_ACCESS_DENIED && i == 0) {
@@ -99,31 +97,26 @@ void SimServer::Stop() {
 }
 
 void SimServer::StopLocked() {
-    ::SetEvent(stopEvent);
+    ::SetEvent(stopEvent.Get());
     for (auto& instance : instances) {
         if (instance->thread.joinable()) instance->thread.join();
-        if (instance->pipe != INVALID_HANDLE_VALUE) {
-            ::DisconnectNamedPipe(instance->pipe);
-            ::CloseHandle(instance->pipe);
-        }
-        if (instance->ioEvent) ::CloseHandle(instance->ioEvent);
-        if (instance->wakeEvent) ::CloseHandle(instance->wakeEvent);
+        if (instance->pipe.IsValid()) ::DisconnectNamedPipe(instance->pipe.Get());
     }
-    instances.clear();
+    instances.clear();  // closes the pipes and events
     if (ticker.joinable()) ticker.join();
-    ::ResetEvent(stopEvent);
+    ::ResetEvent(stopEvent.Get());
     running = false;
 }
 
 bool SimServer::Execute(const std::string& commandLine, std::string* reply) {
     const CommandResult result = service.Execute(commandLine);
     switch (result.action) {
-    case ServerAction::kDropAll: DropConnections(Disconnect::kDrop); break;
-    case ServerAction::kCrashAll: DropConnections(Disconnect::kCrash); break;
-    case ServerAction::kQuit: ::SetEvent(quitEvent); break;
+    case ServerAction::DropAll: DropConnections(Disconnect::Drop); break;
+    case ServerAction::CrashAll: DropConnections(Disconnect::Crash); break;
+    case ServerAction::Quit: ::SetEvent(quitEvent.Get()); break;
     // A quit ends a sleep, so that a scenario waiting in one stops with the program.
-    case ServerAction::kSleep: ::WaitForSingleObject(quitEvent, result.sleepMs); break;
-    case ServerAction::kNone: break;
+    case ServerAction::Sleep: ::WaitForSingleObject(quitEvent.Get(), result.sleepMs); break;
+    case ServerAction::None: break;
     }
     if (reply) *reply = result.text;
     return result.ok;
@@ -133,7 +126,7 @@ void SimServer::DropConnections(Disconnect how) {
     std::lock_guard<std::mutex> lock(lifecycleMutex);
     for (auto& instance : instances) {
         instance->dropRequest = static_cast<int>(how);
-        ::SetEvent(instance->wakeEvent);
+        ::SetEvent(instance->wakeEvent.Get());
     }
     const ULONGLONG start = ::GetTickCount64();
     for (auto& instance : instances) {
@@ -142,28 +135,27 @@ void SimServer::DropConnections(Disconnect how) {
 }
 
 bool SimServer::WaitForQuit(uint32_t timeoutMs) const {
-    return ::WaitForSingleObject(quitEvent, timeoutMs) == WAIT_OBJECT_0;
+    return ::WaitForSingleObject(quitEvent.Get(), timeoutMs) == WAIT_OBJECT_0;
 }
 
 void SimServer::Tick() {
-    while (::WaitForSingleObject(stopEvent, options.tickMs) == WAIT_TIMEOUT) service.AdvanceTraffic();
+    while (::WaitForSingleObject(stopEvent.Get(), options.tickMs) == WAIT_TIMEOUT) service.AdvanceTraffic();
 }
 
 void SimServer::Serve(Instance& instance) {
-    while (::WaitForSingleObject(stopEvent, 0) == WAIT_TIMEOUT) {
-        if (instance.pipe == INVALID_HANDLE_VALUE) {
-            instance.pipe = CreateInstance(false);
-            if (instance.pipe == INVALID_HANDLE_VALUE) {
-                ::WaitForSingleObject(stopEvent, kRecreatePauseMs);
+    while (::WaitForSingleObject(stopEvent.Get(), 0) == WAIT_TIMEOUT) {
+        if (!instance.pipe.IsValid()) {
+            instance.pipe.Reset(CreateInstance(false));
+            if (!instance.pipe.IsValid()) {
+                ::WaitForSingleObject(stopEvent.Get(), kRecreatePauseMs);
                 continue;
             }
         }
         if (!AwaitClient(instance)) continue;
-        if (ServeClient(instance) == Disconnect::kCrash) {
-            ::CloseHandle(instance.pipe);
-            instance.pipe = INVALID_HANDLE_VALUE;
+        if (ServeClient(instance) == Disconnect::Crash) {
+            instance.pipe.Reset();
         } else {
-            ::DisconnectNamedPipe(instance.pipe);
+            ::DisconnectNamedPipe(instance.pipe.Get());
         }
         instance.dropRequest = 0;
     }
@@ -171,30 +163,30 @@ void SimServer::Serve(Instance& instance) {
 
 bool SimServer::AwaitClient(Instance& instance) {
     OVERLAPPED overlapped{};
-    overlapped.hEvent = instance.ioEvent;
-    ::ResetEvent(instance.ioEvent);
-    if (::ConnectNamedPipe(instance.pipe, &overlapped)) return true;
+    overlapped.hEvent = instance.ioEvent.Get();
+    ::ResetEvent(instance.ioEvent.Get());
+    if (::ConnectNamedPipe(instance.pipe.Get(), &overlapped)) return true;
     const DWORD error = ::GetLastError();
     if (error == ERROR_PIPE_CONNECTED) return true;
     if (error != ERROR_IO_PENDING) {
         // A client came and went before it was seen; make the instance reusable.
-        ::DisconnectNamedPipe(instance.pipe);
+        ::DisconnectNamedPipe(instance.pipe.Get());
         return false;
     }
-    const HANDLE handles[] = {instance.ioEvent, stopEvent, instance.wakeEvent};
+    const HANDLE handles[] = {instance.ioEvent.Get(), stopEvent.Get(), instance.wakeEvent.Get()};
     for (;;) {
         const DWORD wait = ::WaitForMultipleObjects(3, handles, FALSE, INFINITE);
         if (wait == WAIT_OBJECT_0) {
             DWORD ignored = 0;
-            return ::GetOverlappedResult(instance.pipe, &overlapped, &ignored, FALSE) != FALSE;
+            return ::GetOverlappedResult(instance.pipe.Get(), &overlapped, &ignored, FALSE) != FALSE;
         }
         if (wait == WAIT_OBJECT_0 + 2) {
             instance.dropRequest = 0;  // nobody connected: nothing to drop
             continue;
         }
         DWORD ignored = 0;
-        ::CancelIo(instance.pipe);
-        ::GetOverlappedResult(instance.pipe, &overlapped, &ignored, TRUE);
+        ::CancelIo(instance.pipe.Get());
+        ::GetOverlappedResult(instance.pipe.Get(), &overlapped, &ignored, TRUE);
         return false;
     }
 }
@@ -205,52 +197,52 @@ SimServer::Io SimServer::Finish(Instance& instance, OVERLAPPED& overlapped, BOOL
     *error = 0;
     if (!started) {
         *error = ::GetLastError();
-        if (*error != ERROR_IO_PENDING) return Io::kFailed;
-        const HANDLE handles[] = {instance.ioEvent, stopEvent, instance.wakeEvent};
+        if (*error != ERROR_IO_PENDING) return Io::Failed;
+        const HANDLE handles[] = {instance.ioEvent.Get(), stopEvent.Get(), instance.wakeEvent.Get()};
         const DWORD wait = ::WaitForMultipleObjects(3, handles, FALSE, INFINITE);
         if (wait != WAIT_OBJECT_0) {
-            ::CancelIo(instance.pipe);
-            ::GetOverlappedResult(instance.pipe, &overlapped, bytes, TRUE);
-            return Io::kInterrupted;
+            ::CancelIo(instance.pipe.Get());
+            ::GetOverlappedResult(instance.pipe.Get(), &overlapped, bytes, TRUE);
+            return Io::Interrupted;
         }
     }
-    if (!::GetOverlappedResult(instance.pipe, &overlapped, bytes, FALSE)) {
+    if (!::GetOverlappedResult(instance.pipe.Get(), &overlapped, bytes, FALSE)) {
         *error = ::GetLastError();
-        return Io::kFailed;
+        return Io::Failed;
     }
     *error = 0;
-    return Io::kDone;
+    return Io::Done;
 }
 
 SimServer::Io SimServer::ReadRequest(Instance& instance, uint8_t* buffer, size_t capacity,
                                      DWORD* length) {
     OVERLAPPED overlapped{};
-    overlapped.hEvent = instance.ioEvent;
+    overlapped.hEvent = instance.ioEvent.Get();
     DWORD error = 0;
-    BOOL started = ::ReadFile(instance.pipe, buffer, static_cast<DWORD>(capacity), nullptr, &overlapped);
+    BOOL started = ::ReadFile(instance.pipe.Get(), buffer, static_cast<DWORD>(capacity), nullptr, &overlapped);
     Io io = Finish(instance, overlapped, started, length, &error);
-    if (io != Io::kFailed || error != ERROR_MORE_DATA) return io;
+    if (io != Io::Failed || error != ERROR_MORE_DATA) return io;
 
     // Longer than any request: keep what fits (it is refused by its length) and
     // discard the rest of the message.
     uint8_t scratch[kInBufferBytes];
     do {
         overlapped = OVERLAPPED{};
-        overlapped.hEvent = instance.ioEvent;
+        overlapped.hEvent = instance.ioEvent.Get();
         DWORD ignored = 0;
-        started = ::ReadFile(instance.pipe, scratch, sizeof scratch, nullptr, &overlapped);
+        started = ::ReadFile(instance.pipe.Get(), scratch, sizeof scratch, nullptr, &overlapped);
         io = Finish(instance, overlapped, started, &ignored, &error);
-    } while (io == Io::kFailed && error == ERROR_MORE_DATA);
+    } while (io == Io::Failed && error == ERROR_MORE_DATA);
     *length = static_cast<DWORD>(capacity);
     return io;
 }
 
 SimServer::Io SimServer::WriteMessage(Instance& instance, const std::vector<uint8_t>& message) {
     OVERLAPPED overlapped{};
-    overlapped.hEvent = instance.ioEvent;
+    overlapped.hEvent = instance.ioEvent.Get();
     DWORD written = 0;
     DWORD error = 0;
-    const BOOL started = ::WriteFile(instance.pipe, message.data(), static_cast<DWORD>(message.size()),
+    const BOOL started = ::WriteFile(instance.pipe.Get(), message.data(), static_cast<DWORD>(message.size()),
                                      nullptr, &overlapped);
     return Finish(instance, overlapped, started, &written, &error);
 }
@@ -262,19 +254,19 @@ Disconnect SimServer::ServeClient(Instance& instance) {
         if (instance.dropRequest != 0) return static_cast<Disconnect>(instance.dropRequest.load());
         DWORD length = 0;
         const Io io = ReadRequest(instance, request, sizeof request, &length);
-        if (io != Io::kDone) {
+        if (io != Io::Done) {
             // The client left, the server stops, or someone asked for a drop.
             return static_cast<Disconnect>(instance.dropRequest.load());
         }
         const Reply reply = service.Handle(request, length);
         if (reply.delayMs != 0) {
-            const HANDLE handles[] = {stopEvent, instance.wakeEvent};
+            const HANDLE handles[] = {stopEvent.Get(), instance.wakeEvent.Get()};
             if (::WaitForMultipleObjects(2, handles, FALSE, reply.delayMs) != WAIT_TIMEOUT)
                 return static_cast<Disconnect>(instance.dropRequest.load());
         }
-        if (reply.disconnect != Disconnect::kNone) return reply.disconnect;
+        if (reply.disconnect != Disconnect::None) return reply.disconnect;
         for (const auto& message : reply.messages) {
-            if (WriteMessage(instance, message) != Io::kDone)
+            if (WriteMessage(instance, message) != Io::Done)
                 return static_cast<Disconnect>(instance.dropRequest.load());
         }
     }

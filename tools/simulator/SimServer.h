@@ -24,6 +24,7 @@
 #include <thread>
 #include <vector>
 
+#include "CHandle.h"
 #include "PipeSecurity.h"
 #include "ServiceProtocol.h"
 #include "SimService.h"
@@ -57,7 +58,7 @@ public:
     // false with the message in *reply when the line is refused; otherwise
     // *reply gets the command's output (state, counts, help), often empty.
     // drop-all, crash-all and sleep are done before it returns (a quit cuts a
-    // sleep short); quit is recorded for WaitForQuit and QuitSignal.
+    // sleep short); quit is recorded for WaitForQuit.
     bool Execute(const std::string& commandLine, std::string* reply = nullptr);
 
     // A consistent copy of the model, and the request counters.
@@ -68,28 +69,26 @@ public:
         return code < kRequestCodeCount ? Counts().byCode[code] : 0;
     }
 
-    // Ends every current connection at once: kDrop disconnects the server end
-    // (the client then sees ERROR_PIPE_NOT_CONNECTED), kCrash closes it without
+    // Ends every current connection at once: Drop disconnects the server end
+    // (the client then sees ERROR_PIPE_NOT_CONNECTED), Crash closes it without
     // disconnecting, as a crashed service does (ERROR_BROKEN_PIPE). Returns once
     // every instance has done so; new clients are served afterwards as before.
     void DropConnections(Disconnect how);
 
     // Waits up to timeoutMs for a quit command; true once one has run.
     bool WaitForQuit(uint32_t timeoutMs) const;
-    // Signalled once a quit command has run, for waits on more than one thing.
-    HANDLE QuitSignal() const { return quitEvent; }
 
     const std::wstring& PipePath() const { return path; }
 
 private:
     struct Instance {
-        HANDLE pipe = INVALID_HANDLE_VALUE;
-        HANDLE ioEvent = nullptr;    // manual reset: the instance's overlapped operations
-        HANDLE wakeEvent = nullptr;  // auto reset: a drop request is waiting
+        CHandle pipe;
+        CHandle ioEvent;    // manual reset: the instance's overlapped operations
+        CHandle wakeEvent;  // auto reset: a drop request is waiting
         std::atomic<int> dropRequest{0};  // a Disconnect value; back to 0 once done
         std::thread thread;
     };
-    enum class Io { kDone, kFailed, kInterrupted };
+    enum class Io { Done, Failed, Interrupted };
 
     HANDLE CreateInstance(bool first);
     void StopLocked();
@@ -105,8 +104,8 @@ private:
     std::wstring path;
     SimServerOptions options;
     PipeSecurity security;
-    HANDLE stopEvent;  // manual reset: Stop was called
-    HANDLE quitEvent;  // manual reset: a quit command ran
+    CHandle stopEvent;  // manual reset: Stop was called
+    CHandle quitEvent;  // manual reset: a quit command ran
     // Start, Stop and DropConnections may come from different threads.
     std::mutex lifecycleMutex;
     bool running = false;

@@ -11,11 +11,11 @@ namespace {
 // stamp, with a name the list has (by index modulo its size) or a made-up one.
 void AnswerPastEnd(const SimModel& model, PastEndNames names, const uint8_t* request,
                    uint8_t* response) {
-    if (names == PastEndNames::kRefuse || GetU32(response, kStatusOffset) != kRefuseIndexOutOfRange)
+    if (names == PastEndNames::Refuse || GetU32(response, kStatusOffset) != kRefuseIndexOutOfRange)
         return;
     const uint32_t index = GetU32(request, kReqIndexOffset);
     std::wstring name = L"COM" + std::to_wstring(1000ull + index);
-    if (names == PastEndNames::kRepeat) {
+    if (names == PastEndNames::Repeat) {
         if (model.Ports().empty()) return;
         name = *model.PortNameAt(index % static_cast<uint32_t>(model.Ports().size()));
     }

@@ -20,12 +20,12 @@ std::string DescribeFault(const Fault& fault) {
     std::ostringstream out;
     out << "fault " << CommandParser::FaultKindName(fault.kind);
     switch (fault.kind) {
-    case FaultKind::kDrop:
-    case FaultKind::kCrash: break;
-    case FaultKind::kVersion:
+    case FaultKind::Drop:
+    case FaultKind::Crash: break;
+    case FaultKind::Version:
         out << ' ' << fault.version[0] << '.' << fault.version[1] << '.' << fault.version[2];
         break;
-    case FaultKind::kNames: out << ' ' << CommandParser::PastEndNamesName(fault.value); break;
+    case FaultKind::Names: out << ' ' << CommandParser::PastEndNamesName(fault.value); break;
     default: out << ' ' << fault.value; break;
     }
     out << " on=" << (fault.anyCode ? "any" : CommandParser::RequestName(fault.code));
