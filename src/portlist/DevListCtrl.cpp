@@ -250,14 +250,7 @@ std::wstring DevListCtrl::GetPortOfButton(int buttonId) const {
     for (const auto& entry : rows) {
         if (entry.second->button && entry.second->button->Handle() == child) owner = entry.second.get();
     }
-    if (!owner) return std::wstring();
-    std::wstring name;
-    try {
-        name = owner->info.name;
-    } catch (const std::bad_alloc&) {
-        return std::wstring();
-    }
-    return name;
+    return owner ? owner->info.name : std::wstring();
 }
 
 bool DevListCtrl::DeleteAllItems() {
