@@ -12,7 +12,7 @@ public:
     // Adds, changes or, for a full row with status 3, deletes the port's row;
     // *added, when given, tells whether a row was added. False when the row
     // could not be made or changed: the list does not show the port as told.
-    virtual bool UpdatePort(const PortRowInfo& info, bool* added) = 0;
+    [[nodiscard]] virtual bool UpdatePort(const PortRowInfo& info, bool* added) = 0;
     virtual void DeletePort(const std::wstring& name) = 0;
     virtual bool SortItems(int column, int sortType) = 0;
 

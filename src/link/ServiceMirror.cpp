@@ -123,7 +123,10 @@ void ServiceMirror::ReopenForChange() {
 }
 
 void ServiceMirror::ShowPort(PortListView& list, const std::wstring& name) {
-    if (const PortRecord* record = FindPort(name)) list.UpdatePort(MakePortRow(*record, name), nullptr);
+    // A row the list could not change leaves the port to the next pass, which
+    // reads it in full and offers it again.
+    if (PortRecord* record = FindPort(name))
+        record->present = list.UpdatePort(MakePortRow(*record, name), nullptr);
 }
 
 void ServiceMirror::ErasePort(PortListView& list, const std::wstring& name) {
@@ -135,7 +138,7 @@ void ServiceMirror::ShowDefaultsOnFollowers(PortListView& list) {
     for (auto& [name, record] : ports) {
         if (!record.useDefault) continue;
         record.dms = defaultDms;
-        list.UpdatePort(MakePortRow(record, name), nullptr);
+        record.present = list.UpdatePort(MakePortRow(record, name), nullptr);
     }
 }
 

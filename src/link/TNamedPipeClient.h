@@ -20,14 +20,14 @@ public:
     TNamedPipeClient(const TNamedPipeClient&) = delete;
     TNamedPipeClient& operator=(const TNamedPipeClient&) = delete;
 
-    uint32_t Connect(uint32_t timeoutMs);
+    [[nodiscard]] uint32_t Connect(uint32_t timeoutMs);
     void Close();
     bool IsConnected() const { return pipe.IsValid(); }
 
-    uint32_t WriteFrame(const uint8_t* request);
-    uint32_t ReadFrame(uint8_t* response, uint32_t timeoutMs, uint32_t& bytesRead);
+    [[nodiscard]] uint32_t WriteFrame(const uint8_t* request);
+    [[nodiscard]] uint32_t ReadFrame(uint8_t* response, uint32_t timeoutMs, uint32_t& bytesRead);
     // request may be null: then the exchange only reads.
-    uint32_t Exchange(const uint8_t* request, uint8_t* response, uint32_t& bytesRead);
+    [[nodiscard]] uint32_t Exchange(const uint8_t* request, uint8_t* response, uint32_t& bytesRead);
 
     // The exchange budget, 10000 ms (kExchangeBudgetMs) unless set otherwise: it
     // bounds the write wait and write + read of Exchange, stale answers included.
@@ -46,7 +46,7 @@ private:
     // shared overlapped block is free for the next one. An operation that
     // finished before the cancel took effect gives its own result. One that
     // has not finished within kCancelDrainLimitMs is ended by closing the pipe.
-    uint32_t FinishPending(uint32_t timeoutMs, DWORD& transferred);
+    [[nodiscard]] uint32_t FinishPending(uint32_t timeoutMs, DWORD& transferred);
 
     CHandle pipe;
     CHandle event;  // the overlapped block's event, open while connected

@@ -41,7 +41,7 @@ public:
     // binding's result.
     bool SubclassWindow(HWND window) override;
 
-    bool UpdatePort(const PortRowInfo& info, bool* added) override;
+    [[nodiscard]] bool UpdatePort(const PortRowInfo& info, bool* added) override;
     void DeletePort(const std::wstring& name) override;
     bool SortItems(int column, int sortType) override;
     // Name of the port whose row owns the button with that command id, or empty.

@@ -44,7 +44,7 @@ protected:
 
     bool Add(const PortRowInfo& row) {
         bool added = false;
-        ports.UpdatePort(row, &added);
+        EXPECT_TRUE(ports.UpdatePort(row, &added));
         return added;
     }
     int RowOf(const std::wstring& name) {
@@ -206,7 +206,7 @@ TEST_F(DevListCtrlTest, ASerialRowHasNoButtonAndDashesEvenWhenActive) {
     EXPECT_EQ(ItemText(list, 0, kColumnConnection), L"-");
 
     // Once inserted in Serial mode, a row stays without a button.
-    ports.UpdatePort(FullRow(L"COM4", kModePoct1A), nullptr);
+    EXPECT_TRUE(ports.UpdatePort(FullRow(L"COM4", kModePoct1A), nullptr));
     EXPECT_EQ(ButtonOf(0), nullptr);
     EXPECT_EQ(ItemText(list, 0, kColumnMode), L"POCT1-A");
     EXPECT_EQ(ItemText(list, 0, kColumnStatus), L"Connected");
@@ -225,7 +225,7 @@ TEST_F(DevListCtrlTest, AnInactivePortIsUntickedAndNotConfiguredUntilActive) {
     EXPECT_EQ(ItemText(list, 0, kColumnStatus), L"Unknown");
     EXPECT_EQ(ItemText(list, 0, kColumnConnection), L"dms.example:4000");
     inactive.connection.clear();
-    ports.UpdatePort(inactive, nullptr);
+    EXPECT_TRUE(ports.UpdatePort(inactive, nullptr));
     EXPECT_EQ(ItemText(list, 0, kColumnConnection), L"Not configured");
 }
 
@@ -233,7 +233,7 @@ TEST_F(DevListCtrlTest, CountersOnlyChangeTheMarksAndNothingElse) {
     Add(NotConnectedCom3());
     PortRowInfo counters = CountersOnly(L"COM3");
     counters.portLabel = L"ignored";
-    ports.UpdatePort(counters, nullptr);
+    EXPECT_TRUE(ports.UpdatePort(counters, nullptr));
     EXPECT_EQ(ItemText(list, 0, kColumnRx), L"");
     EXPECT_EQ(ItemText(list, 0, kColumnTx), L"X");
     EXPECT_EQ(ItemText(list, 0, kColumnPort), L"COM3");
@@ -253,7 +253,7 @@ TEST_F(DevListCtrlTest, CountersOnlyForANewPortShowOnlyTheMarks) {
     EXPECT_EQ(ItemText(list, 0, kColumnMode), L"");
     EXPECT_EQ(ItemText(list, 0, kColumnPort), L"");
     EXPECT_TRUE(ButtonOf(0));
-    ports.UpdatePort(FullRow(L"COM6"), nullptr);
+    EXPECT_TRUE(ports.UpdatePort(FullRow(L"COM6"), nullptr));
     EXPECT_EQ(ItemText(list, 0, kColumnMode), L"POCT1-A");
     EXPECT_EQ(ItemText(list, 0, kColumnTx), L"");
 }
@@ -387,7 +387,7 @@ TEST_F(DevListCtrlTest, ButtonIdsReuseTheSmallestAndAFullPoolAddsNoRow) {
     // A Serial row needs no id.
     EXPECT_TRUE(Add(FullRow(L"Serial", kModeSerial)));
     EXPECT_EQ(ItemCount(list), 1001);
-    ports.UpdatePort(FullRow(L"Serial", kModeSerial, kStatusNotAvailable), nullptr);
+    EXPECT_TRUE(ports.UpdatePort(FullRow(L"Serial", kModeSerial, kStatusNotAvailable), nullptr));
     EXPECT_EQ(ItemText(list, 1000, kColumnMode), L"Serial");
 
     const int freed = ::GetDlgCtrlID(ButtonOf(RowOf(L"P500")));
@@ -607,7 +607,7 @@ TEST_F(DevListCtrlTest, HostRefusesTicksAndSelection) {
 
     // The list's own updates still set the tick, report nothing, and leave
     // the tick locked again.
-    ports.UpdatePort(FullRow(L"COM2"), nullptr);
+    EXPECT_TRUE(ports.UpdatePort(FullRow(L"COM2"), nullptr));
     EXPECT_EQ(TickState(list, 1), INDEXTOSTATEIMAGEMASK(2));
     SetItemState(list, 1, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(1));
     EXPECT_EQ(TickState(list, 1), INDEXTOSTATEIMAGEMASK(2));
@@ -674,8 +674,8 @@ TEST_F(DevListCtrlTest, SortFromRowDataMatchesSortFromCellTexts) {
     ASSERT_TRUE(host.Attach(other, reference));
     for (HWND w : {list, other}) ::SendMessageW(w, WM_SETREDRAW, FALSE, 0);  // not painted
     for (const PortRowInfo& row : MixedRows()) {
-        ports.UpdatePort(row, nullptr);
-        reference.UpdatePort(row, nullptr);
+        EXPECT_TRUE(ports.UpdatePort(row, nullptr));
+        EXPECT_TRUE(reference.UpdatePort(row, nullptr));
     }
     ASSERT_EQ(ItemCount(list), 24);
     auto names = [](PortList& l, HWND w) {
@@ -714,7 +714,7 @@ TEST_F(DevListCtrlTest, DestroyingTheListLeavesNothing) {
     PortList second;
     const HWND other = host.AddList(IDC_PORT_LIST + 1);
     ASSERT_TRUE(host.Attach(other, second));
-    second.UpdatePort(FullRow(L"COM4"), nullptr);
+    EXPECT_TRUE(second.UpdatePort(FullRow(L"COM4"), nullptr));
     const HWND button = second.RowButton(0);
     ::DestroyWindow(host.Window());
     EXPECT_FALSE(::IsWindow(button));
