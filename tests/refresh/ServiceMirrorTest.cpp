@@ -101,11 +101,13 @@ protected:
         mirror.RefreshPorts(list);
         return GetTickCount() - start;
     }
-    // Short budgets and quiet period, so that silences cost little here.
-    static constexpr DWORD kShortBudgetMs = 300;
-    static constexpr DWORD kAttemptBudgetMs = 100;
-    static constexpr DWORD kQuietMs = 600;
-    static constexpr DWORD kMarginMs = 150;
+    // Budgets and quiet period shorter than the product's, so that silences
+    // cost little here, yet far enough apart that a pass descheduled for a few
+    // hundred milliseconds still tells them apart.
+    static constexpr DWORD kShortBudgetMs = 1500;
+    static constexpr DWORD kAttemptBudgetMs = 500;
+    static constexpr DWORD kQuietMs = 1000;
+    static constexpr DWORD kMarginMs = 500;
     inline static const sim::SimServerOptions kNoBackgroundTraffic{4, 0, {}};
 
     const std::wstring pipeName = test::UniquePipeName();
@@ -403,7 +405,7 @@ TEST_F(ServiceMirrorTest, SilenceWhileANewPortIsReadCostsOneBudgetAndTheNextAtte
 
     Sim("remove COM1");
     AddPorts({"COM3"});
-    Sim("fault delay 1000 on=GetPortDevice");
+    Sim("fault delay 3000 on=GetPortDevice");
     const uint64_t dmsReads = Requests(kGetPortDmsConfig);
     const int sorts = list.sorts;
     EXPECT_LT(PassMs(), kShortBudgetMs + kMarginMs);
@@ -424,7 +426,7 @@ TEST_F(ServiceMirrorTest, SilenceWhileAChangedPortIsRereadEndsThePoll) {
     mirror.RefreshPorts(list);
 
     Sim("port COM2 label=Changed");
-    Sim("fault delay 1000 on=GetPortDevice");
+    Sim("fault delay 3000 on=GetPortDevice");
     const uint64_t before = Requests();
     const int sorts = list.sorts;
     EXPECT_LT(PassMs(), kShortBudgetMs + kMarginMs);

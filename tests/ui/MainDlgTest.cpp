@@ -178,7 +178,7 @@ TEST_F(MainDlgTest, TitleTooltipAndGreyRowsFollowTheLink) {
     // A service that lets a request lie is not responding until an attempt
     // after the quiet period is answered.
     dlg->Service().Client().SetExchangeBudget(300);
-    dlg->Service().SetStallTiming(400, 100);
+    dlg->Service().SetStallTiming(400, 1000);
     ASSERT_TRUE(server->Execute("fault delay 1000 on=GetPortCounters count=1"));
     tick();
     EXPECT_EQ(shown(), std::wstring(texts::kTitleServiceNotResponding) + L" | " +
