@@ -326,6 +326,22 @@ TEST_F(ApplyFlowTest, EnterOnTheFocusedRowEditsItsPort) {
     EXPECT_EQ(ports.FocusedItem(), 1);
 }
 
+// "&Edit..." in the context menu edits the port the menu was opened on,
+// although a refresh added a row before it and sorted it down meanwhile.
+TEST_F(ApplyFlowTest, ContextMenuEditsItsPortAfterARefreshMovedItsRow) {
+    DevListCtrl& ports = dlg->PortList();
+    ASSERT_TRUE(ports.FocusPort(L"COM4"));
+    test::DriveMenu([&](HWND menuWindow) {
+        ASSERT_TRUE(server->Execute("port COM1 label=Dock-1 mode=0 status=0"));
+        SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+        ASSERT_EQ(RowCount(window), 3);
+        PostMessageW(menuWindow, WM_KEYDOWN, 'E', 0);
+    }, [&] { SendMessageW(ports.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(ports.Handle()), -1); });
+    MSG edit{};
+    ASSERT_TRUE(PeekMessageW(&edit, window, WM_EDITPORT, WM_EDITPORT, PM_REMOVE));
+    EXPECT_EQ(ports.GetPortOfButton(static_cast<int>(edit.wParam)), L"COM4");
+}
+
 TEST_F(ApplyFlowTest, ButtonWithoutRowShowsNothingAndRefreshGoesOn) {
     SendMessageW(window, WM_EDITPORT, kLastButtonId, 0);
     SendMessageW(window, WM_EDITPORT, 0, 0);
