@@ -260,13 +260,14 @@ TEST_F(ApplyFlowTest, ServiceStoppedShowsTheUnreachableTextOnce) {
 // While the refresh leaves a silent service alone, a change is still sent,
 // with the full budget, and reported as ever.
 TEST_F(ApplyFlowTest, ChangeAppliedWhileTheServiceIsNotRespondingIsSent) {
-    dlg->Service().Client().SetExchangeBudget(300);
+    dlg->Service().Client().SetExchangeBudget(1500);
     dlg->Service().SetStallTiming(60000, 100);
-    ASSERT_TRUE(server->Execute("fault delay 1000 on=GetPortCounters count=1"));
+    ASSERT_TRUE(server->Execute("fault delay 3000 on=GetPortCounters count=1"));
     SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
     ASSERT_EQ(dlg->Service().Link().kind, LinkState::Kind::NotResponding);
 
-    ASSERT_TRUE(server->Execute("fault delay 200 on=SetPortDmsConfig count=1"));
+    // Far beyond the attempt's budget, well within the full one.
+    ASSERT_TRUE(server->Execute("fault delay 600 on=SetPortDmsConfig count=1"));
     EditPort(L"COM3", L"Dock-3", [](HWND dialog) {
         SetText(dialog, IDC_DMS_PORT, L"81");
         Apply(dialog);
