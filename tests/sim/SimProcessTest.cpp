@@ -46,14 +46,15 @@ TEST(SimProcess, TakesCommandsFromScenarioAndControlFile) {
     const std::wstring scenario = BesideThisProgram(L"sim_process_scenario.txt");
     std::ofstream(std::filesystem::path(scenario)) << "# starts with one port, which leaves later\n"
                                "port COM8 label=Scenario\n"
-                               "sleep 300\n"
+                               "sleep 1500\n"
                                "remove COM8\n";
 
     Simulator sim;
     ASSERT_TRUE(sim.Start(L"--pipe " + pipe + L" --scenario \"" + scenario + L"\"")) << sim.Output();
     RawPipeClient client;
     ASSERT_TRUE(client.Connect(PipePath(pipe)));
-    EXPECT_EQ(PortNames(client), std::vector<std::wstring>{L"COM8"});  // set before ready
+    // Set before ready, and kept long enough to be seen on a loaded machine.
+    EXPECT_EQ(PortNames(client), std::vector<std::wstring>{L"COM8"});
     EXPECT_TRUE(ComesToReport(client, {}));
 
     ASSERT_TRUE(sim.Execute("port COM43"));
