@@ -174,7 +174,7 @@ ResponseFrame Response() {
     return f;
 }
 
-TEST(Decode, VersionListInfoAndCounters) {
+TEST(ResponseDecoding, ReadsVersionListInfoAndCountersFromTheSameWords) {
     ResponseFrame f = Response();
     U32(f.data(), 8, 2);
     U32(f.data(), 12, 14);
@@ -197,7 +197,7 @@ TEST(Decode, VersionListInfoAndCounters) {
     EXPECT_EQ(stamp, 2u);
 }
 
-TEST(Decode, PortNameReadsUpToItsNulWithinTheWholePayload) {
+TEST(ResponseDecoding, PortNameEndsAtItsNulOrAtTheFramesEnd) {
     ResponseFrame f = Response();
     Wide(f.data(), 8, L"COM4");
     Wide(f.data(), 18, L"junk");  // after the NUL at 16..17
@@ -223,7 +223,7 @@ TEST(Decode, PortNameReadsUpToItsNulWithinTheWholePayload) {
     EXPECT_EQ(name, high);
 }
 
-TEST(Decode, PortDevice) {
+TEST(ResponseDecoding, DeviceTextsStopAtTheirFieldsEndAndAnyDefaultByteMeansDefault) {
     ResponseFrame f = Response();
     Wide(f.data(), 8, std::wstring(30, L'L'));    // no NUL: the field's end (byte 67) stops it
     Wide(f.data(), 68, std::wstring(150, L'S'));  // same up to byte 367
@@ -251,7 +251,7 @@ TEST(Decode, PortDevice) {
     EXPECT_FALSE(useDefault);
 }
 
-TEST(Decode, DmsConfig) {
+TEST(ResponseDecoding, DmsSettingsReadLongestTextsAndAnyNonZeroFlagAsSet) {
     ResponseFrame f = Response();
     Narrow(f.data(), 8, std::string(299, 'h'));  // NUL at 307
     Narrow(f.data(), 308, "123456789");          // NUL at 317
@@ -276,7 +276,7 @@ TEST(Decode, DmsConfig) {
     EXPECT_FALSE(active);
 }
 
-TEST(Decode, DmsConfigWithoutNulInHostOrPortIsRefusedAndWritesNothing) {
+TEST(ResponseDecoding, DmsSettingsWithoutNulInHostOrPortAreRefusedAndWriteNothing) {
     char host[300] = "keep", port[10] = "keep";
     uint32_t retry = 5;
     bool ssl = true, active = false;
@@ -299,7 +299,7 @@ TEST(Decode, DmsConfigWithoutNulInHostOrPortIsRefusedAndWritesNothing) {
     EXPECT_STREQ(host, "keep");
 }
 
-TEST(Decode, LogSettings) {
+TEST(ResponseDecoding, LogFolderFillsItsWholeFieldAndLevelIsTheLastWord) {
     ResponseFrame f = Response();
     Wide(f.data(), 8, std::wstring(260, L'F'));  // no NUL: 8..527
     U32(f.data(), 528, 0xFFFFFFFEu);             // the last four bytes

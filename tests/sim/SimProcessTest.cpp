@@ -1,5 +1,5 @@
-// KestrelSim.exe as a separate process, fed by a scenario file, its standard
-// input and a control file, and reached over its pipe.
+// KestrelSim.exe as a separate process, fed by a scenario file, a control file
+// and its standard input, and reached over its pipe.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -14,6 +14,7 @@
 #include "Frames.h"
 #include "PipeName.h"
 #include "RawPipeClient.h"
+#include "Simulator.h"
 
 namespace kestrel::sim {
 namespace {
@@ -34,44 +35,50 @@ std::vector<std::wstring> PortNames(RawPipeClient& client) {
     return names;
 }
 
-// Whether the simulator comes to report exactly these ports.
+// Whether the simulator comes to report exactly these ports, as its scenario
+// plays out in its own time.
 bool ComesToReport(RawPipeClient& client, const std::vector<std::wstring>& expected) {
-    return Eventually([&] { return PortNames(client) == expected; }, 3000);
+    return Eventually([&] { return PortNames(client) == expected; }, 10000);
 }
 
-TEST(SimProcess, TakesCommandsFromScenarioStdinAndControlFile) {
-    const std::wstring folder = BesideThisProgram(L"");
+TEST(SimProcess, TakesCommandsFromScenarioAndControlFile) {
     const std::wstring pipe = UniquePipeName();
-    const std::wstring scenario = folder + L"sim_process_scenario.txt";
-    const std::wstring control = folder + L"sim_process_control.txt";
+    const std::wstring scenario = BesideThisProgram(L"sim_process_scenario.txt");
     std::ofstream(std::filesystem::path(scenario)) << "# starts with one port, which leaves later\n"
                                "port COM8 label=Scenario\n"
-                               "sleep 300\n"
+                               "sleep 1500\n"
                                "remove COM8\n";
-    std::ofstream(std::filesystem::path(control), std::ios::trunc).close();
 
-    ChildProcess sim;
-    ASSERT_TRUE(sim.Start(L"KestrelSim.exe",
-                          L"--pipe " + pipe + L" --tick 0 --scenario \"" + scenario +
-                              L"\" --control \"" + control + L"\"",
-                          true));
-    ASSERT_TRUE(sim.WaitForOutput("ready", 15000)) << sim.Output();
-
+    Simulator sim;
+    ASSERT_TRUE(sim.Start(L"--pipe " + pipe + L" --scenario \"" + scenario + L"\"")) << sim.Output();
     RawPipeClient client;
     ASSERT_TRUE(client.Connect(PipePath(pipe)));
-    EXPECT_EQ(PortNames(client), std::vector<std::wstring>{L"COM8"});  // set before ready
+    // Set before ready, and kept long enough to be seen on a loaded machine.
+    EXPECT_EQ(PortNames(client), std::vector<std::wstring>{L"COM8"});
     EXPECT_TRUE(ComesToReport(client, {}));
 
+    ASSERT_TRUE(sim.Execute("port COM43"));
+    EXPECT_EQ(PortNames(client), std::vector<std::wstring>{L"COM43"});
+    ASSERT_TRUE(sim.Execute("bogus"));
+    EXPECT_NE(sim.Output().find("control: unknown command: bogus"), std::string::npos) << sim.Output();
+}
+
+// Commands typed while the pipe is served; each is done before the next line
+// is read, so the answer to counts comes after the others took effect.
+TEST(SimProcess, TakesCommandsFromStandardInput) {
+    const std::wstring pipe = UniquePipeName();
+    ChildProcess sim;
+    ASSERT_TRUE(sim.Start(L"KestrelSim.exe", L"--empty --tick 0 --pipe " + pipe, true));
+    ASSERT_TRUE(sim.WaitForOutput("ready", 10000)) << sim.Output();
+
     ASSERT_TRUE(sim.Send("port COM42 label=Child"));
-    EXPECT_TRUE(ComesToReport(client, {L"COM42"}));
-
-    std::ofstream(std::filesystem::path(control), std::ios::app) << "port COM43\n";
-    EXPECT_TRUE(ComesToReport(client, {L"COM42", L"COM43"}));
-
     ASSERT_TRUE(sim.Send("bogus"));
     ASSERT_TRUE(sim.Send("counts"));
-    EXPECT_TRUE(sim.WaitForOutput("stdin: unknown command: bogus", 3000)) << sim.Output();
-    EXPECT_TRUE(sim.WaitForOutput("requests total=", 3000)) << sim.Output();
+    ASSERT_TRUE(sim.WaitForOutput(" malformed=", 10000)) << sim.Output();
+    EXPECT_NE(sim.Output().find("stdin: unknown command: bogus"), std::string::npos) << sim.Output();
+    RawPipeClient client;
+    ASSERT_TRUE(client.Connect(PipePath(pipe)));
+    EXPECT_EQ(PortNames(client), std::vector<std::wstring>{L"COM42"});
 }
 
 }  // namespace

@@ -259,13 +259,14 @@ TEST_F(ApplyFlowTest, ServiceStoppedShowsTheUnreachableTextOnce) {
 // While the refresh leaves a silent service alone, a change is still sent,
 // with the full budget, and reported as ever.
 TEST_F(ApplyFlowTest, ChangeAppliedWhileTheServiceIsNotRespondingIsSent) {
-    dlg->Service().Client().SetExchangeBudget(300);
+    dlg->Service().Client().SetExchangeBudget(1500);
     dlg->Service().SetStallTiming(60000, 100);
-    ASSERT_TRUE(server->Execute("fault delay 1000 on=GetPortCounters count=1"));
+    ASSERT_TRUE(server->Execute("fault delay 3000 on=GetPortCounters count=1"));
     SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
     ASSERT_EQ(dlg->Service().Link().kind, LinkState::Kind::NotResponding);
 
-    ASSERT_TRUE(server->Execute("fault delay 200 on=SetPortDmsConfig count=1"));
+    // Far beyond the attempt's budget, well within the full one.
+    ASSERT_TRUE(server->Execute("fault delay 600 on=SetPortDmsConfig count=1"));
     EditPort(L"COM3", L"Dock-3", [](HWND dialog) {
         SetText(dialog, IDC_DMS_PORT, L"81");
         Apply(dialog);
@@ -323,6 +324,22 @@ TEST_F(ApplyFlowTest, EnterOnTheFocusedRowEditsItsPort) {
     EditPort(L"COM4", L"Dock-4", Cancel);
     EXPECT_EQ(GetFocus(), ports.Handle());
     EXPECT_EQ(ports.FocusedItem(), 1);
+}
+
+// "&Edit..." in the context menu edits the port the menu was opened on,
+// although a refresh added a row before it and sorted it down meanwhile.
+TEST_F(ApplyFlowTest, ContextMenuEditsItsPortAfterARefreshMovedItsRow) {
+    DevListCtrl& ports = dlg->PortList();
+    ASSERT_TRUE(ports.FocusPort(L"COM4"));
+    test::DriveMenu([&](HWND menuWindow) {
+        ASSERT_TRUE(server->Execute("port COM1 label=Dock-1 mode=0 status=0"));
+        SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+        ASSERT_EQ(RowCount(window), 3);
+        PostMessageW(menuWindow, WM_KEYDOWN, 'E', 0);
+    }, [&] { SendMessageW(ports.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(ports.Handle()), -1); });
+    MSG edit{};
+    ASSERT_TRUE(PeekMessageW(&edit, window, WM_EDITPORT, WM_EDITPORT, PM_REMOVE));
+    EXPECT_EQ(ports.GetPortOfButton(static_cast<int>(edit.wParam)), L"COM4");
 }
 
 TEST_F(ApplyFlowTest, ButtonWithoutRowShowsNothingAndRefreshGoesOn) {

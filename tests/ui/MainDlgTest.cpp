@@ -171,6 +171,12 @@ TEST_F(MainDlgTest, TitleTooltipAndGreyRowsFollowTheLink) {
     EXPECT_EQ(shown(), texts::TitleVersionNotSupported(L"2.13.7") + L" | " +
                            texts::kTipVersionNotSupported + L" | grey");
 
+    // Another unsupported version is named as soon as it is seen.
+    ASSERT_TRUE(server->Execute("clear-faults"));
+    ASSERT_TRUE(server->Execute("fault version 3.0.1 count=always"));
+    tick();
+    EXPECT_EQ(test::WindowText(window), texts::TitleVersionNotSupported(L"3.0.1"));
+
     ASSERT_TRUE(server->Execute("clear-faults"));
     tick();
     EXPECT_EQ(shown(), live);
@@ -178,7 +184,7 @@ TEST_F(MainDlgTest, TitleTooltipAndGreyRowsFollowTheLink) {
     // A service that lets a request lie is not responding until an attempt
     // after the quiet period is answered.
     dlg->Service().Client().SetExchangeBudget(300);
-    dlg->Service().SetStallTiming(400, 100);
+    dlg->Service().SetStallTiming(400, 1000);
     ASSERT_TRUE(server->Execute("fault delay 1000 on=GetPortCounters count=1"));
     tick();
     EXPECT_EQ(shown(), std::wstring(texts::kTitleServiceNotResponding) + L" | " +
@@ -186,6 +192,28 @@ TEST_F(MainDlgTest, TitleTooltipAndGreyRowsFollowTheLink) {
     Sleep(500);
     tick();
     EXPECT_EQ(shown(), live);
+}
+
+// Tab, as the program's loop hands it to the dialog, stops on the list
+// between the two buttons, both ways.
+TEST_F(MainDlgTest, TabFromTheButtonsReachesThePortList) {
+    StartBoth();
+    ShowWindow(window, SW_SHOW);
+    SetForegroundWindow(window);
+    const auto tabFrom = [&](int id, bool shift) {
+        SetFocus(GetDlgItem(window, id));
+        BYTE keys[256] = {};
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        SetKeyboardState(keys);
+        PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+        test::PumpMessages(&loop);
+        keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+        return GetFocus();
+    };
+    const HWND list = GetDlgItem(window, IDC_PORT_LIST);
+    EXPECT_EQ(tabFrom(IDC_PREFERENCES, false), list);
+    EXPECT_EQ(tabFrom(IDCANCEL, true), list);
 }
 
 TEST_F(MainDlgTest, RowsCanBeNeitherSelectedNorTicked) {
