@@ -36,23 +36,23 @@ Figures Probe(const std::wstring& arguments, DWORD* exitCode = nullptr) {
     return figures;
 }
 
-Figures ProbeSelf() { return Probe(std::to_wstring(GetCurrentProcessId())); }
+Figures ProbeSelf() { return Probe(std::to_wstring(::GetCurrentProcessId())); }
 
 TEST(ProcessProbe, FiguresFollowWhatTheProcessHolds) {
     const Figures before = ProbeSelf();
-    ASSERT_EQ(before.at("pid"), static_cast<long long>(GetCurrentProcessId()));
+    ASSERT_EQ(before.at("pid"), static_cast<long long>(::GetCurrentProcessId()));
     EXPECT_GT(before.at("handles"), 0);
     EXPECT_GT(before.at("private_kb"), 0);
     EXPECT_GT(before.at("working_set_kb"), 0);
     EXPECT_EQ(before.at("rows"), -1) << "this process is no panel";
 
     std::vector<HANDLE> events;
-    for (int i = 0; i < 40; ++i) events.push_back(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    for (int i = 0; i < 40; ++i) events.push_back(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::vector<HBRUSH> brushes;
-    for (int i = 0; i < 40; ++i) brushes.push_back(CreateSolidBrush(RGB(i, 0, 0)));
-    HWND window = CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+    for (int i = 0; i < 40; ++i) brushes.push_back(::CreateSolidBrush(RGB(i, 0, 0)));
+    HWND window = ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
                                   nullptr, nullptr, nullptr);
-    HWND child = CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 5, 5, window, nullptr,
+    HWND child = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 5, 5, window, nullptr,
                                  nullptr, nullptr);
     ASSERT_NE(child, nullptr);
     constexpr size_t kBlock = 16u << 20;
@@ -70,9 +70,9 @@ TEST(ProcessProbe, FiguresFollowWhatTheProcessHolds) {
         EXPECT_GE(during.at("gdi_table") - before.at("gdi_table"), 40);
     }
 
-    DestroyWindow(window);
-    for (HBRUSH brush : brushes) DeleteObject(brush);
-    for (HANDLE event : events) CloseHandle(event);
+    ::DestroyWindow(window);
+    for (HBRUSH brush : brushes) ::DeleteObject(brush);
+    for (HANDLE event : events) ::CloseHandle(event);
     const Figures after = ProbeSelf();
     EXPECT_LE(after.at("handles"), during.at("handles") - 40);
     EXPECT_LE(after.at("windows"), during.at("windows") - 2);
@@ -85,7 +85,7 @@ TEST(ProcessProbe, MissingProcessAndNoPanelFail) {
     DWORD code = 0;
     EXPECT_TRUE(Probe(L"4000000000", &code).empty());
     EXPECT_EQ(code, 1u);
-    if (FindWindowW(kInstanceId, nullptr) == nullptr) {
+    if (::FindWindowW(kInstanceId, nullptr) == nullptr) {
         EXPECT_TRUE(Probe(L"", &code).empty());
         EXPECT_EQ(code, 1u);
     }

@@ -34,7 +34,7 @@ INT_PTR RunDialog(PortRecord& record, const DmsConfig& defaults, std::function<v
 }
 
 void PostKey(HWND dialog, int id, WPARAM key) {
-    PostMessageW(GetDlgItem(dialog, id), WM_KEYDOWN, key, 0);
+    ::PostMessageW(::GetDlgItem(dialog, id), WM_KEYDOWN, key, 0);
 }
 
 const DmsConfig kDefaults = Dms("defaults.example", "443", 3000, false, false);
@@ -124,7 +124,7 @@ TEST(ConnectionDlg, DefaultModeApplyStoresDefaultsAfterDeactivationQuestion) {
                             AnswerNextBox(d, IDNO);
                             Apply(d);
                             EXPECT_EQ(seen.text, texts::kDeactivationQuestion);
-                            PostMessageW(d, WM_CLOSE, 0, 0);
+                            ::PostMessageW(d, WM_CLOSE, 0, 0);
                         }),
               IDCANCEL);
     EXPECT_FALSE(record.useDefault);

@@ -25,7 +25,7 @@ LRESULT CALLBACK DmsWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == WM_COMMAND && HIWORD(wp) == EN_CHANGE &&
         (LOWORD(wp) == IDC_DMS_HOST || LOWORD(wp) == IDC_DMS_PORT))
         updateComPortAvailability(hwnd);
-    return DefWindowProcW(hwnd, msg, wp, lp);
+    return ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
 bool RegisterDmsWindowClass(HINSTANCE) { return RegisterWindowClass(kDmsWindowClass, DmsWindowProc); }
@@ -39,18 +39,18 @@ bool RegisterDmsWindowClass(HINSTANCE) { return RegisterWindowClass(kDmsWindowCl
 // change notifications running the availability rule as the dialogs do.
 struct DmsWindow {
     DmsWindow() {
-        const HINSTANCE instance = GetModuleHandleW(nullptr);
-        hwnd = CreateWindowExW(0, kDmsWindowClass, L"DMS", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
+        const HINSTANCE instance = ::GetModuleHandleW(nullptr);
+        hwnd = ::CreateWindowExW(0, kDmsWindowClass, L"DMS", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
                                nullptr, nullptr, instance, nullptr);
         const struct { const wchar_t* cls; int id; } controls[] = {
             {L"EDIT", IDC_DMS_HOST}, {L"EDIT", IDC_DMS_PORT}, {L"EDIT", IDC_DMS_RETRY},
             {L"BUTTON", IDC_USE_SSL}, {L"BUTTON", IDC_COM_ACTIVE}};
         for (const auto& c : controls)
-            CreateWindowExW(0, c.cls, L"", WS_CHILD | (c.cls[0] == L'B' ? BS_AUTOCHECKBOX : 0), 0,
+            ::CreateWindowExW(0, c.cls, L"", WS_CHILD | (c.cls[0] == L'B' ? BS_AUTOCHECKBOX : 0), 0,
                             0, 300, 24, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
                             instance, nullptr);
     }
-    ~DmsWindow() { DestroyWindow(hwnd); }
+    ~DmsWindow() { ::DestroyWindow(hwnd); }
 
     HWND hwnd = nullptr;
 };
@@ -74,7 +74,7 @@ TEST(DmsControls, ShowReadAndStoreRoundTrip) {
     SetText(w.hwnd, IDC_DMS_PORT, L"08080");
     ASSERT_TRUE(validateDmsInput(w.hwnd, input));
     EXPECT_EQ(ConfirmationFor(w.hwnd, input, stored), DmsConfirmation::Change);
-    CheckDlgButton(w.hwnd, IDC_COM_ACTIVE, BST_UNCHECKED);
+    ::CheckDlgButton(w.hwnd, IDC_COM_ACTIVE, BST_UNCHECKED);
     EXPECT_EQ(ConfirmationFor(w.hwnd, input, stored), DmsConfirmation::Deactivation);
 }
 

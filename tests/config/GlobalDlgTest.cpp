@@ -36,14 +36,14 @@ INT_PTR RunDialog(DmsConfig& defaults, LogSettings& log, std::function<void(HWND
 
 // Replaces an edit's text key by key, as typing does.
 void Type(HWND dialog, int id, const std::wstring& text) {
-    HWND edit = GetDlgItem(dialog, id);
-    SendMessageW(edit, EM_SETSEL, 0, -1);
-    SendMessageW(edit, WM_CHAR, VK_BACK, 0);
-    for (wchar_t c : text) SendMessageW(edit, WM_CHAR, c, 0);
+    HWND edit = ::GetDlgItem(dialog, id);
+    ::SendMessageW(edit, EM_SETSEL, 0, -1);
+    ::SendMessageW(edit, WM_CHAR, VK_BACK, 0);
+    for (wchar_t c : text) ::SendMessageW(edit, WM_CHAR, c, 0);
 }
 
 LRESULT Selected(HWND dialog) {
-    return SendDlgItemMessageW(dialog, IDC_LOG_LEVEL, CB_GETCURSEL, 0, 0);
+    return ::SendDlgItemMessageW(dialog, IDC_LOG_LEVEL, CB_GETCURSEL, 0, 0);
 }
 
 class GlobalDlgTest : public ::testing::Test {
@@ -62,7 +62,7 @@ protected:
 TEST_F(GlobalDlgTest, OpensWithStoredValuesAndEscapeCancels) {
     const INT_PTR result = RunDialog(defaults, log, [](HWND dialog) {
         EXPECT_EQ(Text(dialog, IDC_LOG_FOLDER), L"C:\\logs");
-        EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_LOG_LEVEL, CB_GETCOUNT, 0, 0), 4);
+        EXPECT_EQ(::SendDlgItemMessageW(dialog, IDC_LOG_LEVEL, CB_GETCOUNT, 0, 0), 4);
         EXPECT_EQ(Selected(dialog), 2);
         EXPECT_EQ(Text(dialog, IDC_LOG_LEVEL), L"Number of bytes sent/received");
         EXPECT_EQ(Text(dialog, IDC_DMS_HOST), L"dms.example");
@@ -70,13 +70,13 @@ TEST_F(GlobalDlgTest, OpensWithStoredValuesAndEscapeCancels) {
         EXPECT_TRUE(Checked(dialog, IDC_COM_ACTIVE));
 
         // The folder changes only through Browse.
-        SendDlgItemMessageW(dialog, IDC_LOG_FOLDER, WM_CHAR, L'x', 0);
+        ::SendDlgItemMessageW(dialog, IDC_LOG_FOLDER, WM_CHAR, L'x', 0);
         EXPECT_EQ(Text(dialog, IDC_LOG_FOLDER), L"C:\\logs");
 
-        SetDlgItemTextW(dialog, IDC_LOG_FOLDER, L"D:\\other");
-        SendDlgItemMessageW(dialog, IDC_LOG_LEVEL, CB_SETCURSEL, 3, 0);
+        ::SetDlgItemTextW(dialog, IDC_LOG_FOLDER, L"D:\\other");
+        ::SendDlgItemMessageW(dialog, IDC_LOG_LEVEL, CB_SETCURSEL, 3, 0);
         Type(dialog, IDC_DMS_HOST, L"other");
-        PostMessageW(GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
+        ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_ESCAPE, 0);
     });
     EXPECT_EQ(result, IDCANCEL);
     ExpectUnchanged();
@@ -102,7 +102,7 @@ TEST_F(GlobalDlgTest, ComPortBoxFollowsTypedHostAndPort) {
         EXPECT_TRUE(Enabled(dialog, IDC_COM_ACTIVE));
         Type(dialog, IDC_DMS_HOST, L"");
         EXPECT_FALSE(Enabled(dialog, IDC_COM_ACTIVE));
-        SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
+        ::SendMessageW(dialog, WM_SYSCOMMAND, SC_CLOSE, 0);
     });
     EXPECT_EQ(result, IDCANCEL);
     ExpectUnchanged();
@@ -111,8 +111,8 @@ TEST_F(GlobalDlgTest, ComPortBoxFollowsTypedHostAndPort) {
 // Folder, level and DMS entries are stored together or not at all.
 TEST_F(GlobalDlgTest, ApplyStoresEverythingOnlyAfterValidationAndYes) {
     const INT_PTR result = RunDialog(defaults, log, [this](HWND dialog) {
-        SetDlgItemTextW(dialog, IDC_LOG_FOLDER, L"D:\\new logs");
-        SendDlgItemMessageW(dialog, IDC_LOG_LEVEL, CB_SETCURSEL, 3, 0);
+        ::SetDlgItemTextW(dialog, IDC_LOG_FOLDER, L"D:\\new logs");
+        ::SendDlgItemMessageW(dialog, IDC_LOG_LEVEL, CB_SETCURSEL, 3, 0);
         Type(dialog, IDC_DMS_RETRY, L"0");
         AnswerNextBox(dialog, IDOK);
         Click(dialog, IDOK);
@@ -145,12 +145,12 @@ LRESULT CALLBACK RecordSelections(int code, WPARAM wParam, LPARAM lParam) {
     const auto* call = reinterpret_cast<const CWPSTRUCT*>(lParam);
     if (code == HC_ACTION && call->message == BFFM_SETSELECTIONW && call->wParam)
         selectionsAsked.emplace_back(reinterpret_cast<const wchar_t*>(call->lParam));
-    return CallNextHookEx(nullptr, code, wParam, lParam);
+    return ::CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 BOOL CALLBACK FindBrowser(HWND window, LPARAM found) {
     wchar_t caption[64] = {};
-    GetWindowTextW(window, caption, 64);
+    ::GetWindowTextW(window, caption, 64);
     if (std::wstring(caption) != L"Browse for Folder") return TRUE;
     *reinterpret_cast<HWND*>(found) = window;
     return FALSE;
@@ -159,10 +159,10 @@ BOOL CALLBACK FindBrowser(HWND window, LPARAM found) {
 // Cancels this thread's folder browser once it shows.
 void CALLBACK CancelBrowser(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND browser = nullptr;
-    EnumThreadWindows(GetCurrentThreadId(), FindBrowser, reinterpret_cast<LPARAM>(&browser));
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindBrowser, reinterpret_cast<LPARAM>(&browser));
     if (!browser) return;
-    KillTimer(nullptr, timer);
-    PostMessageW(browser, WM_COMMAND, IDCANCEL, 0);
+    ::KillTimer(nullptr, timer);
+    ::PostMessageW(browser, WM_COMMAND, IDCANCEL, 0);
 }
 
 // The browser is told where to start only for a folder on a local fixed
@@ -174,15 +174,15 @@ TEST_F(GlobalDlgTest, BrowseStartsAtTheStoredFolderOnlyOnALocalFixedDrive) {
     for (const auto& [folder, asked] : cases) {
         log.folder = folder;
         selectionsAsked.clear();
-        HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, RecordSelections, nullptr, GetCurrentThreadId());
+        HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, RecordSelections, nullptr, ::GetCurrentThreadId());
         RunDialog(defaults, log, [&](HWND dialog) {
             EXPECT_EQ(Text(dialog, IDC_LOG_FOLDER), folder);
-            SetTimer(nullptr, 0, 20, CancelBrowser);
+            ::SetTimer(nullptr, 0, 20, CancelBrowser);
             Click(dialog, IDC_BROWSE);
             EXPECT_EQ(Text(dialog, IDC_LOG_FOLDER), folder);
             test::Cancel(dialog);
         });
-        UnhookWindowsHookEx(hook);
+        ::UnhookWindowsHookEx(hook);
         EXPECT_EQ(selectionsAsked, asked) << folder;
     }
 }

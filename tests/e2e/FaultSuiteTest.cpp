@@ -127,13 +127,13 @@ protected:
         if (row == labels.end()) return nullptr;
         HWND button = EditButtonOfRow(window, static_cast<int>(row - labels.begin()));
         if (!button) return nullptr;
-        PostMessageW(button, BM_CLICK, 0, 0);
+        ::PostMessageW(button, BM_CLICK, 0, 0);
         return WaitForDialog(panel->Id(), texts::ConnectionCaption(label), kStartMs);
     }
 
     HWND OpenPreferences() {
-        PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_PREFERENCES)));
+        ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(::GetDlgItem(window, IDC_PREFERENCES)));
         return WaitForDialog(panel->Id(), texts::kPreferencesCaption, kStartMs);
     }
 
@@ -141,11 +141,11 @@ protected:
     // returns the text of the one message box that reports the outcome, empty
     // when none came; the box is closed with OK.
     std::wstring ApplyAndReadOutcome(HWND dialog, DWORD requestsMs = kSettleMs) {
-        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
         const bool closed = test::Eventually([&] {
-            if (!IsWindow(dialog) || !IsWindowVisible(dialog)) return true;
+            if (!::IsWindow(dialog) || !::IsWindowVisible(dialog)) return true;
             for (HWND box : DialogsOf(panel->Id(), texts::kProductName)) {
-                if (GetWindow(box, GW_OWNER) == dialog) PostMessageW(box, WM_COMMAND, IDYES, 0);
+                if (::GetWindow(box, GW_OWNER) == dialog) ::PostMessageW(box, WM_COMMAND, IDYES, 0);
             }
             return false;
         }, kSettleMs);
@@ -153,16 +153,16 @@ protected:
         // Answered once the requests are done and a message loop runs again,
         // which is the box's own when there is one: it exists by then.
         DWORD_PTR ignored = 0;
-        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, requestsMs, &ignored);
+        ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, requestsMs, &ignored);
         const std::vector<HWND> boxes = DialogsOf(panel->Id(), texts::kProductName);
         if (boxes.empty()) return std::wstring();
         EXPECT_EQ(boxes.size(), 1u);
         wchar_t text[512] = {};
-        GetDlgItemTextW(boxes.front(), 0xFFFF, text, 512);
-        PostMessageW(boxes.front(), WM_COMMAND, IDOK, 0);
-        test::Eventually([&] { return !IsWindow(boxes.front()) || !IsWindowVisible(boxes.front()); },
+        ::GetDlgItemTextW(boxes.front(), 0xFFFF, text, 512);
+        ::PostMessageW(boxes.front(), WM_COMMAND, IDOK, 0);
+        test::Eventually([&] { return !::IsWindow(boxes.front()) || !::IsWindowVisible(boxes.front()); },
                          kSettleMs);
-        SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kSettleMs, &ignored);
+        ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kSettleMs, &ignored);
         EXPECT_TRUE(DialogsOf(panel->Id(), texts::kProductName).empty()) << "a second message";
         return text;
     }
@@ -215,7 +215,7 @@ TEST_F(FaultSuite, ServiceKilledAndStartedAgain) {
 TEST_F(FaultSuite, ServiceThatStopsAnsweringCostsOneExchange) {
     StartBoth();
     ASSERT_TRUE(service.Execute("fault delay 60000 on=GetPortCounters count=always"));
-    Sleep(12000);
+    ::Sleep(12000);
     const ProbeTally tally = ProbeAnswers(window, 40000);
     std::printf("a silent service: %d of %d probes answered\n", tally.answered, tally.sent);
     EXPECT_TRUE(tally.AtLeastNinetyPercent()) << tally.answered << " of " << tally.sent;
@@ -252,7 +252,7 @@ TEST_F(FaultSuite, ServiceGoneForGoodInTheMiddleOfAPass) {
     // From the second poll on, every counter poll takes two seconds: a pass is
     // almost always waiting for one.
     ASSERT_TRUE(service.Execute("fault delay 2000 on=GetPortCounters after=1 count=always"));
-    Sleep(1000);
+    ::Sleep(1000);
     service.Kill();
     ExpectAnswering(3000, kQuickAnswerMs);
     EXPECT_EQ(ColumnTexts(window, 1), kSeedLabels);
@@ -315,17 +315,17 @@ TEST_F(FaultSuite, NetworkLogFolderIsShownButNotBrowsedTo) {
     HWND dialog = OpenPreferences();
     ASSERT_NE(dialog, nullptr);
     EXPECT_EQ(test::Text(dialog, IDC_LOG_FOLDER), folder);
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED), 0);
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDC_BROWSE, BN_CLICKED), 0);
     HWND browser = WaitForDialog(panel->Id(), L"Browse for Folder", kStartMs);
     ASSERT_NE(browser, nullptr);
-    HWND tree = FindWindowExW(browser, nullptr, WC_TREEVIEWW, nullptr);
+    HWND tree = ::FindWindowExW(browser, nullptr, WC_TREEVIEWW, nullptr);
     ASSERT_NE(tree, nullptr);
-    EXPECT_EQ(SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0), 0) << "an item was selected";
-    PostMessageW(browser, WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(test::Eventually([&] { return !IsWindow(browser); }, kSettleMs));
+    EXPECT_EQ(::SendMessageW(tree, TVM_GETNEXTITEM, TVGN_CARET, 0), 0) << "an item was selected";
+    ::PostMessageW(browser, WM_COMMAND, IDCANCEL, 0);
+    EXPECT_TRUE(test::Eventually([&] { return !::IsWindow(browser); }, kSettleMs));
     EXPECT_EQ(test::Text(dialog, IDC_LOG_FOLDER), folder);
-    PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-    EXPECT_TRUE(test::Eventually([&] { return !IsWindow(dialog); }, kSettleMs));
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+    EXPECT_TRUE(test::Eventually([&] { return !::IsWindow(dialog); }, kSettleMs));
 }
 
 TEST_F(FaultSuite, WrongProtocolVersion) {
@@ -371,7 +371,7 @@ TEST_F(FaultSuite, RefusalOfEachWritingRequestIsReadBackAndReported) {
     ASSERT_TRUE(service.Execute("fault refuse 87 on=UseDefaultDmsConfig count=1"));
     dialog = OpenPortDialog(L"COM3");
     ASSERT_NE(dialog, nullptr);
-    SendDlgItemMessageW(dialog, IDC_USE_DEFAULT, BM_CLICK, 0, 0);
+    ::SendDlgItemMessageW(dialog, IDC_USE_DEFAULT, BM_CLICK, 0, 0);
     EXPECT_EQ(ApplyAndReadOutcome(dialog), texts::kNotAccepted);
     EXPECT_EQ(Cell(L"COM3", 7), L"10.1.2.3:4000");
 
@@ -413,7 +413,7 @@ TEST_F(FaultSuite, DeviceGoesAwayWhileItsDialogIsOpen) {
     HWND dialog = OpenPortDialog(L"COM3");
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(service.Execute("port COM3 status=3"));
-    Sleep(1500);
+    ::Sleep(1500);
     EXPECT_EQ(ColumnTexts(window, 1), kSeedLabels) << "no refresh while the dialog is open";
     SetText(dialog, IDC_DMS_HOST, L"taken.example");
     EXPECT_EQ(ApplyAndReadOutcome(dialog), L"");
@@ -424,7 +424,7 @@ TEST_F(FaultSuite, DeviceGoesAwayWhileItsDialogIsOpen) {
     dialog = OpenPortDialog(L"COM4");
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(service.Execute("remove COM4"));
-    SendDlgItemMessageW(dialog, IDC_USE_SPECIFIC, BM_CLICK, 0, 0);
+    ::SendDlgItemMessageW(dialog, IDC_USE_SPECIFIC, BM_CLICK, 0, 0);
     SetText(dialog, IDC_DMS_HOST, L"gone.example");
     SetText(dialog, IDC_DMS_PORT, L"4100");
     EXPECT_EQ(ApplyAndReadOutcome(dialog), texts::PortGone(L"COM4"));

@@ -17,9 +17,9 @@ namespace kestrel::e2e {
 HWND WaitForPanelWindow(DWORD timeoutMs, DWORD processId) {
     HWND window = nullptr;
     test::Eventually([&] {
-        while ((window = FindWindowExW(nullptr, window, kInstanceId, nullptr)) != nullptr) {
+        while ((window = ::FindWindowExW(nullptr, window, kInstanceId, nullptr)) != nullptr) {
             DWORD owner = 0;
-            GetWindowThreadProcessId(window, &owner);
+            ::GetWindowThreadProcessId(window, &owner);
             if (processId == 0 || owner == processId) return true;
         }
         return false;
@@ -31,7 +31,7 @@ HWND LaunchPanel(ChildProcess& panel, const std::wstring& options, DWORD timeout
     return panel.Start(kPanelProgram, options) ? WaitForPanelWindow(timeoutMs, panel.Id()) : nullptr;
 }
 
-int RowCount(HWND panel) { return test::ItemCount(GetDlgItem(panel, IDC_PORT_LIST)); }
+int RowCount(HWND panel) { return test::ItemCount(::GetDlgItem(panel, IDC_PORT_LIST)); }
 
 bool WaitForRowCount(HWND panel, int count, DWORD timeoutMs) {
     return test::Eventually([&] { return RowCount(panel) == count; }, timeoutMs);
@@ -42,19 +42,19 @@ namespace {
 // The list writes what it is asked for into memory of its own process.
 HANDLE OpenProcessOf(HWND window) {
     DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    return OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    ::GetWindowThreadProcessId(window, &processId);
+    return ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
 }
 
 }  // namespace
 
 std::vector<std::wstring> ColumnTexts(HWND panel, int column) {
     std::vector<std::wstring> texts;
-    HWND list = GetDlgItem(panel, IDC_PORT_LIST);
+    HWND list = ::GetDlgItem(panel, IDC_PORT_LIST);
     HANDLE process = OpenProcessOf(list);
     if (!process) return texts;
     constexpr size_t kChars = 260;
-    auto* remote = static_cast<BYTE*>(VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + kChars * 2,
+    auto* remote = static_cast<BYTE*>(::VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + kChars * 2,
                                                      MEM_COMMIT, PAGE_READWRITE));
     if (remote) {
         const int rows = RowCount(panel);
@@ -64,16 +64,16 @@ std::vector<std::wstring> ColumnTexts(HWND panel, int column) {
             item.pszText = reinterpret_cast<LPWSTR>(remote + sizeof(LVITEMW));
             item.cchTextMax = kChars;
             wchar_t text[kChars] = {};
-            if (!WriteProcessMemory(process, remote, &item, sizeof(item), nullptr)) break;
-            SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote));
-            if (!ReadProcessMemory(process, remote + sizeof(LVITEMW), text, sizeof(text), nullptr))
+            if (!::WriteProcessMemory(process, remote, &item, sizeof(item), nullptr)) break;
+            ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote));
+            if (!::ReadProcessMemory(process, remote + sizeof(LVITEMW), text, sizeof(text), nullptr))
                 break;
             text[kChars - 1] = L'\0';
             texts.emplace_back(text);
         }
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+        ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     }
-    CloseHandle(process);
+    ::CloseHandle(process);
     return texts;
 }
 
@@ -88,10 +88,10 @@ struct WindowSearch {
 BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
     auto* search = reinterpret_cast<WindowSearch*>(param);
     DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    if (owner != search->processId || !IsWindowVisible(window)) return TRUE;
+    ::GetWindowThreadProcessId(window, &owner);
+    if (owner != search->processId || !::IsWindowVisible(window)) return TRUE;
     wchar_t name[64] = {};
-    GetClassNameW(window, name, 64);
+    ::GetClassNameW(window, name, 64);
     if (!search->windowClass || std::wstring(name) == search->windowClass) search->found.push_back(window);
     return TRUE;
 }
@@ -99,7 +99,7 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
 // Visible top-level windows of a process, of that class unless null.
 std::vector<HWND> VisibleWindowsOfClass(DWORD processId, const wchar_t* windowClass) {
     WindowSearch search{processId, windowClass, {}};
-    EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
+    ::EnumWindows(CollectWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
@@ -111,7 +111,7 @@ HWND WaitForFirst(const std::function<std::vector<HWND>()>& windows, DWORD timeo
 
 // The buttons are of a class of the panel's own; their command ids tell them.
 BOOL CALLBACK CollectButton(HWND child, LPARAM param) {
-    const int id = GetDlgCtrlID(child);
+    const int id = ::GetDlgCtrlID(child);
     if (id >= kFirstButtonId && id <= kLastButtonId)
         reinterpret_cast<std::vector<HWND>*>(param)->push_back(child);
     return TRUE;
@@ -119,7 +119,7 @@ BOOL CALLBACK CollectButton(HWND child, LPARAM param) {
 
 std::vector<HWND> ListButtons(HWND panel) {
     std::vector<HWND> buttons;
-    EnumChildWindows(GetDlgItem(panel, IDC_PORT_LIST), CollectButton,
+    ::EnumChildWindows(::GetDlgItem(panel, IDC_PORT_LIST), CollectButton,
                      reinterpret_cast<LPARAM>(&buttons));
     return buttons;
 }
@@ -149,51 +149,51 @@ int VisibleWindowsOf(DWORD processId) {
 int EditButtonCount(HWND panel) { return static_cast<int>(ListButtons(panel).size()); }
 
 HWND EditButtonOfRow(HWND panel, int row) {
-    HWND list = GetDlgItem(panel, IDC_PORT_LIST);
+    HWND list = ::GetDlgItem(panel, IDC_PORT_LIST);
     HANDLE process = OpenProcessOf(list);
     if (!process) return nullptr;
     RECT rowRect{LVIR_BOUNDS, 0, 0, 0};
-    void* remote = VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
-    const bool read = remote && WriteProcessMemory(process, remote, &rowRect, sizeof(rowRect), nullptr) &&
-                      SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote)) &&
-                      ReadProcessMemory(process, remote, &rowRect, sizeof(rowRect), nullptr);
-    if (remote) VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    CloseHandle(process);
+    void* remote = ::VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+    const bool read = remote && ::WriteProcessMemory(process, remote, &rowRect, sizeof(rowRect), nullptr) &&
+                      ::SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote)) &&
+                      ::ReadProcessMemory(process, remote, &rowRect, sizeof(rowRect), nullptr);
+    if (remote) ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    ::CloseHandle(process);
     if (!read) return nullptr;
     // A row's button is placed over its last cell, within the row's height.
     for (HWND button : ListButtons(panel)) {
         RECT rect{};
-        GetWindowRect(button, &rect);
-        MapWindowPoints(nullptr, list, reinterpret_cast<POINT*>(&rect), 2);
+        ::GetWindowRect(button, &rect);
+        ::MapWindowPoints(nullptr, list, reinterpret_cast<POINT*>(&rect), 2);
         const int middle = (rect.top + rect.bottom) / 2;
-        if (IsWindowVisible(button) && middle >= rowRect.top && middle < rowRect.bottom) return button;
+        if (::IsWindowVisible(button) && middle >= rowRect.top && middle < rowRect.bottom) return button;
     }
     return nullptr;
 }
 
 DWORD LongestWaitForAnswer(HWND window, DWORD durationMs) {
     DWORD longest = 0;
-    const ULONGLONG start = GetTickCount64();
-    while (GetTickCount64() - start < durationMs) {
-        const ULONGLONG sent = GetTickCount64();
+    const ULONGLONG start = ::GetTickCount64();
+    while (::GetTickCount64() - start < durationMs) {
+        const ULONGLONG sent = ::GetTickCount64();
         DWORD_PTR result = 0;
-        if (!SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, durationMs, &result))
+        if (!::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, durationMs, &result))
             return durationMs + 1;
-        longest = std::max(longest, static_cast<DWORD>(GetTickCount64() - sent));
-        Sleep(20);
+        longest = std::max(longest, static_cast<DWORD>(::GetTickCount64() - sent));
+        ::Sleep(20);
     }
     return longest;
 }
 
 ProbeTally ProbeAnswers(HWND window, DWORD durationMs) {
     ProbeTally tally;
-    const ULONGLONG start = GetTickCount64();
+    const ULONGLONG start = ::GetTickCount64();
     for (ULONGLONG next = start; next - start < durationMs; next += 100) {
-        const ULONGLONG now = GetTickCount64();
-        if (next > now) Sleep(static_cast<DWORD>(next - now));
+        const ULONGLONG now = ::GetTickCount64();
+        if (next > now) ::Sleep(static_cast<DWORD>(next - now));
         DWORD_PTR result = 0;
         ++tally.sent;
-        if (SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 250, &result)) ++tally.answered;
+        if (::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 250, &result)) ++tally.answered;
     }
     return tally;
 }

@@ -34,7 +34,7 @@ void StopPanel(ChildProcess& panel, const wchar_t* option = L"-exitall") {
     ASSERT_TRUE(stopper.Start(kPanelProgram, option));
     EXPECT_EQ(stopper.Wait(kEndMs), 0u);
     EXPECT_EQ(panel.Wait(kEndMs), 2u);
-    EXPECT_EQ(FindWindowW(kInstanceId, nullptr), nullptr);
+    EXPECT_EQ(::FindWindowW(kInstanceId, nullptr), nullptr);
 }
 
 TEST(PanelProcess, HiddenInstanceFillsItsListAndStaysHiddenOnASecondStart) {
@@ -51,14 +51,14 @@ TEST(PanelProcess, HiddenInstanceFillsItsListAndStaysHiddenOnASecondStart) {
     EXPECT_EQ(ColumnTexts(window, 1), (std::vector<std::wstring>{L"COM3", L"COM7"}));
     EXPECT_EQ(ColumnTexts(window, 6), (std::vector<std::wstring>{L"Connected", L"Not connected"}));
     EXPECT_EQ(ColumnTexts(window, 7)[1], L"10.1.2.3:4000");
-    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_FALSE(::IsWindowVisible(window));
     EXPECT_TRUE(test::IconShown(window));
 
     ChildProcess second;
     ASSERT_TRUE(second.Start(kPanelProgram, L""));
     EXPECT_EQ(second.Wait(kEndMs), 0u);
-    EXPECT_FALSE(IsWindowVisible(window)) << "a hidden instance stays in the tray";
-    EXPECT_EQ(FindWindowW(kInstanceId, nullptr), window) << "the second start made no window";
+    EXPECT_FALSE(::IsWindowVisible(window)) << "a hidden instance stays in the tray";
+    EXPECT_EQ(::FindWindowW(kInstanceId, nullptr), window) << "the second start made no window";
 
     StopPanel(panel);
 }
@@ -67,32 +67,32 @@ TEST(PanelProcess, SecondStartRestoresAMinimisedWindowAndRaisesAnOpenDialog) {
     ChildProcess panel;
     HWND window = LaunchPanel(panel, L"", kStartMs);
     ASSERT_NE(window, nullptr);
-    ASSERT_TRUE(Eventually([&] { return IsWindowVisible(window) != FALSE; }, kStartMs));
-    ShowWindowAsync(window, SW_MINIMIZE);
-    ASSERT_TRUE(Eventually([&] { return IsIconic(window) != FALSE; }, kStartMs));
+    ASSERT_TRUE(Eventually([&] { return ::IsWindowVisible(window) != FALSE; }, kStartMs));
+    ::ShowWindowAsync(window, SW_MINIMIZE);
+    ASSERT_TRUE(Eventually([&] { return ::IsIconic(window) != FALSE; }, kStartMs));
     {
         ChildProcess second;
         ASSERT_TRUE(second.Start(kPanelProgram, L""));
         EXPECT_EQ(second.Wait(kEndMs), 0u);
     }
-    EXPECT_TRUE(Eventually([&] { return !IsIconic(window); }, kStartMs)) << "restored";
+    EXPECT_TRUE(Eventually([&] { return !::IsIconic(window); }, kStartMs)) << "restored";
 
-    PostMessageW(window, WM_SYSCOMMAND, ID_APP_ABOUT, 0);
+    ::PostMessageW(window, WM_SYSCOMMAND, ID_APP_ABOUT, 0);
     const HWND about = WaitForDialog(panel.Id(), test::texts::kAboutCaption, kStartMs);
     ASSERT_NE(about, nullptr);
-    HWND other = CreateWindowExW(0, L"STATIC", L"elsewhere", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 50, 50,
+    HWND other = ::CreateWindowExW(0, L"STATIC", L"elsewhere", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 50, 50,
                                  nullptr, nullptr, nullptr, nullptr);
-    SetForegroundWindow(other);
-    ASSERT_TRUE(Eventually([&] { return GetForegroundWindow() == other; }, kStartMs));
+    ::SetForegroundWindow(other);
+    ASSERT_TRUE(Eventually([&] { return ::GetForegroundWindow() == other; }, kStartMs));
     {
         ChildProcess second;
         ASSERT_TRUE(second.Start(kPanelProgram, L""));
         EXPECT_EQ(second.Wait(kEndMs), 0u);
     }
-    EXPECT_TRUE(Eventually([&] { return GetForegroundWindow() == about; }, kStartMs))
+    EXPECT_TRUE(Eventually([&] { return ::GetForegroundWindow() == about; }, kStartMs))
         << "the dialog in front";
-    DestroyWindow(other);
-    PostMessageW(about, WM_COMMAND, IDOK, 0);
+    ::DestroyWindow(other);
+    ::PostMessageW(about, WM_COMMAND, IDOK, 0);
     StopPanel(panel);
 }
 
@@ -109,29 +109,29 @@ TEST(PanelProcess, ListFromTheKeyboardAndCopiedToTheClipboard) {
     HWND window = LaunchPanel(panel, L"", kStartMs);
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(WaitForRowCount(window, 2, kStartMs));
-    HWND list = GetDlgItem(window, IDC_PORT_LIST);
+    HWND list = ::GetDlgItem(window, IDC_PORT_LIST);
     const auto focusOn = [&](int row) {
         return Eventually([&] {
-            return SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) == row;
+            return ::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) == row;
         }, kStartMs);
     };
-    for (int i = 0; i < 2; ++i) PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
+    for (int i = 0; i < 2; ++i) ::PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
     ASSERT_TRUE(focusOn(1)) << "COM4";
 
     ASSERT_TRUE(service.Execute("port COM1 label=COM1 serial=SN-1 mode=1 status=0 active=0"));
     ASSERT_TRUE(WaitForRowCount(window, 3, kStartMs));
     EXPECT_TRUE(focusOn(2)) << "the mark moved with COM4's row";
-    PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
+    ::PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
     const HWND dialog = WaitForDialog(panel.Id(), test::texts::ConnectionCaption(L"COM4"), kStartMs);
     ASSERT_NE(dialog, nullptr);
-    PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
-    ASSERT_TRUE(Eventually([&] { return !IsWindow(dialog); }, kStartMs));
+    ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+    ASSERT_TRUE(Eventually([&] { return !::IsWindow(dialog); }, kStartMs));
 
     test::TakeClipboardText();
-    PostMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
+    ::PostMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1);
     const HWND menu = WaitForPopupMenu(panel.Id(), kStartMs);
     ASSERT_NE(menu, nullptr);
-    PostMessageW(menu, WM_KEYDOWN, 'C', 0);
+    ::PostMessageW(menu, WM_KEYDOWN, 'C', 0);
     std::wstring expected = test::texts::kCopiedTableHeader;
     std::vector<std::vector<std::wstring>> columns;
     for (int c = 1; c <= 7; ++c) columns.push_back(ColumnTexts(window, c));
@@ -150,15 +150,15 @@ TEST(PanelProcess, OptionsIgnoreCaseButNotATrailingBlank) {
         ChildProcess panel;
         HWND window = LaunchPanel(panel, L"-HiDe", kStartMs);
         ASSERT_NE(window, nullptr);
-        Sleep(500);
-        EXPECT_FALSE(IsWindowVisible(window));
+        ::Sleep(500);
+        EXPECT_FALSE(::IsWindowVisible(window));
         StopPanel(panel, L"-EXITALL");
     }
     {
         ChildProcess panel;
         HWND window = LaunchPanel(panel, L"-hide ", kStartMs);
         ASSERT_NE(window, nullptr);
-        EXPECT_TRUE(Eventually([&] { return IsWindowVisible(window) != FALSE; }, kStartMs))
+        EXPECT_TRUE(Eventually([&] { return ::IsWindowVisible(window) != FALSE; }, kStartMs))
             << "\"-hide \" is no option";
         StopPanel(panel);
     }
@@ -168,7 +168,7 @@ TEST(PanelProcess, ServiceStoppedAtStartThenComing) {
     ChildProcess panel;
     HWND window = LaunchPanel(panel, L"-hide", kStartMs);
     ASSERT_NE(window, nullptr);
-    Sleep(1500);
+    ::Sleep(1500);
     EXPECT_EQ(RowCount(window), 0);
     EXPECT_EQ(VisibleWindowsOf(panel.Id()), 0) << "no message box";
 
@@ -179,7 +179,7 @@ TEST(PanelProcess, ServiceStoppedAtStartThenComing) {
     EXPECT_EQ(ColumnTexts(window, 1), std::vector<std::wstring>{L"COM9"});
 
     // What the tray menu's Quit does.
-    PostMessageW(window, WM_COMMAND, ID_TRAY_QUIT, 0);
+    ::PostMessageW(window, WM_COMMAND, ID_TRAY_QUIT, 0);
     EXPECT_EQ(panel.Wait(kEndMs), 2u);
 }
 
@@ -197,16 +197,16 @@ TEST(PanelProcess, AFaultWritesAFullDumpOverOneOfTheSameSecond) {
     for (int s = 0; s < kSeconds; ++s)
         ASSERT_TRUE(folder.Write(L"KestrelCpl_" + test::LocalStamp(now + s) + L".dmp", "old"));
 
-    const HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
+    const HANDLE process = ::OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
                                            PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ,
                                        FALSE, panel.Id());
     ASSERT_NE(process, nullptr);
     // A thread that starts where there is no code faults at once.
     const auto nowhere = reinterpret_cast<LPTHREAD_START_ROUTINE>(static_cast<ULONG_PTR>(16));
-    const HANDLE thread = CreateRemoteThread(process, nullptr, 0, nowhere, nullptr, 0, nullptr);
+    const HANDLE thread = ::CreateRemoteThread(process, nullptr, 0, nowhere, nullptr, 0, nullptr);
     EXPECT_NE(thread, nullptr);
-    if (thread) CloseHandle(thread);
-    CloseHandle(process);
+    if (thread) ::CloseHandle(thread);
+    ::CloseHandle(process);
     // A full dump of the whole panel takes a while on a loaded machine.
     EXPECT_EQ(panel.Wait(180000), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
 
@@ -235,28 +235,28 @@ LRESULT CALLBACK StubbornProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPara
         ++g_exitRequests;
         return 0;
     }
-    return DefWindowProcW(window, msg, wParam, lParam);
+    return ::DefWindowProcW(window, msg, wParam, lParam);
 }
 
 TEST(PanelProcess, StopperGivesUpOnAnInstanceThatStaysAfterTwentyOneRequests) {
     ASSERT_TRUE(test::RegisterWindowClass(kInstanceId, StubbornProc));
-    HWND stubborn = CreateWindowExW(0, kInstanceId, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                                    nullptr, GetModuleHandleW(nullptr), nullptr);
+    HWND stubborn = ::CreateWindowExW(0, kInstanceId, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
+                                    nullptr, ::GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(stubborn, nullptr);
 
     ChildProcess stopper;
     ASSERT_TRUE(stopper.Start(kPanelProgram, L"-exitall"));
-    const ULONGLONG start = GetTickCount64();
+    const ULONGLONG start = ::GetTickCount64();
     DWORD code = STILL_ACTIVE;
-    while ((code = stopper.Wait(0)) == STILL_ACTIVE && GetTickCount64() - start < 30000) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    while ((code = stopper.Wait(0)) == STILL_ACTIVE && ::GetTickCount64() - start < 30000) {
+        ::MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
         test::PumpMessages();
     }
-    const ULONGLONG elapsed = GetTickCount64() - start;
+    const ULONGLONG elapsed = ::GetTickCount64() - start;
     EXPECT_EQ(code, 100u);
     EXPECT_EQ(g_exitRequests, 21);
     EXPECT_GE(elapsed, 21u * 500u - 100u) << "a pause of 500 ms after every request";
-    DestroyWindow(stubborn);
+    ::DestroyWindow(stubborn);
 }
 
 }  // namespace

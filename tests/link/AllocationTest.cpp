@@ -14,7 +14,7 @@ std::atomic<DWORD> g_countedThread{0};
 std::atomic<long> g_allocations{0};
 
 void* CountedAlloc(std::size_t n) {
-    if (g_countedThread.load(std::memory_order_relaxed) == GetCurrentThreadId())
+    if (g_countedThread.load(std::memory_order_relaxed) == ::GetCurrentThreadId())
         g_allocations.fetch_add(1, std::memory_order_relaxed);
     void* p = std::malloc(n == 0 ? 1 : n);
     if (p == nullptr) throw std::bad_alloc();
@@ -48,7 +48,7 @@ class Counting {
 public:
     Counting() {
         g_allocations = 0;
-        g_countedThread = GetCurrentThreadId();
+        g_countedThread = ::GetCurrentThreadId();
     }
     ~Counting() { g_countedThread = 0; }
     long count() const { return g_allocations.load(); }

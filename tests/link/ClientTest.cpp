@@ -110,11 +110,11 @@ TEST_F(Handshake, OnlyATrustedOwnerIsSentAnything) {
     EXPECT_EQ(bytesSeen, -1) << "the server read something";
 
     HKEY key = nullptr;
-    ASSERT_EQ(RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTrustPolicyKey, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTrustPolicyKey, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
                               nullptr, &key, nullptr),
               ERROR_SUCCESS);
     const std::wstring written = L"s-1-5-21-1-2-3-4242";
-    RegSetValueExW(key, kTrustPolicyValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(written.c_str()),
+    ::RegSetValueExW(key, kTrustPolicyValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(written.c_str()),
                    static_cast<DWORD>((written.size() + 1) * sizeof(wchar_t)));
     EXPECT_EQ(PolicyTrustedAccount(), kStranger);
     for (const wchar_t* owner : {kStranger, L"LS"}) {
@@ -125,8 +125,8 @@ TEST_F(Handshake, OnlyATrustedOwnerIsSentAnything) {
         EXPECT_EQ(client.ConnectService(1000), kResultOk) << owner;
         client.Close();
     }
-    RegDeleteValueW(key, kTrustPolicyValue);
-    RegCloseKey(key);
+    ::RegDeleteValueW(key, kTrustPolicyValue);
+    ::RegCloseKey(key);
     EXPECT_EQ(PolicyTrustedAccount(), L"");
 }
 
@@ -158,7 +158,7 @@ TEST_F(Transact, StaleResponsesAreSkippedWithoutResending) {
         // Two stale answers in a row, then the right one.
         server->Respond(1, 111);
         server->Respond(2, 222);
-        Sleep(50);
+        ::Sleep(50);
         server->Respond(SequenceOf(request), 333);
         // Nothing more must be sent by the client.
         while (server->ReadRequest(request, 300)) ++extraRequests;
@@ -169,7 +169,7 @@ TEST_F(Transact, StaleResponsesAreSkippedWithoutResending) {
     EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kResultOk);
     EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), 333u);
     EXPECT_TRUE(client.IsConnected());
-    Sleep(400);
+    ::Sleep(400);
     client.Close();
     thread.Join();
     EXPECT_EQ(sequences, (std::vector<uint32_t>{1, 2, 3}));
@@ -184,9 +184,9 @@ TEST_F(Transact, StaleResponsesAreSkippedWithinTheOneBudgetOfTheExchange) {
         RequestFrame request{};
         if (!server->ReadRequest(request)) return;
         // Old answers, each well within a budget, for three seconds.
-        for (int i = 0; i < 30 && server->Respond(0, 0); ++i) Sleep(100);
+        for (int i = 0; i < 30 && server->Respond(0, 0); ++i) ::Sleep(100);
         if (!server->ReadRequest(request)) return;
-        Sleep(900);
+        ::Sleep(900);
         server->Respond(0, 0);
         server->WaitClientGone();
     });
@@ -194,13 +194,13 @@ TEST_F(Transact, StaleResponsesAreSkippedWithinTheOneBudgetOfTheExchange) {
     // last the stream's three seconds and the second 900 ms + the budget.
     client.SetExchangeBudget(1000);
     ASSERT_EQ(client.ConnectService(1000), kResultOk);
-    DWORD start = GetTickCount();
+    DWORD start = ::GetTickCount();
     EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kErrorTimeout);
     EXPECT_LT(MsSince(start), 1500u);
     EXPECT_TRUE(client.IsConnected());
 
-    Sleep(3000);  // the stream has ended; what it left is skipped as stale
-    start = GetTickCount();
+    ::Sleep(3000);  // the stream has ended; what it left is skipped as stale
+    start = ::GetTickCount();
     EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kErrorTimeout);
     EXPECT_LT(MsSince(start), 1500u);
     client.Close();
@@ -223,7 +223,7 @@ TEST_F(Transact, FutureSequenceGivesErrorAndLeavesTheFollowingResponsesQueued) {
     EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kResultFutureSequence);
     EXPECT_TRUE(client.IsConnected());
     EXPECT_TRUE(client.InvariantHolds());
-    Sleep(100);
+    ::Sleep(100);
     EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), 43u);  // the queued one matches now
     EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), 45u);  // 44 is stale and skipped
     client.Close();
@@ -262,7 +262,7 @@ TEST_F(Transact, ReadTimeOutLeavesThePipeOpenAndTheLateResponseIsSkipped) {
         if (!server->AcceptAndHandshake()) return;
         RequestFrame request{};
         if (!server->ReadRequest(request)) return;
-        Sleep(600);
+        ::Sleep(600);
         server->Respond(SequenceOf(request), 1001);  // late
         if (!server->ReadRequest(request)) return;
         server->Respond(SequenceOf(request), 1002);
@@ -271,13 +271,13 @@ TEST_F(Transact, ReadTimeOutLeavesThePipeOpenAndTheLateResponseIsSkipped) {
     client.SetExchangeBudget(300);
     ASSERT_EQ(client.ConnectService(1000), kResultOk);
     uint32_t tx = 9, rx = 9, up = 9;
-    const DWORD start = GetTickCount();
+    const DWORD start = ::GetTickCount();
     EXPECT_EQ(client.GetPortCounters(L"COM3", tx, rx, up), kErrorTimeout);
     EXPECT_LT(MsSince(start), 1000u);
     EXPECT_EQ(tx + rx + up, 0u);
     EXPECT_TRUE(client.IsConnected());
     EXPECT_TRUE(client.InvariantHolds());
-    Sleep(500);  // the late response is queued by now
+    ::Sleep(500);  // the late response is queued by now
     EXPECT_EQ(client.UseDefaultDmsConfig(L"COM3"), 1002u);
     client.Close();
 }
@@ -293,19 +293,19 @@ protected:
     using Event = std::unique_ptr<void, decltype(&CloseHandle)>;
 
     void Expect(Gone how) {
-        const Event gone(CreateEventW(nullptr, TRUE, FALSE, nullptr), CloseHandle);
+        const Event gone(::CreateEventW(nullptr, TRUE, FALSE, nullptr), CloseHandle);
         // Going away discards an answer still in the pipe: the handshake's must be read first.
-        const Event connected(CreateEventW(nullptr, TRUE, FALSE, nullptr), CloseHandle);
+        const Event connected(::CreateEventW(nullptr, TRUE, FALSE, nullptr), CloseHandle);
         const bool beforeRequest =
             how == Gone::DisconnectBeforeRequest || how == Gone::CloseBeforeRequest;
         ServerThread thread([&] {
             if (!server->AcceptAndHandshake()) return;
             if (beforeRequest) {
-                if (WaitForSingleObject(connected.get(), 5000) != WAIT_OBJECT_0) return;
+                if (::WaitForSingleObject(connected.get(), 5000) != WAIT_OBJECT_0) return;
             } else {
                 RequestFrame request{};
                 if (!server->ReadRequest(request)) return;
-                Sleep(100);  // the client is waiting for its answer
+                ::Sleep(100);  // the client is waiting for its answer
             }
             if (how == Gone::CloseBeforeRequest || how == Gone::CloseDuringRead) {
                 server->CloseEnd();  // as a crashing service does
@@ -313,14 +313,14 @@ protected:
             } else {
                 server->Disconnect();
             }
-            SetEvent(gone.get());
+            ::SetEvent(gone.get());
             // The client comes back.
             if (server->AcceptAndHandshake()) server->WaitClientGone();
         });
         ASSERT_EQ(client.ConnectService(1000), kResultOk);
-        SetEvent(connected.get());
+        ::SetEvent(connected.get());
         if (beforeRequest) {
-            ASSERT_EQ(WaitForSingleObject(gone.get(), 5000), WAIT_OBJECT_0);
+            ASSERT_EQ(::WaitForSingleObject(gone.get(), 5000), WAIT_OBJECT_0);
         }
         uint32_t tx = 1, rx = 1, up = 1;
         EXPECT_EQ(client.GetPortCounters(L"COM1", tx, rx, up), kResultServiceGone);
@@ -331,7 +331,7 @@ protected:
         EXPECT_EQ(sequenceAfter, 2u);
         EXPECT_EQ(client.GetPortCounters(L"COM1", tx, rx, up), kResultNotConnected);
         EXPECT_EQ(client.Sequence(), sequenceAfter);
-        ASSERT_EQ(WaitForSingleObject(gone.get(), 5000), WAIT_OBJECT_0);
+        ASSERT_EQ(::WaitForSingleObject(gone.get(), 5000), WAIT_OBJECT_0);
         ASSERT_EQ(client.ConnectService(2000), kResultOk);
         EXPECT_EQ(client.Sequence(), 3u);
         client.Close();

@@ -24,14 +24,14 @@ public:
         if (!Pipe()) return OverlappedZero();
         if (Overlapped().hEvent == nullptr) return false;
         // A live event handle: a zero-time wait does not fail.
-        return WaitForSingleObject(Overlapped().hEvent, 0) != WAIT_FAILED;
+        return ::WaitForSingleObject(Overlapped().hEvent, 0) != WAIT_FAILED;
     }
 };
 
 // Open handles of this process, or 0 where the platform does not count them.
 inline DWORD OpenHandleCount() {
     DWORD n = 0;
-    return GetProcessHandleCount(GetCurrentProcess(), &n) ? n : 0;
+    return ::GetProcessHandleCount(::GetCurrentProcess(), &n) ? n : 0;
 }
 
 }  // namespace kestrel::test

@@ -21,7 +21,7 @@ protected:
         client.SetExchangeBudget(300);
         ASSERT_EQ(client.Connect(1000), kResultOk);
         uint32_t n = 5;
-        const DWORD start = GetTickCount();
+        const DWORD start = ::GetTickCount();
         EXPECT_EQ(client.Exchange(request, response.data(), n), kErrorTimeout);
         const DWORD took = MsSince(start);
         EXPECT_GE(took, 280u);
@@ -35,7 +35,7 @@ protected:
 TEST_F(Connect, TimesOutAfterAboutTheTimeoutWithNothingLeftOpen) {
     server.reset();
     const DWORD handlesBefore = OpenHandleCount();
-    const DWORD start = GetTickCount();
+    const DWORD start = ::GetTickCount();
     EXPECT_EQ(client.Connect(200), kErrorTimeout);
     const DWORD took = MsSince(start);
     EXPECT_GE(took, 190u);
@@ -45,7 +45,7 @@ TEST_F(Connect, TimesOutAfterAboutTheTimeoutWithNothingLeftOpen) {
     EXPECT_EQ(OpenHandleCount(), handlesBefore);
 
     // Through the service client the same time-out is 0xEEEE0007.
-    const DWORD start2 = GetTickCount();
+    const DWORD start2 = ::GetTickCount();
     EXPECT_EQ(client.ConnectService(200), kResultConnectTimeout);
     EXPECT_GE(MsSince(start2), 190u);
     EXPECT_FALSE(client.IsConnected());
@@ -62,7 +62,7 @@ TEST_F(Connect, ZeroTimeoutStillMakesOneAttempt) {
 
     const std::wstring nobodyName = UniquePipeName();
     ProbeClient nobody(nobodyName.c_str());
-    const DWORD start = GetTickCount();
+    const DWORD start = ::GetTickCount();
     EXPECT_EQ(nobody.Connect(0), kErrorTimeout);
     EXPECT_LT(MsSince(start), 400u);
     EXPECT_TRUE(nobody.OverlappedZero());
@@ -71,13 +71,13 @@ TEST_F(Connect, ZeroTimeoutStillMakesOneAttempt) {
 TEST_F(Connect, RetriesUntilThePipeAppears) {
     server.reset();
     ServerThread thread([&] {
-        Sleep(150);
+        ::Sleep(150);
         ServerPipe late(name);
         RequestFrame request{};
         if (late.Accept() && late.ReadRequest(request)) late.Respond(77);
         late.WaitClientGone();
     });
-    const DWORD start = GetTickCount();
+    const DWORD start = ::GetTickCount();
     ASSERT_EQ(client.Connect(2000), kResultOk);
     EXPECT_GE(MsSince(start), 100u);
     RequestFrame request{};
@@ -198,7 +198,7 @@ TEST_F(Exchange, OversizedResponseGives234AndThePipeStaysOpen) {
     ASSERT_EQ(client.Connect(1000), kResultOk);
     ResponseFrame response{};
     uint32_t n = 99;
-    Sleep(100);  // the message is queued: the read fails at once
+    ::Sleep(100);  // the message is queued: the read fails at once
     EXPECT_EQ(client.ReadFrame(response.data(), 1000, n), kErrorMoreData);
     EXPECT_EQ(n, 0u);
     EXPECT_TRUE(client.IsConnected());
@@ -209,7 +209,7 @@ TEST_F(Exchange, OversizedResponseGives234AndThePipeStaysOpen) {
 TEST_F(Exchange, ReadWithoutRequestWaitsForTheBudgetThenLeavesThePipeOpen) {
     ServerThread thread([&] {
         if (!server->Accept()) return;
-        Sleep(700);
+        ::Sleep(700);
         server->Respond(5, 0);
         server->WaitClientGone();
     });
@@ -238,13 +238,13 @@ TEST_F(Exchange, ASlowWriteLeavesTheRestOfTheBudgetForTheRead) {
     ServerThread thread([&] {
         if (!server->Accept()) return;
         RequestFrame request{};
-        Sleep(250);  // the first write lasts about 250 ms
+        ::Sleep(250);  // the first write lasts about 250 ms
         if (!server->ReadRequest(request)) return;
-        Sleep(150);  // answered well within the 1200 ms budget
+        ::Sleep(150);  // answered well within the 1200 ms budget
         server->Respond(1);
-        Sleep(500);
+        ::Sleep(500);
         if (!server->ReadRequest(request)) return;
-        Sleep(900);  // 500 + 900 > 1200: the read gets only what is left
+        ::Sleep(900);  // 500 + 900 > 1200: the read gets only what is left
         server->Respond(2);
         server->WaitClientGone();
     });
@@ -253,13 +253,13 @@ TEST_F(Exchange, ASlowWriteLeavesTheRestOfTheBudgetForTheRead) {
     RequestFrame request{};
     ResponseFrame response{};
     uint32_t n = 0;
-    DWORD start = GetTickCount();
+    DWORD start = ::GetTickCount();
     EXPECT_EQ(client.Exchange(request.data(), response.data(), n), kResultOk);
     EXPECT_EQ(SequenceOf(response), 1u);
     EXPECT_GE(MsSince(start), 370u);
     // The answer comes about 900 ms after the write ended, within a full budget:
     // the time-out shows that the read was given only what the write left.
-    start = GetTickCount();
+    start = ::GetTickCount();
     EXPECT_EQ(client.Exchange(request.data(), response.data(), n), kErrorTimeout);
     const DWORD took = MsSince(start);
     EXPECT_GE(took, 1170u);
@@ -286,7 +286,7 @@ TEST_F(Exchange, AnOperationThatCompletesAsItIsCancelledCountsAsCompleted) {
         ASSERT_EQ(client.Connect(1000), kResultOk);
         ResponseFrame response{};
         uint32_t expected = 1;
-        const DWORD start = GetTickCount();
+        const DWORD start = ::GetTickCount();
         while (expected <= kMessages && MsSince(start) < 20000) {
             uint32_t n = 0;
             const uint32_t r = client.ReadFrame(response.data(), 0, n);
@@ -313,7 +313,7 @@ TEST_F(Exchange, AnOperationThatCompletesAsItIsCancelledCountsAsCompleted) {
         ASSERT_EQ(client.Connect(1000), kResultOk);
         std::vector<uint32_t> sent;
         RequestFrame request{};
-        const DWORD start = GetTickCount();
+        const DWORD start = ::GetTickCount();
         for (uint32_t next = 1; next <= kMessages && MsSince(start) < 20000;) {
             U32(request.data(), 0, next);
             const uint32_t r = client.WriteFrame(request.data());
@@ -338,7 +338,7 @@ TEST_F(Exchange, ProductionBudgetIsTenSeconds) {
     EXPECT_EQ(client.ExchangeBudgetMs(), 10000u);
     ASSERT_EQ(client.ConnectService(1000), kResultOk);
     uint32_t stamp = 1, count = 1;
-    const DWORD start = GetTickCount();
+    const DWORD start = ::GetTickCount();
     EXPECT_EQ(client.GetPortListInfo(&stamp, &count), kErrorTimeout);
     const DWORD took = MsSince(start);
     EXPECT_GE(took, 9950u);

@@ -27,20 +27,20 @@ constexpr DWORD kStartMs = 15000;
 std::wstring RunCommand() {
     wchar_t value[1024] = {};
     DWORD size = sizeof(value);
-    return RegGetValueW(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, RRF_RT_REG_SZ, nullptr, value,
+    return ::RegGetValueW(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, RRF_RT_REG_SZ, nullptr, value,
                         &size) == ERROR_SUCCESS
                ? value
                : L"";
 }
 
 std::wstring FileVersion(const wchar_t* path) {
-    const DWORD size = GetFileVersionInfoSizeW(path, nullptr);
+    const DWORD size = ::GetFileVersionInfoSizeW(path, nullptr);
     if (size == 0) return L"none";
     std::wstring block(size / sizeof(wchar_t) + 1, L'\0');
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
-    if (!GetFileVersionInfoW(path, 0, size, &block[0]) ||
-        !VerQueryValueW(&block[0], L"\\", reinterpret_cast<void**>(&fixed), &length))
+    if (!::GetFileVersionInfoW(path, 0, size, &block[0]) ||
+        !::VerQueryValueW(&block[0], L"\\", reinterpret_cast<void**>(&fixed), &length))
         return L"unreadable";
     return std::to_wstring(HIWORD(fixed->dwFileVersionMS)) + L"." +
            std::to_wstring(LOWORD(fixed->dwFileVersionMS)) + L"." +
@@ -50,16 +50,16 @@ std::wstring FileVersion(const wchar_t* path) {
 
 int PrintState(const wchar_t* upgradeCode, const wchar_t* program) {
     wchar_t product[39] = {};
-    for (DWORD i = 0; MsiEnumRelatedProductsW(upgradeCode, 0, i, product) == ERROR_SUCCESS; ++i) {
+    for (DWORD i = 0; ::MsiEnumRelatedProductsW(upgradeCode, 0, i, product) == ERROR_SUCCESS; ++i) {
         wchar_t version[64] = {};
         DWORD length = 64;
-        MsiGetProductInfoW(product, INSTALLPROPERTY_VERSIONSTRING, version, &length);
+        ::MsiGetProductInfoW(product, INSTALLPROPERTY_VERSIONSTRING, version, &length);
         std::wprintf(L"product %ls %ls\n", product, version);
     }
     std::wprintf(L"file %ls\n", FileVersion(program).c_str());
     const std::wstring run = RunCommand();
     std::wprintf(L"run %ls\n", run.empty() ? L"none" : run.c_str());
-    std::wprintf(L"panel %ls\n", FindWindowW(kInstanceId, nullptr) ? L"running" : L"none");
+    std::wprintf(L"panel %ls\n", ::FindWindowW(kInstanceId, nullptr) ? L"running" : L"none");
     return 0;
 }
 
@@ -81,16 +81,16 @@ int StartAsAtLogon() {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+    if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
                         &startup, &process))
         return Fail("the Run value's command did not start");
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    ::CloseHandle(process.hThread);
+    ::CloseHandle(process.hProcess);
 
     HWND window = e2e::WaitForPanelWindow(kStartMs);
     if (!window) return Fail("no panel window");
     if (!e2e::WaitForRowCount(window, 2, kStartMs)) return Fail("the panel did not list both ports");
-    if (IsWindowVisible(window)) return Fail("the panel shows its window");
+    if (::IsWindowVisible(window)) return Fail("the panel shows its window");
     std::printf("the panel lists both ports, hidden\n");
     return 0;
 }

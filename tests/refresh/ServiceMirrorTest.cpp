@@ -84,9 +84,9 @@ protected:
     uint64_t Requests(uint32_t code) const { return sim.RequestCount(code); }
     // How long one refresh pass took.
     DWORD PassMs() {
-        const DWORD start = GetTickCount();
+        const DWORD start = ::GetTickCount();
         mirror.RefreshPorts(list);
-        return GetTickCount() - start;
+        return ::GetTickCount() - start;
     }
     // Budgets and quiet period shorter than the product's, so that silences
     // cost little here, yet far enough apart that a pass descheduled for a few
@@ -366,7 +366,7 @@ TEST_F(ServiceMirrorTest, SilentServiceIsNotRespondingUntilAnAttemptIsAnswered) 
     mirror.RefreshPorts(list);
     EXPECT_EQ(Requests(), before) << "left alone during the quiet period";
 
-    Sleep(kQuietMs + kMarginMs);
+    ::Sleep(kQuietMs + kMarginMs);
     const DWORD attempt = PassMs();
     EXPECT_GT(Requests(), before);
     EXPECT_LT(attempt, kAttemptBudgetMs + kMarginMs) << "the attempt waits the short budget only";
@@ -375,7 +375,7 @@ TEST_F(ServiceMirrorTest, SilentServiceIsNotRespondingUntilAnAttemptIsAnswered) 
 
     Sim("clear-faults");
     Sim("port COM2 label=Back");
-    Sleep(kQuietMs + kMarginMs);
+    ::Sleep(kQuietMs + kMarginMs);
     mirror.RefreshPorts(list);
     EXPECT_EQ(mirror.Link().kind, LinkState::Kind::Connected);
     EXPECT_EQ(list.Last(L"COM2")->portLabel, L"Back");
@@ -402,7 +402,7 @@ TEST_F(ServiceMirrorTest, SilenceWhileANewPortIsReadCostsOneBudgetAndTheNextAtte
     EXPECT_TRUE(list.deletes.empty());
     EXPECT_EQ(list.sorts, sorts);
 
-    Sleep(kQuietMs + kMarginMs);
+    ::Sleep(kQuietMs + kMarginMs);
     list.Forget();
     mirror.RefreshPorts(list);
     EXPECT_EQ(list.Offered(), (std::vector<std::wstring>{L"COM2 marks", L"COM3"}));

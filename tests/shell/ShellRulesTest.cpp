@@ -79,26 +79,26 @@ TEST(CrashDumpPath, IsCutToTheSystemPathLimit) {
 // A folder that does not fit leaves no usable path, so no dump is attempted.
 TEST(CrashDumpPath, TempFolderMustFitItsBuffer) {
     wchar_t saved[MAX_PATH] = {};
-    const bool hadTemp = GetEnvironmentVariableW(L"TEMP", saved, MAX_PATH) != 0;
+    const bool hadTemp = ::GetEnvironmentVariableW(L"TEMP", saved, MAX_PATH) != 0;
     wchar_t folder[MAX_PATH];
 
-    ASSERT_TRUE(SetEnvironmentVariableW(L"TEMP", L"C:\\Dumps"));
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"TEMP", L"C:\\Dumps"));
     ASSERT_TRUE(ExpandTempFolder(folder));
     EXPECT_STREQ(folder, L"C:\\Dumps");
 
     const std::wstring longest = L"C:\\" + std::wstring(MAX_PATH - 4, L'd');
-    ASSERT_TRUE(SetEnvironmentVariableW(L"TEMP", longest.c_str()));
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"TEMP", longest.c_str()));
     EXPECT_TRUE(ExpandTempFolder(folder)) << "exactly fills the buffer";
 
     const std::wstring tooLong = longest + L"d";
-    ASSERT_TRUE(SetEnvironmentVariableW(L"TEMP", tooLong.c_str()));
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"TEMP", tooLong.c_str()));
     EXPECT_FALSE(ExpandTempFolder(folder));
 
-    ASSERT_TRUE(SetEnvironmentVariableW(L"TEMP", nullptr));
+    ASSERT_TRUE(::SetEnvironmentVariableW(L"TEMP", nullptr));
     ASSERT_TRUE(ExpandTempFolder(folder));
     EXPECT_STREQ(folder, L"%TEMP%");
 
-    SetEnvironmentVariableW(L"TEMP", hadTemp ? saved : nullptr);
+    ::SetEnvironmentVariableW(L"TEMP", hadTemp ? saved : nullptr);
 }
 
 }  // namespace

@@ -148,9 +148,9 @@ TEST_F(SimServerTest, ServesTwoClientsAtOnce) {
 TEST_F(SimServerTest, AcceptsANewClientAtOnceAfterADisconnect) {
     for (uint32_t i = 0; i < 6; ++i) {
         client.Close();
-        const ULONGLONG start = GetTickCount64();
+        const ULONGLONG start = ::GetTickCount64();
         ASSERT_TRUE(client.Connect(server.PipePath(), 1000));
-        EXPECT_LT(GetTickCount64() - start, 500u);
+        EXPECT_LT(::GetTickCount64() - start, 500u);
         EXPECT_EQ(SequenceOf(Ask(Request(kQueryVersion, i))), i);
     }
 }
@@ -183,9 +183,9 @@ TEST_F(SimServerTest, RestartsWithTheSameModelAfterStop) {
 TEST_F(SimServerTest, DelayFaultAnswersLate) {
     Run("fault delay 300 on=GetPortListInfo");
     EXPECT_EQ(StatusOf(Ask(Request(kQueryVersion))), kResultOk);
-    const ULONGLONG start = GetTickCount64();
+    const ULONGLONG start = ::GetTickCount64();
     EXPECT_EQ(SequenceOf(Ask(Request(kGetPortListInfo, 9))), 9u);
-    EXPECT_GE(GetTickCount64() - start, 280u);
+    EXPECT_GE(::GetTickCount64() - start, 280u);
 }
 
 TEST_F(SimServerTest, LateAnswerStaysQueuedForTheNextRead) {

@@ -20,11 +20,11 @@ struct BoxSeen {
 };
 
 // The system's icons that a box may show, to compare with BoxSeen::icon.
-inline HICON ErrorIcon() { return LoadIconW(nullptr, IDI_ERROR); }
-inline HICON QuestionIcon() { return LoadIconW(nullptr, IDI_QUESTION); }
+inline HICON ErrorIcon() { return ::LoadIconW(nullptr, IDI_ERROR); }
+inline HICON QuestionIcon() { return ::LoadIconW(nullptr, IDI_QUESTION); }
 
 inline BOOL CALLBACK FindBoxIcon(HWND child, LPARAM icon) {
-    if ((GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) return TRUE;
+    if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) return TRUE;
     *reinterpret_cast<HICON*>(icon) = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
     return FALSE;
 }
@@ -36,29 +36,29 @@ inline constexpr UINT_PTR kAnswerTimerId = 0x4B41;
 // Runs inside the message box's modal loop.
 inline void CALLBACK AnswerBox(HWND owner, UINT, UINT_PTR timer, DWORD) {
     HWND box = nullptr;
-    while ((box = FindWindowExW(nullptr, box, L"#32770", texts::kProductName)) != nullptr)
-        if (GetWindow(box, GW_OWNER) == owner) break;
+    while ((box = ::FindWindowExW(nullptr, box, L"#32770", texts::kProductName)) != nullptr)
+        if (::GetWindow(box, GW_OWNER) == owner) break;
     if (!box) return;
-    KillTimer(owner, timer);
+    ::KillTimer(owner, timer);
     wchar_t text[512] = {};
-    GetDlgItemTextW(box, 0xFFFF, text, 512);
+    ::GetDlgItemTextW(box, 0xFFFF, text, 512);
     seen.text = text;
-    EnumChildWindows(box, FindBoxIcon, reinterpret_cast<LPARAM>(&seen.icon));
-    seen.hasYes = GetDlgItem(box, IDYES) != nullptr;
+    ::EnumChildWindows(box, FindBoxIcon, reinterpret_cast<LPARAM>(&seen.icon));
+    seen.hasYes = ::GetDlgItem(box, IDYES) != nullptr;
     for (int id : {IDOK, IDYES, IDNO}) {
-        HWND button = GetDlgItem(box, id);
-        if (button && (GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
+        HWND button = ::GetDlgItem(box, id);
+        if (button && (::GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON)
             seen.defaultId = id;
     }
-    PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(GetDlgItem(box, answer)));
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(::GetDlgItem(box, answer)));
 }
 
 // Clears the record; the next box owned by the window gets the button `with`.
 inline void AnswerNextBox(HWND owner, int with) {
     seen = BoxSeen();
     answer = with;
-    SetTimer(owner, kAnswerTimerId, 50, AnswerBox);
+    ::SetTimer(owner, kAnswerTimerId, 50, AnswerBox);
 }
 
 }  // namespace kestrel::test

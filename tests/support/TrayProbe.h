@@ -15,7 +15,7 @@ inline bool IconShown(HWND window) {
     record.cbSize = kNotifyIconRecordSize;
     record.hWnd = window;
     record.uID = TNotifyIcon::kIconId;
-    return Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
+    return ::Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
 }
 
 }  // namespace kestrel::test

@@ -8,17 +8,17 @@
 namespace kestrel::test {
 
 inline bool OnWine() {
-    return GetProcAddress(GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
+    return ::GetProcAddress(::GetModuleHandleW(L"ntdll.dll"), "wine_get_version") != nullptr;
 }
 
 inline void SetUserValue(const wchar_t* keyPath, const wchar_t* name, DWORD type, const void* value,
                          DWORD size) {
     HKEY key;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
                         nullptr) != ERROR_SUCCESS)
         return;
-    RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(value), size);
-    RegCloseKey(key);
+    ::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(value), size);
+    ::RegCloseKey(key);
 }
 
 // Wine's default handling of a crash starts its debugger, which would wait on

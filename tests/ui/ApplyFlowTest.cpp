@@ -37,14 +37,14 @@ struct ButtonSearch {
 
 BOOL CALLBACK FindButtonOfPort(HWND child, LPARAM param) {
     auto* search = reinterpret_cast<ButtonSearch*>(param);
-    if (search->list->GetPortOfButton(GetDlgCtrlID(child)) != search->name) return TRUE;
+    if (search->list->GetPortOfButton(::GetDlgCtrlID(child)) != search->name) return TRUE;
     search->found = child;
     return FALSE;
 }
 
 BOOL CALLBACK CountEditingDialogs(HWND window, LPARAM count) {
     wchar_t caption[64] = {};
-    GetWindowTextW(window, caption, 64);
+    ::GetWindowTextW(window, caption, 64);
     for (const std::wstring& dialog : {texts::ConnectionCaption(L"Dock-3"),
                                        texts::ConnectionCaption(L"Dock-4"),
                                        std::wstring(texts::kPreferencesCaption)})
@@ -66,17 +66,17 @@ protected:
         ASSERT_EQ(RowCount(window), 2);
         // Refresh passes run only when a test sends a tick: the message boxes'
         // and dialogs' loops would otherwise run them at moments of their own.
-        KillTimer(window, kRefreshTimerId);
+        ::KillTimer(window, kRefreshTimerId);
     }
 
     void TearDown() override {
-        KillTimer(window, test::kAnswerTimerId);
+        ::KillTimer(window, test::kAnswerTimerId);
         MainWindowTest::TearDown();
     }
 
     HWND EditButtonOf(const std::wstring& name) {
         ButtonSearch search{&dlg->PortList(), name};
-        EnumChildWindows(GetDlgItem(window, IDC_PORT_LIST), FindButtonOfPort,
+        ::EnumChildWindows(::GetDlgItem(window, IDC_PORT_LIST), FindButtonOfPort,
                          reinterpret_cast<LPARAM>(&search));
         return search.found;
     }
@@ -103,7 +103,7 @@ protected:
         const HWND button = EditButtonOf(name);
         ASSERT_NE(button, nullptr) << "no Edit button for the port";
         Edit(texts::ConnectionCaption(label), std::move(script), [&] {
-            SendMessageW(button, BM_CLICK, 0, 0);
+            ::SendMessageW(button, BM_CLICK, 0, 0);
             test::PumpMessages();
         });
     }
@@ -113,8 +113,8 @@ protected:
     }
 
     void ClickPreferences(WORD code) {
-        SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, code),
-                     reinterpret_cast<LPARAM>(GetDlgItem(window, IDC_PREFERENCES)));
+        ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, code),
+                     reinterpret_cast<LPARAM>(::GetDlgItem(window, IDC_PREFERENCES)));
     }
 
     // The service drops COM3 while its dialog is open; Apply finds it gone.
@@ -169,7 +169,7 @@ TEST_F(ApplyFlowTest, SpecificParametersReachTheServiceAndTheRow) {
         SetText(dialog, IDC_DMS_PORT, L"4100");
         SetText(dialog, IDC_DMS_RETRY, L"15");
         Click(dialog, IDC_USE_SSL);
-        CheckDlgButton(dialog, IDC_COM_ACTIVE, BST_CHECKED);
+        ::CheckDlgButton(dialog, IDC_COM_ACTIVE, BST_CHECKED);
         Apply(dialog);
     });
     const sim::SimPort port = SimPort(L"COM4");
@@ -185,7 +185,7 @@ TEST_F(ApplyFlowTest, SpecificParametersReachTheServiceAndTheRow) {
 
     // The next pass finds the service's update counter moved and reads the
     // port back: the row stays as applied.
-    SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+    ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
     EXPECT_EQ(ConnectionShown(L"COM4"), L"lab.example:4100");
 }
 
@@ -234,7 +234,7 @@ TEST_F(ApplyFlowTest, FailedReReadRemovesTheRowUntilTheNextPass) {
     EXPECT_EQ(Record(L"COM3").portLabel, L"") << "the failure values";
     EXPECT_EQ(ConnectionShown(L"COM3"), L"-");
 
-    SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+    ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
     EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:80");
     EXPECT_EQ(Record(L"COM3").portLabel, L"Dock-3");
 }
@@ -252,7 +252,7 @@ TEST_F(ApplyFlowTest, ServiceStoppedShowsTheUnreachableTextOnce) {
 
     // Back again: the refresh reconnects and restores the row.
     StartService();
-    SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+    ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
     EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:80");
 }
 
@@ -262,7 +262,7 @@ TEST_F(ApplyFlowTest, ChangeAppliedWhileTheServiceIsNotRespondingIsSent) {
     dlg->Service().Client().SetExchangeBudget(1500);
     dlg->Service().SetStallTiming(60000, 100);
     ASSERT_TRUE(server->Execute("fault delay 3000 on=GetPortCounters count=1"));
-    SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+    ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
     ASSERT_EQ(dlg->Service().Link().kind, LinkState::Kind::NotResponding);
 
     // Far beyond the attempt's budget, well within the full one.
@@ -299,12 +299,12 @@ TEST_F(ApplyFlowTest, CancelSendsNothingAndShowsNothing) {
 // list and its mark on that port's row, although the rows were sorted again
 // meanwhile or a button had the focus.
 TEST_F(ApplyFlowTest, EnterOnTheFocusedRowEditsItsPort) {
-    ShowWindow(window, SW_SHOW);
-    SetForegroundWindow(window);
+    ::ShowWindow(window, SW_SHOW);
+    ::SetForegroundWindow(window);
     DevListCtrl& ports = dlg->PortList();
-    SetFocus(ports.Handle());
+    ::SetFocus(ports.Handle());
     const auto press = [&](WPARAM key) {
-        PostMessageW(ports.Handle(), WM_KEYDOWN, key, 0);
+        ::PostMessageW(ports.Handle(), WM_KEYDOWN, key, 0);
         test::PumpMessages(&loop);
     };
     press(VK_DOWN);
@@ -315,14 +315,14 @@ TEST_F(ApplyFlowTest, EnterOnTheFocusedRowEditsItsPort) {
         Cancel(dialog);
     }, [&] { press(VK_RETURN); });
     EXPECT_TRUE(opened);
-    EXPECT_EQ(GetFocus(), ports.Handle());
+    EXPECT_EQ(::GetFocus(), ports.Handle());
     EXPECT_EQ(ports.FocusedItem(), 1);
 
     // A click on another row's button takes the focus; it comes back to the
     // list, on the row of the port edited.
     press(VK_HOME);
     EditPort(L"COM4", L"Dock-4", Cancel);
-    EXPECT_EQ(GetFocus(), ports.Handle());
+    EXPECT_EQ(::GetFocus(), ports.Handle());
     EXPECT_EQ(ports.FocusedItem(), 1);
 }
 
@@ -333,23 +333,23 @@ TEST_F(ApplyFlowTest, ContextMenuEditsItsPortAfterARefreshMovedItsRow) {
     ASSERT_TRUE(ports.FocusPort(L"COM4"));
     test::DriveMenu([&](HWND menuWindow) {
         ASSERT_TRUE(server->Execute("port COM1 label=Dock-1 mode=0 status=0"));
-        SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+        ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
         ASSERT_EQ(RowCount(window), 3);
-        PostMessageW(menuWindow, WM_KEYDOWN, 'E', 0);
-    }, [&] { SendMessageW(ports.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(ports.Handle()), -1); });
+        ::PostMessageW(menuWindow, WM_KEYDOWN, 'E', 0);
+    }, [&] { ::SendMessageW(ports.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(ports.Handle()), -1); });
     MSG edit{};
-    ASSERT_TRUE(PeekMessageW(&edit, window, WM_EDITPORT, WM_EDITPORT, PM_REMOVE));
+    ASSERT_TRUE(::PeekMessageW(&edit, window, WM_EDITPORT, WM_EDITPORT, PM_REMOVE));
     EXPECT_EQ(ports.GetPortOfButton(static_cast<int>(edit.wParam)), L"COM4");
 }
 
 TEST_F(ApplyFlowTest, ButtonWithoutRowShowsNothingAndRefreshGoesOn) {
-    SendMessageW(window, WM_EDITPORT, kLastButtonId, 0);
-    SendMessageW(window, WM_EDITPORT, 0, 0);
+    ::SendMessageW(window, WM_EDITPORT, kLastButtonId, 0);
+    ::SendMessageW(window, WM_EDITPORT, 0, 0);
     EXPECT_FALSE(dlg->Service().IsEditing());
-    EXPECT_EQ(GetWindow(window, GW_ENABLEDPOPUP), nullptr);
+    EXPECT_EQ(::GetWindow(window, GW_ENABLEDPOPUP), nullptr);
 
     ASSERT_TRUE(server->Execute("port COM5 label=Dock-5 mode=0 status=0"));
-    SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+    ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
     EXPECT_EQ(RowCount(window), 3);
 }
 
@@ -361,11 +361,11 @@ TEST_F(ApplyFlowTest, OpenDialogHoldsOffRefreshAndOtherFlows) {
     EditPort(L"COM3", L"Dock-3", [&](HWND dialog) {
         ASSERT_TRUE(server->Execute("port COM5 label=Dock-5 mode=0 status=0"));
         const uint64_t before = server->TotalRequests();
-        SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
-        SendMessageW(window, WM_EDITPORT, GetDlgCtrlID(EditButtonOf(L"COM4")), 0);
-        SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, BN_CLICKED), 0);
+        ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+        ::SendMessageW(window, WM_EDITPORT, ::GetDlgCtrlID(EditButtonOf(L"COM4")), 0);
+        ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, BN_CLICKED), 0);
         duringDialog = server->TotalRequests() - before;
-        EnumThreadWindows(GetCurrentThreadId(), CountEditingDialogs,
+        ::EnumThreadWindows(::GetCurrentThreadId(), CountEditingDialogs,
                           reinterpret_cast<LPARAM>(&dialogsOpen));
         Cancel(dialog);
     });
@@ -373,7 +373,7 @@ TEST_F(ApplyFlowTest, OpenDialogHoldsOffRefreshAndOtherFlows) {
     EXPECT_EQ(RowCount(window), 2);
     EXPECT_EQ(dialogsOpen, 1) << "no second dialog";
 
-    SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+    ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
     EXPECT_EQ(RowCount(window), 3);
 }
 
@@ -392,7 +392,7 @@ TEST_F(ApplyFlowTest, PreferencesReachTheServiceAndThePortsThatFollowThem) {
     EditPreferences([](HWND dialog) {
         SetText(dialog, IDC_DMS_HOST, L"new-defaults.example");
         SetText(dialog, IDC_DMS_PORT, L"8443");
-        SendDlgItemMessageW(dialog, IDC_LOG_LEVEL, CB_SETCURSEL, 3, 0);
+        ::SendDlgItemMessageW(dialog, IDC_LOG_LEVEL, CB_SETCURSEL, 3, 0);
         Apply(dialog);
     });
     EXPECT_EQ(test::seen.text, L"");
@@ -410,7 +410,7 @@ TEST_F(ApplyFlowTest, PreferencesReachTheServiceAndThePortsThatFollowThem) {
 TEST_F(ApplyFlowTest, PreferencesRefusalReReadsAndStillSendsTheDefaults) {
     ASSERT_TRUE(server->Execute("fault refuse 87 on=SetLogSettings count=1"));
     EditPreferences([](HWND dialog) {
-        SendDlgItemMessageW(dialog, IDC_LOG_LEVEL, CB_SETCURSEL, 3, 0);
+        ::SendDlgItemMessageW(dialog, IDC_LOG_LEVEL, CB_SETCURSEL, 3, 0);
         SetText(dialog, IDC_DMS_PORT, L"8443");
         Apply(dialog);
     });

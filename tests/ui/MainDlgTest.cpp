@@ -33,62 +33,62 @@ protected:
 
 TEST_F(MainDlgTest, StartsHiddenWithTitleIconsTrayMenuAndFilledList) {
     StartBoth();
-    EXPECT_FALSE(IsWindowVisible(window)) << "shown only by the start-up code";
+    EXPECT_FALSE(::IsWindowVisible(window)) << "shown only by the start-up code";
     wchar_t text[64] = {};
-    GetWindowTextW(window, text, 64);
+    ::GetWindowTextW(window, text, 64);
     EXPECT_STREQ(text, texts::kProductName);
     EXPECT_EQ(RowCount(window), 1) << "the first refresh runs before the window is shown";
     EXPECT_TRUE(dlg->Service().DefaultDmsLoaded());
     EXPECT_TRUE(dlg->Service().LogSettingsLoaded());
     EXPECT_TRUE(IconShown(window));
-    EXPECT_NE(SendMessageW(window, WM_GETICON, ICON_SMALL, 0), 0);
-    EXPECT_NE(SendMessageW(window, WM_GETICON, ICON_BIG, 0), 0);
+    EXPECT_NE(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0), 0);
+    EXPECT_NE(::SendMessageW(window, WM_GETICON, ICON_BIG, 0), 0);
 
     HMENU menu = dlg->RButtonDownMenu();
-    ASSERT_EQ(GetMenuItemCount(menu), 2);
+    ASSERT_EQ(::GetMenuItemCount(menu), 2);
     wchar_t item[32] = {};
-    GetMenuStringW(menu, 0, item, 32, MF_BYPOSITION);
+    ::GetMenuStringW(menu, 0, item, 32, MF_BYPOSITION);
     EXPECT_STREQ(item, texts::kTrayViewPorts);
-    EXPECT_EQ(GetMenuItemID(menu, 0), static_cast<UINT>(ID_VIEW_COMMPORTS));
-    GetMenuStringW(menu, 1, item, 32, MF_BYPOSITION);
+    EXPECT_EQ(::GetMenuItemID(menu, 0), static_cast<UINT>(ID_VIEW_COMMPORTS));
+    ::GetMenuStringW(menu, 1, item, 32, MF_BYPOSITION);
     EXPECT_STREQ(item, texts::kTrayQuit);
-    EXPECT_EQ(GetMenuItemID(menu, 1), static_cast<UINT>(ID_TRAY_QUIT));
+    EXPECT_EQ(::GetMenuItemID(menu, 1), static_cast<UINT>(ID_TRAY_QUIT));
 }
 
 TEST_F(MainDlgTest, CloseAndOkOnlyHide) {
     StartBoth();
     // Any notification code: Enter on "Close" arrives as IDOK from the keyboard.
     for (WPARAM command : {WPARAM{IDCANCEL}, MAKEWPARAM(IDOK, 1)}) {
-        ShowWindow(window, SW_SHOW);
-        SendMessageW(window, WM_COMMAND, command, 0);
-        EXPECT_FALSE(IsWindowVisible(window)) << command;
+        ::ShowWindow(window, SW_SHOW);
+        ::SendMessageW(window, WM_COMMAND, command, 0);
+        EXPECT_FALSE(::IsWindowVisible(window)) << command;
     }
     // The close box: the dialog manager posts IDCANCEL.
-    ShowWindow(window, SW_SHOW);
-    SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    ::ShowWindow(window, SW_SHOW);
+    ::SendMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0);
     test::PumpMessages();
-    EXPECT_FALSE(IsWindowVisible(window));
-    EXPECT_TRUE(IsWindow(window));
+    EXPECT_FALSE(::IsWindowVisible(window));
+    EXPECT_TRUE(::IsWindow(window));
     EXPECT_TRUE(IconShown(window));
 }
 
 TEST_F(MainDlgTest, ViewCommPortsAndIconDoubleClickShow) {
     StartBoth();
-    SendMessageW(window, WM_COMMAND, ID_VIEW_COMMPORTS, 0);
-    EXPECT_TRUE(IsWindowVisible(window));
-    SendMessageW(window, WM_COMMAND, IDCANCEL, 0);
+    ::SendMessageW(window, WM_COMMAND, ID_VIEW_COMMPORTS, 0);
+    EXPECT_TRUE(::IsWindowVisible(window));
+    ::SendMessageW(window, WM_COMMAND, IDCANCEL, 0);
 
-    SendMessageW(window, WM_NOTIFYICON, TNotifyIcon::kIconId + 1, WM_LBUTTONDBLCLK);
-    EXPECT_FALSE(IsWindowVisible(window)) << "another icon's message";
-    SendMessageW(window, WM_NOTIFYICON, TNotifyIcon::kIconId, WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(IsWindowVisible(window));
+    ::SendMessageW(window, WM_NOTIFYICON, TNotifyIcon::kIconId + 1, WM_LBUTTONDBLCLK);
+    EXPECT_FALSE(::IsWindowVisible(window)) << "another icon's message";
+    ::SendMessageW(window, WM_NOTIFYICON, TNotifyIcon::kIconId, WM_LBUTTONDBLCLK);
+    EXPECT_TRUE(::IsWindowVisible(window));
 }
 
 TEST_F(MainDlgTest, TrayQuitEndsTheLoopWithTwo) {
     StartBoth();
-    PostMessageW(window, WM_COMMAND, ID_TRAY_QUIT, 0);
+    ::PostMessageW(window, WM_COMMAND, ID_TRAY_QUIT, 0);
     EXPECT_EQ(loop.Run(), kQuitExitCode);
-    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(::IsWindow(window));
     EXPECT_FALSE(IconShown(window));
     EXPECT_FALSE(dlg->Service().Client().IsConnected()) << "the link closes with the window";
 }
@@ -97,13 +97,13 @@ TEST_F(MainDlgTest, TrayQuitEndsTheLoopWithTwo) {
 // of a session that was called off, or of a logoff, leaves it running.
 TEST_F(MainDlgTest, EndSessionToCloseTheAppEndsTheLoopWithTwo) {
     StartBoth();
-    EXPECT_NE(SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), 0);
-    SendMessageW(window, WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP);
-    SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
-    EXPECT_TRUE(IsWindow(window));
+    EXPECT_NE(::SendMessageW(window, WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), 0);
+    ::SendMessageW(window, WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP);
+    ::SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_TRUE(::IsWindow(window));
     EXPECT_TRUE(IconShown(window));
-    SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
-    EXPECT_FALSE(IsWindow(window)) << "gone before the message returns";
+    ::SendMessageW(window, WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    EXPECT_FALSE(::IsWindow(window)) << "gone before the message returns";
     EXPECT_FALSE(IconShown(window));
     EXPECT_EQ(loop.Run(), kQuitExitCode);
 }
@@ -112,10 +112,10 @@ TEST_F(MainDlgTest, OnlyTimerOneRefreshes) {
     StartBoth();
     ASSERT_TRUE(server->Execute("port COM4 label=COM4 serial=SN-4 mode=0 status=0 active=1"));
     // Timer messages arrive only while the loop runs, and it does not run here.
-    SendMessageW(window, WM_TIMER, 2, 0);
-    SendMessageW(window, WM_TIMER, 0, 0);
+    ::SendMessageW(window, WM_TIMER, 2, 0);
+    ::SendMessageW(window, WM_TIMER, 0, 0);
     EXPECT_EQ(RowCount(window), 1);
-    SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+    ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
     EXPECT_EQ(RowCount(window), 2);
 }
 
@@ -123,10 +123,10 @@ TEST_F(MainDlgTest, ServiceDownAtStartLeavesTheListEmptyUntilItComes) {
     CreateMainWindow();
     EXPECT_EQ(RowCount(window), 0);
     EXPECT_FALSE(dlg->Service().DefaultDmsLoaded());
-    EXPECT_EQ(GetWindow(window, GW_ENABLEDPOPUP), nullptr) << "no message box";
+    EXPECT_EQ(::GetWindow(window, GW_ENABLEDPOPUP), nullptr) << "no message box";
 
     StartService();
-    SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+    ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
     EXPECT_EQ(RowCount(window), 1);
     EXPECT_TRUE(dlg->Service().DefaultDmsLoaded());
 }
@@ -136,7 +136,7 @@ TEST_F(MainDlgTest, ServiceDownAtStartLeavesTheListEmptyUntilItComes) {
 // another tick without a service, does not.
 TEST_F(MainDlgTest, TitleTooltipAndGreyRowsFollowTheLink) {
     StartBoth();
-    const auto tick = [&] { SendMessageW(window, WM_TIMER, kRefreshTimerId, 0); };
+    const auto tick = [&] { ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0); };
     const auto shown = [&] {
         return test::WindowText(window) + L" | " + dlg->Tooltip() +
                (dlg->PortList().ShowsLastKnown() ? L" | grey" : L"");
@@ -189,7 +189,7 @@ TEST_F(MainDlgTest, TitleTooltipAndGreyRowsFollowTheLink) {
     tick();
     EXPECT_EQ(shown(), std::wstring(texts::kTitleServiceNotResponding) + L" | " +
                            texts::kTipServiceNotResponding + L" | grey");
-    Sleep(500);
+    ::Sleep(500);
     tick();
     EXPECT_EQ(shown(), live);
 }
@@ -198,27 +198,27 @@ TEST_F(MainDlgTest, TitleTooltipAndGreyRowsFollowTheLink) {
 // between the two buttons, both ways.
 TEST_F(MainDlgTest, TabFromTheButtonsReachesThePortList) {
     StartBoth();
-    ShowWindow(window, SW_SHOW);
-    SetForegroundWindow(window);
+    ::ShowWindow(window, SW_SHOW);
+    ::SetForegroundWindow(window);
     const auto tabFrom = [&](int id, bool shift) {
-        SetFocus(GetDlgItem(window, id));
+        ::SetFocus(::GetDlgItem(window, id));
         BYTE keys[256] = {};
         keys[VK_SHIFT] = shift ? 0x80 : 0;
-        SetKeyboardState(keys);
-        PostMessageW(GetFocus(), WM_KEYDOWN, VK_TAB, 0);
+        ::SetKeyboardState(keys);
+        ::PostMessageW(::GetFocus(), WM_KEYDOWN, VK_TAB, 0);
         test::PumpMessages(&loop);
         keys[VK_SHIFT] = 0;
-        SetKeyboardState(keys);
-        return GetFocus();
+        ::SetKeyboardState(keys);
+        return ::GetFocus();
     };
-    const HWND list = GetDlgItem(window, IDC_PORT_LIST);
+    const HWND list = ::GetDlgItem(window, IDC_PORT_LIST);
     EXPECT_EQ(tabFrom(IDC_PREFERENCES, false), list);
     EXPECT_EQ(tabFrom(IDCANCEL, true), list);
 }
 
 TEST_F(MainDlgTest, RowsCanBeNeitherSelectedNorTicked) {
     StartBoth();
-    HWND list = GetDlgItem(window, IDC_PORT_LIST);
+    HWND list = ::GetDlgItem(window, IDC_PORT_LIST);
     const UINT tick = test::ItemState(list, 0, LVIS_STATEIMAGEMASK);
     EXPECT_EQ(tick, INDEXTOSTATEIMAGEMASK(2)) << "COM3 is active";
 
@@ -236,31 +236,31 @@ TEST_F(MainDlgTest, RowsCanBeNeitherSelectedNorTicked) {
 
 TEST_F(MainDlgTest, RestartedTaskbarGetsTheIconBack) {
     StartBoth();
-    const UINT taskbarCreated = RegisterWindowMessageW(L"TaskbarCreated");
+    const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
     NOTIFYICONDATAW record = TNotifyIcon::MakeRecord(window, nullptr, nullptr, 0);
-    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &record));
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &record));
     ASSERT_FALSE(IconShown(window));
 
-    SendMessageW(window, taskbarCreated, 0, 0);
+    ::SendMessageW(window, taskbarCreated, 0, 0);
     EXPECT_TRUE(IconShown(window));
-    SendMessageW(window, taskbarCreated, 0, 0);
+    ::SendMessageW(window, taskbarCreated, 0, 0);
     EXPECT_TRUE(IconShown(window)) << "a second broadcast changes nothing";
 
-    SendMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
+    ::SendMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
     EXPECT_FALSE(IconShown(window));
 }
 
 TEST_F(MainDlgTest, AboutOpensOnlyForItsExactSystemCommand) {
     StartBoth();
-    HMENU systemMenu = GetSystemMenu(window, FALSE);
-    const int count = GetMenuItemCount(systemMenu);
+    HMENU systemMenu = ::GetSystemMenu(window, FALSE);
+    const int count = ::GetMenuItemCount(systemMenu);
     ASSERT_GE(count, 2);
-    EXPECT_EQ(GetMenuItemID(systemMenu, count - 1), static_cast<UINT>(ID_APP_ABOUT));
-    EXPECT_EQ(GetMenuState(systemMenu, count - 2, MF_BYPOSITION) & MF_SEPARATOR,
+    EXPECT_EQ(::GetMenuItemID(systemMenu, count - 1), static_cast<UINT>(ID_APP_ABOUT));
+    EXPECT_EQ(::GetMenuState(systemMenu, count - 2, MF_BYPOSITION) & MF_SEPARATOR,
               static_cast<UINT>(MF_SEPARATOR));
 
-    ShowWindow(window, SW_SHOW);
-    SetForegroundWindow(window);
+    ::ShowWindow(window, SW_SHOW);
+    ::SetForegroundWindow(window);
     // Read inside the About box's modal loop, and closed with Escape.
     bool seen = false;
     std::wstring text;
@@ -269,13 +269,13 @@ TEST_F(MainDlgTest, AboutOpensOnlyForItsExactSystemCommand) {
         [&](HWND about) {
             seen = true;
             text = test::Text(about, IDC_ABOUT_TEXT);
-            owner = GetWindow(about, GW_OWNER);
-            PostMessageW(about, WM_COMMAND, IDCANCEL, 0);
+            owner = ::GetWindow(about, GW_OWNER);
+            ::PostMessageW(about, WM_COMMAND, IDCANCEL, 0);
         },
         [&] {
-            SendMessageW(window, WM_SYSCOMMAND, ID_APP_ABOUT + 1, 0);
+            ::SendMessageW(window, WM_SYSCOMMAND, ID_APP_ABOUT + 1, 0);
             EXPECT_FALSE(seen);
-            SendMessageW(window, WM_SYSCOMMAND, ID_APP_ABOUT, 0);
+            ::SendMessageW(window, WM_SYSCOMMAND, ID_APP_ABOUT, 0);
             return INT_PTR{0};
         });
     test::StopDriving();

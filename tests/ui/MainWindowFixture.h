@@ -25,7 +25,7 @@ namespace kestrel::test {
 [[maybe_unused]] inline ::testing::Environment* const uiEnvironment =
     AddWindowsEnvironment({RegisterMainWindowClass});
 
-inline int RowCount(HWND mainWindow) { return ItemCount(GetDlgItem(mainWindow, IDC_PORT_LIST)); }
+inline int RowCount(HWND mainWindow) { return ItemCount(::GetDlgItem(mainWindow, IDC_PORT_LIST)); }
 
 // The simulator starts without ports and without background traffic; the
 // service is started and the window created by each test when it wants.
@@ -39,7 +39,7 @@ protected:
     }
 
     void TearDown() override {
-        if (dlg && IsWindow(dlg->Handle())) DestroyWindow(dlg->Handle());
+        if (dlg && ::IsWindow(dlg->Handle())) ::DestroyWindow(dlg->Handle());
         dlg.reset();
         appModule.RemoveMessageLoop();
     }

@@ -19,14 +19,14 @@ using test::IconShown;
 
 constexpr UINT kCallback = WM_APP + 1;
 
-HICON AppIcon() { return LoadIconW(nullptr, IDI_APPLICATION); }
+HICON AppIcon() { return ::LoadIconW(nullptr, IDI_APPLICATION); }
 
 class OwnerWindow {
 public:
     OwnerWindow()
-        : window(CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
-                                 nullptr, nullptr, GetModuleHandleW(nullptr), nullptr)) {}
-    ~OwnerWindow() { DestroyWindow(window); }
+        : window(::CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                 nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr)) {}
+    ~OwnerWindow() { ::DestroyWindow(window); }
     const HWND window;
 };
 
@@ -75,7 +75,7 @@ TEST(NotifyIcon, AddsRemovesAndRefusesOnTheOwnersWindow) {
     icon.Destroy();
     EXPECT_FALSE(IconShown(owner.window));
     icon.Destroy();
-    EXPECT_TRUE(IsWindow(owner.window)) << "the owner's window is not the icon's to destroy";
+    EXPECT_TRUE(::IsWindow(owner.window)) << "the owner's window is not the icon's to destroy";
     ASSERT_TRUE(icon.Create(AppIcon(), nullptr, kCallback, owner.window, nullptr)) << "added again";
     EXPECT_TRUE(IconShown(owner.window));
 }
@@ -88,7 +88,7 @@ TEST(NotifyIcon, AddAgainRestoresAnIconTheTaskbarLost) {
 
     // What a restarted taskbar amounts to: the icon is gone without Destroy.
     NOTIFYICONDATAW record = TNotifyIcon::MakeRecord(owner.window, nullptr, nullptr, 0);
-    ASSERT_TRUE(Shell_NotifyIconW(NIM_DELETE, &record));
+    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &record));
     EXPECT_TRUE(icon.AddAgain());
     EXPECT_TRUE(IconShown(owner.window));
 
@@ -105,20 +105,20 @@ TEST(NotifyIcon, DestructorRemovesIconAndMenus) {
     HMENU menu = icon->RButtonDownMenu();
     delete icon;
     EXPECT_FALSE(IconShown(owner.window));
-    EXPECT_FALSE(IsMenu(menu));
+    EXPECT_FALSE(::IsMenu(menu));
 }
 
 TEST(NotifyIcon, WithoutOwnerMakesOneHiddenWindowPerProcess) {
-    const HINSTANCE module = GetModuleHandleW(nullptr);
+    const HINSTANCE module = ::GetModuleHandleW(nullptr);
     TNotifyIcon first;
     ASSERT_TRUE(first.Create(AppIcon(), L"tip", kCallback, nullptr, module));
     const HWND hidden = first.IconWindow();
-    ASSERT_TRUE(IsWindow(hidden));
-    EXPECT_FALSE(IsWindowVisible(hidden));
+    ASSERT_TRUE(::IsWindow(hidden));
+    EXPECT_FALSE(::IsWindowVisible(hidden));
     wchar_t text[64] = {};
-    GetClassNameW(hidden, text, 64);
+    ::GetClassNameW(hidden, text, 64);
     EXPECT_STREQ(text, L"TNotifyIconWndClass");
-    GetWindowTextW(hidden, text, 64);
+    ::GetWindowTextW(hidden, text, 64);
     EXPECT_STREQ(text, L"TNotifyIcon Hidden Window");
     EXPECT_TRUE(IconShown(hidden));
 
@@ -126,20 +126,20 @@ TEST(NotifyIcon, WithoutOwnerMakesOneHiddenWindowPerProcess) {
     EXPECT_FALSE(second.Create(AppIcon(), L"tip", kCallback, nullptr, module));
 
     first.Destroy();
-    EXPECT_FALSE(IsWindow(hidden));
+    EXPECT_FALSE(::IsWindow(hidden));
     EXPECT_TRUE(second.Create(AppIcon(), L"tip", kCallback, nullptr, module))
         << "the class was unregistered with the window";
 }
 
 TEST(NotifyIcon, CallbackOfThisIconBecomesHandlers) {
     RecordingIcon icon;
-    ASSERT_TRUE(icon.Create(AppIcon(), nullptr, kCallback, nullptr, GetModuleHandleW(nullptr)));
+    ASSERT_TRUE(icon.Create(AppIcon(), nullptr, kCallback, nullptr, ::GetModuleHandleW(nullptr)));
     const HWND hidden = icon.IconWindow();
     for (LPARAM event : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONDBLCLK,
                          WM_LBUTTONUP, WM_MOUSEMOVE}) {
-        SendMessageW(hidden, kCallback, TNotifyIcon::kIconId, event);
+        ::SendMessageW(hidden, kCallback, TNotifyIcon::kIconId, event);
     }
-    SendMessageW(hidden, kCallback + 1, TNotifyIcon::kIconId, WM_LBUTTONDOWN);
+    ::SendMessageW(hidden, kCallback + 1, TNotifyIcon::kIconId, WM_LBUTTONDOWN);
     EXPECT_EQ(icon.events, (std::vector<std::string>{"ldown", "ldblclk", "rdown", "rdblclk"}));
 
     bool handled = true;
@@ -151,21 +151,21 @@ TEST(NotifyIcon, CallbackOfThisIconBecomesHandlers) {
 // Runs inside the menu's modal loop: notes where the menu window is and closes it.
 RECT g_menuRect;
 void CALLBACK MeasureAndCloseMenu(HWND, UINT, UINT_PTR, DWORD) {
-    HWND menu = FindWindowW(L"#32768", nullptr);
-    if (menu && IsWindowVisible(menu)) GetWindowRect(menu, &g_menuRect);
-    EndMenu();
+    HWND menu = ::FindWindowW(L"#32768", nullptr);
+    if (menu && ::IsWindowVisible(menu)) ::GetWindowRect(menu, &g_menuRect);
+    ::EndMenu();
 }
 
 // Where the menu appeared; empty when none did.
 RECT TrackAndMeasure(TNotifyIcon& icon, bool right, POINT point) {
     g_menuRect = RECT{};
-    const UINT_PTR timer = SetTimer(nullptr, 0, 100, MeasureAndCloseMenu);
+    const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, MeasureAndCloseMenu);
     if (right) {
         icon.TrackRButtonDownMenu(point);
     } else {
         icon.TrackLButtonDownMenu(point);
     }
-    KillTimer(nullptr, timer);
+    ::KillTimer(nullptr, timer);
     return g_menuRect;
 }
 
@@ -175,7 +175,7 @@ TEST(NotifyIconMenu, RightMenusEndAtTheCursorLeftMenusCentreOnIt) {
     ASSERT_TRUE(icon.Create(AppIcon(), L"tip", kCallback, owner.window, nullptr));
     const POINT point{500, 400};
     RECT rect = TrackAndMeasure(icon, true, point);
-    EXPECT_TRUE(IsRectEmpty(&rect)) << "the right-button menu is still empty";
+    EXPECT_TRUE(::IsRectEmpty(&rect)) << "the right-button menu is still empty";
 
     ASSERT_TRUE(icon.AppendRButtonDownMenuItem(1, L"&View Comm Ports"));
     ASSERT_TRUE(icon.AppendLButtonDownMenuItem(2, L"&View Comm Ports"));
@@ -188,13 +188,13 @@ TEST(NotifyIconMenu, RightMenusEndAtTheCursorLeftMenusCentreOnIt) {
 
     icon.Destroy();
     rect = TrackAndMeasure(icon, true, point);
-    EXPECT_TRUE(IsRectEmpty(&rect)) << "no window after Destroy";
+    EXPECT_TRUE(::IsRectEmpty(&rect)) << "no window after Destroy";
 }
 
 TEST(NotifyIconMenu, ClampToWorkAreaMovesOnlyPointsOffEveryMonitor) {
     MONITORINFO info{};
     info.cbSize = sizeof(info);
-    ASSERT_TRUE(GetMonitorInfoW(MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info));
+    ASSERT_TRUE(::GetMonitorInfoW(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info));
     const RECT work = info.rcWork;
     EXPECT_EQ(TNotifyIcon::ClampToWorkArea(work.left + 10, work.top + 10), work.left + 10);
     EXPECT_EQ(TNotifyIcon::ClampToWorkArea(work.left - 5000, work.top + 10), work.left);
