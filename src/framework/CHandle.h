@@ -7,41 +7,16 @@
 
 #include <windows.h>
 
+#include "TOwnedHandle.h"
+
 namespace kestrel {
 
-class CHandle {
-public:
-    CHandle() = default;
-    explicit CHandle(HANDLE owned) : handle(Normal(owned)) {}
-    ~CHandle() { Reset(); }
-
-    CHandle(CHandle&& other) noexcept : handle(other.Release()) {}
-    CHandle& operator=(CHandle&& other) noexcept {
-        if (this != &other) Reset(other.Release());
-        return *this;
-    }
-    CHandle(const CHandle&) = delete;
-    CHandle& operator=(const CHandle&) = delete;
-
-    HANDLE Get() const { return handle; }
-    bool IsValid() const { return handle != nullptr; }
-    // Closes the handle held, then holds this one.
-    void Reset(HANDLE other = nullptr) {
-        const HANDLE old = handle;
-        handle = Normal(other);
-        if (old) ::CloseHandle(old);
-    }
-    // Gives the handle up without closing it; the caller closes it.
-    HANDLE Release() {
-        const HANDLE released = handle;
-        handle = nullptr;
-        return released;
-    }
-
-private:
+struct KernelHandleTraits {
+    using Type = HANDLE;
     static HANDLE Normal(HANDLE h) { return h == INVALID_HANDLE_VALUE ? nullptr : h; }
-
-    HANDLE handle = nullptr;
+    static void Close(HANDLE h) { ::CloseHandle(h); }
 };
+
+using CHandle = TOwnedHandle<KernelHandleTraits>;
 
 }  // namespace kestrel

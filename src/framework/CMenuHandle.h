@@ -5,39 +5,16 @@
 
 #include <windows.h>
 
+#include "TOwnedHandle.h"
+
 namespace kestrel {
 
-class CMenuHandle {
-public:
-    CMenuHandle() = default;
-    explicit CMenuHandle(HMENU owned) : menu(owned) {}
-    ~CMenuHandle() { Reset(); }
-
-    CMenuHandle(CMenuHandle&& other) noexcept : menu(other.Release()) {}
-    CMenuHandle& operator=(CMenuHandle&& other) noexcept {
-        if (this != &other) Reset(other.Release());
-        return *this;
-    }
-    CMenuHandle(const CMenuHandle&) = delete;
-    CMenuHandle& operator=(const CMenuHandle&) = delete;
-
-    HMENU Get() const { return menu; }
-    bool IsValid() const { return menu != nullptr; }
-    // Destroys the menu held, then holds this one.
-    void Reset(HMENU other = nullptr) {
-        const HMENU old = menu;
-        menu = other;
-        if (old) ::DestroyMenu(old);
-    }
-    // Gives the menu up without destroying it.
-    HMENU Release() {
-        const HMENU released = menu;
-        menu = nullptr;
-        return released;
-    }
-
-private:
-    HMENU menu = nullptr;
+struct MenuHandleTraits {
+    using Type = HMENU;
+    static HMENU Normal(HMENU menu) { return menu; }
+    static void Close(HMENU menu) { ::DestroyMenu(menu); }
 };
+
+using CMenuHandle = TOwnedHandle<MenuHandleTraits>;
 
 }  // namespace kestrel

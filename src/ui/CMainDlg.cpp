@@ -82,31 +82,33 @@ void CMainDlg::ShowLinkState() {
     const LinkState link = service.Link();
     if (link == shownLink) return;
     shownLink = link;
-    wchar_t title[128] = {};
-    wchar_t tip[kNotifyIconTipChars] = {};
+    // Each format takes the program title; the version's takes the version
+    // seen after it, and the others leave those arguments unused.
+    const wchar_t* titleFormat = L"%ls";
+    const wchar_t* tipFormat = L"%ls";
     switch (link.kind) {
-    case LinkState::Kind::Connected:
-        std::swprintf(title, 128, L"%ls", kProgramTitle);
-        std::swprintf(tip, kNotifyIconTipChars, L"%ls", kProgramTitle);
-        break;
+    case LinkState::Kind::Connected: break;
     case LinkState::Kind::NotRunning:
-        std::swprintf(title, 128, kTitleServiceNotRunning, kProgramTitle);
-        std::swprintf(tip, kNotifyIconTipChars, kTipServiceNotRunning, kProgramTitle);
+        titleFormat = kTitleServiceNotRunning;
+        tipFormat = kTipServiceNotRunning;
         break;
     case LinkState::Kind::WrongVersion:
-        std::swprintf(title, 128, kTitleVersionNotSupported, kProgramTitle, link.major, link.minor,
-                      link.patch);
-        std::swprintf(tip, kNotifyIconTipChars, kTipVersionNotSupported, kProgramTitle);
+        titleFormat = kTitleVersionNotSupported;
+        tipFormat = kTipVersionNotSupported;
         break;
     case LinkState::Kind::Untrusted:
-        std::swprintf(title, 128, kTitlePipeNotTrusted, kProgramTitle);
-        std::swprintf(tip, kNotifyIconTipChars, kTipPipeNotTrusted, kProgramTitle);
+        titleFormat = kTitlePipeNotTrusted;
+        tipFormat = kTipPipeNotTrusted;
         break;
     case LinkState::Kind::NotResponding:
-        std::swprintf(title, 128, kTitleServiceNotResponding, kProgramTitle);
-        std::swprintf(tip, kNotifyIconTipChars, kTipServiceNotResponding, kProgramTitle);
+        titleFormat = kTitleServiceNotResponding;
+        tipFormat = kTipServiceNotResponding;
         break;
     }
+    wchar_t title[128] = {};
+    wchar_t tip[kNotifyIconTipChars] = {};
+    std::swprintf(title, 128, titleFormat, kProgramTitle, link.major, link.minor, link.patch);
+    std::swprintf(tip, kNotifyIconTipChars, tipFormat, kProgramTitle);
     ::SetWindowTextW(Handle(), title);
     SetTooltip(tip);
     portList.ShowAsLastKnown(link.kind != LinkState::Kind::Connected);
