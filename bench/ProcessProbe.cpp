@@ -97,7 +97,7 @@ DWORD CountListedHandles(DWORD processId) {
     NTSTATUS status;
     ULONG needed = 0;
     while ((status = ::NtQuerySystemInformation(kSystemExtendedHandleInformation, buffer.data(),
-                                              static_cast<ULONG>(buffer.size()), &needed)) ==
+                                                static_cast<ULONG>(buffer.size()), &needed)) ==
            kStatusInfoLengthMismatch) {
         if (buffer.size() >= (256u << 20)) return 0;
         buffer.resize(buffer.size() * 2);
@@ -119,7 +119,8 @@ int CountWindows(DWORD processId) {
 // Reads from the probed process; an address this probe cannot reach fails.
 bool ReadRemote(HANDLE process, UINT64 address, void* buffer, size_t size) {
     if (address == 0 || address > static_cast<UINT64>(static_cast<ULONG_PTR>(-1))) return false;
-    return ::ReadProcessMemory(process, reinterpret_cast<const void*>(static_cast<ULONG_PTR>(address)),
+    return ::ReadProcessMemory(process,
+                               reinterpret_cast<const void*>(static_cast<ULONG_PTR>(address)),
                                buffer, size, nullptr) != FALSE;
 }
 
@@ -173,7 +174,8 @@ UINT64 GdiTableAddress(HANDLE process) {
 long CountGdiTableEntries(HANDLE process) {
     const UINT64 table = GdiTableAddress(process);
     std::vector<GdiTableEntry> entries(kGdiTableEntries);
-    if (!ReadRemote(process, table, entries.data(), entries.size() * sizeof(GdiTableEntry))) return -1;
+    if (!ReadRemote(process, table, entries.data(), entries.size() * sizeof(GdiTableEntry)))
+        return -1;
     long used = 0;
     for (const GdiTableEntry& entry : entries) used += entry.type != 0 ? 1 : 0;
     return used;
@@ -193,7 +195,7 @@ long PanelRows(DWORD processId) {
     if (!panel || owner != processId) return -1;
     DWORD_PTR rows = 0;
     if (!::SendMessageTimeoutW(::GetDlgItem(panel, IDC_PORT_LIST), LVM_GETITEMCOUNT, 0, 0,
-                             SMTO_ABORTIFHUNG, kRowsTimeoutMs, &rows)) {
+                               SMTO_ABORTIFHUNG, kRowsTimeoutMs, &rows)) {
         return -1;
     }
     return static_cast<long>(rows);
@@ -239,15 +241,17 @@ int main(int argc, char** argv) {
         handles = CountListedHandles(processId);
     const DWORD gdi = ::GetGuiResources(process.get(), GR_GDIOBJECTS);
     const DWORD user = ::GetGuiResources(process.get(), GR_USEROBJECTS);
-    const SIZE_T privateBytes = memory.PrivateUsage != 0 ? memory.PrivateUsage : memory.PagefileUsage;
+    const SIZE_T privateBytes =
+        memory.PrivateUsage != 0 ? memory.PrivateUsage : memory.PagefileUsage;
     const long gdiTable = CountGdiTableEntries(process.get());
 
-    std::printf("pid=%lu handles=%lu gdi=%lu user=%lu private_kb=%llu working_set_kb=%llu "
-                "windows=%d gdi_table=%ld rows=%ld\n",
-                static_cast<unsigned long>(processId), static_cast<unsigned long>(handles),
-                static_cast<unsigned long>(gdi), static_cast<unsigned long>(user),
-                static_cast<unsigned long long>(privateBytes / 1024),
-                static_cast<unsigned long long>(memory.WorkingSetSize / 1024),
-                CountWindows(processId), gdiTable, PanelRows(processId));
+    std::printf(
+        "pid=%lu handles=%lu gdi=%lu user=%lu private_kb=%llu working_set_kb=%llu "
+        "windows=%d gdi_table=%ld rows=%ld\n",
+        static_cast<unsigned long>(processId), static_cast<unsigned long>(handles),
+        static_cast<unsigned long>(gdi), static_cast<unsigned long>(user),
+        static_cast<unsigned long long>(privateBytes / 1024),
+        static_cast<unsigned long long>(memory.WorkingSetSize / 1024), CountWindows(processId),
+        gdiTable, PanelRows(processId));
     return 0;
 }

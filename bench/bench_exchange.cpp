@@ -28,7 +28,7 @@ namespace {
 using namespace kestrel;
 using bench::NowUs;
 
-constexpr int kWarmUp = 50;   // per round, not counted
+constexpr int kWarmUp = 50;  // per round, not counted
 constexpr int kRounds = 10;
 
 // The server end, on a thread of its own: answers every request with a 532-byte

@@ -58,9 +58,10 @@ void MeasureAbsentTick() {
         ticks.push_back(NowMs() - start);
     }
     const Summary s = Summarize(ticks);
-    std::printf("1. RefreshPorts with the service absent (%zu ticks): median %.0f ms, "
-                "min %.0f ms, max %.0f ms (target: near 250 ms)\n\n",
-                s.count, s.median, s.min, s.max);
+    std::printf(
+        "1. RefreshPorts with the service absent (%zu ticks): median %.0f ms, "
+        "min %.0f ms, max %.0f ms (target: near 250 ms)\n\n",
+        s.count, s.median, s.min, s.max);
 }
 
 int Rows(HWND panel) {
@@ -113,7 +114,8 @@ bool MeasureStart(int rows, StartTimes& times) {
 
 int Occurrences(const std::string& text, const std::string& what) {
     int count = 0;
-    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++count;
+    for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++count;
     return count;
 }
 
@@ -165,8 +167,8 @@ bool MeasureStarts(int starts) {
         }
         const Summary window = Summarize(times.window);
         const Summary filled = Summarize(times.filled);
-        std::printf("%-10s %6d %14.0f %14.0f %10.0f %10.0f\n", size.name, size.rows,
-                    window.median, filled.median, filled.min, filled.max);
+        std::printf("%-10s %6d %14.0f %14.0f %10.0f %10.0f\n", size.name, size.rows, window.median,
+                    filled.median, filled.min, filled.max);
     }
     if (!sim.Send("quit") || sim.Wait(kWaitMs) == STILL_ACTIVE) {
         std::printf("the simulator did not quit\n");
@@ -178,8 +180,8 @@ bool MeasureStarts(int starts) {
 
 bool MeasureAbsentService() {
     ChildProcess panel;
-    HWND window = panel.Start(L"KestrelCpl.exe", L"-hide") ? WaitForPanel(NowMs() + kWaitMs)
-                                                           : nullptr;
+    HWND window =
+        panel.Start(L"KestrelCpl.exe", L"-hide") ? WaitForPanel(NowMs() + kWaitMs) : nullptr;
     if (!window) {
         std::printf("3. the panel did not start\n");
         return false;
@@ -196,9 +198,10 @@ bool MeasureAbsentService() {
     }
     const bool stopped = StopPanel(panel, window);
     const Summary s = Summarize(trips);
-    std::printf("3. WM_NULL round trips to the panel with the service absent, back to back for "
-                "%lu s: %zu messages, median %.2f ms, worst %.0f ms (target: near 250 ms)\n",
-                kAbsentProbeMs / 1000, s.count, s.median, s.max);
+    std::printf(
+        "3. WM_NULL round trips to the panel with the service absent, back to back for "
+        "%lu s: %zu messages, median %.2f ms, worst %.0f ms (target: near 250 ms)\n",
+        kAbsentProbeMs / 1000, s.count, s.median, s.max);
     if (!answered) std::printf("   a message went unanswered for %lu s\n", kWaitMs / 1000);
     if (!stopped) std::printf("   the panel did not end\n");
     return stopped && answered && s.count > 0;

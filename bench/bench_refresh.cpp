@@ -87,15 +87,16 @@ struct PassResult {
 };
 
 bool MeasurePass(HWND listWindow, int ports, int passes, PassResult& result) {
-    const std::wstring pipeName =
-        L"kestrel-bench-refresh-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-        std::to_wstring(ports);
+    const std::wstring pipeName = L"kestrel-bench-refresh-" +
+                                  std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                                  std::to_wstring(ports);
     sim::SimServerOptions options;
     options.tickMs = 0;
     sim::SimServer server(pipeName, options);
     for (int i = 0; i < ports; ++i) {
         char command[96];
-        std::snprintf(command, sizeof command, "port P%03d mode=0 status=0 active=1 traffic=off", i);
+        std::snprintf(command, sizeof command, "port P%03d mode=0 status=0 active=1 traffic=off",
+                      i);
         if (!server.Execute(command)) return false;
     }
     if (!server.Start()) return false;
@@ -118,8 +119,7 @@ bool MeasurePass(HWND listWindow, int ports, int passes, PassResult& result) {
         sortSamples.push_back(timed.lastSortUs);
     }
     result.ports = ports;
-    result.requestsPerPass =
-        static_cast<double>(server.TotalRequests() - requestsBefore) / passes;
+    result.requestsPerPass = static_cast<double>(server.TotalRequests() - requestsBefore) / passes;
     result.passUs = bench::Summarize(passSamples).median;
     result.sortUs = bench::Summarize(sortSamples).median;
     result.updateUs = bench::Summarize(updateSamples).median;
@@ -152,12 +152,12 @@ int main(int argc, char** argv) {
     bool ok = true;
     for (int ports : {8, 64, 256}) {
         // A fresh window per size, styled as the main window's list.
-        const OwnedWindow host(::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0,
-                                                 800, 300, nullptr, nullptr, nullptr, nullptr));
-        HWND listWindow = host ? ::CreateWindowExW(WS_EX_NOPARENTNOTIFY, WC_LISTVIEWW, L"",
-                                                   0x50828885, 0, 0, 780, 260, host.get(),
-                                                   nullptr, nullptr, nullptr)
-                               : nullptr;
+        const OwnedWindow host(::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPEDWINDOW, 0, 0, 800,
+                                                 300, nullptr, nullptr, nullptr, nullptr));
+        HWND listWindow =
+            host ? ::CreateWindowExW(WS_EX_NOPARENTNOTIFY, WC_LISTVIEWW, L"", 0x50828885, 0, 0, 780,
+                                     260, host.get(), nullptr, nullptr, nullptr)
+                 : nullptr;
         PassResult r;
         if (!listWindow || !MeasurePass(listWindow, ports, passes, r)) {
             std::printf("%6d  measurement failed\n", ports);
@@ -170,8 +170,9 @@ int main(int argc, char** argv) {
                     r.requestsPerPass, r.passUs, r.rawUs, ratio, r.updateUs, r.sortUs, share);
         ok = ok && r.requestsPerPass == 1.0 + ports && r.rows == static_cast<size_t>(ports);
     }
-    std::printf("\nTargets: exactly 1 + N requests per pass; pass within 1.5x of 1 + N raw round "
-                "trips; sorting under 25%% of the pass at 256 ports.\n");
+    std::printf(
+        "\nTargets: exactly 1 + N requests per pass; pass within 1.5x of 1 + N raw round "
+        "trips; sorting under 25%% of the pass at 256 ports.\n");
     appModule.Term();
     return ok ? 0 : 1;
 }

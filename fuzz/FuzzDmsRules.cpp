@@ -44,7 +44,8 @@ void CheckConversion(std::wstring_view text) {
     if (!number.whole) return;
     bool digit = false;
     for (wchar_t c : text) {
-        Check(IsBlank(c) || IsDigit(c) || c == L'+' || c == L'-', "whole text holds only number characters");
+        Check(IsBlank(c) || IsDigit(c) || c == L'+' || c == L'-',
+              "whole text holds only number characters");
         digit = digit || IsDigit(c);
     }
     Check(digit, "whole non-empty text holds a digit");
@@ -52,7 +53,8 @@ void CheckConversion(std::wstring_view text) {
 
 void CheckTrim(std::wstring_view text) {
     const std::wstring_view trimmed = TrimBlanks(text);
-    Check(trimmed.data() >= text.data() && trimmed.data() + trimmed.size() <= text.data() + text.size(),
+    Check(trimmed.data() >= text.data() &&
+              trimmed.data() + trimmed.size() <= text.data() + text.size(),
           "trimmed text lies within the text");
     Check(trimmed.empty() || (!IsBlank(trimmed.front()) && !IsBlank(trimmed.back())),
           "trimmed text has no blank at either end");
@@ -61,7 +63,8 @@ void CheckTrim(std::wstring_view text) {
 
 bool Terminated(const char* field, size_t size, size_t length) {
     const void* nul = std::memchr(field, 0, size);
-    return nul != nullptr && static_cast<const char*>(nul) - field == static_cast<std::ptrdiff_t>(length);
+    return nul != nullptr &&
+           static_cast<const char*>(nul) - field == static_cast<std::ptrdiff_t>(length);
 }
 
 DmsConfig Store(const DmsInput& input, bool useSsl, bool comPortActive) {
@@ -83,19 +86,22 @@ void CheckStoreAnyInput(const std::wstring& host, const std::wstring& port, uint
     Check(std::memchr(config.port, 0, sizeof config.port) != nullptr, "stored port is terminated");
 }
 
-DmsInputCheck CheckInput(const std::wstring& host, const std::wstring& port, const std::wstring& retry) {
+DmsInputCheck CheckInput(const std::wstring& host, const std::wstring& port,
+                         const std::wstring& retry) {
     const DmsInputCheck check = CheckDmsInput(host, port, retry);
     Check((check.error == DmsInputError::HostTooLong) == (host.size() > kMaxDmsHostChars),
           "host refused as too long exactly when it is");
     if (check.error == DmsInputError::HostInvalidChar)
-        Check(check.argument > 127 && host.find(static_cast<wchar_t>(check.argument)) != std::wstring::npos,
+        Check(check.argument > 127 &&
+                  host.find(static_cast<wchar_t>(check.argument)) != std::wstring::npos,
               "invalid host character named");
     if (!check.Ok()) return check;
 
     const DmsInput& input = check.input;
     Check(input.host.size() == host.size(), "accepted host kept whole");
     for (size_t i = 0; i < host.size(); ++i)
-        Check(static_cast<unsigned char>(input.host[i]) == host[i], "accepted host is 7-bit and unchanged");
+        Check(static_cast<unsigned char>(input.host[i]) == host[i],
+              "accepted host is 7-bit and unchanged");
     const UnsignedText portNumber = ConvertUnsigned(port);
     Check(portNumber.whole && portNumber.value <= 65535, "accepted port converts to at most 65535");
     Check(input.port.size() == port.size() && port.size() <= kMaxDmsPortChars,

@@ -78,7 +78,8 @@ void CheckDms(const ResponseFrame& frame) {
     std::memset(port.get(), kUntouched, kDmsPortBytes);
     uint32_t retryMs = kUntouchedValue;
     bool useSsl = true, comPortActive = true;
-    const uint32_t r = DecodeDmsConfig(frame, host.get(), port.get(), retryMs, useSsl, comPortActive);
+    const uint32_t r =
+        DecodeDmsConfig(frame, host.get(), port.get(), retryMs, useSsl, comPortActive);
     Check(r == kResultOk || r == kErrorInvalidParameter, "DMS decoder result");
     Check((r == kResultOk) == (textCheck == kResultOk), "DMS decoder agrees with CheckDmsTexts");
     if (r != kResultOk) {

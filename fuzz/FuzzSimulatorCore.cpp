@@ -75,7 +75,8 @@ bool HoldsLineBreak(const SimModel& model) {
     const auto breaks = [](const SimDms& dms) {
         return dms.host.find('\n') != std::string::npos || dms.port.find('\n') != std::string::npos;
     };
-    if (breaks(model.DefaultDms()) || model.LogFolder().find(L'\n') != std::wstring::npos) return true;
+    if (breaks(model.DefaultDms()) || model.LogFolder().find(L'\n') != std::wstring::npos)
+        return true;
     for (const auto& entry : model.Ports()) {
         if (breaks(entry.second.own)) return true;
     }
@@ -92,7 +93,8 @@ void CheckStateRebuilds(SimService& service) {
         if (end == std::string::npos) end = state.size();
         const std::string line = state.substr(start, end - start);
         const CommandResult result = rebuilt.Execute(line);
-        if (!result.ok) std::fprintf(stderr, "line: %s\nerror: %s\n", line.c_str(), result.text.c_str());
+        if (!result.ok)
+            std::fprintf(stderr, "line: %s\nerror: %s\n", line.c_str(), result.text.c_str());
         Check(result.ok, "every line of the state description runs");
         start = end + 1;
     }

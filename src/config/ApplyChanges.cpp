@@ -63,17 +63,14 @@ ApplyOutcome ApplyPreferences(ServiceMirror& service, PortListView& list) {
 
 void ReportApplyOutcome(HWND owner, const ApplyOutcome& outcome) {
     switch (ApplyMessageFor(outcome.firstError, outcome.portGone)) {
-    case ApplyMessage::None:
-        return;
+    case ApplyMessage::None: return;
     case ApplyMessage::ServiceUnreachable:
         showError(owner, kServiceNotRunningFormat, kServiceDisplayName);
         return;
     case ApplyMessage::PortGone:
         showError(owner, kPortGoneFormat, outcome.goneLabel.c_str());
         return;
-    case ApplyMessage::NotAccepted:
-        showError(owner, L"%ls", kNotAcceptedText);
-        return;
+    case ApplyMessage::NotAccepted: showError(owner, L"%ls", kNotAcceptedText); return;
     }
 }
 

@@ -37,7 +37,8 @@ void showError(HWND owner, const wchar_t* format, ...) {
 }
 
 bool confirmChange(HWND owner, const wchar_t* text) {
-    return ::MessageBoxW(owner, text, kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+    return ::MessageBoxW(owner, text, kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
+           IDYES;
 }
 
 }  // namespace kestrel

@@ -47,7 +47,8 @@ void ConnectionDlg::applyModeState() {
         ::EnableWindow(comActiveBox, FALSE);
     else
         updateComPortAvailability(Handle());
-    for (HWND edit : {hostEdit, portEdit, retryEdit}) ::SendMessageW(edit, EM_SETREADONLY, readOnly, 0);
+    for (HWND edit : {hostEdit, portEdit, retryEdit})
+        ::SendMessageW(edit, EM_SETREADONLY, readOnly, 0);
 }
 
 LRESULT ConnectionDlg::OnUseDefault(WORD, WORD, HWND, BOOL&) {

@@ -14,8 +14,7 @@
 
 namespace kestrel {
 
-class ConnectionDlg : public CDialogBase,
-                      public CDialogLoopMember {
+class ConnectionDlg : public CDialogBase, public CDialogLoopMember {
 public:
     // Neither is owned; the record is written only by a successful Apply.
     ConnectionDlg(PortRecord* edited, const DmsConfig* followed);

@@ -37,9 +37,9 @@ void ShowDmsConfig(HWND dialog, const DmsConfig& config) {
 }
 
 bool validateDmsInput(HWND dialog, DmsInput& input) {
-    DmsInputCheck check = CheckDmsInput(ControlText(dialog, IDC_DMS_HOST),
-                                        ControlText(dialog, IDC_DMS_PORT),
-                                        ControlText(dialog, IDC_DMS_RETRY));
+    DmsInputCheck check =
+        CheckDmsInput(ControlText(dialog, IDC_DMS_HOST), ControlText(dialog, IDC_DMS_PORT),
+                      ControlText(dialog, IDC_DMS_RETRY));
     if (!check.Ok()) {
         showError(dialog, DmsErrorFormat(check.error), static_cast<int>(check.argument));
         return false;

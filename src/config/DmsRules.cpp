@@ -16,7 +16,8 @@ bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 }  // namespace
 
 std::string_view FieldText(const char* field, size_t size) {
-    return std::string_view(field, static_cast<size_t>(std::find(field, field + size, '\0') - field));
+    return std::string_view(field,
+                            static_cast<size_t>(std::find(field, field + size, '\0') - field));
 }
 
 UnsignedText ConvertUnsigned(std::wstring_view text) {
@@ -36,8 +37,10 @@ UnsignedText ConvertUnsigned(std::wstring_view text) {
         if (value > (UINT32_MAX - digit) / 10) overflow = true;
         value = value * 10 + digit;
     }
-    if (overflow) value = UINT32_MAX;
-    else if (negative) value = 0u - value;
+    if (overflow)
+        value = UINT32_MAX;
+    else if (negative)
+        value = 0u - value;
     return {value, i == text.size()};
 }
 
@@ -91,8 +94,7 @@ bool DmsEntriesChanged(const DmsInput& input, bool useSsl, const DmsConfig& refe
            useSsl != (reference.useSsl != 0);
 }
 
-DmsConfirmation ConfirmationFor(const DmsConfig& reference, bool comPortChecked,
-                                bool changed) {
+DmsConfirmation ConfirmationFor(const DmsConfig& reference, bool comPortChecked, bool changed) {
     if (!reference.comPortActive) return DmsConfirmation::None;
     if (!comPortChecked) return DmsConfirmation::Deactivation;
     return changed ? DmsConfirmation::Change : DmsConfirmation::None;

@@ -71,8 +71,7 @@ enum class DmsConfirmation { None, Deactivation, Change };
 
 // Which question Apply asks before storing; only a reference whose COM port is
 // active asks, since only then would communication be cut.
-DmsConfirmation ConfirmationFor(const DmsConfig& reference, bool comPortChecked,
-                                bool changed);
+DmsConfirmation ConfirmationFor(const DmsConfig& reference, bool comPortChecked, bool changed);
 
 void StoreDmsInput(const DmsInput& input, bool useSsl, bool comPortActive, DmsConfig& config);
 

@@ -30,12 +30,16 @@ inline constexpr wchar_t kConnectionChangeQuestion[] =
 // The preferences dialog's questions before its new defaults cut running
 // communication of the ports that follow them.
 inline constexpr wchar_t kDefaultDeactivationQuestion[] =
-    L"COM ports will be deactivated by default. This affects any devices which currrently using default configuration\n"
-    L"parameters. Any communication between these devices and their assigned DMS will abort immediately.\n\n"
+    L"COM ports will be deactivated by default. This affects any devices which currrently using "
+    L"default configuration\n"
+    L"parameters. Any communication between these devices and their assigned DMS will abort "
+    L"immediately.\n\n"
     L"Do you want to continue?";
 inline constexpr wchar_t kDefaultChangeQuestion[] =
-    L"Default DMS configuration changed. This affects any devices which currrently using default configuration\n"
-    L"parameters. Any communication between these devices and their assigned DMS will abort immediately.\n\n"
+    L"Default DMS configuration changed. This affects any devices which currrently using default "
+    L"configuration\n"
+    L"parameters. Any communication between these devices and their assigned DMS will abort "
+    L"immediately.\n\n"
     L"Do you want to continue?";
 
 // Title of the log folder browser.
@@ -43,9 +47,9 @@ inline constexpr wchar_t kLogFolderBrowseTitle[] = L"Log Folder";
 
 // The service's log levels; a level is its index, and the level combo box
 // lists the texts in this order.
-inline constexpr const wchar_t* kLogLevelTexts[] = {
-    L"Disabled", L"Global events and errors", L"Number of bytes sent/received",
-    L"Text dump of transferred data"};
+inline constexpr const wchar_t* kLogLevelTexts[] = {L"Disabled", L"Global events and errors",
+                                                    L"Number of bytes sent/received",
+                                                    L"Text dump of transferred data"};
 
 // Outcomes of sending a change to the service.
 inline constexpr wchar_t kServiceNotRunningFormat[] =

@@ -23,8 +23,7 @@ namespace kestrel {
 // would make the shell contact its host as soon as the browser opens.
 std::wstring BrowseStartFolder(const std::wstring& folder);
 
-class GlobalDlg : public CDialogBase,
-                  public CDialogLoopMember {
+class GlobalDlg : public CDialogBase, public CDialogLoopMember {
 public:
     // Neither record is owned; both must outlive the dialog.
     GlobalDlg(DmsConfig* editedDefaults, LogSettings* editedLogging);

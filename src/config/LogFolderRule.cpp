@@ -2,14 +2,12 @@
 
 namespace kestrel {
 
-bool LogFolderDriveAllowed(UINT driveType) {
-    return driveType == DRIVE_FIXED;
-}
+bool LogFolderDriveAllowed(UINT driveType) { return driveType == DRIVE_FIXED; }
 
 bool IsOnLocalFixedDrive(const std::wstring& folder) {
-    const bool driveLetter = folder.size() >= 3 && folder[1] == L':' && folder[2] == L'\\' &&
-                             ((folder[0] >= L'A' && folder[0] <= L'Z') ||
-                              (folder[0] >= L'a' && folder[0] <= L'z'));
+    const bool driveLetter =
+        folder.size() >= 3 && folder[1] == L':' && folder[2] == L'\\' &&
+        ((folder[0] >= L'A' && folder[0] <= L'Z') || (folder[0] >= L'a' && folder[0] <= L'z'));
     if (!driveLetter) return false;
     const wchar_t root[] = {folder[0], L':', L'\\', L'\0'};
     return LogFolderDriveAllowed(::GetDriveTypeW(root));

@@ -10,7 +10,9 @@ namespace {
 // The keys of a DMS parameter set.
 const std::vector<std::wstring> kDmsKeys = {L"host", L"port", L"retry", L"ssl", L"active"};
 
-std::wstring Format(const wchar_t* format, const std::wstring& word) { return FormatText(format, word.c_str()); }
+std::wstring Format(const wchar_t* format, const std::wstring& word) {
+    return FormatText(format, word.c_str());
+}
 
 CtlParse Fail(std::wstring error) {
     CtlParse parse;
@@ -77,7 +79,8 @@ CtlParse ParseCtlArguments(const std::vector<std::wstring>& args) {
         request.port = words[1];
         next = 2;
         request.command = command == L"get" ? CtlCommand::Get : CtlCommand::Set;
-        if (request.command == CtlCommand::Set && words.size() == 3 && AsciiLower(words[2]) == L"default") {
+        if (request.command == CtlCommand::Set && words.size() == 3 &&
+            AsciiLower(words[2]) == L"default") {
             request.command = CtlCommand::SetDefault;
             next = 3;
         }
@@ -103,13 +106,15 @@ CtlParse ParseCtlArguments(const std::vector<std::wstring>& args) {
     if (request.command == CtlCommand::Set && words.size() == 2) return Fail(kMissingSettings);
     for (size_t i = next; i < words.size(); ++i) {
         const size_t equals = words[i].find(L'=');
-        if (!takesValues || equals == std::wstring::npos) return Fail(Format(kUnexpectedFormat, words[i]));
+        if (!takesValues || equals == std::wstring::npos)
+            return Fail(Format(kUnexpectedFormat, words[i]));
         const std::wstring key = AsciiLower(words[i].substr(0, equals));
         if (!OneOf(key, keys)) return Fail(Format(kUnknownKeyFormat, words[i].substr(0, equals)));
         request.values[key] = words[i].substr(equals + 1);
     }
 
-    const bool asks = request.command == CtlCommand::Set || request.command == CtlCommand::SetDefault ||
+    const bool asks = request.command == CtlCommand::Set ||
+                      request.command == CtlCommand::SetDefault ||
                       request.command == CtlCommand::SetDefaults;
     if (json && csv) return Fail(Format(kUnexpectedFormat, L"--csv"));
     if ((json || csv) && request.command != CtlCommand::Ports)

@@ -14,9 +14,9 @@ enum class CtlCommand {
     Version,
     Status,
     Ports,
-    Get,          // a port's parameters
-    Set,          // a port's own parameters
-    SetDefault,   // the port follows the defaults
+    Get,         // a port's parameters
+    Set,         // a port's own parameters
+    SetDefault,  // the port follows the defaults
     Defaults,
     SetDefaults,
     Log,
@@ -29,9 +29,9 @@ struct CtlRequest {
     CtlCommand command = CtlCommand::Help;
     std::wstring port;
     PortsFormat format = PortsFormat::Table;
-    bool yes = false;                              // answers the question of a change with Yes
-    std::wstring pipe;                             // another pipe name than the service's (a simulator's)
-    std::map<std::wstring, std::wstring> values;   // by key in lower case; the last one given counts
+    bool yes = false;   // answers the question of a change with Yes
+    std::wstring pipe;  // another pipe name than the service's (a simulator's)
+    std::map<std::wstring, std::wstring> values;  // by key in lower case; the last one given counts
 };
 
 struct CtlParse {

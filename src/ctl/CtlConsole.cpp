@@ -13,7 +13,8 @@ void CtlConsole::Write(HANDLE stream, const std::wstring& text) {
         ::WriteConsoleW(stream, text.data(), static_cast<DWORD>(length), &written, nullptr);
         return;
     }
-    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
+    const int bytes =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(bytes), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, &utf8[0], bytes, nullptr, nullptr);
     ::WriteFile(stream, utf8.data(), static_cast<DWORD>(utf8.size()), &written, nullptr);

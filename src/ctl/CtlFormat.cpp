@@ -12,8 +12,8 @@ namespace {
 constexpr wchar_t kLineEnd[] = L"\r\n";
 
 // The table's and the CSV header's column titles.
-constexpr std::array<const wchar_t*, 6> kColumnTitles = {
-    L"COM Port", L"Label", L"Serial Number", L"Mode", L"Status", L"Connection"};
+constexpr std::array<const wchar_t*, 6> kColumnTitles = {L"COM Port", L"Label",  L"Serial Number",
+                                                         L"Mode",     L"Status", L"Connection"};
 
 std::array<const std::wstring*, 6> Cells(const PortListing& row) {
     return {&row.port, &row.label, &row.serial, &row.mode, &row.status, &row.connection};
@@ -61,7 +61,8 @@ std::wstring FormatTable(const std::vector<PortListing>& ports) {
     for (size_t c = 0; c < widths.size(); ++c) widths[c] = std::wcslen(kColumnTitles[c]);
     for (const PortListing& row : ports) {
         const auto cells = Cells(row);
-        for (size_t c = 0; c < widths.size(); ++c) widths[c] = std::max(widths[c], cells[c]->size());
+        for (size_t c = 0; c < widths.size(); ++c)
+            widths[c] = std::max(widths[c], cells[c]->size());
     }
     const auto line = [&](const std::array<const std::wstring*, 6>& cells) {
         std::wstring text;
@@ -88,13 +89,13 @@ std::wstring FormatJson(const std::vector<PortListing>& ports) {
         const PortListing& row = ports[i];
         json += i == 0 ? kLineEnd : std::wstring(L",") + kLineEnd;
         json += L"  {\"port\": " + JsonString(row.port) + L", \"label\": " + JsonString(row.label) +
-                L", \"serial\": " + JsonString(row.serial) + L", \"mode\": " + JsonString(row.mode) +
-                L", \"status\": " + JsonString(row.status) + L", \"connection\": " +
-                JsonString(row.connection) + L", \"useDefault\": " + JsonBool(row.useDefault) +
-                L", \"host\": " + JsonString(row.dms.host) + L", \"dmsPort\": " +
-                JsonString(row.dms.port) + L", \"retry\": " + std::to_wstring(row.dms.retrySeconds) +
-                L", \"ssl\": " + JsonBool(row.dms.ssl) + L", \"active\": " + JsonBool(row.dms.active) +
-                L"}";
+                L", \"serial\": " + JsonString(row.serial) + L", \"mode\": " +
+                JsonString(row.mode) + L", \"status\": " + JsonString(row.status) +
+                L", \"connection\": " + JsonString(row.connection) + L", \"useDefault\": " +
+                JsonBool(row.useDefault) + L", \"host\": " + JsonString(row.dms.host) +
+                L", \"dmsPort\": " + JsonString(row.dms.port) + L", \"retry\": " +
+                std::to_wstring(row.dms.retrySeconds) + L", \"ssl\": " + JsonBool(row.dms.ssl) +
+                L", \"active\": " + JsonBool(row.dms.active) + L"}";
     }
     return json + kLineEnd + L"]" + kLineEnd;
 }
@@ -106,7 +107,8 @@ std::wstring FormatCsv(const std::vector<PortListing>& ports) {
     csv += kLineEnd;
     for (const PortListing& row : ports) {
         const auto cells = Cells(row);
-        for (size_t c = 0; c < cells.size(); ++c) csv += (c == 0 ? L"" : L",") + CsvField(*cells[c]);
+        for (size_t c = 0; c < cells.size(); ++c)
+            csv += (c == 0 ? L"" : L",") + CsvField(*cells[c]);
         csv += kLineEnd;
     }
     return csv;

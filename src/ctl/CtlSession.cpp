@@ -64,7 +64,7 @@ std::wstring StatusLine(const LinkState& link) {
     switch (link.kind) {
     case LinkState::Kind::Connected:
         return FormatText(kStatusRunningFormat, kProtocolVersionMajor, kProtocolVersionMinor,
-                      kProtocolVersionPatch);
+                          kProtocolVersionPatch);
     case LinkState::Kind::NotRunning: return kStatusNotRunning;
     case LinkState::Kind::WrongVersion:
         return FormatText(kStatusVersionFormat, link.major, link.minor, link.patch);
@@ -99,7 +99,7 @@ int CtlSession::Run(const CtlRequest& request) {
     case CtlCommand::Help: console.Out(kUsageText); return kExitOk;
     case CtlCommand::Version:
         console.Out(FormatText(kVersionFormat, kProductVersionMajor, kProductVersionMinor,
-                           kProductVersionPatch));
+                               kProductVersionPatch));
         return kExitOk;
     case CtlCommand::Status: return Status();
     case CtlCommand::Ports: return Ports(request.format);
@@ -148,7 +148,8 @@ int CtlSession::ReadPorts(std::map<std::wstring, PortRowInfo, PortNameLess>& row
     mirror.RefreshPorts(collector);
     const uint32_t result = mirror.LastPassResult();
     if (result != kResultOk)
-        return ReadFailure(result, FormatText(kPortListUnreadableFormat, static_cast<unsigned long>(result)));
+        return ReadFailure(
+            result, FormatText(kPortListUnreadableFormat, static_cast<unsigned long>(result)));
     rows = std::move(collector.rows);
     return kExitOk;
 }
@@ -211,7 +212,8 @@ int CtlSession::ReadPort(const std::wstring& name) {
         console.Err(FormatText(kNoSuchPortFormat, name.c_str()));
         return kExitNoPort;
     }
-    return ReadFailure(result, FormatText(kPortUnreadableFormat, name.c_str(), static_cast<unsigned long>(result)));
+    return ReadFailure(result, FormatText(kPortUnreadableFormat, name.c_str(),
+                                          static_cast<unsigned long>(result)));
 }
 
 int CtlSession::ShowPort(const std::wstring& name) {
@@ -228,7 +230,8 @@ int CtlSession::Get(const std::wstring& given) {
     return ShowPort(name);
 }
 
-int CtlSession::CheckChange(const CtlRequest& request, const DmsConfig& reference, DmsChange& change) {
+int CtlSession::CheckChange(const CtlRequest& request, const DmsConfig& reference,
+                            DmsChange& change) {
     const DmsSettings current = SettingsOf(reference);
     const auto value = [&](const wchar_t* key, const std::wstring& currentValue) {
         const auto given = request.values.find(key);
@@ -246,7 +249,8 @@ int CtlSession::CheckChange(const CtlRequest& request, const DmsConfig& referenc
             return kExitInvalid;
         }
     }
-    change.check = CheckDmsInput(host, port, value(L"retry", std::to_wstring(current.retrySeconds)));
+    change.check =
+        CheckDmsInput(host, port, value(L"retry", std::to_wstring(current.retrySeconds)));
     if (!change.check.Ok()) return Invalid(change.check);
     // Without a host and a port the dialog's COM-port box is cleared and disabled.
     if (!ComPortAvailable(host, port)) {
@@ -349,7 +353,8 @@ int CtlSession::LoadLogSettings(bool afresh) {
 
 int CtlSession::SettingsRead(uint32_t result) {
     if (result == kResultOk) return kExitOk;
-    return ReadFailure(result, FormatText(kSettingsUnreadableFormat, static_cast<unsigned long>(result)));
+    return ReadFailure(result,
+                       FormatText(kSettingsUnreadableFormat, static_cast<unsigned long>(result)));
 }
 
 int CtlSession::ShowDefaults(bool afresh) {

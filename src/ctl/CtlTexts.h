@@ -7,8 +7,9 @@ namespace kestrel::ctl {
 
 enum ExitCode : int {
     kExitOk = 0,
-    kExitUsage = 1,        // unknown command or key, a missing argument
-    kExitInvalid = 2,      // a value the panel would refuse, or a question left unanswered; nothing sent
+    kExitUsage = 1,  // unknown command or key, a missing argument
+    kExitInvalid =
+        2,  // a value the panel would refuse, or a question left unanswered; nothing sent
     kExitUnreachable = 3,  // not running, not responding, another version, an untrusted pipe
     kExitRefused = 4,      // the service refused the change
     kExitNoPort = 5,       // the service has no such port
@@ -20,7 +21,8 @@ inline constexpr wchar_t kUsageText[] =
     L"  KestrelCtl status\n"
     L"  KestrelCtl ports [--json | --csv]\n"
     L"  KestrelCtl get PORT\n"
-    L"  KestrelCtl set PORT key=value... [--yes]     keys: host, port, retry (seconds), ssl, active\n"
+    L"  KestrelCtl set PORT key=value... [--yes]     keys: host, port, retry (seconds), ssl, "
+    L"active\n"
     L"  KestrelCtl set PORT default [--yes]          the port follows the defaults\n"
     L"  KestrelCtl defaults [set key=value... [--yes]]\n"
     L"  KestrelCtl log [set folder=FOLDER level=LEVEL]\n"

@@ -19,10 +19,8 @@ bool ReturnsResultDirectly(UINT msg) {
     case WM_CTLCOLORBTN:
     case WM_CTLCOLORDLG:
     case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-        return true;
-    default:
-        return false;
+    case WM_CTLCOLORSTATIC: return true;
+    default: return false;
     }
 }
 }  // namespace
@@ -37,15 +35,13 @@ HWND CDialogBase::Create(UINT templateId, HWND owner) {
 
 INT_PTR CDialogBase::DoModal(UINT templateId, HWND owner) {
     if (Handle() || !appModule.AddCreatingObject(this)) return -1;
-    const INT_PTR result = ::DialogBoxParamW(appModule.Instance(), MAKEINTRESOURCEW(templateId),
-                                             owner, DialogProc, 0);
+    const INT_PTR result =
+        ::DialogBoxParamW(appModule.Instance(), MAKEINTRESOURCEW(templateId), owner, DialogProc, 0);
     appModule.RemoveCreatingObject(this);
     return result;
 }
 
-bool CDialogBase::EndDialog(INT_PTR result) {
-    return ::EndDialog(Handle(), result) != FALSE;
-}
+bool CDialogBase::EndDialog(INT_PTR result) { return ::EndDialog(Handle(), result) != FALSE; }
 
 INT_PTR CALLBACK CDialogBase::DialogProc(HWND hwnd, UINT msg, WPARAM wParam,
                                          LPARAM lParam) noexcept {

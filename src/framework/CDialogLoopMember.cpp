@@ -8,9 +8,7 @@ bool CDialogLoopMember::PreTranslateMessage(MSG* msg) {
     return window && ::IsDialogMessageW(window, msg) != FALSE;
 }
 
-bool CDialogLoopMember::OnIdle() {
-    return false;
-}
+bool CDialogLoopMember::OnIdle() { return false; }
 
 void CDialogLoopMember::JoinMessageLoop(HWND dialog) {
     window = dialog;
@@ -18,8 +16,6 @@ void CDialogLoopMember::JoinMessageLoop(HWND dialog) {
     UIAddChildWindowContainer(dialog);
 }
 
-void CDialogLoopMember::LeaveMessageLoop() {
-    appModule.RemoveFromMessageLoop(this, this);
-}
+void CDialogLoopMember::LeaveMessageLoop() { appModule.RemoveFromMessageLoop(this, this); }
 
 }  // namespace kestrel

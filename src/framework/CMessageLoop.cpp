@@ -34,17 +34,13 @@ bool RemoveEntry(std::vector<T*>& entries, T* entry, bool busy) {
 }
 }  // namespace
 
-bool CMessageLoop::AddMessageFilter(CMessageFilter* filter) {
-    return AddEntry(filters, filter);
-}
+bool CMessageLoop::AddMessageFilter(CMessageFilter* filter) { return AddEntry(filters, filter); }
 
 bool CMessageLoop::RemoveMessageFilter(CMessageFilter* filter) {
     return RemoveEntry(filters, filter, busy > 0);
 }
 
-bool CMessageLoop::AddIdleHandler(CIdleHandler* handler) {
-    return AddEntry(idleHandlers, handler);
-}
+bool CMessageLoop::AddIdleHandler(CIdleHandler* handler) { return AddEntry(idleHandlers, handler); }
 
 bool CMessageLoop::RemoveIdleHandler(CIdleHandler* handler) {
     return RemoveEntry(idleHandlers, handler, busy > 0);
@@ -97,10 +93,8 @@ bool CMessageLoop::IsIdleMessage(const MSG& msg) {
     case WM_MOUSEMOVE:
     case WM_NCMOUSEMOVE:
     case WM_PAINT:
-    case kSystemTimerMessage:
-        return false;
-    default:
-        return true;
+    case kSystemTimerMessage: return false;
+    default: return true;
     }
 }
 

@@ -14,9 +14,7 @@ CWindowBase::~CWindowBase() {
     if (Handle()) RestorePreviousProc(Handle());
 }
 
-WNDPROC CWindowBase::GetWindowProc() {
-    return WindowProc;
-}
+WNDPROC CWindowBase::GetWindowProc() { return WindowProc; }
 
 bool CWindowBase::SubclassWindow(HWND window) {
     if (!::IsWindow(window)) return false;
@@ -53,7 +51,7 @@ LRESULT CWindowBase::CallPreviousProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 LRESULT CALLBACK CWindowBase::StartWindowProc(HWND hwnd, UINT msg, WPARAM wParam,
-                                             LPARAM lParam) noexcept {
+                                              LPARAM lParam) noexcept {
     auto* self = dynamic_cast<CWindowBase*>(appModule.TakeCreatingObject());
     if (!self || !self->Attach(hwnd)) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     self->installedProc = self->GetWindowProc();
@@ -64,7 +62,7 @@ LRESULT CALLBACK CWindowBase::StartWindowProc(HWND hwnd, UINT msg, WPARAM wParam
 // A window whose object is gone (destroyed while another procedure sat on top
 // of ours, so ours could not be taken out) gets the default handling.
 LRESULT CALLBACK CWindowBase::WindowProc(HWND hwnd, UINT msg, WPARAM wParam,
-                                        LPARAM lParam) noexcept {
+                                         LPARAM lParam) noexcept {
     auto* self = dynamic_cast<CWindowBase*>(FromHandle(hwnd));
     if (!self) return ::DefWindowProcW(hwnd, msg, wParam, lParam);
     return self->Dispatch(hwnd, msg, wParam, lParam);

@@ -6,9 +6,7 @@ namespace {
 const wchar_t kObjectProperty[] = L"Kestrel.WindowObject";
 }
 
-CWindowObject::~CWindowObject() {
-    Detach();
-}
+CWindowObject::~CWindowObject() { Detach(); }
 
 void CWindowObject::OnFinalMessage(HWND) {}
 

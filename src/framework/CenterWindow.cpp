@@ -19,14 +19,14 @@ bool CenterWindow(HWND window, HWND over) {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof(monitor);
     if (!::GetMonitorInfoW(::MonitorFromWindow(useOver ? over : window, MONITOR_DEFAULTTONEAREST),
-                         &monitor))
+                           &monitor))
         return false;
     RECT target = monitor.rcWork;
     if (useOver && !::GetWindowRect(over, &target)) return false;
     const SIZE size{rect.right - rect.left, rect.bottom - rect.top};
     const POINT position = CenteredPosition(size, target, monitor.rcWork);
     return ::SetWindowPos(window, nullptr, position.x, position.y, 0, 0,
-                        SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
+                          SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE) != FALSE;
 }
 
 }  // namespace kestrel

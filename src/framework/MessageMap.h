@@ -20,75 +20,69 @@
 
 #include <type_traits>
 
-#define BEGIN_MSG_MAP(theClass)                                                            \
-public:                                                                                    \
-    bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,           \
-                              LRESULT& result, DWORD mapId) override {                     \
-        static_assert(std::is_same<theClass*, decltype(this)>::value,                      \
-                      "BEGIN_MSG_MAP must name the class it is in");                       \
-        BOOL handled = TRUE;                                                               \
-        (void)hwnd;                                                                        \
-        (void)msg;                                                                         \
-        (void)wParam;                                                                      \
-        (void)lParam;                                                                      \
-        (void)result;                                                                      \
-        (void)handled;                                                                     \
+#define BEGIN_MSG_MAP(theClass)                                                                   \
+public:                                                                                           \
+    bool ProcessWindowMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result, \
+                              DWORD mapId) override {                                             \
+        static_assert(std::is_same<theClass*, decltype(this)>::value,                             \
+                      "BEGIN_MSG_MAP must name the class it is in");                              \
+        BOOL handled = TRUE;                                                                      \
+        (void)hwnd;                                                                               \
+        (void)msg;                                                                                \
+        (void)wParam;                                                                             \
+        (void)lParam;                                                                             \
+        (void)result;                                                                             \
+        (void)handled;                                                                            \
         if (mapId != 0) return false;
 
 // Any message.
-#define MESSAGE_HANDLER(message, func)                                                     \
-        if (msg == (message)) {                                                            \
-            handled = TRUE;                                                                \
-            result = func(msg, wParam, lParam, handled);                                   \
-            if (handled) return true;                                                      \
-        }
+#define MESSAGE_HANDLER(message, func)               \
+    if (msg == (message)) {                          \
+        handled = TRUE;                              \
+        result = func(msg, wParam, lParam, handled); \
+        if (handled) return true;                    \
+    }
 
 // WM_COMMAND from one id with one notification code.
-#define COMMAND_HANDLER(id, code, func)                                                    \
-        if (msg == WM_COMMAND && LOWORD(wParam) == static_cast<WORD>(id) &&                \
-            HIWORD(wParam) == static_cast<WORD>(code)) {                                   \
-            handled = TRUE;                                                                \
-            result = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam),  \
-                          handled);                                                        \
-            if (handled) return true;                                                      \
-        }
+#define COMMAND_HANDLER(id, code, func)                                                         \
+    if (msg == WM_COMMAND && LOWORD(wParam) == static_cast<WORD>(id) &&                         \
+        HIWORD(wParam) == static_cast<WORD>(code)) {                                            \
+        handled = TRUE;                                                                         \
+        result = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam), handled); \
+        if (handled) return true;                                                               \
+    }
 
 // WM_COMMAND from one id, any notification code.
-#define COMMAND_ID_HANDLER(id, func)                                                       \
-        if (msg == WM_COMMAND && LOWORD(wParam) == static_cast<WORD>(id)) {                \
-            handled = TRUE;                                                                \
-            result = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam),  \
-                          handled);                                                        \
-            if (handled) return true;                                                      \
-        }
+#define COMMAND_ID_HANDLER(id, func)                                                            \
+    if (msg == WM_COMMAND && LOWORD(wParam) == static_cast<WORD>(id)) {                         \
+        handled = TRUE;                                                                         \
+        result = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam), handled); \
+        if (handled) return true;                                                               \
+    }
 
 // WM_COMMAND from the ids first to last inclusive, with one notification code.
-#define COMMAND_RANGE_CODE_HANDLER(first, last, code, func)                                \
-        if (msg == WM_COMMAND && LOWORD(wParam) >= static_cast<WORD>(first) &&             \
-            LOWORD(wParam) <= static_cast<WORD>(last) &&                                   \
-            HIWORD(wParam) == static_cast<WORD>(code)) {                                   \
-            handled = TRUE;                                                                \
-            result = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam),  \
-                          handled);                                                        \
-            if (handled) return true;                                                      \
-        }
+#define COMMAND_RANGE_CODE_HANDLER(first, last, code, func)                                       \
+    if (msg == WM_COMMAND && LOWORD(wParam) >= static_cast<WORD>(first) &&                        \
+        LOWORD(wParam) <= static_cast<WORD>(last) && HIWORD(wParam) == static_cast<WORD>(code)) { \
+        handled = TRUE;                                                                           \
+        result = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam), handled);   \
+        if (handled) return true;                                                                 \
+    }
 
 // WM_NOTIFY from one control id with one notification code.
-#define NOTIFY_HANDLER(id, cd, func)                                                       \
-        if (msg == WM_NOTIFY &&                                                            \
-            reinterpret_cast<LPNMHDR>(lParam)->idFrom == static_cast<UINT_PTR>(id) &&      \
-            reinterpret_cast<LPNMHDR>(lParam)->code == static_cast<UINT>(cd)) {            \
-            handled = TRUE;                                                                \
-            result = func(static_cast<int>(wParam), reinterpret_cast<LPNMHDR>(lParam),     \
-                          handled);                                                        \
-            if (handled) return true;                                                      \
-        }
+#define NOTIFY_HANDLER(id, cd, func)                                                         \
+    if (msg == WM_NOTIFY &&                                                                  \
+        reinterpret_cast<LPNMHDR>(lParam)->idFrom == static_cast<UINT_PTR>(id) &&            \
+        reinterpret_cast<LPNMHDR>(lParam)->code == static_cast<UINT>(cd)) {                  \
+        handled = TRUE;                                                                      \
+        result = func(static_cast<int>(wParam), reinterpret_cast<LPNMHDR>(lParam), handled); \
+        if (handled) return true;                                                            \
+    }
 
 // Offers the message to a base class's map.
-#define CHAIN_MSG_MAP(theChainClass)                                                       \
-        if (theChainClass::ProcessWindowMessage(hwnd, msg, wParam, lParam, result, mapId)) \
-            return true;
+#define CHAIN_MSG_MAP(theChainClass) \
+    if (theChainClass::ProcessWindowMessage(hwnd, msg, wParam, lParam, result, mapId)) return true;
 
-#define END_MSG_MAP()                                                                      \
-        return false;                                                                      \
+#define END_MSG_MAP() \
+    return false;     \
     }

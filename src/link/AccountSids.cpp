@@ -65,8 +65,8 @@ std::wstring PolicyTrustedAccount() {
     wchar_t text[256] = {};
     DWORD type = 0;
     DWORD bytes = sizeof(text) - sizeof(wchar_t);  // room for a terminator the value may lack
-    const LSTATUS read =
-        ::RegQueryValueExW(key, kTrustPolicyValue, nullptr, &type, reinterpret_cast<BYTE*>(text), &bytes);
+    const LSTATUS read = ::RegQueryValueExW(key, kTrustPolicyValue, nullptr, &type,
+                                            reinterpret_cast<BYTE*>(text), &bytes);
     ::RegCloseKey(key);
     if (read != ERROR_SUCCESS || type != REG_SZ) return std::wstring();
     return CanonicalSid(text);

@@ -6,7 +6,8 @@
 
 namespace kestrel {
 
-CplPipeClient::CplPipeClient(const wchar_t* name) : TNamedPipeClient(name), userSid(ProcessUserSid()) {}
+CplPipeClient::CplPipeClient(const wchar_t* name)
+    : TNamedPipeClient(name), userSid(ProcessUserSid()) {}
 
 uint32_t CplPipeClient::ConnectService(uint32_t timeoutMs) {
     // Connect refuses a second pipe (kErrorGeneric): the open one stays as it
@@ -118,12 +119,13 @@ uint32_t CplPipeClient::GetPortName(uint32_t stamp, uint32_t index, std::wstring
 }
 
 uint32_t CplPipeClient::GetPortDevice(const std::wstring& name, std::wstring& portLabel,
-                                      std::wstring& serialNumber, uint32_t& mode,
-                                      uint32_t& status, bool& useDefault) {
+                                      std::wstring& serialNumber, uint32_t& mode, uint32_t& status,
+                                      bool& useDefault) {
     SetPortDeviceFailure(portLabel, serialNumber, mode, status, useDefault);
     return Request([&](RequestFrame& request) { EncodeGetPortDevice(request, name); },
                    [&](const ResponseFrame& response) {
-                       DecodePortDevice(response, portLabel, serialNumber, mode, status, useDefault);
+                       DecodePortDevice(response, portLabel, serialNumber, mode, status,
+                                        useDefault);
                        return kResultOk;
                    });
 }
@@ -151,11 +153,12 @@ uint32_t CplPipeClient::SetPortDmsConfig(const std::wstring& name, const char* h
 }
 
 uint32_t CplPipeClient::UseDefaultDmsConfig(const std::wstring& name) {
-    return Request([&](RequestFrame& request) { EncodeUseDefaultDmsConfig(request, name); }, NoPayload);
+    return Request([&](RequestFrame& request) { EncodeUseDefaultDmsConfig(request, name); },
+                   NoPayload);
 }
 
-uint32_t CplPipeClient::GetDefaultDmsConfig(char* host, char* port, uint32_t& retryMs,
-                                            bool& useSsl, bool& comPortActive) {
+uint32_t CplPipeClient::GetDefaultDmsConfig(char* host, char* port, uint32_t& retryMs, bool& useSsl,
+                                            bool& comPortActive) {
     if (host == nullptr || port == nullptr) return kErrorInvalidParameter;
     SetDmsConfigFailure(host, port, retryMs, useSsl, comPortActive);
     return Request(EncodeGetDefaultDmsConfig, [&](const ResponseFrame& response) {
@@ -163,8 +166,8 @@ uint32_t CplPipeClient::GetDefaultDmsConfig(char* host, char* port, uint32_t& re
     });
 }
 
-uint32_t CplPipeClient::SetDefaultDmsConfig(const char* host, const char* port,
-                                            uint32_t retryMs, bool useSsl, bool comPortActive) {
+uint32_t CplPipeClient::SetDefaultDmsConfig(const char* host, const char* port, uint32_t retryMs,
+                                            bool useSsl, bool comPortActive) {
     const uint32_t check = CheckDmsTexts(host, port);
     if (check != kResultOk) return check;
     return Request(
@@ -203,8 +206,8 @@ uint32_t CplPipeClient::GetPortCounters(const std::wstring& name, uint32_t& txCo
 
 uint32_t CplPipeClient::GetPortDmsConfig(const std::wstring& name, DmsConfig& dms) {
     bool useSsl = false, comPortActive = false;
-    const uint32_t r = GetPortDmsConfig(name, dms.host, dms.port, dms.retryMs, useSsl,
-                                        comPortActive);
+    const uint32_t r =
+        GetPortDmsConfig(name, dms.host, dms.port, dms.retryMs, useSsl, comPortActive);
     dms.useSsl = useSsl ? 1 : 0;
     dms.comPortActive = comPortActive ? 1 : 0;
     return r;
@@ -212,8 +215,7 @@ uint32_t CplPipeClient::GetPortDmsConfig(const std::wstring& name, DmsConfig& dm
 
 uint32_t CplPipeClient::GetDefaultDmsConfig(DmsConfig& dms) {
     bool useSsl = false, comPortActive = false;
-    const uint32_t r = GetDefaultDmsConfig(dms.host, dms.port, dms.retryMs, useSsl,
-                                           comPortActive);
+    const uint32_t r = GetDefaultDmsConfig(dms.host, dms.port, dms.retryMs, useSsl, comPortActive);
     dms.useSsl = useSsl ? 1 : 0;
     dms.comPortActive = comPortActive ? 1 : 0;
     return r;

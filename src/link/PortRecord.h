@@ -12,8 +12,8 @@
 namespace kestrel {
 
 struct PortRecord {
-    std::wstring portLabel;       // at most 29 characters
-    std::wstring serialNumber;    // at most 149 characters
+    std::wstring portLabel;     // at most 29 characters
+    std::wstring serialNumber;  // at most 149 characters
     uint32_t mode = kModeSerial;
     uint32_t status = kStatusNoDevice;
     bool useDefault = true;

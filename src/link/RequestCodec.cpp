@@ -21,8 +21,8 @@ void PutPortName(RequestFrame& frame, const std::wstring& name) {
     PutWide(frame.data(), kReqPortNameOffset, kPortNameChars, name);
 }
 
-void PutDms(RequestFrame& frame, size_t at, const char* host, const char* port,
-            uint32_t retryMs, bool useSsl, bool comPortActive) {
+void PutDms(RequestFrame& frame, size_t at, const char* host, const char* port, uint32_t retryMs,
+            bool useSsl, bool comPortActive) {
     uint8_t* f = frame.data();
     PutNarrow(f, at + kDmsHostRel, kDmsHostBytes, host);
     PutNarrow(f, at + kDmsPortRel, kDmsPortBytes, port);
@@ -65,8 +65,7 @@ void EncodeGetPortDmsConfig(RequestFrame& frame, const std::wstring& name) {
 }
 
 void EncodeSetPortDmsConfig(RequestFrame& frame, const std::wstring& name, const char* host,
-                            const char* port, uint32_t retryMs, bool useSsl,
-                            bool comPortActive) {
+                            const char* port, uint32_t retryMs, bool useSsl, bool comPortActive) {
     Begin(frame, kSetPortDmsConfig);
     PutPortName(frame, name);
     PutDms(frame, kReqPortDmsOffset, host, port, retryMs, useSsl, comPortActive);
@@ -136,8 +135,7 @@ void SetPortCountersFailure(uint32_t& txCount, uint32_t& rxCount, uint32_t& upda
     txCount = rxCount = updateCount = 0;
 }
 
-void DecodeVersion(const ResponseFrame& frame, uint32_t& major, uint32_t& minor,
-                   uint32_t& patch) {
+void DecodeVersion(const ResponseFrame& frame, uint32_t& major, uint32_t& minor, uint32_t& patch) {
     major = GetU32(frame.data(), kRspVersionOffset);
     minor = GetU32(frame.data(), kRspVersionOffset + 4);
     patch = GetU32(frame.data(), kRspVersionOffset + 8);

@@ -26,41 +26,39 @@ namespace kestrel {
 // sequence field stays 0 (Transact stamps it). Port names are cut to 200
 // characters, texts to their field size minus one; the checks above come first.
 
-void EncodeQueryVersion(RequestFrame& frame);                                  // 0
-void EncodeGetPortListInfo(RequestFrame& frame);                               // 1
-void EncodeGetPortName(RequestFrame& frame, uint32_t stamp, uint32_t index);   // 2
-void EncodeGetPortDevice(RequestFrame& frame, const std::wstring& name);       // 3
-void EncodeGetPortDmsConfig(RequestFrame& frame, const std::wstring& name);    // 4
-void EncodeSetPortDmsConfig(RequestFrame& frame, const std::wstring& name,     // 5
-                            const char* host, const char* port, uint32_t retryMs,
-                            bool useSsl, bool comPortActive);
-void EncodeUseDefaultDmsConfig(RequestFrame& frame, const std::wstring& name); // 6
-void EncodeGetDefaultDmsConfig(RequestFrame& frame);                           // 7
-void EncodeSetDefaultDmsConfig(RequestFrame& frame, const char* host,          // 8
-                               const char* port, uint32_t retryMs, bool useSsl,
-                               bool comPortActive);
-void EncodeGetLogSettings(RequestFrame& frame);                                // 9
-void EncodeSetLogSettings(RequestFrame& frame, const std::wstring& folder,     // 10
+void EncodeQueryVersion(RequestFrame& frame);                                 // 0
+void EncodeGetPortListInfo(RequestFrame& frame);                              // 1
+void EncodeGetPortName(RequestFrame& frame, uint32_t stamp, uint32_t index);  // 2
+void EncodeGetPortDevice(RequestFrame& frame, const std::wstring& name);      // 3
+void EncodeGetPortDmsConfig(RequestFrame& frame, const std::wstring& name);   // 4
+void EncodeSetPortDmsConfig(RequestFrame& frame, const std::wstring& name,    // 5
+                            const char* host, const char* port, uint32_t retryMs, bool useSsl,
+                            bool comPortActive);
+void EncodeUseDefaultDmsConfig(RequestFrame& frame, const std::wstring& name);  // 6
+void EncodeGetDefaultDmsConfig(RequestFrame& frame);                            // 7
+void EncodeSetDefaultDmsConfig(RequestFrame& frame, const char* host,           // 8
+                               const char* port, uint32_t retryMs, bool useSsl, bool comPortActive);
+void EncodeGetLogSettings(RequestFrame& frame);                             // 9
+void EncodeSetLogSettings(RequestFrame& frame, const std::wstring& folder,  // 10
                           uint32_t level);
-void EncodeGetPortCounters(RequestFrame& frame, const std::wstring& name);     // 11
+void EncodeGetPortCounters(RequestFrame& frame, const std::wstring& name);  // 11
 
 // ---- Failure values (set before anything is sent) --------------------------------
 
-void SetVersionFailure(uint32_t& major, uint32_t& minor, uint32_t& patch);        // 0: all 0
-void SetPortListInfoFailure(uint32_t& stamp, uint32_t* count);                     // 1
-void SetPortNameFailure(std::wstring& name);                                       // 2
-void SetPortDeviceFailure(std::wstring& portLabel, std::wstring& serialNumber,     // 3
+void SetVersionFailure(uint32_t& major, uint32_t& minor, uint32_t& patch);      // 0: all 0
+void SetPortListInfoFailure(uint32_t& stamp, uint32_t* count);                  // 1
+void SetPortNameFailure(std::wstring& name);                                    // 2
+void SetPortDeviceFailure(std::wstring& portLabel, std::wstring& serialNumber,  // 3
                           uint32_t& mode, uint32_t& status, bool& useDefault);
 void SetDmsConfigFailure(char* host, char* port, uint32_t& retryMs, bool& useSsl,  // 4, 7
                          bool& comPortActive);
-void SetLogSettingsFailure(std::wstring& folder, uint32_t& level);                 // 9
-void SetPortCountersFailure(uint32_t& txCount, uint32_t& rxCount,                  // 11
+void SetLogSettingsFailure(std::wstring& folder, uint32_t& level);  // 9
+void SetPortCountersFailure(uint32_t& txCount, uint32_t& rxCount,   // 11
                             uint32_t& updateCount);
 
 // ---- Response decoders (for a response whose status is 0) ------------------------
 
-void DecodeVersion(const ResponseFrame& frame, uint32_t& major, uint32_t& minor,
-                   uint32_t& patch);
+void DecodeVersion(const ResponseFrame& frame, uint32_t& major, uint32_t& minor, uint32_t& patch);
 void DecodePortListInfo(const ResponseFrame& frame, uint32_t& stamp, uint32_t* count);
 // The name up to its NUL within the whole payload (at most 262 code units).
 void DecodePortName(const ResponseFrame& frame, std::wstring& name);
@@ -70,7 +68,7 @@ void DecodePortDevice(const ResponseFrame& frame, std::wstring& portLabel,
 // host: char[300], port: char[10]. Returns 87 and writes nothing when the host
 // holds no NUL within 300 bytes or the port none within 10 bytes; else 0.
 [[nodiscard]] uint32_t DecodeDmsConfig(const ResponseFrame& frame, char* host, char* port,
-                         uint32_t& retryMs, bool& useSsl, bool& comPortActive);
+                                       uint32_t& retryMs, bool& useSsl, bool& comPortActive);
 void DecodeLogSettings(const ResponseFrame& frame, std::wstring& folder, uint32_t& level);
 void DecodePortCounters(const ResponseFrame& frame, uint32_t& txCount, uint32_t& rxCount,
                         uint32_t& updateCount);

@@ -60,10 +60,11 @@ inline constexpr uint32_t kResultWrongVersion = 0xEEEE0008;
 inline constexpr uint32_t kResultNotConnected = 0xEEEE0009;
 inline constexpr uint32_t kResultFutureSequence = 0xEEEE000A;
 inline constexpr uint32_t kResultTextTooLong = 0xEEEE000B;
-inline constexpr uint32_t kResultUntrustedPipe = 0xEEEE000C;    // owner not trusted; closed, nothing sent
+inline constexpr uint32_t kResultUntrustedPipe =
+    0xEEEE000C;  // owner not trusted; closed, nothing sent
 
 // Win32 error codes the link produces or interprets (values fixed by the platform).
-inline constexpr uint32_t kErrorGeneric = 1;             // also: short write, wrong response length
+inline constexpr uint32_t kErrorGeneric = 1;  // also: short write, wrong response length
 inline constexpr uint32_t kErrorInvalidParameter = 87;
 inline constexpr uint32_t kErrorBrokenPipe = 109;
 inline constexpr uint32_t kErrorNoData = 232;
@@ -80,7 +81,7 @@ inline constexpr bool IsLinkFailure(uint32_t result) {
 
 // Field sizes: wide fields in UTF-16 code units, narrow fields in bytes, both
 // including the terminating NUL.
-inline constexpr size_t kPortNameChars = 201;      // at most 200 characters on the wire
+inline constexpr size_t kPortNameChars = 201;  // at most 200 characters on the wire
 inline constexpr size_t kPortLabelChars = 30;
 inline constexpr size_t kSerialNumberChars = 150;
 inline constexpr size_t kLogFolderChars = 260;
@@ -96,19 +97,19 @@ inline constexpr size_t kDmsComPortActiveRel = 315;
 inline constexpr size_t kDmsWireSize = 316;
 
 // Request payload offsets.
-inline constexpr size_t kReqPortNameOffset = 8;        // codes 3, 4, 5, 6, 11
-inline constexpr size_t kReqStampOffset = 8;           // code 2
-inline constexpr size_t kReqIndexOffset = 12;          // code 2
-inline constexpr size_t kReqPortDmsOffset = 410;       // code 5
-inline constexpr size_t kReqDefaultDmsOffset = 8;      // code 8
-inline constexpr size_t kReqLogFolderOffset = 8;       // code 10
-inline constexpr size_t kReqLogLevelOffset = 528;      // code 10
+inline constexpr size_t kReqPortNameOffset = 8;    // codes 3, 4, 5, 6, 11
+inline constexpr size_t kReqStampOffset = 8;       // code 2
+inline constexpr size_t kReqIndexOffset = 12;      // code 2
+inline constexpr size_t kReqPortDmsOffset = 410;   // code 5
+inline constexpr size_t kReqDefaultDmsOffset = 8;  // code 8
+inline constexpr size_t kReqLogFolderOffset = 8;   // code 10
+inline constexpr size_t kReqLogLevelOffset = 528;  // code 10
 
 // Response payload offsets.
-inline constexpr size_t kRspVersionOffset = 8;         // code 0: three u32
-inline constexpr size_t kRspStampOffset = 8;           // code 1
-inline constexpr size_t kRspCountOffset = 12;          // code 1
-inline constexpr size_t kRspPortNameOffset = 8;        // code 2: up to the end of the frame
+inline constexpr size_t kRspVersionOffset = 8;   // code 0: three u32
+inline constexpr size_t kRspStampOffset = 8;     // code 1
+inline constexpr size_t kRspCountOffset = 12;    // code 1
+inline constexpr size_t kRspPortNameOffset = 8;  // code 2: up to the end of the frame
 inline constexpr size_t kRspPortNameChars = (kResponseFrameSize - kRspPortNameOffset) / 2;
 inline constexpr size_t kRspPortLabelOffset = 8;       // code 3
 inline constexpr size_t kRspSerialNumberOffset = 68;   // code 3

@@ -60,7 +60,8 @@ uint32_t TNamedPipeClient::Connect(uint32_t timeoutMs) {
 uint32_t TNamedPipeClient::FinishPending(uint32_t timeoutMs, DWORD& transferred) {
     const DWORD wait = ::WaitForSingleObject(overlapped.hEvent, timeoutMs);
     if (wait == WAIT_OBJECT_0) {
-        if (!::GetOverlappedResult(pipe.Get(), &overlapped, &transferred, TRUE)) return ::GetLastError();
+        if (!::GetOverlappedResult(pipe.Get(), &overlapped, &transferred, TRUE))
+            return ::GetLastError();
         return kResultOk;
     }
     const uint32_t result = wait == WAIT_TIMEOUT ? kErrorTimeout : ::GetLastError();
@@ -87,7 +88,7 @@ uint32_t TNamedPipeClient::FinishPending(uint32_t timeoutMs, DWORD& transferred)
 uint32_t TNamedPipeClient::WriteFrame(const uint8_t* request) {
     DWORD written = 0;
     if (::WriteFile(pipe.Get(), request, static_cast<DWORD>(kRequestFrameSize), &written,
-                  &overlapped)) {
+                    &overlapped)) {
         return written == kRequestFrameSize ? kResultOk : kErrorGeneric;
     }
     const DWORD error = ::GetLastError();
@@ -101,7 +102,7 @@ uint32_t TNamedPipeClient::ReadFrame(uint8_t* response, uint32_t timeoutMs, uint
     bytesRead = 0;
     DWORD transferred = 0;
     if (::ReadFile(pipe.Get(), response, static_cast<DWORD>(kResponseFrameSize), &transferred,
-                 &overlapped)) {
+                   &overlapped)) {
         bytesRead = transferred;
         return kResultOk;
     }

@@ -18,12 +18,9 @@ uint32_t DrawStageResult(DrawHook hook, bool skipDefault) {
     const uint32_t skip = skipDefault ? kDrawSkipDefault : 0;
     switch (hook) {
     case DrawHook::PrePaint:
-    case DrawHook::ItemPrePaint:
-        return kDrawNotifyItemDraw | kDrawNotifyPostPaint | skip;
-    case DrawHook::SubItemPrePaint:
-        return kDrawNotifyPostPaint | skip;
-    default:
-        return kDrawDoDefault;
+    case DrawHook::ItemPrePaint: return kDrawNotifyItemDraw | kDrawNotifyPostPaint | skip;
+    case DrawHook::SubItemPrePaint: return kDrawNotifyPostPaint | skip;
+    default: return kDrawDoDefault;
     }
 }
 

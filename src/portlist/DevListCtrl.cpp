@@ -52,9 +52,7 @@ bool DevListCtrl::SubclassWindow(HWND window) {
     return bound;
 }
 
-int DevListCtrl::ItemCount() const {
-    return static_cast<int>(Send(LVM_GETITEMCOUNT));
-}
+int DevListCtrl::ItemCount() const { return static_cast<int>(Send(LVM_GETITEMCOUNT)); }
 
 DevListCtrl::Row* DevListCtrl::RowAt(int index) const {
     LVITEMW item{};
@@ -248,7 +246,8 @@ std::wstring DevListCtrl::GetPortOfButton(int buttonId) const {
     if (!child) return std::wstring();
     const Row* owner = nullptr;
     for (const auto& entry : rows) {
-        if (entry.second->button && entry.second->button->Handle() == child) owner = entry.second.get();
+        if (entry.second->button && entry.second->button->Handle() == child)
+            owner = entry.second.get();
     }
     return owner ? owner->info.name : std::wstring();
 }
@@ -281,12 +280,14 @@ bool DevListCtrl::OnPrePaint(HDC) {
     ::GetClientRect(Handle(), &client);
     const auto top = static_cast<int>(Send(LVM_GETTOPINDEX));
     auto inView = [&](int index, RECT& cell) {
-        return index >= top && RowButtons::CellRect(Handle(), index, cell) && cell.top < client.bottom;
+        return index >= top && RowButtons::CellRect(Handle(), index, cell) &&
+               cell.top < client.bottom;
     };
     for (const auto& entry : rows) {
         const ListCtrlButton* button = entry.second->button.get();
         RECT cell;
-        if (button && ::IsWindowVisible(button->Handle()) && !inView(IndexOf(entry.second.get()), cell))
+        if (button && ::IsWindowVisible(button->Handle()) &&
+            !inView(IndexOf(entry.second.get()), cell))
             ::ShowWindow(button->Handle(), SW_HIDE);
     }
     const int count = ItemCount();
@@ -306,21 +307,17 @@ bool DevListCtrl::OnSubItemPrePaint(HDC, DWORD_PTR item, int subItem, UINT, LPAR
                                     COLORREF& textColor, COLORREF&) {
     const Row* row = AsRow(itemData);
     if (subItem == kColumnButton) {
-        return row && row->button && RowButtons::Place(Handle(), *row->button, static_cast<int>(item));
+        return row && row->button &&
+               RowButtons::Place(Handle(), *row->button, static_cast<int>(item));
     }
     if (lastKnownOnly) {
         textColor = ::GetSysColor(COLOR_GRAYTEXT);
         return false;
     }
     switch (CellTextColour(subItem, row ? &row->info : nullptr)) {
-    case CellColour::Red:
-        textColor = kAlertTextColour;
-        break;
-    case CellColour::WindowText:
-        textColor = ::GetSysColor(COLOR_WINDOWTEXT);
-        break;
-    case CellColour::Unchanged:
-        break;
+    case CellColour::Red: textColor = kAlertTextColour; break;
+    case CellColour::WindowText: textColor = ::GetSysColor(COLOR_WINDOWTEXT); break;
+    case CellColour::Unchanged: break;
     }
     return false;
 }
@@ -351,13 +348,9 @@ std::wstring DevListCtrl::TableText() const {
     return kestrel::TableText(lines);
 }
 
-bool DevListCtrl::CopyTable() const {
-    return PutTextOnClipboard(Handle(), TableText());
-}
+bool DevListCtrl::CopyTable() const { return PutTextOnClipboard(Handle(), TableText()); }
 
-void DevListCtrl::OnActivateItem(int index) {
-    EditRow(index);
-}
+void DevListCtrl::OnActivateItem(int index) { EditRow(index); }
 
 bool DevListCtrl::OnCopy() {
     CopyTable();
@@ -373,7 +366,8 @@ LRESULT DevListCtrl::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&) {
         index = FocusedItem();
         RECT row{LVIR_LABEL, 0, 0, 0};
         at = POINT{0, 0};
-        if (index >= 0 && Send(LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&row)))
+        if (index >= 0 &&
+            Send(LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&row)))
             at = POINT{row.left, row.bottom};
         ::ClientToScreen(Handle(), &at);
     } else {
@@ -391,8 +385,9 @@ LRESULT DevListCtrl::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&) {
     enum : UINT { kEdit = 1, kCopy };
     if (!port.empty()) ::AppendMenuW(menu.Get(), MF_STRING, kEdit, kMenuEditText);
     ::AppendMenuW(menu.Get(), MF_STRING, kCopy, kMenuCopyText);
-    const UINT chosen = static_cast<UINT>(::TrackPopupMenu(
-        menu.Get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0, Handle(), nullptr));
+    const UINT chosen = static_cast<UINT>(
+        ::TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0,
+                         Handle(), nullptr));
     if (chosen == kEdit && FocusPort(port)) EditRow(FocusedItem());
     if (chosen == kCopy) CopyTable();
     return 0;
@@ -404,7 +399,8 @@ LRESULT DevListCtrl::OnDpiChanged(UINT, WPARAM, LPARAM, BOOL& handled) {
     ScalePortListColumns(Handle());
     const WPARAM font = static_cast<WPARAM>(Send(WM_GETFONT));
     for (const auto& entry : rows) {
-        if (entry.second->button) ::SendMessageW(entry.second->button->Handle(), WM_SETFONT, font, TRUE);
+        if (entry.second->button)
+            ::SendMessageW(entry.second->button->Handle(), WM_SETFONT, font, TRUE);
     }
     handled = FALSE;
     return 0;

@@ -4,17 +4,10 @@ namespace kestrel {
 
 void ListCtrlState::BeginSort(int column, int sortType) {
     switch (sortType) {
-    case kSortAscending:
-        sortDescending = false;
-        break;
-    case kSortDescending:
-        sortDescending = true;
-        break;
-    case kSortToggle:
-        sortDescending = column == sortColumn && !sortDescending;
-        break;
-    default:
-        break;
+    case kSortAscending: sortDescending = false; break;
+    case kSortDescending: sortDescending = true; break;
+    case kSortToggle: sortDescending = column == sortColumn && !sortDescending; break;
+    default: break;
     }
     sortColumn = column;
 }

@@ -21,13 +21,13 @@ inline constexpr int kSortToggle = 2;
 
 class ListCtrlState {
 public:
-    bool fixedColumns = false;        // header dividers cannot be dragged
-    int32_t sortColumn = -1;          // column of the last successful sort; -1 = none
-    bool sortDescending = false;      // direction of the last sort
-    bool customDraw = false;          // custom-draw hooks are called
-    bool checkBoxLock = false;        // the host refuses check-box changes
-    bool noSelection = false;         // the host refuses to select a row
-    bool notifyCheckChanges = true;   // OnCheckChanged is called
+    bool fixedColumns = false;       // header dividers cannot be dragged
+    int32_t sortColumn = -1;         // column of the last successful sort; -1 = none
+    bool sortDescending = false;     // direction of the last sort
+    bool customDraw = false;         // custom-draw hooks are called
+    bool checkBoxLock = false;       // the host refuses check-box changes
+    bool noSelection = false;        // the host refuses to select a row
+    bool notifyCheckChanges = true;  // OnCheckChanged is called
 
     // Sets direction and column for a sort about to run.
     void BeginSort(int column, int sortType);

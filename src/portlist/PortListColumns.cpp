@@ -73,7 +73,8 @@ std::wstring PortListColumnTitle(HWND list, int column) {
     header.mask = LVCF_TEXT;
     header.pszText = title;
     header.cchTextMax = 64;
-    ::SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column), reinterpret_cast<LPARAM>(&header));
+    ::SendMessageW(list, LVM_GETCOLUMNW, static_cast<WPARAM>(column),
+                   reinterpret_cast<LPARAM>(&header));
     return title;
 }
 

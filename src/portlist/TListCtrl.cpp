@@ -19,9 +19,7 @@ static_assert(kDrawDoDefault == CDRF_DODEFAULT && kDrawSkipDefault == CDRF_SKIPD
                   kDrawNotifyItemDraw == CDRF_NOTIFYSUBITEMDRAW,
               "draw results");
 
-bool TListCtrl::SubclassWindow(HWND window) {
-    return CWindowBase::SubclassWindow(window);
-}
+bool TListCtrl::SubclassWindow(HWND window) { return CWindowBase::SubclassWindow(window); }
 
 bool TListCtrl::DeleteAllItems() {
     const bool deleted = Send(LVM_DELETEALLITEMS) != 0;
@@ -37,7 +35,8 @@ bool TListCtrl::SortItems(int column, int sortType) {
     return sorted;
 }
 
-int CALLBACK TListCtrl::CompareCallback(LPARAM itemData1, LPARAM itemData2, LPARAM sortParam) noexcept {
+int CALLBACK TListCtrl::CompareCallback(LPARAM itemData1, LPARAM itemData2,
+                                        LPARAM sortParam) noexcept {
     auto* self = reinterpret_cast<TListCtrl*>(sortParam);
     return self->Order(self->CompareItems(itemData1, itemData2, self->sortColumn));
 }
@@ -54,7 +53,8 @@ int TListCtrl::SelectItem(int index, bool exclusive, bool focus) {
     bool selected = false;
     const bool single = (::GetWindowLongPtrW(Handle(), GWL_STYLE) & LVS_SINGLESEL) != 0;
     if (exclusive || single) {
-        for (int i = static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+        for (int i =
+                 static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
              i >= 0;
              i = static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED))) {
             if (i == index) {
@@ -77,21 +77,15 @@ int TListCtrl::SelectItem(int index, bool exclusive, bool focus) {
     return static_cast<int>(current);
 }
 
-int TListCtrl::CompareItems(LPARAM, LPARAM, int) {
-    return 0;
-}
+int TListCtrl::CompareItems(LPARAM, LPARAM, int) { return 0; }
 
 void TListCtrl::OnCheckChanged(int, bool) {}
 
-bool TListCtrl::OnPrePaint(HDC) {
-    return false;
-}
+bool TListCtrl::OnPrePaint(HDC) { return false; }
 
 void TListCtrl::OnPostPaint(HDC) {}
 
-bool TListCtrl::OnItemPrePaint(HDC, DWORD_PTR, UINT, LPARAM) {
-    return false;
-}
+bool TListCtrl::OnItemPrePaint(HDC, DWORD_PTR, UINT, LPARAM) { return false; }
 
 void TListCtrl::OnItemPostPaint(HDC, DWORD_PTR, UINT, LPARAM) {}
 
@@ -114,9 +108,7 @@ void TListCtrl::FocusItem(int index) {
 
 void TListCtrl::OnActivateItem(int) {}
 
-bool TListCtrl::OnCopy() {
-    return false;
-}
+bool TListCtrl::OnCopy() { return false; }
 
 std::wstring TListCtrl::ItemText(int index, int column) const {
     std::wstring text(64, L'\0');
@@ -141,12 +133,8 @@ LRESULT TListCtrl::OnCustomDraw(NMLVCUSTOMDRAW& cd) {
     const DrawHook hook = HookForDrawStage(nm.dwDrawStage);
     bool skip = false;
     switch (hook) {
-    case DrawHook::PrePaint:
-        skip = OnPrePaint(nm.hdc);
-        break;
-    case DrawHook::PostPaint:
-        OnPostPaint(nm.hdc);
-        break;
+    case DrawHook::PrePaint: skip = OnPrePaint(nm.hdc); break;
+    case DrawHook::PostPaint: OnPostPaint(nm.hdc); break;
     case DrawHook::ItemPrePaint:
         skip = OnItemPrePaint(nm.hdc, nm.dwItemSpec, nm.uItemState, nm.lItemlParam);
         break;
@@ -155,15 +143,14 @@ LRESULT TListCtrl::OnCustomDraw(NMLVCUSTOMDRAW& cd) {
         DrawFocusMark(nm.hdc, nm.dwItemSpec);
         break;
     case DrawHook::SubItemPrePaint:
-        skip = OnSubItemPrePaint(nm.hdc, nm.dwItemSpec, cd.iSubItem, nm.uItemState,
-                                 nm.lItemlParam, cd.clrText, cd.clrTextBk);
+        skip = OnSubItemPrePaint(nm.hdc, nm.dwItemSpec, cd.iSubItem, nm.uItemState, nm.lItemlParam,
+                                 cd.clrText, cd.clrTextBk);
         break;
     case DrawHook::SubItemPostPaint:
         OnSubItemPostPaint(nm.hdc, nm.dwItemSpec, cd.iSubItem, nm.uItemState, nm.lItemlParam,
                            cd.clrText, cd.clrTextBk);
         break;
-    case DrawHook::None:
-        break;
+    case DrawHook::None: break;
     }
     return DrawStageResult(hook, skip);
 }
@@ -180,15 +167,9 @@ LRESULT TListCtrl::OnHeaderNotify(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
     const auto* header = reinterpret_cast<const NMHEADERW*>(lParam);
     switch (header->hdr.code) {
     case HDN_BEGINTRACKW:
-    case HDN_BEGINTRACKA:
-        handled = fixedColumns;
-        return 1;  // refuses the drag
-    case HDN_ITEMDBLCLICKW:
-        SortItems(header->iItem, kSortToggle);
-        return 1;
-    default:
-        handled = FALSE;
-        return 0;
+    case HDN_BEGINTRACKA: handled = fixedColumns; return 1;  // refuses the drag
+    case HDN_ITEMDBLCLICKW: SortItems(header->iItem, kSortToggle); return 1;
+    default: handled = FALSE; return 0;
     }
 }
 
@@ -234,18 +215,14 @@ LRESULT TListCtrl::OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
     case VK_F2:
         if (FocusedItem() >= 0) OnActivateItem(FocusedItem());
         return 0;
-    case 'C':
-        handled = ::GetKeyState(VK_CONTROL) < 0 && OnCopy();
-        return 0;
+    case 'C': handled = ::GetKeyState(VK_CONTROL) < 0 && OnCopy(); return 0;
     case VK_UP: key = ListKey::Up; break;
     case VK_DOWN: key = ListKey::Down; break;
     case VK_PRIOR: key = ListKey::PageUp; break;
     case VK_NEXT: key = ListKey::PageDown; break;
     case VK_HOME: key = ListKey::Home; break;
     case VK_END: key = ListKey::End; break;
-    default:
-        handled = FALSE;
-        return 0;
+    default: handled = FALSE; return 0;
     }
     if (!noSelection) {
         handled = FALSE;

@@ -79,7 +79,8 @@ public:
 
 protected:
     // LVM_SORTITEMS callback; sortParam is the control.
-    static int CALLBACK CompareCallback(LPARAM itemData1, LPARAM itemData2, LPARAM sortParam) noexcept;
+    static int CALLBACK CompareCallback(LPARAM itemData1, LPARAM itemData2,
+                                        LPARAM sortParam) noexcept;
 
     LRESULT Send(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) const {
         return ::SendMessageW(Handle(), msg, wParam, lParam);

@@ -94,7 +94,8 @@ int Run(int showCommand) {
     // An installer that closes the panel through the Restart Manager starts it
     // again in the tray. Only then: a crash, a hang or a restart of the system
     // starts nothing (the Run value starts it at logon).
-    ::RegisterApplicationRestart(kOptionHide, RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
+    ::RegisterApplicationRestart(kOptionHide,
+                                 RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
     const int result = loop.Run();
     appModule.RemoveMessageLoop();
     mainDlg.reset();

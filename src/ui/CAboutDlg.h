@@ -20,7 +20,8 @@ public:
         COMMAND_ID_HANDLER(IDCANCEL, OnCloseCmd)
     END_MSG_MAP()
 
-    // Seven lines: product, blank, "Version MM.mm.pp" with the suffix (the product version), blank, notice, blank, company.
+    // Seven lines: product, blank, "Version MM.mm.pp" with the suffix (the product version), blank,
+    // notice, blank, company.
     static std::wstring Text();
 
 private:

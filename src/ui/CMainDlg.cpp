@@ -18,9 +18,7 @@ CMainDlg::CMainDlg(const wchar_t* pipeName)
 
 CMainDlg::~CMainDlg() = default;
 
-void CMainDlg::OnLButtonDblClk(POINT) {
-    ShowAndActivate();
-}
+void CMainDlg::OnLButtonDblClk(POINT) { ShowAndActivate(); }
 
 void CMainDlg::ShowAndActivate() {
     ::ShowWindow(Handle(), SW_SHOW);
@@ -37,7 +35,8 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     SetWindowIcons(window, module, IDR_MAINFRAME);
 
     // A failed add is ignored: the program runs on without an icon.
-    const auto smallIcon = reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
+    const auto smallIcon =
+        reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
     TNotifyIcon::Create(smallIcon, kProgramTitle, WM_NOTIFYICON, window, module);
     AppendRButtonDownMenuItem(ID_VIEW_COMMPORTS, kTrayViewPorts);
     AppendRButtonDownMenuItem(ID_TRAY_QUIT, kTrayQuit);

@@ -22,9 +22,7 @@ inline constexpr UINT kRefreshPeriodMs = 500;
 // What the message loop returns after ID_APP_EXIT, the program's normal exit code.
 inline constexpr int kQuitExitCode = 2;
 
-class CMainDlg : public CDialogBase,
-                 public CDialogLoopMember,
-                 public TNotifyIcon {
+class CMainDlg : public CDialogBase, public CDialogLoopMember, public TNotifyIcon {
 public:
     // Tests give a pipe of their own; the program talks to the service's. The
     // name must outlive the object.

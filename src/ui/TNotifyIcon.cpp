@@ -76,9 +76,9 @@ bool TNotifyIcon::CreateHiddenWindow(HINSTANCE module) {
     // A second object cannot register the class again while the first holds it.
     if (!::RegisterClassExW(&windowClass)) return false;
 
-    HWND hidden = ::CreateWindowExW(0, kNotifyIconWindowClass, kNotifyIconWindowTitle,
-                                  WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
-                                  CW_USEDEFAULT, nullptr, nullptr, module, nullptr);
+    HWND hidden = ::CreateWindowExW(
+        0, kNotifyIconWindowClass, kNotifyIconWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, module, nullptr);
     if (!hidden) {
         ::UnregisterClassW(kNotifyIconWindowClass, module);
         return false;
@@ -128,20 +128,19 @@ LRESULT TNotifyIcon::OnNotifyIconMessage(UINT, WPARAM wParam, LPARAM lParam, boo
     }
     POINT point;
     switch (static_cast<UINT>(lParam)) {
-        case WM_LBUTTONDOWN:
-            if (::GetCursorPos(&point)) OnLButtonDown(point);
-            break;
-        case WM_LBUTTONDBLCLK:
-            if (::GetCursorPos(&point)) OnLButtonDblClk(point);
-            break;
-        case WM_RBUTTONDOWN:
-            if (::GetCursorPos(&point)) OnRButtonDown(point);
-            break;
-        case WM_RBUTTONDBLCLK:
-            if (::GetCursorPos(&point)) OnRButtonDblClk(point);
-            break;
-        default:
-            break;
+    case WM_LBUTTONDOWN:
+        if (::GetCursorPos(&point)) OnLButtonDown(point);
+        break;
+    case WM_LBUTTONDBLCLK:
+        if (::GetCursorPos(&point)) OnLButtonDblClk(point);
+        break;
+    case WM_RBUTTONDOWN:
+        if (::GetCursorPos(&point)) OnRButtonDown(point);
+        break;
+    case WM_RBUTTONDBLCLK:
+        if (::GetCursorPos(&point)) OnRButtonDblClk(point);
+        break;
+    default: break;
     }
     return 0;
 }

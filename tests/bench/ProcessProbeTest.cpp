@@ -51,9 +51,9 @@ TEST(ProcessProbe, FiguresFollowWhatTheProcessHolds) {
     std::vector<HBRUSH> brushes;
     for (int i = 0; i < 40; ++i) brushes.push_back(::CreateSolidBrush(RGB(i, 0, 0)));
     HWND window = ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                                  nullptr, nullptr, nullptr);
+                                    nullptr, nullptr, nullptr);
     HWND child = ::CreateWindowExW(0, L"STATIC", L"", WS_CHILD, 0, 0, 5, 5, window, nullptr,
-                                 nullptr, nullptr);
+                                   nullptr, nullptr);
     ASSERT_NE(child, nullptr);
     constexpr size_t kBlock = 16u << 20;
     std::unique_ptr<char[]> block(new char[kBlock]);

@@ -28,7 +28,9 @@ LRESULT CALLBACK DmsWindowProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return ::DefWindowProcW(hwnd, msg, wp, lp);
 }
 
-bool RegisterDmsWindowClass(HINSTANCE) { return RegisterWindowClass(kDmsWindowClass, DmsWindowProc); }
+bool RegisterDmsWindowClass(HINSTANCE) {
+    return RegisterWindowClass(kDmsWindowClass, DmsWindowProc);
+}
 
 // For every test of the program: the dialogs the other sources run join the
 // main thread's message loop.
@@ -41,14 +43,19 @@ struct DmsWindow {
     DmsWindow() {
         const HINSTANCE instance = ::GetModuleHandleW(nullptr);
         hwnd = ::CreateWindowExW(0, kDmsWindowClass, L"DMS", WS_OVERLAPPEDWINDOW, 0, 0, 400, 300,
-                               nullptr, nullptr, instance, nullptr);
-        const struct { const wchar_t* cls; int id; } controls[] = {
-            {L"EDIT", IDC_DMS_HOST}, {L"EDIT", IDC_DMS_PORT}, {L"EDIT", IDC_DMS_RETRY},
-            {L"BUTTON", IDC_USE_SSL}, {L"BUTTON", IDC_COM_ACTIVE}};
+                                 nullptr, nullptr, instance, nullptr);
+        const struct {
+            const wchar_t* cls;
+            int id;
+        } controls[] = {{L"EDIT", IDC_DMS_HOST},
+                        {L"EDIT", IDC_DMS_PORT},
+                        {L"EDIT", IDC_DMS_RETRY},
+                        {L"BUTTON", IDC_USE_SSL},
+                        {L"BUTTON", IDC_COM_ACTIVE}};
         for (const auto& c : controls)
             ::CreateWindowExW(0, c.cls, L"", WS_CHILD | (c.cls[0] == L'B' ? BS_AUTOCHECKBOX : 0), 0,
-                            0, 300, 24, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
-                            instance, nullptr);
+                              0, 300, 24, hwnd, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
+                              instance, nullptr);
     }
     ~DmsWindow() { ::DestroyWindow(hwnd); }
 

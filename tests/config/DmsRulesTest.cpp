@@ -10,13 +10,24 @@ using namespace kestrel;
 using kestrel::test::Dms;
 
 TEST(Conversion, SignWhiteSpaceSaturationAndConsumption) {
-    struct Case { const wchar_t* text; uint32_t value; bool whole; };
+    struct Case {
+        const wchar_t* text;
+        uint32_t value;
+        bool whole;
+    };
     const Case cases[] = {
-        {L"", 0, true},  {L"   ", 0, false}, {L"+", 0, false}, {L"- 1", 0, false},
-        {L" \t\n\v\f\r42", 42, true},         {L"+7", 7, true},  {L"-1", 4294967295u, true},
-        {L"-4294967295", 1, true},            {L"4294967296", 4294967295u, true},
+        {L"", 0, true},
+        {L"   ", 0, false},
+        {L"+", 0, false},
+        {L"- 1", 0, false},
+        {L" \t\n\v\f\r42", 42, true},
+        {L"+7", 7, true},
+        {L"-1", 4294967295u, true},
+        {L"-4294967295", 1, true},
+        {L"4294967296", 4294967295u, true},
         {L"-4294967296", 4294967295u, true},  // saturates whatever the sign
-        {L"12 ", 12, false},                  {L"12a", 12, false},
+        {L"12 ", 12, false},
+        {L"12a", 12, false},
     };
     for (const Case& c : cases) {
         const UnsignedText r = ConvertUnsigned(c.text);
@@ -27,7 +38,11 @@ TEST(Conversion, SignWhiteSpaceSaturationAndConsumption) {
 
 TEST(InputCheck, FirstFaultInOrderHostPortRetry) {
     using E = DmsInputError;
-    struct Case { std::wstring host, port, retry; E error; uint32_t argument; };
+    struct Case {
+        std::wstring host, port, retry;
+        E error;
+        uint32_t argument;
+    };
     const Case cases[] = {
         {std::wstring(299, L'a'), L"80", L"1", E::None, 0},
         {std::wstring(300, L'a'), L"80", L"1", E::HostTooLong, 299},

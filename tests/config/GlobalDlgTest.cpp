@@ -174,7 +174,8 @@ TEST_F(GlobalDlgTest, BrowseStartsAtTheStoredFolderOnlyOnALocalFixedDrive) {
     for (const auto& [folder, asked] : cases) {
         log.folder = folder;
         selectionsAsked.clear();
-        HHOOK hook = ::SetWindowsHookExW(WH_CALLWNDPROC, RecordSelections, nullptr, ::GetCurrentThreadId());
+        HHOOK hook =
+            ::SetWindowsHookExW(WH_CALLWNDPROC, RecordSelections, nullptr, ::GetCurrentThreadId());
         RunDialog(defaults, log, [&](HWND dialog) {
             EXPECT_EQ(Text(dialog, IDC_LOG_FOLDER), folder);
             ::SetTimer(nullptr, 0, 20, CancelBrowser);
@@ -190,9 +191,9 @@ TEST_F(GlobalDlgTest, BrowseStartsAtTheStoredFolderOnlyOnALocalFixedDrive) {
 TEST(GlobalDlgBrowse, StartsOnlyAtAFolderOnALocalFixedDrive) {
     EXPECT_EQ(BrowseStartFolder(L"C:\\windows"), L"C:\\windows");
     EXPECT_EQ(BrowseStartFolder(L"c:\\"), L"c:\\");
-    for (const wchar_t* folder : {L"\\\\host\\share", L"\\\\host@80\\x", L"//host/share",
-                                  L"\\\\?\\C:\\windows", L"\\\\?\\UNC\\host\\share", L"C:",
-                                  L"C:windows", L"1:\\x", L"Q:\\no such drive", L""})
+    for (const wchar_t* folder :
+         {L"\\\\host\\share", L"\\\\host@80\\x", L"//host/share", L"\\\\?\\C:\\windows",
+          L"\\\\?\\UNC\\host\\share", L"C:", L"C:windows", L"1:\\x", L"Q:\\no such drive", L""})
         EXPECT_EQ(BrowseStartFolder(folder), L"") << folder;
 }
 

@@ -10,14 +10,15 @@ namespace {
 CtlParse Parse(std::vector<std::wstring> args) { return ParseCtlArguments(args); }
 
 TEST(CtlCommandLine, CommandsOptionsAndKeysIgnoreCaseButValuesAndPortsDoNot) {
-    CtlParse parse = Parse({L"SET", L"com3", L"Host=Lab.Example", L"RETRY=5", L"--Yes", L"--pipe", L"Sim"});
+    CtlParse parse =
+        Parse({L"SET", L"com3", L"Host=Lab.Example", L"RETRY=5", L"--Yes", L"--pipe", L"Sim"});
     ASSERT_TRUE(parse.ok) << parse.error;
     EXPECT_EQ(parse.request.command, CtlCommand::Set);
     EXPECT_EQ(parse.request.port, L"com3");
     EXPECT_TRUE(parse.request.yes);
     EXPECT_EQ(parse.request.pipe, L"Sim");
-    EXPECT_EQ(parse.request.values, (std::map<std::wstring, std::wstring>{{L"host", L"Lab.Example"},
-                                                                          {L"retry", L"5"}}));
+    EXPECT_EQ(parse.request.values,
+              (std::map<std::wstring, std::wstring>{{L"host", L"Lab.Example"}, {L"retry", L"5"}}));
     EXPECT_EQ(Parse({L"set", L"COM3", L"Default"}).request.command, CtlCommand::SetDefault);
     EXPECT_EQ(Parse({L"defaults", L"SET", L"ssl=1"}).request.command, CtlCommand::SetDefaults);
     EXPECT_EQ(Parse({L"log"}).request.command, CtlCommand::Log);
@@ -63,14 +64,17 @@ PortListing Listing(std::wstring label) {
 
 TEST(CtlFormat, JsonAndCsvQuoteWhatTheirReadersNeedQuoted) {
     const std::vector<PortListing> rows{Listing(L"a \"b\", c\td")};
-    EXPECT_EQ(FormatJson(rows),
-              L"[\r\n  {\"port\": \"COM4\", \"label\": \"a \\\"b\\\", c\\u0009d\", \"serial\": \"\", "
-              L"\"mode\": \"Velmora\", \"status\": \"-\", \"connection\": \"-\", \"useDefault\": true, "
-              L"\"host\": \"h\\\\1\", \"dmsPort\": \"80\", \"retry\": 30, \"ssl\": true, \"active\": false}"
-              L"\r\n]\r\n");
+    EXPECT_EQ(
+        FormatJson(rows),
+        L"[\r\n  {\"port\": \"COM4\", \"label\": \"a \\\"b\\\", c\\u0009d\", \"serial\": \"\", "
+        L"\"mode\": \"Velmora\", \"status\": \"-\", \"connection\": \"-\", \"useDefault\": true, "
+        L"\"host\": \"h\\\\1\", \"dmsPort\": \"80\", \"retry\": 30, \"ssl\": true, \"active\": "
+        L"false}"
+        L"\r\n]\r\n");
     EXPECT_EQ(FormatJson({}), L"[\r\n]\r\n");
-    EXPECT_EQ(FormatCsv(rows), L"COM Port,Label,Serial Number,Mode,Status,Connection\r\n"
-                               L"COM4,\"a \"\"b\"\", c\td\",,Velmora,-,-\r\n");
+    EXPECT_EQ(FormatCsv(rows),
+              L"COM Port,Label,Serial Number,Mode,Status,Connection\r\n"
+              L"COM4,\"a \"\"b\"\", c\td\",,Velmora,-,-\r\n");
 }
 
 TEST(CtlFormat, TableColumnsAreAsWideAsTheirWidestCell) {

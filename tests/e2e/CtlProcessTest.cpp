@@ -31,7 +31,8 @@ protected:
         Sim("log folder=C:\\Logs level=1");
         Sim("port COM3 label=Dock-3 serial=SN-3 mode=0 status=0 default=0 host=10.1.2.3 "
             "dmsport=4000 retry=30000 active=1");
-        Sim("port COM4 label=\"B" + kEAcute + ", \"\"4\"\"\" serial=SN-4 mode=2 status=1 default=1");
+        Sim("port COM4 label=\"B" + kEAcute +
+            ", \"\"4\"\"\" serial=SN-4 mode=2 status=1 default=1");
         Sim("port COM10 label=COM10 serial=SN-10 mode=1 status=0 default=0 active=0");
         Sim("port COM7 status=3");
     }
@@ -56,14 +57,16 @@ protected:
 };
 
 std::string Utf8(const std::wstring& text) {
-    const int bytes = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    const int bytes =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
     std::string utf8(static_cast<size_t>(bytes), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &utf8[0], bytes, nullptr, nullptr);
     utf8.pop_back();
     return utf8;
 }
 
-void ExpectRun(const ProgramRun& run, DWORD exitCode, const std::string& out, const std::string& err = "") {
+void ExpectRun(const ProgramRun& run, DWORD exitCode, const std::string& out,
+               const std::string& err = "") {
     EXPECT_EQ(run.exitCode, exitCode) << run.out << run.err;
     EXPECT_EQ(run.out, out);
     EXPECT_EQ(run.err, err);
@@ -86,9 +89,11 @@ TEST_F(CtlProcess, PortsAsTableJsonAndCsvInUtf8) {
     const std::string com4 = "B" + kEAcute + ", \"4\"";
     ExpectRun(Ctl(L"PORTS"), 0,
               "COM Port  Label    Serial Number  Mode     Status         Connection\r\n"
-              "COM4      " + com4 + "  SN-4           Velmora  Not connected  defaults.example:443\r\n"
-              "COM10     COM10    SN-10          Serial   -              -\r\n"
-              "COM3      Dock-3   SN-3           POCT1-A  Connected      10.1.2.3:4000\r\n");
+              "COM4      " +
+                  com4 +
+                  "  SN-4           Velmora  Not connected  defaults.example:443\r\n"
+                  "COM10     COM10    SN-10          Serial   -              -\r\n"
+                  "COM3      Dock-3   SN-3           POCT1-A  Connected      10.1.2.3:4000\r\n");
 
     const ProgramRun json = Ctl(L"ports --json");
     ASSERT_EQ(json.exitCode, 0u);
@@ -98,25 +103,26 @@ TEST_F(CtlProcess, PortsAsTableJsonAndCsvInUtf8) {
     EXPECT_EQ(objects->at(0).at("label"), com4);
     EXPECT_EQ(objects->at(0).at("useDefault"), "true");
     EXPECT_EQ(objects->at(0).at("host"), "defaults.example");
-    const test::JsonObject expected{{"port", "COM3"}, {"label", "Dock-3"}, {"serial", "SN-3"},
-                                    {"mode", "POCT1-A"}, {"status", "Connected"},
-                                    {"connection", "10.1.2.3:4000"}, {"useDefault", "false"},
-                                    {"host", "10.1.2.3"}, {"dmsPort", "4000"}, {"retry", "30"},
-                                    {"ssl", "false"}, {"active", "true"}};
+    const test::JsonObject expected{
+        {"port", "COM3"},        {"label", "Dock-3"},     {"serial", "SN-3"},
+        {"mode", "POCT1-A"},     {"status", "Connected"}, {"connection", "10.1.2.3:4000"},
+        {"useDefault", "false"}, {"host", "10.1.2.3"},    {"dmsPort", "4000"},
+        {"retry", "30"},         {"ssl", "false"},        {"active", "true"}};
     EXPECT_EQ(objects->at(2), expected);
 
     const ProgramRun csv = Ctl(L"ports --csv");
     const auto records = test::ReadCsv(csv.out);
     ASSERT_TRUE(records.has_value()) << csv.out;
     ASSERT_EQ(records->size(), 4u);
-    EXPECT_EQ(records->at(0), (std::vector<std::string>{"COM Port", "Label", "Serial Number", "Mode",
-                                                         "Status", "Connection"}));
+    EXPECT_EQ(records->at(0), (std::vector<std::string>{"COM Port", "Label", "Serial Number",
+                                                        "Mode", "Status", "Connection"}));
     EXPECT_EQ(records->at(1).at(1), com4);
     EXPECT_EQ(records->at(3).at(5), "10.1.2.3:4000");
 }
 
 TEST_F(CtlProcess, GetAndSetAPortsParameters) {
-    ExpectRun(Ctl(L"get com3"), 0, "useDefault=0\r\nhost=10.1.2.3\r\nport=4000\r\nretry=30\r\nssl=0\r\nactive=1\r\n");
+    ExpectRun(Ctl(L"get com3"), 0,
+              "useDefault=0\r\nhost=10.1.2.3\r\nport=4000\r\nretry=30\r\nssl=0\r\nactive=1\r\n");
     // An inactive port: nothing to ask. Keys left out keep their values.
     ExpectRun(Ctl(L"set COM10 host=lab.example port=4100 retry=15 SSL=1 active=1"), 0,
               "useDefault=0\r\nhost=lab.example\r\nport=4100\r\nretry=15\r\nssl=1\r\nactive=1\r\n");
@@ -130,13 +136,15 @@ TEST_F(CtlProcess, GetAndSetAPortsParameters) {
     const std::string question = Utf8(texts::kChangeQuestion) + "\r\n";
     ExpectRun(Ctl(L"set COM10 default"), 2, "", question);
     EXPECT_EQ(Count("UseDefaultDmsConfig"), "0");
-    ExpectRun(Ctl(L"set COM10 default --yes"), 0,
-              "useDefault=1\r\nhost=defaults.example\r\nport=443\r\nretry=3\r\nssl=0\r\nactive=1\r\n");
+    ExpectRun(
+        Ctl(L"set COM10 default --yes"), 0,
+        "useDefault=1\r\nhost=defaults.example\r\nport=443\r\nretry=3\r\nssl=0\r\nactive=1\r\n");
 }
 
 TEST_F(CtlProcess, ValuesRefusedBeforeSendingAndAChangeTheServiceRefuses) {
     ExpectRun(Ctl(L"set COM3 port=65536"), 2, "", Utf8(texts::kPortInvalid) + "\r\n");
-    ExpectRun(Ctl(L"set COM3 host=caf\u00e9"), 2, "", "Invalid character '" + kEAcute + "' in DMS host name.\r\n");
+    ExpectRun(Ctl(L"set COM3 host=caf\u00e9"), 2, "",
+              "Invalid character '" + kEAcute + "' in DMS host name.\r\n");
     ExpectRun(Ctl(L"set COM3 retry=0"), 2, "", Utf8(texts::kRetryInvalid) + "\r\n");
     ExpectRun(Ctl(L"set COM3 ssl=maybe"), 2, "", "Invalid value 'maybe' for ssl: 0 or 1.\r\n");
     ExpectRun(Ctl(L"set COM3 host= active=1"), 2, "",
@@ -150,19 +158,25 @@ TEST_F(CtlProcess, ValuesRefusedBeforeSendingAndAChangeTheServiceRefuses) {
               Utf8(texts::kNotAccepted) + "\r\n");
     ExpectRun(Ctl(L"get COM99"), 5, "", "No port 'COM99'.\r\n");
     // A port without a device has its parameters too.
-    ExpectRun(Ctl(L"get COM7"), 0, "useDefault=1\r\nhost=defaults.example\r\nport=443\r\nretry=3\r\nssl=0\r\nactive=1\r\n");
+    ExpectRun(
+        Ctl(L"get COM7"), 0,
+        "useDefault=1\r\nhost=defaults.example\r\nport=443\r\nretry=3\r\nssl=0\r\nactive=1\r\n");
 }
 
 TEST_F(CtlProcess, DefaultsAndLogSettings) {
-    ExpectRun(Ctl(L"defaults"), 0, "host=defaults.example\r\nport=443\r\nretry=3\r\nssl=0\r\nactive=1\r\n");
+    ExpectRun(Ctl(L"defaults"), 0,
+              "host=defaults.example\r\nport=443\r\nretry=3\r\nssl=0\r\nactive=1\r\n");
     // The retry period cuts nothing: no question.
-    ExpectRun(Ctl(L"defaults set retry=7"), 0, "host=defaults.example\r\nport=443\r\nretry=7\r\nssl=0\r\nactive=1\r\n");
-    ExpectRun(Ctl(L"defaults set active=0"), 2, "", Utf8(texts::kDefaultDeactivationQuestion) + "\r\n");
+    ExpectRun(Ctl(L"defaults set retry=7"), 0,
+              "host=defaults.example\r\nport=443\r\nretry=7\r\nssl=0\r\nactive=1\r\n");
+    ExpectRun(Ctl(L"defaults set active=0"), 2, "",
+              Utf8(texts::kDefaultDeactivationQuestion) + "\r\n");
 
     ExpectRun(Ctl(L"log"), 0, "folder=C:\\Logs\r\nlevel=1\r\n");
     ExpectRun(Ctl(L"log set level=\"text dump of transferred data\" folder=C:\\windows"), 0,
               "folder=C:\\windows\r\nlevel=3\r\n");
-    ExpectRun(Ctl(L"log set folder=\\\\host\\logs"), 2, "", "The log folder must be on a local fixed drive.\r\n");
+    ExpectRun(Ctl(L"log set folder=\\\\host\\logs"), 2, "",
+              "The log folder must be on a local fixed drive.\r\n");
     ExpectRun(Ctl(L"log set level=9"), 2, "", "Invalid log level '9'.\r\n");
     EXPECT_EQ(Count("SetLogSettings"), "1");
 }

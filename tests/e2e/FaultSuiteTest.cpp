@@ -53,8 +53,9 @@ protected:
     void StartService(Simulator& sim) {
         ASSERT_TRUE(sim.Start());
         ASSERT_TRUE(sim.Execute("defaults host=defaults.example dmsport=443 retry=3000 active=1"));
-        ASSERT_TRUE(sim.Execute("port COM3 label=COM3 serial=SN-3 mode=0 status=0 default=0 "
-                                "host=10.1.2.3 dmsport=4000 retry=30000 active=1"));
+        ASSERT_TRUE(
+            sim.Execute("port COM3 label=COM3 serial=SN-3 mode=0 status=0 default=0 "
+                        "host=10.1.2.3 dmsport=4000 retry=30000 active=1"));
         ASSERT_TRUE(sim.Execute("port COM4 label=COM4 serial=SN-4 mode=2 status=1 default=1"));
         ASSERT_TRUE(sim.Execute("port COM10 label=COM10 serial=SN-10 mode=1 status=0"));
     }
@@ -75,19 +76,23 @@ protected:
     // Whether the title comes to read so; else what it read last.
     ::testing::AssertionResult TitleBecomes(const std::wstring& title) {
         std::wstring shown;
-        if (test::Eventually([&] { return (shown = test::WindowText(window)) == title; }, kSettleMs, 50))
+        if (test::Eventually([&] { return (shown = test::WindowText(window)) == title; }, kSettleMs,
+                             50))
             return ::testing::AssertionSuccess();
-        return ::testing::AssertionFailure() << "the title read " << ::testing::PrintToString(shown);
+        return ::testing::AssertionFailure()
+               << "the title read " << ::testing::PrintToString(shown);
     }
 
     // Whether the list comes to show these ports; else what it showed last.
     ::testing::AssertionResult Converges(const Labels& labels, DWORD timeoutMs = kSettleMs) {
         Labels shown;
-        if (test::Eventually([&] { return (shown = ColumnTexts(window, 1)) == labels; }, timeoutMs, 50))
+        if (test::Eventually([&] { return (shown = ColumnTexts(window, 1)) == labels; }, timeoutMs,
+                             50))
             return ::testing::AssertionSuccess();
         return ::testing::AssertionFailure()
                << "the list shows " << ::testing::PrintToString(shown) << " in " << RowCount(window)
-               << " rows; the panel's title reads " << ::testing::PrintToString(test::WindowText(window))
+               << " rows; the panel's title reads "
+               << ::testing::PrintToString(test::WindowText(window))
                << "; the service: " << service.State();
     }
 
@@ -133,7 +138,7 @@ protected:
 
     HWND OpenPreferences() {
         ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, BN_CLICKED),
-                     reinterpret_cast<LPARAM>(::GetDlgItem(window, IDC_PREFERENCES)));
+                       reinterpret_cast<LPARAM>(::GetDlgItem(window, IDC_PREFERENCES)));
         return WaitForDialog(panel->Id(), texts::kPreferencesCaption, kStartMs);
     }
 
@@ -142,13 +147,16 @@ protected:
     // when none came; the box is closed with OK.
     std::wstring ApplyAndReadOutcome(HWND dialog, DWORD requestsMs = kSettleMs) {
         ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        const bool closed = test::Eventually([&] {
-            if (!::IsWindow(dialog) || !::IsWindowVisible(dialog)) return true;
-            for (HWND box : DialogsOf(panel->Id(), texts::kProductName)) {
-                if (::GetWindow(box, GW_OWNER) == dialog) ::PostMessageW(box, WM_COMMAND, IDYES, 0);
-            }
-            return false;
-        }, kSettleMs);
+        const bool closed = test::Eventually(
+            [&] {
+                if (!::IsWindow(dialog) || !::IsWindowVisible(dialog)) return true;
+                for (HWND box : DialogsOf(panel->Id(), texts::kProductName)) {
+                    if (::GetWindow(box, GW_OWNER) == dialog)
+                        ::PostMessageW(box, WM_COMMAND, IDYES, 0);
+                }
+                return false;
+            },
+            kSettleMs);
         if (!closed) return L"(dialog stayed)";
         // Answered once the requests are done and a message loop runs again,
         // which is the box's own when there is one: it exists by then.
@@ -160,8 +168,9 @@ protected:
         wchar_t text[512] = {};
         ::GetDlgItemTextW(boxes.front(), 0xFFFF, text, 512);
         ::PostMessageW(boxes.front(), WM_COMMAND, IDOK, 0);
-        test::Eventually([&] { return !::IsWindow(boxes.front()) || !::IsWindowVisible(boxes.front()); },
-                         kSettleMs);
+        test::Eventually(
+            [&] { return !::IsWindow(boxes.front()) || !::IsWindowVisible(boxes.front()); },
+            kSettleMs);
         ::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, kSettleMs, &ignored);
         EXPECT_TRUE(DialogsOf(panel->Id(), texts::kProductName).empty()) << "a second message";
         return text;
@@ -260,8 +269,8 @@ TEST_F(FaultSuite, ServiceGoneForGoodInTheMiddleOfAPass) {
 
 TEST_F(FaultSuite, ConnectionDroppedInTheMiddleOfAnExchange) {
     StartBoth();
-    for (const char* fault : {"fault drop on=GetPortCounters count=1",
-                              "fault crash on=GetPortCounters count=1"}) {
+    for (const char* fault :
+         {"fault drop on=GetPortCounters count=1", "fault crash on=GetPortCounters count=1"}) {
         ASSERT_TRUE(service.Execute(fault));
         ExpectAnswering(1500, kQuickAnswerMs);
     }
@@ -334,7 +343,8 @@ TEST_F(FaultSuite, WrongProtocolVersion) {
     ASSERT_TRUE(service.Execute("drop-all"));
     ASSERT_TRUE(service.Execute("port COM5 label=COM5 mode=0 status=0"));
     ExpectAnswering(2000, kQuickAnswerMs);
-    EXPECT_EQ(ColumnTexts(window, 1), kSeedLabels) << "nothing is read from a service of another version";
+    EXPECT_EQ(ColumnTexts(window, 1), kSeedLabels)
+        << "nothing is read from a service of another version";
     EXPECT_TRUE(TitleBecomes(texts::TitleVersionNotSupported(L"2.13.0")));
     EXPECT_TRUE(DialogsOf(panel->Id(), texts::kProductName).empty());
     ASSERT_TRUE(service.Execute("clear-faults"));
@@ -385,8 +395,9 @@ TEST_F(FaultSuite, RefusalOfEachWritingRequestIsReadBackAndReported) {
 
     const std::string state = service.State();
     EXPECT_NE(state.find("defaults host=defaults.example dmsport=443 "), std::string::npos);
-    EXPECT_NE(state.find("port COM3 label=COM3 serial=SN-3 mode=0 status=0 default=0 host=10.1.2.3 "),
-              std::string::npos);
+    EXPECT_NE(
+        state.find("port COM3 label=COM3 serial=SN-3 mode=0 status=0 default=0 host=10.1.2.3 "),
+        std::string::npos);
 }
 
 TEST_F(FaultSuite, PortsAppearingAndVanishingOnEveryTick) {

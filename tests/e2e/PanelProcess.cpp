@@ -16,19 +16,22 @@ namespace kestrel::e2e {
 
 HWND WaitForPanelWindow(DWORD timeoutMs, DWORD processId) {
     HWND window = nullptr;
-    test::Eventually([&] {
-        while ((window = ::FindWindowExW(nullptr, window, kInstanceId, nullptr)) != nullptr) {
-            DWORD owner = 0;
-            ::GetWindowThreadProcessId(window, &owner);
-            if (processId == 0 || owner == processId) return true;
-        }
-        return false;
-    }, timeoutMs);
+    test::Eventually(
+        [&] {
+            while ((window = ::FindWindowExW(nullptr, window, kInstanceId, nullptr)) != nullptr) {
+                DWORD owner = 0;
+                ::GetWindowThreadProcessId(window, &owner);
+                if (processId == 0 || owner == processId) return true;
+            }
+            return false;
+        },
+        timeoutMs);
     return window;
 }
 
 HWND LaunchPanel(ChildProcess& panel, const std::wstring& options, DWORD timeoutMs) {
-    return panel.Start(kPanelProgram, options) ? WaitForPanelWindow(timeoutMs, panel.Id()) : nullptr;
+    return panel.Start(kPanelProgram, options) ? WaitForPanelWindow(timeoutMs, panel.Id())
+                                               : nullptr;
 }
 
 int RowCount(HWND panel) { return test::ItemCount(::GetDlgItem(panel, IDC_PORT_LIST)); }
@@ -43,7 +46,8 @@ namespace {
 HANDLE OpenProcessOf(HWND window) {
     DWORD processId = 0;
     ::GetWindowThreadProcessId(window, &processId);
-    return ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId);
+    return ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
+                         processId);
 }
 
 }  // namespace
@@ -54,8 +58,8 @@ std::vector<std::wstring> ColumnTexts(HWND panel, int column) {
     HANDLE process = OpenProcessOf(list);
     if (!process) return texts;
     constexpr size_t kChars = 260;
-    auto* remote = static_cast<BYTE*>(::VirtualAllocEx(process, nullptr, sizeof(LVITEMW) + kChars * 2,
-                                                     MEM_COMMIT, PAGE_READWRITE));
+    auto* remote = static_cast<BYTE*>(::VirtualAllocEx(
+        process, nullptr, sizeof(LVITEMW) + kChars * 2, MEM_COMMIT, PAGE_READWRITE));
     if (remote) {
         const int rows = RowCount(panel);
         for (int row = 0; row < rows; ++row) {
@@ -66,7 +70,8 @@ std::vector<std::wstring> ColumnTexts(HWND panel, int column) {
             wchar_t text[kChars] = {};
             if (!::WriteProcessMemory(process, remote, &item, sizeof(item), nullptr)) break;
             ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote));
-            if (!::ReadProcessMemory(process, remote + sizeof(LVITEMW), text, sizeof(text), nullptr))
+            if (!::ReadProcessMemory(process, remote + sizeof(LVITEMW), text, sizeof(text),
+                                     nullptr))
                 break;
             text[kChars - 1] = L'\0';
             texts.emplace_back(text);
@@ -92,7 +97,8 @@ BOOL CALLBACK CollectWindow(HWND window, LPARAM param) {
     if (owner != search->processId || !::IsWindowVisible(window)) return TRUE;
     wchar_t name[64] = {};
     ::GetClassNameW(window, name, 64);
-    if (!search->windowClass || std::wstring(name) == search->windowClass) search->found.push_back(window);
+    if (!search->windowClass || std::wstring(name) == search->windowClass)
+        search->found.push_back(window);
     return TRUE;
 }
 
@@ -120,7 +126,7 @@ BOOL CALLBACK CollectButton(HWND child, LPARAM param) {
 std::vector<HWND> ListButtons(HWND panel) {
     std::vector<HWND> buttons;
     ::EnumChildWindows(::GetDlgItem(panel, IDC_PORT_LIST), CollectButton,
-                     reinterpret_cast<LPARAM>(&buttons));
+                       reinterpret_cast<LPARAM>(&buttons));
     return buttons;
 }
 
@@ -154,9 +160,10 @@ HWND EditButtonOfRow(HWND panel, int row) {
     if (!process) return nullptr;
     RECT rowRect{LVIR_BOUNDS, 0, 0, 0};
     void* remote = ::VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
-    const bool read = remote && ::WriteProcessMemory(process, remote, &rowRect, sizeof(rowRect), nullptr) &&
-                      ::SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote)) &&
-                      ::ReadProcessMemory(process, remote, &rowRect, sizeof(rowRect), nullptr);
+    const bool read =
+        remote && ::WriteProcessMemory(process, remote, &rowRect, sizeof(rowRect), nullptr) &&
+        ::SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote)) &&
+        ::ReadProcessMemory(process, remote, &rowRect, sizeof(rowRect), nullptr);
     if (remote) ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
     ::CloseHandle(process);
     if (!read) return nullptr;
@@ -166,7 +173,8 @@ HWND EditButtonOfRow(HWND panel, int row) {
         ::GetWindowRect(button, &rect);
         ::MapWindowPoints(nullptr, list, reinterpret_cast<POINT*>(&rect), 2);
         const int middle = (rect.top + rect.bottom) / 2;
-        if (::IsWindowVisible(button) && middle >= rowRect.top && middle < rowRect.bottom) return button;
+        if (::IsWindowVisible(button) && middle >= rowRect.top && middle < rowRect.bottom)
+            return button;
     }
     return nullptr;
 }
@@ -193,7 +201,8 @@ ProbeTally ProbeAnswers(HWND window, DWORD durationMs) {
         if (next > now) ::Sleep(static_cast<DWORD>(next - now));
         DWORD_PTR result = 0;
         ++tally.sent;
-        if (::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 250, &result)) ++tally.answered;
+        if (::SendMessageTimeoutW(window, WM_NULL, 0, 0, SMTO_NORMAL, 250, &result))
+            ++tally.answered;
     }
     return tally;
 }

@@ -40,7 +40,8 @@ void StopPanel(ChildProcess& panel, const wchar_t* option = L"-exitall") {
 TEST(PanelProcess, HiddenInstanceFillsItsListAndStaysHiddenOnASecondStart) {
     Simulator service;
     ASSERT_TRUE(service.Start());
-    ASSERT_TRUE(service.Execute("port COM7 label=COM7 serial=SN-7 mode=0 status=1 active=1 host=10.1.2.3 dmsport=4000"));
+    ASSERT_TRUE(service.Execute(
+        "port COM7 label=COM7 serial=SN-7 mode=0 status=1 active=1 host=10.1.2.3 dmsport=4000"));
     ASSERT_TRUE(service.Execute("port COM3 label=COM3 serial=SN-3 mode=2 status=0 active=1"));
     ASSERT_TRUE(service.Execute("port COM5 label=COM5 status=3"));
 
@@ -80,8 +81,8 @@ TEST(PanelProcess, SecondStartRestoresAMinimisedWindowAndRaisesAnOpenDialog) {
     ::PostMessageW(window, WM_SYSCOMMAND, ID_APP_ABOUT, 0);
     const HWND about = WaitForDialog(panel.Id(), test::texts::kAboutCaption, kStartMs);
     ASSERT_NE(about, nullptr);
-    HWND other = ::CreateWindowExW(0, L"STATIC", L"elsewhere", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 50, 50,
-                                 nullptr, nullptr, nullptr, nullptr);
+    HWND other = ::CreateWindowExW(0, L"STATIC", L"elsewhere", WS_OVERLAPPED | WS_VISIBLE, 0, 0, 50,
+                                   50, nullptr, nullptr, nullptr, nullptr);
     ::SetForegroundWindow(other);
     ASSERT_TRUE(Eventually([&] { return ::GetForegroundWindow() == other; }, kStartMs));
     {
@@ -111,9 +112,12 @@ TEST(PanelProcess, ListFromTheKeyboardAndCopiedToTheClipboard) {
     ASSERT_TRUE(WaitForRowCount(window, 2, kStartMs));
     HWND list = ::GetDlgItem(window, IDC_PORT_LIST);
     const auto focusOn = [&](int row) {
-        return Eventually([&] {
-            return ::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED) == row;
-        }, kStartMs);
+        return Eventually(
+            [&] {
+                return ::SendMessageW(list, LVM_GETNEXTITEM, static_cast<WPARAM>(-1),
+                                      LVNI_FOCUSED) == row;
+            },
+            kStartMs);
     };
     for (int i = 0; i < 2; ++i) ::PostMessageW(list, WM_KEYDOWN, VK_DOWN, 0);
     ASSERT_TRUE(focusOn(1)) << "COM4";
@@ -122,7 +126,8 @@ TEST(PanelProcess, ListFromTheKeyboardAndCopiedToTheClipboard) {
     ASSERT_TRUE(WaitForRowCount(window, 3, kStartMs));
     EXPECT_TRUE(focusOn(2)) << "the mark moved with COM4's row";
     ::PostMessageW(list, WM_KEYDOWN, VK_RETURN, 0);
-    const HWND dialog = WaitForDialog(panel.Id(), test::texts::ConnectionCaption(L"COM4"), kStartMs);
+    const HWND dialog =
+        WaitForDialog(panel.Id(), test::texts::ConnectionCaption(L"COM4"), kStartMs);
     ASSERT_NE(dialog, nullptr);
     ::PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
     ASSERT_TRUE(Eventually([&] { return !::IsWindow(dialog); }, kStartMs));
@@ -140,7 +145,8 @@ TEST(PanelProcess, ListFromTheKeyboardAndCopiedToTheClipboard) {
             expected += columns[c][row] + (c + 1 < columns.size() ? L"\t" : L"\r\n");
     }
     std::wstring copied;
-    EXPECT_TRUE(Eventually([&] { return !(copied = test::TakeClipboardText()).empty(); }, kStartMs));
+    EXPECT_TRUE(
+        Eventually([&] { return !(copied = test::TakeClipboardText()).empty(); }, kStartMs));
     EXPECT_EQ(copied, expected);
     StopPanel(panel);
 }
@@ -197,9 +203,10 @@ TEST(PanelProcess, AFaultWritesAFullDumpOverOneOfTheSameSecond) {
     for (int s = 0; s < kSeconds; ++s)
         ASSERT_TRUE(folder.Write(L"KestrelCpl_" + test::LocalStamp(now + s) + L".dmp", "old"));
 
-    const HANDLE process = ::OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
-                                           PROCESS_VM_OPERATION | PROCESS_VM_WRITE | PROCESS_VM_READ,
-                                       FALSE, panel.Id());
+    const HANDLE process =
+        ::OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
+                          PROCESS_VM_WRITE | PROCESS_VM_READ,
+                      FALSE, panel.Id());
     ASSERT_NE(process, nullptr);
     // A thread that starts where there is no code faults at once.
     const auto nowhere = reinterpret_cast<LPTHREAD_START_ROUTINE>(static_cast<ULONG_PTR>(16));
@@ -241,7 +248,7 @@ LRESULT CALLBACK StubbornProc(HWND window, UINT msg, WPARAM wParam, LPARAM lPara
 TEST(PanelProcess, StopperGivesUpOnAnInstanceThatStaysAfterTwentyOneRequests) {
     ASSERT_TRUE(test::RegisterWindowClass(kInstanceId, StubbornProc));
     HWND stubborn = ::CreateWindowExW(0, kInstanceId, L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
-                                    nullptr, ::GetModuleHandleW(nullptr), nullptr);
+                                      nullptr, ::GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(stubborn, nullptr);
 
     ChildProcess stopper;

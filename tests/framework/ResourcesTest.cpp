@@ -119,7 +119,9 @@ TEST(Resources, DialogTemplates) {
               }));
 }
 
-INT_PTR CALLBACK InitOnlyProc(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+INT_PTR CALLBACK InitOnlyProc(HWND, UINT message, WPARAM, LPARAM) {
+    return message == WM_INITDIALOG;
+}
 
 // Creates the dialog from its template and checks that the dialog manager
 // makes one child per template line, in template order, with its id, class
@@ -128,7 +130,8 @@ void ExpectCreates(UINT id, const std::vector<std::wstring>& lines) {
     const HWND dialog = ::CreateDialogParamW(self, MAKEINTRESOURCEW(id), nullptr, InitOnlyProc, 0);
     ASSERT_NE(dialog, nullptr) << id;
     std::vector<std::wstring> made, wanted;
-    for (HWND child = ::GetWindow(dialog, GW_CHILD); child; child = ::GetWindow(child, GW_HWNDNEXT)) {
+    for (HWND child = ::GetWindow(dialog, GW_CHILD); child;
+         child = ::GetWindow(child, GW_HWNDNEXT)) {
         wchar_t name[64] = {}, text[128] = {};
         ::GetClassNameW(child, name, 64);
         ::GetWindowTextW(child, text, 128);
@@ -195,9 +198,9 @@ TEST(Resources, ConnectionAndPreferencesTemplates) {
 }
 
 TEST(Resources, StringsIconVersionAndManifest) {
-    const wchar_t* const strings[] = {L"&About ...", L"COM Port", L"Serial Number", L"",
-                                      L"Info",       L"Mode",     L" ",             L"RX",
-                                      L"TX",         L"Status",   L"Connection",    L" "};
+    const wchar_t* const strings[] = {
+        L"&About ...", L"COM Port", L"Serial Number", L"",           L"Info", L"Mode", L" ",
+        L"RX",         L"TX",       L"Status",        L"Connection", L" "};
     for (UINT id = 129; id <= 140; ++id) {
         wchar_t text[64] = {};
         ::LoadStringW(self, id, text, 64);
@@ -241,8 +244,8 @@ TEST(Resources, StringsIconVersionAndManifest) {
     for (const auto& [name, expected] : texts) {
         wchar_t* value = nullptr;
         const std::wstring path = std::wstring(L"\\StringFileInfo\\040904b0\\") + name;
-        ASSERT_TRUE(::VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&value),
-                                     &length))
+        ASSERT_TRUE(
+            ::VerQueryValueW(block.data(), path.c_str(), reinterpret_cast<void**>(&value), &length))
             << name;
         EXPECT_EQ(std::wstring(value), expected) << name;
     }

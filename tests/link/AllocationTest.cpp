@@ -56,25 +56,18 @@ public:
 
 uint32_t Service(const RequestFrame& request, uint8_t* r) {
     switch (CodeOf(request)) {
-        case kGetPortName:
-            Wide(r, 8, L"COM10");
-            break;
-        case kGetPortDevice:
-            Wide(r, 8, L"COM10 (Dock station 4)");
-            Wide(r, 68, L"SN-000000000042-ABCDEF");
-            break;
-        case kGetPortDmsConfig:
-            Narrow(r, 8, "dms.example.org");
-            Narrow(r, 308, "4711");
-            break;
-        case kGetLogSettings:
-            Wide(r, 8, L"C:\\ProgramData\\Kestrel\\Logs");
-            break;
-        case kGetPortCounters:
-            U32(r, 8, SequenceOf(request));
-            break;
-        default:
-            break;
+    case kGetPortName: Wide(r, 8, L"COM10"); break;
+    case kGetPortDevice:
+        Wide(r, 8, L"COM10 (Dock station 4)");
+        Wide(r, 68, L"SN-000000000042-ABCDEF");
+        break;
+    case kGetPortDmsConfig:
+        Narrow(r, 8, "dms.example.org");
+        Narrow(r, 308, "4711");
+        break;
+    case kGetLogSettings: Wide(r, 8, L"C:\\ProgramData\\Kestrel\\Logs"); break;
+    case kGetPortCounters: U32(r, 8, SequenceOf(request)); break;
+    default: break;
     }
     return 0;
 }
@@ -136,7 +129,8 @@ TEST_F(Allocation, ReadingRequestsReuseTheOutputStringsCapacity) {
         for (int i = 0; i < 200; ++i) {
             failures += client.GetPortListInfo(&stamp, &count) != 0;
             failures += client.GetPortName(stamp, 0, portName) != 0;
-            failures += client.GetPortDevice(portName, label, serial, mode, status, useDefault) != 0;
+            failures +=
+                client.GetPortDevice(portName, label, serial, mode, status, useDefault) != 0;
             failures += client.GetPortDmsConfig(portName, host, port, retry, ssl, active) != 0;
             failures += client.GetLogSettings(folder, level) != 0;
         }

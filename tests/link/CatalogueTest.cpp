@@ -15,39 +15,36 @@ using Catalogue = ScriptedTest;
 // Answers each request code with fixed, recognisable data.
 uint32_t GoodService(const RequestFrame& request, uint8_t* r) {
     switch (CodeOf(request)) {
-        case kGetPortListInfo:
-            U32(r, 8, 0x5157A3Bu);
-            U32(r, 12, 3);
-            break;
-        case kGetPortName:
-            Wide(r, 8, L"COM10");
-            break;
-        case kGetPortDevice:
-            Wide(r, 8, L"COM10 (Dock)");
-            Wide(r, 68, L"SN-0042");
-            U32(r, 368, kModeVelmora);
-            U32(r, 372, kStatusConnected);
-            r[376] = 0;
-            break;
-        case kGetPortDmsConfig:
-        case kGetDefaultDmsConfig:
-            Narrow(r, 8, "dms.example.org");
-            Narrow(r, 308, "4711");
-            U32(r, 318, 30000);
-            r[322] = CodeOf(request) == kGetPortDmsConfig ? 1 : 0;
-            r[323] = 1;
-            break;
-        case kGetLogSettings:
-            Wide(r, 8, L"C:\\Logs");
-            U32(r, 528, 4);
-            break;
-        case kGetPortCounters:
-            U32(r, 8, 11);
-            U32(r, 12, 22);
-            U32(r, 16, 33);
-            break;
-        default:
-            break;
+    case kGetPortListInfo:
+        U32(r, 8, 0x5157A3Bu);
+        U32(r, 12, 3);
+        break;
+    case kGetPortName: Wide(r, 8, L"COM10"); break;
+    case kGetPortDevice:
+        Wide(r, 8, L"COM10 (Dock)");
+        Wide(r, 68, L"SN-0042");
+        U32(r, 368, kModeVelmora);
+        U32(r, 372, kStatusConnected);
+        r[376] = 0;
+        break;
+    case kGetPortDmsConfig:
+    case kGetDefaultDmsConfig:
+        Narrow(r, 8, "dms.example.org");
+        Narrow(r, 308, "4711");
+        U32(r, 318, 30000);
+        r[322] = CodeOf(request) == kGetPortDmsConfig ? 1 : 0;
+        r[323] = 1;
+        break;
+    case kGetLogSettings:
+        Wide(r, 8, L"C:\\Logs");
+        U32(r, 528, 4);
+        break;
+    case kGetPortCounters:
+        U32(r, 8, 11);
+        U32(r, 12, 22);
+        U32(r, 16, 33);
+        break;
+    default: break;
     }
     return 0;
 }
@@ -152,11 +149,16 @@ TEST_F(Catalogue, ArgumentChecksSendNothingAndKeepTheSequence) {
     const uint32_t before = client.Sequence();
 
     const std::string host300(300, 'h'), port10(10, '1');
-    EXPECT_EQ(client.SetPortDmsConfig(L"COM1", host300.c_str(), "1", 0, false, false), kResultTextTooLong);
-    EXPECT_EQ(client.SetPortDmsConfig(L"COM1", "h", port10.c_str(), 0, false, false), kResultTextTooLong);
-    EXPECT_EQ(client.SetPortDmsConfig(L"COM1", nullptr, "1", 0, false, false), kErrorInvalidParameter);
-    EXPECT_EQ(client.SetPortDmsConfig(L"COM1", "h", nullptr, 0, false, false), kErrorInvalidParameter);
-    EXPECT_EQ(client.SetDefaultDmsConfig(host300.c_str(), "1", 0, false, false), kResultTextTooLong);
+    EXPECT_EQ(client.SetPortDmsConfig(L"COM1", host300.c_str(), "1", 0, false, false),
+              kResultTextTooLong);
+    EXPECT_EQ(client.SetPortDmsConfig(L"COM1", "h", port10.c_str(), 0, false, false),
+              kResultTextTooLong);
+    EXPECT_EQ(client.SetPortDmsConfig(L"COM1", nullptr, "1", 0, false, false),
+              kErrorInvalidParameter);
+    EXPECT_EQ(client.SetPortDmsConfig(L"COM1", "h", nullptr, 0, false, false),
+              kErrorInvalidParameter);
+    EXPECT_EQ(client.SetDefaultDmsConfig(host300.c_str(), "1", 0, false, false),
+              kResultTextTooLong);
     EXPECT_EQ(client.SetDefaultDmsConfig("h", port10.c_str(), 0, false, false), kResultTextTooLong);
     EXPECT_EQ(client.SetDefaultDmsConfig(nullptr, "1", 0, false, false), kErrorInvalidParameter);
     EXPECT_EQ(client.SetLogSettings(std::wstring(260, L'f'), 1), kResultTextTooLong);
@@ -165,13 +167,17 @@ TEST_F(Catalogue, ArgumentChecksSendNothingAndKeepTheSequence) {
     bool ssl = true, active = true;
     char port[10] = "x";
     char host[300] = "x";
-    EXPECT_EQ(client.GetPortDmsConfig(L"COM1", nullptr, port, retry, ssl, active), kErrorInvalidParameter);
-    EXPECT_EQ(client.GetDefaultDmsConfig(host, nullptr, retry, ssl, active), kErrorInvalidParameter);
+    EXPECT_EQ(client.GetPortDmsConfig(L"COM1", nullptr, port, retry, ssl, active),
+              kErrorInvalidParameter);
+    EXPECT_EQ(client.GetDefaultDmsConfig(host, nullptr, retry, ssl, active),
+              kErrorInvalidParameter);
     EXPECT_EQ(client.Sequence(), before);
 
     // The longest texts that fit are sent; a 250-character port name is cut.
     const std::string host299(299, 'h'), port9(9, '9');
-    EXPECT_EQ(client.SetPortDmsConfig(std::wstring(250, L'N'), host299.c_str(), port9.c_str(), 1, true, true), 0u);
+    EXPECT_EQ(client.SetPortDmsConfig(std::wstring(250, L'N'), host299.c_str(), port9.c_str(), 1,
+                                      true, true),
+              0u);
     EXPECT_EQ(client.SetLogSettings(std::wstring(259, L'f'), 5), 0u);
     uint32_t stamp = 9;
     EXPECT_EQ(client.GetPortListInfo(&stamp), 0u);  // without a count
@@ -232,7 +238,8 @@ TEST_F(Catalogue, RefusedRequestsLeaveTheFailureValues) {
     std::wstring label = L"old", serial = L"old";
     uint32_t mode = 0, status = 0;
     bool useDefault = false;
-    EXPECT_EQ(client.GetPortDevice(L"COM1", label, serial, mode, status, useDefault), kResultPortUnavailable);
+    EXPECT_EQ(client.GetPortDevice(L"COM1", label, serial, mode, status, useDefault),
+              kResultPortUnavailable);
     EXPECT_TRUE(label.empty());
     EXPECT_TRUE(serial.empty());
     EXPECT_EQ(mode, kModeSerial);
@@ -279,7 +286,8 @@ TEST_F(Catalogue, NotConnectedLeavesTheFailureValues) {
     std::wstring label = L"x", serial = L"y";
     uint32_t mode = 0, status = 0;
     bool useDefault = false;
-    EXPECT_EQ(client.GetPortDevice(L"COM1", label, serial, mode, status, useDefault), kResultNotConnected);
+    EXPECT_EQ(client.GetPortDevice(L"COM1", label, serial, mode, status, useDefault),
+              kResultNotConnected);
     EXPECT_TRUE(label.empty());
     EXPECT_EQ(mode, 1u);
     EXPECT_EQ(status, 3u);

@@ -110,12 +110,13 @@ TEST_F(Handshake, OnlyATrustedOwnerIsSentAnything) {
     EXPECT_EQ(bytesSeen, -1) << "the server read something";
 
     HKEY key = nullptr;
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTrustPolicyKey, 0, nullptr, 0, KEY_ALL_ACCESS | KEY_WOW64_64KEY,
-                              nullptr, &key, nullptr),
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTrustPolicyKey, 0, nullptr, 0,
+                                KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     const std::wstring written = L"s-1-5-21-1-2-3-4242";
-    ::RegSetValueExW(key, kTrustPolicyValue, 0, REG_SZ, reinterpret_cast<const BYTE*>(written.c_str()),
-                   static_cast<DWORD>((written.size() + 1) * sizeof(wchar_t)));
+    ::RegSetValueExW(key, kTrustPolicyValue, 0, REG_SZ,
+                     reinterpret_cast<const BYTE*>(written.c_str()),
+                     static_cast<DWORD>((written.size() + 1) * sizeof(wchar_t)));
     EXPECT_EQ(PolicyTrustedAccount(), kStranger);
     for (const wchar_t* owner : {kStranger, L"LS"}) {
         server.emplace(name, 1, 4096, owner);
@@ -283,7 +284,12 @@ TEST_F(Transact, ReadTimeOutLeavesThePipeOpenAndTheLateResponseIsSkipped) {
 }
 
 // How the service goes away, and when.
-enum class Gone { DisconnectBeforeRequest, DisconnectDuringRead, CloseBeforeRequest, CloseDuringRead };
+enum class Gone {
+    DisconnectBeforeRequest,
+    DisconnectDuringRead,
+    CloseBeforeRequest,
+    CloseDuringRead
+};
 
 // The service goes away: the request gives 0xEEEE0001 and closes the pipe, the
 // next one 0xEEEE0009 without consuming a number, and a reconnect continues the

@@ -32,9 +32,10 @@ void ExpectSameFrame(const RequestFrame& actual, const RequestFrame& expected) {
 }
 
 TEST(Encode, RequestsWithoutPayload) {
-    const std::pair<void (*)(RequestFrame&), uint32_t> cases[] = {
-        {EncodeQueryVersion, 0}, {EncodeGetPortListInfo, 1}, {EncodeGetDefaultDmsConfig, 7},
-        {EncodeGetLogSettings, 9}};
+    const std::pair<void (*)(RequestFrame&), uint32_t> cases[] = {{EncodeQueryVersion, 0},
+                                                                  {EncodeGetPortListInfo, 1},
+                                                                  {EncodeGetDefaultDmsConfig, 7},
+                                                                  {EncodeGetLogSettings, 9}};
     for (const auto& c : cases) {
         RequestFrame f = Dirty();
         c.first(f);
@@ -53,7 +54,9 @@ TEST(Encode, GetPortNameCarriesStampAndIndex) {
 
 TEST(Encode, PortNameRequestsPutTheNameAtEight) {
     const std::pair<void (*)(RequestFrame&, const std::wstring&), uint32_t> cases[] = {
-        {EncodeGetPortDevice, 3}, {EncodeGetPortDmsConfig, 4}, {EncodeUseDefaultDmsConfig, 6},
+        {EncodeGetPortDevice, 3},
+        {EncodeGetPortDmsConfig, 4},
+        {EncodeUseDefaultDmsConfig, 6},
         {EncodeGetPortCounters, 11}};
     std::wstring name = L"COM3";
     name.push_back(static_cast<wchar_t>(0xFF21));  // a code unit above 0xFF

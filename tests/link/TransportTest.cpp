@@ -161,7 +161,8 @@ TEST_F(Exchange, KeepsMessageBoundariesBothWays) {
         for (int i = 0; i < 2; ++i) requestSizes.push_back(server->Read(buffer, sizeof buffer));
         // Three messages in a burst; each read must return exactly one.
         server->Respond(1, 0, [](uint8_t* f) { f[531] = 0xA1; });
-        server->Respond(2, 0, [](uint8_t* f) { f[299] = 0xA2; }, 300);
+        server->Respond(
+            2, 0, [](uint8_t* f) { f[299] = 0xA2; }, 300);
         server->Respond(3, 0, [](uint8_t* f) { f[531] = 0xA3; });
         server->WaitClientGone();
     });
@@ -352,4 +353,3 @@ TEST_F(Exchange, ProductionBudgetIsTenSeconds) {
 
 }  // namespace
 }  // namespace kestrel::test
-

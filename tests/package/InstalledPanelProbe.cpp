@@ -28,7 +28,7 @@ std::wstring RunCommand() {
     wchar_t value[1024] = {};
     DWORD size = sizeof(value);
     return ::RegGetValueW(HKEY_LOCAL_MACHINE, kRunKey, kRunValue, RRF_RT_REG_SZ, nullptr, value,
-                        &size) == ERROR_SUCCESS
+                          &size) == ERROR_SUCCESS
                ? value
                : L"";
 }
@@ -82,14 +82,15 @@ int StartAsAtLogon() {
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process{};
     if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process))
+                          &startup, &process))
         return Fail("the Run value's command did not start");
     ::CloseHandle(process.hThread);
     ::CloseHandle(process.hProcess);
 
     HWND window = e2e::WaitForPanelWindow(kStartMs);
     if (!window) return Fail("no panel window");
-    if (!e2e::WaitForRowCount(window, 2, kStartMs)) return Fail("the panel did not list both ports");
+    if (!e2e::WaitForRowCount(window, 2, kStartMs))
+        return Fail("the panel did not list both ports");
     if (::IsWindowVisible(window)) return Fail("the panel shows its window");
     std::printf("the panel lists both ports, hidden\n");
     return 0;

@@ -124,8 +124,9 @@ protected:
     // tests run at; the last fills what they leave of the list.
     void ExpectColumnWidthsForTheDpi() {
         const UINT dpi = WindowDpi(list);
-        const std::vector<int> widths = dpi == 144 ? std::vector<int>{0, 105, 53, 53, 195, 120, 150, 225}
-                                                   : std::vector<int>{0, 70, 35, 35, 130, 80, 100, 150};
+        const std::vector<int> widths = dpi == 144
+                                            ? std::vector<int>{0, 105, 53, 53, 195, 120, 150, 225}
+                                            : std::vector<int>{0, 70, 35, 35, 130, 80, 100, 150};
         ASSERT_TRUE(dpi == 96 || dpi == 144) << dpi;
         int used = 0;
         for (int i = 0; i < kColumnButton; ++i) {
@@ -165,8 +166,8 @@ TEST_F(DevListCtrlTest, AttachSetsUpOptionsAndColumns) {
     EXPECT_EQ(ex & (LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES),
               static_cast<DWORD>(LVS_EX_GRIDLINES | LVS_EX_CHECKBOXES));
 
-    const wchar_t* headers[] = {L" ", L"COM Port", L"RX", L"TX", L"Serial Number",
-                                L"Mode", L"Status", L"Connection", L" "};
+    const wchar_t* headers[] = {L" ",    L"COM Port", L"RX",         L"TX", L"Serial Number",
+                                L"Mode", L"Status",   L"Connection", L" "};
     for (int i = 0; i < kPortListColumnCount; ++i) {
         SCOPED_TRACE(i);
         wchar_t text[64] = {};
@@ -185,8 +186,8 @@ TEST_F(DevListCtrlTest, AttachSetsUpOptionsAndColumns) {
 
 TEST_F(DevListCtrlTest, AFullRowShowsItsTextsTickAndEditButton) {
     EXPECT_TRUE(Add(NotConnectedCom3()));
-    const std::vector<std::wstring> expected = {L"", L"COM3", L"X", L"", L"SN-COM3", L"POCT1-A",
-                                                L"Not connected", L"10.1.2.3:4000", L""};
+    const std::vector<std::wstring> expected = {
+        L"", L"COM3", L"X", L"", L"SN-COM3", L"POCT1-A", L"Not connected", L"10.1.2.3:4000", L""};
     for (int c = 0; c < kPortListColumnCount; ++c) EXPECT_EQ(ItemText(list, 0, c), expected[c]);
     EXPECT_EQ(TickState(list, 0), INDEXTOSTATEIMAGEMASK(2));
     ASSERT_TRUE(ButtonOf(0));
@@ -511,7 +512,8 @@ TEST_F(DevListCtrlTest, PageDownAndPageUpMoveTheFocusAPage) {
 TEST_F(DevListCtrlTest, ADpiChangeRescalesTheColumnsAndTheButtonsFont) {
     Add(FullRow(L"COM1"));
     Add(FullRow(L"COM2"));
-    for (int i = 1; i < kColumnButton; ++i) ::SendMessageW(list, LVM_SETCOLUMNWIDTH, i, MAKELPARAM(10, 0));
+    for (int i = 1; i < kColumnButton; ++i)
+        ::SendMessageW(list, LVM_SETCOLUMNWIDTH, i, MAKELPARAM(10, 0));
     const auto oldFont = reinterpret_cast<HFONT>(::SendMessageW(list, WM_GETFONT, 0, 0));
     const HFONT font = ::CreateFontW(-ScaleForDpi(15, WindowDpi(list)), 0, 0, 0, FW_NORMAL, FALSE,
                                      FALSE, FALSE, DEFAULT_CHARSET, 0, 0, 0, 0, L"Tahoma");
@@ -522,7 +524,8 @@ TEST_F(DevListCtrlTest, ADpiChangeRescalesTheColumnsAndTheButtonsFont) {
     for (int row : {0, 1})
         EXPECT_EQ(::SendMessageW(ButtonOf(row), WM_GETFONT, 0, 0), reinterpret_cast<LRESULT>(font));
     ::SendMessageW(list, WM_SETFONT, reinterpret_cast<WPARAM>(oldFont), FALSE);
-    for (int row : {0, 1}) ::SendMessageW(ButtonOf(row), WM_SETFONT, reinterpret_cast<WPARAM>(oldFont), FALSE);
+    for (int row : {0, 1})
+        ::SendMessageW(ButtonOf(row), WM_SETFONT, reinterpret_cast<WPARAM>(oldFont), FALSE);
     ::DeleteObject(font);
 }
 
@@ -533,22 +536,26 @@ TEST_F(DevListCtrlTest, ContextMenuEditsTheRowsPort) {
     Add(FullRow(L"COM2", kModeSerial));
     const auto openMenu = [&](LPARAM at, UINT key) {
         std::vector<std::wstring> items;
-        DriveMenu([&](HWND menuWindow) {
-            const auto menu = reinterpret_cast<HMENU>(::SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
-            for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
-                wchar_t text[64] = {};
-                ::GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
-                items.push_back(text);
-            }
-            ::PostMessageW(menuWindow, WM_KEYDOWN, key, 0);
-        }, [&] { ::SendMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), at); });
+        DriveMenu(
+            [&](HWND menuWindow) {
+                const auto menu =
+                    reinterpret_cast<HMENU>(::SendMessageW(menuWindow, MN_GETHMENU, 0, 0));
+                for (int i = 0; i < ::GetMenuItemCount(menu); ++i) {
+                    wchar_t text[64] = {};
+                    ::GetMenuStringW(menu, static_cast<UINT>(i), text, 64, MF_BYPOSITION);
+                    items.push_back(text);
+                }
+                ::PostMessageW(menuWindow, WM_KEYDOWN, key, 0);
+            },
+            [&] { ::SendMessageW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), at); });
         PumpMessages();
         return items;
     };
     const RECT cell = CellRect(list, 1, kColumnSerial);
     POINT point{(cell.left + cell.right) / 2, (cell.top + cell.bottom) / 2};
     ::ClientToScreen(list, &point);
-    EXPECT_EQ(openMenu(MAKELPARAM(point.x, point.y), VK_ESCAPE), std::vector<std::wstring>{L"&Copy"});
+    EXPECT_EQ(openMenu(MAKELPARAM(point.x, point.y), VK_ESCAPE),
+              std::vector<std::wstring>{L"&Copy"});
     EXPECT_EQ(ports.FocusedItem(), 1) << "a right click takes the focus mark";
 
     ports.FocusPort(L"COM1");
@@ -615,8 +622,7 @@ TEST_F(DevListCtrlTest, HostRefusesTicksAndSelection) {
 }
 
 TEST_F(DevListCtrlTest, SortingByCellText) {
-    for (const wchar_t* name : {L"com3", L"COM2", L"COM10", L"COM3", L"COM1"})
-        Add(FullRow(name));
+    for (const wchar_t* name : {L"com3", L"COM2", L"COM10", L"COM3", L"COM1"}) Add(FullRow(name));
     arrivals.clear();
     ports.SortItems(kColumnPort, kSortAscending);
     // Comparisons read the row data, not the cells: the sort costs the list

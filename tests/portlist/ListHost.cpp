@@ -78,8 +78,7 @@ LRESULT CALLBACK ListHost::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
                 BOOL handled = FALSE;
                 return list->OnItemChanged(*change, handled);
             }
-            default:
-                break;
+            default: break;
             }
         }
     }

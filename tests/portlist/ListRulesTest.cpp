@@ -49,7 +49,7 @@ TEST(ListRules, KeyboardFocusTargets) {
     EXPECT_EQ(NavigationTarget(ListKey::Down, -1, 0, 5), -1);  // no rows, no focus
     EXPECT_EQ(NavigationTarget(ListKey::Up, -1, 3, 5), 0);     // none yet: the first row
     EXPECT_EQ(NavigationTarget(ListKey::Down, -1, 3, 5), 0);
-    EXPECT_EQ(NavigationTarget(ListKey::Up, 0, 3, 5), 0);      // held at both ends
+    EXPECT_EQ(NavigationTarget(ListKey::Up, 0, 3, 5), 0);  // held at both ends
     EXPECT_EQ(NavigationTarget(ListKey::Down, 2, 3, 5), 2);
     EXPECT_EQ(NavigationTarget(ListKey::End, 0, 3, 5), 2);
     EXPECT_EQ(NavigationTarget(ListKey::Home, 2, 3, 5), 0);

@@ -23,9 +23,7 @@ public:
         ++deleteAllCalls;
         return TListCtrl::DeleteAllItems();
     }
-    int CompareItems(LPARAM a, LPARAM b, int) override {
-        return a < b ? -1 : a > b ? 1 : 0;
-    }
+    int CompareItems(LPARAM a, LPARAM b, int) override { return a < b ? -1 : a > b ? 1 : 0; }
     void OnCheckChanged(int index, bool ticked) override {
         checkChanges.push_back(ticked ? index : -1 - index);
     }
@@ -53,8 +51,8 @@ public:
         return skip;
     }
     int PrePaints() const {
-        return static_cast<int>(std::count_if(hooks.begin(), hooks.end(),
-                                              [](const auto& h) { return h[0] == 1; }));
+        return static_cast<int>(
+            std::count_if(hooks.begin(), hooks.end(), [](const auto& h) { return h[0] == 1; }));
     }
 
     int deleteAllCalls = 0;
@@ -182,8 +180,12 @@ TEST_F(TListCtrlTest, CustomDrawStagesAndHooks) {
     cd.nmcd.dwItemSpec = 7;
     cd.nmcd.lItemlParam = 0x1234;
     cd.iSubItem = 4;
-    const DWORD stages[] = {CDDS_PREPAINT, CDDS_POSTPAINT, CDDS_ITEMPREPAINT, CDDS_ITEMPOSTPAINT,
-                            CDDS_ITEMPREPAINT | CDDS_SUBITEM, CDDS_ITEMPOSTPAINT | CDDS_SUBITEM,
+    const DWORD stages[] = {CDDS_PREPAINT,
+                            CDDS_POSTPAINT,
+                            CDDS_ITEMPREPAINT,
+                            CDDS_ITEMPOSTPAINT,
+                            CDDS_ITEMPREPAINT | CDDS_SUBITEM,
+                            CDDS_ITEMPOSTPAINT | CDDS_SUBITEM,
                             CDDS_PREERASE};
     const LRESULT results[] = {0x30, 0, 0x30, 0, 0x10, 0, 0};
     for (DWORD stage : stages) {  // off: every stage draws by default, no hook runs

@@ -36,7 +36,7 @@ public:
     std::vector<std::wstring> Offered() const {
         std::vector<std::wstring> offered;
         for (const auto& row : updates) {
-            offered.push_back(row.name + (row.countersOnly                 ? L" marks"
+            offered.push_back(row.name + (row.countersOnly                ? L" marks"
                                           : row.status == kStatusNoDevice ? L" no device"
                                                                           : L""));
         }
@@ -156,8 +156,8 @@ TEST_F(ServiceMirrorTest, UnchangedPortsCostOneCounterPollEachAndSendCountersOnl
     const uint64_t before = Requests();
     mirror.RefreshPorts(list);
     EXPECT_EQ(Requests() - before, 1u + 4u);  // GetPortListInfo + one GetPortCounters per port
-    EXPECT_EQ(list.Offered(),
-              (std::vector<std::wstring>{L"COM1 marks", L"COM2 marks", L"COM3 marks", L"COM4 marks"}));
+    EXPECT_EQ(list.Offered(), (std::vector<std::wstring>{L"COM1 marks", L"COM2 marks",
+                                                         L"COM3 marks", L"COM4 marks"}));
     EXPECT_EQ(list.sorts, 2);
 }
 
@@ -225,7 +225,8 @@ TEST_F(ServiceMirrorTest, NoDeviceGetsNoRowUntilAFullReadFindsOne) {
     mirror.RefreshPorts(list);
     Sim("port COM7 status=1");
     mirror.RefreshPorts(list);
-    EXPECT_EQ(list.Offered(), (std::vector<std::wstring>{L"COM7 no device", L"COM7 marks", L"COM7"}));
+    EXPECT_EQ(list.Offered(),
+              (std::vector<std::wstring>{L"COM7 no device", L"COM7 marks", L"COM7"}));
 }
 
 TEST_F(ServiceMirrorTest, PortNameFailureAbandonsEnumerationWithoutRemovingOrSorting) {
@@ -341,8 +342,8 @@ TEST_F(ServiceMirrorTest, LinkFailureEndsThePassAndLeavesEveryRow) {
     EXPECT_EQ(list.sorts, sortsBefore);
     EXPECT_EQ(mirror.Link().kind, LinkState::Kind::Connected) << "gone is not the same as silent";
     mirror.RefreshPorts(list);  // reconnects and enumerates afresh
-    EXPECT_EQ(list.Offered(), (std::vector<std::wstring>{L"COM1 marks", L"COM1 marks", L"COM2 marks",
-                                                         L"COM3 marks"}));
+    EXPECT_EQ(list.Offered(), (std::vector<std::wstring>{L"COM1 marks", L"COM1 marks",
+                                                         L"COM2 marks", L"COM3 marks"}));
     EXPECT_TRUE(list.deletes.empty());
 }
 
@@ -439,7 +440,9 @@ TEST_F(ServiceMirrorTest, ClaimsTheListCannotHoldEndThePassWithoutTouchingIt) {
     const int sorts = list.sorts;
     list.Forget();
     const std::vector<std::vector<const char*>> lies{
-        {"fault claim 1001"}, {"fault claim 4294967295"}, {"fault claim 4", "fault names repeat count=always"}};
+        {"fault claim 1001"},
+        {"fault claim 4294967295"},
+        {"fault claim 4", "fault names repeat count=always"}};
     for (const auto& lie : lies) {
         for (const char* command : lie) Sim(command);
         mirror.RefreshPorts(list);

@@ -26,15 +26,15 @@ DWORD RunProbe(const wchar_t* argument = nullptr) {
     startup.cb = sizeof(startup);
     // The debugger's report goes to the probe's error output; keep it out of the test log.
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    HANDLE nul = ::CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
-                             nullptr);
+    HANDLE nul =
+        ::CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = nul;
     startup.hStdOutput = nul;
     startup.hStdError = nul;
     PROCESS_INFORMATION process{};
     const BOOL started = ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0,
-                                        nullptr, nullptr, &startup, &process);
+                                          nullptr, nullptr, &startup, &process);
     ::CloseHandle(nul);
     if (!started) return 0;
     // A full-memory dump of even a small process is large; on a loaded machine it takes a while.

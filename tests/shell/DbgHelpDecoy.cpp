@@ -3,7 +3,7 @@
 // only when the decoy was passed over.
 #include <windows.h>
 
-extern "C" __declspec(dllexport) BOOL WINAPI MiniDumpWriteDump(HANDLE, DWORD, HANDLE, int, void*,
-                                                              void*, void*) {
+extern "C" __declspec(dllexport) BOOL WINAPI
+    MiniDumpWriteDump(HANDLE, DWORD, HANDLE, int, void*, void*, void*) {
     return FALSE;
 }

@@ -22,8 +22,8 @@ TEST(StartOption, OptionsAreMatchedWholeInAnyCase) {
 }
 
 TEST(StartOption, AnythingMoreOrLessIsNoOption) {
-    for (const wchar_t* text : {L"-hide ", L" -hide", L"-hide -exitall", L"-hid", L"hide",
-                                L"/hide", L"-exitall ", L"-exitallx", L"\"-hide\"", L""}) {
+    for (const wchar_t* text : {L"-hide ", L" -hide", L"-hide -exitall", L"-hid", L"hide", L"/hide",
+                                L"-exitall ", L"-exitallx", L"\"-hide\"", L""}) {
         EXPECT_EQ(ParseStartOption(text), StartOption::None) << std::wstring(text).size();
     }
     EXPECT_EQ(ParseStartOption(nullptr), StartOption::None);

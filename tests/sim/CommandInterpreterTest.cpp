@@ -40,7 +40,8 @@ TEST(CommandSplit, QuotesHoldBlanksAndDoubledQuotes) {
     std::vector<std::string> words;
     std::string error;
     ASSERT_TRUE(CommandParser::Split(
-        "  log folder=\"C:\\Program Data\\Logs\"  label=\"say \"\"hi\"\"\" x= \"\"\t", &words, &error));
+        "  log folder=\"C:\\Program Data\\Logs\"  label=\"say \"\"hi\"\"\" x= \"\"\t", &words,
+        &error));
     EXPECT_EQ(words, (std::vector<std::string>{"log", "folder=C:\\Program Data\\Logs",
                                                "label=say \"hi\"", "x=", ""}));
     EXPECT_FALSE(CommandParser::Split("port \"COM3", &words, &error));
@@ -211,7 +212,9 @@ TEST_F(CommandTest, StateRebuildsTheSameModel) {
         const CommandResult result = rebuild.Execute(line);
         ASSERT_TRUE(result.ok) << line << ": " << result.text;
     }
-    const auto withoutStamp = [](const std::string& text) { return text.substr(0, text.rfind('#')); };
+    const auto withoutStamp = [](const std::string& text) {
+        return text.substr(0, text.rfind('#'));
+    };
     EXPECT_EQ(withoutStamp(StateDescription::Describe(copy)), withoutStamp(described.text));
 }
 

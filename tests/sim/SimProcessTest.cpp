@@ -45,12 +45,13 @@ TEST(SimProcess, TakesCommandsFromScenarioAndControlFile) {
     const std::wstring pipe = UniquePipeName();
     const std::wstring scenario = BesideThisProgram(L"sim_process_scenario.txt");
     std::ofstream(std::filesystem::path(scenario)) << "# starts with one port, which leaves later\n"
-                               "port COM8 label=Scenario\n"
-                               "sleep 1500\n"
-                               "remove COM8\n";
+                                                      "port COM8 label=Scenario\n"
+                                                      "sleep 1500\n"
+                                                      "remove COM8\n";
 
     Simulator sim;
-    ASSERT_TRUE(sim.Start(L"--pipe " + pipe + L" --scenario \"" + scenario + L"\"")) << sim.Output();
+    ASSERT_TRUE(sim.Start(L"--pipe " + pipe + L" --scenario \"" + scenario + L"\""))
+        << sim.Output();
     RawPipeClient client;
     ASSERT_TRUE(client.Connect(PipePath(pipe)));
     // Set before ready, and kept long enough to be seen on a loaded machine.
@@ -60,7 +61,8 @@ TEST(SimProcess, TakesCommandsFromScenarioAndControlFile) {
     ASSERT_TRUE(sim.Execute("port COM43"));
     EXPECT_EQ(PortNames(client), std::vector<std::wstring>{L"COM43"});
     ASSERT_TRUE(sim.Execute("bogus"));
-    EXPECT_NE(sim.Output().find("control: unknown command: bogus"), std::string::npos) << sim.Output();
+    EXPECT_NE(sim.Output().find("control: unknown command: bogus"), std::string::npos)
+        << sim.Output();
 }
 
 // Commands typed while the pipe is served; each is done before the next line
@@ -75,7 +77,8 @@ TEST(SimProcess, TakesCommandsFromStandardInput) {
     ASSERT_TRUE(sim.Send("bogus"));
     ASSERT_TRUE(sim.Send("counts"));
     ASSERT_TRUE(sim.WaitForOutput(" malformed=", 10000)) << sim.Output();
-    EXPECT_NE(sim.Output().find("stdin: unknown command: bogus"), std::string::npos) << sim.Output();
+    EXPECT_NE(sim.Output().find("stdin: unknown command: bogus"), std::string::npos)
+        << sim.Output();
     RawPipeClient client;
     ASSERT_TRUE(client.Connect(PipePath(pipe)));
     EXPECT_EQ(PortNames(client), std::vector<std::wstring>{L"COM42"});

@@ -21,10 +21,12 @@ namespace {
 using namespace kestrel::test;
 
 constexpr int kMessages = 300;
-constexpr size_t kSpecialLengths[] = {0, 1, 3, 4, kRequestFrameSize - 1, kRequestFrameSize + 1, 5000};
+constexpr size_t kSpecialLengths[] = {0,   1, 3, 4, kRequestFrameSize - 1, kRequestFrameSize + 1,
+                                      5000};
 
 bool ConnectionEnded(DWORD error) {
-    return error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED || error == ERROR_NO_DATA;
+    return error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED ||
+           error == ERROR_NO_DATA;
 }
 
 // Special lengths, whole frames with random contents (codes valid or not) and
@@ -64,7 +66,8 @@ TEST(SimServerRandomMessages, RefusesThemAndKeepsServing) {
     int answered = 0, reconnects = 0;
     for (uint32_t i = 0; i < kMessages; ++i) {
         const std::vector<uint8_t> message = RandomMessage(random, i);
-        SCOPED_TRACE("message " + std::to_string(i) + " of " + std::to_string(message.size()) + " bytes");
+        SCOPED_TRACE("message " + std::to_string(i) + " of " + std::to_string(message.size()) +
+                     " bytes");
         DWORD result = client.Write(message.data(), message.size());
         std::vector<uint8_t> answer;
         // Too short for a sequence number: not answered, which the next answer's

@@ -101,7 +101,8 @@ TEST_F(SimServerTest, StampAndUpdateCounterFollowChanges) {
     EXPECT_EQ(StatusOf(Ask(NameRequest(first, 0))), kRefuseStaleStamp);
     EXPECT_EQ(GetWide(Ask(NameRequest(second, 1)).data(), 8, 262), L"COM4");
 
-    ASSERT_EQ(StatusOf(Ask(SetPortDmsRequest(L"COM4", "h.example", "99", 1000, false, true))), kResultOk);
+    ASSERT_EQ(StatusOf(Ask(SetPortDmsRequest(L"COM4", "h.example", "99", 1000, false, true))),
+              kResultOk);
     EXPECT_EQ(GetU32(Ask(PortRequest(kGetPortCounters, L"COM4")).data(), 16), 2u);
 
     Run("remove COM4");

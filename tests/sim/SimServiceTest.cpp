@@ -31,7 +31,8 @@ protected:
         const Reply reply = service.Handle(request.data(), request.size());
         ResponseFrame response{};
         EXPECT_EQ(reply.messages.size(), 1u);
-        if (reply.messages.size() != 1 || reply.messages[0].size() != response.size()) return response;
+        if (reply.messages.size() != 1 || reply.messages[0].size() != response.size())
+            return response;
         std::copy(reply.messages[0].begin(), reply.messages[0].end(), response.begin());
         return response;
     }
@@ -151,7 +152,8 @@ TEST_F(SimServiceTest, PortNamesAreAnsweredOnlyForTheCurrentStamp) {
 }
 
 TEST_F(SimServiceTest, UnknownPortsAndCodesAreRefused) {
-    for (uint32_t code : {kGetPortDevice, kGetPortDmsConfig, kUseDefaultDmsConfig, kGetPortCounters}) {
+    for (uint32_t code :
+         {kGetPortDevice, kGetPortDmsConfig, kUseDefaultDmsConfig, kGetPortCounters}) {
         EXPECT_EQ(StatusOf(Ask(PortRequest(code, L"COM99"))), kResultPortUnavailable) << code;
         EXPECT_EQ(StatusOf(Ask(PortRequest(code, L"com3"))), kResultPortUnavailable) << code;
     }
@@ -274,7 +276,8 @@ TEST_F(SimServiceTest, StaleSequenceNumbersWrapLikeTheClients) {
 
 TEST_F(SimServiceTest, VersionDelayAndDisconnectFaults) {
     Run("fault version 2.14.1");
-    Reply reply = service.Handle(Request(kGetPortListInfo).data(), kRequestFrameSize);  // not used up
+    Reply reply =
+        service.Handle(Request(kGetPortListInfo).data(), kRequestFrameSize);  // not used up
     reply = service.Handle(Request(kQueryVersion).data(), kRequestFrameSize);
     EXPECT_EQ(GetU32(reply.messages[0].data(), 16), 1u);
     reply = service.Handle(Request(kQueryVersion).data(), kRequestFrameSize);

@@ -46,7 +46,8 @@ ProgramRun RunToEnd(const wchar_t* program, const std::wstring& commandTail, DWO
     }
     ::SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
     ::SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
-    HANDLE nul = ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr);
+    HANDLE nul =
+        ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -56,7 +57,7 @@ ProgramRun RunToEnd(const wchar_t* program, const std::wstring& commandTail, DWO
     std::wstring commandLine = CommandLine(program, commandTail);
     PROCESS_INFORMATION process{};
     const BOOL created = ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE,
-                                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+                                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
     ::CloseHandle(outWrite);
     ::CloseHandle(errWrite);
     if (nul != INVALID_HANDLE_VALUE) ::CloseHandle(nul);
@@ -111,7 +112,7 @@ bool ChildProcess::Start(const wchar_t* program, const std::wstring& commandTail
     }
     std::wstring commandLine = CommandLine(program, commandTail);
     const BOOL created = ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, pipes,
-                                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
+                                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
     if (stdinRead) ::CloseHandle(stdinRead);
     if (stdoutWrite) ::CloseHandle(stdoutWrite);
     return created != FALSE;
@@ -136,7 +137,8 @@ bool ChildProcess::Send(const std::string& line) {
     const std::string text = line + "\n";
     DWORD written = 0;
     return stdinWrite &&
-           ::WriteFile(stdinWrite, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
+           ::WriteFile(stdinWrite, text.data(), static_cast<DWORD>(text.size()), &written,
+                       nullptr) &&
            written == text.size();
 }
 

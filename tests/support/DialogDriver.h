@@ -35,7 +35,8 @@ inline BOOL CALLBACK FindDrivenDialog(HWND window, LPARAM found) {
 // Runs the script once the dialog is up.
 inline void CALLBACK DriveDialogStep(HWND, UINT, UINT_PTR timer, DWORD) {
     HWND dialog = nullptr;
-    ::EnumThreadWindows(::GetCurrentThreadId(), FindDrivenDialog, reinterpret_cast<LPARAM>(&dialog));
+    ::EnumThreadWindows(::GetCurrentThreadId(), FindDrivenDialog,
+                        reinterpret_cast<LPARAM>(&dialog));
     if (!dialog) return;
     ::KillTimer(nullptr, timer);
     drivingTimer = 0;
@@ -90,7 +91,9 @@ inline std::wstring WindowText(HWND window) {
 }
 
 inline bool Checked(HWND dialog, int id) { return ::IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-inline bool Enabled(HWND dialog, int id) { return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE; }
+inline bool Enabled(HWND dialog, int id) {
+    return ::IsWindowEnabled(::GetDlgItem(dialog, id)) != FALSE;
+}
 inline bool ReadOnly(HWND dialog, int id) {
     return (::GetWindowLongW(::GetDlgItem(dialog, id), GWL_STYLE) & ES_READONLY) != 0;
 }
@@ -101,10 +104,14 @@ inline void Click(HWND dialog, int id) { ::SendDlgItemMessageW(dialog, id, BM_CL
 inline void SetText(HWND dialog, int id, const wchar_t* text) {
     ::SendDlgItemMessageW(dialog, id, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
-inline void SetText(HWND dialog, int id, const std::wstring& text) { SetText(dialog, id, text.c_str()); }
+inline void SetText(HWND dialog, int id, const std::wstring& text) {
+    SetText(dialog, id, text.c_str());
+}
 
 // Apply and Cancel as their buttons send them.
-inline void Apply(HWND dialog) { ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0); }
+inline void Apply(HWND dialog) {
+    ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
 inline void Cancel(HWND dialog) {
     ::SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
 }

@@ -9,8 +9,8 @@ DumpFolder::DumpFolder() {
     wchar_t temp[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, temp);
     static unsigned counter = 0;
-    path = std::wstring(temp) + L"kestrel-dumps-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-           std::to_wstring(++counter);
+    path = std::wstring(temp) + L"kestrel-dumps-" + std::to_wstring(::GetCurrentProcessId()) +
+           L"-" + std::to_wstring(++counter);
     wchar_t saved[MAX_PATH] = {};
     ::GetEnvironmentVariableW(L"TEMP", saved, MAX_PATH);
     savedTemp = saved;
@@ -41,7 +41,8 @@ bool DumpFolder::Write(const std::wstring& name, const std::string& content) con
                                       CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     DWORD written = 0;
-    const BOOL ok = ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
+    const BOOL ok =
+        ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
     ::CloseHandle(file);
     return ok && written == content.size();
 }

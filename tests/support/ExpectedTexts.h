@@ -80,7 +80,8 @@ inline constexpr wchar_t kNotAccepted[] = L"Some parameters have not been accept
 inline constexpr wchar_t kServiceNotRunning[] =
     L"The service 'Kestrel service' is not running. Parameters have not been accepted.";
 inline std::wstring PortGone(const std::wstring& portLabel) {
-    return L"COM port '" + portLabel + L"' is not available anymore. Parameters have been rejected.";
+    return L"COM port '" + portLabel +
+           L"' is not available anymore. Parameters have been rejected.";
 }
 
 }  // namespace kestrel::test::texts

@@ -59,11 +59,17 @@ inline DmsConfig DmsAt(const uint8_t* frame, size_t at) {
 // Both frames begin with the sequence number; then a request has its code and
 // a response its status.
 template <class Frame>
-uint32_t SequenceOf(const Frame& frame) { return U32At(frame.data(), 0); }
+uint32_t SequenceOf(const Frame& frame) {
+    return U32At(frame.data(), 0);
+}
 template <class Frame>
-uint32_t CodeOf(const Frame& frame) { return U32At(frame.data(), 4); }
+uint32_t CodeOf(const Frame& frame) {
+    return U32At(frame.data(), 4);
+}
 template <class Frame>
-uint32_t StatusOf(const Frame& frame) { return U32At(frame.data(), 4); }
+uint32_t StatusOf(const Frame& frame) {
+    return U32At(frame.data(), 4);
+}
 
 // A zeroed request with its sequence number and code; 7 stands for any
 // sequence number.

@@ -14,7 +14,8 @@ inline int ItemCount(HWND list) {
 }
 
 inline UINT ItemState(HWND list, int item, UINT mask) {
-    return static_cast<UINT>(::SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(item), mask));
+    return static_cast<UINT>(
+        ::SendMessageW(list, LVM_GETITEMSTATE, static_cast<WPARAM>(item), mask));
 }
 
 // The list asks its host first, which may refuse the change.
@@ -22,7 +23,8 @@ inline void SetItemState(HWND list, int item, UINT mask, UINT state) {
     LVITEMW lv{};
     lv.stateMask = mask;
     lv.state = state;
-    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv));
+    ::SendMessageW(list, LVM_SETITEMSTATE, static_cast<WPARAM>(item),
+                   reinterpret_cast<LPARAM>(&lv));
 }
 
 inline LPARAM ItemData(HWND list, int item) {
@@ -39,7 +41,8 @@ inline std::wstring ItemText(HWND list, int item, int column) {
     lv.iSubItem = column;
     lv.pszText = text;
     lv.cchTextMax = 512;
-    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item), reinterpret_cast<LPARAM>(&lv));
+    ::SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(item),
+                   reinterpret_cast<LPARAM>(&lv));
     return text;
 }
 

@@ -25,7 +25,8 @@ inline HICON QuestionIcon() { return ::LoadIconW(nullptr, IDI_QUESTION); }
 
 inline BOOL CALLBACK FindBoxIcon(HWND child, LPARAM icon) {
     if ((::GetWindowLongW(child, GWL_STYLE) & SS_TYPEMASK) != SS_ICON) return TRUE;
-    *reinterpret_cast<HICON*>(icon) = reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
+    *reinterpret_cast<HICON*>(icon) =
+        reinterpret_cast<HICON>(SendMessageW(child, STM_GETICON, 0, 0));
     return FALSE;
 }
 inline BoxSeen seen;
@@ -51,7 +52,7 @@ inline void CALLBACK AnswerBox(HWND owner, UINT, UINT_PTR timer, DWORD) {
             seen.defaultId = id;
     }
     ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
-                 reinterpret_cast<LPARAM>(::GetDlgItem(box, answer)));
+                   reinterpret_cast<LPARAM>(::GetDlgItem(box, answer)));
 }
 
 // Clears the record; the next box owned by the window gets the button `with`.

@@ -58,7 +58,8 @@ private:
         Blanks();
         if (i < s.size() && s[i] == '"') return String(value);
         const size_t start = i;
-        while (i < s.size() && (std::isalnum(static_cast<unsigned char>(s[i])) || s[i] == '-' || s[i] == '.'))
+        while (i < s.size() &&
+               (std::isalnum(static_cast<unsigned char>(s[i])) || s[i] == '-' || s[i] == '.'))
             ++i;
         value = s.substr(start, i - start);
         if (value == "true" || value == "false") return true;
@@ -79,13 +80,16 @@ private:
             }
             if (++i >= s.size()) return false;
             switch (s[i]) {
-            case '"': case '\\': case '/': out += s[i]; break;
+            case '"':
+            case '\\':
+            case '/': out += s[i]; break;
             case 'n': out += '\n'; break;
             case 'r': out += '\r'; break;
             case 't': out += '\t'; break;
             case 'u':
                 if (i + 4 >= s.size()) return false;
-                out += static_cast<char>(std::stoi(s.substr(i + 1, 4), nullptr, 16));  // ASCII only here
+                out += static_cast<char>(
+                    std::stoi(s.substr(i + 1, 4), nullptr, 16));  // ASCII only here
                 i += 4;
                 break;
             default: return false;

@@ -13,11 +13,13 @@ RawPipeClient::~RawPipeClient() {
 
 bool RawPipeClient::Connect(const std::wstring& path, DWORD timeoutMs) {
     Close();
-    const bool opened = Eventually([&] {
-        pipe = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                             FILE_FLAG_OVERLAPPED, nullptr);
-        return pipe != INVALID_HANDLE_VALUE;
-    }, timeoutMs, 10);
+    const bool opened = Eventually(
+        [&] {
+            pipe = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                 OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
+            return pipe != INVALID_HANDLE_VALUE;
+        },
+        timeoutMs, 10);
     if (!opened) return false;
     DWORD mode = PIPE_READMODE_MESSAGE;
     if (!::SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr)) {

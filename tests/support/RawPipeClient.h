@@ -31,7 +31,8 @@ public:
     // ERROR_TIMEOUT when none arrives in time.
     DWORD Read(std::vector<uint8_t>* message, DWORD timeoutMs = 3000, size_t capacity = 532);
     // Writes the request and reads one message: 0, or the error of the step that failed.
-    DWORD Exchange(const RequestFrame& request, std::vector<uint8_t>* message, DWORD timeoutMs = 3000) {
+    DWORD Exchange(const RequestFrame& request, std::vector<uint8_t>* message,
+                   DWORD timeoutMs = 3000) {
         const DWORD error = Write(request);
         return error != 0 ? error : Read(message, timeoutMs);
     }

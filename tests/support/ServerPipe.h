@@ -38,8 +38,8 @@ public:
     // (Re)creates the server end after CloseEnd.
     void Create() {
         pipe = ::CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
-                                PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, instances,
-                                bufferSize, bufferSize, 0, security.Attributes());
+                                  PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, instances,
+                                  bufferSize, bufferSize, 0, security.Attributes());
     }
 
     // Waits for a client; true when one is connected.
@@ -69,7 +69,8 @@ public:
     // Reads one request; true when it was one whole 726-byte message.
     bool ReadRequest(RequestFrame& request, DWORD timeoutMs = 5000) {
         uint8_t buffer[2048];
-        if (Read(buffer, sizeof buffer, timeoutMs) != static_cast<int>(kRequestFrameSize)) return false;
+        if (Read(buffer, sizeof buffer, timeoutMs) != static_cast<int>(kRequestFrameSize))
+            return false;
         std::copy(buffer, buffer + kRequestFrameSize, request.begin());
         return true;
     }
@@ -99,7 +100,8 @@ public:
     }
     // A response of another length than 532 bytes.
     bool RespondSized(uint32_t sequence, uint32_t status, DWORD size) {
-        return Respond(sequence, status, [](uint8_t*) {}, size);
+        return Respond(
+            sequence, status, [](uint8_t*) {}, size);
     }
     // Answers a QueryVersion request with the given version.
     bool RespondVersion(uint32_t sequence, uint32_t major = 2, uint32_t minor = 14,

@@ -11,8 +11,8 @@ std::wstring NewControlFile() {
     static unsigned counter = 0;
     wchar_t folder[MAX_PATH] = {};
     ::GetTempPathW(MAX_PATH, folder);
-    return std::wstring(folder) + L"kestrel-sim-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-           std::to_wstring(++counter) + L"-" + std::to_wstring(::GetTickCount()) + L".txt";
+    return std::wstring(folder) + L"kestrel-sim-" + std::to_wstring(::GetCurrentProcessId()) +
+           L"-" + std::to_wstring(++counter) + L"-" + std::to_wstring(::GetTickCount()) + L".txt";
 }
 
 }  // namespace
@@ -26,8 +26,9 @@ Simulator::~Simulator() {
 
 bool Simulator::Start(const std::wstring& options) {
     // Empty, so that the simulator reads only what is appended from now on.
-    HANDLE file = ::CreateFileW(controlFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE file =
+        ::CreateFileW(controlFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      nullptr, CREATE_ALWAYS, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     ::CloseHandle(file);
     return process.Start(L"KestrelSim.exe",
@@ -41,12 +42,14 @@ bool Simulator::Execute(const std::string& command) {
 }
 
 bool Simulator::Append(const std::string& command) {
-    HANDLE file = ::CreateFileW(controlFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        ::CreateFileW(controlFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                      nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) return false;
     const std::string lines = command + "\n";
     DWORD written = 0;
-    const BOOL wrote = ::WriteFile(file, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
+    const BOOL wrote =
+        ::WriteFile(file, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
     ::CloseHandle(file);
     return wrote && written == lines.size();
 }

@@ -16,7 +16,8 @@
 namespace kestrel::test {
 
 // A class of this module's own windows.
-inline bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure, HBRUSH background = nullptr) {
+inline bool RegisterWindowClass(const wchar_t* name, WNDPROC procedure,
+                                HBRUSH background = nullptr) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof(windowClass);
     windowClass.lpfnWndProc = procedure;

@@ -15,7 +15,7 @@ inline void SetUserValue(const wchar_t* keyPath, const wchar_t* name, DWORD type
                          DWORD size) {
     HKEY key;
     if (::RegCreateKeyExW(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                        nullptr) != ERROR_SUCCESS)
+                          nullptr) != ERROR_SUCCESS)
         return;
     ::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(value), size);
     ::RegCloseKey(key);
@@ -35,7 +35,8 @@ inline void QuietWineDebugger() {
 inline void PreferFoundDll(const wchar_t* program, const wchar_t* dll) {
     if (!OnWine()) return;
     constexpr wchar_t kNativeFirst[] = L"native,builtin";
-    const std::wstring key = std::wstring(L"Software\\Wine\\AppDefaults\\") + program + L"\\DllOverrides";
+    const std::wstring key =
+        std::wstring(L"Software\\Wine\\AppDefaults\\") + program + L"\\DllOverrides";
     SetUserValue(key.c_str(), dll, REG_SZ, kNativeFirst, sizeof kNativeFirst);
 }
 

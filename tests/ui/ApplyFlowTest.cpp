@@ -45,9 +45,9 @@ BOOL CALLBACK FindButtonOfPort(HWND child, LPARAM param) {
 BOOL CALLBACK CountEditingDialogs(HWND window, LPARAM count) {
     wchar_t caption[64] = {};
     ::GetWindowTextW(window, caption, 64);
-    for (const std::wstring& dialog : {texts::ConnectionCaption(L"Dock-3"),
-                                       texts::ConnectionCaption(L"Dock-4"),
-                                       std::wstring(texts::kPreferencesCaption)})
+    for (const std::wstring& dialog :
+         {texts::ConnectionCaption(L"Dock-3"), texts::ConnectionCaption(L"Dock-4"),
+          std::wstring(texts::kPreferencesCaption)})
         if (caption == dialog) ++*reinterpret_cast<int*>(count);
     return TRUE;
 }
@@ -56,12 +56,14 @@ class ApplyFlowTest : public test::MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        ASSERT_TRUE(server->Execute("defaults host=defaults.example dmsport=443 retry=3000 active=0"));
+        ASSERT_TRUE(
+            server->Execute("defaults host=defaults.example dmsport=443 retry=3000 active=0"));
         ASSERT_TRUE(server->Execute("log folder=C:\\Logs level=1"));
         ASSERT_TRUE(server->Execute(
             "port COM3 label=Dock-3 serial=SN-3 mode=0 status=0 default=0 host=own.example "
             "dmsport=80 retry=30000 active=0"));
-        ASSERT_TRUE(server->Execute("port COM4 label=Dock-4 serial=SN-4 mode=0 status=0 default=1"));
+        ASSERT_TRUE(
+            server->Execute("port COM4 label=Dock-4 serial=SN-4 mode=0 status=0 default=1"));
         StartBoth();
         ASSERT_EQ(RowCount(window), 2);
         // Refresh passes run only when a test sends a tick: the message boxes'
@@ -77,7 +79,7 @@ protected:
     HWND EditButtonOf(const std::wstring& name) {
         ButtonSearch search{&dlg->PortList(), name};
         ::EnumChildWindows(::GetDlgItem(window, IDC_PORT_LIST), FindButtonOfPort,
-                         reinterpret_cast<LPARAM>(&search));
+                           reinterpret_cast<LPARAM>(&search));
         return search.found;
     }
 
@@ -114,7 +116,7 @@ protected:
 
     void ClickPreferences(WORD code) {
         ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, code),
-                     reinterpret_cast<LPARAM>(::GetDlgItem(window, IDC_PREFERENCES)));
+                       reinterpret_cast<LPARAM>(::GetDlgItem(window, IDC_PREFERENCES)));
     }
 
     // The service drops COM3 while its dialog is open; Apply finds it gone.
@@ -310,10 +312,13 @@ TEST_F(ApplyFlowTest, EnterOnTheFocusedRowEditsItsPort) {
     press(VK_DOWN);
     ports.SortItems(kColumnPort, kSortDescending);
     ASSERT_EQ(ports.FocusedItem(), 0) << "Dock-4 first";
-    Edit(texts::ConnectionCaption(L"Dock-4"), [&](HWND dialog) {
-        ports.SortItems(kColumnPort, kSortAscending);
-        Cancel(dialog);
-    }, [&] { press(VK_RETURN); });
+    Edit(
+        texts::ConnectionCaption(L"Dock-4"),
+        [&](HWND dialog) {
+            ports.SortItems(kColumnPort, kSortAscending);
+            Cancel(dialog);
+        },
+        [&] { press(VK_RETURN); });
     EXPECT_TRUE(opened);
     EXPECT_EQ(::GetFocus(), ports.Handle());
     EXPECT_EQ(ports.FocusedItem(), 1);
@@ -331,12 +336,17 @@ TEST_F(ApplyFlowTest, EnterOnTheFocusedRowEditsItsPort) {
 TEST_F(ApplyFlowTest, ContextMenuEditsItsPortAfterARefreshMovedItsRow) {
     DevListCtrl& ports = dlg->PortList();
     ASSERT_TRUE(ports.FocusPort(L"COM4"));
-    test::DriveMenu([&](HWND menuWindow) {
-        ASSERT_TRUE(server->Execute("port COM1 label=Dock-1 mode=0 status=0"));
-        ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
-        ASSERT_EQ(RowCount(window), 3);
-        ::PostMessageW(menuWindow, WM_KEYDOWN, 'E', 0);
-    }, [&] { ::SendMessageW(ports.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(ports.Handle()), -1); });
+    test::DriveMenu(
+        [&](HWND menuWindow) {
+            ASSERT_TRUE(server->Execute("port COM1 label=Dock-1 mode=0 status=0"));
+            ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+            ASSERT_EQ(RowCount(window), 3);
+            ::PostMessageW(menuWindow, WM_KEYDOWN, 'E', 0);
+        },
+        [&] {
+            ::SendMessageW(ports.Handle(), WM_CONTEXTMENU, reinterpret_cast<WPARAM>(ports.Handle()),
+                           -1);
+        });
     MSG edit{};
     ASSERT_TRUE(::PeekMessageW(&edit, window, WM_EDITPORT, WM_EDITPORT, PM_REMOVE));
     EXPECT_EQ(ports.GetPortOfButton(static_cast<int>(edit.wParam)), L"COM4");
@@ -366,7 +376,7 @@ TEST_F(ApplyFlowTest, OpenDialogHoldsOffRefreshAndOtherFlows) {
         ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, BN_CLICKED), 0);
         duringDialog = server->TotalRequests() - before;
         ::EnumThreadWindows(::GetCurrentThreadId(), CountEditingDialogs,
-                          reinterpret_cast<LPARAM>(&dialogsOpen));
+                            reinterpret_cast<LPARAM>(&dialogsOpen));
         Cancel(dialog);
     });
     EXPECT_EQ(duringDialog, 0u);
@@ -423,7 +433,8 @@ TEST_F(ApplyFlowTest, PreferencesRefusalReReadsAndStillSendsTheDefaults) {
 
 TEST_F(ApplyFlowTest, PreferencesOpenOnlyOnAClick) {
     Edit(texts::kPreferencesCaption, Cancel, [&] {
-        for (const WORD code : {BN_DOUBLECLICKED, BN_SETFOCUS, BN_KILLFOCUS}) ClickPreferences(code);
+        for (const WORD code : {BN_DOUBLECLICKED, BN_SETFOCUS, BN_KILLFOCUS})
+            ClickPreferences(code);
     });
     test::StopDriving();
     EXPECT_FALSE(opened);

@@ -265,7 +265,8 @@ TEST_F(MainDlgTest, AboutOpensOnlyForItsExactSystemCommand) {
     bool seen = false;
     std::wstring text;
     HWND owner = nullptr;
-    test::DriveDialog(texts::kAboutCaption,
+    test::DriveDialog(
+        texts::kAboutCaption,
         [&](HWND about) {
             seen = true;
             text = test::Text(about, IDC_ABOUT_TEXT);

@@ -25,7 +25,7 @@ class OwnerWindow {
 public:
     OwnerWindow()
         : window(::CreateWindowExW(0, L"STATIC", L"owner", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
-                                 nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr)) {}
+                                   nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr)) {}
     ~OwnerWindow() { ::DestroyWindow(window); }
     const HWND window;
 };
@@ -45,7 +45,8 @@ TEST(NotifyIconRecord, FirstVersionSizeFlagsIdAndTooltipLimit) {
 
     const auto window = reinterpret_cast<HWND>(0x1234);
     const std::wstring tip63(63, L'x');
-    const NOTIFYICONDATAW withTip = TNotifyIcon::MakeRecord(window, AppIcon(), tip63.c_str(), kCallback);
+    const NOTIFYICONDATAW withTip =
+        TNotifyIcon::MakeRecord(window, AppIcon(), tip63.c_str(), kCallback);
     EXPECT_EQ(withTip.cbSize, kNotifyIconRecordSize);
     EXPECT_EQ(withTip.hWnd, window);
     EXPECT_EQ(withTip.uID, 0x42424242u);
@@ -63,12 +64,14 @@ TEST(NotifyIconRecord, FirstVersionSizeFlagsIdAndTooltipLimit) {
 TEST(NotifyIcon, AddsRemovesAndRefusesOnTheOwnersWindow) {
     OwnerWindow owner;
     TNotifyIcon icon;
-    EXPECT_FALSE(icon.Create(AppIcon(), std::wstring(64, L't').c_str(), kCallback, owner.window, nullptr));
+    EXPECT_FALSE(
+        icon.Create(AppIcon(), std::wstring(64, L't').c_str(), kCallback, owner.window, nullptr));
     EXPECT_FALSE(icon.Create(nullptr, L"tip", kCallback, owner.window, nullptr));
     EXPECT_EQ(icon.IconWindow(), nullptr);
     EXPECT_FALSE(IconShown(owner.window));
 
-    ASSERT_TRUE(icon.Create(AppIcon(), std::wstring(63, L't').c_str(), kCallback, owner.window, nullptr));
+    ASSERT_TRUE(
+        icon.Create(AppIcon(), std::wstring(63, L't').c_str(), kCallback, owner.window, nullptr));
     EXPECT_EQ(icon.IconWindow(), owner.window);
     EXPECT_TRUE(IconShown(owner.window));
 
@@ -194,7 +197,8 @@ TEST(NotifyIconMenu, RightMenusEndAtTheCursorLeftMenusCentreOnIt) {
 TEST(NotifyIconMenu, ClampToWorkAreaMovesOnlyPointsOffEveryMonitor) {
     MONITORINFO info{};
     info.cbSize = sizeof(info);
-    ASSERT_TRUE(::GetMonitorInfoW(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info));
+    ASSERT_TRUE(
+        ::GetMonitorInfoW(::MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY), &info));
     const RECT work = info.rcWork;
     EXPECT_EQ(TNotifyIcon::ClampToWorkArea(work.left + 10, work.top + 10), work.left + 10);
     EXPECT_EQ(TNotifyIcon::ClampToWorkArea(work.left - 5000, work.top + 10), work.left);

@@ -1,6 +1,5 @@
 #include "CommandInterpreter.h"
 
-
 #include "CommandOptions.h"
 #include "CommandParser.h"
 #include "StateDescription.h"
@@ -93,8 +92,8 @@ bool CommandInterpreter::Port(const Arguments& args, CommandResult* result) {
     if (!CommandParser::ParsePortName(args[0], &name, error)) return false;
     CommandOptions options;
     if (!options.Parse(args, 1,
-                       {"label", "serial", "mode", "status", "default", "host", "dmsport",
-                        "retry", "ssl", "active", "traffic", "tx", "rx", "update"},
+                       {"label", "serial", "mode", "status", "default", "host", "dmsport", "retry",
+                        "ssl", "active", "traffic", "tx", "rx", "update"},
                        error)) {
         return false;
     }
@@ -108,8 +107,8 @@ bool CommandInterpreter::Port(const Arguments& args, CommandResult* result) {
         !options.Number("status", &port.status, error) ||
         !options.Flag("default", &port.useDefault, error) ||
         !ReadDmsOptions(options, &port.own, error) ||
-        !options.Flag("traffic", &port.traffic, error) ||
-        !options.Counter("tx", &port.tx, error) || !options.Counter("rx", &port.rx, error) ||
+        !options.Flag("traffic", &port.traffic, error) || !options.Counter("tx", &port.tx, error) ||
+        !options.Counter("rx", &port.rx, error) ||
         !options.Counter("update", &port.update, error)) {
         return false;
     }
@@ -223,10 +222,11 @@ bool CommandInterpreter::AddFault(const Arguments& args, CommandResult* result) 
     const uint32_t ownCode = fault.kind == FaultKind::Version ? kQueryVersion
                              : fault.kind == FaultKind::Claim ? kGetPortListInfo
                              : fault.kind == FaultKind::Names ? kGetPortName
-                                                               : kRequestCodeCount;
+                                                              : kRequestCodeCount;
     if (ownCode != kRequestCodeCount) {
         if (!fault.anyCode && fault.code != ownCode)
-            return Fail(error, kindName + ": applies to " + CommandParser::RequestName(ownCode) + " only");
+            return Fail(error,
+                        kindName + ": applies to " + CommandParser::RequestName(ownCode) + " only");
         fault.anyCode = false;
         fault.code = ownCode;
     }

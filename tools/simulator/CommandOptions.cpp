@@ -65,8 +65,8 @@ bool CommandOptions::Wide(const char* key, size_t maxChars, std::wstring* out,
     std::wstring text;
     if (!Utf8ToWide(*value, &text)) return Fail(error, std::string(key) + ": not valid UTF-8");
     if (text.size() > maxChars || text.find(L'\0') != std::wstring::npos)
-        return Fail(error, std::string(key) + ": longer than " + std::to_string(maxChars) +
-                               " characters");
+        return Fail(error,
+                    std::string(key) + ": longer than " + std::to_string(maxChars) + " characters");
     *out = text;
     return true;
 }
@@ -76,8 +76,8 @@ bool CommandOptions::Narrow(const char* key, size_t maxBytes, std::string* out,
     const std::string* value = Find(key);
     if (!value) return true;
     if (value->size() > maxBytes || value->find('\0') != std::string::npos)
-        return Fail(error, std::string(key) + ": longer than " + std::to_string(maxBytes) +
-                               " bytes");
+        return Fail(error,
+                    std::string(key) + ": longer than " + std::to_string(maxBytes) + " bytes");
     *out = *value;
     return true;
 }

@@ -14,14 +14,13 @@ namespace kestrel::sim {
 namespace {
 
 constexpr const char* kRequestNames[kRequestCodeCount] = {
-    "QueryVersion",        "GetPortListInfo",     "GetPortName",     "GetPortDevice",
-    "GetPortDmsConfig",    "SetPortDmsConfig",    "UseDefaultDmsConfig",
-    "GetDefaultDmsConfig", "SetDefaultDmsConfig", "GetLogSettings",  "SetLogSettings",
-    "GetPortCounters"};
+    "QueryVersion",        "GetPortListInfo",  "GetPortName",         "GetPortDevice",
+    "GetPortDmsConfig",    "SetPortDmsConfig", "UseDefaultDmsConfig", "GetDefaultDmsConfig",
+    "SetDefaultDmsConfig", "GetLogSettings",   "SetLogSettings",      "GetPortCounters"};
 
 // In the order of FaultKind.
-constexpr const char* kFaultKindNames[] = {"delay",  "drop",   "crash", "length", "stale",
-                                           "future", "version", "refuse", "claim", "names"};
+constexpr const char* kFaultKindNames[] = {"delay",  "drop",    "crash",  "length", "stale",
+                                           "future", "version", "refuse", "claim",  "names"};
 
 constexpr const char* kPastEndNames[] = {"refuse", "repeat", "invent"};
 
@@ -75,9 +74,8 @@ bool CommandParser::Split(const std::string& line, std::vector<std::string>* wor
 
 std::string CommandParser::Quote(const std::string& text) {
     // Empty text, or text holding a quote or a blank, would not come back as one word.
-    const bool plain = !text.empty() && std::none_of(text.begin(), text.end(), [](char c) {
-        return c == '"' || IsBlank(c);
-    });
+    const bool plain = !text.empty() && std::none_of(text.begin(), text.end(),
+                                                     [](char c) { return c == '"' || IsBlank(c); });
     if (plain) return text;
     std::string quoted = "\"";
     for (char c : text) {
@@ -114,7 +112,8 @@ bool CommandParser::ParseFlag(const std::string& text, bool* value) {
 bool CommandParser::ParsePortName(const std::string& text, std::wstring* name, std::string* error) {
     if (!Utf8ToWide(text, name)) return Fail(error, "port name is not valid UTF-8");
     if (name->empty()) return Fail(error, "port name is empty");
-    if (name->size() > kMaxPortNameChars) return Fail(error, "port name is longer than 200 characters");
+    if (name->size() > kMaxPortNameChars)
+        return Fail(error, "port name is longer than 200 characters");
     if (name->find(L'\0') != std::wstring::npos) return Fail(error, "port name holds a NUL");
     return true;
 }

@@ -23,7 +23,8 @@ std::vector<std::string> ControlFile::ReadNewLines() {
 
     partial += chunk;
     size_t start = 0;
-    for (size_t newline; (newline = partial.find('\n', start)) != std::string::npos; start = newline + 1) {
+    for (size_t newline; (newline = partial.find('\n', start)) != std::string::npos;
+         start = newline + 1) {
         std::string line = partial.substr(start, newline - start);
         if (!line.empty() && line.back() == '\r') line.pop_back();
         lines.push_back(std::move(line));

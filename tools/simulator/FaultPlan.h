@@ -36,9 +36,9 @@ struct Fault {
     uint32_t value = 0;
     uint32_t version[3] = {};
     bool anyCode = true;
-    uint32_t code = 0;     // the request code it applies to, unless anyCode
-    uint32_t skip = 0;     // matching requests to let pass before it applies
-    bool always = false;   // never used up
+    uint32_t code = 0;    // the request code it applies to, unless anyCode
+    uint32_t skip = 0;    // matching requests to let pass before it applies
+    bool always = false;  // never used up
     uint32_t remaining = 1;
 };
 

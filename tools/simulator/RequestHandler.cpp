@@ -97,8 +97,7 @@ uint32_t HandleFrame(SimModel& model, const uint8_t* request, uint8_t* response)
     case kGetPortDmsConfig:
     case kSetPortDmsConfig:
     case kUseDefaultDmsConfig:
-    case kGetPortCounters:
-        return HandlePortRequest(model, code, request, response);
+    case kGetPortCounters: return HandlePortRequest(model, code, request, response);
     case kGetDefaultDmsConfig:
         WriteDms(response, kRspDmsOffset, model.DefaultDms());
         return kResultOk;

@@ -12,10 +12,11 @@ namespace kestrel::sim {
 
 // Statuses the simulated service refuses requests with (Win32 error codes, as a
 // service would send). A port it does not have is kResultPortUnavailable.
-inline constexpr uint32_t kRefuseUnknownRequest = 1;                  // ERROR_INVALID_FUNCTION
-inline constexpr uint32_t kRefuseMalformed = kErrorInvalidParameter;  // wrong length, unterminated text
-inline constexpr uint32_t kRefuseStaleStamp = 13;                     // ERROR_INVALID_DATA
-inline constexpr uint32_t kRefuseIndexOutOfRange = 259;               // ERROR_NO_MORE_ITEMS
+inline constexpr uint32_t kRefuseUnknownRequest = 1;  // ERROR_INVALID_FUNCTION
+inline constexpr uint32_t kRefuseMalformed =
+    kErrorInvalidParameter;                              // wrong length, unterminated text
+inline constexpr uint32_t kRefuseStaleStamp = 13;        // ERROR_INVALID_DATA
+inline constexpr uint32_t kRefuseIndexOutOfRange = 259;  // ERROR_NO_MORE_ITEMS
 
 // A request must at least carry its sequence number to be answered at all.
 inline constexpr size_t kMinAnswerableRequest = 4;

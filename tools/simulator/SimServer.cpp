@@ -27,12 +27,11 @@ SimServer::SimServer(std::wstring pipeName, SimServerOptions requested)
       quitEvent(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
     // CreateNamedPipeW takes 1 to 254 instances (255 means unlimited).
     if (options.instances == 0) options.instances = 1;
-    if (options.instances >= PIPE_UNLIMITED_INSTANCES) options.instances = PIPE_UNLIMITED_INSTANCES - 1;
+    if (options.instances >= PIPE_UNLIMITED_INSTANCES)
+        options.instances = PIPE_UNLIMITED_INSTANCES - 1;
 }
 
-SimServer::~SimServer() {
-    Stop();
-}
+SimServer::~SimServer() { Stop(); }
 
 HANDLE SimServer::CreateInstance(bool first) {
     const DWORD openMode =
@@ -139,7 +138,8 @@ bool SimServer::WaitForQuit(uint32_t timeoutMs) const {
 }
 
 void SimServer::Tick() {
-    while (::WaitForSingleObject(stopEvent.Get(), options.tickMs) == WAIT_TIMEOUT) service.AdvanceTraffic();
+    while (::WaitForSingleObject(stopEvent.Get(), options.tickMs) == WAIT_TIMEOUT)
+        service.AdvanceTraffic();
 }
 
 void SimServer::Serve(Instance& instance) {
@@ -178,7 +178,8 @@ bool SimServer::AwaitClient(Instance& instance) {
         const DWORD wait = ::WaitForMultipleObjects(3, handles, FALSE, INFINITE);
         if (wait == WAIT_OBJECT_0) {
             DWORD ignored = 0;
-            return ::GetOverlappedResult(instance.pipe.Get(), &overlapped, &ignored, FALSE) != FALSE;
+            return ::GetOverlappedResult(instance.pipe.Get(), &overlapped, &ignored, FALSE) !=
+                   FALSE;
         }
         if (wait == WAIT_OBJECT_0 + 2) {
             instance.dropRequest = 0;  // nobody connected: nothing to drop
@@ -198,7 +199,8 @@ SimServer::Io SimServer::Finish(Instance& instance, OVERLAPPED& overlapped, BOOL
     if (!started) {
         *error = ::GetLastError();
         if (*error != ERROR_IO_PENDING) return Io::Failed;
-        const HANDLE handles[] = {instance.ioEvent.Get(), stopEvent.Get(), instance.wakeEvent.Get()};
+        const HANDLE handles[] = {instance.ioEvent.Get(), stopEvent.Get(),
+                                  instance.wakeEvent.Get()};
         const DWORD wait = ::WaitForMultipleObjects(3, handles, FALSE, INFINITE);
         if (wait != WAIT_OBJECT_0) {
             ::CancelIo(instance.pipe.Get());
@@ -219,7 +221,8 @@ SimServer::Io SimServer::ReadRequest(Instance& instance, uint8_t* buffer, size_t
     OVERLAPPED overlapped{};
     overlapped.hEvent = instance.ioEvent.Get();
     DWORD error = 0;
-    BOOL started = ::ReadFile(instance.pipe.Get(), buffer, static_cast<DWORD>(capacity), nullptr, &overlapped);
+    BOOL started =
+        ::ReadFile(instance.pipe.Get(), buffer, static_cast<DWORD>(capacity), nullptr, &overlapped);
     Io io = Finish(instance, overlapped, started, length, &error);
     if (io != Io::Failed || error != ERROR_MORE_DATA) return io;
 
@@ -242,8 +245,8 @@ SimServer::Io SimServer::WriteMessage(Instance& instance, const std::vector<uint
     overlapped.hEvent = instance.ioEvent.Get();
     DWORD written = 0;
     DWORD error = 0;
-    const BOOL started = ::WriteFile(instance.pipe.Get(), message.data(), static_cast<DWORD>(message.size()),
-                                     nullptr, &overlapped);
+    const BOOL started = ::WriteFile(instance.pipe.Get(), message.data(),
+                                     static_cast<DWORD>(message.size()), nullptr, &overlapped);
     return Finish(instance, overlapped, started, &written, &error);
 }
 

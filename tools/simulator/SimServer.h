@@ -83,8 +83,8 @@ public:
 private:
     struct Instance {
         CHandle pipe;
-        CHandle ioEvent;    // manual reset: the instance's overlapped operations
-        CHandle wakeEvent;  // auto reset: a drop request is waiting
+        CHandle ioEvent;                  // manual reset: the instance's overlapped operations
+        CHandle wakeEvent;                // auto reset: a drop request is waiting
         std::atomic<int> dropRequest{0};  // a Disconnect value; back to 0 once done
         std::thread thread;
     };

@@ -56,7 +56,8 @@ Reply SimService::Handle(const uint8_t* request, size_t length) {
 
     if (fault.overrideVersion && GetU32(response.data(), kStatusOffset) == kResultOk &&
         GetU32(request, kCodeOffset) == kQueryVersion) {
-        for (size_t i = 0; i < 3; ++i) PutU32(response.data(), kRspVersionOffset + 4 * i, fault.version[i]);
+        for (size_t i = 0; i < 3; ++i)
+            PutU32(response.data(), kRspVersionOffset + 4 * i, fault.version[i]);
     }
     reply.delayMs = fault.delayMs;
     reply.disconnect = fault.disconnect;

@@ -18,7 +18,7 @@ namespace kestrel::sim {
 // What to send back for one request message.
 struct Reply {
     uint32_t delayMs = 0;                        // wait this long first
-    Disconnect disconnect = Disconnect::None;   // then, instead of answering, drop the client
+    Disconnect disconnect = Disconnect::None;    // then, instead of answering, drop the client
     std::vector<std::vector<uint8_t>> messages;  // otherwise write these in order; none: no answer
 };
 

@@ -12,10 +12,10 @@
 namespace kestrel::sim {
 
 struct RequestCounts {
-    uint64_t total = 0;                                 // every message received
+    uint64_t total = 0;                                // every message received
     std::array<uint64_t, kRequestCodeCount> byCode{};  // 726-byte requests by code
-    uint64_t unknownCode = 0;                           // 726-byte requests of other codes
-    uint64_t malformed = 0;                             // messages of another length
+    uint64_t unknownCode = 0;                          // 726-byte requests of other codes
+    uint64_t malformed = 0;                            // messages of another length
 };
 
 struct SimState {

@@ -11,8 +11,9 @@ namespace {
 
 std::string DescribeDms(const SimDms& dms) {
     std::ostringstream out;
-    out << "host=" << CommandParser::Quote(dms.host) << " dmsport=" << CommandParser::Quote(dms.port)
-        << " retry=" << dms.retryMs << " ssl=" << dms.useSsl << " active=" << dms.comPortActive;
+    out << "host=" << CommandParser::Quote(dms.host)
+        << " dmsport=" << CommandParser::Quote(dms.port) << " retry=" << dms.retryMs
+        << " ssl=" << dms.useSsl << " active=" << dms.comPortActive;
     return out.str();
 }
 

@@ -111,11 +111,11 @@ std::vector<std::wstring> CommandLineArguments() {
 bool IsSleep(const std::string& line) {
     std::vector<std::string> words;
     std::string ignored;
-    return CommandParser::Split(line, &words, &ignored) && !words.empty() &&
-           words[0] == "sleep";
+    return CommandParser::Split(line, &words, &ignored) && !words.empty() && words[0] == "sleep";
 }
 
-bool RunLine(SimServer& server, Console& console, const std::string& line, const std::string& where) {
+bool RunLine(SimServer& server, Console& console, const std::string& line,
+             const std::string& where) {
     std::string reply;
     if (!server.Execute(line, &reply)) {
         console.Err(where + ": " + reply);
@@ -155,7 +155,8 @@ int main() {
     const std::string scenarioName = args.scenario.u8string();
     size_t first = 0;
     for (; first < scenario.size() && !IsSleep(scenario[first]); ++first) {
-        if (!RunLine(server, console, scenario[first], scenarioName + ":" + std::to_string(first + 1)))
+        if (!RunLine(server, console, scenario[first],
+                     scenarioName + ":" + std::to_string(first + 1)))
             return 2;
     }
 
@@ -183,7 +184,8 @@ int main() {
     ControlFile control(args.control);
     while (!server.WaitForQuit(kControlPollMs)) {
         if (args.control.empty()) continue;
-        for (const std::string& line : control.ReadNewLines()) RunLine(server, console, line, "control");
+        for (const std::string& line : control.ReadNewLines())
+            RunLine(server, console, line, "control");
     }
     server.Stop();
     ::ExitProcess(0);
