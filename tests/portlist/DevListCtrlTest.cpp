@@ -44,8 +44,7 @@ protected:
 
     bool Add(const PortRowInfo& row) {
         bool added = false;
-        EXPECT_TRUE(ports.UpdatePort(row, &added));
-        return added;
+        return ports.UpdatePort(row, &added) && added;
     }
     int RowOf(const std::wstring& name) {
         for (int i = 0; i < ItemCount(list); ++i)
