@@ -102,16 +102,21 @@ int CtlSession::Run(const CtlRequest& request) {
                                kProductVersionPatch));
         return kExitOk;
     case CtlCommand::Status: return Status();
+    default: break;
+    }
+    // Every other command talks to the service.
+    if (int r = Connect()) return r;
+    switch (request.command) {
     case CtlCommand::Ports: return Ports(request.format);
     case CtlCommand::Get: return Get(request.port);
     case CtlCommand::Set: return Set(request);
     case CtlCommand::SetDefault: return SetDefault(request);
-    case CtlCommand::Defaults: return Defaults();
+    case CtlCommand::Defaults: return ShowDefaults(false);
     case CtlCommand::SetDefaults: return SetDefaults(request);
-    case CtlCommand::Log: return Log();
+    case CtlCommand::Log: return ShowLogSettings(false);
     case CtlCommand::SetLog: return SetLog(request);
+    default: return kExitUsage;
     }
-    return kExitUsage;
 }
 
 int CtlSession::Status() {
@@ -143,7 +148,6 @@ int CtlSession::ReadFailure(uint32_t result, const std::wstring& what) {
 }
 
 int CtlSession::ReadPorts(std::map<std::wstring, PortRowInfo, PortNameLess>& rows) {
-    if (int r = Connect()) return r;
     RowCollector collector;
     mirror.RefreshPorts(collector);
     const uint32_t result = mirror.LastPassResult();
@@ -370,13 +374,7 @@ int CtlSession::ShowLogSettings(bool afresh) {
     return kExitOk;
 }
 
-int CtlSession::Defaults() {
-    if (int r = Connect()) return r;
-    return ShowDefaults(false);
-}
-
 int CtlSession::SetDefaults(const CtlRequest& request) {
-    if (int r = Connect()) return r;
     if (int r = LoadDefaults()) return r;
     const DmsConfig reference = mirror.DefaultDms();
     DmsChange change;
@@ -390,13 +388,7 @@ int CtlSession::SetDefaults(const CtlRequest& request) {
     return Outcome(result, std::wstring(), [&] { return ShowDefaults(true); });
 }
 
-int CtlSession::Log() {
-    if (int r = Connect()) return r;
-    return ShowLogSettings(false);
-}
-
 int CtlSession::SetLog(const CtlRequest& request) {
-    if (int r = Connect()) return r;
     if (int r = LoadLogSettings()) return r;
     LogSettings log = mirror.LogSettingsCache();
     const auto folder = request.values.find(L"folder");

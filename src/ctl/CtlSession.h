@@ -38,9 +38,7 @@ private:
     int Get(const std::wstring& given);
     int Set(const CtlRequest& request);
     int SetDefault(const CtlRequest& request);
-    int Defaults();
     int SetDefaults(const CtlRequest& request);
-    int Log();
     int SetLog(const CtlRequest& request);
 
     // Connects as the panel does at start-up; otherwise says why and gives 3.

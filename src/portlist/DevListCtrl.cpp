@@ -178,7 +178,7 @@ DevListCtrl::Row* DevListCtrl::MakeRow(const PortRowInfo& info) {
     try {
         auto row = std::make_unique<Row>();
         row->info = info;
-        // The key is the row's own name: it lives as long as the entry.
+        // Keyed by the port's name, which the refresh finds the row by.
         const auto [entry, added] = rows.try_emplace(row->info.name, std::move(row));
         if (added) made = entry->second.get();
     } catch (const std::bad_alloc&) {

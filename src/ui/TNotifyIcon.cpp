@@ -126,22 +126,16 @@ LRESULT TNotifyIcon::OnNotifyIconMessage(UINT, WPARAM wParam, LPARAM lParam, boo
         handled = false;
         return 0;
     }
-    POINT point;
+    void (TNotifyIcon::*handler)(POINT) = nullptr;
     switch (static_cast<UINT>(lParam)) {
-    case WM_LBUTTONDOWN:
-        if (::GetCursorPos(&point)) OnLButtonDown(point);
-        break;
-    case WM_LBUTTONDBLCLK:
-        if (::GetCursorPos(&point)) OnLButtonDblClk(point);
-        break;
-    case WM_RBUTTONDOWN:
-        if (::GetCursorPos(&point)) OnRButtonDown(point);
-        break;
-    case WM_RBUTTONDBLCLK:
-        if (::GetCursorPos(&point)) OnRButtonDblClk(point);
-        break;
+    case WM_LBUTTONDOWN: handler = &TNotifyIcon::OnLButtonDown; break;
+    case WM_LBUTTONDBLCLK: handler = &TNotifyIcon::OnLButtonDblClk; break;
+    case WM_RBUTTONDOWN: handler = &TNotifyIcon::OnRButtonDown; break;
+    case WM_RBUTTONDBLCLK: handler = &TNotifyIcon::OnRButtonDblClk; break;
     default: break;
     }
+    POINT point;
+    if (handler && ::GetCursorPos(&point)) (this->*handler)(point);
     return 0;
 }
 
