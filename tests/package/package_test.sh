@@ -3,8 +3,9 @@
 # Wine prefix made for this run. Two packages: this tree's version, and a
 # higher one signed with a throwaway certificate. Installs the older, starts
 # the panel as a logon would, upgrades to the newer, tries the older over it
-# and uninstalls; after each step it checks the files, the shortcut, the Run
-# value, the installed products and the running panels.
+# and uninstalls; then the same without the start at logon, and choices that
+# must not install the Run value alone. After each step it checks the files,
+# the shortcut, the Run value, the installed products and the running panels.
 # Usage: package_test.sh <source folder> <build tree> <work folder> <version> <higher version>
 set -euo pipefail
 ROOT=$1 TREE=$2 WORK=$3 OLD=$4 NEW=$5
@@ -133,17 +134,38 @@ timeout 60 wineserver -w || fail "a program of the prefix still runs"
 left=$(grep -i -h -E 'norvane|kestrel' "$WINEPREFIX"/*.reg || true)
 [ -z "$left" ] || fail "left in the registry: $left"
 
-# The start at logon is part of the program's feature: asked for alone, it
-# brings the program with it or is not installed, and never starts a program
-# that is not there.
-echo "install the start at logon alone"
-msiexec logon-alone 0 /i "$(windows_path "$OLD_MSI")" ADDLOCAL=StartAtLogon
-state=$(wine "$PROBE" state "$UPGRADE_CODE" "$PROGRAM" | tr -d '\r')
-case "$state" in
-*"file $OLD.0"*"$RUN"* | *"run none"*) ;;
-*) fail "the start at logon alone left: $state" ;;
-esac
-msiexec logon-alone-removed 0 /x "$(windows_path "$OLD_MSI")"
+# Without the start at logon: the program alone, and an upgrade that is not
+# told otherwise keeps it so.
+echo "install $OLD without the start at logon"
+msiexec install-no-logon 0 /i "$(windows_path "$OLD_MSI")" STARTATLOGON=0
+expect_state "product $OLD_CODE $OLD" "file $OLD.0" "run none" "panel none"
+echo "upgrade to $NEW, still without it"
+msiexec upgrade-no-logon 0 /i "$(windows_path "$NEW_MSI")"
+expect_state "product $NEW_CODE $NEW" "file $NEW.0" "run none" "panel none"
+echo "uninstall without it"
+msiexec uninstall-no-logon 0 /x "$(windows_path "$NEW_MSI")"
+expect_state "file none" "run none" "panel none"
+
+# No choice of features or properties installs the Run value without the
+# program it starts. The first is how an earlier package was asked for the
+# start at logon alone: Windows Installer refuses the unknown feature, Wine's
+# installs nothing.
+n=0
+for choice in "ADDLOCAL=StartAtLogon" "REMOVE=Panel STARTATLOGON=1"; do
+    echo "install with $choice"
+    n=$((n + 1))
+    code=0
+    # shellcheck disable=SC2086
+    wine msiexec.exe /i "$(windows_path "$OLD_MSI")" $choice /qn \
+        '/l*v' "$(windows_path "$WORK/choice-$n.log")" >/dev/null 2>&1 || code=$?
+    [ "$code" = 0 ] || [ "$code" = $((1603 % 256)) ] || fail "msiexec with $choice exited $code"
+    state=$(wine "$PROBE" state "$UPGRADE_CODE" "$PROGRAM" | tr -d '\r')
+    case "$state" in
+    *"file $OLD.0"*"$RUN"* | *"run none"*) ;;
+    *) fail "$choice left: $state" ;;
+    esac
+    [[ $state != *"product "* ]] || msiexec "choice-$n-removed" 0 /x "$(windows_path "$OLD_MSI")"
+done
 
 rm -rf "$WINEPREFIX"
 echo "package test passed"
