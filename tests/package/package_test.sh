@@ -99,8 +99,12 @@ echo "install $OLD"
 msiexec install-old 0 /i "$(windows_path "$OLD_MSI")"
 expect_state "product $OLD_CODE $OLD" "file $OLD.0" "$RUN" "panel none"
 INSTALLED=$(unix_path "$FOLDER")
-[ "$(ls "$INSTALLED" | tr '\n' ' ')" = "KestrelCpl.exe KestrelCtl.exe " ] ||
+[ "$(ls "$INSTALLED" | tr '\n' ' ')" = "KestrelCpl.exe KestrelCtl.exe policy " ] ||
     fail "the program folder holds: $(ls "$INSTALLED")"
+diff -r "$ROOT/installer/policy" "$INSTALLED/policy" >/dev/null ||
+    fail "the installed policy template is not the source's"
+diff -r "$ROOT/installer/policy" "${ZIPPED%/*}/policy" >/dev/null ||
+    fail "the zip's policy template is not the source's"
 cmp -s "$INSTALLED/KestrelCpl.exe" "$ZIPPED" || fail "the installed program is not the zip's"
 cmp -s "$INSTALLED/KestrelCtl.exe" "${ZIPPED%/*}/KestrelCtl.exe" || fail "the installed tool is not the zip's"
 version=$(wine "$INSTALLED/KestrelCtl.exe" --version | tr -d '\r')
