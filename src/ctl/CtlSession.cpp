@@ -21,7 +21,7 @@ public:
     bool UpdatePort(const PortRowInfo& info, bool* added) override {
         if (added) *added = false;
         const auto found = rows.find(info.name);
-        if (info.countersOnly) return true;
+        if (info.countersOnly) return found != rows.end();
         if (info.status == kStatusNoDevice) {
             if (found != rows.end()) rows.erase(found);
             return true;
@@ -169,7 +169,8 @@ int CtlSession::Ports(PortsFormat format) {
     });
     std::vector<PortListing> listings;
     for (const PortRowInfo* row : order) {
-        const PortRecord& record = mirror.Ports().at(row->name);
+        const PortRecord* record = mirror.FindPort(row->name);
+        if (!record) continue;  // every row has its record: the pass keeps them together
         PortListing listing;
         listing.port = row->name;
         listing.label = row->portLabel;
@@ -177,8 +178,8 @@ int CtlSession::Ports(PortsFormat format) {
         listing.mode = std::wstring(CellText(*row, kColumnMode));
         listing.status = std::wstring(CellText(*row, kColumnStatus));
         listing.connection = std::wstring(CellText(*row, kColumnConnection));
-        listing.useDefault = record.useDefault;
-        listing.dms = SettingsOf(record.dms);
+        listing.useDefault = record->useDefault;
+        listing.dms = SettingsOf(record->dms);
         listings.push_back(std::move(listing));
     }
     switch (format) {
