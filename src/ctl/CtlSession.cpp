@@ -203,7 +203,7 @@ int CtlSession::FindPort(const std::wstring& given, std::wstring& name) {
             ++matches;
         }
         if (matches != 1) {
-            console.Err(FormatText(kNoSuchPortFormat, given.c_str()));
+            console.Err(FormatText(kNoSuchPortFormat, EscapeText(given).c_str()));
             return kExitNoPort;
         }
     }
@@ -214,10 +214,10 @@ int CtlSession::ReadPort(const std::wstring& name) {
     const uint32_t result = mirror.ReadPortInFull(name);
     if (result == kResultOk) return kExitOk;
     if (result == kResultPortUnavailable) {
-        console.Err(FormatText(kNoSuchPortFormat, name.c_str()));
+        console.Err(FormatText(kNoSuchPortFormat, EscapeText(name).c_str()));
         return kExitNoPort;
     }
-    return ReadFailure(result, FormatText(kPortUnreadableFormat, name.c_str(),
+    return ReadFailure(result, FormatText(kPortUnreadableFormat, EscapeText(name).c_str(),
                                           static_cast<unsigned long>(result)));
 }
 
@@ -250,7 +250,7 @@ int CtlSession::CheckChange(const CtlRequest& request, const DmsConfig& referenc
                                     std::pair<const wchar_t*, bool*>{L"active", &change.active}}) {
         const auto given = request.values.find(key);
         if (given != request.values.end() && !ParseFlag(given->second, *flag)) {
-            console.Err(FormatText(kInvalidFlagFormat, given->second.c_str(), key));
+            console.Err(FormatText(kInvalidFlagFormat, EscapeText(given->second).c_str(), key));
             return kExitInvalid;
         }
     }
@@ -269,7 +269,9 @@ int CtlSession::CheckChange(const CtlRequest& request, const DmsConfig& referenc
 }
 
 int CtlSession::Invalid(const DmsInputCheck& check) {
-    console.Err(FormatText(DmsErrorFormat(check.error), static_cast<int>(check.argument)));
+    // The character a message names may be a control character.
+    console.Err(
+        EscapeText(FormatText(DmsErrorFormat(check.error), static_cast<int>(check.argument))));
     return kExitInvalid;
 }
 
@@ -295,7 +297,7 @@ int CtlSession::Outcome(uint32_t result, const std::wstring& portLabel, ReadBack
         console.Err(FormatText(kServiceNotRunningFormat, kServiceDisplayName));
         return kExitUnreachable;
     case ApplyMessage::PortGone:
-        console.Err(FormatText(kPortGoneFormat, portLabel.c_str()));
+        console.Err(FormatText(kPortGoneFormat, EscapeText(portLabel).c_str()));
         return kExitNoPort;
     case ApplyMessage::NotAccepted: break;
     }
@@ -394,6 +396,10 @@ int CtlSession::SetLog(const CtlRequest& request) {
     LogSettings log = mirror.LogSettingsCache();
     const auto folder = request.values.find(L"folder");
     if (folder != request.values.end()) {
+        if (const wchar_t c = FirstControlCharacter(folder->second)) {
+            console.Err(EscapeText(FormatText(kFolderInvalidCharFormat, static_cast<int>(c))));
+            return kExitInvalid;
+        }
         // The panel's folder browser offers no other folder.
         if (!IsOnLocalFixedDrive(folder->second)) {
             console.Err(kFolderNotLocal);
@@ -403,7 +409,7 @@ int CtlSession::SetLog(const CtlRequest& request) {
     }
     const auto level = request.values.find(L"level");
     if (level != request.values.end() && !ParseLevel(level->second, log.level)) {
-        console.Err(FormatText(kInvalidLevelFormat, level->second.c_str()));
+        console.Err(FormatText(kInvalidLevelFormat, EscapeText(level->second).c_str()));
         return kExitInvalid;
     }
     const uint32_t result = mirror.Client().SetLogSettings(log.folder, log.level);

@@ -151,6 +151,9 @@ TEST_F(CtlProcess, ValuesRefusedBeforeSendingAndAChangeTheServiceRefuses) {
               "Connect to COM port requires DMS IP-address/hostname and port number.\r\n");
     ExpectRun(Ctl(L"set COM3 active=0"), 2, "", Utf8(texts::kDeactivationQuestion) + "\r\n");
     EXPECT_EQ(Count("SetPortDmsConfig"), "0");
+    ExpectRun(Ctl(L"defaults set \"host=a\nactive=1\" --yes"), 2, "",
+              "Invalid character '\\n' in DMS host name.\r\n");
+    EXPECT_EQ(Count("SetDefaultDmsConfig"), "0");
 
     Sim("fault refuse 87 on=SetPortDmsConfig");
     ExpectRun(Ctl(L"set COM3 host=refused.example --yes"), 4,
@@ -172,13 +175,21 @@ TEST_F(CtlProcess, DefaultsAndLogSettings) {
     ExpectRun(Ctl(L"defaults set active=0"), 2, "",
               Utf8(texts::kDefaultDeactivationQuestion) + "\r\n");
 
-    ExpectRun(Ctl(L"log"), 0, "folder=C:\\Logs\r\nlevel=1\r\n");
+    ExpectRun(Ctl(L"log"), 0, "folder=C:\\\\Logs\r\nlevel=1\r\n");
     ExpectRun(Ctl(L"log set level=\"text dump of transferred data\" folder=C:\\windows"), 0,
-              "folder=C:\\windows\r\nlevel=3\r\n");
+              "folder=C:\\\\windows\r\nlevel=3\r\n");
     ExpectRun(Ctl(L"log set folder=\\\\host\\logs"), 2, "",
               "The log folder must be on a local fixed drive.\r\n");
     ExpectRun(Ctl(L"log set level=9"), 2, "", "Invalid log level '9'.\r\n");
     EXPECT_EQ(Count("SetLogSettings"), "1");
+}
+
+// Output cut short is no success: a reader would take half a list for all of it.
+TEST_F(CtlProcess, OutputThatCannotBeWrittenFailsTheRun) {
+    const ProgramRun run =
+        test::RunToEnd(L"KestrelCtl.exe", L"--pipe " + pipe + L" ports --json", 30000, true);
+    EXPECT_EQ(run.exitCode, 6u) << run.err;
+    EXPECT_EQ(run.err.rfind("The output could not be written (error ", 0), 0u) << run.err;
 }
 
 TEST_F(CtlProcess, AListTheServiceGarblesOrAStoppedServiceIsUnreachable) {
