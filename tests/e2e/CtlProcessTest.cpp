@@ -184,6 +184,24 @@ TEST_F(CtlProcess, DefaultsAndLogSettings) {
     EXPECT_EQ(Count("SetLogSettings"), "1");
 }
 
+// JSON in ASCII whatever the names hold, and a port read from it works as PORT.
+TEST_F(CtlProcess, APortReadFromTheJsonWorksAsPort) {
+    Sim("port COM\xF0\x9F\x98\x80 label=Smile mode=0 status=0 default=0 host=h dmsport=1 "
+        "retry=5000");
+    const ProgramRun json = Ctl(L"ports --json");
+    EXPECT_EQ(json.out.find_first_not_of(" !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUV"
+                                         "WXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~\r\n"),
+              std::string::npos)
+        << json.out;
+    const auto objects = test::JsonArrayReader(json.out).Read();
+    ASSERT_TRUE(objects.has_value()) << json.out;
+    ASSERT_EQ(objects->size(), 4u);
+    const std::wstring port = test::WideFromUtf8(objects->at(3).at("port"));
+    EXPECT_EQ(port, L"COM\xD83D\xDE00");
+    ExpectRun(Ctl(L"get " + port), 0,
+              "useDefault=0\r\nhost=h\r\nport=1\r\nretry=5\r\nssl=0\r\nactive=0\r\n");
+}
+
 // Output cut short is no success: a reader would take half a list for all of it.
 TEST_F(CtlProcess, OutputThatCannotBeWrittenFailsTheRun) {
     const ProgramRun run =

@@ -525,7 +525,7 @@ TEST_F(ServiceMirrorTest, RefusedCounterPollDuringAnEnumerationSkipsOnlyThatPort
 }
 
 // A service of the test's own making, for answers the simulator never gives:
-// one stamp, the names given, and every port connected.
+// one stamp, the names given, every port connected, nothing else set.
 class MadeUpService : public PortRequests {
 public:
     uint32_t GetPortListInfo(uint32_t* listStamp, uint32_t* count) override {
@@ -537,23 +537,13 @@ public:
         name = names.at(index);
         return kResultOk;
     }
-    uint32_t GetPortDevice(const std::wstring& name, std::wstring& portLabel,
-                           std::wstring& serialNumber, uint32_t& mode, uint32_t& status,
-                           bool& useDefault) override {
-        portLabel = name.substr(0, kPortLabelChars - 1);
-        serialNumber.clear();
-        mode = kModePoct1A;
+    uint32_t GetPortDevice(const std::wstring&, std::wstring&, std::wstring&, uint32_t&,
+                           uint32_t& status, bool&) override {
         status = kStatusConnected;
-        useDefault = true;
         return kResultOk;
     }
-    uint32_t GetPortDmsConfig(const std::wstring&, DmsConfig& dms) override {
-        dms = DmsConfig{};
-        return kResultOk;
-    }
-    uint32_t GetPortCounters(const std::wstring&, uint32_t& tx, uint32_t& rx,
-                             uint32_t& update) override {
-        tx = rx = update = 0;
+    uint32_t GetPortDmsConfig(const std::wstring&, DmsConfig&) override { return kResultOk; }
+    uint32_t GetPortCounters(const std::wstring&, uint32_t&, uint32_t&, uint32_t&) override {
         return kResultOk;
     }
 
