@@ -92,10 +92,11 @@ DmsInputCheck CheckInput(const std::wstring& host, const std::wstring& port,
     Check((check.error == DmsInputError::HostTooLong) == (host.size() > kMaxDmsHostChars),
           "host refused as too long exactly when it is");
     if (check.error == DmsInputError::HostInvalidChar)
-        Check(check.argument > 127 &&
+        Check((check.argument > 127 || check.argument < 0x20 || check.argument == 0x7F) &&
                   host.find(static_cast<wchar_t>(check.argument)) != std::wstring::npos,
               "invalid host character named");
     if (!check.Ok()) return check;
+    Check(FirstControlCharacter(host + port + retry) == 0, "no control character accepted");
 
     const DmsInput& input = check.input;
     Check(input.host.size() == host.size(), "accepted host kept whole");

@@ -60,7 +60,7 @@ void SendRequest(SimService& service, const std::vector<uint8_t>& request) {
     CheckAnswer(service.Snapshot(), request);
     const Reply reply = service.Handle(request.data(), request.size());
     if (request.size() < kMinAnswerableRequest) {
-        Check(reply.messages.empty() && reply.disconnect == Disconnect::kNone,
+        Check(reply.messages.empty() && reply.disconnect == Disconnect::None,
               "a message without sequence number gets nothing");
     } else {
         Check(!reply.messages.empty(), "every answerable message gets an answer");

@@ -13,7 +13,15 @@ bool IsBlank(wchar_t c) {
 
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
+bool IsControlCharacter(wchar_t c) { return static_cast<uint32_t>(c) < 0x20 || c == 0x7F; }
+
 }  // namespace
+
+wchar_t FirstControlCharacter(std::wstring_view text) {
+    for (wchar_t c : text)
+        if (IsControlCharacter(c)) return c;
+    return 0;
+}
 
 std::string_view FieldText(const char* field, size_t size) {
     return std::string_view(field,
@@ -53,7 +61,7 @@ DmsInputCheck CheckDmsInput(std::wstring_view host, std::wstring_view port,
         return check;
     }
     for (wchar_t c : host) {
-        if (static_cast<uint32_t>(c) > 127) {
+        if (static_cast<uint32_t>(c) > 127 || IsControlCharacter(c)) {
             check.error = DmsInputError::HostInvalidChar;
             check.argument = static_cast<uint32_t>(c);
             return check;
@@ -62,15 +70,17 @@ DmsInputCheck CheckDmsInput(std::wstring_view host, std::wstring_view port,
     }
 
     const UnsignedText portNumber = ConvertUnsigned(port);
-    if (!portNumber.whole || portNumber.value > 65535 || port.size() > kMaxDmsPortChars) {
+    if (!portNumber.whole || portNumber.value > 65535 || port.size() > kMaxDmsPortChars ||
+        FirstControlCharacter(port) != 0) {
         check.error = DmsInputError::PortInvalid;
         return check;
     }
-    // Only blanks, a sign and digits pass the conversion: all 7-bit.
+    // Only spaces, a sign and digits pass the conversion and the check: all 7-bit.
     for (wchar_t c : port) check.input.port.push_back(static_cast<char>(c));
 
     const UnsignedText seconds = ConvertUnsigned(retry);
-    if (!seconds.whole || seconds.value == 0 || seconds.value > kMaxDmsRetrySeconds) {
+    if (!seconds.whole || seconds.value == 0 || seconds.value > kMaxDmsRetrySeconds ||
+        FirstControlCharacter(retry) != 0) {
         check.error = DmsInputError::RetryInvalid;
         return check;
     }

@@ -47,9 +47,16 @@ struct DmsInputCheck {
     bool Ok() const { return error == DmsInputError::None; }
 };
 
+// The first control character (below 0x20, or 0x7F) of the text, or 0 when
+// it has none. No single-line edit of the dialogs produces one, and in a value
+// it could add lines to what the service stores or shows.
+wchar_t FirstControlCharacter(std::wstring_view text);
+
 // Checks host, port and retry texts in that order and stops at the first
 // fault. A port longer than a DmsConfig holds and a period whose milliseconds
-// do not fit 32 bits are refused: stored, they would mean another value.
+// do not fit 32 bits are refused: stored, they would mean another value. A
+// control character is refused in every text: in the host with its
+// invalid-character message, in the port and the period as invalid.
 DmsInputCheck CheckDmsInput(std::wstring_view host, std::wstring_view port,
                             std::wstring_view retry);
 

@@ -28,6 +28,12 @@ bool OneOf(const std::wstring& word, const std::vector<std::wstring>& words) {
 
 }  // namespace
 
+bool PlainPipeName(const std::wstring& name) {
+    return !name.empty() && name.size() <= kMaxPipeNameChars &&
+           name.find_first_of(L"\\/") == std::wstring::npos &&
+           name.find(L"..") == std::wstring::npos;
+}
+
 std::wstring AsciiLower(std::wstring text) {
     for (wchar_t& c : text)
         if (c >= L'A' && c <= L'Z') c = static_cast<wchar_t>(c - L'A' + L'a');
@@ -51,8 +57,9 @@ CtlParse ParseCtlArguments(const std::vector<std::wstring>& args) {
             help = true;
         } else if (option == L"--version") {
             version = true;
-        } else if (option == L"--pipe" && i + 1 < args.size() && !args[i + 1].empty()) {
+        } else if (option == L"--pipe" && i + 1 < args.size()) {
             request.pipe = args[++i];
+            if (!PlainPipeName(request.pipe)) return Fail(Format(kInvalidPipeFormat, request.pipe));
         } else if (option.size() > 1 && option[0] == L'-' && option[1] == L'-') {
             return Fail(Format(kUnexpectedFormat, args[i]));
         } else {

@@ -3,6 +3,7 @@
 // windows.h.
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <string>
 #include <vector>
@@ -30,7 +31,7 @@ struct CtlRequest {
     std::wstring port;
     PortsFormat format = PortsFormat::Table;
     bool yes = false;   // answers the question of a change with Yes
-    std::wstring pipe;  // another pipe name than the service's (a simulator's)
+    std::wstring pipe;  // another pipe name than the service's (a simulator's); see PlainPipeName
     std::map<std::wstring, std::wstring> values;  // by key in lower case; the last one given counts
 };
 
@@ -39,6 +40,13 @@ struct CtlParse {
     std::wstring error;  // what is wrong with the command line, when not ok
     CtlRequest request;
 };
+
+// Longest name --pipe takes, as the system limits a pipe's name.
+inline constexpr size_t kMaxPipeNameChars = 256;
+
+// A name --pipe takes: a plain name after \\.\pipe\, without \, / or .., that
+// could lead elsewhere, and of 1 to kMaxPipeNameChars characters.
+bool PlainPipeName(const std::wstring& name);
 
 // args: the words after the program's name.
 CtlParse ParseCtlArguments(const std::vector<std::wstring>& args);

@@ -11,12 +11,25 @@ namespace kestrel::ctl {
 
 class CtlConsole {
 public:
-    void Out(const std::wstring& text) { Write(::GetStdHandle(STD_OUTPUT_HANDLE), text); }
+    // A write that fails or is cut short (a full disk, a reader that closed
+    // the pipe) is remembered, and nothing more is written to the output.
+    void Out(const std::wstring& text) {
+        if (outputError == 0) outputError = Write(::GetStdHandle(STD_OUTPUT_HANDLE), text);
+    }
     // A line of its own on the error stream.
-    void Err(const std::wstring& text) { Write(::GetStdHandle(STD_ERROR_HANDLE), text + L"\r\n"); }
+    void Err(const std::wstring& text) {
+        static_cast<void>(Write(::GetStdHandle(STD_ERROR_HANDLE), text + L"\r\n"));
+    }
+
+    // The error of the output's first failed write; 0 while every write went through.
+    DWORD OutputError() const { return outputError; }
 
 private:
-    static void Write(HANDLE stream, const std::wstring& text);
+    // 0, or why the text was not written whole. A stream that is not there
+    // takes nothing and fails nothing.
+    [[nodiscard]] static DWORD Write(HANDLE stream, const std::wstring& text);
+
+    DWORD outputError = 0;
 };
 
 }  // namespace kestrel::ctl

@@ -19,18 +19,34 @@ std::array<const std::wstring*, 6> Cells(const PortListing& row) {
     return {&row.port, &row.label, &row.serial, &row.mode, &row.status, &row.connection};
 }
 
+// Appends the lowest digits of value as that many hexadecimal digits.
+void AppendHex(std::wstring& out, uint32_t value, int digits) {
+    constexpr wchar_t kDigits[] = L"0123456789abcdef";
+    for (int shift = 4 * (digits - 1); shift >= 0; shift -= 4) out += kDigits[value >> shift & 0xF];
+}
+
+void AppendJsonUnit(std::wstring& out, uint32_t unit) {
+    out += L"\\u";
+    AppendHex(out, unit, 4);
+}
+
 std::wstring JsonString(const std::wstring& text) {
     std::wstring quoted = L"\"";
     for (wchar_t c : text) {
+        const auto code = static_cast<uint32_t>(c);
         if (c == L'"' || c == L'\\') {
             quoted += L'\\';
             quoted += c;
-        } else if (c < 0x20) {
-            wchar_t escape[8] = {};
-            std::swprintf(escape, 8, L"\\u%04x", static_cast<unsigned>(c));
-            quoted += escape;
-        } else {
+        } else if (code >= 0x20 && code < 0x7F) {
             quoted += c;
+        } else if (code <= 0xFFFF) {
+            AppendJsonUnit(quoted, code);  // a lone surrogate too: it stays what it was
+        } else if (code <= 0x10FFFF) {
+            // Where wchar_t is 32 bits wide (native builds) it holds a whole code point.
+            AppendJsonUnit(quoted, 0xD800 + ((code - 0x10000) >> 10));
+            AppendJsonUnit(quoted, 0xDC00 + ((code - 0x10000) & 0x3FF));
+        } else {
+            AppendJsonUnit(quoted, 0xFFFD);
         }
     }
     return quoted + L'"';
@@ -38,12 +54,15 @@ std::wstring JsonString(const std::wstring& text) {
 
 const wchar_t* JsonBool(bool value) { return value ? L"true" : L"false"; }
 
-// RFC 4180: a field with a comma, a quote or a line break goes in quotes, with
-// its quotes doubled.
 std::wstring CsvField(const std::wstring& text) {
-    if (text.find_first_of(L",\"\r\n") == std::wstring::npos) return text;
+    std::wstring cell;
+    if (!text.empty() && std::wstring_view(L"=+-@").find(text[0]) != std::wstring_view::npos &&
+        text != L"-")
+        cell = L"'";
+    cell += text;
+    if (cell.find_first_of(L",\"\r\n") == std::wstring::npos) return cell;
     std::wstring quoted = L"\"";
-    for (wchar_t c : text) {
+    for (wchar_t c : cell) {
         if (c == L'"') quoted += L'"';
         quoted += c;
     }
@@ -51,35 +70,31 @@ std::wstring CsvField(const std::wstring& text) {
 }
 
 std::wstring Line(const std::wstring& key, const std::wstring& value) {
-    return key + L'=' + value + kLineEnd;
+    return key + L'=' + EscapeText(value) + kLineEnd;
 }
 
 }  // namespace
 
 std::wstring FormatTable(const std::vector<PortListing>& ports) {
-    std::array<size_t, 6> widths{};
-    for (size_t c = 0; c < widths.size(); ++c) widths[c] = std::wcslen(kColumnTitles[c]);
+    using RowTexts = std::array<std::wstring, 6>;
+    std::vector<RowTexts> lines(1);
+    for (size_t c = 0; c < kColumnTitles.size(); ++c) lines[0][c] = kColumnTitles[c];
     for (const PortListing& row : ports) {
         const auto cells = Cells(row);
-        for (size_t c = 0; c < widths.size(); ++c)
-            widths[c] = std::max(widths[c], cells[c]->size());
+        RowTexts& line = lines.emplace_back();
+        for (size_t c = 0; c < cells.size(); ++c) line[c] = EscapeText(*cells[c]);
     }
-    const auto line = [&](const std::array<const std::wstring*, 6>& cells) {
-        std::wstring text;
-        for (size_t c = 0; c < cells.size(); ++c) {
-            text += *cells[c];
-            if (c + 1 < cells.size()) text.append(widths[c] - cells[c]->size() + 2, L' ');
+    std::array<size_t, 6> widths{};
+    for (const RowTexts& line : lines)
+        for (size_t c = 0; c < widths.size(); ++c) widths[c] = std::max(widths[c], line[c].size());
+    std::wstring table;
+    for (const RowTexts& line : lines) {
+        for (size_t c = 0; c < line.size(); ++c) {
+            table += line[c];
+            if (c + 1 < line.size()) table.append(widths[c] - line[c].size() + 2, L' ');
         }
-        return text + kLineEnd;
-    };
-    std::array<std::wstring, 6> titles;
-    std::array<const std::wstring*, 6> titleCells{};
-    for (size_t c = 0; c < titles.size(); ++c) {
-        titles[c] = kColumnTitles[c];
-        titleCells[c] = &titles[c];
+        table += kLineEnd;
     }
-    std::wstring table = line(titleCells);
-    for (const PortListing& row : ports) table += line(Cells(row));
     return table;
 }
 
@@ -114,11 +129,49 @@ std::wstring FormatCsv(const std::vector<PortListing>& ports) {
     return csv;
 }
 
+std::wstring EscapeText(std::wstring_view text) {
+    std::wstring escaped;
+    escaped.reserve(text.size());
+    for (wchar_t c : text) {
+        const auto code = static_cast<uint32_t>(c);
+        switch (c) {
+        case L'\\': escaped += L"\\\\"; break;
+        case L'\r': escaped += L"\\r"; break;
+        case L'\n': escaped += L"\\n"; break;
+        case L'\t': escaped += L"\\t"; break;
+        default:
+            if (code < 0x20 || (code >= 0x7F && code <= 0x9F)) {
+                escaped += L"\\x";
+                AppendHex(escaped, code, 2);
+            } else {
+                escaped += c;
+            }
+        }
+    }
+    return escaped;
+}
+
 std::wstring FormatText(const wchar_t* format, ...) {
-    wchar_t text[1024] = {};
+    // vswprintf tells only that the buffer was too small, not how large it must be.
+    constexpr size_t kLargest = size_t{1} << 24;
+    std::wstring text(1024, L'\0');
     va_list args;
     va_start(args, format);
-    std::vswprintf(text, 1024, format, args);
+    for (;;) {
+        va_list attempt;
+        va_copy(attempt, args);
+        const int length = std::vswprintf(&text[0], text.size(), format, attempt);
+        va_end(attempt);
+        if (length >= 0 && static_cast<size_t>(length) < text.size()) {
+            text.resize(static_cast<size_t>(length));
+            break;
+        }
+        if (text.size() >= kLargest) {
+            text.clear();  // no message of the tool comes near this
+            break;
+        }
+        text.resize(text.size() * 2);
+    }
     va_end(args);
     return text;
 }

@@ -21,7 +21,7 @@ public:
     bool UpdatePort(const PortRowInfo& info, bool* added) override {
         if (added) *added = false;
         const auto found = rows.find(info.name);
-        if (info.countersOnly) return true;
+        if (info.countersOnly) return found != rows.end();
         if (info.status == kStatusNoDevice) {
             if (found != rows.end()) rows.erase(found);
             return true;
@@ -169,7 +169,8 @@ int CtlSession::Ports(PortsFormat format) {
     });
     std::vector<PortListing> listings;
     for (const PortRowInfo* row : order) {
-        const PortRecord& record = mirror.Ports().at(row->name);
+        const PortRecord* record = mirror.FindPort(row->name);
+        if (!record) continue;  // every row has its record: the pass keeps them together
         PortListing listing;
         listing.port = row->name;
         listing.label = row->portLabel;
@@ -177,8 +178,8 @@ int CtlSession::Ports(PortsFormat format) {
         listing.mode = std::wstring(CellText(*row, kColumnMode));
         listing.status = std::wstring(CellText(*row, kColumnStatus));
         listing.connection = std::wstring(CellText(*row, kColumnConnection));
-        listing.useDefault = record.useDefault;
-        listing.dms = SettingsOf(record.dms);
+        listing.useDefault = record->useDefault;
+        listing.dms = SettingsOf(record->dms);
         listings.push_back(std::move(listing));
     }
     switch (format) {
@@ -202,7 +203,7 @@ int CtlSession::FindPort(const std::wstring& given, std::wstring& name) {
             ++matches;
         }
         if (matches != 1) {
-            console.Err(FormatText(kNoSuchPortFormat, given.c_str()));
+            console.Err(FormatText(kNoSuchPortFormat, EscapeText(given).c_str()));
             return kExitNoPort;
         }
     }
@@ -213,10 +214,10 @@ int CtlSession::ReadPort(const std::wstring& name) {
     const uint32_t result = mirror.ReadPortInFull(name);
     if (result == kResultOk) return kExitOk;
     if (result == kResultPortUnavailable) {
-        console.Err(FormatText(kNoSuchPortFormat, name.c_str()));
+        console.Err(FormatText(kNoSuchPortFormat, EscapeText(name).c_str()));
         return kExitNoPort;
     }
-    return ReadFailure(result, FormatText(kPortUnreadableFormat, name.c_str(),
+    return ReadFailure(result, FormatText(kPortUnreadableFormat, EscapeText(name).c_str(),
                                           static_cast<unsigned long>(result)));
 }
 
@@ -249,7 +250,7 @@ int CtlSession::CheckChange(const CtlRequest& request, const DmsConfig& referenc
                                     std::pair<const wchar_t*, bool*>{L"active", &change.active}}) {
         const auto given = request.values.find(key);
         if (given != request.values.end() && !ParseFlag(given->second, *flag)) {
-            console.Err(FormatText(kInvalidFlagFormat, given->second.c_str(), key));
+            console.Err(FormatText(kInvalidFlagFormat, EscapeText(given->second).c_str(), key));
             return kExitInvalid;
         }
     }
@@ -268,7 +269,9 @@ int CtlSession::CheckChange(const CtlRequest& request, const DmsConfig& referenc
 }
 
 int CtlSession::Invalid(const DmsInputCheck& check) {
-    console.Err(FormatText(DmsErrorFormat(check.error), static_cast<int>(check.argument)));
+    // The character a message names may be a control character.
+    console.Err(
+        EscapeText(FormatText(DmsErrorFormat(check.error), static_cast<int>(check.argument))));
     return kExitInvalid;
 }
 
@@ -294,7 +297,7 @@ int CtlSession::Outcome(uint32_t result, const std::wstring& portLabel, ReadBack
         console.Err(FormatText(kServiceNotRunningFormat, kServiceDisplayName));
         return kExitUnreachable;
     case ApplyMessage::PortGone:
-        console.Err(FormatText(kPortGoneFormat, portLabel.c_str()));
+        console.Err(FormatText(kPortGoneFormat, EscapeText(portLabel).c_str()));
         return kExitNoPort;
     case ApplyMessage::NotAccepted: break;
     }
@@ -393,6 +396,10 @@ int CtlSession::SetLog(const CtlRequest& request) {
     LogSettings log = mirror.LogSettingsCache();
     const auto folder = request.values.find(L"folder");
     if (folder != request.values.end()) {
+        if (const wchar_t c = FirstControlCharacter(folder->second)) {
+            console.Err(EscapeText(FormatText(kFolderInvalidCharFormat, static_cast<int>(c))));
+            return kExitInvalid;
+        }
         // The panel's folder browser offers no other folder.
         if (!IsOnLocalFixedDrive(folder->second)) {
             console.Err(kFolderNotLocal);
@@ -402,7 +409,7 @@ int CtlSession::SetLog(const CtlRequest& request) {
     }
     const auto level = request.values.find(L"level");
     if (level != request.values.end() && !ParseLevel(level->second, log.level)) {
-        console.Err(FormatText(kInvalidLevelFormat, level->second.c_str()));
+        console.Err(FormatText(kInvalidLevelFormat, EscapeText(level->second).c_str()));
         return kExitInvalid;
     }
     const uint32_t result = mirror.Client().SetLogSettings(log.folder, log.level);

@@ -13,6 +13,7 @@ enum ExitCode : int {
     kExitUnreachable = 3,  // not running, not responding, another version, an untrusted pipe
     kExitRefused = 4,      // the service refused the change
     kExitNoPort = 5,       // the service has no such port
+    kExitOutput = 6,       // the output could not be written whole
 };
 
 inline constexpr wchar_t kUsageText[] =
@@ -36,7 +37,7 @@ inline constexpr wchar_t kUsageText[] =
     L"\n"
     L"Exit codes: 0 success, 1 usage error, 2 invalid value (nothing sent),\n"
     L"3 service not reachable, not responding or of another version, 4 change\n"
-    L"refused by the service, 5 no such port.\n";
+    L"refused by the service, 5 no such port, 6 output failed.\n";
 
 // status
 inline constexpr wchar_t kStatusRunningFormat[] = L"running %u.%u.%u";
@@ -51,6 +52,8 @@ inline constexpr wchar_t kUnknownKeyFormat[] = L"Unknown key '%ls'.";
 inline constexpr wchar_t kUnexpectedFormat[] = L"Unexpected '%ls'.";
 inline constexpr wchar_t kMissingPort[] = L"A port name is missing.";
 inline constexpr wchar_t kMissingSettings[] = L"Nothing to set.";
+inline constexpr wchar_t kInvalidPipeFormat[] =
+    L"Invalid pipe name '%ls': a plain name of at most 256 characters, without \\, / or ..";
 
 // Values the dialogs have no message for, since their controls cannot hold them.
 inline constexpr wchar_t kInvalidFlagFormat[] = L"Invalid value '%ls' for %ls: 0 or 1.";
@@ -58,6 +61,7 @@ inline constexpr wchar_t kComPortUnavailable[] =
     L"Connect to COM port requires DMS IP-address/hostname and port number.";
 inline constexpr wchar_t kInvalidLevelFormat[] = L"Invalid log level '%ls'.";
 inline constexpr wchar_t kFolderNotLocal[] = L"The log folder must be on a local fixed drive.";
+inline constexpr wchar_t kFolderInvalidCharFormat[] = L"Invalid character '%lc' in the log folder.";
 
 inline constexpr wchar_t kNoSuchPortFormat[] = L"No port '%ls'.";
 inline constexpr wchar_t kPortListUnreadableFormat[] =
@@ -67,5 +71,8 @@ inline constexpr wchar_t kSettingsUnreadableFormat[] =
     L"The service's settings could not be read (error %lu).";
 
 inline constexpr wchar_t kVersionFormat[] = L"KestrelCtl %u.%u.%u\r\n";
+
+// The output stream refused a write or took only part of it.
+inline constexpr wchar_t kOutputFailedFormat[] = L"The output could not be written (error %lu).";
 
 }  // namespace kestrel::ctl

@@ -7,6 +7,7 @@
 
 #include "CtlCommandLine.h"
 #include "CtlConsole.h"
+#include "CtlFormat.h"
 #include "CtlSession.h"
 #include "CtlTexts.h"
 #include "DllSearch.h"
@@ -22,5 +23,12 @@ int wmain(int argc, wchar_t** argv) {
         return kExitUsage;
     }
     CtlSession session(console, parse.request.pipe);
-    return session.Run(parse.request);
+    const int code = session.Run(parse.request);
+    // Output cut short is a failure even of a command that went through; a
+    // command that failed keeps its own code.
+    if (const DWORD error = console.OutputError()) {
+        console.Err(FormatText(kOutputFailedFormat, static_cast<unsigned long>(error)));
+        return code == kExitOk ? kExitOutput : code;
+    }
+    return code;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "CHandle.h"
+#include "PipeOwnerTrust.h"
 
 namespace kestrel {
 
@@ -62,14 +63,13 @@ std::wstring PolicyTrustedAccount() {
                         &key) != ERROR_SUCCESS) {
         return std::wstring();
     }
-    wchar_t text[256] = {};
+    BYTE value[512] = {};
     DWORD type = 0;
-    DWORD bytes = sizeof(text) - sizeof(wchar_t);  // room for a terminator the value may lack
-    const LSTATUS read = ::RegQueryValueExW(key, kTrustPolicyValue, nullptr, &type,
-                                            reinterpret_cast<BYTE*>(text), &bytes);
+    DWORD bytes = sizeof(value);
+    const LSTATUS read = ::RegQueryValueExW(key, kTrustPolicyValue, nullptr, &type, value, &bytes);
     ::RegCloseKey(key);
     if (read != ERROR_SUCCESS || type != REG_SZ) return std::wstring();
-    return CanonicalSid(text);
+    return CanonicalSid(PolicyValueText(value, bytes));
 }
 
 }  // namespace kestrel

@@ -9,12 +9,13 @@
 #include "DmsConfig.h"
 #include "LinkState.h"
 #include "PipeOwnerTrust.h"
+#include "PortRequests.h"
 #include "TNamedPipeClient.h"
 #include "WireFormat.h"
 
 namespace kestrel {
 
-class CplPipeClient : public TNamedPipeClient {
+class CplPipeClient : public TNamedPipeClient, public PortRequests {
 public:
     explicit CplPipeClient(const wchar_t* name = kServicePipeName);
 
@@ -27,11 +28,11 @@ public:
     [[nodiscard]] uint32_t Transact(RequestFrame& request, ResponseFrame& response);
 
     [[nodiscard]] uint32_t QueryVersion(uint32_t& major, uint32_t& minor, uint32_t& patch);
-    [[nodiscard]] uint32_t GetPortListInfo(uint32_t* stamp, uint32_t* count = nullptr);
-    [[nodiscard]] uint32_t GetPortName(uint32_t stamp, uint32_t index, std::wstring& name);
+    [[nodiscard]] uint32_t GetPortListInfo(uint32_t* stamp, uint32_t* count = nullptr) override;
+    [[nodiscard]] uint32_t GetPortName(uint32_t stamp, uint32_t index, std::wstring& name) override;
     [[nodiscard]] uint32_t GetPortDevice(const std::wstring& name, std::wstring& portLabel,
                                          std::wstring& serialNumber, uint32_t& mode,
-                                         uint32_t& status, bool& useDefault);
+                                         uint32_t& status, bool& useDefault) override;
     // host: char[300], port: char[10]; either missing gives 87.
     [[nodiscard]] uint32_t GetPortDmsConfig(const std::wstring& name, char* host, char* port,
                                             uint32_t& retryMs, bool& useSsl, bool& comPortActive);
@@ -46,11 +47,11 @@ public:
     [[nodiscard]] uint32_t GetLogSettings(std::wstring& folder, uint32_t& level);
     [[nodiscard]] uint32_t SetLogSettings(const std::wstring& folder, uint32_t level);
     [[nodiscard]] uint32_t GetPortCounters(const std::wstring& name, uint32_t& txCount,
-                                           uint32_t& rxCount, uint32_t& updateCount);
+                                           uint32_t& rxCount, uint32_t& updateCount) override;
 
     // The same requests on a DmsConfig (flags as 0/1 bytes); same checks, failure
     // values and results as the operations above.
-    [[nodiscard]] uint32_t GetPortDmsConfig(const std::wstring& name, DmsConfig& dms);
+    [[nodiscard]] uint32_t GetPortDmsConfig(const std::wstring& name, DmsConfig& dms) override;
     [[nodiscard]] uint32_t GetDefaultDmsConfig(DmsConfig& dms);
     [[nodiscard]] uint32_t SetPortDmsConfig(const std::wstring& name, const DmsConfig& dms);
     [[nodiscard]] uint32_t SetDefaultDmsConfig(const DmsConfig& dms);

@@ -8,9 +8,19 @@
 // system writes them ("S-1-5-18"). Portable: no windows.h.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace kestrel {
+
+// A service's own SID: S-1-5-80- and the five sub-authorities of the hash of
+// its name. S-1-5-80-0 (ALL SERVICES) is the group of every service, not one.
+bool IsServiceSid(const std::wstring& sid);
+
+// The policy value's text as the registry gave it (bytes of a REG_SZ): up to
+// its first NUL, or all of it when it lacks one; an odd last byte is no character.
+std::wstring PolicyValueText(const uint8_t* data, size_t bytes);
 
 class PipeOwnerTrust {
 public:

@@ -23,9 +23,11 @@ struct PortRecord {
     uint32_t txPrev = 0, txCount = 0;
     uint32_t rxPrev = 0, rxCount = 0;
     uint32_t updatePrev = 0, updateCount = 0;
-    // The last full read (device data and DMS parameters) failed, so the record
-    // holds failure values: the next pass reads it in full again.
-    bool fullReadFailed = false;
+    // The record holds no completed full read (device data and DMS parameters):
+    // the port is new, or its last full read failed. The next pass reads it in
+    // full whatever its update counter says, since a new record's counters
+    // start at 0, 0 and a service may well report 0.
+    bool fullReadOwed = true;
 };
 
 // Orders port names by their UTF-16 code units as unsigned numbers, so that

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "CplPipeClient.h"
@@ -12,15 +13,10 @@
 #include "LogSettings.h"
 #include "PortListView.h"
 #include "PortRecord.h"
+#include "RefreshPass.h"
 #include "StallWatch.h"
 
 namespace kestrel {
-
-// The full row of a port; also used by the editing flows after they change a record.
-PortRowInfo MakePortRow(const PortRecord& record, const std::wstring& name);
-
-// A DMS text in the system's ANSI code page, widened as the panel shows it.
-std::wstring WidenAnsi(const char* text);
 
 class ServiceMirror {
 public:
@@ -96,7 +92,9 @@ public:
     bool DefaultDmsLoaded() const { return defaultDmsLoaded; }
     const LogSettings& LogSettingsCache() const { return logSettings; }
     bool LogSettingsLoaded() const { return logSettingsLoaded; }
-    [[nodiscard]] uint32_t ListStamp() const { return listStamp; }
+    // The stamp last enumerated; empty when the ports have not been
+    // enumerated since the last connect.
+    [[nodiscard]] const std::optional<uint32_t>& ListStamp() const { return listStamp; }
 
 private:
     // Connects; a new connection invalidates the caches and the list stamp.
@@ -107,32 +105,14 @@ private:
     // What a pass or the first contact ended with decides whether the service
     // is not responding.
     void NoteOutcome(uint32_t result);
-    // An answer no service could mean: the pass ends with nothing removed, and
-    // the link is closed so that the next tick starts afresh. Gives 1.
-    [[nodiscard]] uint32_t DropMalformed();
     // Reads the defaults and the log settings that are not loaded; 0, or the
     // link failure that a read met, which ends the pass.
     [[nodiscard]] uint32_t LoadCaches();
-    // 0, or the failure of GetPortCounters; the pairs shift only on success.
-    [[nodiscard]] uint32_t PollCounters(const std::wstring& name, PortRecord& record);
-    [[nodiscard]] uint32_t ReadInFull(const std::wstring& name, PortRecord& record);
-    // The full read for the refresh: a read cut off by a link failure leaves
-    // the record as it was, since nothing was learnt about the port, but
-    // marked for a full read on the next pass.
-    [[nodiscard]] uint32_t RereadPort(const std::wstring& name, PortRecord& record);
-    // Both 0 when they went through; otherwise the result that cut them short.
-    // An enumeration asks for every name first, so a failed GetPortName or a
-    // name given twice ends it before anything changes; a link failure after
-    // that removes nothing, and the next tick enumerates afresh. In a poll a
-    // link failure leaves the remaining ports untouched. A port the list could
-    // not show is not marked present, so the next pass tries it again.
-    [[nodiscard]] uint32_t Enumerate(PortListView& list, uint32_t stamp, uint32_t count);
-    [[nodiscard]] uint32_t Poll(PortListView& list);
 
     CplPipeClient client;
-    bool editing = false;     // an editing flow's dialog is open
-    bool refreshing = false;  // RefreshPorts is running
-    uint32_t listStamp = 0;   // port list stamp last enumerated; 0 after every connect
+    bool editing = false;               // an editing flow's dialog is open
+    bool refreshing = false;            // RefreshPorts is running
+    std::optional<uint32_t> listStamp;  // see ListStamp
     PortTable ports;
     DmsConfig defaultDms;
     bool defaultDmsLoaded = false;

@@ -126,7 +126,9 @@ bool DevListCtrl::UpdatePort(const PortRowInfo& info, bool* added) {
         UpdateRowTexts(row->info, index);
         return true;
     }
-    if (info.status == kStatusNoDevice) return true;
+    // Counters-only news of a port without a row show nothing; a full row
+    // with status 3 leaves the list as told.
+    if (info.status == kStatusNoDevice) return !info.countersOnly;
     const bool inserted = InsertPort(info);
     if (added) *added = inserted;
     return inserted;

@@ -48,6 +48,11 @@ TEST(InputCheck, FirstFaultInOrderHostPortRetry) {
         {std::wstring(300, L'a'), L"80", L"1", E::HostTooLong, 299},
         {L"\u00e9" + std::wstring(299, L'a'), L"80", L"1", E::HostTooLong, 299},
         {L"h\u00e9\u00fc", L"x", L"0", E::HostInvalidChar, 0xE9},  // the first one named
+        // No control character in any text, though the conversion skips some as blanks.
+        {L"a\nactive=1", L"80", L"1", E::HostInvalidChar, 0x0A},
+        {L"h\x7f", L"80", L"1", E::HostInvalidChar, 0x7F},
+        {L"h", L"\t80", L"1", E::PortInvalid, 0},
+        {L"h", L"80", L"\r1", E::RetryInvalid, 0},
         {L"", L"", L"1", E::None, 0},
         {L"h", L"0", L"1", E::None, 0},
         {L"h", L"65535", L"1", E::None, 0},
@@ -73,9 +78,9 @@ TEST(InputCheck, FirstFaultInOrderHostPortRetry) {
 }
 
 TEST(InputCheck, KeepsTheTextsAsEntered) {
-    const DmsInputCheck r = CheckDmsInput(L" a_b!\x7f", L" 8080", L"+1");
+    const DmsInputCheck r = CheckDmsInput(L" a_b!~", L" 8080", L"+1");
     ASSERT_TRUE(r.Ok());
-    EXPECT_EQ(r.input.host, " a_b!\x7f");
+    EXPECT_EQ(r.input.host, " a_b!~");
     EXPECT_EQ(r.input.port, " 8080");
     EXPECT_EQ(r.input.retrySeconds, 1u);
 }

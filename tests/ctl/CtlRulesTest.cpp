@@ -3,6 +3,7 @@
 
 #include "CtlCommandLine.h"
 #include "CtlFormat.h"
+#include "ParsedOutput.h"
 
 namespace kestrel::ctl {
 namespace {
@@ -26,24 +27,31 @@ TEST(CtlCommandLine, CommandsOptionsAndKeysIgnoreCaseButValuesAndPortsDoNot) {
     EXPECT_EQ(Parse({L"-?"}).request.command, CtlCommand::Help);
     // A value may hold the separator.
     EXPECT_EQ(Parse({L"log", L"set", L"folder=C:\\a=b"}).request.values.at(L"folder"), L"C:\\a=b");
+    EXPECT_TRUE(Parse({L"status", L"--pipe", std::wstring(kMaxPipeNameChars, L'p')}).ok);
 }
 
 TEST(CtlCommandLine, WhatNoCommandTakesIsAUsageError) {
-    for (const std::vector<std::wstring>& args :
-         std::vector<std::vector<std::wstring>>{{},
-                                                {L"start"},
-                                                {L"get"},
-                                                {L"set", L"COM3"},
-                                                {L"set", L"COM3", L"default", L"host=x"},
-                                                {L"set", L"COM3", L"folder=C:\\x"},
-                                                {L"log", L"set", L"host=x"},
-                                                {L"defaults", L"set"},
-                                                {L"get", L"COM3", L"extra"},
-                                                {L"status", L"--json"},
-                                                {L"ports", L"--yes"},
-                                                {L"ports", L"--json", L"--csv"},
-                                                {L"--version", L"status"},
-                                                {L"status", L"--verbose"}}) {
+    for (const std::vector<std::wstring>& args : std::vector<std::vector<std::wstring>>{
+             {},
+             {L"start"},
+             {L"get"},
+             {L"set", L"COM3"},
+             {L"set", L"COM3", L"default", L"host=x"},
+             {L"set", L"COM3", L"folder=C:\\x"},
+             {L"log", L"set", L"host=x"},
+             {L"defaults", L"set"},
+             {L"get", L"COM3", L"extra"},
+             {L"status", L"--json"},
+             {L"ports", L"--yes"},
+             {L"ports", L"--json", L"--csv"},
+             {L"--version", L"status"},
+             {L"status", L"--verbose"},
+             // --pipe takes a plain name only
+             {L"status", L"--pipe", L""},
+             {L"status", L"--pipe", L"..\\x"},
+             {L"status", L"--pipe", L"a/b"},
+             {L"status", L"--pipe", L"a..b"},
+             {L"status", L"--pipe", std::wstring(kMaxPipeNameChars + 1, L'p')}}) {
         const CtlParse parse = Parse(args);
         EXPECT_FALSE(parse.ok) << ::testing::PrintToString(args);
         EXPECT_FALSE(parse.error.empty());
@@ -84,7 +92,63 @@ TEST(CtlFormat, TableColumnsAreAsWideAsTheirWidestCell) {
     const bool useDefault = false;
     EXPECT_EQ(FormatDmsSettings(DmsSettings{L"h", L"", 5, false, true}, &useDefault),
               L"useDefault=0\r\nhost=h\r\nport=\r\nretry=5\r\nssl=0\r\nactive=1\r\n");
-    EXPECT_EQ(FormatLogSettings(L"C:\\Logs", 2), L"folder=C:\\Logs\r\nlevel=2\r\n");
+    EXPECT_EQ(FormatLogSettings(L"C:\\Logs", 2), L"folder=C:\\\\Logs\r\nlevel=2\r\n");
+}
+
+// Texts from the service cannot add lines or drive a console.
+TEST(CtlFormat, TableAndKeyValueLinesEscapeControlCharacters) {
+    EXPECT_EQ(EscapeText(L"a\r\nb\tc\\d\x1b[2J\x7f\x85\u00e9"),
+              L"a\\r\\nb\\tc\\\\d\\x1b[2J\\x7f\\x85\u00e9");
+    EXPECT_EQ(FormatDmsSettings(DmsSettings{L"h\nactive=1", L"80", 5, false, true}),
+              L"host=h\\nactive=1\r\nport=80\r\nretry=5\r\nssl=0\r\nactive=1\r\n");
+    EXPECT_EQ(FormatTable({Listing(L"D\r\n")}),
+              L"COM Port  Label  Serial Number  Mode     Status  Connection\r\n"
+              L"COM4      D\\r\\n                 Velmora  -       -\r\n");
+}
+
+// A name beyond the BMP and one with a lone surrogate come back whole from a
+// strict JSON reader, and the port read back works as PORT.
+TEST(CtlFormat, JsonIsPrintableAsciiThatReadsBackToTheSameText) {
+    const std::vector<std::wstring> names{L"COM\xD83D\xDE00", L"COM\xDC80x\u00e9\x7f"};
+    std::vector<PortListing> rows;
+    for (const std::wstring& name : names) {
+        rows.push_back(Listing(L"Dock"));
+        rows.back().port = name;
+    }
+    const std::wstring json = FormatJson(rows);
+    std::string text;
+    for (wchar_t c : json) {
+        ASSERT_TRUE((c >= 0x20 && c < 0x7F) || c == L'\r' || c == L'\n') << static_cast<int>(c);
+        text += static_cast<char>(c);
+    }
+    EXPECT_NE(text.find("\\ud83d\\ude00"), std::string::npos);
+    const auto objects = test::JsonArrayReader(text).Read();
+    ASSERT_TRUE(objects.has_value()) << text;
+    ASSERT_EQ(objects->size(), names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+        const std::wstring port = test::WideFromUtf8(objects->at(i).at("port"));
+        EXPECT_EQ(port, names[i]);
+        EXPECT_EQ(Parse({L"get", port}).request.port, names[i]);
+    }
+}
+
+// A comma alone is enough for quotes; a cell that a spreadsheet would run as a
+// formula gets a leading ', but the panel's "-" for no value stays.
+TEST(CtlFormat, CsvQuotesACommaAloneAndDisarmsFormulas) {
+    std::vector<PortListing> rows{Listing(L"Dock, bay 2"), Listing(L"=1+2"), Listing(L"@SUM(A1)"),
+                                  Listing(L"-2,+3")};
+    rows[0].serial = L"+49 30";
+    EXPECT_EQ(FormatCsv(rows),
+              L"COM Port,Label,Serial Number,Mode,Status,Connection\r\n"
+              L"COM4,\"Dock, bay 2\",'+49 30,Velmora,-,-\r\n"
+              L"COM4,'=1+2,,Velmora,-,-\r\n"
+              L"COM4,'@SUM(A1),,Velmora,-,-\r\n"
+              L"COM4,\"'-2,+3\",,Velmora,-,-\r\n");
+}
+
+TEST(CtlFormat, MessagesAreNotCut) {
+    const std::wstring value(3000, L'v');
+    EXPECT_EQ(FormatText(L"'%ls'", value.c_str()), L"'" + value + L"'");
 }
 
 }  // namespace

@@ -151,6 +151,9 @@ TEST_F(CtlProcess, ValuesRefusedBeforeSendingAndAChangeTheServiceRefuses) {
               "Connect to COM port requires DMS IP-address/hostname and port number.\r\n");
     ExpectRun(Ctl(L"set COM3 active=0"), 2, "", Utf8(texts::kDeactivationQuestion) + "\r\n");
     EXPECT_EQ(Count("SetPortDmsConfig"), "0");
+    ExpectRun(Ctl(L"defaults set \"host=a\nactive=1\" --yes"), 2, "",
+              "Invalid character '\\n' in DMS host name.\r\n");
+    EXPECT_EQ(Count("SetDefaultDmsConfig"), "0");
 
     Sim("fault refuse 87 on=SetPortDmsConfig");
     ExpectRun(Ctl(L"set COM3 host=refused.example --yes"), 4,
@@ -172,13 +175,39 @@ TEST_F(CtlProcess, DefaultsAndLogSettings) {
     ExpectRun(Ctl(L"defaults set active=0"), 2, "",
               Utf8(texts::kDefaultDeactivationQuestion) + "\r\n");
 
-    ExpectRun(Ctl(L"log"), 0, "folder=C:\\Logs\r\nlevel=1\r\n");
+    ExpectRun(Ctl(L"log"), 0, "folder=C:\\\\Logs\r\nlevel=1\r\n");
     ExpectRun(Ctl(L"log set level=\"text dump of transferred data\" folder=C:\\windows"), 0,
-              "folder=C:\\windows\r\nlevel=3\r\n");
+              "folder=C:\\\\windows\r\nlevel=3\r\n");
     ExpectRun(Ctl(L"log set folder=\\\\host\\logs"), 2, "",
               "The log folder must be on a local fixed drive.\r\n");
     ExpectRun(Ctl(L"log set level=9"), 2, "", "Invalid log level '9'.\r\n");
     EXPECT_EQ(Count("SetLogSettings"), "1");
+}
+
+// JSON in ASCII whatever the names hold, and a port read from it works as PORT.
+TEST_F(CtlProcess, APortReadFromTheJsonWorksAsPort) {
+    Sim("port COM\xF0\x9F\x98\x80 label=Smile mode=0 status=0 default=0 host=h dmsport=1 "
+        "retry=5000");
+    const ProgramRun json = Ctl(L"ports --json");
+    EXPECT_EQ(json.out.find_first_not_of(" !\"#$%&'()*+,-./0123456789:;<=>?@ABCDEFGHIJKLMNOPQRSTUV"
+                                         "WXYZ[\\]^_`abcdefghijklmnopqrstuvwxyz{|}~\r\n"),
+              std::string::npos)
+        << json.out;
+    const auto objects = test::JsonArrayReader(json.out).Read();
+    ASSERT_TRUE(objects.has_value()) << json.out;
+    ASSERT_EQ(objects->size(), 4u);
+    const std::wstring port = test::WideFromUtf8(objects->at(3).at("port"));
+    EXPECT_EQ(port, L"COM\xD83D\xDE00");
+    ExpectRun(Ctl(L"get " + port), 0,
+              "useDefault=0\r\nhost=h\r\nport=1\r\nretry=5\r\nssl=0\r\nactive=0\r\n");
+}
+
+// Output cut short is no success: a reader would take half a list for all of it.
+TEST_F(CtlProcess, OutputThatCannotBeWrittenFailsTheRun) {
+    const ProgramRun run =
+        test::RunToEnd(L"KestrelCtl.exe", L"--pipe " + pipe + L" ports --json", 30000, true);
+    EXPECT_EQ(run.exitCode, 6u) << run.err;
+    EXPECT_EQ(run.err.rfind("The output could not be written (error ", 0), 0u) << run.err;
 }
 
 TEST_F(CtlProcess, AListTheServiceGarblesOrAStoppedServiceIsUnreachable) {

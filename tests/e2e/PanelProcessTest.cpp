@@ -42,7 +42,9 @@ TEST(PanelProcess, HiddenInstanceFillsItsListAndStaysHiddenOnASecondStart) {
     ASSERT_TRUE(service.Start());
     ASSERT_TRUE(service.Execute(
         "port COM7 label=COM7 serial=SN-7 mode=0 status=1 active=1 host=10.1.2.3 dmsport=4000"));
-    ASSERT_TRUE(service.Execute("port COM3 label=COM3 serial=SN-3 mode=2 status=0 active=1"));
+    // A port whose update counter is 0 when first seen is listed too.
+    ASSERT_TRUE(
+        service.Execute("port COM3 label=COM3 serial=SN-3 mode=2 status=0 active=1 update=0"));
     ASSERT_TRUE(service.Execute("port COM5 label=COM5 status=3"));
 
     ChildProcess panel;

@@ -15,9 +15,12 @@ TEST(PipeOwnerTrust, ServiceAccountsAdministratorsServicesAndTheUser) {
          {L"S-1-5-18", L"S-1-5-19", L"S-1-5-20", L"S-1-5-32-544",
           L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464", kUser})
         EXPECT_TRUE(trust.Trusts(owner)) << owner;
-    for (const wchar_t* owner : {L"", L"S-1-5-80", L"S-1-5-80-", L"S-1-5-32-545", L"S-1-1-0",
-                                 L"S-1-5-21-1004336348-1177238915-682003330-500", L"S-1-5-180",
-                                 L"S-1-5-188", kPolicyAccount})
+    // S-1-5-80-0 is ALL SERVICES, a group: a service's own SID has five sub-authorities.
+    for (const wchar_t* owner :
+         {L"", L"S-1-5-80", L"S-1-5-80-", L"S-1-5-32-545", L"S-1-1-0",
+          L"S-1-5-21-1004336348-1177238915-682003330-500", L"S-1-5-180", L"S-1-5-188",
+          kPolicyAccount, L"S-1-5-80-0", L"S-1-5-80-956008885-3418522649-1831038044-1853292631",
+          L"S-1-5-80-956008885-3418522649-1831038044-1853292631-4294967296"})
         EXPECT_FALSE(trust.Trusts(owner)) << owner;
 }
 

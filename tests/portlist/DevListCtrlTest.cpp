@@ -241,11 +241,11 @@ TEST_F(DevListCtrlTest, CountersOnlyChangeTheMarksAndNothingElse) {
     EXPECT_EQ(ports.RowInfo(0)->status, kStatusNotConnected);
 }
 
-// With status 3 it adds nothing; with another status its row shows only the
-// marks until a full record arrives.
+// With status 3 it adds nothing and says that it showed nothing; with another
+// status its row shows only the marks until a full record arrives.
 TEST_F(DevListCtrlTest, CountersOnlyForANewPortShowOnlyTheMarks) {
     PortRowInfo counters = CountersOnly(L"COM6");
-    EXPECT_FALSE(Add(counters));
+    EXPECT_FALSE(ports.UpdatePort(counters, nullptr));
     EXPECT_EQ(ItemCount(list), 0);
     counters.status = kStatusConnected;
     EXPECT_TRUE(Add(counters));

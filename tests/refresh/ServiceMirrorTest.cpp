@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,12 +20,26 @@ namespace {
 
 class RecordingList : public PortListView {
 public:
+    // Answers as the port list does: counters-only news of a port without a
+    // row show nothing.
     bool UpdatePort(const PortRowInfo& info, bool* added) override {
         updates.push_back(info);
-        if (added) *added = accept;
-        return accept;
+        const bool hasRow = rows.count(info.name) != 0;
+        if (added)
+            *added = accept && !hasRow && !info.countersOnly && info.status != kStatusNoDevice;
+        if (!accept) return false;
+        if (info.countersOnly) return hasRow;
+        if (info.status == kStatusNoDevice) {
+            rows.erase(info.name);
+        } else {
+            rows.insert(info.name);
+        }
+        return true;
     }
-    void DeletePort(const std::wstring& name) override { deletes.push_back(name); }
+    void DeletePort(const std::wstring& name) override {
+        deletes.push_back(name);
+        rows.erase(name);
+    }
     bool SortItems(int column, int sortType) override {
         ++sorts;
         lastSortColumn = column;
@@ -55,7 +71,8 @@ public:
 
     std::vector<PortRowInfo> updates;
     std::vector<std::wstring> deletes;
-    bool accept = true;  // false: as a list that cannot make the row
+    std::set<std::wstring> rows;  // the ports the list shows a row for
+    bool accept = true;           // false: as a list that cannot make or change a row
     int sorts = 0;
     int lastSortColumn = -1;
     int lastSortType = -1;
@@ -120,7 +137,7 @@ TEST_F(ServiceMirrorTest, FirstPassConnectsLoadsCachesAndListsPortsWithDevices) 
     EXPECT_TRUE(mirror.LogSettingsLoaded());
     EXPECT_EQ(mirror.LogSettingsCache().folder, L"C:\\Logs");
     EXPECT_EQ(mirror.LogSettingsCache().level, 2u);
-    EXPECT_NE(mirror.ListStamp(), 0u);
+    EXPECT_TRUE(mirror.ListStamp().has_value());
 
     // The table walks in code-unit order; a port without a device has a record but no row.
     std::vector<std::wstring> keys;
@@ -196,7 +213,7 @@ TEST_F(ServiceMirrorTest, StampChangeEnumeratesAddsNewAndRemovesVanishedPorts) {
     AddPorts({"COM3"});
     Sim("port COM4 mode=2 status=1 traffic=off");
     mirror.RefreshPorts(list);
-    const uint32_t firstStamp = mirror.ListStamp();
+    const std::optional<uint32_t> firstStamp = mirror.ListStamp();
 
     Sim("remove COM4");
     Sim("port COM5 mode=0 status=2 traffic=off");
@@ -219,14 +236,30 @@ TEST_F(ServiceMirrorTest, StampChangeEnumeratesAddsNewAndRemovesVanishedPorts) {
     EXPECT_EQ(list.deletes, (std::vector<std::wstring>{L"COM3", L"COM5"}));
 }
 
+// A new port is read in full whatever its update counter says; from then on
+// an unchanged pass costs one counter poll per port.
+TEST_F(ServiceMirrorTest, PortFirstSeenWithUpdateCounterZeroIsReadInFull) {
+    Sim("port COM5 label=Dock mode=0 status=0 traffic=off update=0");
+    mirror.RefreshPorts(list);
+    EXPECT_EQ(list.Offered(), std::vector<std::wstring>{L"COM5"});
+    const uint64_t before = Requests();
+    mirror.RefreshPorts(list);
+    EXPECT_EQ(Requests() - before, 1u + 1u);
+    EXPECT_EQ(list.Offered(), (std::vector<std::wstring>{L"COM5", L"COM5 marks"}));
+}
+
+// Its marks find no row, yet a port without a device is shown as it should be.
 TEST_F(ServiceMirrorTest, NoDeviceGetsNoRowUntilAFullReadFindsOne) {
     Sim("port COM7 mode=0 status=3 traffic=off");
     mirror.RefreshPorts(list);
+    const uint64_t before = Requests();
     mirror.RefreshPorts(list);
+    mirror.RefreshPorts(list);
+    EXPECT_EQ(Requests() - before, 2u * (1u + 1u));
     Sim("port COM7 status=1");
     mirror.RefreshPorts(list);
-    EXPECT_EQ(list.Offered(),
-              (std::vector<std::wstring>{L"COM7 no device", L"COM7 marks", L"COM7"}));
+    EXPECT_EQ(list.Offered(), (std::vector<std::wstring>{L"COM7 no device", L"COM7 marks",
+                                                         L"COM7 marks", L"COM7"}));
 }
 
 TEST_F(ServiceMirrorTest, PortNameFailureAbandonsEnumerationWithoutRemovingOrSorting) {
@@ -239,14 +272,14 @@ TEST_F(ServiceMirrorTest, PortNameFailureAbandonsEnumerationWithoutRemovingOrSor
     Sim("fault refuse 87 on=2 after=3");
     const int sortsBefore = list.sorts;
     mirror.RefreshPorts(list);
-    EXPECT_EQ(mirror.ListStamp(), 0u);
+    EXPECT_FALSE(mirror.ListStamp().has_value());
     EXPECT_EQ(list.sorts, sortsBefore);
     EXPECT_EQ(mirror.Ports().count(L"COM1"), 1u);  // stays until an enumeration completes
     EXPECT_TRUE(list.updates.empty());
     EXPECT_TRUE(list.deletes.empty());
 
     mirror.RefreshPorts(list);
-    EXPECT_NE(mirror.ListStamp(), 0u);
+    EXPECT_TRUE(mirror.ListStamp().has_value());
     EXPECT_EQ(mirror.Ports().count(L"COM1"), 0u);
     EXPECT_EQ(list.deletes, std::vector<std::wstring>{L"COM1"});
     ASSERT_NE(list.Last(L"COM6"), nullptr);
@@ -297,7 +330,7 @@ TEST_F(ServiceMirrorTest, ServiceAwayKeepsRowsAndReturnReloadsCachesAndEnumerate
     EXPECT_EQ(Requests(kGetLogSettings) - logReadsBefore, 1u);
     // The service kept its stamp, yet the ports are enumerated afresh.
     EXPECT_EQ(Requests(kGetPortName) - namesBefore, 1u);
-    EXPECT_NE(mirror.ListStamp(), 0u);
+    EXPECT_TRUE(mirror.ListStamp().has_value());
     const PortRowInfo* row = list.Last(L"COM3");
     ASSERT_NE(row, nullptr);
     EXPECT_EQ(row->portLabel, L"Renamed");
@@ -315,7 +348,7 @@ TEST_F(ServiceMirrorTest, PortWhoseFullReadFailedComesBackOnTheNextPass) {
     mirror.RefreshPorts(list);
     EXPECT_EQ(list.Offered(), (std::vector<std::wstring>{L"COM3", L"COM4 marks"}));
     mirror.RefreshPorts(list);
-    EXPECT_FALSE(mirror.Ports().at(L"COM3").fullReadFailed);
+    EXPECT_FALSE(mirror.Ports().at(L"COM3").fullReadOwed);
 
     // The same in a poll: a refused read removes the row, the next pass restores it.
     Sim("fault refuse 31 on=3");
@@ -489,6 +522,67 @@ TEST_F(ServiceMirrorTest, RefusedCounterPollDuringAnEnumerationSkipsOnlyThatPort
     EXPECT_EQ(list.Offered(), (std::vector<std::wstring>{L"COM1 marks", L"COM3"}));
     EXPECT_TRUE(list.deletes.empty());
     EXPECT_EQ(mirror.Ports().count(L"COM2"), 1u);
+}
+
+// A service of the test's own making, for answers the simulator never gives:
+// one stamp, the names given, every port connected, nothing else set.
+class MadeUpService : public PortRequests {
+public:
+    uint32_t GetPortListInfo(uint32_t* listStamp, uint32_t* count) override {
+        *listStamp = stamp;
+        *count = static_cast<uint32_t>(names.size());
+        return kResultOk;
+    }
+    uint32_t GetPortName(uint32_t, uint32_t index, std::wstring& name) override {
+        name = names.at(index);
+        return kResultOk;
+    }
+    uint32_t GetPortDevice(const std::wstring&, std::wstring&, std::wstring&, uint32_t&,
+                           uint32_t& status, bool&) override {
+        status = kStatusConnected;
+        return kResultOk;
+    }
+    uint32_t GetPortDmsConfig(const std::wstring&, DmsConfig&) override { return kResultOk; }
+    uint32_t GetPortCounters(const std::wstring&, uint32_t&, uint32_t&, uint32_t&) override {
+        return kResultOk;
+    }
+
+    uint32_t stamp = 0;
+    std::vector<std::wstring> names;
+};
+
+TEST(RefreshPassTest, StampZeroIsEnumeratedLikeAnyOther) {
+    MadeUpService service;
+    service.names = {L"COM1"};
+    RecordingList list;
+    PortTable ports;
+    std::optional<uint32_t> listStamp;
+    EXPECT_EQ(RefreshPass(service, list, ports, listStamp).Run(), kResultOk);
+    EXPECT_EQ(list.Offered(), std::vector<std::wstring>{L"COM1"});
+    EXPECT_EQ(listStamp, std::optional<uint32_t>(0));
+}
+
+// A name longer than a request carries would reach the port of its first 200
+// characters; an empty one names none. Either is malformed: nothing changes.
+TEST(RefreshPassTest, NamesARequestCannotCarryEndThePassAsMalformed) {
+    MadeUpService service;
+    const std::wstring longest(kPortNameChars - 1, L'C');
+    service.names = {L"COM1", longest};
+    RecordingList list;
+    PortTable ports;
+    std::optional<uint32_t> listStamp;
+    ASSERT_EQ(RefreshPass(service, list, ports, listStamp).Run(), kResultOk);
+    for (const std::wstring& name : {longest + L"2", std::wstring()}) {
+        service.names = {L"COM1", name};
+        ++service.stamp;
+        list.Forget();
+        RefreshPass pass(service, list, ports, listStamp);
+        EXPECT_EQ(pass.Run(), kErrorGeneric);
+        EXPECT_TRUE(pass.Malformed());
+        EXPECT_TRUE(list.updates.empty() && list.deletes.empty());
+        EXPECT_EQ(ports.size(), 2u);
+        EXPECT_FALSE(listStamp.has_value());
+    }
 }
 
 TEST(MakePortRowTest, ConnectionTextJoinsHostAndPort) {

@@ -34,7 +34,8 @@ bool Drain(HANDLE pipe, std::string& text) {
 
 }  // namespace
 
-ProgramRun RunToEnd(const wchar_t* program, const std::wstring& commandTail, DWORD timeoutMs) {
+ProgramRun RunToEnd(const wchar_t* program, const std::wstring& commandTail, DWORD timeoutMs,
+                    bool outputFails) {
     ProgramRun run;
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
     HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
@@ -52,7 +53,7 @@ ProgramRun RunToEnd(const wchar_t* program, const std::wstring& commandTail, DWO
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
     startup.hStdInput = nul;
-    startup.hStdOutput = outWrite;
+    startup.hStdOutput = outputFails ? nul : outWrite;
     startup.hStdError = errWrite;
     std::wstring commandLine = CommandLine(program, commandTail);
     PROCESS_INFORMATION process{};

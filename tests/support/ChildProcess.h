@@ -18,8 +18,10 @@ struct ProgramRun {
     std::string err;
 };
 // program is started from the folder of this program; STILL_ACTIVE when it
-// did not end within timeoutMs (it is then ended).
-ProgramRun RunToEnd(const wchar_t* program, const std::wstring& commandTail, DWORD timeoutMs);
+// did not end within timeoutMs (it is then ended). With outputFails its
+// standard output is a handle open for reading only, so that every write fails.
+ProgramRun RunToEnd(const wchar_t* program, const std::wstring& commandTail, DWORD timeoutMs,
+                    bool outputFails = false);
 
 class ChildProcess {
 public:

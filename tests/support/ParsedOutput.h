@@ -1,15 +1,49 @@
 // Readers for what the command-line tool prints, strict enough that output a
 // JSON or CSV reader would refuse fails here too: a JSON array of flat objects
-// (string, number and true/false values) and RFC 4180 CSV. Texts are UTF-8.
+// (string, number and true/false values) and RFC 4180 CSV. Texts are UTF-8; a
+// lone surrogate that JSON escapes as \uXXXX is read as UTF-8 would write its
+// code point (WTF-8), so that WideFromUtf8 gives back the UTF-16 it was.
 #pragma once
 
 #include <cctype>
+#include <cstdint>
 #include <map>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace kestrel::test {
+
+inline void AppendUtf8(uint32_t cp, std::string& out) {
+    if (cp < 0x80) {
+        out += static_cast<char>(cp);
+        return;
+    }
+    const int extra = cp < 0x800 ? 1 : cp < 0x10000 ? 2 : 3;
+    constexpr uint32_t kLead[] = {0x00, 0xC0, 0xE0, 0xF0};
+    out += static_cast<char>(kLead[extra] | cp >> (6 * extra));
+    for (int k = extra - 1; k >= 0; --k) out += static_cast<char>(0x80 | (cp >> (6 * k) & 0x3F));
+}
+
+// UTF-16 code units of UTF-8 text, surrogates written on their own included.
+inline std::wstring WideFromUtf8(const std::string& text) {
+    std::wstring wide;
+    for (size_t i = 0; i < text.size();) {
+        const auto lead = static_cast<uint8_t>(text[i]);
+        const int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
+        uint32_t cp = extra == 0 ? lead : lead & (0x3F >> extra);
+        for (int k = 1; k <= extra && i + k < text.size(); ++k)
+            cp = cp << 6 | (static_cast<uint8_t>(text[i + k]) & 0x3F);
+        i += static_cast<size_t>(extra) + 1;
+        if (cp >= 0x10000) {
+            wide += static_cast<wchar_t>(0xD800 + ((cp - 0x10000) >> 10));
+            wide += static_cast<wchar_t>(0xDC00 + ((cp - 0x10000) & 0x3FF));
+        } else {
+            wide += static_cast<wchar_t>(cp);
+        }
+    }
+    return wide;
+}
 
 // Each object's values by key: strings unescaped, numbers and true/false as written.
 using JsonObject = std::map<std::string, std::string>;
@@ -86,16 +120,36 @@ private:
             case 'n': out += '\n'; break;
             case 'r': out += '\r'; break;
             case 't': out += '\t'; break;
-            case 'u':
-                if (i + 4 >= s.size()) return false;
-                out += static_cast<char>(
-                    std::stoi(s.substr(i + 1, 4), nullptr, 16));  // ASCII only here
-                i += 4;
+            case 'u': {
+                uint32_t unit = 0;
+                if (!Hex4(unit)) return false;
+                uint32_t low = 0;
+                const size_t next = i;
+                if (unit >= 0xD800 && unit < 0xDC00 && s.compare(i + 1, 2, "\\u") == 0 &&
+                    (i += 2, Hex4(low)) && low >= 0xDC00 && low < 0xE000) {
+                    unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+                } else {
+                    i = next;  // a lone surrogate stays one
+                }
+                AppendUtf8(unit, out);
                 break;
+            }
             default: return false;
             }
         }
         return false;
+    }
+
+    // Four hexadecimal digits after s[i]; i ends on the last of them.
+    bool Hex4(uint32_t& value) {
+        if (i + 4 >= s.size()) return false;
+        value = 0;
+        for (int k = 0; k < 4; ++k) {
+            const char c = s[++i];
+            if (!std::isxdigit(static_cast<unsigned char>(c))) return false;
+            value = value << 4 | static_cast<uint32_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+        }
+        return true;
     }
 
     const std::string& s;

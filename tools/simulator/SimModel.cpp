@@ -112,7 +112,7 @@ uint32_t SimModel::NextRandom() {
 }
 
 void SimModel::NewStamp() {
-    // Never 0: the panel treats stamp 0 as "already enumerated" after a connect.
+    // Skips 0, which older panels took for a list already enumerated.
     ++stamp;
     if (stamp == 0) stamp = 1;
 }

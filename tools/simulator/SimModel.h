@@ -44,7 +44,7 @@ struct SimPort {
     bool traffic = false;  // the background tick may advance tx and rx
     uint32_t tx = 0;
     uint32_t rx = 0;
-    // Starts at 1: the panel keeps a port first seen with 0 off its list.
+    // Starts at 1; update=0 makes the service that reports 0 for a new port.
     uint32_t update = 1;
 };
 

@@ -1,0 +1,78 @@
+// The part of a refresh pass that follows the connect: the port list's stamp
+// and count, then an enumeration of the names or a poll of the known ports,
+// each port handed to the list, and the sort. Portable: no windows.h, so that
+// it also runs natively against a made-up service.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "PortListView.h"
+#include "PortRecord.h"
+#include "PortRequests.h"
+#include "PortRowInfo.h"
+
+namespace kestrel {
+
+// The full row of a port; also used by the editing flows after they change a record.
+PortRowInfo MakePortRow(const PortRecord& record, const std::wstring& name);
+
+// A DMS text in the system's ANSI code page, widened as the panel shows it.
+// The Win32 layer defines it (ServiceMirror.cpp); a native build brings its own.
+std::wstring WidenAnsi(const char* text);
+
+// Reads the port's device data and DMS parameters into its record; 0, or the
+// first failure's code. A failure leaves the failure values in the record
+// (status 3 among them) and marks it for a full read; after a link failure the
+// parameters are not asked for.
+[[nodiscard]] uint32_t ReadInFull(PortRequests& service, const std::wstring& name,
+                                  PortRecord& record);
+
+class RefreshPass {
+public:
+    // listStamp: the stamp last enumerated, empty when the ports have not been
+    // enumerated since the last connect; no stamp the service reports means that.
+    RefreshPass(PortRequests& service, PortListView& list, PortTable& ports,
+                std::optional<uint32_t>& listStamp);
+
+    // 0 when the pass went through and the list was sorted, else the result
+    // that ended it. The first request that times out or finds the link down
+    // ends the pass, and the rows stay as they were.
+    [[nodiscard]] uint32_t Run();
+    // The pass met an answer no service could mean and ended with nothing
+    // added or removed: the caller closes the link, so that the next pass
+    // starts afresh.
+    bool Malformed() const { return malformed; }
+
+private:
+    // Gives 1 and marks the pass malformed.
+    [[nodiscard]] uint32_t DropMalformed();
+    // 0, or the failure of GetPortCounters; the pairs shift only on success.
+    [[nodiscard]] uint32_t PollCounters(const std::wstring& name, PortRecord& record);
+    // The full read for the refresh: a read cut off by a link failure leaves
+    // the record as it was, since nothing was learnt about the port, but
+    // marked for a full read on the next pass.
+    [[nodiscard]] uint32_t RereadPort(const std::wstring& name, PortRecord& record);
+    // Hands the port's traffic marks to the list. A port without a row is
+    // shown as told only when its record says it has no device.
+    void ShowMarks(const std::wstring& name, PortRecord& record);
+    // Both 0 when they went through; otherwise the result that cut them short.
+    // An enumeration asks for every name first, so a failed GetPortName, a name
+    // given twice or one that a request cannot carry ends it before anything
+    // changes; a link failure after that removes nothing, and the next tick
+    // enumerates afresh. In a poll a link failure leaves the remaining ports
+    // untouched. A port the list could not show is not marked present, so the
+    // next pass tries it again. A port seen for the first time, or whose last
+    // full read did not complete, is read in full whatever its counter says.
+    [[nodiscard]] uint32_t Enumerate(uint32_t stamp, uint32_t count);
+    [[nodiscard]] uint32_t Poll();
+
+    PortRequests& service;
+    PortListView& list;
+    PortTable& ports;
+    std::optional<uint32_t>& listStamp;
+    bool malformed = false;
+};
+
+}  // namespace kestrel
