@@ -1,10 +1,12 @@
 // KestrelCtl: the Kestrel service's ports and settings from a script. Each run
-// connects, does one command and ends with an exit code (CtlTexts.h).
+// connects, does one command and ends with an exit code (CtlTexts.h; the
+// check's own in CtlCheck.h).
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
+#include "CtlCheck.h"
 #include "CtlCommandLine.h"
 #include "CtlConsole.h"
 #include "CtlSession.h"
@@ -18,6 +20,11 @@ int wmain(int argc, wchar_t** argv) {
     const std::vector<std::wstring> args(argv + 1, argv + argc);
     const CtlParse parse = ParseCtlArguments(args);
     if (!parse.ok) {
+        // A monitoring system reads the check's one line and its codes only.
+        if (NamesCheck(args)) {
+            console.Out(CheckStopped(parse.error).line + L"\r\n");
+            return kCheckUnknown;
+        }
         console.Err(parse.error);
         return kExitUsage;
     }
