@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Draws the program icon: a white falcon seen from above, gliding across a blue
-# disc. Drawn once at 256 px and scaled down to the three sizes the program
-# loads (48, 32, 16).
+# disc. Drawn once at 256 px and scaled down to the sizes the program loads:
+# 16 and 32 (small and large at 96 DPI), 24 and 48 (the same at 144 DPI).
+# make-state-icons.sh draws the tray's link-state variants from the result.
 # Usage: resources/make-icon.sh   (writes resources/kestrel.ico; needs ImageMagick)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -26,7 +27,8 @@ convert -size 256x256 xc:none \
     "$work/bird.png" -gravity center -composite \
     "$work/kestrel-256.png"
 
-for size in 48 32 16; do
+for size in 48 32 24 16; do
     convert "$work/kestrel-256.png" -filter Lanczos -resize ${size}x${size} "$work/kestrel-$size.png"
 done
-convert "$work/kestrel-16.png" "$work/kestrel-32.png" "$work/kestrel-48.png" kestrel.ico
+convert "$work/kestrel-16.png" "$work/kestrel-24.png" "$work/kestrel-32.png" "$work/kestrel-48.png" \
+    kestrel.ico

@@ -2,6 +2,7 @@
 
 #include "CtlFormat.h"
 #include "CtlTexts.h"
+#include "PortRecord.h"
 
 namespace kestrel::ctl {
 
@@ -18,6 +19,19 @@ CtlParse Fail(std::wstring error) {
     CtlParse parse;
     parse.error = std::move(error);
     return parse;
+}
+
+// A count of 1 or more in decimal digits, at most the most ports there can be.
+bool ParseCount(const std::wstring& text, uint32_t& count) {
+    if (text.empty() || text.size() > 4) return false;
+    uint32_t value = 0;
+    for (const wchar_t c : text) {
+        if (c < L'0' || c > L'9') return false;
+        value = value * 10 + static_cast<uint32_t>(c - L'0');
+    }
+    if (value == 0 || value > kMaxPortCount) return false;
+    count = value;
+    return true;
 }
 
 bool OneOf(const std::wstring& word, const std::vector<std::wstring>& words) {
@@ -44,7 +58,7 @@ CtlParse ParseCtlArguments(const std::vector<std::wstring>& args) {
     CtlParse parse;
     CtlRequest& request = parse.request;
     std::vector<std::wstring> words;  // everything but the options
-    bool json = false, csv = false, help = false, version = false;
+    bool json = false, csv = false, help = false, version = false, threshold = false;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::wstring option = AsciiLower(args[i]);
         if (option == L"--json") {
@@ -60,6 +74,10 @@ CtlParse ParseCtlArguments(const std::vector<std::wstring>& args) {
         } else if (option == L"--pipe" && i + 1 < args.size()) {
             request.pipe = args[++i];
             if (!PlainPipeName(request.pipe)) return Fail(Format(kInvalidPipeFormat, request.pipe));
+        } else if (option == L"--critical-not-connected" && i + 1 < args.size()) {
+            if (!ParseCount(args[++i], request.criticalNotConnected))
+                return Fail(FormatText(kInvalidCountFormat, args[i].c_str(), kMaxPortCount));
+            threshold = true;
         } else if (option.size() > 1 && option[0] == L'-' && option[1] == L'-') {
             return Fail(Format(kUnexpectedFormat, args[i]));
         } else {
@@ -81,6 +99,8 @@ CtlParse ParseCtlArguments(const std::vector<std::wstring>& args) {
         request.command = CtlCommand::Status;
     } else if (command == L"ports") {
         request.command = CtlCommand::Ports;
+    } else if (command == L"check") {
+        request.command = CtlCommand::Check;
     } else if (command == L"get" || command == L"set") {
         if (words.size() < 2) return Fail(kMissingPort);
         request.port = words[1];
@@ -127,6 +147,8 @@ CtlParse ParseCtlArguments(const std::vector<std::wstring>& args) {
     if ((json || csv) && request.command != CtlCommand::Ports)
         return Fail(Format(kUnexpectedFormat, json ? L"--json" : L"--csv"));
     if (request.yes && !asks) return Fail(Format(kUnexpectedFormat, L"--yes"));
+    if (threshold && request.command != CtlCommand::Check)
+        return Fail(Format(kUnexpectedFormat, L"--critical-not-connected"));
     request.format = json ? PortsFormat::Json : csv ? PortsFormat::Csv : PortsFormat::Table;
     parse.ok = true;
     return parse;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <map>
 #include <string>
 #include <vector>
@@ -22,6 +23,7 @@ enum class CtlCommand {
     SetDefaults,
     Log,
     SetLog,
+    Check,  // a monitoring system's check of the ports
 };
 
 enum class PortsFormat { Table, Json, Csv };
@@ -32,6 +34,8 @@ struct CtlRequest {
     PortsFormat format = PortsFormat::Table;
     bool yes = false;   // answers the question of a change with Yes
     std::wstring pipe;  // another pipe name than the service's (a simulator's); see PlainPipeName
+    uint32_t criticalNotConnected =
+        0;  // check: this many ports not connected are critical; 0 never
     std::map<std::wstring, std::wstring> values;  // by key in lower case; the last one given counts
 };
 

@@ -5,6 +5,7 @@
 #include <map>
 #include <vector>
 
+#include "CtlCheck.h"
 #include "CtlTexts.h"
 #include "DmsTexts.h"
 #include "LogFolderRule.h"
@@ -102,6 +103,7 @@ int CtlSession::Run(const CtlRequest& request) {
                                kProductVersionPatch));
         return kExitOk;
     case CtlCommand::Status: return Status();
+    case CtlCommand::Check: return Check(request.criticalNotConnected);
     default: break;
     }
     // Every other command talks to the service.
@@ -131,14 +133,39 @@ int CtlSession::Connect() {
 }
 
 int CtlSession::Unreachable(uint32_t result) {
-    if (result == kErrorTimeout) {
-        console.Err(kStatusNotResponding);
-    } else if (result == kResultServiceGone || result == kResultNotConnected) {
-        console.Err(kStatusNotRunning);
-    } else {
-        console.Err(StatusLine(mirror.Link()));
-    }
+    console.Err(WhyUnreachable(result));
     return kExitUnreachable;
+}
+
+std::wstring CtlSession::WhyUnreachable(uint32_t result) const {
+    if (result == kErrorTimeout) return kStatusNotResponding;
+    if (result == kResultServiceGone || result == kResultNotConnected) return kStatusNotRunning;
+    return StatusLine(mirror.Link());
+}
+
+// The same connect and refresh pass as the ports command, judged.
+int CtlSession::Check(uint32_t criticalNotConnected) {
+    CheckVerdict verdict;
+    mirror.ConnectAtStartup();
+    if (!mirror.Client().IsConnected()) {
+        verdict = CheckUnreachable(WhyUnreachable(kResultOk));
+    } else {
+        RowCollector collector;
+        mirror.RefreshPorts(collector);
+        const uint32_t result = mirror.LastPassResult();
+        if (result == kResultOk) {
+            std::vector<PortRowInfo> ports;
+            for (const auto& entry : collector.rows) ports.push_back(entry.second);
+            verdict = CheckPorts(ports, criticalNotConnected);
+        } else if (IsLinkFailure(result)) {
+            verdict = CheckUnreachable(WhyUnreachable(result));
+        } else {
+            verdict = CheckStopped(
+                FormatText(kPortListUnreadableFormat, static_cast<unsigned long>(result)));
+        }
+    }
+    console.Out(verdict.line + L"\r\n");
+    return verdict.state;
 }
 
 int CtlSession::ReadFailure(uint32_t result, const std::wstring& what) {

@@ -40,12 +40,15 @@ private:
     int SetDefault(const CtlRequest& request);
     int SetDefaults(const CtlRequest& request);
     int SetLog(const CtlRequest& request);
+    // One line and the check's own exit code (CtlCheck.h), whatever happens.
+    int Check(uint32_t criticalNotConnected);
 
     // Connects as the panel does at start-up; otherwise says why and gives 3.
     int Connect();
     // Says why the service cannot be reached, by the result of a request
     // (or, for 0, by the link's state), and gives 3.
     int Unreachable(uint32_t result);
+    std::wstring WhyUnreachable(uint32_t result) const;
     // A read that failed: unreachable for a link failure, else the message; 3.
     int ReadFailure(uint32_t result, const std::wstring& message);
     // Reads the port list as the panel's first pass does, into the rows the

@@ -27,6 +27,7 @@ inline constexpr wchar_t kUsageText[] =
     L"  KestrelCtl set PORT default [--yes]          the port follows the defaults\n"
     L"  KestrelCtl defaults [set key=value... [--yes]]\n"
     L"  KestrelCtl log [set folder=FOLDER level=LEVEL]\n"
+    L"  KestrelCtl check [--critical-not-connected N]\n"
     L"  KestrelCtl --help | --version\n"
     L"\n"
     L"ssl and active take 0 or 1; a level is 0 to 3 or its text (\"Disabled\",\n"
@@ -37,7 +38,12 @@ inline constexpr wchar_t kUsageText[] =
     L"\n"
     L"Exit codes: 0 success, 1 usage error, 2 invalid value (nothing sent),\n"
     L"3 service not reachable, not responding or of another version, 4 change\n"
-    L"refused by the service, 5 no such port, 6 output failed.\n";
+    L"refused by the service, 5 no such port, 6 output failed.\n"
+    L"\n"
+    L"check prints one line for a monitoring system and exits with its own codes:\n"
+    L"0 OK (every active port with a DMS link is connected), 1 WARNING (one is\n"
+    L"not), 2 CRITICAL (the service cannot be asked, or N or more are not\n"
+    L"connected), 3 UNKNOWN (a usage error, or the check could not be made).\n";
 
 // status
 inline constexpr wchar_t kStatusRunningFormat[] = L"running %u.%u.%u";
@@ -54,6 +60,9 @@ inline constexpr wchar_t kMissingPort[] = L"A port name is missing.";
 inline constexpr wchar_t kMissingSettings[] = L"Nothing to set.";
 inline constexpr wchar_t kInvalidPipeFormat[] =
     L"Invalid pipe name '%ls': a plain name of at most 256 characters, without \\, / or ..";
+// The count given and the most ports there can be.
+inline constexpr wchar_t kInvalidCountFormat[] =
+    L"Invalid count '%ls' for --critical-not-connected: 1 to %u.";
 
 // Values the dialogs have no message for, since their controls cannot hold them.
 inline constexpr wchar_t kInvalidFlagFormat[] = L"Invalid value '%ls' for %ls: 0 or 1.";

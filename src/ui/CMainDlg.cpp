@@ -34,10 +34,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     portList.SubclassWindow(::GetDlgItem(window, IDC_PORT_LIST));
     SetWindowIcons(window, module, IDR_MAINFRAME);
 
-    // A failed add is ignored: the program runs on without an icon.
-    const auto smallIcon =
-        reinterpret_cast<HICON>(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0));
-    TNotifyIcon::Create(smallIcon, kProgramTitle, WM_NOTIFYICON, window, module);
+    AddTrayIcon();
     AppendRButtonDownMenuItem(ID_VIEW_COMMPORTS, kTrayViewPorts);
     AppendRButtonDownMenuItem(ID_TRAY_QUIT, kTrayQuit);
 
@@ -73,44 +70,66 @@ LRESULT CMainDlg::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL&) {
     return 0;
 }
 
-// Title, tooltip and the rows' colour follow the link: the program title and
-// black rows while connected, otherwise they say that the rows are only the
-// last known state and why. Only a connect attempt or a refresh time-out
-// changes the state, so nothing flickers while a single request fails.
+namespace {
+
+// What the window and the tray show for a link state. Each text format takes
+// the program title; the version's title takes the version seen after it, and
+// the others leave those arguments unused.
+struct LinkLook {
+    const wchar_t* titleFormat;
+    const wchar_t* tipFormat;
+    int trayIcon;
+};
+
+LinkLook LookOf(LinkState::Kind kind) {
+    switch (kind) {
+    case LinkState::Kind::Connected: break;
+    case LinkState::Kind::NotRunning:
+        return {kTitleServiceNotRunning, kTipServiceNotRunning, IDI_TRAY_GREYED};
+    case LinkState::Kind::WrongVersion:
+        return {kTitleVersionNotSupported, kTipVersionNotSupported, IDI_TRAY_WARNING};
+    case LinkState::Kind::Untrusted:
+        return {kTitlePipeNotTrusted, kTipPipeNotTrusted, IDI_TRAY_WARNING};
+    case LinkState::Kind::NotResponding:
+        return {kTitleServiceNotResponding, kTipServiceNotResponding, IDI_TRAY_WARNING};
+    }
+    return {L"%ls", L"%ls", IDR_MAINFRAME};
+}
+
+// The tooltip of a look: the program title, and what is wrong.
+struct TrayTip {
+    explicit TrayTip(const LinkLook& look) {
+        std::swprintf(text, kNotifyIconTipChars, look.tipFormat, kProgramTitle);
+    }
+    wchar_t text[kNotifyIconTipChars] = {};
+};
+
+}  // namespace
+
+// Title, tooltip, tray icon and the rows' colour follow the link: the program
+// title, icon and black rows while connected, otherwise they say that the
+// rows are only the last known state and why. Only a connect attempt or a
+// refresh time-out changes the state, so nothing flickers while a single
+// request fails, and the tray icon changes once per change of state, not on
+// every tick.
 void CMainDlg::ShowLinkState() {
     const LinkState link = service.Link();
     if (link == shownLink) return;
     shownLink = link;
-    // Each format takes the program title; the version's takes the version
-    // seen after it, and the others leave those arguments unused.
-    const wchar_t* titleFormat = L"%ls";
-    const wchar_t* tipFormat = L"%ls";
-    switch (link.kind) {
-    case LinkState::Kind::Connected: break;
-    case LinkState::Kind::NotRunning:
-        titleFormat = kTitleServiceNotRunning;
-        tipFormat = kTipServiceNotRunning;
-        break;
-    case LinkState::Kind::WrongVersion:
-        titleFormat = kTitleVersionNotSupported;
-        tipFormat = kTipVersionNotSupported;
-        break;
-    case LinkState::Kind::Untrusted:
-        titleFormat = kTitlePipeNotTrusted;
-        tipFormat = kTipPipeNotTrusted;
-        break;
-    case LinkState::Kind::NotResponding:
-        titleFormat = kTitleServiceNotResponding;
-        tipFormat = kTipServiceNotResponding;
-        break;
-    }
+    const LinkLook look = LookOf(link.kind);
     wchar_t title[128] = {};
-    wchar_t tip[kNotifyIconTipChars] = {};
-    std::swprintf(title, 128, titleFormat, kProgramTitle, link.major, link.minor, link.patch);
-    std::swprintf(tip, kNotifyIconTipChars, tipFormat, kProgramTitle);
+    std::swprintf(title, 128, look.titleFormat, kProgramTitle, link.major, link.minor, link.patch);
     ::SetWindowTextW(Handle(), title);
-    SetTooltip(tip);
+    Modify(LoadSmallIcon(appModule.Instance(), look.trayIcon), TrayTip(look).text);
     portList.ShowAsLastKnown(link.kind != LinkState::Kind::Connected);
+}
+
+// A failed add is ignored: the program runs on without an icon until a
+// taskbar starts.
+void CMainDlg::AddTrayIcon() {
+    const LinkLook look = LookOf(shownLink.kind);
+    TNotifyIcon::Create(LoadSmallIcon(appModule.Instance(), look.trayIcon), TrayTip(look).text,
+                        WM_NOTIFYICON, Handle(), appModule.Instance());
 }
 
 LRESULT CMainDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
@@ -140,7 +159,13 @@ LRESULT CMainDlg::OnTaskbarCreated(UINT, WPARAM, LPARAM, BOOL& handled) {
         handled = FALSE;
         return 0;
     }
-    AddAgain();
+    // The icon comes back as it last looked; one that could not be added at
+    // start (no taskbar yet) is added now in the look of the current state.
+    if (IconWindow()) {
+        AddAgain();
+    } else {
+        AddTrayIcon();
+    }
     return 0;
 }
 

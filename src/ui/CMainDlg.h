@@ -90,14 +90,16 @@ private:
     // Ends the program: timer, tray icon and window go, the loop ends with 2.
     void Quit();
     void ShowLinkState();
+    // Adds the tray icon in the look of the state shown.
+    void AddTrayIcon();
 
     DevListCtrl portList;
     ServiceMirror service;
     // Registered message of a restarted taskbar.
     const UINT taskbarCreated;
-    // The link state that title, tooltip and list show. The window starts with
-    // the texts of a connected link: the program title, the plain tooltip and
-    // black rows.
+    // The link state that title, tooltip, tray icon and list show. The window
+    // starts with the look of a connected link: the program title, the plain
+    // tooltip and icon, and black rows.
     LinkState shownLink{LinkState::Kind::Connected};
 };
 

@@ -59,9 +59,9 @@ bool TNotifyIcon::AddAgain() {
     return ::Shell_NotifyIconW(NIM_ADD, &added) != FALSE;
 }
 
-bool TNotifyIcon::SetTooltip(const wchar_t* tooltip) {
-    if (!window || !Accepts(added.hIcon, tooltip)) return false;
-    NOTIFYICONDATAW record = MakeRecord(window, added.hIcon, tooltip, added.uCallbackMessage);
+bool TNotifyIcon::Modify(HICON icon, const wchar_t* tooltip) {
+    if (!window || !Accepts(icon, tooltip)) return false;
+    NOTIFYICONDATAW record = MakeRecord(window, icon, tooltip, added.uCallbackMessage);
     if (!::Shell_NotifyIconW(NIM_MODIFY, &record)) return false;
     added = record;
     return true;

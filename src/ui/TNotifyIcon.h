@@ -70,8 +70,9 @@ public:
     // A restarted taskbar has forgotten every icon: add this one again with
     // the record it was added with. Does nothing while the icon is not added.
     bool AddAgain();
-    // Replaces the tooltip of the added icon (the same limit as Create's).
-    bool SetTooltip(const wchar_t* tooltip);
+    // Replaces the image and the tooltip of the added icon in one change (the
+    // same checks as Create's). AddAgain then brings back this look.
+    bool Modify(HICON icon, const wchar_t* tooltip);
 
     // The x at which a menu opens for a cursor at (x, y): unchanged on a
     // monitor, else moved into the nearest monitor's work area.
@@ -87,7 +88,8 @@ public:
                                       UINT message);
 
     HWND IconWindow() const { return window; }
-    // The tooltip the icon was last added or modified with.
+    // The image and tooltip the icon was last added or modified with.
+    HICON Icon() const { return added.hIcon; }
     const wchar_t* Tooltip() const { return added.szTip; }
     HMENU RButtonDownMenu() const { return menus[kRButtonDown].Get(); }
 

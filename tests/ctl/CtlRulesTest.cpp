@@ -1,6 +1,8 @@
-// The tool's command line and output formats, without a service.
+// The tool's command line, output formats and the check's verdicts, without a
+// service.
 #include <gtest/gtest.h>
 
+#include "CtlCheck.h"
 #include "CtlCommandLine.h"
 #include "CtlFormat.h"
 #include "ParsedOutput.h"
@@ -25,6 +27,10 @@ TEST(CtlCommandLine, CommandsOptionsAndKeysIgnoreCaseButValuesAndPortsDoNot) {
     EXPECT_EQ(Parse({L"log"}).request.command, CtlCommand::Log);
     EXPECT_EQ(Parse({L"ports", L"--CSV"}).request.format, PortsFormat::Csv);
     EXPECT_EQ(Parse({L"-?"}).request.command, CtlCommand::Help);
+    const CtlParse check = Parse({L"Check", L"--Critical-Not-Connected", L"1000"});
+    EXPECT_EQ(check.request.command, CtlCommand::Check);
+    EXPECT_EQ(check.request.criticalNotConnected, 1000u);
+    EXPECT_EQ(Parse({L"check"}).request.criticalNotConnected, 0u) << "never critical for ports";
     // A value may hold the separator.
     EXPECT_EQ(Parse({L"log", L"set", L"folder=C:\\a=b"}).request.values.at(L"folder"), L"C:\\a=b");
     EXPECT_TRUE(Parse({L"status", L"--pipe", std::wstring(kMaxPipeNameChars, L'p')}).ok);
@@ -46,6 +52,12 @@ TEST(CtlCommandLine, WhatNoCommandTakesIsAUsageError) {
              {L"ports", L"--json", L"--csv"},
              {L"--version", L"status"},
              {L"status", L"--verbose"},
+             {L"check", L"COM3"},
+             {L"check", L"--critical-not-connected"},
+             {L"check", L"--critical-not-connected", L"0"},
+             {L"check", L"--critical-not-connected", L"1001"},
+             {L"check", L"--critical-not-connected", L"+2"},
+             {L"ports", L"--critical-not-connected", L"2"},
              // --pipe takes a plain name only
              {L"status", L"--pipe", L""},
              {L"status", L"--pipe", L"..\\x"},
@@ -149,6 +161,69 @@ TEST(CtlFormat, CsvQuotesACommaAloneAndDisarmsFormulas) {
 TEST(CtlFormat, MessagesAreNotCut) {
     const std::wstring value(3000, L'v');
     EXPECT_EQ(FormatText(L"'%ls'", value.c_str()), L"'" + value + L"'");
+}
+
+PortRowInfo Port(std::wstring name, std::wstring label, uint32_t status, bool active = true,
+                 uint32_t mode = kModePoct1A) {
+    PortRowInfo port;
+    port.name = std::move(name);
+    port.portLabel = std::move(label);
+    port.status = status;
+    port.comPortActive = active;
+    port.mode = mode;
+    return port;
+}
+
+// Ports without a device, inactive ports and Serial ports (no DMS link) do
+// not count against the check.
+TEST(CtlCheck, OkWhenEveryActivePortWithALinkIsConnected) {
+    const std::vector<PortRowInfo> ports{
+        Port(L"COM3", L"Dock-3", kStatusConnected), Port(L"COM4", L"", kStatusNotConnected, false),
+        Port(L"COM10", L"COM10", kStatusNotAvailable, true, kModeSerial),
+        Port(L"COM7", L"", kStatusNoDevice)};
+    const CheckVerdict verdict = CheckPorts(ports, 1);
+    EXPECT_EQ(verdict.state, kCheckOk);
+    EXPECT_EQ(verdict.line,
+              L"KESTREL OK - 3 ports, all active ports connected | ports=3 "
+              L"connected=1 not_connected=0 not_available=0");
+    EXPECT_EQ(CheckPorts({ports[0]}, 0).line,
+              L"KESTREL OK - 1 port, all active ports connected | "
+              L"ports=1 connected=1 not_connected=0 not_available=0");
+}
+
+TEST(CtlCheck, PortsNotConnectedAreNamedFiveAtMostInNameOrder) {
+    std::vector<PortRowInfo> ports{Port(L"COM9", L"Lab|2\nB", kStatusNotConnected),
+                                   Port(L"COM10", L"COM10", kStatusNotAvailable),
+                                   Port(L"COM1", L"Analyzer 1", 7)};
+    EXPECT_EQ(CheckPorts(ports, 0).line,
+              L"KESTREL WARNING - COM1 (Analyzer 1): Unknown, COM10: Not available, "
+              L"COM9 (Lab/2 B): Not connected | ports=3 connected=0 not_connected=1 "
+              L"not_available=1");
+    for (const wchar_t* name : {L"COM2", L"COM3", L"COM4", L"COM5"})
+        ports.push_back(Port(name, L"", kStatusNotConnected));
+    const CheckVerdict warning = CheckPorts(ports, 8);
+    EXPECT_EQ(warning.state, kCheckWarning);
+    EXPECT_EQ(warning.line.substr(0, warning.line.find(L" | ")),
+              L"KESTREL WARNING - COM1 (Analyzer 1): Unknown, COM10: Not available, "
+              L"COM2: Not connected, COM3: Not connected, COM4: Not connected and 2 more");
+    const CheckVerdict critical = CheckPorts(ports, 7);
+    EXPECT_EQ(critical.state, kCheckCritical);
+    EXPECT_EQ(critical.line.substr(0, 19), L"KESTREL CRITICAL - ");
+}
+
+TEST(CtlCheck, NoServiceIsCriticalAndACheckNotMadeUnknown) {
+    const CheckVerdict down = CheckUnreachable(L"version 2.13.7 not supported");
+    EXPECT_EQ(down.state, kCheckCritical);
+    EXPECT_EQ(down.line, L"KESTREL CRITICAL - service version 2.13.7 not supported");
+    const CheckVerdict stopped = CheckStopped(L"Unexpected 'a|b\r\n'.");
+    EXPECT_EQ(stopped.state, kCheckUnknown);
+    EXPECT_EQ(stopped.line, L"KESTREL UNKNOWN - Unexpected 'a/b  '.");
+
+    EXPECT_TRUE(NamesCheck({L"--pipe", L"status", L"CHECK", L"--json"}));
+    EXPECT_TRUE(NamesCheck({L"--critical-not-connected", L"x", L"check"}));
+    EXPECT_FALSE(NamesCheck({L"--pipe", L"check", L"status"}));
+    EXPECT_FALSE(NamesCheck({L"get", L"check"}));
+    EXPECT_FALSE(NamesCheck({}));
 }
 
 }  // namespace

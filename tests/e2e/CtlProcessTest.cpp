@@ -1,11 +1,13 @@
 // KestrelCtl.exe run to its end against KestrelSim.exe on a pipe of the test's
 // own: every command and exit code, values refused before anything is sent
 // and changes the service refuses, the questions that --yes answers, JSON and
-// CSV read back by strict readers, and UTF-8 where the output is a pipe.
+// CSV read back by strict readers, UTF-8 where the output is a pipe, and the
+// check's line and codes.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -208,6 +210,10 @@ TEST_F(CtlProcess, OutputThatCannotBeWrittenFailsTheRun) {
         test::RunToEnd(L"KestrelCtl.exe", L"--pipe " + pipe + L" ports --json", 30000, true);
     EXPECT_EQ(run.exitCode, 6u) << run.err;
     EXPECT_EQ(run.err.rfind("The output could not be written (error ", 0), 0u) << run.err;
+    // A check keeps to its own codes: a line that did not get out is no check.
+    const ProgramRun check =
+        test::RunToEnd(L"KestrelCtl.exe", L"--pipe " + pipe + L" check", 30000, true);
+    EXPECT_EQ(check.exitCode, 3u) << check.err;
 }
 
 TEST_F(CtlProcess, AListTheServiceGarblesOrAStoppedServiceIsUnreachable) {
@@ -217,6 +223,45 @@ TEST_F(CtlProcess, AListTheServiceGarblesOrAStoppedServiceIsUnreachable) {
     ExpectRun(Ctl(L"status"), 3, "not running\r\n");
     ExpectRun(Ctl(L"ports --json"), 3, "", "not running\r\n");
     ExpectRun(Ctl(L"set COM3 retry=5"), 3, "", "not running\r\n");
+}
+
+// The check's line as a monitoring system reads it: state, text and
+// performance data, with the check's own exit codes.
+TEST_F(CtlProcess, CheckOkWarningCriticalAndUnknown) {
+    const auto check = [&](const std::wstring& arguments, DWORD exitCode,
+                           const std::string& state) {
+        const ProgramRun run = Ctl(L"check" + arguments);
+        EXPECT_EQ(run.exitCode, exitCode) << run.out;
+        EXPECT_EQ(run.err, "");
+        test::PluginLine line = test::ReadPluginLine(run.out).value_or(test::PluginLine{});
+        EXPECT_EQ(line.service, "KESTREL") << run.out;
+        EXPECT_EQ(line.state, state);
+        return line;
+    };
+    using Performance = std::map<std::string, std::string>;
+    // COM4 follows the active defaults and is not connected; COM10 is in
+    // Serial mode and inactive, COM7 has no device.
+    test::PluginLine line = check(L"", 1, "WARNING");
+    EXPECT_EQ(line.text, "COM4 (B" + kEAcute + ", \"4\"): Not connected");
+    EXPECT_EQ(
+        line.performance,
+        (Performance{
+            {"ports", "3"}, {"connected", "1"}, {"not_connected", "1"}, {"not_available", "0"}}));
+    EXPECT_EQ(check(L" --critical-not-connected 1", 2, "CRITICAL").text, line.text);
+
+    Sim("port COM4 status=0");
+    line = check(L" --critical-not-connected 1", 0, "OK");
+    EXPECT_EQ(line.text, "3 ports, all active ports connected");
+    EXPECT_EQ(line.performance.at("connected"), "2");
+
+    line = check(L" --critical-not-connected 0", 3, "UNKNOWN");
+    EXPECT_EQ(line.text, "Invalid count '0' for --critical-not-connected: 1 to 1000.");
+    EXPECT_TRUE(line.performance.empty());
+    Sim("fault claim 4294967295");
+    EXPECT_EQ(check(L"", 3, "UNKNOWN").text,
+              "The service's port list could not be read (error 1).");
+    ASSERT_TRUE(service.Quit());
+    EXPECT_EQ(check(L"", 2, "CRITICAL").text, "service not running");
 }
 
 }  // namespace

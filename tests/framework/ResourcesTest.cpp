@@ -207,16 +207,20 @@ TEST(Resources, StringsIconVersionAndManifest) {
         EXPECT_STREQ(text, strings[id - 129]) << id;
     }
 
-    const BYTE* group = Resource(RT_GROUP_ICON, IDR_MAINFRAME);
-    ASSERT_NE(group, nullptr);
-    std::vector<int> widths;
-    for (int i = 0; i < group[4]; ++i) widths.push_back(group[6 + 14 * i]);
-    EXPECT_EQ(widths, (std::vector<int>{16, 32, 48}));
-    for (const int size : widths) {
-        const HANDLE icon = ::LoadImageW(self, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON, size,
-                                         size, LR_DEFAULTCOLOR);
-        EXPECT_NE(icon, nullptr) << size;
-        ::DestroyIcon(static_cast<HICON>(icon));
+    // The program icon and the tray's two other looks, each at the small and
+    // large sizes of 96 and 144 DPI.
+    for (const UINT id : {IDR_MAINFRAME, IDI_TRAY_GREYED, IDI_TRAY_WARNING}) {
+        const BYTE* group = Resource(RT_GROUP_ICON, id);
+        ASSERT_NE(group, nullptr) << id;
+        std::vector<int> widths;
+        for (int i = 0; i < group[4]; ++i) widths.push_back(group[6 + 14 * i]);
+        EXPECT_EQ(widths, (std::vector<int>{16, 24, 32, 48})) << id;
+        for (const int size : widths) {
+            const HANDLE icon =
+                ::LoadImageW(self, MAKEINTRESOURCEW(id), IMAGE_ICON, size, size, LR_DEFAULTCOLOR);
+            EXPECT_NE(icon, nullptr) << id << " " << size;
+            ::DestroyIcon(static_cast<HICON>(icon));
+        }
     }
 
     DWORD size = 0;

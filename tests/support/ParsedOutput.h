@@ -1,14 +1,16 @@
 // Readers for what the command-line tool prints, strict enough that output a
 // JSON or CSV reader would refuse fails here too: a JSON array of flat objects
-// (string, number and true/false values) and RFC 4180 CSV. Texts are UTF-8; a
-// lone surrogate that JSON escapes as \uXXXX is read as UTF-8 would write its
-// code point (WTF-8), so that WideFromUtf8 gives back the UTF-16 it was.
+// (string, number and true/false values), RFC 4180 CSV and a monitoring
+// plugin's line. Texts are UTF-8; a lone surrogate that JSON escapes as \uXXXX
+// is read as UTF-8 would write its code point (WTF-8), so that WideFromUtf8
+// gives back the UTF-16 it was.
 #pragma once
 
 #include <cctype>
 #include <cstdint>
 #include <map>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -193,6 +195,42 @@ inline std::optional<std::vector<std::vector<std::string>>> ReadCsv(const std::s
         record.clear();
     }
     return records;
+}
+
+// A monitoring plugin's output as one line ended by CR LF: "SERVICE STATE -
+// text", then optionally " | " and performance data, label=value items
+// separated by blanks (no blanks or quotes in a label; the value a number,
+// then perhaps a unit and thresholds). A bar only as that separator.
+struct PluginLine {
+    std::string service, state, text;
+    std::map<std::string, std::string> performance;
+};
+
+inline std::optional<PluginLine> ReadPluginLine(const std::string& out) {
+    if (out.size() < 2 || out.find_first_of("\r\n") != out.size() - 2 ||
+        out.compare(out.size() - 2, 2, "\r\n") != 0)
+        return std::nullopt;
+    const std::string line = out.substr(0, out.size() - 2);
+    const size_t bar = line.find(" | ");
+    if (line.find('|') != (bar == std::string::npos ? bar : bar + 1)) return std::nullopt;
+    std::istringstream summary(line.substr(0, bar));
+    PluginLine parsed;
+    std::string dash;
+    if (!(summary >> parsed.service >> parsed.state >> dash) || dash != "-" || summary.get() != ' ')
+        return std::nullopt;
+    std::getline(summary, parsed.text);
+    if (bar == std::string::npos) return parsed;
+    std::istringstream data(line.substr(bar + 3));
+    for (std::string item; data >> item;) {
+        const size_t equals = item.find('=');
+        if (equals == 0 || equals == std::string::npos ||
+            item.find_first_of("'\"") != std::string::npos)
+            return std::nullopt;
+        const std::string value = item.substr(equals + 1);
+        if (value.empty() || value.find_first_not_of("-0123456789.") == 0) return std::nullopt;
+        if (!parsed.performance.emplace(item.substr(0, equals), value).second) return std::nullopt;
+    }
+    return parsed;
 }
 
 }  // namespace kestrel::test

@@ -131,18 +131,32 @@ TEST_F(MainDlgTest, ServiceDownAtStartLeavesTheListEmptyUntilItComes) {
     EXPECT_TRUE(dlg->Service().DefaultDmsLoaded());
 }
 
-// Title, tooltip and the rows' grey say whether the rows are live. Only a
-// connect attempt changes that: a request failing inside a working link, or
-// another tick without a service, does not.
-TEST_F(MainDlgTest, TitleTooltipAndGreyRowsFollowTheLink) {
+// Title, tooltip, tray icon and the rows' grey say whether the rows are live.
+// Only a connect attempt changes that: a request failing inside a working
+// link, or another tick without a service, does not. A restarted taskbar gets
+// the icon back as it looks in each state.
+TEST_F(MainDlgTest, TitleTooltipTrayIconAndGreyRowsFollowTheLink) {
     StartBoth();
+    const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
     const auto tick = [&] { ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0); };
     const auto shown = [&] {
         return test::WindowText(window) + L" | " + dlg->Tooltip() +
-               (dlg->PortList().ShowsLastKnown() ? L" | grey" : L"");
+               (dlg->PortList().ShowsLastKnown() ? L" | grey | " : L" | ") +
+               test::TrayLook(dlg->Icon());
     };
-    const std::wstring live = std::wstring(texts::kProductName) + L" | " + texts::kProductName;
+    const auto lastKnown = [](const std::wstring& title, const wchar_t* tip, const wchar_t* look) {
+        return title + L" | " + tip + L" | grey | " + look;
+    };
+    const auto restartedTaskbar = [&] {
+        NOTIFYICONDATAW record = TNotifyIcon::MakeRecord(window, nullptr, nullptr, 0);
+        ::Shell_NotifyIconW(NIM_DELETE, &record);
+        ::SendMessageW(window, taskbarCreated, 0, 0);
+        return IconShown(window) ? test::TrayLook(dlg->Icon()) : L"not added again";
+    };
+    const std::wstring live =
+        std::wstring(texts::kProductName) + L" | " + texts::kProductName + L" | plain";
     EXPECT_EQ(shown(), live);
+    EXPECT_EQ(restartedTaskbar(), L"plain");
 
     ASSERT_TRUE(server->Execute("fault drop on=GetPortCounters count=1"));
     tick();
@@ -151,25 +165,28 @@ TEST_F(MainDlgTest, TitleTooltipAndGreyRowsFollowTheLink) {
     server->Stop();
     for (int i = 0; i < 2; ++i) {
         tick();
-        EXPECT_EQ(shown(), std::wstring(texts::kTitleServiceNotRunning) + L" | " +
-                               texts::kTipServiceNotRunning + L" | grey");
+        EXPECT_EQ(shown(), lastKnown(texts::kTitleServiceNotRunning, texts::kTipServiceNotRunning,
+                                     L"greyed"));
     }
     EXPECT_EQ(RowCount(window), 1) << "the rows stay";
+    EXPECT_EQ(restartedTaskbar(), L"greyed");
 
     {
         sim::SimServer stranger(pipeName, sim::SimServerOptions{4, 0, L"S-1-5-21-1-2-3-4242"});
         ASSERT_TRUE(stranger.Start());
         tick();
-        EXPECT_EQ(shown(), std::wstring(texts::kTitlePipeNotTrusted) + L" | " +
-                               texts::kTipPipeNotTrusted + L" | grey");
+        EXPECT_EQ(shown(),
+                  lastKnown(texts::kTitlePipeNotTrusted, texts::kTipPipeNotTrusted, L"warning"));
         EXPECT_EQ(stranger.TotalRequests(), 0u);
+        EXPECT_EQ(restartedTaskbar(), L"warning");
     }
 
     ASSERT_TRUE(server->Execute("fault version 2.13.7 count=always"));
     StartService();
     tick();
-    EXPECT_EQ(shown(), texts::TitleVersionNotSupported(L"2.13.7") + L" | " +
-                           texts::kTipVersionNotSupported + L" | grey");
+    EXPECT_EQ(shown(), lastKnown(texts::TitleVersionNotSupported(L"2.13.7"),
+                                 texts::kTipVersionNotSupported, L"warning"));
+    EXPECT_EQ(restartedTaskbar(), L"warning");
 
     // Another unsupported version is named as soon as it is seen.
     ASSERT_TRUE(server->Execute("clear-faults"));
@@ -187,8 +204,9 @@ TEST_F(MainDlgTest, TitleTooltipAndGreyRowsFollowTheLink) {
     dlg->Service().SetStallTiming(400, 1000);
     ASSERT_TRUE(server->Execute("fault delay 1000 on=GetPortCounters count=1"));
     tick();
-    EXPECT_EQ(shown(), std::wstring(texts::kTitleServiceNotResponding) + L" | " +
-                           texts::kTipServiceNotResponding + L" | grey");
+    EXPECT_EQ(shown(), lastKnown(texts::kTitleServiceNotResponding, texts::kTipServiceNotResponding,
+                                 L"warning"));
+    EXPECT_EQ(restartedTaskbar(), L"warning");
     ::Sleep(500);
     tick();
     EXPECT_EQ(shown(), live);
@@ -245,6 +263,17 @@ TEST_F(MainDlgTest, RestartedTaskbarGetsTheIconBack) {
     EXPECT_TRUE(IconShown(window));
     ::SendMessageW(window, taskbarCreated, 0, 0);
     EXPECT_TRUE(IconShown(window)) << "a second broadcast changes nothing";
+
+    // An icon the taskbar did not take at start comes when a taskbar starts,
+    // as the state looks then.
+    server->Stop();
+    for (int i = 0; i < 2; ++i) ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+    dlg->TNotifyIcon::Destroy();
+    ASSERT_FALSE(IconShown(window));
+    ::SendMessageW(window, taskbarCreated, 0, 0);
+    EXPECT_TRUE(IconShown(window));
+    EXPECT_EQ(test::TrayLook(dlg->Icon()), L"greyed");
+    EXPECT_EQ(std::wstring(dlg->Tooltip()), texts::kTipServiceNotRunning);
 
     ::SendMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
     EXPECT_FALSE(IconShown(window));

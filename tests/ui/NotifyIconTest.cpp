@@ -83,17 +83,25 @@ TEST(NotifyIcon, AddsRemovesAndRefusesOnTheOwnersWindow) {
     EXPECT_TRUE(IconShown(owner.window));
 }
 
-TEST(NotifyIcon, AddAgainRestoresAnIconTheTaskbarLost) {
+// The look a restarted taskbar gets back is the last one the icon took.
+TEST(NotifyIcon, AddAgainRestoresAnIconTheTaskbarLostAsItLastLooked) {
     OwnerWindow owner;
     TNotifyIcon icon;
+    const HICON warning = ::LoadIconW(nullptr, IDI_WARNING);
     EXPECT_FALSE(icon.AddAgain()) << "nothing to restore before Create";
+    EXPECT_FALSE(icon.Modify(warning, L"tip")) << "nothing to modify before Create";
     ASSERT_TRUE(icon.Create(AppIcon(), L"tip", kCallback, owner.window, nullptr));
+    EXPECT_FALSE(icon.Modify(nullptr, L"no icon"));
+    EXPECT_FALSE(icon.Modify(warning, std::wstring(64, L'x').c_str()));
+    ASSERT_TRUE(icon.Modify(warning, L"warned"));
 
     // What a restarted taskbar amounts to: the icon is gone without Destroy.
     NOTIFYICONDATAW record = TNotifyIcon::MakeRecord(owner.window, nullptr, nullptr, 0);
     ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &record));
     EXPECT_TRUE(icon.AddAgain());
     EXPECT_TRUE(IconShown(owner.window));
+    EXPECT_EQ(icon.Icon(), warning);
+    EXPECT_STREQ(icon.Tooltip(), L"warned");
 
     icon.Destroy();
     EXPECT_FALSE(icon.AddAgain());
