@@ -23,8 +23,9 @@ struct PortRecord {
     uint32_t txPrev = 0, txCount = 0;
     uint32_t rxPrev = 0, rxCount = 0;
     uint32_t updatePrev = 0, updateCount = 0;
-    // The last full read (device data and DMS parameters) failed, so the record
-    // holds failure values: the next pass reads it in full again.
+    // The last full read (device data and DMS parameters) failed, or the
+    // record holds values the service has not confirmed: the next pass reads
+    // it in full again.
     bool fullReadFailed = false;
 };
 

@@ -74,6 +74,7 @@ uint32_t ServiceMirror::LoadCaches() {
 }
 
 void ServiceMirror::ConnectAtStartup() {
+    RefreshingScope refreshingScope(*this);
     uint32_t r = Connect(kStartupConnectTimeoutMs);
     if (r == kResultOk) r = LoadCaches();
     NoteOutcome(r);
@@ -116,10 +117,15 @@ uint32_t ServiceMirror::Connect(uint32_t timeoutMs) {
     return r;
 }
 
-void ServiceMirror::ReopenForChange() {
-    // A failed connect shows in the result of the change that follows.
-    if (stall.NotResponding() && !client.IsConnected())
-        static_cast<void>(Connect(kRefreshConnectTimeoutMs));
+uint32_t ServiceMirror::ReopenForChange() {
+    if (!stall.NotResponding() || client.IsConnected()) return kResultOk;
+    const uint32_t r = Connect(kRefreshConnectTimeoutMs);
+    NoteOutcome(r);
+    return r;
+}
+
+void ServiceMirror::MarkForFullRead(const std::wstring& name) {
+    if (PortRecord* record = FindPort(name)) record->fullReadFailed = true;
 }
 
 void ServiceMirror::ShowPort(PortListView& list, const std::wstring& name) {
@@ -138,6 +144,7 @@ void ServiceMirror::ShowDefaultsOnFollowers(PortListView& list) {
     for (auto& [name, record] : ports) {
         if (!record.useDefault) continue;
         record.dms = defaultDms;
+        if (!defaultDmsLoaded) record.fullReadFailed = true;
         record.present = list.UpdatePort(MakePortRow(record, name), nullptr);
     }
 }
@@ -157,7 +164,7 @@ uint32_t ServiceMirror::PollCounters(const std::wstring& name, PortRecord& recor
 
 uint32_t ServiceMirror::ReadPortInFull(const std::wstring& name) {
     PortRecord* record = FindPort(name);
-    return record ? ReadInFull(name, *record) : kResultPortUnavailable;
+    return record ? RereadPort(name, *record) : kResultPortUnavailable;
 }
 
 uint32_t ServiceMirror::ReadInFull(const std::wstring& name, PortRecord& record) {
