@@ -81,10 +81,19 @@ LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT CMainDlg::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL&) {
-    if (wParam == kRefreshTimerId) {
+    if (wParam != kRefreshTimerId) return 0;
+    const DWORD start = ::GetTickCount();
+    if (cadence.Due(start)) {
         service.RefreshPorts(portList);
-        ShowLinkState();
+        // A pass the service answered paces the next one. A silent service is
+        // the stall watch's to pace, and a connect attempt runs on every tick.
+        if (service.Link().kind == LinkState::Kind::Connected) {
+            cadence.PassRan(start, ::GetTickCount());
+        } else {
+            cadence.Reset();
+        }
     }
+    ShowLinkState();
     return 0;
 }
 

@@ -11,6 +11,7 @@
 #include "CDialogLoopMember.h"
 #include "DevListCtrl.h"
 #include "MessageMap.h"
+#include "RefreshCadence.h"
 #include "ResponsiveWait.h"
 #include "ServiceMirror.h"
 #include "TNotifyIcon.h"
@@ -102,6 +103,7 @@ private:
     // Every wait of the service link: it outlives the mirror, whose client uses it.
     ResponsiveWait wait;
     ServiceMirror service;
+    RefreshCadence cadence{kRefreshPeriodMs};
     // Registered message of a restarted taskbar.
     const UINT taskbarCreated;
     // The link state that title, tooltip and list show. The window starts with
