@@ -13,26 +13,35 @@ constexpr DWORD kAnsweredQueue = QS_SENDMESSAGE | QS_PAINT;
 }  // namespace
 
 DWORD ResponsiveWait::Wait(HANDLE handle, uint32_t timeoutMs) {
-    ++depth;
     const DWORD start = ::GetTickCount();
+    const uint32_t sinceLook = TickElapsed(lastLook, start);
+    if (handle != nullptr && sinceLook < kQueueLookIntervalMs) {
+        const uint32_t rest = kQueueLookIntervalMs - sinceLook;
+        const uint32_t slice = rest < timeoutMs ? rest : timeoutMs;
+        const DWORD quick = ::WaitForSingleObject(handle, slice);
+        if (quick != WAIT_TIMEOUT || slice == timeoutMs) return quick;
+    }
+    ++depth;
+    const DWORD result = WaitLooking(handle, start, timeoutMs);
+    --depth;
+    lastLook = ::GetTickCount();
+    return result;
+}
+
+DWORD ResponsiveWait::WaitLooking(HANDLE handle, DWORD start, uint32_t timeoutMs) {
     const DWORD count = handle != nullptr ? 1 : 0;
-    DWORD result = WAIT_TIMEOUT;
     // A paint already due when the wait began wakes it too; should a wake find
     // nothing to paint, only what arrives from then on does.
     DWORD flags = MWMO_INPUTAVAILABLE;
     for (;;) {
         const uint32_t elapsed = TickElapsed(start, ::GetTickCount());
-        if (elapsed >= timeoutMs) {
-            result = count != 0 ? ::WaitForSingleObject(handle, 0) : WAIT_TIMEOUT;
-            break;
-        }
-        result = ::MsgWaitForMultipleObjectsEx(count, count != 0 ? &handle : nullptr,
-                                               timeoutMs - elapsed, kAnsweredQueue, flags);
-        if (result != WAIT_OBJECT_0 + count) break;
+        if (elapsed >= timeoutMs)
+            return count != 0 ? ::WaitForSingleObject(handle, 0) : WAIT_TIMEOUT;
+        const DWORD woke = ::MsgWaitForMultipleObjectsEx(
+            count, count != 0 ? &handle : nullptr, timeoutMs - elapsed, kAnsweredQueue, flags);
+        if (woke != WAIT_OBJECT_0 + count) return woke;
         if (!AnswerWindowManager(start, timeoutMs)) flags = 0;
     }
-    --depth;
-    return result;
 }
 
 bool ResponsiveWait::AnswerWindowManager(DWORD start, uint32_t timeoutMs) {

@@ -15,6 +15,12 @@
 
 namespace kestrel {
 
+// How long sent messages and paints may wait at most for a look at the queue.
+// Within it, an answer that comes quickly is waited for plainly: a pass
+// against a fast service makes hundreds of such waits, and a look at the
+// queue costs more than the wait itself.
+inline constexpr uint32_t kQueueLookIntervalMs = 50;
+
 class ResponsiveWait final : public WaitPolicy {
 public:
     DWORD Wait(HANDLE handle, uint32_t timeoutMs) override;
@@ -24,11 +30,14 @@ public:
     bool Waiting() const { return depth > 0; }
 
 private:
+    // The wait that looks at the queue, from start on.
+    DWORD WaitLooking(HANDLE handle, DWORD start, uint32_t timeoutMs);
     // Delivers the messages sent to the thread's windows and paints them,
     // until neither is left or the deadline has passed; whether it painted.
     bool AnswerWindowManager(DWORD start, uint32_t timeoutMs);
 
     int depth = 0;
+    DWORD lastLook = 0;  // tick count of the last look at the queue
 };
 
 }  // namespace kestrel
