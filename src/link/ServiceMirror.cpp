@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <set>
+#include <utility>
 #include <vector>
 
 namespace kestrel {
@@ -49,14 +50,20 @@ PortRowInfo MakePortRow(const PortRecord& record, const std::wstring& name) {
 
 ServiceMirror::ServiceMirror(const wchar_t* pipeName) : client(pipeName) {}
 
+// A read cut off by a link failure leaves the cache as it was: nothing was
+// learnt. A refusal leaves the failure values, as the request sets them.
 uint32_t ServiceMirror::ReadDefaults() {
-    const uint32_t r = client.GetDefaultDmsConfig(defaultDms);
+    DmsConfig read;
+    const uint32_t r = client.GetDefaultDmsConfig(read);
+    if (!IsLinkFailure(r)) defaultDms = read;
     defaultDmsLoaded = r == 0;
     return r;
 }
 
 uint32_t ServiceMirror::ReadLogSettings() {
-    const uint32_t r = client.GetLogSettings(logSettings.folder, logSettings.level);
+    LogSettings read;
+    const uint32_t r = client.GetLogSettings(read.folder, read.level);
+    if (!IsLinkFailure(r)) logSettings = std::move(read);
     logSettingsLoaded = r == 0;
     return r;
 }

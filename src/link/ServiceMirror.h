@@ -82,7 +82,7 @@ public:
     // pass that gets through reads it in full.
     void MarkForFullRead(const std::wstring& name);
     // Read the cache from the service and set its loaded mark by the outcome;
-    // 0 or the failure.
+    // 0 or the failure. A link failure leaves the cache as it was.
     [[nodiscard]] uint32_t ReadDefaults();
     [[nodiscard]] uint32_t ReadLogSettings();
     // The caches hold what the service was just given (loaded), or what it

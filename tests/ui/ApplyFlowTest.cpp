@@ -318,6 +318,22 @@ TEST_F(ApplyFlowTest, PreferencesIntoSilenceSendOneRequestOnly) {
     EXPECT_EQ(dlg->Service().Link().kind, LinkState::Kind::NotResponding);
 }
 
+// A refusal whose read-back meets the silence: the refusal is what the message
+// reports, and the defaults keep what the dialog stored, not emptied.
+TEST_F(ApplyFlowTest, ReadBackIntoSilenceKeepsTheStoredDefaults) {
+    dlg->Service().Client().SetExchangeBudget(300);
+    ASSERT_TRUE(server->Execute("fault refuse 87 on=SetDefaultDmsConfig"));
+    ASSERT_TRUE(server->Execute("fault silence on=GetDefaultDmsConfig"));
+    EditPreferences([](HWND dialog) {
+        SetText(dialog, IDC_DMS_PORT, L"8443");
+        Apply(dialog);
+    });
+    EXPECT_EQ(test::seen.text, texts::kNotAccepted);
+    EXPECT_STREQ(dlg->Service().DefaultDms().port, "8443");
+    EXPECT_FALSE(dlg->Service().DefaultDmsLoaded());
+    EXPECT_EQ(ConnectionShown(L"COM4"), L"defaults.example:8443");
+}
+
 TEST_F(ApplyFlowTest, CancelSendsNothingAndShowsNothing) {
     const uint64_t before = server->TotalRequests();
     EditPort(L"COM3", L"Dock-3", [](HWND dialog) {
