@@ -10,6 +10,10 @@ namespace {
 // window that needs painting.
 constexpr DWORD kAnsweredQueue = QS_SENDMESSAGE | QS_PAINT;
 
+// The window manager takes a window whose thread has not looked at its queue
+// for 5 s for hung, whatever it waits for: a long wait looks every second.
+constexpr uint32_t kHungLookMs = 1000;
+
 }  // namespace
 
 DWORD ResponsiveWait::Wait(HANDLE handle, uint32_t timeoutMs) {
@@ -37,9 +41,12 @@ DWORD ResponsiveWait::WaitLooking(HANDLE handle, DWORD start, uint32_t timeoutMs
         const uint32_t elapsed = TickElapsed(start, ::GetTickCount());
         if (elapsed >= timeoutMs)
             return count != 0 ? ::WaitForSingleObject(handle, 0) : WAIT_TIMEOUT;
-        const DWORD woke = ::MsgWaitForMultipleObjectsEx(
-            count, count != 0 ? &handle : nullptr, timeoutMs - elapsed, kAnsweredQueue, flags);
-        if (woke != WAIT_OBJECT_0 + count) return woke;
+        const uint32_t left = timeoutMs - elapsed;
+        const uint32_t slice = left < kHungLookMs ? left : kHungLookMs;
+        const DWORD woke = ::MsgWaitForMultipleObjectsEx(count, count != 0 ? &handle : nullptr,
+                                                         slice, kAnsweredQueue, flags);
+        const bool looks = woke == WAIT_TIMEOUT && slice < left;
+        if (woke != WAIT_OBJECT_0 + count && !looks) return woke;
         if (!AnswerWindowManager(start, timeoutMs)) flags = 0;
     }
 }
