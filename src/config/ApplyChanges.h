@@ -25,11 +25,15 @@ struct ApplyOutcome {
 // Sends the port's record as its dialog stored it: only UseDefaultDmsConfig for
 // a port following the defaults, else its own parameters. A refusal re-reads
 // the port; a port the service no longer has, on the request or on the
-// re-read, leaves the list and the table.
+// re-read, leaves the list and the table. A time-out or a lost link ends the
+// flow at once: the record keeps what the dialog stored and is read in full
+// by the next pass that gets through, and a time-out makes the service not
+// responding.
 ApplyOutcome ApplyPortChange(ServiceMirror& service, PortListView& list, const std::wstring& name);
 
 // Sends the log settings and then the defaults, re-reading each that is
-// refused, and gives every port that follows the defaults the defaults now held.
+// refused, and gives every port that follows the defaults the defaults now
+// held. It ends at the first time-out or lost link as ApplyPortChange does.
 ApplyOutcome ApplyPreferences(ServiceMirror& service, PortListView& list);
 
 // Shows the outcome's message, if any, owned by the window given.

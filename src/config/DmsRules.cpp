@@ -127,6 +127,7 @@ ApplyMessage ApplyMessageFor(uint32_t firstError, bool portGone) {
     if (firstError == 0) return ApplyMessage::None;
     if (firstError == kResultServiceGone || firstError == kResultNotConnected)
         return ApplyMessage::ServiceUnreachable;
+    if (firstError == kErrorTimeout) return ApplyMessage::NotResponding;
     return ApplyMessage::NotAccepted;
 }
 

@@ -82,10 +82,11 @@ DmsConfirmation ConfirmationFor(const DmsConfig& reference, bool comPortChecked,
 
 void StoreDmsInput(const DmsInput& input, bool useSsl, bool comPortActive, DmsConfig& config);
 
-enum class ApplyMessage { None, ServiceUnreachable, PortGone, NotAccepted };
+enum class ApplyMessage { None, ServiceUnreachable, NotResponding, PortGone, NotAccepted };
 
 // The one message that reports sending a change, chosen by the first error of
-// the run; portGone when the run found the edited port gone and removed it.
+// the run; portGone when the run found the edited port gone and removed it. A
+// time-out means the service did not answer, not that it refused.
 ApplyMessage ApplyMessageFor(uint32_t firstError, bool portGone);
 
 }  // namespace kestrel

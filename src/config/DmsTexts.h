@@ -54,6 +54,8 @@ inline constexpr const wchar_t* kLogLevelTexts[] = {L"Disabled", L"Global events
 // Outcomes of sending a change to the service.
 inline constexpr wchar_t kServiceNotRunningFormat[] =
     L"The service '%ls' is not running. Parameters have not been accepted.";
+inline constexpr wchar_t kServiceNotRespondingFormat[] =
+    L"The service '%ls' is not responding. Parameters have not been accepted.";
 inline constexpr wchar_t kServiceDisplayName[] = L"Kestrel service";
 inline constexpr wchar_t kPortGoneFormat[] =
     L"COM port '%ls' is not available anymore. Parameters have been rejected.";

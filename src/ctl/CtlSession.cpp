@@ -323,14 +323,16 @@ int CtlSession::Outcome(uint32_t result, const std::wstring& portLabel, ReadBack
     case ApplyMessage::ServiceUnreachable:
         console.Err(FormatText(kServiceNotRunningFormat, kServiceDisplayName));
         return kExitUnreachable;
+    case ApplyMessage::NotResponding:
+        // Whether the service took it is not known: it did not answer.
+        console.Err(FormatText(kServiceNotRespondingFormat, kServiceDisplayName));
+        return kExitUnreachable;
     case ApplyMessage::PortGone:
         console.Err(FormatText(kPortGoneFormat, EscapeText(portLabel).c_str()));
         return kExitNoPort;
     case ApplyMessage::NotAccepted: break;
     }
     console.Err(kNotAcceptedText);
-    // Whether the service took it is not known: it did not answer.
-    if (result == kErrorTimeout) return Unreachable(result);
     const int kept = readBack();
     return kept == kExitOk ? kExitRefused : kept;
 }

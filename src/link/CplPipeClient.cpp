@@ -15,6 +15,10 @@ uint32_t CplPipeClient::ConnectService(uint32_t timeoutMs) {
     if (IsConnected()) return Connect(timeoutMs);
     lastConnect = LinkState{};
     const uint32_t r = Connect(timeoutMs);
+    if (r == kErrorPipeBusy) {
+        lastConnect.kind = LinkState::Kind::NotResponding;
+        return kErrorTimeout;
+    }
     if (r != kResultOk) return r == kErrorTimeout ? kResultConnectTimeout : r;
     // The policy is read at each connect, so that a change to it takes effect.
     if (!PipeOwnerTrust(userSid, PolicyTrustedAccount()).Trusts(HandleOwnerSid(Pipe()))) {

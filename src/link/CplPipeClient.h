@@ -19,8 +19,12 @@ class CplPipeClient : public TNamedPipeClient, public PortRequests {
 public:
     explicit CplPipeClient(const wchar_t* name = kServicePipeName);
 
-    // Sends nothing to a pipe whose owner it does not trust (PipeOwnerTrust):
-    // it closes the pipe and returns kResultUntrustedPipe.
+    // The only way to connect. Sends nothing to a pipe whose owner it does
+    // not trust (PipeOwnerTrust): it closes the pipe and returns
+    // kResultUntrustedPipe. A pipe that did not appear within the time-out
+    // gives kResultConnectTimeout (not running); one whose instances all
+    // stayed busy gives kErrorTimeout, as a request the service lets lie
+    // (not responding).
     [[nodiscard]] uint32_t ConnectService(uint32_t timeoutMs);
     // What the last connect attempt left: connected, or why not (with the
     // version the service reported when that was the reason).

@@ -1,9 +1,10 @@
 // How the panel stands with the service: connected, not running (no working
 // link), running with a protocol version the panel does not speak (with the
 // version it reported), its pipe held by an owner the panel does not trust,
-// or not responding (a refresh exchange timed out). A connect attempt sets
-// the first four; requests that fail on an open link change nothing, except a
-// refresh time-out.
+// or not responding (an exchange timed out, or the pipe's instances all
+// stayed busy). A connect attempt sets the first four, or not responding
+// when the pipe was busy; requests that fail on an open link change
+// nothing, except a time-out.
 // Portable: no windows.h.
 #pragma once
 

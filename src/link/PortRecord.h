@@ -23,10 +23,12 @@ struct PortRecord {
     uint32_t txPrev = 0, txCount = 0;
     uint32_t rxPrev = 0, rxCount = 0;
     uint32_t updatePrev = 0, updateCount = 0;
-    // The record holds no completed full read (device data and DMS parameters):
-    // the port is new, or its last full read failed. The next pass reads it in
-    // full whatever its update counter says, since a new record's counters
-    // start at 0, 0 and a service may well report 0.
+    // The record holds no completed full read (device data and DMS parameters)
+    // the service has confirmed: the port is new, its last full read failed,
+    // or the record holds what an editing flow stored and the service did not
+    // answer. The next pass reads it in full whatever its update counter says,
+    // since a new record's counters start at 0, 0 and a service may well
+    // report 0.
     bool fullReadOwed = true;
 };
 

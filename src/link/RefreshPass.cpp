@@ -41,6 +41,10 @@ PortRowInfo MakePortRow(const PortRecord& record, const std::wstring& name) {
     return row;
 }
 
+namespace {
+
+// A failure leaves the failure values; after a link failure the parameters
+// are not asked for.
 uint32_t ReadInFull(PortRequests& service, const std::wstring& name, PortRecord& record) {
     const uint32_t device = service.GetPortDevice(name, record.portLabel, record.serialNumber,
                                                   record.mode, record.status, record.useDefault);
@@ -52,6 +56,19 @@ uint32_t ReadInFull(PortRequests& service, const std::wstring& name, PortRecord&
     }
     record.fullReadOwed = device != 0 || dms != 0;
     return device != 0 ? device : dms;
+}
+
+}  // namespace
+
+uint32_t RereadPort(PortRequests& service, const std::wstring& name, PortRecord& record) {
+    PortRecord read = record;
+    const uint32_t r = ReadInFull(service, name, read);
+    if (IsLinkFailure(r)) {
+        record.fullReadOwed = true;
+    } else {
+        record = read;
+    }
+    return r;
 }
 
 RefreshPass::RefreshPass(PortRequests& requests, PortListView& view, PortTable& table,
@@ -86,17 +103,6 @@ uint32_t RefreshPass::PollCounters(const std::wstring& name, PortRecord& record)
     record.updatePrev = record.updateCount;
     record.updateCount = update;
     return 0;
-}
-
-uint32_t RefreshPass::RereadPort(const std::wstring& name, PortRecord& record) {
-    PortRecord read = record;
-    const uint32_t r = ReadInFull(service, name, read);
-    if (IsLinkFailure(r)) {
-        record.fullReadOwed = true;
-    } else {
-        record = read;
-    }
-    return r;
 }
 
 void RefreshPass::ShowMarks(const std::wstring& name, PortRecord& record) {
@@ -138,7 +144,7 @@ uint32_t RefreshPass::Enumerate(uint32_t stamp, uint32_t count) {
             ShowMarks(name, record);
             continue;
         }
-        const uint32_t read = RereadPort(name, record);
+        const uint32_t read = RereadPort(service, name, record);
         if (IsLinkFailure(read)) {
             listStamp.reset();
             return read;
@@ -167,7 +173,7 @@ uint32_t RefreshPass::Poll() {
             ShowMarks(name, record);
             continue;
         }
-        const uint32_t read = RereadPort(name, record);
+        const uint32_t read = RereadPort(service, name, record);
         if (IsLinkFailure(read)) return read;
         // A refused read leaves the failure values in the record, status 3
         // among them, and the list deletes the row of a port with status 3:

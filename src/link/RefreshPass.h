@@ -23,10 +23,11 @@ PortRowInfo MakePortRow(const PortRecord& record, const std::wstring& name);
 std::wstring WidenAnsi(const char* text);
 
 // Reads the port's device data and DMS parameters into its record; 0, or the
-// first failure's code. A failure leaves the failure values in the record
-// (status 3 among them) and marks it for a full read; after a link failure the
-// parameters are not asked for.
-[[nodiscard]] uint32_t ReadInFull(PortRequests& service, const std::wstring& name,
+// first failure's code. A refusal leaves the failure values in the record
+// (status 3 among them); a read cut off by a link failure leaves the record as
+// it was, since nothing was learnt about the port. Either failure marks the
+// port for a full read on the next pass.
+[[nodiscard]] uint32_t RereadPort(PortRequests& service, const std::wstring& name,
                                   PortRecord& record);
 
 class RefreshPass {
@@ -50,10 +51,6 @@ private:
     [[nodiscard]] uint32_t DropMalformed();
     // 0, or the failure of GetPortCounters; the pairs shift only on success.
     [[nodiscard]] uint32_t PollCounters(const std::wstring& name, PortRecord& record);
-    // The full read for the refresh: a read cut off by a link failure leaves
-    // the record as it was, since nothing was learnt about the port, but
-    // marked for a full read on the next pass.
-    [[nodiscard]] uint32_t RereadPort(const std::wstring& name, PortRecord& record);
     // Hands the port's traffic marks to the list. A port without a row is
     // shown as told only when its record says it has no device.
     void ShowMarks(const std::wstring& name, PortRecord& record);

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <utility>
 
 namespace kestrel {
 
@@ -17,14 +18,20 @@ std::wstring WidenAnsi(const char* text) {
 
 ServiceMirror::ServiceMirror(const wchar_t* pipeName) : client(pipeName) {}
 
+// A read cut off by a link failure leaves the cache as it was: nothing was
+// learnt. A refusal leaves the failure values, as the request sets them.
 uint32_t ServiceMirror::ReadDefaults() {
-    const uint32_t r = client.GetDefaultDmsConfig(defaultDms);
+    DmsConfig read;
+    const uint32_t r = client.GetDefaultDmsConfig(read);
+    if (!IsLinkFailure(r)) defaultDms = read;
     defaultDmsLoaded = r == 0;
     return r;
 }
 
 uint32_t ServiceMirror::ReadLogSettings() {
-    const uint32_t r = client.GetLogSettings(logSettings.folder, logSettings.level);
+    LogSettings read;
+    const uint32_t r = client.GetLogSettings(read.folder, read.level);
+    if (!IsLinkFailure(r)) logSettings = std::move(read);
     logSettingsLoaded = r == 0;
     return r;
 }
@@ -42,6 +49,7 @@ uint32_t ServiceMirror::LoadCaches() {
 }
 
 void ServiceMirror::ConnectAtStartup() {
+    RefreshingScope refreshingScope(*this);
     uint32_t r = Connect(kStartupConnectTimeoutMs);
     if (r == kResultOk) r = LoadCaches();
     NoteOutcome(r);
@@ -78,10 +86,15 @@ uint32_t ServiceMirror::Connect(uint32_t timeoutMs) {
     return r;
 }
 
-void ServiceMirror::ReopenForChange() {
-    // A failed connect shows in the result of the change that follows.
-    if (stall.NotResponding() && !client.IsConnected())
-        static_cast<void>(Connect(kRefreshConnectTimeoutMs));
+uint32_t ServiceMirror::ReopenForChange() {
+    if (!stall.NotResponding() || client.IsConnected()) return kResultOk;
+    const uint32_t r = Connect(kRefreshConnectTimeoutMs);
+    NoteOutcome(r);
+    return r;
+}
+
+void ServiceMirror::MarkForFullRead(const std::wstring& name) {
+    if (PortRecord* record = FindPort(name)) record->fullReadOwed = true;
 }
 
 void ServiceMirror::ShowPort(PortListView& list, const std::wstring& name) {
@@ -100,13 +113,14 @@ void ServiceMirror::ShowDefaultsOnFollowers(PortListView& list) {
     for (auto& [name, record] : ports) {
         if (!record.useDefault) continue;
         record.dms = defaultDms;
+        if (!defaultDmsLoaded) record.fullReadOwed = true;
         record.present = list.UpdatePort(MakePortRow(record, name), nullptr);
     }
 }
 
 uint32_t ServiceMirror::ReadPortInFull(const std::wstring& name) {
     PortRecord* record = FindPort(name);
-    return record ? ReadInFull(client, name, *record) : kResultPortUnavailable;
+    return record ? RereadPort(client, name, *record) : kResultPortUnavailable;
 }
 
 void ServiceMirror::RefreshPorts(PortListView& list) {

@@ -30,7 +30,8 @@ public:
     explicit ServiceMirror(const wchar_t* pipeName = kServicePipeName);
 
     // First contact at start-up: connect with the long time-out and, when that
-    // works, read the defaults and the log settings. Failures leave the marks clear.
+    // works, read the defaults and the log settings. Failures leave the marks
+    // clear. Holds refreshing meanwhile, as a pass does.
     void ConnectAtStartup();
 
     // One refresh pass; returns at once while an editing flow runs or a pass is
@@ -55,27 +56,38 @@ public:
     DmsConfig* LendDefaults() { return &defaultDms; }
     LogSettings* LendLogSettings() { return &logSettings; }
     // The editing flows send their change even while the refresh leaves a
-    // silent service alone: the link it closed is opened again first.
-    void ReopenForChange();
+    // silent service alone: the link it closed is opened again first. 0, or
+    // the connect's failure (its outcome noted as a pass's would be).
+    [[nodiscard]] uint32_t ReopenForChange();
+    // What a request the service was sent ended with decides whether it is
+    // not responding: a time-out makes it so at once (the link is closed and
+    // the quiet period starts), any answer or a service found gone ends it.
+    void NoteOutcome(uint32_t result);
     // Hands the port's row, made from its record as it is now, to the list.
     void ShowPort(PortListView& list, const std::wstring& name);
     // The service no longer has the port: its row leaves the list and its
     // record the table.
     void ErasePort(PortListView& list, const std::wstring& name);
     // Reads the port's device data and DMS parameters into its record; 0, or
-    // the first failure's code. A failure leaves the failure values in the
-    // record (status 3 among them, so that ShowPort then deletes its row) and
-    // marks the port for a full read on the next pass; after a link failure
-    // the parameters are not asked for.
+    // the first failure's code. A refusal leaves the failure values in the
+    // record (status 3 among them, so that ShowPort then deletes its row); a
+    // link failure leaves the record as it was. Either way the port is marked
+    // for a full read on the next pass.
     [[nodiscard]] uint32_t ReadPortInFull(const std::wstring& name);
+    // The port's record holds what the service has not confirmed: the next
+    // pass that gets through reads it in full.
+    void MarkForFullRead(const std::wstring& name);
     // Read the cache from the service and set its loaded mark by the outcome;
-    // 0 or the failure.
+    // 0 or the failure. A link failure leaves the cache as it was.
     [[nodiscard]] uint32_t ReadDefaults();
     [[nodiscard]] uint32_t ReadLogSettings();
-    // The caches now hold what the service was just given.
-    void MarkDefaultsLoaded() { defaultDmsLoaded = true; }
-    void MarkLogSettingsLoaded() { logSettingsLoaded = true; }
-    // Every port that follows the defaults takes the cached ones, and its row shows them.
+    // The caches hold what the service was just given (loaded), or what it
+    // has not confirmed (not loaded: the next pass reads them).
+    void MarkDefaultsLoaded(bool loaded = true) { defaultDmsLoaded = loaded; }
+    void MarkLogSettingsLoaded(bool loaded = true) { logSettingsLoaded = loaded; }
+    // Every port that follows the defaults takes the cached ones, and its row
+    // shows them; while the defaults are not loaded, the next pass reads
+    // those ports in full.
     void ShowDefaultsOnFollowers(PortListView& list);
 
     // How the link stands: not responding after a refresh exchange timed out,
@@ -102,9 +114,6 @@ private:
     // The pass itself: 0 when it completed and the list was sorted, else the
     // result that ended it.
     [[nodiscard]] uint32_t Pass(PortListView& list);
-    // What a pass or the first contact ended with decides whether the service
-    // is not responding.
-    void NoteOutcome(uint32_t result);
     // Reads the defaults and the log settings that are not loaded; 0, or the
     // link failure that a read met, which ends the pass.
     [[nodiscard]] uint32_t LoadCaches();

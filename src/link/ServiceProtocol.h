@@ -23,7 +23,6 @@ inline constexpr size_t kPayloadOffset = 8;   // both frames
 // Transport limits (milliseconds).
 inline constexpr uint32_t kExchangeBudgetMs = 10000;
 inline constexpr uint32_t kConnectRetryPauseMs = 50;
-inline constexpr uint32_t kCancelDrainStepMs = 100;
 // A cancelled operation that has not finished by then is ended by closing the pipe.
 inline constexpr uint32_t kCancelDrainLimitMs = 1000;
 inline constexpr uint32_t kStartupConnectTimeoutMs = 1000;
@@ -67,6 +66,7 @@ inline constexpr uint32_t kResultUntrustedPipe =
 inline constexpr uint32_t kErrorGeneric = 1;  // also: short write, wrong response length
 inline constexpr uint32_t kErrorInvalidParameter = 87;
 inline constexpr uint32_t kErrorBrokenPipe = 109;
+inline constexpr uint32_t kErrorPipeBusy = 231;  // every instance of the pipe is busy
 inline constexpr uint32_t kErrorNoData = 232;
 inline constexpr uint32_t kErrorPipeNotConnected = 233;
 inline constexpr uint32_t kErrorMoreData = 234;

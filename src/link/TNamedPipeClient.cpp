@@ -1,19 +1,39 @@
 #include "TNamedPipeClient.h"
 
+#include <array>
+#include <cstring>
 #include <cwchar>
+#include <new>
 
 #include "TickElapsed.h"
 
 namespace kestrel {
 
+struct TNamedPipeClient::PendingIo {
+    OVERLAPPED overlapped{};
+    CHandle event;
+    std::array<uint8_t, kRequestFrameSize> request{};
+    std::array<uint8_t, kResponseFrameSize> response{};
+};
+
+namespace {
+
+// What Overlapped() shows while no connection has a block.
+const OVERLAPPED kNoOperation{};
+
+}  // namespace
+
 TNamedPipeClient::TNamedPipeClient(const wchar_t* name) : pipeName(name) {}
 
 TNamedPipeClient::~TNamedPipeClient() = default;
 
+const OVERLAPPED& TNamedPipeClient::Overlapped() const {
+    return io ? io->overlapped : kNoOperation;
+}
+
 void TNamedPipeClient::Close() {
     pipe.Reset();
-    event.Reset();
-    overlapped = OVERLAPPED{};
+    io.reset();
 }
 
 uint32_t TNamedPipeClient::Connect(uint32_t timeoutMs) {
@@ -27,25 +47,29 @@ uint32_t TNamedPipeClient::Connect(uint32_t timeoutMs) {
     if (length + nameLength > kPipePathChars - 1) return kErrorInvalidParameter;
     std::wmemcpy(path + length, pipeName, nameLength);
 
-    event.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    if (!event.IsValid()) return ::GetLastError();
-    overlapped = OVERLAPPED{};
-    overlapped.hEvent = event.Get();
+    std::unique_ptr<PendingIo> fresh(new (std::nothrow) PendingIo);
+    if (!fresh) return ERROR_NOT_ENOUGH_MEMORY;
+    fresh->event.Reset(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    if (!fresh->event.IsValid()) return ::GetLastError();
+    fresh->overlapped.hEvent = fresh->event.Get();
+    io = std::move(fresh);
 
     // Identification level only: whoever created the pipe name must not be able to
     // act as this user.
     const DWORD flags = FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION;
-    // A missing pipe and busy instances are treated alike: tried again until the
-    // time-out, without looking at the error.
     for (;;) {
-        pipe.Reset(::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                 flags, nullptr));
+        const HANDLE opened = ::CreateFileW(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                            OPEN_EXISTING, flags, nullptr);
+        // A pipe whose instances all stay busy belongs to a service that takes
+        // no new client; any other failure is taken for a missing pipe.
+        const bool busy = ::GetLastError() == ERROR_PIPE_BUSY;
+        pipe.Reset(opened);
         if (pipe.IsValid()) break;
         if (TickElapsed(start, ::GetTickCount()) > timeoutMs) {
             Close();
-            return kErrorTimeout;
+            return busy ? kErrorPipeBusy : kErrorTimeout;
         }
-        ::Sleep(kConnectRetryPauseMs);
+        static_cast<void>(wait->Wait(nullptr, kConnectRetryPauseMs));
     }
 
     DWORD mode = PIPE_READMODE_MESSAGE;
@@ -58,37 +82,46 @@ uint32_t TNamedPipeClient::Connect(uint32_t timeoutMs) {
 }
 
 uint32_t TNamedPipeClient::FinishPending(uint32_t timeoutMs, DWORD& transferred) {
-    const DWORD wait = ::WaitForSingleObject(overlapped.hEvent, timeoutMs);
-    if (wait == WAIT_OBJECT_0) {
+    OVERLAPPED& overlapped = io->overlapped;
+    const DWORD waited = wait->Wait(overlapped.hEvent, timeoutMs);
+    if (waited == WAIT_OBJECT_0) {
         if (!::GetOverlappedResult(pipe.Get(), &overlapped, &transferred, TRUE))
             return ::GetLastError();
         return kResultOk;
     }
-    const uint32_t result = wait == WAIT_TIMEOUT ? kErrorTimeout : ::GetLastError();
+    uint32_t result = kErrorTimeout;
+    if (waited != WAIT_TIMEOUT) {
+        const DWORD error = ::GetLastError();
+        result = error != ERROR_SUCCESS ? error : kErrorGeneric;
+    }
     ::CancelIo(pipe.Get());
-    DWORD drained = WAIT_TIMEOUT;
-    for (uint32_t waited = 0; drained == WAIT_TIMEOUT && waited < kCancelDrainLimitMs;
-         waited += kCancelDrainStepMs) {
-        drained = ::WaitForSingleObject(overlapped.hEvent, kCancelDrainStepMs);
+    if (wait->Wait(overlapped.hEvent, kCancelDrainLimitMs) == WAIT_OBJECT_0) {
+        // The operation may have completed between the wait and the cancel:
+        // then the request went out, or the response was taken from the pipe,
+        // and only its own result tells the caller the truth.
+        if (::GetOverlappedResult(pipe.Get(), &overlapped, &transferred, FALSE)) return kResultOk;
+        const DWORD final = ::GetLastError();
+        if (final != ERROR_IO_INCOMPLETE) return final == ERROR_OPERATION_ABORTED ? result : final;
     }
-    if (drained == WAIT_TIMEOUT) {
-        // Closing the handle ends the operation, which may still write into the
-        // overlapped block: it is a member, so that memory stays valid.
-        Close();
-        return result;
+    CloseUnder();
+    return result;
+}
+
+void TNamedPipeClient::CloseUnder() {
+    pipe.Reset();
+    if (wait->Wait(io->overlapped.hEvent, kCancelDrainLimitMs) != WAIT_OBJECT_0) {
+        // The system may still write into the block: it keeps it for good.
+        static_cast<void>(io.release());
     }
-    // The operation may have completed between the wait and the cancel: then
-    // the request went out, or the response was taken from the pipe, and only
-    // its own result tells the caller the truth.
-    if (::GetOverlappedResult(pipe.Get(), &overlapped, &transferred, FALSE)) return kResultOk;
-    const DWORD final = ::GetLastError();
-    return final == ERROR_OPERATION_ABORTED || final == ERROR_IO_INCOMPLETE ? result : final;
+    Close();
 }
 
 uint32_t TNamedPipeClient::WriteFrame(const uint8_t* request) {
+    if (!pipe.IsValid()) return ERROR_INVALID_HANDLE;
+    std::memcpy(io->request.data(), request, kRequestFrameSize);
     DWORD written = 0;
-    if (::WriteFile(pipe.Get(), request, static_cast<DWORD>(kRequestFrameSize), &written,
-                    &overlapped)) {
+    if (::WriteFile(pipe.Get(), io->request.data(), static_cast<DWORD>(kRequestFrameSize), &written,
+                    &io->overlapped)) {
         return written == kRequestFrameSize ? kResultOk : kErrorGeneric;
     }
     const DWORD error = ::GetLastError();
@@ -100,16 +133,16 @@ uint32_t TNamedPipeClient::WriteFrame(const uint8_t* request) {
 
 uint32_t TNamedPipeClient::ReadFrame(uint8_t* response, uint32_t timeoutMs, uint32_t& bytesRead) {
     bytesRead = 0;
+    if (!pipe.IsValid()) return ERROR_INVALID_HANDLE;
     DWORD transferred = 0;
-    if (::ReadFile(pipe.Get(), response, static_cast<DWORD>(kResponseFrameSize), &transferred,
-                   &overlapped)) {
-        bytesRead = transferred;
-        return kResultOk;
+    if (!::ReadFile(pipe.Get(), io->response.data(), static_cast<DWORD>(kResponseFrameSize),
+                    &transferred, &io->overlapped)) {
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_IO_PENDING) return error;
+        const uint32_t r = FinishPending(timeoutMs, transferred);
+        if (r != kResultOk) return r;
     }
-    const DWORD error = ::GetLastError();
-    if (error != ERROR_IO_PENDING) return error;
-    const uint32_t r = FinishPending(timeoutMs, transferred);
-    if (r != kResultOk) return r;
+    std::memcpy(response, io->response.data(), transferred);
     bytesRead = transferred;
     return kResultOk;
 }

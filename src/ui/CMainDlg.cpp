@@ -14,7 +14,9 @@
 namespace kestrel {
 
 CMainDlg::CMainDlg(const wchar_t* pipeName)
-    : service(pipeName), taskbarCreated(::RegisterWindowMessageW(kTaskbarCreatedMessage)) {}
+    : service(pipeName), taskbarCreated(::RegisterWindowMessageW(kTaskbarCreatedMessage)) {
+    service.Client().SetWaitPolicy(&wait);
+}
 
 CMainDlg::~CMainDlg() = default;
 
@@ -23,6 +25,19 @@ void CMainDlg::OnLButtonDblClk(POINT) { ShowAndActivate(); }
 void CMainDlg::ShowAndActivate() {
     ::ShowWindow(Handle(), SW_SHOW);
     ::SetForegroundWindow(Handle());
+}
+
+// A request that waits answers the messages sent to the window. A command
+// among them (a menu, a dialog, a quit that destroys the window) would run
+// inside the request, under what it holds: it is posted back to the window
+// instead, and runs after the request, in order with whatever else came.
+LRESULT CMainDlg::OnCommandWhileWaiting(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled) {
+    if (!wait.Waiting()) {
+        handled = FALSE;
+        return 0;
+    }
+    ::PostMessageW(Handle(), msg, wParam, lParam);
+    return 0;
 }
 
 LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
@@ -63,10 +78,19 @@ LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
 }
 
 LRESULT CMainDlg::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL&) {
-    if (wParam == kRefreshTimerId) {
+    if (wParam != kRefreshTimerId) return 0;
+    const DWORD start = ::GetTickCount();
+    if (cadence.Due(start)) {
         service.RefreshPorts(portList);
-        ShowLinkState();
+        // A pass the service answered paces the next one. A silent service is
+        // the stall watch's to pace, and a connect attempt runs on every tick.
+        if (service.Link().kind == LinkState::Kind::Connected) {
+            cadence.PassRan(start, ::GetTickCount());
+        } else {
+            cadence.Reset();
+        }
     }
+    ShowLinkState();
     return 0;
 }
 
@@ -182,7 +206,13 @@ LRESULT CMainDlg::OnEndSession(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled
         handled = FALSE;
         return 0;
     }
-    // At once: the session may end the process as soon as this returns.
+    // At once: the session may end the process as soon as this returns. A
+    // request waiting below would find its window and records gone, so then
+    // the process ends here, with the tray icon removed and nothing else.
+    if (wait.Waiting()) {
+        TNotifyIcon::Destroy();
+        ::ExitProcess(kQuitExitCode);
+    }
     Quit();
     return 0;
 }
@@ -208,7 +238,11 @@ void CMainDlg::editPortFlow(int buttonId) {
         applied = dialog.Run(::GetActiveWindow()) == 1;
         if (applied) outcome = ApplyPortChange(service, portList, name);
     }
-    if (applied) ReportApplyOutcome(Handle(), outcome);
+    if (applied) {
+        // A service found silent shows so before the message does.
+        ShowLinkState();
+        ReportApplyOutcome(Handle(), outcome);
+    }
     // Back where the keyboard left off, wherever the row is now.
     if (::IsWindowVisible(Handle())) {
         ::SetFocus(portList.Handle());
@@ -225,6 +259,7 @@ void CMainDlg::preferencesFlow() {
         if (dialog.Run(::GetActiveWindow()) != 1) return;
         outcome = ApplyPreferences(service, portList);
     }
+    ShowLinkState();
     ReportApplyOutcome(Handle(), outcome);
 }
 

@@ -11,6 +11,8 @@
 #include "CDialogLoopMember.h"
 #include "DevListCtrl.h"
 #include "MessageMap.h"
+#include "RefreshCadence.h"
+#include "ResponsiveWait.h"
 #include "ServiceMirror.h"
 #include "TNotifyIcon.h"
 #include "resource.h"
@@ -34,6 +36,11 @@ public:
     using TNotifyIcon::Create;
 
     BEGIN_MSG_MAP(CMainDlg)
+        // Commands sent while a request waits run after it (OnCommandWhileWaiting).
+        MESSAGE_HANDLER(WM_COMMAND, OnCommandWhileWaiting)
+        MESSAGE_HANDLER(WM_SYSCOMMAND, OnCommandWhileWaiting)
+        MESSAGE_HANDLER(WM_NOTIFYICON, OnCommandWhileWaiting)
+        MESSAGE_HANDLER(WM_EDITPORT, OnCommandWhileWaiting)
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         MESSAGE_HANDLER(WM_TIMER, OnTimer)
@@ -66,6 +73,7 @@ public:
     ServiceMirror& Service() { return service; }
 
 private:
+    LRESULT OnCommandWhileWaiting(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnTimer(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
@@ -94,7 +102,10 @@ private:
     void AddTrayIcon();
 
     DevListCtrl portList;
+    // Every wait of the service link: it outlives the mirror, whose client uses it.
+    ResponsiveWait wait;
     ServiceMirror service;
+    RefreshCadence cadence{kRefreshPeriodMs};
     // Registered message of a restarted taskbar.
     const UINT taskbarCreated;
     // The link state that title, tooltip, tray icon and list show. The window

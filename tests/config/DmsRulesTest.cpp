@@ -127,6 +127,8 @@ TEST(ApplyReport, OneMessageChosenByTheFirstError) {
     EXPECT_EQ(ApplyMessageFor(kResultConnectTimeout, false), ApplyMessage::NotAccepted);
     EXPECT_EQ(ApplyMessageFor(kResultWrongVersion, false), ApplyMessage::NotAccepted);
     EXPECT_EQ(ApplyMessageFor(kResultTextTooLong, false), ApplyMessage::NotAccepted);
+    // A time-out is no refusal: the service did not answer.
+    EXPECT_EQ(ApplyMessageFor(kErrorTimeout, false), ApplyMessage::NotResponding);
     // Without a removed port the service's "no such port" is just a refusal.
     EXPECT_EQ(ApplyMessageFor(kResultPortUnavailable, false), ApplyMessage::NotAccepted);
     EXPECT_EQ(ApplyMessageFor(kResultPortUnavailable, true), ApplyMessage::PortGone);

@@ -179,6 +179,26 @@ HWND EditButtonOfRow(HWND panel, int row) {
     return nullptr;
 }
 
+bool WaitForPostedMessages(HWND panel, DWORD timeoutMs) {
+    HWND list = ::GetDlgItem(panel, IDC_PORT_LIST);
+    DWORD_PTR width = 0;
+    if (!::SendMessageTimeoutW(list, LVM_GETCOLUMNWIDTH, 0, 0, SMTO_NORMAL, timeoutMs, &width))
+        return false;
+    const auto widthBecomes = [&](int wanted) {
+        ::PostMessageW(list, LVM_SETCOLUMNWIDTH, 0, MAKELPARAM(wanted, 0));
+        return test::Eventually(
+            [&] {
+                DWORD_PTR now = 0;
+                return ::SendMessageTimeoutW(list, LVM_GETCOLUMNWIDTH, 0, 0, SMTO_NORMAL, timeoutMs,
+                                             &now) != 0 &&
+                       now == static_cast<DWORD_PTR>(wanted);
+            },
+            timeoutMs, 10);
+    };
+    const int shown = static_cast<int>(width);
+    return widthBecomes(shown + 1) && widthBecomes(shown);
+}
+
 DWORD LongestWaitForAnswer(HWND window, DWORD durationMs) {
     DWORD longest = 0;
     const ULONGLONG start = ::GetTickCount64();

@@ -47,6 +47,12 @@ HWND EditButtonOfRow(HWND panel, int row);
 // Child buttons of the panel's list, visible or not.
 int EditButtonCount(HWND panel);
 
+// Waits up to timeoutMs until the panel's thread has run what was posted to it
+// so far; false if it has not. Sent messages tell nothing of that: a request
+// under way answers them, and holds back what is posted until it returns.
+// Leaves the list as it was (its first column one pixel wider meanwhile).
+bool WaitForPostedMessages(HWND panel, DWORD timeoutMs);
+
 // Sends WM_NULL to the window again and again for durationMs; the longest
 // time one of them waited for an answer (durationMs + 1 when one never came).
 DWORD LongestWaitForAnswer(HWND window, DWORD durationMs);

@@ -1,4 +1,5 @@
-// Test access to the transport's state: the pipe handle and the overlapped block.
+// Test access to the transport: its raw connect, which skips the pipe owner's
+// check, the pipe handle and the overlapped block.
 #pragma once
 
 #include <windows.h>
@@ -12,6 +13,7 @@ namespace kestrel::test {
 class ProbeClient : public CplPipeClient {
 public:
     explicit ProbeClient(const wchar_t* name) : CplPipeClient(name) {}
+    using CplPipeClient::Connect;
     using CplPipeClient::Overlapped;
     using CplPipeClient::Pipe;
     bool OverlappedZero() const {

@@ -1,6 +1,7 @@
 // The pipe transport on real named pipes: connect, close, message boundaries, time-outs.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "PipeServer.h"
@@ -11,6 +12,31 @@ namespace {
 using Connect = PipeTest;
 using Close = PipeTest;
 using Destructor = PipeTest;
+using Waits = PipeTest;
+
+// Waits as the plain policy does and counts the waits; event waits can be
+// made to fail.
+class CountingWait : public WaitPolicy {
+public:
+    DWORD Wait(HANDLE handle, uint32_t timeoutMs) override {
+        if (handle == nullptr) {
+            ++pauses;
+        } else if (failingEventWaits > 0) {
+            --failingEventWaits;
+            ::SetLastError(ERROR_INVALID_HANDLE);
+            return WAIT_FAILED;
+        } else {
+            ++eventWaits;
+        }
+        return plain.Wait(handle, timeoutMs);
+    }
+    int pauses = 0;
+    int eventWaits = 0;
+    int failingEventWaits = 0;
+
+private:
+    PlainWait plain;
+};
 
 class Exchange : public PipeTest {
 protected:
@@ -107,6 +133,23 @@ TEST_F(Connect, WhileConnectedReturnsOneAndTheLinkStaysUsable) {
     client.Close();
 }
 
+// Every instance busy is a service that takes no new client: a time-out, as
+// a request it lets lie. Only a pipe that is not there means not running.
+TEST_F(Connect, EveryInstanceBusyIsASilentServiceNotAMissingOne) {
+    ProbeClient first(name.c_str());
+    ASSERT_EQ(first.Connect(500), kResultOk);  // the one instance
+    const DWORD start = ::GetTickCount();
+    EXPECT_EQ(client.ConnectService(200), kErrorTimeout);
+    EXPECT_GE(MsSince(start), 190u);
+    EXPECT_EQ(client.LastConnect().kind, LinkState::Kind::NotResponding);
+    EXPECT_TRUE(client.OverlappedZero());
+
+    first.Close();
+    server.reset();
+    EXPECT_EQ(client.ConnectService(100), kResultConnectTimeout);
+    EXPECT_EQ(client.LastConnect().kind, LinkState::Kind::NotRunning);
+}
+
 TEST_F(Connect, PathLongerThan255CharactersGives87) {
     // Prefix (9) + 246 = 255 fits; 247 does not.
     const std::wstring fits(246, L'k');
@@ -146,7 +189,7 @@ TEST_F(Close, ReleasesHandleAndEventAndAllowsReconnect) {
 TEST_F(Destructor, ReleasesHandleAndEvent) {
     const DWORD handlesBefore = OpenHandleCount();
     {
-        TNamedPipeClient another(name.c_str());
+        ProbeClient another(name.c_str());
         ASSERT_EQ(another.Connect(500), kResultOk);
     }
     EXPECT_EQ(OpenHandleCount(), handlesBefore);
@@ -326,6 +369,56 @@ TEST_F(Exchange, AnOperationThatCompletesAsItIsCancelledCountsAsCompleted) {
         EXPECT_EQ(taken, sent) << "a request reported as not sent was taken";
         client.Close();
     }
+}
+
+// The connect pauses and the waits for pending operations all go through the
+// wait policy, so that a program with windows keeps them answering.
+TEST_F(Waits, EveryWaitGoesThroughThePolicy) {
+    CountingWait policy;
+    client.SetWaitPolicy(&policy);
+    server.reset();
+    EXPECT_EQ(client.Connect(120), kErrorTimeout);
+    EXPECT_GE(policy.pauses, 2);
+
+    server.emplace(name);
+    ServerThread thread([&] {
+        if (!server->Accept()) return;
+        ::Sleep(200);
+        server->Respond(1);
+        server->WaitClientGone();
+    });
+    ASSERT_EQ(client.Connect(1000), kResultOk);
+    ResponseFrame response{};
+    uint32_t n = 0;
+    EXPECT_EQ(client.ReadFrame(response.data(), 2000, n), kResultOk);
+    EXPECT_EQ(policy.eventWaits, 1);
+    client.Close();
+}
+
+// A wait that fails, and a drain that cannot tell that the cancelled read has
+// ended: the pipe is closed under it, and the late response can never land in
+// the caller's buffer.
+TEST_F(Waits, AReadNotKnownToHaveEndedIsEndedByClosingThePipe) {
+    CountingWait policy;
+    policy.failingEventWaits = 2;
+    client.SetWaitPolicy(&policy);
+    ServerThread thread([&] {
+        if (!server->Accept()) return;
+        ::Sleep(300);
+        server->Respond(9);
+    });
+    ASSERT_EQ(client.Connect(1000), kResultOk);
+    ResponseFrame response;
+    response.fill(0xCC);
+    uint32_t n = 7;
+    EXPECT_EQ(client.ReadFrame(response.data(), 1000, n),
+              static_cast<uint32_t>(ERROR_INVALID_HANDLE));
+    EXPECT_EQ(n, 0u);
+    EXPECT_FALSE(client.IsConnected());
+    EXPECT_TRUE(client.OverlappedZero());
+    thread.Join();
+    ::Sleep(100);
+    EXPECT_EQ(std::count(response.begin(), response.end(), 0xCC), 532);
 }
 
 TEST_F(Exchange, ProductionBudgetIsTenSeconds) {

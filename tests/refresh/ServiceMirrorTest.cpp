@@ -415,6 +415,32 @@ TEST_F(ServiceMirrorTest, SilentServiceIsNotRespondingUntilAnAttemptIsAnswered) 
     EXPECT_EQ(list.Last(L"COM2")->portLabel, L"Back");
 }
 
+// A silent service that takes no new client meanwhile (its one pipe instance
+// still busy with the request it lets lie) stays not responding; a pipe that
+// has gone is a service that is not running.
+TEST_F(ServiceMirrorTest, BusyPipeKeepsTheServiceNotResponding) {
+    const std::wstring name = test::UniquePipeName();
+    sim::SimServer single(name, sim::SimServerOptions{1, 0, {}});
+    ASSERT_TRUE(single.Execute("port COM1 mode=0 status=0 traffic=off"));
+    ASSERT_TRUE(single.Start());
+    ServiceMirror busy(name.c_str());
+    busy.Client().SetExchangeBudget(kShortBudgetMs);
+    busy.SetStallTiming(kQuietMs, kAttemptBudgetMs);
+    busy.RefreshPorts(list);
+    ASSERT_TRUE(single.Execute("fault delay 10000 on=GetPortCounters"));
+    busy.RefreshPorts(list);
+    ASSERT_EQ(busy.Link().kind, LinkState::Kind::NotResponding);
+
+    ::Sleep(kQuietMs + kMarginMs);
+    busy.RefreshPorts(list);
+    EXPECT_EQ(busy.Link().kind, LinkState::Kind::NotResponding);
+
+    single.Stop();
+    ::Sleep(kQuietMs + kMarginMs);
+    busy.RefreshPorts(list);
+    EXPECT_EQ(busy.Link().kind, LinkState::Kind::NotRunning);
+}
+
 // Silence while a new port is read in full: one budget, no DMS read after the
 // device read, nothing removed; the next attempt enumerates afresh, so the
 // new port comes and the vanished one goes without another change of the list.

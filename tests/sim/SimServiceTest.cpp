@@ -235,6 +235,15 @@ TEST_F(SimServiceTest, RefuseFaultDoesNotActOnTheRequest) {
     EXPECT_EQ(StatusOf(Ask(PortRequest(kUseDefaultDmsConfig, L"COM3"))), kResultOk);  // used up
 }
 
+TEST_F(SimServiceTest, SilenceFaultNeitherActsOnNorAnswersTheRequest) {
+    Run("fault silence on=UseDefaultDmsConfig");
+    const RequestFrame request = PortRequest(kUseDefaultDmsConfig, L"COM3");
+    EXPECT_TRUE(service.Handle(request.data(), request.size()).messages.empty());
+    EXPECT_FALSE(service.Snapshot().FindPort(L"COM3")->useDefault);
+    EXPECT_EQ(service.Counts().byCode[kUseDefaultDmsConfig], 1u) << "counted all the same";
+    EXPECT_EQ(StatusOf(Ask(request)), kResultOk);  // used up
+}
+
 TEST_F(SimServiceTest, FaultCanLetMatchingRequestsPassFirst) {
     Run("fault refuse 87 on=GetPortName after=2");
     const uint32_t stamp = service.Snapshot().Stamp();

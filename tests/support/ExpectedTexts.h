@@ -77,6 +77,8 @@ inline constexpr wchar_t kDefaultDeactivationQuestion[] =
     L"assigned DMS will abort immediately.\n\nDo you want to continue?";
 
 inline constexpr wchar_t kNotAccepted[] = L"Some parameters have not been accepted.";
+inline constexpr wchar_t kServiceNotResponding[] =
+    L"The service 'Kestrel service' is not responding. Parameters have not been accepted.";
 inline constexpr wchar_t kServiceNotRunning[] =
     L"The service 'Kestrel service' is not running. Parameters have not been accepted.";
 inline std::wstring PortGone(const std::wstring& portLabel) {

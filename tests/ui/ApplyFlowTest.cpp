@@ -249,10 +249,11 @@ TEST_F(ApplyFlowTest, ServiceStoppedShowsTheUnreachableTextOnce) {
     });
     EXPECT_EQ(test::seen.text, texts::kServiceNotRunning);
     ASSERT_TRUE(HasRecord(L"COM3"));
-    EXPECT_EQ(ConnectionShown(L"COM3"), L"-") << "the failed re-read removes the row";
+    EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:81")
+        << "nothing is read back over a lost link: the record keeps what the dialog stored";
     EXPECT_FALSE(dlg->Service().IsEditing());
 
-    // Back again: the refresh reconnects and restores the row.
+    // Back again: the refresh reconnects and reads the port in full.
     StartService();
     ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
     EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:80");
@@ -276,6 +277,61 @@ TEST_F(ApplyFlowTest, ChangeAppliedWhileTheServiceIsNotRespondingIsSent) {
     EXPECT_EQ(test::seen.text, L"");
     EXPECT_EQ(SimPort(L"COM3").own.port, "81");
     EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:81");
+}
+
+// The service answers the refresh but not the change: the flow sends nothing
+// after the one request that met the silence, says so in one message, and the
+// window shows the service not responding at once. The record keeps what the
+// dialog stored until a pass reads the port in full.
+TEST_F(ApplyFlowTest, PortChangeIntoSilenceStopsThereAndSaysNotResponding) {
+    dlg->Service().Client().SetExchangeBudget(300);
+    dlg->Service().SetStallTiming(0, 1000);
+    ASSERT_TRUE(server->Execute("fault silence on=SetPortDmsConfig"));
+    const uint64_t deviceReads = Requests(kGetPortDevice);
+    EditPort(L"COM3", L"Dock-3", [](HWND dialog) {
+        SetText(dialog, IDC_DMS_PORT, L"81");
+        Apply(dialog);
+    });
+    EXPECT_EQ(test::seen.text, texts::kServiceNotResponding);
+    EXPECT_EQ(Requests(kGetPortDevice), deviceReads) << "no read-back";
+    EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:81");
+    EXPECT_EQ(test::WindowText(window), texts::kTitleServiceNotResponding);
+
+    ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+    EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:80") << "read in full";
+    EXPECT_EQ(test::WindowText(window), texts::kProductName);
+}
+
+TEST_F(ApplyFlowTest, PreferencesIntoSilenceSendOneRequestOnly) {
+    dlg->Service().Client().SetExchangeBudget(300);
+    ASSERT_TRUE(server->Execute("fault silence on=SetLogSettings"));
+    const uint64_t reads = Requests(kGetLogSettings);
+    EditPreferences([](HWND dialog) {
+        SetText(dialog, IDC_DMS_PORT, L"8443");
+        Apply(dialog);
+    });
+    EXPECT_EQ(test::seen.text, texts::kServiceNotResponding);
+    EXPECT_EQ(Requests(kGetLogSettings), reads) << "no read-back";
+    EXPECT_EQ(Requests(kSetDefaultDmsConfig), 0u) << "nor the next change";
+    EXPECT_STREQ(dlg->Service().DefaultDms().port, "8443") << "as the dialog stored it";
+    EXPECT_FALSE(dlg->Service().DefaultDmsLoaded());
+    EXPECT_EQ(dlg->Service().Link().kind, LinkState::Kind::NotResponding);
+}
+
+// A refusal whose read-back meets the silence: the refusal is what the message
+// reports, and the defaults keep what the dialog stored, not emptied.
+TEST_F(ApplyFlowTest, ReadBackIntoSilenceKeepsTheStoredDefaults) {
+    dlg->Service().Client().SetExchangeBudget(300);
+    ASSERT_TRUE(server->Execute("fault refuse 87 on=SetDefaultDmsConfig"));
+    ASSERT_TRUE(server->Execute("fault silence on=GetDefaultDmsConfig"));
+    EditPreferences([](HWND dialog) {
+        SetText(dialog, IDC_DMS_PORT, L"8443");
+        Apply(dialog);
+    });
+    EXPECT_EQ(test::seen.text, texts::kNotAccepted);
+    EXPECT_STREQ(dlg->Service().DefaultDms().port, "8443");
+    EXPECT_FALSE(dlg->Service().DefaultDmsLoaded());
+    EXPECT_EQ(ConnectionShown(L"COM4"), L"defaults.example:8443");
 }
 
 TEST_F(ApplyFlowTest, CancelSendsNothingAndShowsNothing) {
@@ -467,7 +523,10 @@ TEST_F(ApplyFlowTest, PreferencesWithAnOverlongFolderSayNotAccepted) {
     EXPECT_EQ(Requests(kSetDefaultDmsConfig), 1u);
 }
 
-TEST_F(ApplyFlowTest, PreferencesWithTheServiceStoppedEmptyTheFollowedDefaults) {
+// The link is lost on the first request: nothing more is sent, the caches
+// keep what the dialog stored, unconfirmed, and the service's values come
+// back with the next pass that reaches it.
+TEST_F(ApplyFlowTest, PreferencesWithTheServiceStoppedSendNothingMore) {
     EditPreferences([this](HWND dialog) {
         server->Stop();
         SetText(dialog, IDC_DMS_PORT, L"8443");
@@ -476,9 +535,13 @@ TEST_F(ApplyFlowTest, PreferencesWithTheServiceStoppedEmptyTheFollowedDefaults) 
     EXPECT_EQ(test::seen.text, texts::kServiceNotRunning);
     EXPECT_FALSE(dlg->Service().DefaultDmsLoaded());
     EXPECT_FALSE(dlg->Service().LogSettingsLoaded());
-    EXPECT_EQ(ConnectionShown(L"COM4"), L"") << "follows the emptied defaults";
+    EXPECT_EQ(ConnectionShown(L"COM4"), L"defaults.example:8443") << "follows the stored defaults";
     EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:80");
-    EXPECT_STREQ(Record(L"COM4").dms.host, "");
+
+    StartService();
+    ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+    EXPECT_STREQ(dlg->Service().DefaultDms().port, "443");
+    EXPECT_EQ(ConnectionShown(L"COM4"), L"defaults.example:443") << "read in full again";
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ constexpr const char* kHelp =
     "log [folder=T] [level=N]\n"
     "traffic on|off [NAME...]\n"
     "fault delay MS|drop|crash|length N|stale [N]|future [N]|version A.B.C|refuse STATUS\n"
-    "      |claim N|names refuse|repeat|invent [on=CODE|any] [after=N] [count=N|always]\n"
+    "      |claim N|names refuse|repeat|invent|silence [on=CODE|any] [after=N] [count=N|always]\n"
     "clear-faults | reset | demo | state | counts | drop-all | crash-all | sleep MS | quit | help";
 
 // The demo the simulator starts with when given nothing else to do.
@@ -183,7 +183,8 @@ bool CommandInterpreter::AddFault(const Arguments& args, CommandResult* result) 
         return Fail(error, "unknown fault: " + args[0]);
     const std::string kindName = args[0];
 
-    const bool takesValue = fault.kind != FaultKind::Drop && fault.kind != FaultKind::Crash;
+    const bool takesValue = fault.kind != FaultKind::Drop && fault.kind != FaultKind::Crash &&
+                            fault.kind != FaultKind::Silence;
     const bool valueOptional = fault.kind == FaultKind::Stale || fault.kind == FaultKind::Future;
     const bool hasValue = takesValue && args.size() > 1 && args[1].find('=') == std::string::npos;
     if (takesValue && !hasValue && !valueOptional)

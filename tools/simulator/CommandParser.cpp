@@ -19,8 +19,9 @@ constexpr const char* kRequestNames[kRequestCodeCount] = {
     "SetDefaultDmsConfig", "GetLogSettings",   "SetLogSettings",      "GetPortCounters"};
 
 // In the order of FaultKind.
-constexpr const char* kFaultKindNames[] = {"delay",  "drop",    "crash",  "length", "stale",
-                                           "future", "version", "refuse", "claim",  "names"};
+constexpr const char* kFaultKindNames[] = {"delay", "drop",   "crash",   "length",
+                                           "stale", "future", "version", "refuse",
+                                           "claim", "names",  "silence"};
 
 constexpr const char* kPastEndNames[] = {"refuse", "repeat", "invent"};
 

@@ -35,6 +35,7 @@ FaultAction FaultPlan::Take(uint32_t code) {
             action.count = fault.value;
             break;
         case FaultKind::Names: action.pastEnd = static_cast<PastEndNames>(fault.value); break;
+        case FaultKind::Silence: action.silent = true; break;
         }
         if (!fault.always && --fault.remaining == 0) {
             it = faults.erase(it);

@@ -19,6 +19,7 @@ enum class FaultKind {
     Refuse,   // value: refuse the request with this status, without acting on it
     Claim,    // value: GetPortListInfo reports that many ports
     Names,    // value: GetPortName answers an index past the end (PastEndNames)
+    Silence,  // read the request, neither act on it nor answer it
 };
 
 // How GetPortName answers an index past the end of the list under a Names fault.
@@ -56,6 +57,7 @@ struct FaultAction {
     bool overrideCount = false;
     uint32_t count = 0;
     PastEndNames pastEnd = PastEndNames::Refuse;
+    bool silent = false;
 };
 
 class FaultPlan {

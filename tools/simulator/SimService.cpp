@@ -44,6 +44,7 @@ Reply SimService::Handle(const uint8_t* request, size_t length) {
         } else {
             ++counts.malformed;
         }
+        if (fault.silent) return reply;
         if (fault.refuseStatus != 0) {
             RefuseRequest(request, fault.refuseStatus, response.data());
         } else if (!HandleRequest(state.model, request, length, response.data())) {

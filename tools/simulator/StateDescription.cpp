@@ -22,7 +22,8 @@ std::string DescribeFault(const Fault& fault) {
     out << "fault " << CommandParser::FaultKindName(fault.kind);
     switch (fault.kind) {
     case FaultKind::Drop:
-    case FaultKind::Crash: break;
+    case FaultKind::Crash:
+    case FaultKind::Silence: break;
     case FaultKind::Version:
         out << ' ' << fault.version[0] << '.' << fault.version[1] << '.' << fault.version[2];
         break;
