@@ -171,5 +171,8 @@ for choice in "ADDLOCAL=StartAtLogon" "REMOVE=Panel STARTATLOGON=1"; do
     [[ $state != *"product "* ]] || msiexec "choice-$n-removed" 0 /x "$(windows_path "$OLD_MSI")"
 done
 
+# The prefix's own Wine processes may still write into it: they end first.
+wineserver -k 2>/dev/null || true
+wineserver -w
 rm -rf "$WINEPREFIX"
 echo "package test passed"
