@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "CommandParser.h"
-#include "TextCodec.h"
+#include "WideText.h"
 
 namespace kestrel::sim {
 
@@ -63,7 +63,7 @@ bool CommandOptions::Wide(const char* key, size_t maxChars, std::wstring* out,
     const std::string* value = Find(key);
     if (!value) return true;
     std::wstring text;
-    if (!Utf8ToWide(*value, &text)) return Fail(error, std::string(key) + ": not valid UTF-8");
+    if (!Utf8ToWide(*value, text)) return Fail(error, std::string(key) + ": not valid UTF-8");
     if (text.size() > maxChars || text.find(L'\0') != std::wstring::npos)
         return Fail(error,
                     std::string(key) + ": longer than " + std::to_string(maxChars) + " characters");

@@ -5,9 +5,10 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "DecimalText.h"
 #include "ServiceProtocol.h"
 #include "SimModel.h"
-#include "TextCodec.h"
+#include "WideText.h"
 
 namespace kestrel::sim {
 
@@ -87,14 +88,14 @@ std::string CommandParser::Quote(const std::string& text) {
 }
 
 bool CommandParser::ParseNumber(const std::string& text, uint32_t* value) {
-    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return false;
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const char* digits = text.c_str() + (hex ? 2 : 0);
+    if (!hex) return ParseDecimal(text, *value);
+    const char* digits = text.c_str() + 2;
     if (!std::isxdigit(static_cast<unsigned char>(*digits))) return false;
     errno = 0;
     char* end = nullptr;
-    const unsigned long long parsed = std::strtoull(digits, &end, hex ? 16 : 10);
-    if (errno != 0 || *end != '\0' || parsed > 0xFFFFFFFFull) return false;
+    const unsigned long long parsed = std::strtoull(digits, &end, 16);
+    if (errno != 0 || end != text.c_str() + text.size() || parsed > 0xFFFFFFFFull) return false;
     *value = static_cast<uint32_t>(parsed);
     return true;
 }
@@ -111,7 +112,7 @@ bool CommandParser::ParseFlag(const std::string& text, bool* value) {
 }
 
 bool CommandParser::ParsePortName(const std::string& text, std::wstring* name, std::string* error) {
-    if (!Utf8ToWide(text, name)) return Fail(error, "port name is not valid UTF-8");
+    if (!Utf8ToWide(text, *name)) return Fail(error, "port name is not valid UTF-8");
     if (name->empty()) return Fail(error, "port name is empty");
     if (name->size() > kMaxPortNameChars)
         return Fail(error, "port name is longer than 200 characters");
