@@ -39,11 +39,11 @@ TEST(CommandSplit, QuotesHoldBlanksAndDoubledQuotes) {
     std::vector<std::string> words;
     std::string error;
     ASSERT_TRUE(CommandParser::Split(
-        "  log folder=\"C:\\Program Data\\Logs\"  label=\"say \"\"hi\"\"\" x= \"\"\t", &words,
-        &error));
+        "  log folder=\"C:\\Program Data\\Logs\"  label=\"say \"\"hi\"\"\" x= \"\"\t", words,
+        error));
     EXPECT_EQ(words, (std::vector<std::string>{"log", "folder=C:\\Program Data\\Logs",
                                                "label=say \"hi\"", "x=", ""}));
-    EXPECT_FALSE(CommandParser::Split("port \"COM3", &words, &error));
+    EXPECT_FALSE(CommandParser::Split("port \"COM3", words, error));
 }
 
 TEST_F(CommandTest, NewPortStartsVisibleAndFollowingTheDefaults) {

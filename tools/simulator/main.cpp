@@ -60,28 +60,28 @@ struct Arguments {
     SimServerOptions options;
 };
 
-bool ParseArguments(const std::vector<std::wstring>& args, Arguments* parsed) {
+bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed) {
     for (size_t i = 1; i < args.size(); ++i) {
         const std::wstring& arg = args[i];
         if (arg == L"--empty") {
-            parsed->empty = true;
+            parsed.empty = true;
             continue;
         }
         if (i + 1 == args.size()) return false;
         const std::wstring& value = args[++i];
         uint32_t number = 0;
         if (arg == L"--pipe" && !value.empty()) {
-            parsed->pipe = value;
+            parsed.pipe = value;
         } else if (arg == L"--scenario") {
-            parsed->scenario = value;
+            parsed.scenario = value;
         } else if (arg == L"--control") {
-            parsed->control = value;
+            parsed.control = value;
         } else if (arg == L"--instances" && kestrel::ParseDecimal(value, number) && number > 0) {
-            parsed->options.instances = number;
+            parsed.options.instances = number;
         } else if (arg == L"--tick" && kestrel::ParseDecimal(value, number)) {
-            parsed->options.tickMs = number;
+            parsed.options.tickMs = number;
         } else if (arg == L"--owner" && !value.empty()) {
-            parsed->options.owner = value;
+            parsed.options.owner = value;
         } else {
             return false;
         }
@@ -102,7 +102,7 @@ std::vector<std::wstring> CommandLineArguments() {
 bool IsSleep(const std::string& line) {
     std::vector<std::string> words;
     std::string ignored;
-    return CommandParser::Split(line, &words, &ignored) && !words.empty() && words[0] == "sleep";
+    return CommandParser::Split(line, words, ignored) && !words.empty() && words[0] == "sleep";
 }
 
 bool RunLine(SimServer& server, Console& console, const std::string& line,
@@ -121,7 +121,7 @@ bool RunLine(SimServer& server, Console& console, const std::string& line,
 int main() {
     Console console;
     Arguments args;
-    if (!ParseArguments(CommandLineArguments(), &args)) {
+    if (!ParseArguments(CommandLineArguments(), args)) {
         console.Err(kUsage);
         return 2;
     }
