@@ -29,9 +29,9 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <vector>
 
+#include "CHandle.h"
 #include "PanelTexts.h"
 
 namespace {
@@ -183,11 +183,6 @@ long CountGdiTableEntries(HANDLE process) {
 
 constexpr UINT kRowsTimeoutMs = 5000;
 
-struct HandleCloser {
-    void operator()(HANDLE handle) const { ::CloseHandle(handle); }
-};
-using OwnedHandle = std::unique_ptr<void, HandleCloser>;
-
 long PanelRows(DWORD processId) {
     HWND panel = ::FindWindowW(kInstanceId, nullptr);
     DWORD owner = 0;
@@ -221,29 +216,29 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "no running panel\n");
         return 1;
     }
-    const OwnedHandle process(
+    const CHandle process(
         ::OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId));
-    if (!process) {
+    if (!process.IsValid()) {
         std::fprintf(stderr, "cannot open process %lu (error %lu)\n",
                      static_cast<unsigned long>(processId), ::GetLastError());
         return 1;
     }
     PROCESS_MEMORY_COUNTERS_EX memory{};
     memory.cb = sizeof memory;
-    if (!::GetProcessMemoryInfo(process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+    if (!::GetProcessMemoryInfo(process.Get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
                                 sizeof memory)) {
         std::fprintf(stderr, "cannot read the memory figures of process %lu (error %lu)\n",
                      static_cast<unsigned long>(processId), ::GetLastError());
         return 1;
     }
     DWORD handles = 0;
-    if (!::GetProcessHandleCount(process.get(), &handles) || handles == 0)
+    if (!::GetProcessHandleCount(process.Get(), &handles) || handles == 0)
         handles = CountListedHandles(processId);
-    const DWORD gdi = ::GetGuiResources(process.get(), GR_GDIOBJECTS);
-    const DWORD user = ::GetGuiResources(process.get(), GR_USEROBJECTS);
+    const DWORD gdi = ::GetGuiResources(process.Get(), GR_GDIOBJECTS);
+    const DWORD user = ::GetGuiResources(process.Get(), GR_USEROBJECTS);
     const SIZE_T privateBytes =
         memory.PrivateUsage != 0 ? memory.PrivateUsage : memory.PagefileUsage;
-    const long gdiTable = CountGdiTableEntries(process.get());
+    const long gdiTable = CountGdiTableEntries(process.Get());
 
     std::printf(
         "pid=%lu handles=%lu gdi=%lu user=%lu private_kb=%llu working_set_kb=%llu "

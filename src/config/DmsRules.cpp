@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "DecimalText.h"
+
 namespace kestrel {
 
 namespace {
@@ -10,8 +12,6 @@ namespace {
 bool IsBlank(wchar_t c) {
     return c == L' ' || c == L'\t' || c == L'\n' || c == L'\v' || c == L'\f' || c == L'\r';
 }
-
-bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
 bool IsControlCharacter(wchar_t c) { return static_cast<uint32_t>(c) < 0x20 || c == 0x7F; }
 
@@ -36,20 +36,10 @@ UnsignedText ConvertUnsigned(std::wstring_view text) {
         negative = text[i] == L'-';
         ++i;
     }
-    if (i == text.size() || !IsDigit(text[i])) return {0, text.empty()};
-
-    uint32_t value = 0;
-    bool overflow = false;
-    for (; i < text.size() && IsDigit(text[i]); ++i) {
-        const uint32_t digit = static_cast<uint32_t>(text[i] - L'0');
-        if (value > (UINT32_MAX - digit) / 10) overflow = true;
-        value = value * 10 + digit;
-    }
-    if (overflow)
-        value = UINT32_MAX;
-    else if (negative)
-        value = 0u - value;
-    return {value, i == text.size()};
+    const DecimalDigits digits = ReadDecimalDigits(text.substr(i));
+    if (digits.length == 0) return {0, text.empty()};
+    const uint32_t value = negative && !digits.overflow ? 0u - digits.value : digits.value;
+    return {value, i + digits.length == text.size()};
 }
 
 DmsInputCheck CheckDmsInput(std::wstring_view host, std::wstring_view port,

@@ -10,6 +10,7 @@
 #include "DmsControls.h"
 #include "DmsTexts.h"
 #include "LogFolderRule.h"
+#include "TScopeGuard.h"
 #include "WindowIcons.h"
 #include "WindowText.h"
 
@@ -112,9 +113,9 @@ LRESULT GlobalDlg::OnBrowse(WORD, WORD, HWND, BOOL&) {
     info.lParam = start.empty() ? 0 : reinterpret_cast<LPARAM>(start.c_str());
     LPITEMIDLIST chosen = ::SHBrowseForFolderW(&info);
     if (!chosen) return 0;
+    const TScopeGuard freeChosen([chosen]() noexcept { ::CoTaskMemFree(chosen); });
     wchar_t path[MAX_PATH] = {};
     if (::SHGetPathFromIDListW(chosen, path)) ::SetWindowTextW(folderEdit, path);
-    ::CoTaskMemFree(chosen);
     return 0;
 }
 

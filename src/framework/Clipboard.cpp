@@ -2,29 +2,26 @@
 
 #include <cstring>
 
+#include "CGlobalMemory.h"
+#include "TScopeGuard.h"
+
 namespace kestrel {
 
 bool PutTextOnClipboard(HWND owner, const std::wstring& text) {
     const SIZE_T bytes = (text.size() + 1) * sizeof(wchar_t);
-    const HGLOBAL memory = ::GlobalAlloc(GMEM_MOVEABLE, bytes);
-    if (!memory) return false;
-    void* target = ::GlobalLock(memory);
-    if (!target) {
-        ::GlobalFree(memory);
-        return false;
-    }
+    CGlobalMemory memory(::GlobalAlloc(GMEM_MOVEABLE, bytes));
+    if (!memory.IsValid()) return false;
+    void* target = ::GlobalLock(memory.Get());
+    if (!target) return false;
     std::memcpy(target, text.c_str(), bytes);
-    ::GlobalUnlock(memory);
-    if (!::OpenClipboard(owner)) {
-        ::GlobalFree(memory);
-        return false;
-    }
+    ::GlobalUnlock(memory.Get());
+    if (!::OpenClipboard(owner)) return false;
+    const TScopeGuard closeClipboard([]() noexcept { ::CloseClipboard(); });
     ::EmptyClipboard();
+    if (!::SetClipboardData(CF_UNICODETEXT, memory.Get())) return false;
     // The clipboard owns the memory once it has taken it.
-    const bool placed = ::SetClipboardData(CF_UNICODETEXT, memory) != nullptr;
-    ::CloseClipboard();
-    if (!placed) ::GlobalFree(memory);
-    return placed;
+    memory.Release();
+    return true;
 }
 
 }  // namespace kestrel

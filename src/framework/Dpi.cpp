@@ -1,5 +1,7 @@
 #include "Dpi.h"
 
+#include "TScopeGuard.h"
+
 namespace kestrel {
 
 UINT WindowDpi(HWND window) {
@@ -12,8 +14,9 @@ UINT WindowDpi(HWND window) {
         if (dpi != 0) return dpi;
     }
     const HDC screen = ::GetDC(nullptr);
-    const int dpi = screen ? ::GetDeviceCaps(screen, LOGPIXELSX) : 0;
-    if (screen) ::ReleaseDC(nullptr, screen);
+    if (!screen) return kDefaultDpi;
+    const TScopeGuard releaseScreen([screen]() noexcept { ::ReleaseDC(nullptr, screen); });
+    const int dpi = ::GetDeviceCaps(screen, LOGPIXELSX);
     return dpi > 0 ? static_cast<UINT>(dpi) : kDefaultDpi;
 }
 

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "CHandle.h"
+#include "CLocalMemory.h"
+#include "CRegKey.h"
 #include "PipeOwnerTrust.h"
 
 namespace kestrel {
@@ -16,18 +18,16 @@ std::wstring SidText(PSID sid) {
     if (sid == nullptr || !::IsValidSid(sid)) return std::wstring();
     wchar_t* text = nullptr;
     if (!::ConvertSidToStringSidW(sid, &text)) return std::wstring();
-    std::wstring result(text);
-    ::LocalFree(text);
-    return result;
+    const CLocalMemory owned(text);
+    return std::wstring(text);
 }
 
 // The system's own writing of a SID given as text; empty when it is none.
 std::wstring CanonicalSid(const std::wstring& text) {
     PSID sid = nullptr;
     if (text.empty() || !::ConvertStringSidToSidW(text.c_str(), &sid)) return std::wstring();
-    std::wstring canonical = SidText(sid);
-    ::LocalFree(sid);
-    return canonical;
+    const CLocalMemory owned(sid);
+    return SidText(sid);
 }
 
 }  // namespace
@@ -52,22 +52,23 @@ std::wstring HandleOwnerSid(HANDLE handle) {
                           nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
         return std::wstring();
     }
-    std::wstring sid = SidText(owner);
-    ::LocalFree(descriptor);
-    return sid;
+    // The owner SID points into the descriptor.
+    const CLocalMemory owned(descriptor);
+    return SidText(owner);
 }
 
 std::wstring PolicyTrustedAccount() {
-    HKEY key = nullptr;
+    HKEY opened = nullptr;
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTrustPolicyKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
-                        &key) != ERROR_SUCCESS) {
+                        &opened) != ERROR_SUCCESS) {
         return std::wstring();
     }
+    const CRegKey key(opened);
     BYTE value[512] = {};
     DWORD type = 0;
     DWORD bytes = sizeof(value);
-    const LSTATUS read = ::RegQueryValueExW(key, kTrustPolicyValue, nullptr, &type, value, &bytes);
-    ::RegCloseKey(key);
+    const LSTATUS read =
+        ::RegQueryValueExW(key.Get(), kTrustPolicyValue, nullptr, &type, value, &bytes);
     if (read != ERROR_SUCCESS || type != REG_SZ) return std::wstring();
     return CanonicalSid(PolicyValueText(value, bytes));
 }

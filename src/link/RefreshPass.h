@@ -12,15 +12,12 @@
 #include "PortRecord.h"
 #include "PortRequests.h"
 #include "PortRowInfo.h"
+#include "WideText.h"  // WidenAnsi: how a row shows the DMS texts
 
 namespace kestrel {
 
 // The full row of a port; also used by the editing flows after they change a record.
 PortRowInfo MakePortRow(const PortRecord& record, const std::wstring& name);
-
-// A DMS text in the system's ANSI code page, widened as the panel shows it.
-// The Win32 layer defines it (ServiceMirror.cpp); a native build brings its own.
-std::wstring WidenAnsi(const char* text);
 
 // Reads the port's device data and DMS parameters into its record; 0, or the
 // first failure's code. A refusal leaves the failure values in the record

@@ -10,6 +10,7 @@
 
 #include "CplPipeClient.h"
 #include "DmsConfig.h"
+#include "FlagScope.h"
 #include "LogSettings.h"
 #include "PortListView.h"
 #include "PortRecord.h"
@@ -20,10 +21,9 @@ namespace kestrel {
 
 class ServiceMirror {
 public:
-    // Holds a flag for the life of the scope, on every way out. While editing
-    // is held, refresh passes return at once; while refreshing is held, the
-    // editing flows do nothing.
-    class FlagScope;
+    // Hold editing or refreshing for the life of the scope (FlagScope). While
+    // editing is held, refresh passes return at once; while refreshing is
+    // held, the editing flows do nothing.
     class EditingScope;
     class RefreshingScope;
 
@@ -129,19 +129,6 @@ private:
     bool logSettingsLoaded = false;
     StallWatch stall;
     uint32_t lastPass = kResultOk;
-};
-
-class ServiceMirror::FlagScope {
-public:
-    ~FlagScope() { flag = false; }
-    FlagScope(const FlagScope&) = delete;
-    FlagScope& operator=(const FlagScope&) = delete;
-
-protected:
-    explicit FlagScope(bool& held) : flag(held) { flag = true; }
-
-private:
-    bool& flag;
 };
 
 class ServiceMirror::EditingScope : public FlagScope {

@@ -5,8 +5,9 @@
 #include <vector>
 
 #include "CAppModule.h"
-#include "CMenuHandle.h"
+#include "CMenu.h"
 #include "Clipboard.h"
+#include "FlagScope.h"
 #include "PortListColumns.h"
 #include "PortRecord.h"
 #include "PortRowTexts.h"
@@ -140,10 +141,11 @@ bool DevListCtrl::InsertPort(const PortRowInfo& info) {
     item.mask = LVIF_TEXT;
     item.iItem = n;
     item.pszText = const_cast<wchar_t*>(L"");
-    const bool notify = notifyCheckChanges;
-    notifyCheckChanges = false;
-    const auto index = static_cast<int>(Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    notifyCheckChanges = notify;
+    int index = -1;
+    {
+        const FlagScope quiet(notifyCheckChanges, false);
+        index = static_cast<int>(Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
+    }
     if (index != n) {
         if (index >= 0) Send(LVM_DELETEITEM, static_cast<WPARAM>(index));
         return false;
@@ -209,16 +211,12 @@ void DevListCtrl::FreeRow(Row& row) {
 void DevListCtrl::UpdateRowTexts(const PortRowInfo& data, int index) {
     if (!data.countersOnly) {
         // Our own tick change must pass the host's check-box lock.
-        const bool lock = checkBoxLock;
-        const bool notify = notifyCheckChanges;
-        checkBoxLock = false;
-        notifyCheckChanges = false;
+        const FlagScope unlocked(checkBoxLock, false);
+        const FlagScope quiet(notifyCheckChanges, false);
         LVITEMW item{};
         item.stateMask = LVIS_STATEIMAGEMASK;
         item.state = data.comPortActive ? kStateImageTicked : kStateImageUnticked;
         Send(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
-        checkBoxLock = lock;
-        notifyCheckChanges = notify;
     }
     for (int column = kColumnPort; column <= kColumnConnection; ++column) {
         if (RowWritesColumn(data, column)) SetCellText(index, column, CellText(data, column));
@@ -382,7 +380,7 @@ LRESULT DevListCtrl::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&) {
     // By name: the menu's loop lets the refresh move and remove rows meanwhile.
     const Row* row = index >= 0 ? RowAt(index) : nullptr;
     const std::wstring port = row && row->button ? row->info.name : std::wstring();
-    const CMenuHandle menu(::CreatePopupMenu());
+    const CMenu menu(::CreatePopupMenu());
     if (!menu.IsValid()) return 0;
     enum : UINT { kEdit = 1, kCopy };
     if (!port.empty()) ::AppendMenuW(menu.Get(), MF_STRING, kEdit, kMenuEditText);

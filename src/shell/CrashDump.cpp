@@ -9,6 +9,7 @@
 
 #include "CHandle.h"
 #include "PanelTexts.h"
+#include "TScopeGuard.h"
 
 namespace kestrel {
 namespace {
@@ -77,13 +78,12 @@ bool ExpandTempFolder(wchar_t (&folder)[MAX_PATH]) {
 }
 
 LONG WINAPI WriteCrashDump(EXCEPTION_POINTERS* exception) noexcept {
-    HMODULE dbghelp = LoadSystemDbgHelp();
+    const HMODULE dbghelp = LoadSystemDbgHelp();
     if (!dbghelp) return EXCEPTION_CONTINUE_SEARCH;
+    const TScopeGuard unload([dbghelp]() noexcept { ::FreeLibrary(dbghelp); });
     auto writeDump = reinterpret_cast<MiniDumpWriteDumpFn>(
         reinterpret_cast<void*>(::GetProcAddress(dbghelp, "MiniDumpWriteDump")));
-    const LONG result = writeDump ? WriteDumpWith(writeDump, exception) : EXCEPTION_CONTINUE_SEARCH;
-    ::FreeLibrary(dbghelp);
-    return result;
+    return writeDump ? WriteDumpWith(writeDump, exception) : EXCEPTION_CONTINUE_SEARCH;
 }
 
 void InstallCrashDumpWriter() {

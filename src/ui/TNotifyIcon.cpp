@@ -174,7 +174,7 @@ bool TNotifyIcon::AppendRButtonDblClkMenuItem(UINT id, const wchar_t* text) {
 }
 
 bool TNotifyIcon::AppendMenuItem(MenuEvent event, UINT id, const wchar_t* text) {
-    CMenuHandle& menu = menus[event];
+    CMenu& menu = menus[event];
     if (!menu.IsValid()) menu.Reset(::CreatePopupMenu());
     if (!menu.IsValid()) return false;
     return ::AppendMenuW(menu.Get(), MF_STRING, id, text) != FALSE;

@@ -11,7 +11,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "CMenuHandle.h"
+#include "CMenu.h"
 
 namespace kestrel {
 
@@ -107,7 +107,7 @@ private:
     HWND window = nullptr;
     bool ownsWindow = false;
     const uint32_t iconId = kIconId;
-    CMenuHandle menus[kMenuEvents];
+    CMenu menus[kMenuEvents];
     HINSTANCE instance = nullptr;
     UINT callbackMessage = 0;
     NOTIFYICONDATAW added{};  // the record as added, for AddAgain

@@ -9,7 +9,6 @@
 #include "CommandParser.h"
 #include "ControlFile.h"
 #include "StateDescription.h"
-#include "TextCodec.h"
 
 namespace kestrel::sim {
 namespace {
@@ -40,11 +39,11 @@ TEST(CommandSplit, QuotesHoldBlanksAndDoubledQuotes) {
     std::vector<std::string> words;
     std::string error;
     ASSERT_TRUE(CommandParser::Split(
-        "  log folder=\"C:\\Program Data\\Logs\"  label=\"say \"\"hi\"\"\" x= \"\"\t", &words,
-        &error));
+        "  log folder=\"C:\\Program Data\\Logs\"  label=\"say \"\"hi\"\"\" x= \"\"\t", words,
+        error));
     EXPECT_EQ(words, (std::vector<std::string>{"log", "folder=C:\\Program Data\\Logs",
                                                "label=say \"hi\"", "x=", ""}));
-    EXPECT_FALSE(CommandParser::Split("port \"COM3", &words, &error));
+    EXPECT_FALSE(CommandParser::Split("port \"COM3", words, error));
 }
 
 TEST_F(CommandTest, NewPortStartsVisibleAndFollowingTheDefaults) {
@@ -252,19 +251,6 @@ TEST_F(CommandTest, LinesOfOnlyBlanksOrACommentDoNothing) {
         EXPECT_TRUE(result.text.empty());
     }
     EXPECT_TRUE(state.model.Ports().empty());
-}
-
-TEST(TextCodec, RoundTripsSurrogatePairsAndRejectsBrokenUtf8) {
-    std::wstring wide;
-    ASSERT_TRUE(Utf8ToWide("A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80", &wide));
-    ASSERT_EQ(wide.size(), 5u);
-    EXPECT_EQ(static_cast<uint32_t>(wide[3]), 0xD83Du);
-    EXPECT_EQ(static_cast<uint32_t>(wide[4]), 0xDE00u);
-    EXPECT_EQ(WideToUtf8(wide), "A\xC3\xA9\xE2\x82\xAC\xF0\x9F\x98\x80");
-    EXPECT_FALSE(Utf8ToWide("\xC0\x80", &wide));      // overlong NUL
-    EXPECT_FALSE(Utf8ToWide("\xED\xA0\x80", &wide));  // encoded surrogate
-    EXPECT_FALSE(Utf8ToWide("\xE2\x82", &wide));      // cut short
-    EXPECT_EQ(WideToUtf8(std::wstring(1, static_cast<wchar_t>(0xDC00))), "\xEF\xBF\xBD");
 }
 
 TEST(ControlFileTest, ReturnsCompleteLinesAppendedSinceTheLastRead) {

@@ -31,12 +31,11 @@ constexpr const char* kDemoLines[] = {
     "port COM5 label=COM5 serial=PX-11873 mode=0 status=2 default=1 traffic=on",
 };
 
-bool ReadDmsOptions(const CommandOptions& options, SimDms* dms, std::string* error) {
-    return options.Narrow("host", kMaxDmsHostBytes, &dms->host, error) &&
-           options.Narrow("dmsport", kMaxDmsPortBytes, &dms->port, error) &&
-           options.Number("retry", &dms->retryMs, error) &&
-           options.Flag("ssl", &dms->useSsl, error) &&
-           options.Flag("active", &dms->comPortActive, error);
+bool ReadDmsOptions(const CommandOptions& options, SimDms& dms, std::string& error) {
+    return options.Narrow("host", kMaxDmsHostBytes, dms.host, error) &&
+           options.Narrow("dmsport", kMaxDmsPortBytes, dms.port, error) &&
+           options.Number("retry", dms.retryMs, error) && options.Flag("ssl", dms.useSsl, error) &&
+           options.Flag("active", dms.comPortActive, error);
 }
 
 }  // namespace
@@ -66,7 +65,7 @@ CommandResult CommandInterpreter::Execute(const std::string& line) {
     if (CommandParser::IsBlankOrComment(line)) return result;
 
     std::vector<std::string> words;
-    if (!CommandParser::Split(line, &words, &result.text)) {
+    if (!CommandParser::Split(line, words, result.text)) {
         result.ok = false;
         return result;
     }
@@ -75,21 +74,21 @@ CommandResult CommandInterpreter::Execute(const std::string& line) {
     for (const Verb& candidate : kVerbs) {
         if (verb != candidate.name) continue;
         if (!candidate.takesArguments && !args.empty()) {
-            result.ok = Fail(&result.text, verb + " takes no arguments");
+            result.ok = Fail(result.text, verb + " takes no arguments");
         } else {
-            result.ok = (this->*candidate.run)(args, &result);
+            result.ok = (this->*candidate.run)(args, result);
         }
         return result;
     }
-    result.ok = Fail(&result.text, "unknown command: " + verb);
+    result.ok = Fail(result.text, "unknown command: " + verb);
     return result;
 }
 
-bool CommandInterpreter::Port(const Arguments& args, CommandResult* result) {
-    std::string* error = &result->text;
+bool CommandInterpreter::Port(const Arguments& args, CommandResult& result) {
+    std::string& error = result.text;
     if (args.empty()) return Fail(error, "usage: port NAME [key=value...]");
     std::wstring name;
-    if (!CommandParser::ParsePortName(args[0], &name, error)) return false;
+    if (!CommandParser::ParsePortName(args[0], name, error)) return false;
     CommandOptions options;
     if (!options.Parse(args, 1,
                        {"label", "serial", "mode", "status", "default", "host", "dmsport", "retry",
@@ -101,15 +100,14 @@ bool CommandInterpreter::Port(const Arguments& args, CommandResult* result) {
     const SimPort* existing = model.FindPort(name);
     SimPort port = existing ? *existing : model.NewPort(name);
     // Everything is checked before anything changes.
-    if (!options.Wide("label", kMaxPortLabelChars, &port.label, error) ||
-        !options.Wide("serial", kMaxSerialNumberChars, &port.serial, error) ||
-        !options.Number("mode", &port.mode, error) ||
-        !options.Number("status", &port.status, error) ||
-        !options.Flag("default", &port.useDefault, error) ||
-        !ReadDmsOptions(options, &port.own, error) ||
-        !options.Flag("traffic", &port.traffic, error) || !options.Counter("tx", &port.tx, error) ||
-        !options.Counter("rx", &port.rx, error) ||
-        !options.Counter("update", &port.update, error)) {
+    if (!options.Wide("label", kMaxPortLabelChars, port.label, error) ||
+        !options.Wide("serial", kMaxSerialNumberChars, port.serial, error) ||
+        !options.Number("mode", port.mode, error) ||
+        !options.Number("status", port.status, error) ||
+        !options.Flag("default", port.useDefault, error) ||
+        !ReadDmsOptions(options, port.own, error) ||
+        !options.Flag("traffic", port.traffic, error) || !options.Counter("tx", port.tx, error) ||
+        !options.Counter("rx", port.rx, error) || !options.Counter("update", port.update, error)) {
         return false;
     }
     const bool dmsGiven = options.AnyGiven({"host", "dmsport", "retry", "ssl", "active"});
@@ -122,48 +120,48 @@ bool CommandInterpreter::Port(const Arguments& args, CommandResult* result) {
     return true;
 }
 
-bool CommandInterpreter::Remove(const Arguments& args, CommandResult* result) {
-    if (args.size() != 1) return Fail(&result->text, "usage: remove NAME");
+bool CommandInterpreter::Remove(const Arguments& args, CommandResult& result) {
+    if (args.size() != 1) return Fail(result.text, "usage: remove NAME");
     std::wstring name;
-    if (!CommandParser::ParsePortName(args[0], &name, &result->text)) return false;
-    if (!state.model.RemovePort(name)) return Fail(&result->text, "no such port: " + args[0]);
+    if (!CommandParser::ParsePortName(args[0], name, result.text)) return false;
+    if (!state.model.RemovePort(name)) return Fail(result.text, "no such port: " + args[0]);
     return true;
 }
 
-bool CommandInterpreter::Defaults(const Arguments& args, CommandResult* result) {
+bool CommandInterpreter::Defaults(const Arguments& args, CommandResult& result) {
     CommandOptions options;
     SimDms dms = state.model.DefaultDms();
-    if (!options.Parse(args, 0, {"host", "dmsport", "retry", "ssl", "active"}, &result->text) ||
-        !ReadDmsOptions(options, &dms, &result->text)) {
+    if (!options.Parse(args, 0, {"host", "dmsport", "retry", "ssl", "active"}, result.text) ||
+        !ReadDmsOptions(options, dms, result.text)) {
         return false;
     }
     state.model.SetDefaultDms(dms);
     return true;
 }
 
-bool CommandInterpreter::Log(const Arguments& args, CommandResult* result) {
+bool CommandInterpreter::Log(const Arguments& args, CommandResult& result) {
     CommandOptions options;
     std::wstring folder = state.model.LogFolder();
     uint32_t level = state.model.LogLevel();
-    if (!options.Parse(args, 0, {"folder", "level"}, &result->text) ||
-        !options.Wide("folder", kMaxLogFolderChars, &folder, &result->text) ||
-        !options.Number("level", &level, &result->text)) {
+    if (!options.Parse(args, 0, {"folder", "level"}, result.text) ||
+        !options.Wide("folder", kMaxLogFolderChars, folder, result.text) ||
+        !options.Number("level", level, result.text)) {
         return false;
     }
     state.model.SetLogSettings(folder, level);
     return true;
 }
 
-bool CommandInterpreter::Traffic(const Arguments& args, CommandResult* result) {
+bool CommandInterpreter::Traffic(const Arguments& args, CommandResult& result) {
     bool on = false;
-    if (args.empty() || !CommandParser::ParseFlag(args[0], &on))
-        return Fail(&result->text, "usage: traffic on|off [NAME...]");
+    if (args.empty() || !CommandParser::ParseFlag(args[0], on))
+        return Fail(result.text, "usage: traffic on|off [NAME...]");
     std::vector<SimPort*> ports;
     for (size_t i = 1; i < args.size(); ++i) {
         std::wstring name;
-        if (!CommandParser::ParsePortName(args[i], &name, &result->text)) return false;
+        if (!CommandParser::ParsePortName(args[i], name, result.text)) return false;
         SimPort* port = state.model.FindPort(name);
-        if (!port) return Fail(&result->text, "no such port: " + args[i]);
+        if (!port) return Fail(result.text, "no such port: " + args[i]);
         ports.push_back(port);
     }
     if (args.size() == 1) {
@@ -174,12 +172,12 @@ bool CommandInterpreter::Traffic(const Arguments& args, CommandResult* result) {
     return true;
 }
 
-bool CommandInterpreter::AddFault(const Arguments& args, CommandResult* result) {
-    std::string* error = &result->text;
+bool CommandInterpreter::AddFault(const Arguments& args, CommandResult& result) {
+    std::string& error = result.text;
     if (args.empty())
         return Fail(error, "usage: fault KIND [ARG] [on=CODE|any] [after=N] [count=N|always]");
     Fault fault;
-    if (!CommandParser::ParseFaultKind(args[0], &fault.kind))
+    if (!CommandParser::ParseFaultKind(args[0], fault.kind))
         return Fail(error, "unknown fault: " + args[0]);
     const std::string kindName = args[0];
 
@@ -195,9 +193,9 @@ bool CommandInterpreter::AddFault(const Arguments& args, CommandResult* result) 
         if (!CommandParser::ParseVersion(args[1], fault.version))
             return Fail(error, "version: expected A.B.C");
     } else if (fault.kind == FaultKind::Names) {
-        if (!CommandParser::ParsePastEndNames(args[1], &fault.value))
+        if (!CommandParser::ParsePastEndNames(args[1], fault.value))
             return Fail(error, "names: expected refuse, repeat or invent");
-    } else if (!CommandParser::ParseNumber(args[1], &fault.value)) {
+    } else if (!CommandParser::ParseNumber(args[1], fault.value)) {
         return Fail(error, kindName + ": expected a number");
     }
     if (fault.kind == FaultKind::Length && fault.value > kMaxFaultResponseBytes)
@@ -209,14 +207,14 @@ bool CommandInterpreter::AddFault(const Arguments& args, CommandResult* result) 
 
     CommandOptions options;
     if (!options.Parse(args, hasValue ? 2 : 1, {"on", "after", "count"}, error) ||
-        !options.Number("after", &fault.skip, error)) {
+        !options.Number("after", fault.skip, error)) {
         return false;
     }
     const std::string on = options.Raw("on", "any");
     const std::string count = options.Raw("count", "1");
     if (on != "any") {
         fault.anyCode = false;
-        if (!CommandParser::ParseRequestCode(on, &fault.code))
+        if (!CommandParser::ParseRequestCode(on, fault.code))
             return Fail(error, "on: unknown request " + on);
     }
     // Some faults change one answer's payload, so they belong to its request.
@@ -233,28 +231,28 @@ bool CommandInterpreter::AddFault(const Arguments& args, CommandResult* result) 
     }
     if (count == "always") {
         fault.always = true;
-    } else if (!CommandParser::ParseNumber(count, &fault.remaining) || fault.remaining == 0) {
+    } else if (!CommandParser::ParseNumber(count, fault.remaining) || fault.remaining == 0) {
         return Fail(error, "count: expected a positive number or always");
     }
     state.faults.Add(fault);
     return true;
 }
 
-bool CommandInterpreter::ClearFaults(const Arguments&, CommandResult*) {
+bool CommandInterpreter::ClearFaults(const Arguments&, CommandResult&) {
     state.faults.Clear();
     return true;
 }
 
-bool CommandInterpreter::Reset(const Arguments&, CommandResult*) {
+bool CommandInterpreter::Reset(const Arguments&, CommandResult&) {
     state.model.Reset();
     state.faults.Clear();
     return true;
 }
 
-bool CommandInterpreter::Demo(const Arguments&, CommandResult* result) {
+bool CommandInterpreter::Demo(const Arguments&, CommandResult& result) {
     for (const char* line : kDemoLines) {
         std::vector<std::string> words;
-        if (!CommandParser::Split(line, &words, &result->text) ||
+        if (!CommandParser::Split(line, words, result.text) ||
             !Port(Arguments(words.begin() + 1, words.end()), result)) {
             return false;
         }
@@ -262,25 +260,25 @@ bool CommandInterpreter::Demo(const Arguments&, CommandResult* result) {
     return true;
 }
 
-bool CommandInterpreter::ShowState(const Arguments&, CommandResult* result) {
-    result->text = StateDescription::Describe(state);
+bool CommandInterpreter::ShowState(const Arguments&, CommandResult& result) {
+    result.text = StateDescription::Describe(state);
     return true;
 }
 
-bool CommandInterpreter::ShowCounts(const Arguments&, CommandResult* result) {
-    result->text = StateDescription::DescribeCounts(state.counts);
+bool CommandInterpreter::ShowCounts(const Arguments&, CommandResult& result) {
+    result.text = StateDescription::DescribeCounts(state.counts);
     return true;
 }
 
-bool CommandInterpreter::ShowHelp(const Arguments&, CommandResult* result) {
-    result->text = kHelp;
+bool CommandInterpreter::ShowHelp(const Arguments&, CommandResult& result) {
+    result.text = kHelp;
     return true;
 }
 
-bool CommandInterpreter::Sleep(const Arguments& args, CommandResult* result) {
-    if (args.size() != 1 || !CommandParser::ParseNumber(args[0], &result->sleepMs))
-        return Fail(&result->text, "usage: sleep MS");
-    result->action = ServerAction::Sleep;
+bool CommandInterpreter::Sleep(const Arguments& args, CommandResult& result) {
+    if (args.size() != 1 || !CommandParser::ParseNumber(args[0], result.sleepMs))
+        return Fail(result.text, "usage: sleep MS");
+    result.action = ServerAction::Sleep;
     return true;
 }
 

@@ -42,8 +42,8 @@ public:
 
 private:
     using Arguments = std::vector<std::string>;
-    // Each returns false with the reason in result->text when it refuses the command.
-    using Handler = bool (CommandInterpreter::*)(const Arguments& args, CommandResult* result);
+    // Each returns false with the reason in result.text when it refuses the command.
+    using Handler = bool (CommandInterpreter::*)(const Arguments& args, CommandResult& result);
     struct Verb {
         const char* name;
         bool takesArguments;
@@ -51,23 +51,23 @@ private:
     };
     static const Verb kVerbs[];
 
-    bool Port(const Arguments& args, CommandResult* result);
-    bool Remove(const Arguments& args, CommandResult* result);
-    bool Defaults(const Arguments& args, CommandResult* result);
-    bool Log(const Arguments& args, CommandResult* result);
-    bool Traffic(const Arguments& args, CommandResult* result);
-    bool AddFault(const Arguments& args, CommandResult* result);
-    bool ClearFaults(const Arguments& args, CommandResult* result);
-    bool Reset(const Arguments& args, CommandResult* result);
-    bool Demo(const Arguments& args, CommandResult* result);
-    bool ShowState(const Arguments& args, CommandResult* result);
-    bool ShowCounts(const Arguments& args, CommandResult* result);
-    bool ShowHelp(const Arguments& args, CommandResult* result);
-    bool Sleep(const Arguments& args, CommandResult* result);
+    bool Port(const Arguments& args, CommandResult& result);
+    bool Remove(const Arguments& args, CommandResult& result);
+    bool Defaults(const Arguments& args, CommandResult& result);
+    bool Log(const Arguments& args, CommandResult& result);
+    bool Traffic(const Arguments& args, CommandResult& result);
+    bool AddFault(const Arguments& args, CommandResult& result);
+    bool ClearFaults(const Arguments& args, CommandResult& result);
+    bool Reset(const Arguments& args, CommandResult& result);
+    bool Demo(const Arguments& args, CommandResult& result);
+    bool ShowState(const Arguments& args, CommandResult& result);
+    bool ShowCounts(const Arguments& args, CommandResult& result);
+    bool ShowHelp(const Arguments& args, CommandResult& result);
+    bool Sleep(const Arguments& args, CommandResult& result);
     // drop-all, crash-all and quit: done by whoever runs the server.
     template <ServerAction kAction>
-    bool HandOver(const Arguments&, CommandResult* result) {
-        result->action = kAction;
+    bool HandOver(const Arguments&, CommandResult& result) {
+        result.action = kAction;
         return true;
     }
 

@@ -3,12 +3,12 @@
 #include <algorithm>
 
 #include "CommandParser.h"
-#include "TextCodec.h"
+#include "WideText.h"
 
 namespace kestrel::sim {
 
 bool CommandOptions::Parse(const std::vector<std::string>& words, size_t first,
-                           std::initializer_list<const char*> allowed, std::string* error) {
+                           std::initializer_list<const char*> allowed, std::string& error) {
     for (size_t i = first; i < words.size(); ++i) {
         const std::string& word = words[i];
         const size_t eq = word.find('=');
@@ -33,52 +33,52 @@ std::string CommandOptions::Raw(const char* key, const char* fallback) const {
     return value ? *value : fallback;
 }
 
-bool CommandOptions::Number(const char* key, uint32_t* out, std::string* error) const {
+bool CommandOptions::Number(const char* key, uint32_t& out, std::string& error) const {
     const std::string* value = Find(key);
     if (value && !CommandParser::ParseNumber(*value, out))
         return Fail(error, std::string(key) + ": expected a number");
     return true;
 }
 
-bool CommandOptions::Counter(const char* key, uint32_t* out, std::string* error) const {
+bool CommandOptions::Counter(const char* key, uint32_t& out, std::string& error) const {
     const std::string* value = Find(key);
     if (!value) return true;
     const bool relative = !value->empty() && (*value)[0] == '+';
     uint32_t number = 0;
-    if (!CommandParser::ParseNumber(value->substr(relative ? 1 : 0), &number))
+    if (!CommandParser::ParseNumber(value->substr(relative ? 1 : 0), number))
         return Fail(error, std::string(key) + ": expected N or +N");
-    *out = relative ? *out + number : number;
+    out = relative ? out + number : number;
     return true;
 }
 
-bool CommandOptions::Flag(const char* key, bool* out, std::string* error) const {
+bool CommandOptions::Flag(const char* key, bool& out, std::string& error) const {
     const std::string* value = Find(key);
     if (value && !CommandParser::ParseFlag(*value, out))
         return Fail(error, std::string(key) + ": expected 0, 1, on or off");
     return true;
 }
 
-bool CommandOptions::Wide(const char* key, size_t maxChars, std::wstring* out,
-                          std::string* error) const {
+bool CommandOptions::Wide(const char* key, size_t maxChars, std::wstring& out,
+                          std::string& error) const {
     const std::string* value = Find(key);
     if (!value) return true;
     std::wstring text;
-    if (!Utf8ToWide(*value, &text)) return Fail(error, std::string(key) + ": not valid UTF-8");
+    if (!Utf8ToWide(*value, text)) return Fail(error, std::string(key) + ": not valid UTF-8");
     if (text.size() > maxChars || text.find(L'\0') != std::wstring::npos)
         return Fail(error,
                     std::string(key) + ": longer than " + std::to_string(maxChars) + " characters");
-    *out = text;
+    out = text;
     return true;
 }
 
-bool CommandOptions::Narrow(const char* key, size_t maxBytes, std::string* out,
-                            std::string* error) const {
+bool CommandOptions::Narrow(const char* key, size_t maxBytes, std::string& out,
+                            std::string& error) const {
     const std::string* value = Find(key);
     if (!value) return true;
     if (value->size() > maxBytes || value->find('\0') != std::string::npos)
         return Fail(error,
                     std::string(key) + ": longer than " + std::to_string(maxBytes) + " bytes");
-    *out = *value;
+    out = *value;
     return true;
 }
 

@@ -17,7 +17,7 @@ public:
     // Takes words[first] onwards. False on a word without '=', a key not
     // allowed, or a key given twice.
     bool Parse(const std::vector<std::string>& words, size_t first,
-               std::initializer_list<const char*> allowed, std::string* error);
+               std::initializer_list<const char*> allowed, std::string& error);
 
     bool Given(const char* key) const;
     bool AnyGiven(std::initializer_list<const char*> keys) const;
@@ -26,14 +26,14 @@ public:
 
     // Each reader leaves its output alone when the key was not given, and
     // returns false with the reason when its value is refused.
-    bool Number(const char* key, uint32_t* out, std::string* error) const;
+    bool Number(const char* key, uint32_t& out, std::string& error) const;
     // N sets the counter, +N advances it (wrapping like the service's counters).
-    bool Counter(const char* key, uint32_t* out, std::string* error) const;
-    bool Flag(const char* key, bool* out, std::string* error) const;
+    bool Counter(const char* key, uint32_t& out, std::string& error) const;
+    bool Flag(const char* key, bool& out, std::string& error) const;
     // UTF-8 text stored as UTF-16 code units, at most maxChars of them.
-    bool Wide(const char* key, size_t maxChars, std::wstring* out, std::string* error) const;
+    bool Wide(const char* key, size_t maxChars, std::wstring& out, std::string& error) const;
     // Text passed through byte for byte, at most maxBytes.
-    bool Narrow(const char* key, size_t maxBytes, std::string* out, std::string* error) const;
+    bool Narrow(const char* key, size_t maxBytes, std::string& out, std::string& error) const;
 
 private:
     const std::string* Find(const char* key) const;

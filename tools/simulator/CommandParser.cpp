@@ -5,9 +5,10 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "DecimalText.h"
 #include "ServiceProtocol.h"
 #include "SimModel.h"
-#include "TextCodec.h"
+#include "WideText.h"
 
 namespace kestrel::sim {
 
@@ -41,9 +42,9 @@ bool CommandParser::IsBlankOrComment(const std::string& line) {
     return first == line.end() || *first == '#';
 }
 
-bool CommandParser::Split(const std::string& line, std::vector<std::string>* words,
-                          std::string* error) {
-    words->clear();
+bool CommandParser::Split(const std::string& line, std::vector<std::string>& words,
+                          std::string& error) {
+    words.clear();
     size_t i = 0;
     while (true) {
         while (i < line.size() && IsBlank(line[i])) ++i;
@@ -69,7 +70,7 @@ bool CommandParser::Split(const std::string& line, std::vector<std::string>* wor
                 word += line[i++];
             }
         }
-        words->push_back(word);
+        words.push_back(word);
     }
 }
 
@@ -86,36 +87,36 @@ std::string CommandParser::Quote(const std::string& text) {
     return quoted + "\"";
 }
 
-bool CommandParser::ParseNumber(const std::string& text, uint32_t* value) {
-    if (text.empty() || !std::isdigit(static_cast<unsigned char>(text[0]))) return false;
+bool CommandParser::ParseNumber(const std::string& text, uint32_t& value) {
     const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
-    const char* digits = text.c_str() + (hex ? 2 : 0);
+    if (!hex) return ParseDecimal(text, value);
+    const char* digits = text.c_str() + 2;
     if (!std::isxdigit(static_cast<unsigned char>(*digits))) return false;
     errno = 0;
     char* end = nullptr;
-    const unsigned long long parsed = std::strtoull(digits, &end, hex ? 16 : 10);
-    if (errno != 0 || *end != '\0' || parsed > 0xFFFFFFFFull) return false;
-    *value = static_cast<uint32_t>(parsed);
+    const unsigned long long parsed = std::strtoull(digits, &end, 16);
+    if (errno != 0 || end != text.c_str() + text.size() || parsed > 0xFFFFFFFFull) return false;
+    value = static_cast<uint32_t>(parsed);
     return true;
 }
 
-bool CommandParser::ParseFlag(const std::string& text, bool* value) {
+bool CommandParser::ParseFlag(const std::string& text, bool& value) {
     if (text == "1" || text == "on") {
-        *value = true;
+        value = true;
     } else if (text == "0" || text == "off") {
-        *value = false;
+        value = false;
     } else {
         return false;
     }
     return true;
 }
 
-bool CommandParser::ParsePortName(const std::string& text, std::wstring* name, std::string* error) {
+bool CommandParser::ParsePortName(const std::string& text, std::wstring& name, std::string& error) {
     if (!Utf8ToWide(text, name)) return Fail(error, "port name is not valid UTF-8");
-    if (name->empty()) return Fail(error, "port name is empty");
-    if (name->size() > kMaxPortNameChars)
+    if (name.empty()) return Fail(error, "port name is empty");
+    if (name.size() > kMaxPortNameChars)
         return Fail(error, "port name is longer than 200 characters");
-    if (name->find(L'\0') != std::wstring::npos) return Fail(error, "port name holds a NUL");
+    if (name.find(L'\0') != std::wstring::npos) return Fail(error, "port name holds a NUL");
     return true;
 }
 
@@ -129,43 +130,43 @@ bool CommandParser::ParseVersion(const std::string& text, uint32_t (&version)[3]
         }
     }
     uint32_t parsed[3] = {};
-    if (parts.size() != 3 || !ParseNumber(parts[0], &parsed[0]) ||
-        !ParseNumber(parts[1], &parsed[1]) || !ParseNumber(parts[2], &parsed[2])) {
+    if (parts.size() != 3 || !ParseNumber(parts[0], parsed[0]) ||
+        !ParseNumber(parts[1], parsed[1]) || !ParseNumber(parts[2], parsed[2])) {
         return false;
     }
     std::copy(parsed, parsed + 3, version);
     return true;
 }
 
-bool CommandParser::ParseRequestCode(const std::string& text, uint32_t* code) {
+bool CommandParser::ParseRequestCode(const std::string& text, uint32_t& code) {
     uint32_t number = 0;
-    if (ParseNumber(text, &number)) {
+    if (ParseNumber(text, number)) {
         if (number >= kRequestCodeCount) return false;
-        *code = number;
+        code = number;
         return true;
     }
     for (uint32_t i = 0; i < kRequestCodeCount; ++i) {
         if (SameIgnoringCase(kRequestNames[i], text)) {
-            *code = i;
+            code = i;
             return true;
         }
     }
     return false;
 }
 
-bool CommandParser::ParseFaultKind(const std::string& text, FaultKind* kind) {
+bool CommandParser::ParseFaultKind(const std::string& text, FaultKind& kind) {
     const auto* const end = std::end(kFaultKindNames);
     const auto* const found = std::find(std::begin(kFaultKindNames), end, text);
     if (found == end) return false;
-    *kind = static_cast<FaultKind>(found - std::begin(kFaultKindNames));
+    kind = static_cast<FaultKind>(found - std::begin(kFaultKindNames));
     return true;
 }
 
-bool CommandParser::ParsePastEndNames(const std::string& text, uint32_t* value) {
+bool CommandParser::ParsePastEndNames(const std::string& text, uint32_t& value) {
     const auto* const end = std::end(kPastEndNames);
     const auto* const found = std::find(std::begin(kPastEndNames), end, text);
     if (found == end) return false;
-    *value = static_cast<uint32_t>(found - std::begin(kPastEndNames));
+    value = static_cast<uint32_t>(found - std::begin(kPastEndNames));
     return true;
 }
 

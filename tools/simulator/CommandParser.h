@@ -15,8 +15,8 @@
 namespace kestrel::sim {
 
 // Sets the reason and returns false, so that a refusal takes one statement.
-inline bool Fail(std::string* error, const std::string& message) {
-    *error = message;
+inline bool Fail(std::string& error, const std::string& message) {
+    error = message;
     return false;
 }
 
@@ -27,27 +27,27 @@ public:
     static bool IsBlankOrComment(const std::string& line);
 
     // Splits a line into words, removing quotes. False on an unterminated quote.
-    static bool Split(const std::string& line, std::vector<std::string>* words, std::string* error);
+    static bool Split(const std::string& line, std::vector<std::string>& words, std::string& error);
 
     // The text as one word that Split gives back unchanged.
     static std::string Quote(const std::string& text);
 
     // The value parsers leave their output alone when they refuse the text.
-    static bool ParseNumber(const std::string& text, uint32_t* value);
-    static bool ParseFlag(const std::string& text, bool* value);
-    // A port name that fits the wire's name field; the reason in *error when not.
-    static bool ParsePortName(const std::string& text, std::wstring* name, std::string* error);
+    static bool ParseNumber(const std::string& text, uint32_t& value);
+    static bool ParseFlag(const std::string& text, bool& value);
+    // A port name that fits the wire's name field; the reason in error when not.
+    static bool ParsePortName(const std::string& text, std::wstring& name, std::string& error);
     // A protocol version A.B.C.
     static bool ParseVersion(const std::string& text, uint32_t (&version)[3]);
     // A request code as a number below kRequestCodeCount or as its name, in any case.
-    static bool ParseRequestCode(const std::string& text, uint32_t* code);
-    static bool ParseFaultKind(const std::string& text, FaultKind* kind);
+    static bool ParseRequestCode(const std::string& text, uint32_t& code);
+    static bool ParseFaultKind(const std::string& text, FaultKind& kind);
 
     // code < kRequestCodeCount.
     static const char* RequestName(uint32_t code);
     static const char* FaultKindName(FaultKind kind);
     // The word of a names fault (refuse, repeat, invent) as a PastEndNames value.
-    static bool ParsePastEndNames(const std::string& text, uint32_t* value);
+    static bool ParsePastEndNames(const std::string& text, uint32_t& value);
     static const char* PastEndNamesName(uint32_t value);
 };
 

@@ -12,17 +12,14 @@ PipeSecurity::PipeSecurity(const std::wstring& owner) {
     if (account.empty()) return;
     const std::wstring sddl = L"O:" + account + L"D:(A;;GA;;;" + account + L")" +
                               (user.empty() ? L"" : L"(A;;GA;;;" + user + L")");
+    PSECURITY_DESCRIPTOR made = nullptr;
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
-                                                                &descriptor, nullptr)) {
-        descriptor = nullptr;
+                                                                &made, nullptr)) {
         return;
     }
+    descriptor.Reset(made);
     attributes.nLength = sizeof(attributes);
-    attributes.lpSecurityDescriptor = descriptor;
-}
-
-PipeSecurity::~PipeSecurity() {
-    if (descriptor) ::LocalFree(descriptor);
+    attributes.lpSecurityDescriptor = made;
 }
 
 }  // namespace kestrel::sim

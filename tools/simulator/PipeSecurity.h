@@ -9,6 +9,8 @@
 
 #include <string>
 
+#include "CLocalMemory.h"
+
 namespace kestrel::sim {
 
 class PipeSecurity {
@@ -16,16 +18,15 @@ public:
     // owner: a SID string or an account alias of the security descriptor
     // language (LS, SY, BA); empty for this process's user.
     explicit PipeSecurity(const std::wstring& owner = std::wstring());
-    ~PipeSecurity();
     PipeSecurity(const PipeSecurity&) = delete;
     PipeSecurity& operator=(const PipeSecurity&) = delete;
 
     // Null when the owner could not be made into a security descriptor.
-    SECURITY_ATTRIBUTES* Attributes() { return descriptor ? &attributes : nullptr; }
+    SECURITY_ATTRIBUTES* Attributes() { return descriptor.IsValid() ? &attributes : nullptr; }
 
 private:
     SECURITY_ATTRIBUTES attributes{};
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    CLocalMemory descriptor;
 };
 
 }  // namespace kestrel::sim

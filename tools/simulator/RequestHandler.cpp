@@ -20,16 +20,16 @@ bool NarrowFieldTerminated(const uint8_t* frame, size_t offset, size_t bytes) {
     return NarrowFieldLength(frame, offset, bytes) < bytes;
 }
 
-bool ReadDms(const uint8_t* frame, size_t offset, SimDms* dms) {
+bool ReadDms(const uint8_t* frame, size_t offset, SimDms& dms) {
     if (!NarrowFieldTerminated(frame, offset + kDmsHostRel, kDmsHostBytes) ||
         !NarrowFieldTerminated(frame, offset + kDmsPortRel, kDmsPortBytes)) {
         return false;
     }
-    dms->host = reinterpret_cast<const char*>(frame + offset + kDmsHostRel);
-    dms->port = reinterpret_cast<const char*>(frame + offset + kDmsPortRel);
-    dms->retryMs = GetU32(frame, offset + kDmsRetryMsRel);
-    dms->useSsl = frame[offset + kDmsUseSslRel] != 0;
-    dms->comPortActive = frame[offset + kDmsComPortActiveRel] != 0;
+    dms.host = reinterpret_cast<const char*>(frame + offset + kDmsHostRel);
+    dms.port = reinterpret_cast<const char*>(frame + offset + kDmsPortRel);
+    dms.retryMs = GetU32(frame, offset + kDmsRetryMsRel);
+    dms.useSsl = frame[offset + kDmsUseSslRel] != 0;
+    dms.comPortActive = frame[offset + kDmsComPortActiveRel] != 0;
     return true;
 }
 
@@ -48,7 +48,7 @@ uint32_t HandlePortRequest(SimModel& model, uint32_t code, const uint8_t* reques
     const std::wstring name = GetWide(request, kReqPortNameOffset, kPortNameChars);
     SimDms dms;
     // Check the whole request before acting on any of it.
-    if (code == kSetPortDmsConfig && !ReadDms(request, kReqPortDmsOffset, &dms))
+    if (code == kSetPortDmsConfig && !ReadDms(request, kReqPortDmsOffset, dms))
         return kRefuseMalformed;
     SimPort* port = model.FindPort(name);
     if (!port) return kResultPortUnavailable;
@@ -103,7 +103,7 @@ uint32_t HandleFrame(SimModel& model, const uint8_t* request, uint8_t* response)
         return kResultOk;
     case kSetDefaultDmsConfig: {
         SimDms dms;
-        if (!ReadDms(request, kReqDefaultDmsOffset, &dms)) return kRefuseMalformed;
+        if (!ReadDms(request, kReqDefaultDmsOffset, dms)) return kRefuseMalformed;
         model.SetDefaultDms(dms);
         return kResultOk;
     }

@@ -193,37 +193,37 @@ bool SimServer::AwaitClient(Instance& instance) {
 }
 
 SimServer::Io SimServer::Finish(Instance& instance, OVERLAPPED& overlapped, BOOL started,
-                                DWORD* bytes, DWORD* error) {
-    *bytes = 0;
-    *error = 0;
+                                DWORD& bytes, DWORD& error) {
+    bytes = 0;
+    error = 0;
     if (!started) {
-        *error = ::GetLastError();
-        if (*error != ERROR_IO_PENDING) return Io::Failed;
+        error = ::GetLastError();
+        if (error != ERROR_IO_PENDING) return Io::Failed;
         const HANDLE handles[] = {instance.ioEvent.Get(), stopEvent.Get(),
                                   instance.wakeEvent.Get()};
         const DWORD wait = ::WaitForMultipleObjects(3, handles, FALSE, INFINITE);
         if (wait != WAIT_OBJECT_0) {
             ::CancelIo(instance.pipe.Get());
-            ::GetOverlappedResult(instance.pipe.Get(), &overlapped, bytes, TRUE);
+            ::GetOverlappedResult(instance.pipe.Get(), &overlapped, &bytes, TRUE);
             return Io::Interrupted;
         }
     }
-    if (!::GetOverlappedResult(instance.pipe.Get(), &overlapped, bytes, FALSE)) {
-        *error = ::GetLastError();
+    if (!::GetOverlappedResult(instance.pipe.Get(), &overlapped, &bytes, FALSE)) {
+        error = ::GetLastError();
         return Io::Failed;
     }
-    *error = 0;
+    error = 0;
     return Io::Done;
 }
 
 SimServer::Io SimServer::ReadRequest(Instance& instance, uint8_t* buffer, size_t capacity,
-                                     DWORD* length) {
+                                     DWORD& length) {
     OVERLAPPED overlapped{};
     overlapped.hEvent = instance.ioEvent.Get();
     DWORD error = 0;
     BOOL started =
         ::ReadFile(instance.pipe.Get(), buffer, static_cast<DWORD>(capacity), nullptr, &overlapped);
-    Io io = Finish(instance, overlapped, started, length, &error);
+    Io io = Finish(instance, overlapped, started, length, error);
     if (io != Io::Failed || error != ERROR_MORE_DATA) return io;
 
     // Longer than any request: keep what fits (it is refused by its length) and
@@ -234,9 +234,9 @@ SimServer::Io SimServer::ReadRequest(Instance& instance, uint8_t* buffer, size_t
         overlapped.hEvent = instance.ioEvent.Get();
         DWORD ignored = 0;
         started = ::ReadFile(instance.pipe.Get(), scratch, sizeof scratch, nullptr, &overlapped);
-        io = Finish(instance, overlapped, started, &ignored, &error);
+        io = Finish(instance, overlapped, started, ignored, error);
     } while (io == Io::Failed && error == ERROR_MORE_DATA);
-    *length = static_cast<DWORD>(capacity);
+    length = static_cast<DWORD>(capacity);
     return io;
 }
 
@@ -247,7 +247,7 @@ SimServer::Io SimServer::WriteMessage(Instance& instance, const std::vector<uint
     DWORD error = 0;
     const BOOL started = ::WriteFile(instance.pipe.Get(), message.data(),
                                      static_cast<DWORD>(message.size()), nullptr, &overlapped);
-    return Finish(instance, overlapped, started, &written, &error);
+    return Finish(instance, overlapped, started, written, error);
 }
 
 Disconnect SimServer::ServeClient(Instance& instance) {
@@ -256,7 +256,7 @@ Disconnect SimServer::ServeClient(Instance& instance) {
     for (;;) {
         if (instance.dropRequest != 0) return static_cast<Disconnect>(instance.dropRequest.load());
         DWORD length = 0;
-        const Io io = ReadRequest(instance, request, sizeof request, &length);
+        const Io io = ReadRequest(instance, request, sizeof request, length);
         if (io != Io::Done) {
             // The client left, the server stops, or someone asked for a drop.
             return static_cast<Disconnect>(instance.dropRequest.load());

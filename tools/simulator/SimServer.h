@@ -95,8 +95,8 @@ private:
     void Serve(Instance& instance);
     bool AwaitClient(Instance& instance);
     Disconnect ServeClient(Instance& instance);
-    Io Finish(Instance& instance, OVERLAPPED& overlapped, BOOL started, DWORD* bytes, DWORD* error);
-    Io ReadRequest(Instance& instance, uint8_t* buffer, size_t capacity, DWORD* length);
+    Io Finish(Instance& instance, OVERLAPPED& overlapped, BOOL started, DWORD& bytes, DWORD& error);
+    Io ReadRequest(Instance& instance, uint8_t* buffer, size_t capacity, DWORD& length);
     Io WriteMessage(Instance& instance, const std::vector<uint8_t>& message);
     void Tick();
 

@@ -3,7 +3,7 @@
 #include <sstream>
 
 #include "CommandParser.h"
-#include "TextCodec.h"
+#include "WideText.h"
 
 namespace kestrel::sim {
 

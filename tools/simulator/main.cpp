@@ -14,10 +14,12 @@
 #include <thread>
 #include <vector>
 
+#include "CLocalMemory.h"
 #include "CommandParser.h"
 #include "ControlFile.h"
+#include "DecimalText.h"
 #include "SimServer.h"
-#include "TextCodec.h"
+#include "WideText.h"
 
 namespace {
 
@@ -58,39 +60,28 @@ struct Arguments {
     SimServerOptions options;
 };
 
-bool ParseNumber(const std::wstring& text, uint32_t* value) {
-    if (text.empty() || text.size() > 9) return false;
-    uint32_t result = 0;
-    for (wchar_t c : text) {
-        if (c < L'0' || c > L'9') return false;
-        result = result * 10 + static_cast<uint32_t>(c - L'0');
-    }
-    *value = result;
-    return true;
-}
-
-bool ParseArguments(const std::vector<std::wstring>& args, Arguments* parsed) {
+bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed) {
     for (size_t i = 1; i < args.size(); ++i) {
         const std::wstring& arg = args[i];
         if (arg == L"--empty") {
-            parsed->empty = true;
+            parsed.empty = true;
             continue;
         }
         if (i + 1 == args.size()) return false;
         const std::wstring& value = args[++i];
         uint32_t number = 0;
         if (arg == L"--pipe" && !value.empty()) {
-            parsed->pipe = value;
+            parsed.pipe = value;
         } else if (arg == L"--scenario") {
-            parsed->scenario = value;
+            parsed.scenario = value;
         } else if (arg == L"--control") {
-            parsed->control = value;
-        } else if (arg == L"--instances" && ParseNumber(value, &number) && number > 0) {
-            parsed->options.instances = number;
-        } else if (arg == L"--tick" && ParseNumber(value, &number)) {
-            parsed->options.tickMs = number;
+            parsed.control = value;
+        } else if (arg == L"--instances" && kestrel::ParseDecimal(value, number) && number > 0) {
+            parsed.options.instances = number;
+        } else if (arg == L"--tick" && kestrel::ParseDecimal(value, number)) {
+            parsed.options.tickMs = number;
         } else if (arg == L"--owner" && !value.empty()) {
-            parsed->options.owner = value;
+            parsed.options.owner = value;
         } else {
             return false;
         }
@@ -103,15 +94,15 @@ std::vector<std::wstring> CommandLineArguments() {
     int count = 0;
     LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
     if (!argv) return args;
+    const kestrel::CLocalMemory owned(argv);
     for (int i = 0; i < count; ++i) args.emplace_back(argv[i]);
-    ::LocalFree(argv);
     return args;
 }
 
 bool IsSleep(const std::string& line) {
     std::vector<std::string> words;
     std::string ignored;
-    return CommandParser::Split(line, &words, &ignored) && !words.empty() && words[0] == "sleep";
+    return CommandParser::Split(line, words, ignored) && !words.empty() && words[0] == "sleep";
 }
 
 bool RunLine(SimServer& server, Console& console, const std::string& line,
@@ -130,7 +121,7 @@ bool RunLine(SimServer& server, Console& console, const std::string& line,
 int main() {
     Console console;
     Arguments args;
-    if (!ParseArguments(CommandLineArguments(), &args)) {
+    if (!ParseArguments(CommandLineArguments(), args)) {
         console.Err(kUsage);
         return 2;
     }
@@ -162,7 +153,7 @@ int main() {
 
     std::string error;
     if (!server.Start(&error)) {
-        console.Err("cannot serve " + kestrel::sim::WideToUtf8(server.PipePath()) + ": " + error);
+        console.Err("cannot serve " + kestrel::WideToUtf8(server.PipePath()) + ": " + error);
         return 1;
     }
     console.Out("ready");

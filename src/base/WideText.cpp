@@ -1,33 +1,33 @@
-#include "TextCodec.h"
+#include "WideText.h"
 
 #include <cstdint>
 
-namespace kestrel::sim {
+namespace kestrel {
 
 namespace {
 
-void AppendUtf8(uint32_t cp, std::string* out) {
+void AppendUtf8(uint32_t cp, std::string& out) {
     if (cp < 0x80) {
-        out->push_back(static_cast<char>(cp));
+        out.push_back(static_cast<char>(cp));
     } else if (cp < 0x800) {
-        out->push_back(static_cast<char>(0xC0 | cp >> 6));
-        out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        out.push_back(static_cast<char>(0xC0 | cp >> 6));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     } else if (cp < 0x10000) {
-        out->push_back(static_cast<char>(0xE0 | cp >> 12));
-        out->push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
-        out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        out.push_back(static_cast<char>(0xE0 | cp >> 12));
+        out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     } else {
-        out->push_back(static_cast<char>(0xF0 | cp >> 18));
-        out->push_back(static_cast<char>(0x80 | (cp >> 12 & 0x3F)));
-        out->push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
-        out->push_back(static_cast<char>(0x80 | (cp & 0x3F)));
+        out.push_back(static_cast<char>(0xF0 | cp >> 18));
+        out.push_back(static_cast<char>(0x80 | (cp >> 12 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp >> 6 & 0x3F)));
+        out.push_back(static_cast<char>(0x80 | (cp & 0x3F)));
     }
 }
 
 }  // namespace
 
-bool Utf8ToWide(const std::string& text, std::wstring* wide) {
-    wide->clear();
+bool Utf8ToWide(const std::string& text, std::wstring& wide) {
+    wide.clear();
     size_t i = 0;
     while (i < text.size()) {
         const auto lead = static_cast<uint8_t>(text[i]);
@@ -54,10 +54,10 @@ bool Utf8ToWide(const std::string& text, std::wstring* wide) {
         if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) return false;
         if (cp >= 0x10000) {
             cp -= 0x10000;
-            wide->push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
-            wide->push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
+            wide.push_back(static_cast<wchar_t>(0xD800 + (cp >> 10)));
+            wide.push_back(static_cast<wchar_t>(0xDC00 + (cp & 0x3FF)));
         } else {
-            wide->push_back(static_cast<wchar_t>(cp));
+            wide.push_back(static_cast<wchar_t>(cp));
         }
         i += extra + 1;
     }
@@ -71,14 +71,14 @@ std::string WideToUtf8(const std::wstring& wide) {
         if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < wide.size()) {
             const auto low = static_cast<uint32_t>(wide[i + 1]) & 0xFFFF;
             if (low >= 0xDC00 && low <= 0xDFFF) {
-                AppendUtf8(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), &text);
+                AppendUtf8(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00), text);
                 ++i;
                 continue;
             }
         }
-        AppendUtf8(unit >= 0xD800 && unit <= 0xDFFF ? 0xFFFD : unit, &text);
+        AppendUtf8(unit >= 0xD800 && unit <= 0xDFFF ? 0xFFFD : unit, text);
     }
     return text;
 }
 
-}  // namespace kestrel::sim
+}  // namespace kestrel

@@ -3,7 +3,7 @@
 #include <utility>
 
 #include "CHandle.h"
-#include "CMenuHandle.h"
+#include "CMenu.h"
 
 namespace kestrel {
 namespace {
@@ -28,16 +28,21 @@ TEST(OwnedHandle, ClosesOnResetAndDestructionAndHandsOverOnMove) {
     EXPECT_FALSE(IsOpen(second));
 }
 
-TEST(OwnedHandle, TakesInvalidHandleValueForEmptyAndReleaseKeepsTheHandleOpen) {
+TEST(OwnedHandle, TakesInvalidHandleValueForEmpty) {
     EXPECT_FALSE(CHandle(INVALID_HANDLE_VALUE).IsValid());
+}
+
+TEST(OwnedHandle, ReleaseKeepsTheHandleOpen) {
     CHandle owner(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     const HANDLE released = owner.Release();
     EXPECT_FALSE(owner.IsValid());
     EXPECT_TRUE(IsOpen(released));
-    ::CloseHandle(released);
+    const CHandle closer(released);
+}
 
+TEST(OwnedHandle, MenuIsDestroyedWithItsOwner) {
     const HMENU popup = ::CreatePopupMenu();
-    { CMenuHandle menu(popup); }
+    { const CMenu menu(popup); }
     EXPECT_FALSE(::IsMenu(popup));
 }
 

@@ -1,6 +1,7 @@
 // Owns a menu made with CreateMenu or CreatePopupMenu (or loaded) and
 // destroys it with DestroyMenu when it goes or is replaced. Move only. Not for
-// menus the system owns (GetSystemMenu) or that a window destroys itself.
+// menus the system owns (GetSystemMenu) or that a window destroys itself:
+// those stay plain HMENUs.
 #pragma once
 
 #include <windows.h>
@@ -9,12 +10,12 @@
 
 namespace kestrel {
 
-struct MenuHandleTraits {
+struct MenuTraits {
     using Type = HMENU;
     static HMENU Normal(HMENU menu) { return menu; }
     static void Close(HMENU menu) { ::DestroyMenu(menu); }
 };
 
-using CMenuHandle = TOwnedHandle<MenuHandleTraits>;
+using CMenu = TOwnedHandle<MenuTraits>;
 
 }  // namespace kestrel
