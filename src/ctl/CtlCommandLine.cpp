@@ -2,6 +2,7 @@
 
 #include "CtlFormat.h"
 #include "CtlTexts.h"
+#include "DmsTexts.h"
 #include "PortRecord.h"
 
 namespace kestrel::ctl {
@@ -152,6 +153,29 @@ CtlParse ParseCtlArguments(const std::vector<std::wstring>& args) {
     request.format = json ? PortsFormat::Json : csv ? PortsFormat::Csv : PortsFormat::Table;
     parse.ok = true;
     return parse;
+}
+
+bool ParseFlag(const std::wstring& text, bool& value) {
+    const std::wstring word = AsciiLower(text);
+    if (word == L"1" || word == L"true") {
+        value = true;
+    } else if (word == L"0" || word == L"false") {
+        value = false;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool ParseLevel(const std::wstring& text, uint32_t& level) {
+    constexpr uint32_t count = sizeof(kLogLevelTexts) / sizeof(kLogLevelTexts[0]);
+    for (uint32_t i = 0; i < count; ++i) {
+        if (text == std::to_wstring(i) || AsciiLower(text) == AsciiLower(kLogLevelTexts[i])) {
+            level = i;
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace kestrel::ctl

@@ -4,6 +4,9 @@
 #include <cstdarg>
 #include <cwchar>
 
+#include "CtlTexts.h"
+#include "ServiceProtocol.h"
+
 namespace kestrel::ctl {
 
 namespace {
@@ -219,6 +222,20 @@ std::wstring FormatDmsSettings(const DmsSettings& dms, const bool* useDefault) {
 
 std::wstring FormatLogSettings(const std::wstring& folder, uint32_t level) {
     return Line(L"folder", folder) + Line(L"level", std::to_wstring(level));
+}
+
+std::wstring StatusLine(const LinkState& link) {
+    switch (link.kind) {
+    case LinkState::Kind::Connected:
+        return FormatText(kStatusRunningFormat, kProtocolVersionMajor, kProtocolVersionMinor,
+                          kProtocolVersionPatch);
+    case LinkState::Kind::NotRunning: return kStatusNotRunning;
+    case LinkState::Kind::WrongVersion:
+        return FormatText(kStatusVersionFormat, link.major, link.minor, link.patch);
+    case LinkState::Kind::Untrusted: return kStatusUntrusted;
+    case LinkState::Kind::NotResponding: return kStatusNotResponding;
+    }
+    return kStatusNotRunning;
 }
 
 }  // namespace kestrel::ctl

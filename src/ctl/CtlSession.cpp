@@ -37,44 +37,6 @@ public:
     std::map<std::wstring, PortRowInfo, PortNameLess> rows;
 };
 
-bool ParseFlag(const std::wstring& text, bool& value) {
-    const std::wstring word = AsciiLower(text);
-    if (word == L"1" || word == L"true") {
-        value = true;
-    } else if (word == L"0" || word == L"false") {
-        value = false;
-    } else {
-        return false;
-    }
-    return true;
-}
-
-// A level as a number 0 to 3 or as the panel's text for it.
-bool ParseLevel(const std::wstring& text, uint32_t& level) {
-    constexpr uint32_t count = sizeof(kLogLevelTexts) / sizeof(kLogLevelTexts[0]);
-    for (uint32_t i = 0; i < count; ++i) {
-        if (text == std::to_wstring(i) || AsciiLower(text) == AsciiLower(kLogLevelTexts[i])) {
-            level = i;
-            return true;
-        }
-    }
-    return false;
-}
-
-std::wstring StatusLine(const LinkState& link) {
-    switch (link.kind) {
-    case LinkState::Kind::Connected:
-        return FormatText(kStatusRunningFormat, kProtocolVersionMajor, kProtocolVersionMinor,
-                          kProtocolVersionPatch);
-    case LinkState::Kind::NotRunning: return kStatusNotRunning;
-    case LinkState::Kind::WrongVersion:
-        return FormatText(kStatusVersionFormat, link.major, link.minor, link.patch);
-    case LinkState::Kind::Untrusted: return kStatusUntrusted;
-    case LinkState::Kind::NotResponding: return kStatusNotResponding;
-    }
-    return kStatusNotRunning;
-}
-
 bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
     return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
                                   static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;

@@ -70,6 +70,23 @@ TEST(CtlCommandLine, WhatNoCommandTakesIsAUsageError) {
     }
 }
 
+TEST(CtlCommandLine, FlagsAndLevelsAreReadInAnyCase) {
+    bool flag = false;
+    EXPECT_TRUE(ParseFlag(L"TRUE", flag));
+    EXPECT_TRUE(flag);
+    EXPECT_TRUE(ParseFlag(L"0", flag));
+    EXPECT_FALSE(flag);
+    uint32_t level = 0;
+    EXPECT_TRUE(ParseLevel(L"text dump of TRANSFERRED data", level));
+    EXPECT_EQ(level, 3u);
+    EXPECT_TRUE(ParseLevel(L"1", level));
+    EXPECT_EQ(level, 1u);
+    for (const wchar_t* text : {L"", L"yes", L"01", L"4", L" 1"}) {
+        EXPECT_FALSE(ParseFlag(text, flag)) << text;
+        EXPECT_FALSE(ParseLevel(text, level)) << text;
+    }
+}
+
 PortListing Listing(std::wstring label) {
     PortListing row;
     row.port = L"COM4";
@@ -156,6 +173,17 @@ TEST(CtlFormat, CsvQuotesACommaAloneAndDisarmsFormulas) {
               L"COM4,'=1+2,,Velmora,-,-\r\n"
               L"COM4,'@SUM(A1),,Velmora,-,-\r\n"
               L"COM4,\"'-2,+3\",,Velmora,-,-\r\n");
+}
+
+TEST(CtlFormat, StatusLineNamesAVersionTheToolDoesNotSpeak) {
+    LinkState link;
+    link.kind = LinkState::Kind::WrongVersion;
+    link.major = 2;
+    link.minor = 13;
+    link.patch = 7;
+    EXPECT_EQ(StatusLine(link), L"version 2.13.7 not supported");
+    link.kind = LinkState::Kind::NotResponding;
+    EXPECT_EQ(StatusLine(link), L"not responding");
 }
 
 TEST(CtlFormat, MessagesAreNotCut) {
