@@ -97,8 +97,8 @@ void CheckCommandLine(const std::vector<std::wstring>& words) {
     Check(request.format == PortsFormat::Table || request.command == CtlCommand::Ports,
           "--json and --csv only for ports");
     const bool asks = request.command == CtlCommand::Set ||
-                      request.command == CtlCommand::SetDefault ||
-                      request.command == CtlCommand::SetDefaults;
+                      request.command == CtlCommand::FollowDefaults ||
+                      request.command == CtlCommand::ChangeDefaults;
     Check(!request.yes || asks, "--yes only where a question is asked");
     const std::set<std::wstring> keys{L"host",   L"port",   L"retry", L"ssl",
                                       L"active", L"folder", L"level"};

@@ -58,32 +58,27 @@ CtlSession::CtlSession(CtlConsole& out, const std::wstring& pipe)
     : console(out), pipeName(pipe.empty() ? kServicePipeName : pipe), mirror(pipeName.c_str()) {}
 
 int CtlSession::Run(const CtlRequest& request) {
+    using Handler = int (CtlSession::*)(const CtlRequest&);
+    static constexpr Handler kHandlers[] = {
+#define KESTREL_CTL_HANDLER(handler, ...) &CtlSession::handler,
+        KESTREL_CTL_COMMANDS(KESTREL_CTL_HANDLER)
+#undef KESTREL_CTL_HANDLER
+    };
     switch (request.command) {
-    case CtlCommand::Help: console.Out(kUsageText); return kExitOk;
+    case CtlCommand::Help: console.Out(UsageText()); return kExitOk;
     case CtlCommand::Version:
         console.Out(FormatText(kVersionFormat, kProductVersionMajor, kProductVersionMinor,
                                kProductVersionPatch));
         return kExitOk;
-    case CtlCommand::Status: return Status();
-    case CtlCommand::Check: return Check(request.criticalNotConnected);
     default: break;
     }
-    // Every other command talks to the service.
-    if (int r = Connect()) return r;
-    switch (request.command) {
-    case CtlCommand::Ports: return Ports(request.format);
-    case CtlCommand::Get: return Get(request.port);
-    case CtlCommand::Set: return Set(request);
-    case CtlCommand::SetDefault: return SetDefault(request);
-    case CtlCommand::Defaults: return ShowDefaults(false);
-    case CtlCommand::SetDefaults: return SetDefaults(request);
-    case CtlCommand::Log: return ShowLogSettings(false);
-    case CtlCommand::SetLog: return SetLog(request);
-    default: return kExitUsage;
+    if (CommandRow(request.command).connectsFirst) {
+        if (int r = Connect()) return r;
     }
+    return (this->*kHandlers[static_cast<size_t>(request.command)])(request);
 }
 
-int CtlSession::Status() {
+int CtlSession::Status(const CtlRequest&) {
     mirror.ConnectAtStartup();
     console.Out(StatusLine(mirror.Link()) + L"\r\n");
     return mirror.Client().IsConnected() ? kExitOk : kExitUnreachable;
@@ -106,7 +101,7 @@ std::wstring CtlSession::WhyUnreachable(uint32_t result) const {
 }
 
 // The same connect and refresh pass as the ports command, judged.
-int CtlSession::Check(uint32_t criticalNotConnected) {
+int CtlSession::Check(const CtlRequest& request) {
     CheckVerdict verdict;
     mirror.ConnectAtStartup();
     if (!mirror.Client().IsConnected()) {
@@ -118,7 +113,7 @@ int CtlSession::Check(uint32_t criticalNotConnected) {
         if (result == kResultOk) {
             std::vector<PortRowInfo> ports;
             for (const auto& entry : collector.rows) ports.push_back(entry.second);
-            verdict = CheckPorts(ports, criticalNotConnected);
+            verdict = CheckPorts(ports, request.criticalNotConnected);
         } else if (IsLinkFailure(result)) {
             verdict = CheckUnreachable(WhyUnreachable(result));
         } else {
@@ -147,7 +142,7 @@ int CtlSession::ReadPorts(std::map<std::wstring, PortRowInfo, PortNameLess>& row
     return kExitOk;
 }
 
-int CtlSession::Ports(PortsFormat format) {
+int CtlSession::Ports(const CtlRequest& request) {
     std::map<std::wstring, PortRowInfo, PortNameLess> rows;
     if (int r = ReadPorts(rows)) return r;
     // The panel's order: by the text of its first column, the label.
@@ -171,7 +166,7 @@ int CtlSession::Ports(PortsFormat format) {
         listing.dms = SettingsOf(record->dms);
         listings.push_back(std::move(listing));
     }
-    switch (format) {
+    switch (request.format) {
     case PortsFormat::Table: console.Out(FormatTable(listings)); break;
     case PortsFormat::Json: console.Out(FormatJson(listings)); break;
     case PortsFormat::Csv: console.Out(FormatCsv(listings)); break;
@@ -218,9 +213,9 @@ int CtlSession::ShowPort(const std::wstring& name) {
     return kExitOk;
 }
 
-int CtlSession::Get(const std::wstring& given) {
+int CtlSession::Get(const CtlRequest& request) {
     std::wstring name;
-    if (int r = FindPort(given, name)) return r;
+    if (int r = FindPort(request.port, name)) return r;
     return ShowPort(name);
 }
 
@@ -314,7 +309,7 @@ int CtlSession::Set(const CtlRequest& request) {
     return Outcome(result, record.portLabel, [&] { return ReadBackPort(name); });
 }
 
-int CtlSession::SetDefault(const CtlRequest& request) {
+int CtlSession::FollowDefaults(const CtlRequest& request) {
     std::wstring name;
     if (int r = FindPort(request.port, name)) return r;
     const PortRecord& record = *mirror.FindPort(name);
@@ -355,6 +350,10 @@ int CtlSession::SettingsRead(uint32_t result) {
                        FormatText(kSettingsUnreadableFormat, static_cast<unsigned long>(result)));
 }
 
+int CtlSession::Defaults(const CtlRequest&) { return ShowDefaults(false); }
+
+int CtlSession::Log(const CtlRequest&) { return ShowLogSettings(false); }
+
 int CtlSession::ShowDefaults(bool afresh) {
     if (int r = LoadDefaults(afresh)) return r;
     console.Out(FormatDmsSettings(SettingsOf(mirror.DefaultDms())));
@@ -368,7 +367,7 @@ int CtlSession::ShowLogSettings(bool afresh) {
     return kExitOk;
 }
 
-int CtlSession::SetDefaults(const CtlRequest& request) {
+int CtlSession::ChangeDefaults(const CtlRequest& request) {
     if (int r = LoadDefaults()) return r;
     const DmsConfig reference = mirror.DefaultDms();
     DmsChange change;

@@ -33,20 +33,24 @@ private:
         bool active = false;
     };
 
-    int Status();
-    int Ports(PortsFormat format);
-    int Get(const std::wstring& given);
+    // The handlers, one for each row of the command table (CtlCommandTable.h)
+    // and named as in it: each runs its command and gives the exit code.
+    int Status(const CtlRequest& request);
+    int Ports(const CtlRequest& request);
+    int Get(const CtlRequest& request);
     int Set(const CtlRequest& request);
-    int SetDefault(const CtlRequest& request);
-    int SetDefaults(const CtlRequest& request);
+    int FollowDefaults(const CtlRequest& request);
+    int Defaults(const CtlRequest& request);
+    int ChangeDefaults(const CtlRequest& request);
+    int Log(const CtlRequest& request);
     int SetLog(const CtlRequest& request);
     // One line and the check's own exit code (CtlCheck.h), whatever happens.
-    int Check(uint32_t criticalNotConnected);
+    int Check(const CtlRequest& request);
 
     // Connects as the panel does at start-up; otherwise says why and gives 3.
     int Connect();
     // Says why the service cannot be reached, by the result of a request
-    // (or, for 0, by the link's state), and gives 3.
+    // (or, for kResultOk, by the link's state), and gives 3.
     int Unreachable(uint32_t result);
     std::wstring WhyUnreachable(uint32_t result) const;
     // A read that failed: unreachable for a link failure, else the message; 3.

@@ -22,8 +22,8 @@ TEST(CtlCommandLine, CommandsOptionsAndKeysIgnoreCaseButValuesAndPortsDoNot) {
     EXPECT_EQ(parse.request.pipe, L"Sim");
     EXPECT_EQ(parse.request.values,
               (std::map<std::wstring, std::wstring>{{L"host", L"Lab.Example"}, {L"retry", L"5"}}));
-    EXPECT_EQ(Parse({L"set", L"COM3", L"Default"}).request.command, CtlCommand::SetDefault);
-    EXPECT_EQ(Parse({L"defaults", L"SET", L"ssl=1"}).request.command, CtlCommand::SetDefaults);
+    EXPECT_EQ(Parse({L"set", L"COM3", L"Default"}).request.command, CtlCommand::FollowDefaults);
+    EXPECT_EQ(Parse({L"defaults", L"SET", L"ssl=1"}).request.command, CtlCommand::ChangeDefaults);
     EXPECT_EQ(Parse({L"log"}).request.command, CtlCommand::Log);
     EXPECT_EQ(Parse({L"ports", L"--CSV"}).request.format, PortsFormat::Csv);
     EXPECT_EQ(Parse({L"-?"}).request.command, CtlCommand::Help);
