@@ -36,6 +36,25 @@ TEST(CtlCommandLine, CommandsOptionsAndKeysIgnoreCaseButValuesAndPortsDoNot) {
     EXPECT_TRUE(Parse({L"status", L"--pipe", std::wstring(kMaxPipeNameChars, L'p')}).ok);
 }
 
+// Words made from each row of the command table reach that row, so that no
+// row hides another.
+TEST(CtlCommandLine, EveryCommandIsReachedByItsOwnWords) {
+    for (size_t i = 0; i < std::size(kCtlCommands); ++i) {
+        const CtlCommandRow& row = kCtlCommands[i];
+        std::vector<std::wstring> args{row.name};
+        if (row.operands == CtlOperands::Port || row.operands == CtlOperands::PortDefault)
+            args.push_back(L"COM3");
+        if (row.operands == CtlOperands::PortDefault) args.push_back(L"default");
+        if (row.operands == CtlOperands::Set) args.push_back(L"set");
+        const std::wstring keys = row.keys;
+        if (!keys.empty()) args.push_back(keys.substr(0, keys.find(L' ')) + L"=1");
+        const CtlParse parse = Parse(args);
+        ASSERT_TRUE(parse.ok) << ::testing::PrintToString(args) << ": " << parse.error;
+        EXPECT_EQ(parse.request.command, static_cast<CtlCommand>(i))
+            << ::testing::PrintToString(args);
+    }
+}
+
 TEST(CtlCommandLine, WhatNoCommandTakesIsAUsageError) {
     for (const std::vector<std::wstring>& args : std::vector<std::vector<std::wstring>>{
              {},
@@ -118,6 +137,9 @@ TEST(CtlFormat, TableColumnsAreAsWideAsTheirWidestCell) {
     EXPECT_EQ(FormatTable({Listing(L"Dock")}),
               L"COM Port  Label  Serial Number  Mode     Status  Connection\r\n"
               L"COM4      Dock                  Velmora  -       -\r\n");
+}
+
+TEST(CtlFormat, SettingsAreKeyValueLinesInTheirOrder) {
     const bool useDefault = false;
     EXPECT_EQ(FormatDmsSettings(DmsSettings{L"h", L"", 5, false, true}, &useDefault),
               L"useDefault=0\r\nhost=h\r\nport=\r\nretry=5\r\nssl=0\r\nactive=1\r\n");
