@@ -97,9 +97,12 @@ void CheckCommandLine(const std::vector<std::wstring>& words) {
     Check(request.format == PortsFormat::Table || request.command == CtlCommand::Ports,
           "--json and --csv only for ports");
     const bool asks = request.command == CtlCommand::Set ||
-                      request.command == CtlCommand::SetDefault ||
-                      request.command == CtlCommand::SetDefaults;
-    Check(!request.yes || asks, "--yes only where a question is asked");
+                      request.command == CtlCommand::FollowDefaults ||
+                      request.command == CtlCommand::ChangeDefaults;
+    // --help and --version take the other options and use none.
+    const bool standsAlone =
+        request.command == CtlCommand::Help || request.command == CtlCommand::Version;
+    Check(!request.yes || asks || standsAlone, "--yes only where a question is asked");
     const std::set<std::wstring> keys{L"host",   L"port",   L"retry", L"ssl",
                                       L"active", L"folder", L"level"};
     for (const auto& [key, value] : request.values) Check(keys.count(key) == 1, "known keys only");

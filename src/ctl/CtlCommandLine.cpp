@@ -1,15 +1,24 @@
 #include "CtlCommandLine.h"
 
+#include <string_view>
+
 #include "CtlFormat.h"
 #include "CtlTexts.h"
+#include "DmsTexts.h"
 #include "PortRecord.h"
 
 namespace kestrel::ctl {
 
 namespace {
 
-// The keys of a DMS parameter set.
-const std::vector<std::wstring> kDmsKeys = {L"host", L"port", L"retry", L"ssl", L"active"};
+// The options given that the request does not hold itself.
+struct OptionsGiven {
+    bool json = false;
+    bool csv = false;
+    bool help = false;
+    bool version = false;
+    bool threshold = false;
+};
 
 std::wstring Format(const wchar_t* format, const std::wstring& word) {
     return FormatText(format, word.c_str());
@@ -34,10 +43,131 @@ bool ParseCount(const std::wstring& text, uint32_t& count) {
     return true;
 }
 
-bool OneOf(const std::wstring& word, const std::vector<std::wstring>& words) {
-    for (const std::wstring& candidate : words)
-        if (word == candidate) return true;
+// Whether the blank-separated list holds the key.
+bool Lists(std::wstring_view keys, const std::wstring& key) {
+    while (!keys.empty()) {
+        const size_t blank = keys.find(L' ');
+        if (keys.substr(0, blank) == key) return true;
+        keys.remove_prefix(blank == std::wstring_view::npos ? keys.size() : blank + 1);
+    }
     return false;
+}
+
+// Takes the options out of args into the request and given, and the rest into
+// words; empty, or what is wrong with an option.
+std::wstring ReadOptions(const std::vector<std::wstring>& args, CtlRequest& request,
+                         OptionsGiven& given, std::vector<std::wstring>& words) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::wstring option = AsciiLower(args[i]);
+        if (option == L"--json") {
+            given.json = true;
+        } else if (option == L"--csv") {
+            given.csv = true;
+        } else if (option == L"--yes") {
+            request.yes = true;
+        } else if (option == L"--help" || option == L"-h" || option == L"-?" || option == L"/?") {
+            given.help = true;
+        } else if (option == L"--version") {
+            given.version = true;
+        } else if (option == L"--pipe" && i + 1 < args.size()) {
+            request.pipe = args[++i];
+            if (!PlainPipeName(request.pipe)) return Format(kInvalidPipeFormat, request.pipe);
+        } else if (option == L"--critical-not-connected" && i + 1 < args.size()) {
+            if (!ParseCount(args[++i], request.criticalNotConnected))
+                return FormatText(kInvalidCountFormat, args[i].c_str(), kMaxPortCount);
+            given.threshold = true;
+        } else if (option.size() > 1 && option[0] == L'-' && option[1] == L'-') {
+            return Format(kUnexpectedFormat, args[i]);
+        } else {
+            words.push_back(args[i]);
+        }
+    }
+    return std::wstring();
+}
+
+// Where the row's operands end in the words, after the name; 0 when the words
+// do not have them (no port, or not the fixed word).
+size_t OperandsEnd(const CtlCommandRow& row, const std::vector<std::wstring>& words) {
+    size_t end = 1;
+    if (row.operands == CtlOperands::Port || row.operands == CtlOperands::PortDefault) {
+        if (words.size() <= end) return 0;
+        ++end;
+    }
+    const wchar_t* fixed = row.operands == CtlOperands::PortDefault ? L"default"
+                           : row.operands == CtlOperands::Set       ? L"set"
+                                                                    : nullptr;
+    if (fixed) {
+        if (words.size() <= end || AsciiLower(words[end]) != fixed) return 0;
+        ++end;
+    }
+    return end;
+}
+
+// The row for the words, and where its operands end. Of the rows of the
+// command's name whose operands the words have, the one that takes what
+// follows them (keys, or nothing) with the most operands; else the first, so
+// that the words it does not take are named.
+const CtlCommandRow* FindRow(const std::vector<std::wstring>& words, size_t& end,
+                             std::wstring& error) {
+    end = 0;
+    const std::wstring name = AsciiLower(words[0]);
+    const CtlCommandRow* found = nullptr;
+    const CtlCommandRow* first = nullptr;
+    size_t firstEnd = 0;
+    bool named = false;
+    for (const CtlCommandRow& row : kCtlCommands) {
+        if (name != row.name) continue;
+        named = true;
+        const size_t rowEnd = OperandsEnd(row, words);
+        if (rowEnd == 0) continue;
+        if (!first) {
+            first = &row;
+            firstEnd = rowEnd;
+        }
+        const bool takesRest = row.keys[0] != L'\0' || rowEnd == words.size();
+        if (takesRest && rowEnd > end) {
+            found = &row;
+            end = rowEnd;
+        }
+    }
+    if (!named) {
+        error = Format(kUnknownCommandFormat, words[0]);
+    } else if (!first) {
+        // Each command has a form without a fixed word: only its port can be missing.
+        error = kMissingPort;
+    } else if (!found) {
+        found = first;
+        end = firstEnd;
+    }
+    return found;
+}
+
+// The key=value words after the operands, into the request; empty, or what
+// is wrong with them.
+std::wstring ReadValues(const CtlCommandRow& row, const std::vector<std::wstring>& words,
+                        size_t next, CtlRequest& request) {
+    if (row.keys[0] != L'\0' && next == words.size()) return kMissingSettings;
+    for (size_t i = next; i < words.size(); ++i) {
+        const size_t equals = words[i].find(L'=');
+        if (row.keys[0] == L'\0' || equals == std::wstring::npos)
+            return Format(kUnexpectedFormat, words[i]);
+        const std::wstring key = AsciiLower(words[i].substr(0, equals));
+        if (!Lists(row.keys, key)) return Format(kUnknownKeyFormat, words[i].substr(0, equals));
+        request.values[key] = words[i].substr(equals + 1);
+    }
+    return std::wstring();
+}
+
+// An option given to a command that does not take it; empty when there is none.
+std::wstring CheckOptions(const CtlCommandRow& row, const CtlRequest& request,
+                          const OptionsGiven& given) {
+    if (given.json && given.csv) return Format(kUnexpectedFormat, L"--csv");
+    if ((given.json || given.csv) && row.options != CtlOptions::Formats)
+        return Format(kUnexpectedFormat, given.json ? L"--json" : L"--csv");
+    if (request.yes && !row.mayAsk) return Format(kUnexpectedFormat, L"--yes");
+    if (given.threshold && row.options != CtlOptions::Threshold)
+        return Format(kUnexpectedFormat, L"--critical-not-connected");
+    return std::wstring();
 }
 
 }  // namespace
@@ -57,101 +187,62 @@ std::wstring AsciiLower(std::wstring text) {
 CtlParse ParseCtlArguments(const std::vector<std::wstring>& args) {
     CtlParse parse;
     CtlRequest& request = parse.request;
+    OptionsGiven given;
     std::vector<std::wstring> words;  // everything but the options
-    bool json = false, csv = false, help = false, version = false, threshold = false;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::wstring option = AsciiLower(args[i]);
-        if (option == L"--json") {
-            json = true;
-        } else if (option == L"--csv") {
-            csv = true;
-        } else if (option == L"--yes") {
-            request.yes = true;
-        } else if (OneOf(option, {L"--help", L"-h", L"-?", L"/?"})) {
-            help = true;
-        } else if (option == L"--version") {
-            version = true;
-        } else if (option == L"--pipe" && i + 1 < args.size()) {
-            request.pipe = args[++i];
-            if (!PlainPipeName(request.pipe)) return Fail(Format(kInvalidPipeFormat, request.pipe));
-        } else if (option == L"--critical-not-connected" && i + 1 < args.size()) {
-            if (!ParseCount(args[++i], request.criticalNotConnected))
-                return Fail(FormatText(kInvalidCountFormat, args[i].c_str(), kMaxPortCount));
-            threshold = true;
-        } else if (option.size() > 1 && option[0] == L'-' && option[1] == L'-') {
-            return Fail(Format(kUnexpectedFormat, args[i]));
-        } else {
-            words.push_back(args[i]);
-        }
-    }
-    if (help || version) {
+    std::wstring error = ReadOptions(args, request, given, words);
+    if (!error.empty()) return Fail(error);
+    if (given.help || given.version) {
         if (!words.empty()) return Fail(Format(kUnexpectedFormat, words.front()));
-        request.command = help ? CtlCommand::Help : CtlCommand::Version;
+        request.command = given.help ? CtlCommand::Help : CtlCommand::Version;
         parse.ok = true;
         return parse;
     }
-    if (words.empty()) return Fail(kUsageText);
+    if (words.empty()) return Fail(UsageText());
 
-    const std::wstring command = AsciiLower(words[0]);
-    size_t next = 1;
-    std::vector<std::wstring> keys;
-    if (command == L"status") {
-        request.command = CtlCommand::Status;
-    } else if (command == L"ports") {
-        request.command = CtlCommand::Ports;
-    } else if (command == L"check") {
-        request.command = CtlCommand::Check;
-    } else if (command == L"get" || command == L"set") {
-        if (words.size() < 2) return Fail(kMissingPort);
+    size_t next = 0;
+    const CtlCommandRow* row = FindRow(words, next, error);
+    if (!row) return Fail(error);
+    request.command = static_cast<CtlCommand>(row - kCtlCommands);
+    if (row->operands == CtlOperands::Port || row->operands == CtlOperands::PortDefault)
         request.port = words[1];
-        next = 2;
-        request.command = command == L"get" ? CtlCommand::Get : CtlCommand::Set;
-        if (request.command == CtlCommand::Set && words.size() == 3 &&
-            AsciiLower(words[2]) == L"default") {
-            request.command = CtlCommand::SetDefault;
-            next = 3;
-        }
-        keys = kDmsKeys;
-    } else if (command == L"defaults" || command == L"log") {
-        const bool setting = words.size() > 1 && AsciiLower(words[1]) == L"set";
-        next = setting ? 2 : 1;
-        if (command == L"defaults") {
-            request.command = setting ? CtlCommand::SetDefaults : CtlCommand::Defaults;
-            keys = kDmsKeys;
-        } else {
-            request.command = setting ? CtlCommand::SetLog : CtlCommand::Log;
-            keys = {L"folder", L"level"};
-        }
-        if (setting && words.size() == 2) return Fail(kMissingSettings);
-    } else {
-        return Fail(Format(kUnknownCommandFormat, words[0]));
-    }
-
-    const bool takesValues = request.command == CtlCommand::Set ||
-                             request.command == CtlCommand::SetDefaults ||
-                             request.command == CtlCommand::SetLog;
-    if (request.command == CtlCommand::Set && words.size() == 2) return Fail(kMissingSettings);
-    for (size_t i = next; i < words.size(); ++i) {
-        const size_t equals = words[i].find(L'=');
-        if (!takesValues || equals == std::wstring::npos)
-            return Fail(Format(kUnexpectedFormat, words[i]));
-        const std::wstring key = AsciiLower(words[i].substr(0, equals));
-        if (!OneOf(key, keys)) return Fail(Format(kUnknownKeyFormat, words[i].substr(0, equals)));
-        request.values[key] = words[i].substr(equals + 1);
-    }
-
-    const bool asks = request.command == CtlCommand::Set ||
-                      request.command == CtlCommand::SetDefault ||
-                      request.command == CtlCommand::SetDefaults;
-    if (json && csv) return Fail(Format(kUnexpectedFormat, L"--csv"));
-    if ((json || csv) && request.command != CtlCommand::Ports)
-        return Fail(Format(kUnexpectedFormat, json ? L"--json" : L"--csv"));
-    if (request.yes && !asks) return Fail(Format(kUnexpectedFormat, L"--yes"));
-    if (threshold && request.command != CtlCommand::Check)
-        return Fail(Format(kUnexpectedFormat, L"--critical-not-connected"));
-    request.format = json ? PortsFormat::Json : csv ? PortsFormat::Csv : PortsFormat::Table;
+    error = ReadValues(*row, words, next, request);
+    if (error.empty()) error = CheckOptions(*row, request, given);
+    if (!error.empty()) return Fail(error);
+    request.format = given.json  ? PortsFormat::Json
+                     : given.csv ? PortsFormat::Csv
+                                 : PortsFormat::Table;
     parse.ok = true;
     return parse;
+}
+
+std::wstring UsageText() {
+    std::wstring usage = kUsageHead;
+    for (const CtlCommandRow& row : kCtlCommands)
+        if (row.usage) usage += kUsageLineStart + std::wstring(row.usage) + L"\n";
+    return usage + kUsageTail;
+}
+
+bool ParseFlag(const std::wstring& text, bool& value) {
+    const std::wstring word = AsciiLower(text);
+    if (word == L"1" || word == L"true") {
+        value = true;
+    } else if (word == L"0" || word == L"false") {
+        value = false;
+    } else {
+        return false;
+    }
+    return true;
+}
+
+bool ParseLevel(const std::wstring& text, uint32_t& level) {
+    constexpr uint32_t count = sizeof(kLogLevelTexts) / sizeof(kLogLevelTexts[0]);
+    for (uint32_t i = 0; i < count; ++i) {
+        if (text == std::to_wstring(i) || AsciiLower(text) == AsciiLower(kLogLevelTexts[i])) {
+            level = i;
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace kestrel::ctl

@@ -1,6 +1,6 @@
-// The tool's command line, read into one request. Commands, options and keys
-// are case-insensitive; values and port names are kept as given. Portable: no
-// windows.h.
+// The tool's command line, read into one request by the command table, and
+// the values of its keys. Commands, options and keys are case-insensitive;
+// values and port names are kept as given. Portable: no windows.h.
 #pragma once
 
 #include <cstddef>
@@ -9,22 +9,9 @@
 #include <string>
 #include <vector>
 
-namespace kestrel::ctl {
+#include "CtlCommandTable.h"
 
-enum class CtlCommand {
-    Help,
-    Version,
-    Status,
-    Ports,
-    Get,         // a port's parameters
-    Set,         // a port's own parameters
-    SetDefault,  // the port follows the defaults
-    Defaults,
-    SetDefaults,
-    Log,
-    SetLog,
-    Check,  // a monitoring system's check of the ports
-};
+namespace kestrel::ctl {
 
 enum class PortsFormat { Table, Json, Csv };
 
@@ -57,5 +44,13 @@ CtlParse ParseCtlArguments(const std::vector<std::wstring>& args);
 
 // Lower case of the ASCII letters only: keys and options are ASCII.
 std::wstring AsciiLower(std::wstring text);
+
+// What --help prints: every command's line from the table.
+std::wstring UsageText();
+
+// ssl and active: 1 or true, 0 or false, in any case.
+bool ParseFlag(const std::wstring& text, bool& value);
+// A log level: a number 0 to 3, or the panel's text for it in any case.
+bool ParseLevel(const std::wstring& text, uint32_t& level);
 
 }  // namespace kestrel::ctl

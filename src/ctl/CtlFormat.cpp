@@ -1,9 +1,11 @@
 #include "CtlFormat.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdarg>
 #include <cwchar>
+
+#include "CtlTexts.h"
+#include "ServiceProtocol.h"
 
 namespace kestrel::ctl {
 
@@ -11,12 +13,52 @@ namespace {
 
 constexpr wchar_t kLineEnd[] = L"\r\n";
 
-// The table's and the CSV header's column titles.
-constexpr std::array<const wchar_t*, 6> kColumnTitles = {L"COM Port", L"Label",  L"Serial Number",
-                                                         L"Mode",     L"Status", L"Connection"};
+// A field's value: JSON quotes a text, not a number or a truth value.
+struct FieldValue {
+    std::wstring text;
+    bool quoted;
+};
 
-std::array<const std::wstring*, 6> Cells(const PortListing& row) {
-    return {&row.port, &row.label, &row.serial, &row.mode, &row.status, &row.connection};
+FieldValue Text(const std::wstring& text) { return {text, true}; }
+FieldValue Number(uint32_t value) { return {std::to_wstring(value), false}; }
+FieldValue Truth(bool value) { return {value ? L"true" : L"false", false}; }
+
+// The fields of a listing in their order: JSON has each by its key, the table
+// and CSV those with a column title, as columns.
+struct ListingField {
+    const wchar_t* key;
+    const wchar_t* title;  // null: JSON only
+    FieldValue (*value)(const PortListing& row);
+};
+
+const ListingField kListingFields[] = {
+    {L"port", L"COM Port", [](const PortListing& row) { return Text(row.port); }},
+    {L"label", L"Label", [](const PortListing& row) { return Text(row.label); }},
+    {L"serial", L"Serial Number", [](const PortListing& row) { return Text(row.serial); }},
+    {L"mode", L"Mode", [](const PortListing& row) { return Text(row.mode); }},
+    {L"status", L"Status", [](const PortListing& row) { return Text(row.status); }},
+    {L"connection", L"Connection", [](const PortListing& row) { return Text(row.connection); }},
+    {L"useDefault", nullptr, [](const PortListing& row) { return Truth(row.useDefault); }},
+    {L"host", nullptr, [](const PortListing& row) { return Text(row.dms.host); }},
+    {L"dmsPort", nullptr, [](const PortListing& row) { return Text(row.dms.port); }},
+    {L"retry", nullptr, [](const PortListing& row) { return Number(row.dms.retrySeconds); }},
+    {L"ssl", nullptr, [](const PortListing& row) { return Truth(row.dms.ssl); }},
+    {L"active", nullptr, [](const PortListing& row) { return Truth(row.dms.active); }},
+};
+
+// The table's and CSV's column titles, and a row's cells under them.
+std::vector<std::wstring> ColumnTitles() {
+    std::vector<std::wstring> titles;
+    for (const ListingField& field : kListingFields)
+        if (field.title) titles.push_back(field.title);
+    return titles;
+}
+
+std::vector<std::wstring> Cells(const PortListing& row) {
+    std::vector<std::wstring> cells;
+    for (const ListingField& field : kListingFields)
+        if (field.title) cells.push_back(field.value(row).text);
+    return cells;
 }
 
 // Appends the lowest digits of value as that many hexadecimal digits.
@@ -52,8 +94,6 @@ std::wstring JsonString(const std::wstring& text) {
     return quoted + L'"';
 }
 
-const wchar_t* JsonBool(bool value) { return value ? L"true" : L"false"; }
-
 std::wstring CsvField(const std::wstring& text) {
     std::wstring cell;
     if (!text.empty() && std::wstring_view(L"=+-@").find(text[0]) != std::wstring_view::npos &&
@@ -76,19 +116,16 @@ std::wstring Line(const std::wstring& key, const std::wstring& value) {
 }  // namespace
 
 std::wstring FormatTable(const std::vector<PortListing>& ports) {
-    using RowTexts = std::array<std::wstring, 6>;
-    std::vector<RowTexts> lines(1);
-    for (size_t c = 0; c < kColumnTitles.size(); ++c) lines[0][c] = kColumnTitles[c];
+    std::vector<std::vector<std::wstring>> lines{ColumnTitles()};
     for (const PortListing& row : ports) {
-        const auto cells = Cells(row);
-        RowTexts& line = lines.emplace_back();
-        for (size_t c = 0; c < cells.size(); ++c) line[c] = EscapeText(*cells[c]);
+        std::vector<std::wstring>& line = lines.emplace_back(Cells(row));
+        for (std::wstring& cell : line) cell = EscapeText(cell);
     }
-    std::array<size_t, 6> widths{};
-    for (const RowTexts& line : lines)
+    std::vector<size_t> widths(lines[0].size());
+    for (const auto& line : lines)
         for (size_t c = 0; c < widths.size(); ++c) widths[c] = std::max(widths[c], line[c].size());
     std::wstring table;
-    for (const RowTexts& line : lines) {
+    for (const auto& line : lines) {
         for (size_t c = 0; c < line.size(); ++c) {
             table += line[c];
             if (c + 1 < line.size()) table.append(widths[c] - line[c].size() + 2, L' ');
@@ -101,31 +138,27 @@ std::wstring FormatTable(const std::vector<PortListing>& ports) {
 std::wstring FormatJson(const std::vector<PortListing>& ports) {
     std::wstring json = L"[";
     for (size_t i = 0; i < ports.size(); ++i) {
-        const PortListing& row = ports[i];
         json += i == 0 ? kLineEnd : std::wstring(L",") + kLineEnd;
-        json += L"  {\"port\": " + JsonString(row.port) + L", \"label\": " + JsonString(row.label) +
-                L", \"serial\": " + JsonString(row.serial) + L", \"mode\": " +
-                JsonString(row.mode) + L", \"status\": " + JsonString(row.status) +
-                L", \"connection\": " + JsonString(row.connection) + L", \"useDefault\": " +
-                JsonBool(row.useDefault) + L", \"host\": " + JsonString(row.dms.host) +
-                L", \"dmsPort\": " + JsonString(row.dms.port) + L", \"retry\": " +
-                std::to_wstring(row.dms.retrySeconds) + L", \"ssl\": " + JsonBool(row.dms.ssl) +
-                L", \"active\": " + JsonBool(row.dms.active) + L"}";
+        const wchar_t* separator = L"  {";
+        for (const ListingField& field : kListingFields) {
+            const FieldValue value = field.value(ports[i]);
+            json += separator + JsonString(field.key) + L": " +
+                    (value.quoted ? JsonString(value.text) : value.text);
+            separator = L", ";
+        }
+        json += L"}";
     }
     return json + kLineEnd + L"]" + kLineEnd;
 }
 
 std::wstring FormatCsv(const std::vector<PortListing>& ports) {
     std::wstring csv;
-    for (size_t c = 0; c < kColumnTitles.size(); ++c)
-        csv += (c == 0 ? L"" : L",") + CsvField(kColumnTitles[c]);
-    csv += kLineEnd;
-    for (const PortListing& row : ports) {
-        const auto cells = Cells(row);
-        for (size_t c = 0; c < cells.size(); ++c)
-            csv += (c == 0 ? L"" : L",") + CsvField(*cells[c]);
+    const auto appendLine = [&csv](const std::vector<std::wstring>& cells) {
+        for (size_t c = 0; c < cells.size(); ++c) csv += (c == 0 ? L"" : L",") + CsvField(cells[c]);
         csv += kLineEnd;
-    }
+    };
+    appendLine(ColumnTitles());
+    for (const PortListing& row : ports) appendLine(Cells(row));
     return csv;
 }
 
@@ -189,6 +222,20 @@ std::wstring FormatDmsSettings(const DmsSettings& dms, const bool* useDefault) {
 
 std::wstring FormatLogSettings(const std::wstring& folder, uint32_t level) {
     return Line(L"folder", folder) + Line(L"level", std::to_wstring(level));
+}
+
+std::wstring StatusLine(const LinkState& link) {
+    switch (link.kind) {
+    case LinkState::Kind::Connected:
+        return FormatText(kStatusRunningFormat, kProtocolVersionMajor, kProtocolVersionMinor,
+                          kProtocolVersionPatch);
+    case LinkState::Kind::NotRunning: return kStatusNotRunning;
+    case LinkState::Kind::WrongVersion:
+        return FormatText(kStatusVersionFormat, link.major, link.minor, link.patch);
+    case LinkState::Kind::Untrusted: return kStatusUntrusted;
+    case LinkState::Kind::NotResponding: return kStatusNotResponding;
+    }
+    return kStatusNotRunning;
 }
 
 }  // namespace kestrel::ctl

@@ -1,5 +1,5 @@
-// What the tool prints: the port list as a table, JSON or CSV, and settings as
-// key=value lines. Lines end with CR LF. Texts from the service or the user
+// What the tool prints: the port list as a table, JSON or CSV, settings as
+// key=value lines, and the status line. Lines end with CR LF. Texts from the service or the user
 // cannot add lines or drive a console: the table and key=value lines escape
 // them (EscapeText), JSON writes every character outside printable ASCII as
 // \uXXXX, and CSV quotes as RFC 4180 says. Portable: no windows.h.
@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "LinkState.h"
 
 namespace kestrel::ctl {
 
@@ -57,5 +59,8 @@ std::wstring FormatText(const wchar_t* format, ...);
 // host, port, retry, ssl and active lines, after a useDefault line when given.
 std::wstring FormatDmsSettings(const DmsSettings& dms, const bool* useDefault = nullptr);
 std::wstring FormatLogSettings(const std::wstring& folder, uint32_t level);
+
+// The status command's line for how the link stands, without the line end.
+std::wstring StatusLine(const LinkState& link);
 
 }  // namespace kestrel::ctl

@@ -1,8 +1,6 @@
 #include "CtlSession.h"
 
 #include <algorithm>
-#include <cwchar>
-#include <map>
 #include <vector>
 
 #include "CtlCheck.h"
@@ -14,74 +12,6 @@
 
 namespace kestrel::ctl {
 
-namespace {
-
-// The rows the panel's list would show after a pass, by port name.
-class RowCollector : public PortListView {
-public:
-    bool UpdatePort(const PortRowInfo& info, bool* added) override {
-        if (added) *added = false;
-        const auto found = rows.find(info.name);
-        if (info.countersOnly) return found != rows.end();
-        if (info.status == kStatusNoDevice) {
-            if (found != rows.end()) rows.erase(found);
-            return true;
-        }
-        if (added) *added = found == rows.end();
-        rows[info.name] = info;
-        return true;
-    }
-    void DeletePort(const std::wstring& name) override { rows.erase(name); }
-    bool SortItems(int, int) override { return true; }
-
-    std::map<std::wstring, PortRowInfo, PortNameLess> rows;
-};
-
-bool ParseFlag(const std::wstring& text, bool& value) {
-    const std::wstring word = AsciiLower(text);
-    if (word == L"1" || word == L"true") {
-        value = true;
-    } else if (word == L"0" || word == L"false") {
-        value = false;
-    } else {
-        return false;
-    }
-    return true;
-}
-
-// A level as a number 0 to 3 or as the panel's text for it.
-bool ParseLevel(const std::wstring& text, uint32_t& level) {
-    constexpr uint32_t count = sizeof(kLogLevelTexts) / sizeof(kLogLevelTexts[0]);
-    for (uint32_t i = 0; i < count; ++i) {
-        if (text == std::to_wstring(i) || AsciiLower(text) == AsciiLower(kLogLevelTexts[i])) {
-            level = i;
-            return true;
-        }
-    }
-    return false;
-}
-
-std::wstring StatusLine(const LinkState& link) {
-    switch (link.kind) {
-    case LinkState::Kind::Connected:
-        return FormatText(kStatusRunningFormat, kProtocolVersionMajor, kProtocolVersionMinor,
-                          kProtocolVersionPatch);
-    case LinkState::Kind::NotRunning: return kStatusNotRunning;
-    case LinkState::Kind::WrongVersion:
-        return FormatText(kStatusVersionFormat, link.major, link.minor, link.patch);
-    case LinkState::Kind::Untrusted: return kStatusUntrusted;
-    case LinkState::Kind::NotResponding: return kStatusNotResponding;
-    }
-    return kStatusNotRunning;
-}
-
-bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
-    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
-                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
-}
-
-}  // namespace
-
 DmsSettings SettingsOf(const DmsConfig& dms) {
     DmsSettings settings;
     settings.host = WidenAnsi(dms.host);
@@ -92,73 +22,50 @@ DmsSettings SettingsOf(const DmsConfig& dms) {
     return settings;
 }
 
-CtlSession::CtlSession(CtlConsole& out, const std::wstring& pipe)
-    : console(out), pipeName(pipe.empty() ? kServicePipeName : pipe), mirror(pipeName.c_str()) {}
+CtlSession::CtlSession(CtlConsole& out, const std::wstring& pipeName)
+    : console(out), service(out, pipeName) {}
 
 int CtlSession::Run(const CtlRequest& request) {
+    using Handler = int (CtlSession::*)(const CtlRequest&);
+    static constexpr Handler kHandlers[] = {
+#define KESTREL_CTL_HANDLER(handler, ...) &CtlSession::handler,
+        KESTREL_CTL_COMMANDS(KESTREL_CTL_HANDLER)
+#undef KESTREL_CTL_HANDLER
+    };
     switch (request.command) {
-    case CtlCommand::Help: console.Out(kUsageText); return kExitOk;
+    case CtlCommand::Help: console.Out(UsageText()); return kExitOk;
     case CtlCommand::Version:
         console.Out(FormatText(kVersionFormat, kProductVersionMajor, kProductVersionMinor,
                                kProductVersionPatch));
         return kExitOk;
-    case CtlCommand::Status: return Status();
-    case CtlCommand::Check: return Check(request.criticalNotConnected);
     default: break;
     }
-    // Every other command talks to the service.
-    if (int r = Connect()) return r;
-    switch (request.command) {
-    case CtlCommand::Ports: return Ports(request.format);
-    case CtlCommand::Get: return Get(request.port);
-    case CtlCommand::Set: return Set(request);
-    case CtlCommand::SetDefault: return SetDefault(request);
-    case CtlCommand::Defaults: return ShowDefaults(false);
-    case CtlCommand::SetDefaults: return SetDefaults(request);
-    case CtlCommand::Log: return ShowLogSettings(false);
-    case CtlCommand::SetLog: return SetLog(request);
-    default: return kExitUsage;
+    if (CommandRow(request.command).connectsFirst) {
+        if (int r = service.Connect()) return r;
     }
+    return (this->*kHandlers[static_cast<size_t>(request.command)])(request);
 }
 
-int CtlSession::Status() {
-    mirror.ConnectAtStartup();
-    console.Out(StatusLine(mirror.Link()) + L"\r\n");
-    return mirror.Client().IsConnected() ? kExitOk : kExitUnreachable;
-}
-
-int CtlSession::Connect() {
-    mirror.ConnectAtStartup();
-    return mirror.Client().IsConnected() ? kExitOk : Unreachable(kResultOk);
-}
-
-int CtlSession::Unreachable(uint32_t result) {
-    console.Err(WhyUnreachable(result));
-    return kExitUnreachable;
-}
-
-std::wstring CtlSession::WhyUnreachable(uint32_t result) const {
-    if (result == kErrorTimeout) return kStatusNotResponding;
-    if (result == kResultServiceGone || result == kResultNotConnected) return kStatusNotRunning;
-    return StatusLine(mirror.Link());
+int CtlSession::Status(const CtlRequest&) {
+    const bool connected = service.TryConnect();
+    console.Out(StatusLine(service.Link()) + L"\r\n");
+    return connected ? kExitOk : kExitUnreachable;
 }
 
 // The same connect and refresh pass as the ports command, judged.
-int CtlSession::Check(uint32_t criticalNotConnected) {
+int CtlSession::Check(const CtlRequest& request) {
     CheckVerdict verdict;
-    mirror.ConnectAtStartup();
-    if (!mirror.Client().IsConnected()) {
-        verdict = CheckUnreachable(WhyUnreachable(kResultOk));
+    if (!service.TryConnect()) {
+        verdict = CheckUnreachable(service.WhyUnreachable(kResultOk));
     } else {
-        RowCollector collector;
-        mirror.RefreshPorts(collector);
-        const uint32_t result = mirror.LastPassResult();
+        PortRows rows;
+        const uint32_t result = service.PassRows(rows);
         if (result == kResultOk) {
             std::vector<PortRowInfo> ports;
-            for (const auto& entry : collector.rows) ports.push_back(entry.second);
-            verdict = CheckPorts(ports, criticalNotConnected);
+            for (const auto& entry : rows) ports.push_back(entry.second);
+            verdict = CheckPorts(ports, request.criticalNotConnected);
         } else if (IsLinkFailure(result)) {
-            verdict = CheckUnreachable(WhyUnreachable(result));
+            verdict = CheckUnreachable(service.WhyUnreachable(result));
         } else {
             verdict = CheckStopped(
                 FormatText(kPortListUnreadableFormat, static_cast<unsigned long>(result)));
@@ -168,26 +75,9 @@ int CtlSession::Check(uint32_t criticalNotConnected) {
     return verdict.state;
 }
 
-int CtlSession::ReadFailure(uint32_t result, const std::wstring& what) {
-    if (IsLinkFailure(result)) return Unreachable(result);
-    console.Err(what);
-    return kExitUnreachable;
-}
-
-int CtlSession::ReadPorts(std::map<std::wstring, PortRowInfo, PortNameLess>& rows) {
-    RowCollector collector;
-    mirror.RefreshPorts(collector);
-    const uint32_t result = mirror.LastPassResult();
-    if (result != kResultOk)
-        return ReadFailure(
-            result, FormatText(kPortListUnreadableFormat, static_cast<unsigned long>(result)));
-    rows = std::move(collector.rows);
-    return kExitOk;
-}
-
-int CtlSession::Ports(PortsFormat format) {
-    std::map<std::wstring, PortRowInfo, PortNameLess> rows;
-    if (int r = ReadPorts(rows)) return r;
+int CtlSession::Ports(const CtlRequest& request) {
+    PortRows rows;
+    if (int r = service.ReadRows(rows)) return r;
     // The panel's order: by the text of its first column, the label.
     std::vector<const PortRowInfo*> order;
     for (const auto& entry : rows) order.push_back(&entry.second);
@@ -196,7 +86,7 @@ int CtlSession::Ports(PortsFormat format) {
     });
     std::vector<PortListing> listings;
     for (const PortRowInfo* row : order) {
-        const PortRecord* record = mirror.FindPort(row->name);
+        const PortRecord* record = service.PassRecord(row->name);
         if (!record) continue;  // every row has its record: the pass keeps them together
         PortListing listing;
         listing.port = row->name;
@@ -209,7 +99,7 @@ int CtlSession::Ports(PortsFormat format) {
         listing.dms = SettingsOf(record->dms);
         listings.push_back(std::move(listing));
     }
-    switch (format) {
+    switch (request.format) {
     case PortsFormat::Table: console.Out(FormatTable(listings)); break;
     case PortsFormat::Json: console.Out(FormatJson(listings)); break;
     case PortsFormat::Csv: console.Out(FormatCsv(listings)); break;
@@ -217,49 +107,17 @@ int CtlSession::Ports(PortsFormat format) {
     return kExitOk;
 }
 
-int CtlSession::FindPort(const std::wstring& given, std::wstring& name) {
-    std::map<std::wstring, PortRowInfo, PortNameLess> rows;
-    if (int r = ReadPorts(rows)) return r;
-    if (mirror.FindPort(given)) {
-        name = given;
-    } else {
-        int matches = 0;
-        for (const auto& entry : mirror.Ports()) {
-            if (!SameIgnoringCase(entry.first, given)) continue;
-            name = entry.first;
-            ++matches;
-        }
-        if (matches != 1) {
-            console.Err(FormatText(kNoSuchPortFormat, EscapeText(given).c_str()));
-            return kExitNoPort;
-        }
-    }
-    return ReadPort(name);
-}
-
-int CtlSession::ReadPort(const std::wstring& name) {
-    const uint32_t result = mirror.ReadPortInFull(name);
-    if (result == kResultOk) return kExitOk;
-    if (result == kResultPortUnavailable) {
-        console.Err(FormatText(kNoSuchPortFormat, EscapeText(name).c_str()));
-        return kExitNoPort;
-    }
-    return ReadFailure(result, FormatText(kPortUnreadableFormat, EscapeText(name).c_str(),
-                                          static_cast<unsigned long>(result)));
-}
-
-int CtlSession::ShowPort(const std::wstring& name) {
-    const PortRecord* record = mirror.FindPort(name);
-    if (!record) return kExitNoPort;
-    const bool useDefault = record->useDefault;
-    console.Out(FormatDmsSettings(SettingsOf(record->dms), &useDefault));
+int CtlSession::ShowPort() {
+    const PortRecord& port = service.Port();
+    const bool useDefault = port.useDefault;
+    console.Out(FormatDmsSettings(SettingsOf(port.dms), &useDefault));
     return kExitOk;
 }
 
-int CtlSession::Get(const std::wstring& given) {
+int CtlSession::Get(const CtlRequest& request) {
     std::wstring name;
-    if (int r = FindPort(given, name)) return r;
-    return ShowPort(name);
+    if (int r = service.FindPort(request.port, name)) return r;
+    return ShowPort();
 }
 
 int CtlSession::CheckChange(const CtlRequest& request, const DmsConfig& reference,
@@ -339,8 +197,8 @@ int CtlSession::Outcome(uint32_t result, const std::wstring& portLabel, ReadBack
 
 int CtlSession::Set(const CtlRequest& request) {
     std::wstring name;
-    if (int r = FindPort(request.port, name)) return r;
-    const PortRecord& record = *mirror.FindPort(name);
+    if (int r = service.FindPort(request.port, name)) return r;
+    const PortRecord& record = service.Port();
     DmsChange change;
     if (int r = CheckChange(request, record.dms, change)) return r;
     if (int r = Confirm(record.dms, change, request.yes, kConnectionDeactivateQuestion,
@@ -348,18 +206,17 @@ int CtlSession::Set(const CtlRequest& request) {
         return r;
     DmsConfig dms;
     StoreDmsInput(change.check.input, change.ssl, change.active, dms);
-    const uint32_t result = mirror.Client().SetPortDmsConfig(name, dms);
+    const uint32_t result = service.Client().SetPortDmsConfig(name, dms);
     return Outcome(result, record.portLabel, [&] { return ReadBackPort(name); });
 }
 
-int CtlSession::SetDefault(const CtlRequest& request) {
+int CtlSession::FollowDefaults(const CtlRequest& request) {
     std::wstring name;
-    if (int r = FindPort(request.port, name)) return r;
-    const PortRecord& record = *mirror.FindPort(name);
-    if (int r = LoadDefaults()) return r;
+    if (int r = service.FindPort(request.port, name)) return r;
+    const PortRecord& record = service.Port();
+    if (int r = service.LoadDefaults()) return r;
     // The dialog in default mode shows the defaults, checks them and asks as for its own.
-    const DmsConfig& defaults = mirror.DefaultDms();
-    const DmsSettings shown = SettingsOf(defaults);
+    const DmsSettings shown = SettingsOf(service.Defaults());
     DmsChange change;
     change.check = CheckDmsInput(shown.host, shown.port, std::to_wstring(shown.retrySeconds));
     if (!change.check.Ok()) return Invalid(change.check);
@@ -368,47 +225,35 @@ int CtlSession::SetDefault(const CtlRequest& request) {
     if (int r = Confirm(record.dms, change, request.yes, kConnectionDeactivateQuestion,
                         kConnectionChangeQuestion))
         return r;
-    const uint32_t result = mirror.Client().UseDefaultDmsConfig(name);
+    const uint32_t result = service.Client().UseDefaultDmsConfig(name);
     return Outcome(result, record.portLabel, [&] { return ReadBackPort(name); });
 }
 
 int CtlSession::ReadBackPort(const std::wstring& name) {
-    const int r = ReadPort(name);
-    return r == kExitOk ? ShowPort(name) : r;
+    const int r = service.ReadPort(name);
+    return r == kExitOk ? ShowPort() : r;
 }
 
-int CtlSession::LoadDefaults(bool afresh) {
-    if (mirror.DefaultDmsLoaded() && !afresh) return kExitOk;
-    return SettingsRead(mirror.ReadDefaults());
-}
+int CtlSession::Defaults(const CtlRequest&) { return ShowDefaults(false); }
 
-int CtlSession::LoadLogSettings(bool afresh) {
-    if (mirror.LogSettingsLoaded() && !afresh) return kExitOk;
-    return SettingsRead(mirror.ReadLogSettings());
-}
-
-int CtlSession::SettingsRead(uint32_t result) {
-    if (result == kResultOk) return kExitOk;
-    return ReadFailure(result,
-                       FormatText(kSettingsUnreadableFormat, static_cast<unsigned long>(result)));
-}
+int CtlSession::Log(const CtlRequest&) { return ShowLogSettings(false); }
 
 int CtlSession::ShowDefaults(bool afresh) {
-    if (int r = LoadDefaults(afresh)) return r;
-    console.Out(FormatDmsSettings(SettingsOf(mirror.DefaultDms())));
+    if (int r = service.LoadDefaults(afresh)) return r;
+    console.Out(FormatDmsSettings(SettingsOf(service.Defaults())));
     return kExitOk;
 }
 
 int CtlSession::ShowLogSettings(bool afresh) {
-    if (int r = LoadLogSettings(afresh)) return r;
-    const LogSettings& log = mirror.LogSettingsCache();
+    if (int r = service.LoadLogSettings(afresh)) return r;
+    const LogSettings& log = service.Log();
     console.Out(FormatLogSettings(log.folder, log.level));
     return kExitOk;
 }
 
-int CtlSession::SetDefaults(const CtlRequest& request) {
-    if (int r = LoadDefaults()) return r;
-    const DmsConfig reference = mirror.DefaultDms();
+int CtlSession::ChangeDefaults(const CtlRequest& request) {
+    if (int r = service.LoadDefaults()) return r;
+    const DmsConfig reference = service.Defaults();
     DmsChange change;
     if (int r = CheckChange(request, reference, change)) return r;
     if (int r = Confirm(reference, change, request.yes, kDefaultDeactivationQuestion,
@@ -416,13 +261,13 @@ int CtlSession::SetDefaults(const CtlRequest& request) {
         return r;
     DmsConfig dms;
     StoreDmsInput(change.check.input, change.ssl, change.active, dms);
-    const uint32_t result = mirror.Client().SetDefaultDmsConfig(dms);
+    const uint32_t result = service.Client().SetDefaultDmsConfig(dms);
     return Outcome(result, std::wstring(), [&] { return ShowDefaults(true); });
 }
 
 int CtlSession::SetLog(const CtlRequest& request) {
-    if (int r = LoadLogSettings()) return r;
-    LogSettings log = mirror.LogSettingsCache();
+    if (int r = service.LoadLogSettings()) return r;
+    LogSettings log = service.Log();
     const auto folder = request.values.find(L"folder");
     if (folder != request.values.end()) {
         if (const wchar_t c = FirstControlCharacter(folder->second)) {
@@ -441,7 +286,7 @@ int CtlSession::SetLog(const CtlRequest& request) {
         console.Err(FormatText(kInvalidLevelFormat, EscapeText(level->second).c_str()));
         return kExitInvalid;
     }
-    const uint32_t result = mirror.Client().SetLogSettings(log.folder, log.level);
+    const uint32_t result = service.Client().SetLogSettings(log.folder, log.level);
     if (result == kResultTextTooLong) {  // refused before sending, as the panel refuses it
         console.Err(kNotAcceptedText);
         return kExitInvalid;

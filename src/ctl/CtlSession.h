@@ -4,17 +4,14 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <string>
 
 #include "CtlCommandLine.h"
 #include "CtlConsole.h"
 #include "CtlFormat.h"
+#include "CtlService.h"
 #include "DmsConfig.h"
 #include "DmsRules.h"
-#include "PortRecord.h"
-#include "PortRowInfo.h"
-#include "ServiceMirror.h"
 
 namespace kestrel::ctl {
 
@@ -33,43 +30,27 @@ private:
         bool active = false;
     };
 
-    int Status();
-    int Ports(PortsFormat format);
-    int Get(const std::wstring& given);
+    // The handlers, one for each row of the command table (CtlCommandTable.h)
+    // and named as in it: each runs its command and gives the exit code.
+    int Status(const CtlRequest& request);
+    int Ports(const CtlRequest& request);
+    int Get(const CtlRequest& request);
     int Set(const CtlRequest& request);
-    int SetDefault(const CtlRequest& request);
-    int SetDefaults(const CtlRequest& request);
+    int FollowDefaults(const CtlRequest& request);
+    int Defaults(const CtlRequest& request);
+    int ChangeDefaults(const CtlRequest& request);
+    int Log(const CtlRequest& request);
     int SetLog(const CtlRequest& request);
     // One line and the check's own exit code (CtlCheck.h), whatever happens.
-    int Check(uint32_t criticalNotConnected);
+    int Check(const CtlRequest& request);
 
-    // Connects as the panel does at start-up; otherwise says why and gives 3.
-    int Connect();
-    // Says why the service cannot be reached, by the result of a request
-    // (or, for 0, by the link's state), and gives 3.
-    int Unreachable(uint32_t result);
-    std::wstring WhyUnreachable(uint32_t result) const;
-    // A read that failed: unreachable for a link failure, else the message; 3.
-    int ReadFailure(uint32_t result, const std::wstring& message);
-    // Reads the port list as the panel's first pass does, into the rows the
-    // panel would show; 0 or the exit code.
-    int ReadPorts(std::map<std::wstring, PortRowInfo, PortNameLess>& rows);
-    // The service's name for the port given, matched exactly or else without
-    // regard to case, with its record read afresh; 0 or the exit code.
-    int FindPort(const std::wstring& given, std::wstring& name);
-    // Reads the port's device data and parameters into its record; 0 or the exit code.
-    int ReadPort(const std::wstring& name);
-    // Reads the port afresh and prints its parameters; 0 or the exit code.
+    int ShowPort();
+    // Reads the port afresh and prints its parameters.
     int ReadBackPort(const std::wstring& name);
-    // Read the cached settings when not loaded, or afresh; 0 or the exit code.
-    int LoadDefaults(bool afresh = false);
-    int LoadLogSettings(bool afresh = false);
-    int SettingsRead(uint32_t result);
-    int ShowPort(const std::wstring& name);
     // Print the cached settings, read first when not loaded or when afresh.
     int ShowDefaults(bool afresh);
     int ShowLogSettings(bool afresh);
-    // The entries over the reference, checked as the dialogs check them; 0 or 2.
+    // The entries over the reference, checked as the dialogs check them; kExitOk or 2.
     int CheckChange(const CtlRequest& request, const DmsConfig& reference, DmsChange& change);
     // Prints the dialog's message for entries it refuses; 2.
     int Invalid(const DmsInputCheck& check);
@@ -84,8 +65,7 @@ private:
     int Outcome(uint32_t result, const std::wstring& portLabel, ReadBack readBack);
 
     CtlConsole& console;
-    const std::wstring pipeName;  // outlives the mirror's client, which points to it
-    ServiceMirror mirror;
+    CtlService service;
 };
 
 // The parameters as the tool shows them.

@@ -16,18 +16,12 @@ enum ExitCode : int {
     kExitOutput = 6,       // the output could not be written whole
 };
 
-inline constexpr wchar_t kUsageText[] =
+// --help: the head, a line for each command of the table, then the tail.
+inline constexpr wchar_t kUsageHead[] =
     L"KestrelCtl: the Kestrel service's ports and settings from a script.\n"
-    L"\n"
-    L"  KestrelCtl status\n"
-    L"  KestrelCtl ports [--json | --csv]\n"
-    L"  KestrelCtl get PORT\n"
-    L"  KestrelCtl set PORT key=value... [--yes]     keys: host, port, retry (seconds), ssl, "
-    L"active\n"
-    L"  KestrelCtl set PORT default [--yes]          the port follows the defaults\n"
-    L"  KestrelCtl defaults [set key=value... [--yes]]\n"
-    L"  KestrelCtl log [set folder=FOLDER level=LEVEL]\n"
-    L"  KestrelCtl check [--critical-not-connected N]\n"
+    L"\n";
+inline constexpr wchar_t kUsageLineStart[] = L"  KestrelCtl ";
+inline constexpr wchar_t kUsageTail[] =
     L"  KestrelCtl --help | --version\n"
     L"\n"
     L"ssl and active take 0 or 1; a level is 0 to 3 or its text (\"Disabled\",\n"

@@ -22,6 +22,24 @@ bool RequestsCarry(const std::wstring& name) {
     return !name.empty() && name.size() < kPortNameChars;
 }
 
+// Every name of the list with this stamp, in the service's order; 0, the
+// failure of a GetPortName, or kErrorGeneric with malformed set for a name
+// that a request cannot carry or that was given before.
+uint32_t AskNames(PortRequests& service, uint32_t stamp, uint32_t count,
+                  std::vector<std::wstring>& names, bool& malformed) {
+    names.assign(count, std::wstring());
+    std::set<std::wstring, PortNameLess> distinct;
+    for (uint32_t index = 0; index < count; ++index) {
+        const uint32_t named = service.GetPortName(stamp, index, names[index]);
+        if (named != kResultOk) return named;
+        if (!RequestsCarry(names[index]) || !distinct.insert(names[index]).second) {
+            malformed = true;
+            return kErrorGeneric;
+        }
+    }
+    return kResultOk;
+}
+
 }  // namespace
 
 PortRowInfo MakePortRow(const PortRecord& record, const std::wstring& name) {
@@ -71,6 +89,18 @@ uint32_t RereadPort(PortRequests& service, const std::wstring& name, PortRecord&
     return r;
 }
 
+uint32_t ReadPortNames(PortRequests& service, std::vector<std::wstring>& names) {
+    names.clear();
+    uint32_t stamp = 0, count = 0;
+    const uint32_t r = service.GetPortListInfo(&stamp, &count);
+    if (r != kResultOk) return r;
+    if (count > kMaxPortCount) return kErrorGeneric;
+    bool malformed = false;
+    const uint32_t asked = AskNames(service, stamp, count, names, malformed);
+    if (asked != kResultOk) names.clear();
+    return asked;
+}
+
 RefreshPass::RefreshPass(PortRequests& requests, PortListView& view, PortTable& table,
                          std::optional<uint32_t>& stamp)
     : service(requests), list(view), ports(table), listStamp(stamp) {}
@@ -113,16 +143,11 @@ void RefreshPass::ShowMarks(const std::wstring& name, PortRecord& record) {
 uint32_t RefreshPass::Enumerate(uint32_t stamp, uint32_t count) {
     // Every name first: a list that breaks off or names a port twice leaves
     // the table and the rows as they were.
-    std::vector<std::wstring> names(count);
-    std::set<std::wstring, PortNameLess> distinct;
-    for (uint32_t index = 0; index < count; ++index) {
-        const uint32_t named = service.GetPortName(stamp, index, names[index]);
-        if (named != kResultOk) {
-            listStamp.reset();  // the next tick starts again from index 0
-            return named;
-        }
-        if (!RequestsCarry(names[index]) || !distinct.insert(names[index]).second)
-            return DropMalformed();
+    std::vector<std::wstring> names;
+    const uint32_t asked = AskNames(service, stamp, count, names, malformed);
+    if (asked != kResultOk) {
+        listStamp.reset();  // the next tick starts again from index 0
+        return asked;
     }
 
     listStamp = stamp;

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "PortListView.h"
 #include "PortRecord.h"
@@ -26,6 +27,12 @@ PortRowInfo MakePortRow(const PortRecord& record, const std::wstring& name);
 // port for a full read on the next pass.
 [[nodiscard]] uint32_t RereadPort(PortRequests& service, const std::wstring& name,
                                   PortRecord& record);
+
+// The names of the service's ports, asked for as an enumeration asks for them,
+// and nothing more of the ports; 0, or the result that ended it, with no names.
+// A list of more ports than there can be, a name given twice or one that a
+// request cannot carry is malformed: kErrorGeneric.
+[[nodiscard]] uint32_t ReadPortNames(PortRequests& service, std::vector<std::wstring>& names);
 
 class RefreshPass {
 public:

@@ -22,8 +22,8 @@ TEST(CtlCommandLine, CommandsOptionsAndKeysIgnoreCaseButValuesAndPortsDoNot) {
     EXPECT_EQ(parse.request.pipe, L"Sim");
     EXPECT_EQ(parse.request.values,
               (std::map<std::wstring, std::wstring>{{L"host", L"Lab.Example"}, {L"retry", L"5"}}));
-    EXPECT_EQ(Parse({L"set", L"COM3", L"Default"}).request.command, CtlCommand::SetDefault);
-    EXPECT_EQ(Parse({L"defaults", L"SET", L"ssl=1"}).request.command, CtlCommand::SetDefaults);
+    EXPECT_EQ(Parse({L"set", L"COM3", L"Default"}).request.command, CtlCommand::FollowDefaults);
+    EXPECT_EQ(Parse({L"defaults", L"SET", L"ssl=1"}).request.command, CtlCommand::ChangeDefaults);
     EXPECT_EQ(Parse({L"log"}).request.command, CtlCommand::Log);
     EXPECT_EQ(Parse({L"ports", L"--CSV"}).request.format, PortsFormat::Csv);
     EXPECT_EQ(Parse({L"-?"}).request.command, CtlCommand::Help);
@@ -34,6 +34,25 @@ TEST(CtlCommandLine, CommandsOptionsAndKeysIgnoreCaseButValuesAndPortsDoNot) {
     // A value may hold the separator.
     EXPECT_EQ(Parse({L"log", L"set", L"folder=C:\\a=b"}).request.values.at(L"folder"), L"C:\\a=b");
     EXPECT_TRUE(Parse({L"status", L"--pipe", std::wstring(kMaxPipeNameChars, L'p')}).ok);
+}
+
+// Words made from each row of the command table reach that row, so that no
+// row hides another.
+TEST(CtlCommandLine, EveryCommandIsReachedByItsOwnWords) {
+    for (size_t i = 0; i < std::size(kCtlCommands); ++i) {
+        const CtlCommandRow& row = kCtlCommands[i];
+        std::vector<std::wstring> args{row.name};
+        if (row.operands == CtlOperands::Port || row.operands == CtlOperands::PortDefault)
+            args.push_back(L"COM3");
+        if (row.operands == CtlOperands::PortDefault) args.push_back(L"default");
+        if (row.operands == CtlOperands::Set) args.push_back(L"set");
+        const std::wstring keys = row.keys;
+        if (!keys.empty()) args.push_back(keys.substr(0, keys.find(L' ')) + L"=1");
+        const CtlParse parse = Parse(args);
+        ASSERT_TRUE(parse.ok) << ::testing::PrintToString(args) << ": " << parse.error;
+        EXPECT_EQ(parse.request.command, static_cast<CtlCommand>(i))
+            << ::testing::PrintToString(args);
+    }
 }
 
 TEST(CtlCommandLine, WhatNoCommandTakesIsAUsageError) {
@@ -70,6 +89,23 @@ TEST(CtlCommandLine, WhatNoCommandTakesIsAUsageError) {
     }
 }
 
+TEST(CtlCommandLine, FlagsAndLevelsAreReadInAnyCase) {
+    bool flag = false;
+    EXPECT_TRUE(ParseFlag(L"TRUE", flag));
+    EXPECT_TRUE(flag);
+    EXPECT_TRUE(ParseFlag(L"0", flag));
+    EXPECT_FALSE(flag);
+    uint32_t level = 0;
+    EXPECT_TRUE(ParseLevel(L"text dump of TRANSFERRED data", level));
+    EXPECT_EQ(level, 3u);
+    EXPECT_TRUE(ParseLevel(L"1", level));
+    EXPECT_EQ(level, 1u);
+    for (const wchar_t* text : {L"", L"yes", L"01", L"4", L" 1"}) {
+        EXPECT_FALSE(ParseFlag(text, flag)) << text;
+        EXPECT_FALSE(ParseLevel(text, level)) << text;
+    }
+}
+
 PortListing Listing(std::wstring label) {
     PortListing row;
     row.port = L"COM4";
@@ -101,6 +137,9 @@ TEST(CtlFormat, TableColumnsAreAsWideAsTheirWidestCell) {
     EXPECT_EQ(FormatTable({Listing(L"Dock")}),
               L"COM Port  Label  Serial Number  Mode     Status  Connection\r\n"
               L"COM4      Dock                  Velmora  -       -\r\n");
+}
+
+TEST(CtlFormat, SettingsAreKeyValueLinesInTheirOrder) {
     const bool useDefault = false;
     EXPECT_EQ(FormatDmsSettings(DmsSettings{L"h", L"", 5, false, true}, &useDefault),
               L"useDefault=0\r\nhost=h\r\nport=\r\nretry=5\r\nssl=0\r\nactive=1\r\n");
@@ -156,6 +195,17 @@ TEST(CtlFormat, CsvQuotesACommaAloneAndDisarmsFormulas) {
               L"COM4,'=1+2,,Velmora,-,-\r\n"
               L"COM4,'@SUM(A1),,Velmora,-,-\r\n"
               L"COM4,\"'-2,+3\",,Velmora,-,-\r\n");
+}
+
+TEST(CtlFormat, StatusLineNamesAVersionTheToolDoesNotSpeak) {
+    LinkState link;
+    link.kind = LinkState::Kind::WrongVersion;
+    link.major = 2;
+    link.minor = 13;
+    link.patch = 7;
+    EXPECT_EQ(StatusLine(link), L"version 2.13.7 not supported");
+    link.kind = LinkState::Kind::NotResponding;
+    EXPECT_EQ(StatusLine(link), L"not responding");
 }
 
 TEST(CtlFormat, MessagesAreNotCut) {

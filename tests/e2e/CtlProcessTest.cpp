@@ -125,6 +125,11 @@ TEST_F(CtlProcess, PortsAsTableJsonAndCsvInUtf8) {
 TEST_F(CtlProcess, GetAndSetAPortsParameters) {
     ExpectRun(Ctl(L"get com3"), 0,
               "useDefault=0\r\nhost=10.1.2.3\r\nport=4000\r\nretry=30\r\nssl=0\r\nactive=1\r\n");
+    // The names find the port: it is the only one read.
+    EXPECT_EQ(Count("GetPortName"), "4");
+    EXPECT_EQ(Count("GetPortCounters"), "0");
+    EXPECT_EQ(Count("GetPortDevice"), "1");
+    EXPECT_EQ(Count("GetPortDmsConfig"), "1");
     // An inactive port: nothing to ask. Keys left out keep their values.
     ExpectRun(Ctl(L"set COM10 host=lab.example port=4100 retry=15 SSL=1 active=1"), 0,
               "useDefault=0\r\nhost=lab.example\r\nport=4100\r\nretry=15\r\nssl=1\r\nactive=1\r\n");

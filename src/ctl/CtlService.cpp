@@ -1,0 +1,136 @@
+#include "CtlService.h"
+
+#include <algorithm>
+#include <vector>
+
+#include "CtlFormat.h"
+#include "CtlTexts.h"
+#include "RefreshPass.h"
+
+namespace kestrel::ctl {
+
+namespace {
+
+// Collects the rows the panel's list would show after a pass.
+class RowCollector : public PortListView {
+public:
+    explicit RowCollector(PortRows& collected) : rows(collected) {}
+
+    bool UpdatePort(const PortRowInfo& info, bool* added) override {
+        if (added) *added = false;
+        const auto found = rows.find(info.name);
+        if (info.countersOnly) return found != rows.end();
+        if (info.status == kStatusNoDevice) {
+            if (found != rows.end()) rows.erase(found);
+            return true;
+        }
+        if (added) *added = found == rows.end();
+        rows[info.name] = info;
+        return true;
+    }
+    void DeletePort(const std::wstring& name) override { rows.erase(name); }
+    bool SortItems(int, int) override { return true; }
+
+private:
+    PortRows& rows;
+};
+
+bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
+    return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
+                                  static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
+}
+
+}  // namespace
+
+CtlService::CtlService(CtlConsole& out, const std::wstring& pipe)
+    : console(out), pipeName(pipe.empty() ? kServicePipeName : pipe), mirror(pipeName.c_str()) {}
+
+bool CtlService::TryConnect() {
+    mirror.ConnectAtStartup();
+    return mirror.Client().IsConnected();
+}
+
+int CtlService::Connect() { return TryConnect() ? kExitOk : Unreachable(kResultOk); }
+
+int CtlService::Unreachable(uint32_t result) {
+    console.Err(WhyUnreachable(result));
+    return kExitUnreachable;
+}
+
+std::wstring CtlService::WhyUnreachable(uint32_t result) const {
+    if (result == kErrorTimeout) return kStatusNotResponding;
+    if (result == kResultServiceGone || result == kResultNotConnected) return kStatusNotRunning;
+    return StatusLine(mirror.Link());
+}
+
+int CtlService::ReadFailure(uint32_t result, const std::wstring& what) {
+    if (IsLinkFailure(result)) return Unreachable(result);
+    console.Err(what);
+    return kExitUnreachable;
+}
+
+uint32_t CtlService::PassRows(PortRows& rows) {
+    RowCollector collector(rows);
+    mirror.RefreshPorts(collector);
+    return mirror.LastPassResult();
+}
+
+int CtlService::ReadRows(PortRows& rows) {
+    const uint32_t result = PassRows(rows);
+    if (result == kResultOk) return kExitOk;
+    return ReadFailure(result,
+                       FormatText(kPortListUnreadableFormat, static_cast<unsigned long>(result)));
+}
+
+// The names alone find the port: only that one is read in full.
+int CtlService::FindPort(const std::wstring& given, std::wstring& name) {
+    std::vector<std::wstring> names;
+    const uint32_t result = ReadPortNames(mirror.Client(), names);
+    if (result != kResultOk)
+        return ReadFailure(
+            result, FormatText(kPortListUnreadableFormat, static_cast<unsigned long>(result)));
+    if (std::find(names.begin(), names.end(), given) != names.end()) {
+        name = given;
+    } else {
+        int matches = 0;
+        for (const std::wstring& candidate : names) {
+            if (!SameIgnoringCase(candidate, given)) continue;
+            name = candidate;
+            ++matches;
+        }
+        if (matches != 1) {
+            console.Err(FormatText(kNoSuchPortFormat, EscapeText(given).c_str()));
+            return kExitNoPort;
+        }
+    }
+    return ReadPort(name);
+}
+
+int CtlService::ReadPort(const std::wstring& name) {
+    const uint32_t result = RereadPort(mirror.Client(), name, port);
+    if (result == kResultOk) return kExitOk;
+    if (result == kResultPortUnavailable) {
+        console.Err(FormatText(kNoSuchPortFormat, EscapeText(name).c_str()));
+        return kExitNoPort;
+    }
+    return ReadFailure(result, FormatText(kPortUnreadableFormat, EscapeText(name).c_str(),
+                                          static_cast<unsigned long>(result)));
+}
+
+int CtlService::LoadDefaults(bool afresh) {
+    if (mirror.DefaultDmsLoaded() && !afresh) return kExitOk;
+    return SettingsRead(mirror.ReadDefaults());
+}
+
+int CtlService::LoadLogSettings(bool afresh) {
+    if (mirror.LogSettingsLoaded() && !afresh) return kExitOk;
+    return SettingsRead(mirror.ReadLogSettings());
+}
+
+int CtlService::SettingsRead(uint32_t result) {
+    if (result == kResultOk) return kExitOk;
+    return ReadFailure(result,
+                       FormatText(kSettingsUnreadableFormat, static_cast<unsigned long>(result)));
+}
+
+}  // namespace kestrel::ctl
