@@ -4,6 +4,7 @@
 
 #include "CtlFormat.h"
 #include "CtlTexts.h"
+#include "DecimalText.h"
 #include "DmsTexts.h"
 #include "PortRecord.h"
 
@@ -32,13 +33,8 @@ CtlParse Fail(std::wstring error) {
 
 // A count of 1 or more in decimal digits, at most the most ports there can be.
 bool ParseCount(const std::wstring& text, uint32_t& count) {
-    if (text.empty() || text.size() > 4) return false;
     uint32_t value = 0;
-    for (const wchar_t c : text) {
-        if (c < L'0' || c > L'9') return false;
-        value = value * 10 + static_cast<uint32_t>(c - L'0');
-    }
-    if (value == 0 || value > kMaxPortCount) return false;
+    if (!ParseDecimal(text, value) || value == 0 || value > kMaxPortCount) return false;
     count = value;
     return true;
 }

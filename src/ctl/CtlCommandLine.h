@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "CtlCommandTable.h"
+#include "ServiceProtocol.h"
 
 namespace kestrel::ctl {
 
@@ -31,9 +32,6 @@ struct CtlParse {
     std::wstring error;  // what is wrong with the command line, when not ok
     CtlRequest request;
 };
-
-// Longest name --pipe takes, as the system limits a pipe's name.
-inline constexpr size_t kMaxPipeNameChars = 256;
 
 // A name --pipe takes: a plain name after \\.\pipe\, without \, / or .., that
 // could lead elsewhere, and of 1 to kMaxPipeNameChars characters.

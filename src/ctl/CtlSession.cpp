@@ -9,6 +9,7 @@
 #include "LogFolderRule.h"
 #include "PanelTexts.h"
 #include "PortRowTexts.h"
+#include "WideText.h"
 
 namespace kestrel::ctl {
 

@@ -53,7 +53,7 @@ inline constexpr wchar_t kUnexpectedFormat[] = L"Unexpected '%ls'.";
 inline constexpr wchar_t kMissingPort[] = L"A port name is missing.";
 inline constexpr wchar_t kMissingSettings[] = L"Nothing to set.";
 inline constexpr wchar_t kInvalidPipeFormat[] =
-    L"Invalid pipe name '%ls': a plain name of at most 256 characters, without \\, / or ..";
+    L"Invalid pipe name '%ls': a plain name of at most 247 characters, without \\, / or ..";
 // The count given and the most ports there can be.
 inline constexpr wchar_t kInvalidCountFormat[] =
     L"Invalid count '%ls' for --critical-not-connected: 1 to %u.";

@@ -10,7 +10,12 @@ namespace kestrel {
 // Named pipe of the service: the prefix immediately followed by the name.
 inline constexpr wchar_t kPipePathPrefix[] = L"\\\\.\\pipe\\";
 inline constexpr wchar_t kServicePipeName[] = L"{A5BF0F9B-ACED-4ebe-BE6A-F34B8AADD819}";
-inline constexpr size_t kPipePathChars = 256;  // buffer, including the terminating zero
+// The system takes a pipe's full name, prefix included, of at most 256
+// characters; the buffer holds it and the terminating zero.
+inline constexpr size_t kPipePathChars = 257;
+// The longest name after the prefix.
+inline constexpr size_t kMaxPipeNameChars =
+    kPipePathChars - 1 - (sizeof(kPipePathPrefix) / sizeof(wchar_t) - 1);
 
 // Frame sizes and the common header.
 inline constexpr size_t kRequestFrameSize = 726;
