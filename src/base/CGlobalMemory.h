@@ -9,12 +9,6 @@
 
 namespace kestrel {
 
-struct GlobalMemoryTraits {
-    using Type = HGLOBAL;
-    static HGLOBAL Normal(HGLOBAL memory) { return memory; }
-    static void Close(HGLOBAL memory) { ::GlobalFree(memory); }
-};
-
-using CGlobalMemory = TOwnedHandle<GlobalMemoryTraits>;
+using CGlobalMemory = TOwnedHandle<TPlainHandleTraits<HGLOBAL, ::GlobalFree>>;
 
 }  // namespace kestrel

@@ -10,12 +10,6 @@
 
 namespace kestrel {
 
-struct LocalMemoryTraits {
-    using Type = HLOCAL;
-    static HLOCAL Normal(HLOCAL memory) { return memory; }
-    static void Close(HLOCAL memory) { ::LocalFree(memory); }
-};
-
-using CLocalMemory = TOwnedHandle<LocalMemoryTraits>;
+using CLocalMemory = TOwnedHandle<TPlainHandleTraits<HLOCAL, ::LocalFree>>;
 
 }  // namespace kestrel

@@ -10,12 +10,6 @@
 
 namespace kestrel {
 
-struct MenuTraits {
-    using Type = HMENU;
-    static HMENU Normal(HMENU menu) { return menu; }
-    static void Close(HMENU menu) { ::DestroyMenu(menu); }
-};
-
-using CMenu = TOwnedHandle<MenuTraits>;
+using CMenu = TOwnedHandle<TPlainHandleTraits<HMENU, ::DestroyMenu>>;
 
 }  // namespace kestrel

@@ -9,12 +9,6 @@
 
 namespace kestrel {
 
-struct RegKeyTraits {
-    using Type = HKEY;
-    static HKEY Normal(HKEY key) { return key; }
-    static void Close(HKEY key) { ::RegCloseKey(key); }
-};
-
-using CRegKey = TOwnedHandle<RegKeyTraits>;
+using CRegKey = TOwnedHandle<TPlainHandleTraits<HKEY, ::RegCloseKey>>;
 
 }  // namespace kestrel

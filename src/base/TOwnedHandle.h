@@ -6,6 +6,15 @@
 
 namespace kestrel {
 
+// Traits of a handle that the system's call reports as null on failure and
+// that one function lets go.
+template <class T, auto CloseFunction>
+struct TPlainHandleTraits {
+    using Type = T;
+    static T Normal(T handle) { return handle; }
+    static void Close(T handle) { CloseFunction(handle); }
+};
+
 template <class Traits>
 class TOwnedHandle {
 public:
