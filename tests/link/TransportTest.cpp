@@ -150,12 +150,12 @@ TEST_F(Connect, EveryInstanceBusyIsASilentServiceNotAMissingOne) {
     EXPECT_EQ(client.LastConnect().kind, LinkState::Kind::NotRunning);
 }
 
-TEST_F(Connect, PathLongerThan255CharactersGives87) {
-    // Prefix (9) + 246 = 255 fits; 247 does not.
-    const std::wstring fits(246, L'k');
+TEST_F(Connect, PathLongerThan256CharactersGives87) {
+    // The prefix (9) and 247 characters make 256, which fits; one more does not.
+    const std::wstring fits(kMaxPipeNameChars, L'k');
     ProbeClient fitting(fits.c_str());
     EXPECT_EQ(fitting.Connect(0), kErrorTimeout);
-    const std::wstring tooLong(247, L'k');
+    const std::wstring tooLong(kMaxPipeNameChars + 1, L'k');
     ProbeClient overlong(tooLong.c_str());
     const DWORD handlesBefore = OpenHandleCount();
     EXPECT_EQ(overlong.Connect(0), kErrorInvalidParameter);
