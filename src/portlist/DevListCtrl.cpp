@@ -141,11 +141,7 @@ bool DevListCtrl::InsertPort(const PortRowInfo& info) {
     item.mask = LVIF_TEXT;
     item.iItem = n;
     item.pszText = const_cast<wchar_t*>(L"");
-    int index = -1;
-    {
-        const FlagScope quiet(notifyCheckChanges, false);
-        index = static_cast<int>(Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    }
+    const auto index = static_cast<int>(Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     if (index != n) {
         if (index >= 0) Send(LVM_DELETEITEM, static_cast<WPARAM>(index));
         return false;
@@ -212,7 +208,6 @@ void DevListCtrl::UpdateRowTexts(const PortRowInfo& data, int index) {
     if (!data.countersOnly) {
         // Our own tick change must pass the host's check-box lock.
         const FlagScope unlocked(checkBoxLock, false);
-        const FlagScope quiet(notifyCheckChanges, false);
         LVITEMW item{};
         item.stateMask = LVIS_STATEIMAGEMASK;
         item.state = data.comPortActive ? kStateImageTicked : kStateImageUnticked;
