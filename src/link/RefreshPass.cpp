@@ -82,7 +82,7 @@ uint32_t RefreshPass::Run() {
     // The list can show no more ports than it has row buttons.
     if (count > kMaxPortCount) return DropMalformed();
     r = listStamp != stamp ? Enumerate(stamp, count) : Poll();
-    if (r == kResultOk) list.SortItems(1, 0);
+    if (r == kResultOk) list.SortItems(kColumnPortLabel, kSortAscending);
     return r;
 }
 

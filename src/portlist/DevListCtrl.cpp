@@ -213,7 +213,7 @@ void DevListCtrl::UpdateRowTexts(const PortRowInfo& data, int index) {
         item.state = data.comPortActive ? kStateImageTicked : kStateImageUnticked;
         Send(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
     }
-    for (int column = kColumnPort; column <= kColumnConnection; ++column) {
+    for (int column = kColumnPortLabel; column <= kColumnConnection; ++column) {
         if (RowWritesColumn(data, column)) SetCellText(index, column, CellText(data, column));
     }
 }
@@ -332,12 +332,12 @@ void DevListCtrl::EditRow(int index) {
 
 std::wstring DevListCtrl::TableText() const {
     std::vector<std::vector<std::wstring>> lines(1);
-    for (int column = kColumnPort; column <= kColumnConnection; ++column)
+    for (int column = kColumnPortLabel; column <= kColumnConnection; ++column)
         lines[0].push_back(PortListColumnTitle(Handle(), column));
     const int count = ItemCount();
     for (int index = 0; index < count; ++index) {
         std::vector<std::wstring>& cells = lines.emplace_back();
-        for (int column = kColumnPort; column <= kColumnConnection; ++column)
+        for (int column = kColumnPortLabel; column <= kColumnConnection; ++column)
             cells.push_back(ItemText(index, column));
     }
     return kestrel::TableText(lines);

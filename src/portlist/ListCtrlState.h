@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "PortListView.h"  // the sort types of SortItems
+
 namespace kestrel {
 
 // List-view item state bits the rules look at (the platform's LVIS_* values;
@@ -13,11 +15,6 @@ inline constexpr uint32_t kItemFocused = 0x0001;
 inline constexpr uint32_t kStateImageMask = 0xF000;
 inline constexpr uint32_t kStateImageUnticked = 0x1000;  // state-image index 1
 inline constexpr uint32_t kStateImageTicked = 0x2000;    // state-image index 2
-
-// Sort types of SortItems.
-inline constexpr int kSortAscending = 0;
-inline constexpr int kSortDescending = 1;
-inline constexpr int kSortToggle = 2;
 
 class ListCtrlState {
 public:
