@@ -31,11 +31,11 @@ ApplyOutcome ApplyPortChange(ServiceMirror& service, PortListView& list, const s
     const PortRecord* record = service.FindPort(name);
     if (!record) return outcome;
     outcome.firstError = Reopen(service);
-    if (outcome.firstError == 0) {
+    if (outcome.firstError == kResultOk) {
         CplPipeClient& client = service.Client();
         outcome.firstError = record->useDefault ? client.UseDefaultDmsConfig(name)
                                                 : client.SetPortDmsConfig(name, record->dms);
-        if (Answered(service, outcome.firstError) && outcome.firstError == 0) {
+        if (Answered(service, outcome.firstError) && outcome.firstError == kResultOk) {
             service.ShowPort(list, name);
             return outcome;
         }
@@ -66,7 +66,7 @@ ApplyOutcome ApplyPortChange(ServiceMirror& service, PortListView& list, const s
 ApplyOutcome ApplyPreferences(ServiceMirror& service, PortListView& list) {
     ApplyOutcome outcome;
     outcome.firstError = Reopen(service);
-    bool heard = outcome.firstError == 0;
+    bool heard = outcome.firstError == kResultOk;
     // Each cache is loaded once the service took it or it was read back; one
     // that is not (a refusal read back in vain, or a flow cut short) is read
     // again by the next pass.
@@ -80,11 +80,11 @@ ApplyOutcome ApplyPreferences(ServiceMirror& service, PortListView& list) {
         // A folder the request cannot carry is refused before anything is sent.
         heard = r == kResultTextTooLong || Answered(service, r);
         outcome.firstError = r;
-        logLoaded = r == 0;
-        if (heard && r != 0) {
+        logLoaded = r == kResultOk;
+        if (heard && r != kResultOk) {
             const uint32_t reread = service.ReadLogSettings();
             heard = Answered(service, reread);
-            logLoaded = reread == 0;
+            logLoaded = reread == kResultOk;
         }
     }
 
@@ -92,12 +92,12 @@ ApplyOutcome ApplyPreferences(ServiceMirror& service, PortListView& list) {
     if (heard) {
         const uint32_t r = client.SetDefaultDmsConfig(*service.LendDefaults());
         heard = Answered(service, r);
-        if (outcome.firstError == 0) outcome.firstError = r;
-        defaultsLoaded = r == 0;
-        if (heard && r != 0) {
+        if (outcome.firstError == kResultOk) outcome.firstError = r;
+        defaultsLoaded = r == kResultOk;
+        if (heard && r != kResultOk) {
             const uint32_t reread = service.ReadDefaults();
             static_cast<void>(Answered(service, reread));
-            defaultsLoaded = reread == 0;
+            defaultsLoaded = reread == kResultOk;
         }
     }
 

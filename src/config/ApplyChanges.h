@@ -15,7 +15,7 @@
 namespace kestrel {
 
 struct ApplyOutcome {
-    uint32_t firstError = 0;
+    uint32_t firstError = kResultOk;
     // The edited port had gone: its row and record are removed, and its label
     // as it was before any re-read names it in the message.
     bool portGone = false;

@@ -114,7 +114,7 @@ void StoreDmsInput(const DmsInput& input, bool useSsl, bool comPortActive, DmsCo
 
 ApplyMessage ApplyMessageFor(uint32_t firstError, bool portGone) {
     if (portGone) return ApplyMessage::PortGone;
-    if (firstError == 0) return ApplyMessage::None;
+    if (firstError == kResultOk) return ApplyMessage::None;
     if (firstError == kResultServiceGone || firstError == kResultNotConnected)
         return ApplyMessage::ServiceUnreachable;
     if (firstError == kErrorTimeout) return ApplyMessage::NotResponding;

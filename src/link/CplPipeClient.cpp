@@ -94,6 +94,25 @@ namespace {
 // For requests whose response carries nothing to read.
 uint32_t NoPayload(const ResponseFrame&) { return kResultOk; }
 
+void SetDmsFailure(DmsConfig& dms) {
+    bool useSsl = false, comPortActive = false;
+    SetDmsConfigFailure(dms.host, dms.port, dms.retryMs, useSsl, comPortActive);
+    dms.useSsl = 0;
+    dms.comPortActive = 0;
+}
+
+// Leaves dms as it was when the texts are not terminated within their fields.
+uint32_t DecodeDms(const ResponseFrame& response, DmsConfig& dms) {
+    bool useSsl = false, comPortActive = false;
+    const uint32_t r =
+        DecodeDmsConfig(response, dms.host, dms.port, dms.retryMs, useSsl, comPortActive);
+    if (r == kResultOk) {
+        dms.useSsl = useSsl ? 1 : 0;
+        dms.comPortActive = comPortActive ? 1 : 0;
+    }
+    return r;
+}
+
 }  // namespace
 
 uint32_t CplPipeClient::QueryVersion(uint32_t& major, uint32_t& minor, uint32_t& patch) {
@@ -134,24 +153,19 @@ uint32_t CplPipeClient::GetPortDevice(const std::wstring& name, std::wstring& po
                    });
 }
 
-uint32_t CplPipeClient::GetPortDmsConfig(const std::wstring& name, char* host, char* port,
-                                         uint32_t& retryMs, bool& useSsl, bool& comPortActive) {
-    if (host == nullptr || port == nullptr) return kErrorInvalidParameter;
-    SetDmsConfigFailure(host, port, retryMs, useSsl, comPortActive);
+uint32_t CplPipeClient::GetPortDmsConfig(const std::wstring& name, DmsConfig& dms) {
+    SetDmsFailure(dms);
     return Request([&](RequestFrame& request) { EncodeGetPortDmsConfig(request, name); },
-                   [&](const ResponseFrame& response) {
-                       return DecodeDmsConfig(response, host, port, retryMs, useSsl, comPortActive);
-                   });
+                   [&](const ResponseFrame& response) { return DecodeDms(response, dms); });
 }
 
-uint32_t CplPipeClient::SetPortDmsConfig(const std::wstring& name, const char* host,
-                                         const char* port, uint32_t retryMs, bool useSsl,
-                                         bool comPortActive) {
-    const uint32_t check = CheckDmsTexts(host, port);
+uint32_t CplPipeClient::SetPortDmsConfig(const std::wstring& name, const DmsConfig& dms) {
+    const uint32_t check = CheckDmsTexts(dms.host, dms.port);
     if (check != kResultOk) return check;
     return Request(
         [&](RequestFrame& request) {
-            EncodeSetPortDmsConfig(request, name, host, port, retryMs, useSsl, comPortActive);
+            EncodeSetPortDmsConfig(request, name, dms.host, dms.port, dms.retryMs, dms.useSsl != 0,
+                                   dms.comPortActive != 0);
         },
         NoPayload);
 }
@@ -161,22 +175,19 @@ uint32_t CplPipeClient::UseDefaultDmsConfig(const std::wstring& name) {
                    NoPayload);
 }
 
-uint32_t CplPipeClient::GetDefaultDmsConfig(char* host, char* port, uint32_t& retryMs, bool& useSsl,
-                                            bool& comPortActive) {
-    if (host == nullptr || port == nullptr) return kErrorInvalidParameter;
-    SetDmsConfigFailure(host, port, retryMs, useSsl, comPortActive);
-    return Request(EncodeGetDefaultDmsConfig, [&](const ResponseFrame& response) {
-        return DecodeDmsConfig(response, host, port, retryMs, useSsl, comPortActive);
-    });
+uint32_t CplPipeClient::GetDefaultDmsConfig(DmsConfig& dms) {
+    SetDmsFailure(dms);
+    return Request(EncodeGetDefaultDmsConfig,
+                   [&](const ResponseFrame& response) { return DecodeDms(response, dms); });
 }
 
-uint32_t CplPipeClient::SetDefaultDmsConfig(const char* host, const char* port, uint32_t retryMs,
-                                            bool useSsl, bool comPortActive) {
-    const uint32_t check = CheckDmsTexts(host, port);
+uint32_t CplPipeClient::SetDefaultDmsConfig(const DmsConfig& dms) {
+    const uint32_t check = CheckDmsTexts(dms.host, dms.port);
     if (check != kResultOk) return check;
     return Request(
         [&](RequestFrame& request) {
-            EncodeSetDefaultDmsConfig(request, host, port, retryMs, useSsl, comPortActive);
+            EncodeSetDefaultDmsConfig(request, dms.host, dms.port, dms.retryMs, dms.useSsl != 0,
+                                      dms.comPortActive != 0);
         },
         NoPayload);
 }
@@ -204,35 +215,6 @@ uint32_t CplPipeClient::GetPortCounters(const std::wstring& name, uint32_t& txCo
                        DecodePortCounters(response, txCount, rxCount, updateCount);
                        return kResultOk;
                    });
-}
-
-// ---- DmsConfig forms ----------------------------------------------------------------
-
-uint32_t CplPipeClient::GetPortDmsConfig(const std::wstring& name, DmsConfig& dms) {
-    bool useSsl = false, comPortActive = false;
-    const uint32_t r =
-        GetPortDmsConfig(name, dms.host, dms.port, dms.retryMs, useSsl, comPortActive);
-    dms.useSsl = useSsl ? 1 : 0;
-    dms.comPortActive = comPortActive ? 1 : 0;
-    return r;
-}
-
-uint32_t CplPipeClient::GetDefaultDmsConfig(DmsConfig& dms) {
-    bool useSsl = false, comPortActive = false;
-    const uint32_t r = GetDefaultDmsConfig(dms.host, dms.port, dms.retryMs, useSsl, comPortActive);
-    dms.useSsl = useSsl ? 1 : 0;
-    dms.comPortActive = comPortActive ? 1 : 0;
-    return r;
-}
-
-uint32_t CplPipeClient::SetPortDmsConfig(const std::wstring& name, const DmsConfig& dms) {
-    return SetPortDmsConfig(name, dms.host, dms.port, dms.retryMs, dms.useSsl != 0,
-                            dms.comPortActive != 0);
-}
-
-uint32_t CplPipeClient::SetDefaultDmsConfig(const DmsConfig& dms) {
-    return SetDefaultDmsConfig(dms.host, dms.port, dms.retryMs, dms.useSsl != 0,
-                               dms.comPortActive != 0);
 }
 
 }  // namespace kestrel

@@ -37,28 +37,17 @@ public:
     [[nodiscard]] uint32_t GetPortDevice(const std::wstring& name, std::wstring& portLabel,
                                          std::wstring& serialNumber, uint32_t& mode,
                                          uint32_t& status, bool& useDefault) override;
-    // host: char[300], port: char[10]; either missing gives 87.
-    [[nodiscard]] uint32_t GetPortDmsConfig(const std::wstring& name, char* host, char* port,
-                                            uint32_t& retryMs, bool& useSsl, bool& comPortActive);
-    [[nodiscard]] uint32_t SetPortDmsConfig(const std::wstring& name, const char* host,
-                                            const char* port, uint32_t retryMs, bool useSsl,
-                                            bool comPortActive);
+    // The DMS parameter sets: flags as 0/1 bytes; a text too long for its
+    // field is refused with kResultTextTooLong before anything is sent.
+    [[nodiscard]] uint32_t GetPortDmsConfig(const std::wstring& name, DmsConfig& dms) override;
+    [[nodiscard]] uint32_t SetPortDmsConfig(const std::wstring& name, const DmsConfig& dms);
     [[nodiscard]] uint32_t UseDefaultDmsConfig(const std::wstring& name);
-    [[nodiscard]] uint32_t GetDefaultDmsConfig(char* host, char* port, uint32_t& retryMs,
-                                               bool& useSsl, bool& comPortActive);
-    [[nodiscard]] uint32_t SetDefaultDmsConfig(const char* host, const char* port, uint32_t retryMs,
-                                               bool useSsl, bool comPortActive);
+    [[nodiscard]] uint32_t GetDefaultDmsConfig(DmsConfig& dms);
+    [[nodiscard]] uint32_t SetDefaultDmsConfig(const DmsConfig& dms);
     [[nodiscard]] uint32_t GetLogSettings(std::wstring& folder, uint32_t& level);
     [[nodiscard]] uint32_t SetLogSettings(const std::wstring& folder, uint32_t level);
     [[nodiscard]] uint32_t GetPortCounters(const std::wstring& name, uint32_t& txCount,
                                            uint32_t& rxCount, uint32_t& updateCount) override;
-
-    // The same requests on a DmsConfig (flags as 0/1 bytes); same checks, failure
-    // values and results as the operations above.
-    [[nodiscard]] uint32_t GetPortDmsConfig(const std::wstring& name, DmsConfig& dms) override;
-    [[nodiscard]] uint32_t GetDefaultDmsConfig(DmsConfig& dms);
-    [[nodiscard]] uint32_t SetPortDmsConfig(const std::wstring& name, const DmsConfig& dms);
-    [[nodiscard]] uint32_t SetDefaultDmsConfig(const DmsConfig& dms);
 
     [[nodiscard]] uint32_t Sequence() const { return sequence; }
 

@@ -1,4 +1,5 @@
-// What the refresh and the editing flows need of the port list.
+// What the refresh and the editing flows need of the port list, and the
+// columns and sort types its SortItems takes. Portable: no windows.h.
 #pragma once
 
 #include <string>
@@ -6,6 +7,27 @@
 #include "PortRowInfo.h"
 
 namespace kestrel {
+
+// The port list's columns, each named for what it shows.
+enum PortListColumn : int {
+    kColumnCheck = 0,  // the item itself: empty text, the (hidden) check box
+    kColumnPortLabel = 1,
+    kColumnPort = kColumnPortLabel,  // KestrelCtl's listing knows it by this name
+    kColumnRx = 2,
+    kColumnTx = 3,
+    kColumnSerial = 4,
+    kColumnMode = 5,
+    kColumnStatus = 6,
+    kColumnConnection = 7,
+    kColumnButton = 8,
+    kPortListColumnCount = 9,
+};
+
+// Sort types of SortItems; a toggle flips the direction on the column sorted
+// last and starts another column ascending.
+inline constexpr int kSortAscending = 0;
+inline constexpr int kSortDescending = 1;
+inline constexpr int kSortToggle = 2;
 
 class PortListView {
 public:

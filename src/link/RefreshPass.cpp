@@ -72,8 +72,8 @@ uint32_t ReadInFull(PortRequests& service, const std::wstring& name, PortRecord&
     } else {
         dms = service.GetPortDmsConfig(name, record.dms);
     }
-    record.fullReadOwed = device != 0 || dms != 0;
-    return device != 0 ? device : dms;
+    record.fullReadOwed = device != kResultOk || dms != kResultOk;
+    return device != kResultOk ? device : dms;
 }
 
 }  // namespace
@@ -112,7 +112,7 @@ uint32_t RefreshPass::Run() {
     // The list can show no more ports than it has row buttons.
     if (count > kMaxPortCount) return DropMalformed();
     r = listStamp != stamp ? Enumerate(stamp, count) : Poll();
-    if (r == kResultOk) list.SortItems(1, 0);
+    if (r == kResultOk) list.SortItems(kColumnPortLabel, kSortAscending);
     return r;
 }
 
@@ -125,14 +125,14 @@ uint32_t RefreshPass::DropMalformed() {
 uint32_t RefreshPass::PollCounters(const std::wstring& name, PortRecord& record) {
     uint32_t tx = 0, rx = 0, update = 0;
     const uint32_t r = service.GetPortCounters(name, tx, rx, update);
-    if (r != 0) return r;
+    if (r != kResultOk) return r;
     record.txPrev = record.txCount;
     record.txCount = tx;
     record.rxPrev = record.rxCount;
     record.rxCount = rx;
     record.updatePrev = record.updateCount;
     record.updateCount = update;
-    return 0;
+    return kResultOk;
 }
 
 void RefreshPass::ShowMarks(const std::wstring& name, PortRecord& record) {

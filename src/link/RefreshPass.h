@@ -51,7 +51,7 @@ public:
     bool Malformed() const { return malformed; }
 
 private:
-    // Gives 1 and marks the pass malformed.
+    // Gives kErrorGeneric and marks the pass malformed.
     [[nodiscard]] uint32_t DropMalformed();
     // 0, or the failure of GetPortCounters; the pairs shift only on success.
     [[nodiscard]] uint32_t PollCounters(const std::wstring& name, PortRecord& record);

@@ -14,7 +14,7 @@ uint32_t ServiceMirror::ReadDefaults() {
     DmsConfig read;
     const uint32_t r = client.GetDefaultDmsConfig(read);
     if (!IsLinkFailure(r)) defaultDms = read;
-    defaultDmsLoaded = r == 0;
+    defaultDmsLoaded = r == kResultOk;
     return r;
 }
 
@@ -22,7 +22,7 @@ uint32_t ServiceMirror::ReadLogSettings() {
     LogSettings read;
     const uint32_t r = client.GetLogSettings(read.folder, read.level);
     if (!IsLinkFailure(r)) logSettings = std::move(read);
-    logSettingsLoaded = r == 0;
+    logSettingsLoaded = r == kResultOk;
     return r;
 }
 

@@ -2,24 +2,22 @@
 
 namespace kestrel {
 
-DrawHook HookForDrawStage(uint32_t drawStage) {
+DrawStage ClassifyDrawStage(uint32_t drawStage) {
     switch (drawStage) {
-    case kDrawPrePaint: return DrawHook::PrePaint;
-    case kDrawPostPaint: return DrawHook::PostPaint;
-    case kDrawItemPrePaint: return DrawHook::ItemPrePaint;
-    case kDrawItemPostPaint: return DrawHook::ItemPostPaint;
-    case kDrawItemPrePaint | kDrawSubItem: return DrawHook::SubItemPrePaint;
-    case kDrawItemPostPaint | kDrawSubItem: return DrawHook::SubItemPostPaint;
-    default: return DrawHook::None;
+    case kDrawPrePaint: return DrawStage::PrePaint;
+    case kDrawItemPrePaint: return DrawStage::ItemPrePaint;
+    case kDrawItemPostPaint: return DrawStage::ItemPostPaint;
+    case kDrawItemPrePaint | kDrawSubItem: return DrawStage::SubItemPrePaint;
+    default: return DrawStage::Other;
     }
 }
 
-uint32_t DrawStageResult(DrawHook hook, bool skipDefault) {
+uint32_t DrawStageResult(DrawStage stage, bool skipDefault) {
     const uint32_t skip = skipDefault ? kDrawSkipDefault : 0;
-    switch (hook) {
-    case DrawHook::PrePaint:
-    case DrawHook::ItemPrePaint: return kDrawNotifyItemDraw | kDrawNotifyPostPaint | skip;
-    case DrawHook::SubItemPrePaint: return kDrawNotifyPostPaint | skip;
+    switch (stage) {
+    case DrawStage::PrePaint:
+    case DrawStage::ItemPrePaint: return kDrawNotifyItemDraw | kDrawNotifyPostPaint | skip;
+    case DrawStage::SubItemPrePaint: return kDrawNotifyPostPaint | skip;
     default: return kDrawDoDefault;
     }
 }

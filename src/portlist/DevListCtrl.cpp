@@ -1,29 +1,20 @@
+// The port list's rows: attaching to the control, one row per port made,
+// changed and removed as the refresh and the flows tell, and their order.
 #include "DevListCtrl.h"
 
 #include <memory>
 #include <new>
-#include <vector>
 
-#include "CAppModule.h"
-#include "CMenu.h"
-#include "Clipboard.h"
 #include "FlagScope.h"
 #include "PortListColumns.h"
 #include "PortRecord.h"
 #include "PortRowTexts.h"
-#include "resource.h"
 
 namespace kestrel {
 
 // The refresh lets through no more ports than there are button ids, so a row
 // never waits for one.
 static_assert(kLastButtonId - kFirstButtonId + 1 == static_cast<int32_t>(kMaxPortCount));
-
-namespace {
-
-const COLORREF kAlertTextColour = RGB(255, 0, 0);
-
-}  // namespace
 
 DevListCtrl::Row* DevListCtrl::AsRow(LPARAM itemData) {
     return itemData == 0 || itemData == -1 ? nullptr : reinterpret_cast<Row*>(itemData);
@@ -141,11 +132,7 @@ bool DevListCtrl::InsertPort(const PortRowInfo& info) {
     item.mask = LVIF_TEXT;
     item.iItem = n;
     item.pszText = const_cast<wchar_t*>(L"");
-    int index = -1;
-    {
-        const FlagScope quiet(notifyCheckChanges, false);
-        index = static_cast<int>(Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
-    }
+    const auto index = static_cast<int>(Send(LVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&item)));
     if (index != n) {
         if (index >= 0) Send(LVM_DELETEITEM, static_cast<WPARAM>(index));
         return false;
@@ -212,13 +199,12 @@ void DevListCtrl::UpdateRowTexts(const PortRowInfo& data, int index) {
     if (!data.countersOnly) {
         // Our own tick change must pass the host's check-box lock.
         const FlagScope unlocked(checkBoxLock, false);
-        const FlagScope quiet(notifyCheckChanges, false);
         LVITEMW item{};
         item.stateMask = LVIS_STATEIMAGEMASK;
         item.state = data.comPortActive ? kStateImageTicked : kStateImageUnticked;
         Send(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
     }
-    for (int column = kColumnPort; column <= kColumnConnection; ++column) {
+    for (int column = kColumnPortLabel; column <= kColumnConnection; ++column) {
         if (RowWritesColumn(data, column)) SetCellText(index, column, CellText(data, column));
     }
 }
@@ -269,151 +255,6 @@ bool DevListCtrl::DeleteAllItems() {
 // directly: the same texts the cells show, without reading them back.
 int DevListCtrl::CompareItems(LPARAM itemData1, LPARAM itemData2, int column) {
     return CompareRowCells(InfoOf(itemData1), InfoOf(itemData2), column);
-}
-
-// Every paint puts the buttons of the rows in view over their cells and hides
-// the others: scrolling that bypasses WM_VSCROLL (mouse wheel, keyboard)
-// repaints only the rows it uncovers, and a stale button must not sit over
-// another row's cell.
-bool DevListCtrl::OnPrePaint(HDC) {
-    RECT client{};
-    ::GetClientRect(Handle(), &client);
-    const auto top = static_cast<int>(Send(LVM_GETTOPINDEX));
-    auto inView = [&](int index, RECT& cell) {
-        return index >= top && RowButtons::CellRect(Handle(), index, cell) &&
-               cell.top < client.bottom;
-    };
-    for (const auto& entry : rows) {
-        const ListCtrlButton* button = entry.second->button.get();
-        RECT cell;
-        if (button && ::IsWindowVisible(button->Handle()) &&
-            !inView(IndexOf(entry.second.get()), cell))
-            ::ShowWindow(button->Handle(), SW_HIDE);
-    }
-    const int count = ItemCount();
-    for (int i = top; i < count; ++i) {
-        RECT cell;
-        if (!inView(i, cell)) break;
-        const Row* row = RowAt(i);
-        if (!row || !row->button) continue;
-        RowButtons::Place(Handle(), *row->button, i);
-        if (!::IsWindowVisible(row->button->Handle()))
-            ::ShowWindow(row->button->Handle(), SW_SHOWNA);
-    }
-    return false;
-}
-
-bool DevListCtrl::OnSubItemPrePaint(HDC, DWORD_PTR item, int subItem, UINT, LPARAM itemData,
-                                    COLORREF& textColor, COLORREF&) {
-    const Row* row = AsRow(itemData);
-    if (subItem == kColumnButton) {
-        return row && row->button &&
-               RowButtons::Place(Handle(), *row->button, static_cast<int>(item));
-    }
-    if (lastKnownOnly) {
-        textColor = ::GetSysColor(COLOR_GRAYTEXT);
-        return false;
-    }
-    switch (CellTextColour(subItem, row ? &row->info : nullptr)) {
-    case CellColour::Red: textColor = kAlertTextColour; break;
-    case CellColour::WindowText: textColor = ::GetSysColor(COLOR_WINDOWTEXT); break;
-    case CellColour::Unchanged: break;
-    }
-    return false;
-}
-
-bool DevListCtrl::FocusPort(const std::wstring& name) {
-    const auto found = rows.find(name);
-    const int index = found != rows.end() ? IndexOf(found->second.get()) : -1;
-    FocusItem(index);
-    return index >= 0;
-}
-
-void DevListCtrl::EditRow(int index) {
-    const HWND button = index >= 0 ? RowButton(index) : nullptr;
-    if (!button) return;
-    ::PostMessageW(::GetParent(Handle()), WM_EDITPORT, ::GetDlgCtrlID(button), 0);
-}
-
-std::wstring DevListCtrl::TableText() const {
-    std::vector<std::vector<std::wstring>> lines(1);
-    for (int column = kColumnPort; column <= kColumnConnection; ++column)
-        lines[0].push_back(PortListColumnTitle(Handle(), column));
-    const int count = ItemCount();
-    for (int index = 0; index < count; ++index) {
-        std::vector<std::wstring>& cells = lines.emplace_back();
-        for (int column = kColumnPort; column <= kColumnConnection; ++column)
-            cells.push_back(ItemText(index, column));
-    }
-    return kestrel::TableText(lines);
-}
-
-bool DevListCtrl::CopyTable() const { return PutTextOnClipboard(Handle(), TableText()); }
-
-void DevListCtrl::OnActivateItem(int index) { EditRow(index); }
-
-bool DevListCtrl::OnCopy() {
-    CopyTable();
-    return true;
-}
-
-// The context-menu key and Shift+F10 (lParam -1) open it at the focused row,
-// a right click at the row clicked, which takes the focus mark.
-LRESULT DevListCtrl::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&) {
-    POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
-    int index = -1;
-    if (lParam == -1) {
-        index = FocusedItem();
-        RECT row{LVIR_LABEL, 0, 0, 0};
-        at = POINT{0, 0};
-        if (index >= 0 &&
-            Send(LVM_GETITEMRECT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&row)))
-            at = POINT{row.left, row.bottom};
-        ::ClientToScreen(Handle(), &at);
-    } else {
-        LVHITTESTINFO hit{};
-        hit.pt = at;
-        ::ScreenToClient(Handle(), &hit.pt);
-        index = static_cast<int>(Send(LVM_SUBITEMHITTEST, 0, reinterpret_cast<LPARAM>(&hit)));
-        FocusItem(index);
-    }
-    // By name: the menu's loop lets the refresh move and remove rows meanwhile.
-    const Row* row = index >= 0 ? RowAt(index) : nullptr;
-    const std::wstring port = row && row->button ? row->info.name : std::wstring();
-    const CMenu menu(::CreatePopupMenu());
-    if (!menu.IsValid()) return 0;
-    enum : UINT { kEdit = 1, kCopy };
-    if (!port.empty()) ::AppendMenuW(menu.Get(), MF_STRING, kEdit, kMenuEditText);
-    ::AppendMenuW(menu.Get(), MF_STRING, kCopy, kMenuCopyText);
-    const UINT chosen = static_cast<UINT>(
-        ::TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON, at.x, at.y, 0,
-                         Handle(), nullptr));
-    if (chosen == kEdit && FocusPort(port)) EditRow(FocusedItem());
-    if (chosen == kCopy) CopyTable();
-    return 0;
-}
-
-// Moved to a monitor of another DPI: the dialog has scaled itself and given
-// the list its new font; the pixel widths and the buttons' font follow.
-LRESULT DevListCtrl::OnDpiChanged(UINT, WPARAM, LPARAM, BOOL& handled) {
-    ScalePortListColumns(Handle());
-    const WPARAM font = static_cast<WPARAM>(Send(WM_GETFONT));
-    for (const auto& entry : rows) {
-        if (entry.second->button)
-            ::SendMessageW(entry.second->button->Handle(), WM_SETFONT, font, TRUE);
-    }
-    handled = FALSE;
-    return 0;
-}
-
-void DevListCtrl::ShowAsLastKnown(bool lastKnown) {
-    if (lastKnown == lastKnownOnly) return;
-    lastKnownOnly = lastKnown;
-    if (Handle()) ::InvalidateRect(Handle(), nullptr, TRUE);
-}
-
-LRESULT DevListCtrl::OnButtonClicked(WORD, WORD id, HWND, BOOL&) {
-    return ::PostMessageW(::GetParent(Handle()), WM_EDITPORT, id, 0);
 }
 
 }  // namespace kestrel

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "PortListView.h"  // the sort types of SortItems
+
 namespace kestrel {
 
 // List-view item state bits the rules look at (the platform's LVIS_* values;
@@ -14,20 +16,14 @@ inline constexpr uint32_t kStateImageMask = 0xF000;
 inline constexpr uint32_t kStateImageUnticked = 0x1000;  // state-image index 1
 inline constexpr uint32_t kStateImageTicked = 0x2000;    // state-image index 2
 
-// Sort types of SortItems.
-inline constexpr int kSortAscending = 0;
-inline constexpr int kSortDescending = 1;
-inline constexpr int kSortToggle = 2;
-
 class ListCtrlState {
 public:
-    bool fixedColumns = false;       // header dividers cannot be dragged
-    int32_t sortColumn = -1;         // column of the last successful sort; -1 = none
-    bool sortDescending = false;     // direction of the last sort
-    bool customDraw = false;         // custom-draw hooks are called
-    bool checkBoxLock = false;       // the host refuses check-box changes
-    bool noSelection = false;        // the host refuses to select a row
-    bool notifyCheckChanges = true;  // OnCheckChanged is called
+    bool fixedColumns = false;    // header dividers cannot be dragged
+    int32_t sortColumn = -1;      // column of the last successful sort; -1 = none
+    bool sortDescending = false;  // direction of the last sort
+    bool customDraw = false;      // custom-draw hooks are called
+    bool checkBoxLock = false;    // the host refuses check-box changes
+    bool noSelection = false;     // the host refuses to select a row
 
     // Sets direction and column for a sort about to run.
     void BeginSort(int column, int sortType);
@@ -46,13 +42,9 @@ public:
 enum class ListKey { Up, Down, PageUp, PageDown, Home, End };
 int NavigationTarget(ListKey key, int focused, int count, int perPage);
 
-// LVN_ITEMCHANGED: whether the change touched the check box, and whether the
-// new state shows it ticked.
+// LVN_ITEMCHANGED: whether the change touched the check box.
 inline bool CheckBoxChanged(uint32_t oldState, uint32_t newState) {
     return ((oldState ^ newState) & kStateImageMask) != 0;
-}
-inline bool CheckBoxTicked(uint32_t newState) {
-    return (newState & kStateImageMask) != kStateImageUnticked;
 }
 
 }  // namespace kestrel

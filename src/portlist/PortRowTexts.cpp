@@ -31,14 +31,14 @@ const wchar_t* StatusText(uint32_t status) {
 
 bool RowWritesColumn(const PortRowInfo& row, int column) {
     if (column == kColumnRx || column == kColumnTx) return true;
-    return !row.countersOnly && column >= kColumnPort && column <= kColumnConnection;
+    return !row.countersOnly && column >= kColumnPortLabel && column <= kColumnConnection;
 }
 
 std::wstring_view CellText(const PortRowInfo& row, int column) {
     if (!RowWritesColumn(row, column)) return {};
     const bool serial = row.mode == kModeSerial;
     switch (column) {
-    case kColumnPort: return row.portLabel;
+    case kColumnPortLabel: return row.portLabel;
     case kColumnRx: return row.rxChanged ? kMark : L"";
     case kColumnTx: return row.txChanged ? kMark : L"";
     case kColumnSerial: return row.serialNumber;

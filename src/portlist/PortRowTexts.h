@@ -8,22 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "PortListView.h"
 #include "PortRowInfo.h"
 
 namespace kestrel {
-
-enum PortListColumn : int {
-    kColumnCheck = 0,  // the item itself: empty text, the (hidden) check box
-    kColumnPort = 1,
-    kColumnRx = 2,
-    kColumnTx = 3,
-    kColumnSerial = 4,
-    kColumnMode = 5,
-    kColumnStatus = 6,
-    kColumnConnection = 7,
-    kColumnButton = 8,
-    kPortListColumnCount = 9,
-};
 
 const wchar_t* ModeText(uint32_t mode);
 const wchar_t* StatusText(uint32_t status);

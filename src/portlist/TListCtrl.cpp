@@ -9,8 +9,7 @@ static_assert(kItemSelected == LVIS_SELECTED && kItemFocused == LVIS_FOCUSED &&
                   kStateImageUnticked == INDEXTOSTATEIMAGEMASK(1) &&
                   kStateImageTicked == INDEXTOSTATEIMAGEMASK(2),
               "item state bits");
-static_assert(kDrawPrePaint == CDDS_PREPAINT && kDrawPostPaint == CDDS_POSTPAINT &&
-                  kDrawItemPrePaint == CDDS_ITEMPREPAINT &&
+static_assert(kDrawPrePaint == CDDS_PREPAINT && kDrawItemPrePaint == CDDS_ITEMPREPAINT &&
                   kDrawItemPostPaint == CDDS_ITEMPOSTPAINT && kDrawSubItem == CDDS_SUBITEM,
               "draw stages");
 static_assert(kDrawDoDefault == CDRF_DODEFAULT && kDrawSkipDefault == CDRF_SKIPDEFAULT &&
@@ -48,52 +47,13 @@ LRESULT TListCtrl::SetState(int index, UINT state, UINT mask) const {
     return Send(LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
 }
 
-int TListCtrl::SelectItem(int index, bool exclusive, bool focus) {
-    LRESULT current = 0;
-    bool selected = false;
-    const bool single = (::GetWindowLongPtrW(Handle(), GWL_STYLE) & LVS_SINGLESEL) != 0;
-    if (exclusive || single) {
-        for (int i =
-                 static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
-             i >= 0;
-             i = static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(i), LVNI_SELECTED))) {
-            if (i == index) {
-                selected = true;
-            } else {
-                SetState(i, 0, LVIS_SELECTED);
-            }
-        }
-        if (index < 0) return -1;
-        current = Send(LVM_GETSELECTIONMARK);
-        if (current != index) current = Send(LVM_SETSELECTIONMARK, 0, index);
-    } else {
-        current = Send(LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_SELECTED);
-        selected = current != 0;
-    }
-    if (index < 0) return static_cast<int>(current);
-    if (!selected) current = SetState(index, LVIS_SELECTED, LVIS_SELECTED);
-    if (focus && !(Send(LVM_GETITEMSTATE, static_cast<WPARAM>(index), LVIS_FOCUSED) & LVIS_FOCUSED))
-        return static_cast<int>(SetState(index, LVIS_FOCUSED, LVIS_FOCUSED));
-    return static_cast<int>(current);
-}
-
 int TListCtrl::CompareItems(LPARAM, LPARAM, int) { return 0; }
 
-void TListCtrl::OnCheckChanged(int, bool) {}
-
 bool TListCtrl::OnPrePaint(HDC) { return false; }
-
-void TListCtrl::OnPostPaint(HDC) {}
-
-bool TListCtrl::OnItemPrePaint(HDC, DWORD_PTR, UINT, LPARAM) { return false; }
-
-void TListCtrl::OnItemPostPaint(HDC, DWORD_PTR, UINT, LPARAM) {}
 
 bool TListCtrl::OnSubItemPrePaint(HDC, DWORD_PTR, int, UINT, LPARAM, COLORREF&, COLORREF&) {
     return false;
 }
-
-void TListCtrl::OnSubItemPostPaint(HDC, DWORD_PTR, int, UINT, LPARAM, COLORREF&, COLORREF&) {}
 
 int TListCtrl::FocusedItem() const {
     return static_cast<int>(Send(LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_FOCUSED));
@@ -130,35 +90,23 @@ std::wstring TListCtrl::ItemText(int index, int column) const {
 LRESULT TListCtrl::OnCustomDraw(NMLVCUSTOMDRAW& cd) {
     if (!customDraw) return CDRF_DODEFAULT;
     NMCUSTOMDRAW& nm = cd.nmcd;
-    const DrawHook hook = HookForDrawStage(nm.dwDrawStage);
+    const DrawStage stage = ClassifyDrawStage(nm.dwDrawStage);
     bool skip = false;
-    switch (hook) {
-    case DrawHook::PrePaint: skip = OnPrePaint(nm.hdc); break;
-    case DrawHook::PostPaint: OnPostPaint(nm.hdc); break;
-    case DrawHook::ItemPrePaint:
-        skip = OnItemPrePaint(nm.hdc, nm.dwItemSpec, nm.uItemState, nm.lItemlParam);
-        break;
-    case DrawHook::ItemPostPaint:
-        OnItemPostPaint(nm.hdc, nm.dwItemSpec, nm.uItemState, nm.lItemlParam);
-        DrawFocusMark(nm.hdc, nm.dwItemSpec);
-        break;
-    case DrawHook::SubItemPrePaint:
+    switch (stage) {
+    case DrawStage::PrePaint: skip = OnPrePaint(nm.hdc); break;
+    case DrawStage::ItemPostPaint: DrawFocusMark(nm.hdc, nm.dwItemSpec); break;
+    case DrawStage::SubItemPrePaint:
         skip = OnSubItemPrePaint(nm.hdc, nm.dwItemSpec, cd.iSubItem, nm.uItemState, nm.lItemlParam,
                                  cd.clrText, cd.clrTextBk);
         break;
-    case DrawHook::SubItemPostPaint:
-        OnSubItemPostPaint(nm.hdc, nm.dwItemSpec, cd.iSubItem, nm.uItemState, nm.lItemlParam,
-                           cd.clrText, cd.clrTextBk);
-        break;
-    case DrawHook::None: break;
+    case DrawStage::ItemPrePaint:
+    case DrawStage::Other: break;
     }
-    return DrawStageResult(hook, skip);
+    return DrawStageResult(stage, skip);
 }
 
 LRESULT TListCtrl::OnItemChanged(const NMLISTVIEW& nm, BOOL& handled) {
     handled = CheckBoxChanged(nm.uOldState, nm.uNewState);
-    if (handled && notifyCheckChanges && nm.iItem >= 0)
-        OnCheckChanged(nm.iItem, CheckBoxTicked(nm.uNewState));
     return 0;
 }
 

@@ -37,25 +37,16 @@ public:
     // sortType: kSortAscending, kSortDescending or kSortToggle (same column
     // flips, another column starts ascending).
     virtual bool SortItems(int column, int sortType);
-    // Selects a row, for lists whose rows may be selected; the port list's
-    // rows may not, so nothing in the program calls it.
-    virtual int SelectItem(int index, bool exclusive, bool focus);
     // Order of two rows by their item data: negative, 0 or positive.
     virtual int CompareItems(LPARAM itemData1, LPARAM itemData2, int column);
-    // A row's check box was ticked or cleared by the user (notifyCheckChanges);
-    // the port list keeps its boxes locked, so its version stays empty.
-    virtual void OnCheckChanged(int index, bool ticked);
 
-    // Custom-draw hooks. A pre-paint hook returns true to suppress the control's
-    // own drawing of that element. dc belongs to the notification.
+    // Custom-draw hooks: the list's pre-paint and a cell's pre-paint. Either
+    // returns true to suppress the control's own drawing of what it is about
+    // to paint. dc belongs to the notification; a cell's hook may change its
+    // colours.
     virtual bool OnPrePaint(HDC dc);
-    virtual void OnPostPaint(HDC dc);
-    virtual bool OnItemPrePaint(HDC dc, DWORD_PTR item, UINT itemState, LPARAM itemData);
-    virtual void OnItemPostPaint(HDC dc, DWORD_PTR item, UINT itemState, LPARAM itemData);
     virtual bool OnSubItemPrePaint(HDC dc, DWORD_PTR item, int subItem, UINT itemState,
                                    LPARAM itemData, COLORREF& textColor, COLORREF& backColor);
-    virtual void OnSubItemPostPaint(HDC dc, DWORD_PTR item, int subItem, UINT itemState,
-                                    LPARAM itemData, COLORREF& textColor, COLORREF& backColor);
 
     // The keyboard's row in a list whose rows cannot be selected (noSelection):
     // the arrow, Page, Home and End keys move the focus mark alone, Tab into

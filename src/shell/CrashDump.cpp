@@ -12,15 +12,7 @@
 #include "TScopeGuard.h"
 
 namespace kestrel {
-namespace {
 
-using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
-                                          PMINIDUMP_EXCEPTION_INFORMATION,
-                                          PMINIDUMP_USER_STREAM_INFORMATION,
-                                          PMINIDUMP_CALLBACK_INFORMATION);
-
-// Everything runs inside a failing process: no allocation past this point
-// that a broken heap could refuse, hence the fixed buffers.
 void FormatDumpPath(wchar_t (&path)[kDumpPathChars], const wchar_t* tempFolder,
                     const std::tm& localTime) {
     // _snwprintf leaves no terminator when it truncates; the last slot keeps one.
@@ -29,6 +21,13 @@ void FormatDumpPath(wchar_t (&path)[kDumpPathChars], const wchar_t* tempFolder,
                kDumpProgramName, localTime.tm_year + 1900, localTime.tm_mon + 1, localTime.tm_mday,
                localTime.tm_hour, localTime.tm_min, localTime.tm_sec);
 }
+
+namespace {
+
+using MiniDumpWriteDumpFn = BOOL(WINAPI*)(HANDLE, DWORD, HANDLE, MINIDUMP_TYPE,
+                                          PMINIDUMP_EXCEPTION_INFORMATION,
+                                          PMINIDUMP_USER_STREAM_INFORMATION,
+                                          PMINIDUMP_CALLBACK_INFORMATION);
 
 LONG WriteDumpWith(MiniDumpWriteDumpFn writeDump, EXCEPTION_POINTERS* exception) {
     const std::time_t now = std::time(nullptr);
@@ -92,12 +91,6 @@ void InstallCrashDumpWriter() {
         ::RaiseException(kUncaughtCppException, EXCEPTION_NONCONTINUABLE, 0, nullptr);
         std::abort();
     });
-}
-
-std::wstring CrashDumpPath(const wchar_t* tempFolder, const std::tm& localTime) {
-    wchar_t path[kDumpPathChars];
-    FormatDumpPath(path, tempFolder, localTime);
-    return path;
 }
 
 }  // namespace kestrel

@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include <ctime>
-#include <string>
 
 namespace kestrel {
 
@@ -32,7 +31,9 @@ void InstallCrashDumpWriter();
 bool ExpandTempFolder(wchar_t (&folder)[MAX_PATH]);
 
 // <tempFolder>\KestrelCpl_YYYYMMDDhhmmss.dmp for a local time, cut to
-// kDumpPathChars - 1 characters.
-std::wstring CrashDumpPath(const wchar_t* tempFolder, const std::tm& localTime);
+// kDumpPathChars - 1 characters. It runs inside a failing process, so it
+// writes into a fixed buffer: nothing a broken heap could refuse.
+void FormatDumpPath(wchar_t (&path)[kDumpPathChars], const wchar_t* tempFolder,
+                    const std::tm& localTime);
 
 }  // namespace kestrel

@@ -153,7 +153,7 @@ void CMainDlg::ShowLinkState() {
 void CMainDlg::AddTrayIcon() {
     const LinkLook look = LookOf(shownLink.kind);
     TNotifyIcon::Create(LoadSmallIcon(appModule.Instance(), look.trayIcon), TrayTip(look).text,
-                        WM_NOTIFYICON, Handle(), appModule.Instance());
+                        WM_NOTIFYICON, Handle());
 }
 
 LRESULT CMainDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {

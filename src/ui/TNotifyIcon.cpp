@@ -4,10 +4,7 @@
 
 namespace kestrel {
 
-TNotifyIcon::~TNotifyIcon() {
-    // Not virtual here: a derived part is already gone.
-    TNotifyIcon::Destroy();
-}
+TNotifyIcon::~TNotifyIcon() { Destroy(); }
 
 bool TNotifyIcon::Accepts(HICON icon, const wchar_t* tooltip) {
     return icon != nullptr && (tooltip == nullptr || wcslen(tooltip) < kNotifyIconTipChars);
@@ -30,27 +27,13 @@ NOTIFYICONDATAW TNotifyIcon::MakeRecord(HWND target, HICON icon, const wchar_t* 
     return record;
 }
 
-bool TNotifyIcon::Create(HICON icon, const wchar_t* tooltip, UINT message, HWND owner,
-                         HINSTANCE module) {
-    if (!Accepts(icon, tooltip)) return false;
-    if (owner) {
-        window = owner;
-    } else if (!CreateHiddenWindow(module)) {
-        return false;
-    }
-    NOTIFYICONDATAW record = MakeRecord(window, icon, tooltip, message);
-    if (!::Shell_NotifyIconW(NIM_ADD, &record)) {
-        if (ownsWindow) {
-            ::DestroyWindow(window);
-            ::UnregisterClassW(kNotifyIconWindowClass, instance);
-        }
-        window = nullptr;
-        instance = nullptr;
-        ownsWindow = false;
-        return false;
-    }
+bool TNotifyIcon::Create(HICON icon, const wchar_t* tooltip, UINT message, HWND owner) {
+    if (!owner || !Accepts(icon, tooltip)) return false;
+    NOTIFYICONDATAW record = MakeRecord(owner, icon, tooltip, message);
+    // A failed add leaves no window: nothing of this icon is shown.
+    window = ::Shell_NotifyIconW(NIM_ADD, &record) ? owner : nullptr;
+    if (!window) return false;
     added = record;
-    callbackMessage = message;
     return true;
 }
 
@@ -67,45 +50,6 @@ bool TNotifyIcon::Modify(HICON icon, const wchar_t* tooltip) {
     return true;
 }
 
-bool TNotifyIcon::CreateHiddenWindow(HINSTANCE module) {
-    WNDCLASSEXW windowClass{};
-    windowClass.cbSize = sizeof(windowClass);
-    windowClass.lpfnWndProc = HiddenWindowProc;
-    windowClass.hInstance = module;
-    windowClass.lpszClassName = kNotifyIconWindowClass;
-    // A second object cannot register the class again while the first holds it.
-    if (!::RegisterClassExW(&windowClass)) return false;
-
-    HWND hidden = ::CreateWindowExW(
-        0, kNotifyIconWindowClass, kNotifyIconWindowTitle, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
-        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, module, nullptr);
-    if (!hidden) {
-        ::UnregisterClassW(kNotifyIconWindowClass, module);
-        return false;
-    }
-    // 0 is also the previous value of a fresh window, so only the error tells.
-    ::SetLastError(0);
-    if (::SetWindowLongPtrW(hidden, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this)) == 0 &&
-        ::GetLastError() != 0) {
-        ::DestroyWindow(hidden);
-        ::UnregisterClassW(kNotifyIconWindowClass, module);
-        return false;
-    }
-    window = hidden;
-    instance = module;
-    ownsWindow = true;
-    return true;
-}
-
-LRESULT CALLBACK TNotifyIcon::HiddenWindowProc(HWND hidden, UINT message, WPARAM wParam,
-                                               LPARAM lParam) noexcept {
-    auto* icon = reinterpret_cast<TNotifyIcon*>(::GetWindowLongPtrW(hidden, GWLP_USERDATA));
-    if (!icon || message != icon->callbackMessage)
-        return ::DefWindowProcW(hidden, message, wParam, lParam);
-    bool handled = true;
-    return icon->OnNotifyIconMessage(message, wParam, lParam, handled);
-}
-
 void TNotifyIcon::Destroy() {
     if (window) {
         NOTIFYICONDATAW record{};
@@ -114,11 +58,7 @@ void TNotifyIcon::Destroy() {
         record.uID = iconId;
         ::Shell_NotifyIconW(NIM_DELETE, &record);
     }
-    if (ownsWindow && window) ::DestroyWindow(window);
     window = nullptr;
-    if (ownsWindow && instance) ::UnregisterClassW(kNotifyIconWindowClass, instance);
-    instance = nullptr;
-    ownsWindow = false;
 }
 
 LRESULT TNotifyIcon::OnNotifyIconMessage(UINT, WPARAM wParam, LPARAM lParam, bool& handled) {
@@ -126,58 +66,35 @@ LRESULT TNotifyIcon::OnNotifyIconMessage(UINT, WPARAM wParam, LPARAM lParam, boo
         handled = false;
         return 0;
     }
-    void (TNotifyIcon::*handler)(POINT) = nullptr;
-    switch (static_cast<UINT>(lParam)) {
-    case WM_LBUTTONDOWN: handler = &TNotifyIcon::OnLButtonDown; break;
-    case WM_LBUTTONDBLCLK: handler = &TNotifyIcon::OnLButtonDblClk; break;
-    case WM_RBUTTONDOWN: handler = &TNotifyIcon::OnRButtonDown; break;
-    case WM_RBUTTONDBLCLK: handler = &TNotifyIcon::OnRButtonDblClk; break;
-    default: break;
-    }
     POINT point;
-    if (handler && ::GetCursorPos(&point)) (this->*handler)(point);
+    switch (static_cast<UINT>(lParam)) {
+    case WM_LBUTTONDBLCLK:
+        if (::GetCursorPos(&point)) OnLButtonDblClk(point);
+        break;
+    case WM_RBUTTONDOWN:
+        if (::GetCursorPos(&point)) TrackRButtonDownMenu(point);
+        break;
+    default: break;  // single left clicks, button-ups and moves do nothing
+    }
     return 0;
 }
 
-void TNotifyIcon::OnLButtonDown(POINT point) { TrackLButtonDownMenu(point); }
-void TNotifyIcon::OnLButtonDblClk(POINT point) { TrackLButtonDblClkMenu(point); }
-void TNotifyIcon::OnRButtonDown(POINT point) { TrackRButtonDownMenu(point); }
-void TNotifyIcon::OnRButtonDblClk(POINT point) { TrackRButtonDblClkMenu(point); }
+void TNotifyIcon::OnLButtonDblClk(POINT) {}
 
-void TNotifyIcon::TrackLButtonDownMenu(POINT point) { TrackMenu(kLButtonDown, point); }
-void TNotifyIcon::TrackLButtonDblClkMenu(POINT point) { TrackMenu(kLButtonDblClk, point); }
-void TNotifyIcon::TrackRButtonDownMenu(POINT point) { TrackMenu(kRButtonDown, point); }
-void TNotifyIcon::TrackRButtonDblClkMenu(POINT point) { TrackMenu(kRButtonDblClk, point); }
-
-void TNotifyIcon::TrackMenu(MenuEvent event, POINT point) {
-    const HMENU menu = menus[event].Get();
+void TNotifyIcon::TrackRButtonDownMenu(POINT point) {
+    const HMENU menu = rButtonDownMenu.Get();
     if (!menu || !window) return;
-    const bool leftButton = event == kLButtonDown || event == kLButtonDblClk;
     // Without the foreground the menu would not close on a click elsewhere.
     ::SetForegroundWindow(window);
-    ::TrackPopupMenu(menu, leftButton ? kLeftMenuAlignment : kRightMenuAlignment,
-                     ClampToWorkArea(point.x, point.y), point.y, 0, window, nullptr);
+    ::TrackPopupMenu(menu, kRightMenuAlignment, ClampToWorkArea(point.x, point.y), point.y, 0,
+                     window, nullptr);
     ::PostMessageW(window, WM_NULL, 0, 0);
 }
 
-bool TNotifyIcon::AppendLButtonDownMenuItem(UINT id, const wchar_t* text) {
-    return AppendMenuItem(kLButtonDown, id, text);
-}
-bool TNotifyIcon::AppendLButtonDblClkMenuItem(UINT id, const wchar_t* text) {
-    return AppendMenuItem(kLButtonDblClk, id, text);
-}
 bool TNotifyIcon::AppendRButtonDownMenuItem(UINT id, const wchar_t* text) {
-    return AppendMenuItem(kRButtonDown, id, text);
-}
-bool TNotifyIcon::AppendRButtonDblClkMenuItem(UINT id, const wchar_t* text) {
-    return AppendMenuItem(kRButtonDblClk, id, text);
-}
-
-bool TNotifyIcon::AppendMenuItem(MenuEvent event, UINT id, const wchar_t* text) {
-    CMenu& menu = menus[event];
-    if (!menu.IsValid()) menu.Reset(::CreatePopupMenu());
-    if (!menu.IsValid()) return false;
-    return ::AppendMenuW(menu.Get(), MF_STRING, id, text) != FALSE;
+    if (!rButtonDownMenu.IsValid()) rButtonDownMenu.Reset(::CreatePopupMenu());
+    if (!rButtonDownMenu.IsValid()) return false;
+    return ::AppendMenuW(rButtonDownMenu.Get(), MF_STRING, id, text) != FALSE;
 }
 
 int TNotifyIcon::ClampToWorkArea(int x, int y) {

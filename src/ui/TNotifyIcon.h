@@ -1,8 +1,7 @@
-// One icon with a tooltip in the notification area. Its mouse events become four
-// virtual handlers, which by default show one of four popup menus at the cursor.
-// A base class: the owner window passes itself as the window that receives the
-// callback message and the menu commands; without one, a hidden window of the
-// icon's own receives the callback message.
+// One icon with a tooltip in the notification area. A right click opens its
+// popup menu at the cursor; a left double click is the owner's (virtual). A
+// base class: the owner window passes itself as the window that receives the
+// callback message and the menu's commands.
 #pragma once
 
 #include <windows.h>
@@ -24,12 +23,7 @@ inline constexpr DWORD kNotifyIconRecordSize =
 static_assert(kNotifyIconRecordSize == 152, "first-version notification icon record");
 #endif
 
-inline constexpr wchar_t kNotifyIconWindowClass[] = L"TNotifyIconWndClass";
-inline constexpr wchar_t kNotifyIconWindowTitle[] = L"TNotifyIcon Hidden Window";
-
-// Menu alignments: the left-button menus centre on the cursor, the right-button
-// menus open with their bottom-right corner at it.
-inline constexpr UINT kLeftMenuAlignment = TPM_CENTERALIGN | TPM_RIGHTBUTTON;
+// The menu opens with its bottom-right corner at the cursor.
 inline constexpr UINT kRightMenuAlignment = TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RIGHTBUTTON;
 
 class TNotifyIcon {
@@ -41,31 +35,23 @@ public:
     TNotifyIcon& operator=(const TNotifyIcon&) = delete;
     virtual ~TNotifyIcon();
 
-    // Adds the icon. owner may be null: then a hidden window receives the
-    // callback messages (one such window per process at a time).
-    virtual bool Create(HICON icon, const wchar_t* tooltip, UINT message, HWND owner,
-                        HINSTANCE module);
-    // Removes the icon and the hidden window; harmless when nothing was added.
-    // The menus stay until the destructor.
-    virtual void Destroy();
+    // Adds the icon; owner receives the callback messages and the menu's
+    // commands (none: false).
+    bool Create(HICON icon, const wchar_t* tooltip, UINT message, HWND owner);
+    // Removes the icon; harmless when nothing was added. The menu stays until
+    // the destructor.
+    void Destroy();
     // For the owner's callback message. Clears handled when the message is
     // about another icon.
-    virtual LRESULT OnNotifyIconMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
+    LRESULT OnNotifyIconMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
-    virtual void OnLButtonDown(POINT point);
+    // A left double click on the icon; nothing here.
     virtual void OnLButtonDblClk(POINT point);
-    virtual void OnRButtonDown(POINT point);
-    virtual void OnRButtonDblClk(POINT point);
 
-    virtual void TrackLButtonDownMenu(POINT point);
-    virtual void TrackLButtonDblClkMenu(POINT point);
-    virtual void TrackRButtonDownMenu(POINT point);
-    virtual void TrackRButtonDblClkMenu(POINT point);
-
-    virtual bool AppendLButtonDownMenuItem(UINT id, const wchar_t* text);
-    virtual bool AppendLButtonDblClkMenuItem(UINT id, const wchar_t* text);
-    virtual bool AppendRButtonDownMenuItem(UINT id, const wchar_t* text);
-    virtual bool AppendRButtonDblClkMenuItem(UINT id, const wchar_t* text);
+    // Shows the right-button menu at the point; nothing while it is empty or
+    // the icon is not added.
+    void TrackRButtonDownMenu(POINT point);
+    bool AppendRButtonDownMenuItem(UINT id, const wchar_t* text);
 
     // A restarted taskbar has forgotten every icon: add this one again with
     // the record it was added with. Does nothing while the icon is not added.
@@ -91,25 +77,12 @@ public:
     // The image and tooltip the icon was last added or modified with.
     HICON Icon() const { return added.hIcon; }
     const wchar_t* Tooltip() const { return added.szTip; }
-    HMENU RButtonDownMenu() const { return menus[kRButtonDown].Get(); }
+    HMENU RButtonDownMenu() const { return rButtonDownMenu.Get(); }
 
 private:
-    // The mouse events that have a menu each, in the order the menus are kept.
-    enum MenuEvent { kLButtonDown, kLButtonDblClk, kRButtonDown, kRButtonDblClk, kMenuEvents };
-
-    static LRESULT CALLBACK HiddenWindowProc(HWND hidden, UINT message, WPARAM wParam,
-                                             LPARAM lParam) noexcept;
-    bool CreateHiddenWindow(HINSTANCE module);
-    // What the four menu and the four append operations do, for one event's menu.
-    void TrackMenu(MenuEvent event, POINT point);
-    bool AppendMenuItem(MenuEvent event, UINT id, const wchar_t* text);
-
     HWND window = nullptr;
-    bool ownsWindow = false;
     const uint32_t iconId = kIconId;
-    CMenu menus[kMenuEvents];
-    HINSTANCE instance = nullptr;
-    UINT callbackMessage = 0;
+    CMenu rButtonDownMenu;
     NOTIFYICONDATAW added{};  // the record as added, for AddAgain
 };
 

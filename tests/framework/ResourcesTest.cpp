@@ -199,7 +199,7 @@ TEST(Resources, ConnectionAndPreferencesTemplates) {
 
 TEST(Resources, StringsIconVersionAndManifest) {
     const wchar_t* const strings[] = {
-        L"&About ...", L"COM Port", L"Serial Number", L"",           L"Info", L"Mode", L" ",
+        L"&About ...", L"COM Port", L"Serial Number", L"",           L"", L"Mode", L" ",
         L"RX",         L"TX",       L"Status",        L"Connection", L" "};
     for (UINT id = 129; id <= 140; ++id) {
         wchar_t text[64] = {};

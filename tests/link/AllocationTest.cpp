@@ -119,9 +119,9 @@ TEST_F(Allocation, ReadingRequestsReuseTheOutputStringsCapacity) {
     label.reserve(30);
     serial.reserve(150);
     folder.reserve(260);
-    uint32_t mode = 0, status = 0, level = 0, stamp = 0, count = 0, retry = 0;
-    bool useDefault = false, ssl = false, active = false;
-    char host[300], port[10];
+    uint32_t mode = 0, status = 0, level = 0, stamp = 0, count = 0;
+    bool useDefault = false;
+    DmsConfig dms;
     uint32_t failures = 0;
     long allocations = 0;
     {
@@ -131,7 +131,7 @@ TEST_F(Allocation, ReadingRequestsReuseTheOutputStringsCapacity) {
             failures += client.GetPortName(stamp, 0, portName) != 0;
             failures +=
                 client.GetPortDevice(portName, label, serial, mode, status, useDefault) != 0;
-            failures += client.GetPortDmsConfig(portName, host, port, retry, ssl, active) != 0;
+            failures += client.GetPortDmsConfig(portName, dms) != 0;
             failures += client.GetLogSettings(folder, level) != 0;
         }
         allocations = counting.count();
@@ -141,7 +141,7 @@ TEST_F(Allocation, ReadingRequestsReuseTheOutputStringsCapacity) {
     EXPECT_EQ(portName, L"COM10");
     EXPECT_EQ(serial, L"SN-000000000042-ABCDEF");
     EXPECT_EQ(folder, L"C:\\ProgramData\\Kestrel\\Logs");
-    EXPECT_STREQ(host, "dms.example.org");
+    EXPECT_STREQ(dms.host, "dms.example.org");
     client.Close();
 }
 

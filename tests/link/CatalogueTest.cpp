@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 
 #include "DmsValues.h"
 #include "ScriptedService.h"
@@ -12,11 +13,13 @@ namespace {
 
 using Catalogue = ScriptedTest;
 
+constexpr uint32_t kStamp = 0x5157A3Bu;
+
 // Answers each request code with fixed, recognisable data.
 uint32_t GoodService(const RequestFrame& request, uint8_t* r) {
     switch (CodeOf(request)) {
     case kGetPortListInfo:
-        U32(r, 8, 0x5157A3Bu);
+        U32(r, 8, kStamp);
         U32(r, 12, 3);
         break;
     case kGetPortName: Wide(r, 8, L"COM10"); break;
@@ -49,139 +52,122 @@ uint32_t GoodService(const RequestFrame& request, uint8_t* r) {
     return 0;
 }
 
-TEST_F(Catalogue, EveryRequestOnTheWireAndEveryResponseDecoded) {
+TEST_F(Catalogue, ReadingRequestsGoOutAsFramedAndDecodeEveryField) {
     Connect(GoodService);
 
     uint32_t stamp = 0, count = 0;
-    EXPECT_EQ(client.GetPortListInfo(&stamp, &count), 0u);
-    EXPECT_EQ(stamp, 0x5157A3Bu);
+    EXPECT_EQ(client.GetPortListInfo(&stamp, &count), kResultOk);
+    EXPECT_EQ(stamp, kStamp);
     EXPECT_EQ(count, 3u);
 
     std::wstring portName;
-    EXPECT_EQ(client.GetPortName(stamp, 2, portName), 0u);
+    EXPECT_EQ(client.GetPortName(stamp, 2, portName), kResultOk);
     EXPECT_EQ(portName, L"COM10");
 
     std::wstring label, serial;
     uint32_t mode = 0, status = 0;
     bool useDefault = true;
-    EXPECT_EQ(client.GetPortDevice(portName, label, serial, mode, status, useDefault), 0u);
+    EXPECT_EQ(client.GetPortDevice(portName, label, serial, mode, status, useDefault), kResultOk);
     EXPECT_EQ(label, L"COM10 (Dock)");
     EXPECT_EQ(serial, L"SN-0042");
-    EXPECT_EQ(mode, 2u);
-    EXPECT_EQ(status, 0u);
+    EXPECT_EQ(mode, kModeVelmora);
+    EXPECT_EQ(status, kStatusConnected);
     EXPECT_FALSE(useDefault);
 
-    char host[300], port[10];
-    uint32_t retry = 0;
-    bool ssl = false, active = false;
-    EXPECT_EQ(client.GetPortDmsConfig(portName, host, port, retry, ssl, active), 0u);
-    EXPECT_STREQ(host, "dms.example.org");
-    EXPECT_STREQ(port, "4711");
-    EXPECT_EQ(retry, 30000u);
-    EXPECT_TRUE(ssl);
-    EXPECT_TRUE(active);
-
-    EXPECT_EQ(client.SetPortDmsConfig(portName, "10.1.2.3", "8080", 0x00012345u, false, true), 0u);
-    EXPECT_EQ(client.UseDefaultDmsConfig(portName), 0u);
-
-    DmsConfig defaults;
-    EXPECT_EQ(client.GetDefaultDmsConfig(defaults), 0u);
-    EXPECT_STREQ(defaults.host, "dms.example.org");
-    EXPECT_STREQ(defaults.port, "4711");
-    EXPECT_EQ(defaults.retryMs, 30000u);
-    EXPECT_EQ(defaults.useSsl, 0);
-    EXPECT_EQ(defaults.comPortActive, 1);
-
-    EXPECT_EQ(client.SetDefaultDmsConfig("dms2", "443", 5000, true, false), 0u);
+    DmsConfig dms;
+    EXPECT_EQ(client.GetPortDmsConfig(portName, dms), kResultOk);
+    EXPECT_PRED2(SameDms, dms, Dms("dms.example.org", "4711", 30000, true, true));
+    EXPECT_EQ(client.GetDefaultDmsConfig(dms), kResultOk);
+    EXPECT_PRED2(SameDms, dms, Dms("dms.example.org", "4711", 30000, false, true));
 
     std::wstring folder;
     uint32_t level = 0;
-    EXPECT_EQ(client.GetLogSettings(folder, level), 0u);
+    EXPECT_EQ(client.GetLogSettings(folder, level), kResultOk);
     EXPECT_EQ(folder, L"C:\\Logs");
     EXPECT_EQ(level, 4u);
-    EXPECT_EQ(client.SetLogSettings(L"D:\\Kestrel", 2), 0u);
 
     uint32_t tx = 0, rx = 0, up = 0;
-    EXPECT_EQ(client.GetPortCounters(portName, tx, rx, up), 0u);
+    EXPECT_EQ(client.GetPortCounters(portName, tx, rx, up), kResultOk);
     EXPECT_EQ(tx, 11u);
     EXPECT_EQ(rx, 22u);
     EXPECT_EQ(up, 33u);
 
-    // The DmsConfig forms.
-    DmsConfig mine = Dms("h", "1", 1000, true, false);
-    EXPECT_EQ(client.SetPortDmsConfig(L"COM1", mine), 0u);
-    EXPECT_EQ(client.SetDefaultDmsConfig(mine), 0u);
-    EXPECT_EQ(client.GetPortDmsConfig(L"COM1", mine), 0u);
-    EXPECT_EQ(mine.useSsl, 1);
-    EXPECT_STREQ(mine.host, "dms.example.org");
-
     client.Close();
-    const std::vector<RequestFrame> requests = service->Requests();
-    ASSERT_EQ(requests.size(), 14u);
-
     // What must have been on the wire, numbered from 1 after the handshake.
     const RequestFrame expected[] = {
         Request(kGetPortListInfo, 1),
-        NameRequest(0x5157A3Bu, 2, 2),
+        NameRequest(kStamp, 2, 2),
         PortRequest(kGetPortDevice, L"COM10", 3),
         PortRequest(kGetPortDmsConfig, L"COM10", 4),
-        SetPortDmsRequest(L"COM10", "10.1.2.3", "8080", 0x00012345u, false, true, 5),
-        PortRequest(kUseDefaultDmsConfig, L"COM10", 6),
-        Request(kGetDefaultDmsConfig, 7),
-        SetDefaultDmsRequest("dms2", "443", 5000, true, false, 8),
-        Request(kGetLogSettings, 9),
-        SetLogRequest(L"D:\\Kestrel", 2, 10),
-        PortRequest(kGetPortCounters, L"COM10", 11),
-        SetPortDmsRequest(L"COM1", "h", "1", 1000, true, false, 12),
-        SetDefaultDmsRequest("h", "1", 1000, true, false, 13),
-        PortRequest(kGetPortDmsConfig, L"COM1", 14),
+        Request(kGetDefaultDmsConfig, 5),
+        Request(kGetLogSettings, 6),
+        PortRequest(kGetPortCounters, L"COM10", 7),
     };
+    const std::vector<RequestFrame> requests = service->Requests();
+    ASSERT_EQ(requests.size(), std::size(expected));
     for (size_t i = 0; i < requests.size(); ++i)
         EXPECT_EQ(requests[i], expected[i]) << "request " << i + 1;
-    // Spot checks of the very last bytes.
-    EXPECT_EQ(requests[4][725], 1);  // comPortActive of SetPortDmsConfig
-    EXPECT_EQ(GetU32(requests[4].data(), 720), 0x00012345u);
-    EXPECT_EQ(GetU32(requests[9].data(), 528), 2u);
+}
+
+TEST_F(Catalogue, WritingRequestsPutEveryFieldOnTheWire) {
+    Connect(GoodService);
+    EXPECT_EQ(client.SetPortDmsConfig(L"COM10", Dms("10.1.2.3", "8080", 0x00012345u, false, true)),
+              kResultOk);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM10"), kResultOk);
+    EXPECT_EQ(client.SetDefaultDmsConfig(Dms("dms2", "443", 5000, true, false)), kResultOk);
+    EXPECT_EQ(client.SetLogSettings(L"D:\\Kestrel", 2), kResultOk);
+
+    client.Close();
+    const RequestFrame expected[] = {
+        SetPortDmsRequest(L"COM10", "10.1.2.3", "8080", 0x00012345u, false, true, 1),
+        PortRequest(kUseDefaultDmsConfig, L"COM10", 2),
+        SetDefaultDmsRequest("dms2", "443", 5000, true, false, 3),
+        SetLogRequest(L"D:\\Kestrel", 2, 4),
+    };
+    const std::vector<RequestFrame> requests = service->Requests();
+    ASSERT_EQ(requests.size(), std::size(expected));
+    for (size_t i = 0; i < requests.size(); ++i)
+        EXPECT_EQ(requests[i], expected[i]) << "request " << i + 1;
+    // Spot checks of the very last bytes and of an unaligned field.
+    EXPECT_EQ(requests[0][725], 1);  // comPortActive of SetPortDmsConfig
+    EXPECT_EQ(GetU32(requests[0].data(), 720), 0x00012345u);
+    EXPECT_EQ(GetU32(requests[3].data(), 528), 2u);
+}
+
+// A DMS parameter set whose host or port fills its whole field, without a NUL.
+DmsConfig UnterminatedDms(bool host, bool port) {
+    DmsConfig dms = Dms("h", "1", 0, false, false);
+    if (host) std::memset(dms.host, 'h', sizeof dms.host);
+    if (port) std::memset(dms.port, '1', sizeof dms.port);
+    return dms;
 }
 
 TEST_F(Catalogue, ArgumentChecksSendNothingAndKeepTheSequence) {
     Connect(GoodService);
     const uint32_t before = client.Sequence();
 
-    const std::string host300(300, 'h'), port10(10, '1');
-    EXPECT_EQ(client.SetPortDmsConfig(L"COM1", host300.c_str(), "1", 0, false, false),
-              kResultTextTooLong);
-    EXPECT_EQ(client.SetPortDmsConfig(L"COM1", "h", port10.c_str(), 0, false, false),
-              kResultTextTooLong);
-    EXPECT_EQ(client.SetPortDmsConfig(L"COM1", nullptr, "1", 0, false, false),
-              kErrorInvalidParameter);
-    EXPECT_EQ(client.SetPortDmsConfig(L"COM1", "h", nullptr, 0, false, false),
-              kErrorInvalidParameter);
-    EXPECT_EQ(client.SetDefaultDmsConfig(host300.c_str(), "1", 0, false, false),
-              kResultTextTooLong);
-    EXPECT_EQ(client.SetDefaultDmsConfig("h", port10.c_str(), 0, false, false), kResultTextTooLong);
-    EXPECT_EQ(client.SetDefaultDmsConfig(nullptr, "1", 0, false, false), kErrorInvalidParameter);
+    for (const DmsConfig& tooLong : {UnterminatedDms(true, false), UnterminatedDms(false, true)}) {
+        EXPECT_EQ(client.SetPortDmsConfig(L"COM1", tooLong), kResultTextTooLong);
+        EXPECT_EQ(client.SetDefaultDmsConfig(tooLong), kResultTextTooLong);
+    }
     EXPECT_EQ(client.SetLogSettings(std::wstring(260, L'f'), 1), kResultTextTooLong);
     EXPECT_EQ(client.GetPortListInfo(nullptr), kErrorInvalidParameter);
-    uint32_t retry = 7;
-    bool ssl = true, active = true;
-    char port[10] = "x";
-    char host[300] = "x";
-    EXPECT_EQ(client.GetPortDmsConfig(L"COM1", nullptr, port, retry, ssl, active),
-              kErrorInvalidParameter);
-    EXPECT_EQ(client.GetDefaultDmsConfig(host, nullptr, retry, ssl, active),
-              kErrorInvalidParameter);
     EXPECT_EQ(client.Sequence(), before);
+    client.Close();
+    EXPECT_TRUE(service->Requests().empty());
+}
 
-    // The longest texts that fit are sent; a 250-character port name is cut.
-    const std::string host299(299, 'h'), port9(9, '9');
-    EXPECT_EQ(client.SetPortDmsConfig(std::wstring(250, L'N'), host299.c_str(), port9.c_str(), 1,
-                                      true, true),
-              0u);
-    EXPECT_EQ(client.SetLogSettings(std::wstring(259, L'f'), 5), 0u);
+TEST_F(Catalogue, LongestTextsThatFitAreSentAndLongPortNamesCut) {
+    Connect(GoodService);
+    const uint32_t before = client.Sequence();
+    DmsConfig longest = Dms("", "", 1, true, true);
+    std::memset(longest.host, 'h', sizeof longest.host - 1);
+    std::memset(longest.port, '9', sizeof longest.port - 1);
+    EXPECT_EQ(client.SetPortDmsConfig(std::wstring(250, L'N'), longest), kResultOk);
+    EXPECT_EQ(client.SetLogSettings(std::wstring(259, L'f'), 5), kResultOk);
     uint32_t stamp = 9;
-    EXPECT_EQ(client.GetPortListInfo(&stamp), 0u);  // without a count
-    EXPECT_EQ(stamp, 0x5157A3Bu);
+    EXPECT_EQ(client.GetPortListInfo(&stamp), kResultOk) << "without a count";
+    EXPECT_EQ(stamp, kStamp);
     client.Close();
 
     const std::vector<RequestFrame> requests = service->Requests();
@@ -199,24 +185,13 @@ TEST_F(Catalogue, ArgumentChecksSendNothingAndKeepTheSequence) {
 // Both DMS reads fail with result and leave their failure values: empty texts,
 // no retry time, both flags off.
 void ExpectDmsReadsFail(ProbeClient& client, uint32_t result) {
-    char host[300] = "old", port[10] = "old";
-    uint32_t retry = 9;
-    bool ssl = true, active = true;
-    EXPECT_EQ(client.GetPortDmsConfig(L"COM1", host, port, retry, ssl, active), result);
-    const auto expectFailureValues = [&] {
-        EXPECT_STREQ(host, "");
-        EXPECT_STREQ(port, "");
-        EXPECT_EQ(retry, 0u);
-        EXPECT_FALSE(ssl);
-        EXPECT_FALSE(active);
-    };
-    expectFailureValues();
-    std::strcpy(host, "old");
-    std::strcpy(port, "old");
-    retry = 9;
-    ssl = active = true;
-    EXPECT_EQ(client.GetDefaultDmsConfig(host, port, retry, ssl, active), result);
-    expectFailureValues();
+    const DmsConfig failed = Dms("", "", 0, false, false);
+    DmsConfig dms = Dms("old", "old", 9, true, true);
+    EXPECT_EQ(client.GetPortDmsConfig(L"COM1", dms), result);
+    EXPECT_PRED2(SameDms, dms, failed);
+    dms = Dms("old", "old", 9, true, true);
+    EXPECT_EQ(client.GetDefaultDmsConfig(dms), result);
+    EXPECT_PRED2(SameDms, dms, failed);
 }
 
 // A service that refuses everything with 0xEEEE0005 but fills the payload with junk.
@@ -254,9 +229,10 @@ TEST_F(Catalogue, RefusedRequestsLeaveTheFailureValues) {
     uint32_t tx = 9, rx = 9, up = 9;
     EXPECT_EQ(client.GetPortCounters(L"COM1", tx, rx, up), kResultPortUnavailable);
     EXPECT_EQ(tx + rx + up, 0u);
-    EXPECT_EQ(client.SetPortDmsConfig(L"COM1", "h", "1", 0, false, false), kResultPortUnavailable);
+    const DmsConfig dms = Dms("h", "1", 0, false, false);
+    EXPECT_EQ(client.SetPortDmsConfig(L"COM1", dms), kResultPortUnavailable);
     EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kResultPortUnavailable);
-    EXPECT_EQ(client.SetDefaultDmsConfig("h", "1", 0, false, false), kResultPortUnavailable);
+    EXPECT_EQ(client.SetDefaultDmsConfig(dms), kResultPortUnavailable);
     EXPECT_EQ(client.SetLogSettings(L"f", 0), kResultPortUnavailable);
     EXPECT_TRUE(client.IsConnected());  // a refusal leaves the pipe open
     client.Close();
@@ -289,8 +265,8 @@ TEST_F(Catalogue, NotConnectedLeavesTheFailureValues) {
     EXPECT_EQ(client.GetPortDevice(L"COM1", label, serial, mode, status, useDefault),
               kResultNotConnected);
     EXPECT_TRUE(label.empty());
-    EXPECT_EQ(mode, 1u);
-    EXPECT_EQ(status, 3u);
+    EXPECT_EQ(mode, kModeSerial);
+    EXPECT_EQ(status, kStatusNoDevice);
     EXPECT_TRUE(useDefault);
     DmsConfig dms = Dms("x", "", 5, false, true);
     EXPECT_EQ(client.GetDefaultDmsConfig(dms), kResultNotConnected);

@@ -60,6 +60,12 @@ std::tm LocalTime(int year, int month, int day, int hour, int minute, int second
     return t;
 }
 
+std::wstring CrashDumpPath(const wchar_t* tempFolder, const std::tm& localTime) {
+    wchar_t path[kDumpPathChars];
+    FormatDumpPath(path, tempFolder, localTime);
+    return path;
+}
+
 TEST(CrashDumpPath, NamesTheDumpAfterProgramAndLocalTime) {
     EXPECT_EQ(CrashDumpPath(L"C:\\Temp", LocalTime(2013, 11, 5, 9, 30, 7)),
               L"C:\\Temp\\KestrelCpl_20131105093007.dmp");

@@ -366,12 +366,12 @@ TEST_F(ApplyFlowTest, EnterOnTheFocusedRowEditsItsPort) {
         test::PumpMessages(&loop);
     };
     press(VK_DOWN);
-    ports.SortItems(kColumnPort, kSortDescending);
+    ports.SortItems(kColumnPortLabel, kSortDescending);
     ASSERT_EQ(ports.FocusedItem(), 0) << "Dock-4 first";
     Edit(
         texts::ConnectionCaption(L"Dock-4"),
         [&](HWND dialog) {
-            ports.SortItems(kColumnPort, kSortAscending);
+            ports.SortItems(kColumnPortLabel, kSortAscending);
             Cancel(dialog);
         },
         [&] { press(VK_RETURN); });

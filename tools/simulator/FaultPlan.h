@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "ServiceProtocol.h"
+
 namespace kestrel::sim {
 
 enum class FaultKind {
@@ -53,7 +55,7 @@ struct FaultAction {
     uint32_t sequenceShift = 0;
     bool overrideVersion = false;
     uint32_t version[3] = {};
-    uint32_t refuseStatus = 0;  // 0: no refusal
+    uint32_t refuseStatus = kResultOk;  // kResultOk: no refusal
     bool overrideCount = false;
     uint32_t count = 0;
     PastEndNames pastEnd = PastEndNames::Refuse;

@@ -45,7 +45,7 @@ Reply SimService::Handle(const uint8_t* request, size_t length) {
             ++counts.malformed;
         }
         if (fault.silent) return reply;
-        if (fault.refuseStatus != 0) {
+        if (fault.refuseStatus != kResultOk) {
             RefuseRequest(request, fault.refuseStatus, response.data());
         } else if (!HandleRequest(state.model, request, length, response.data())) {
             return reply;
