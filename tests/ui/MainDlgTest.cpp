@@ -1,129 +1,9 @@
-// The main window on real windows, talking to an in-process simulator on a
-// pipe of its own: hiding and showing, quitting, the timer, the About box, the
-// tray icon and its menu, the link state shown, the list's vetoes, and a
+// The main window: hiding and showing, quitting, the timer, the About box,
+// the tray icon and its menu, the link state shown, the list's vetoes, and a
 // restarted taskbar.
-#include <gtest/gtest.h>
+#include "MainDlgFixture.h"
 
-#include <windows.h>
-#include <commctrl.h>
-
-#include <atomic>
-#include <cwchar>
-#include <string>
-#include <thread>
-
-#include "DialogDriver.h"
-#include "ExpectedTexts.h"
-#include "MainWindowFixture.h"
-#include "TrayProbe.h"
-#include "resource.h"
-
-namespace kestrel {
-namespace {
-
-using test::IconShown;
-using test::RowCount;
-namespace texts = test::texts;
-
-class MainDlgTest : public test::MainWindowTest {
-protected:
-    void SetUp() override {
-        MainWindowTest::SetUp();
-        ASSERT_TRUE(server->Execute("port COM3 label=COM3 serial=SN-3 mode=0 status=1 active=1"));
-    }
-
-    // A tick whose pass waits for a counter poll answered late, while another
-    // thread runs duringWait once the poll has reached the service.
-    template <typename DuringWait>
-    void TickWaitingFor(uint32_t delayMs, DuringWait duringWait) {
-        ASSERT_TRUE(
-            server->Execute("fault delay " + std::to_string(delayMs) + " on=GetPortCounters"));
-        const uint64_t polls = server->RequestCount(kGetPortCounters);
-        const CHandle done(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
-        std::thread other([&] {
-            while (server->RequestCount(kGetPortCounters) == polls) ::Sleep(5);
-            duringWait();
-            ::SetEvent(done.Get());
-        });
-        ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
-        // What the other thread still sends is answered, so that it ends.
-        HANDLE wake = done.Get();
-        while (::MsgWaitForMultipleObjects(1, &wake, FALSE, INFINITE, QS_SENDMESSAGE) !=
-               WAIT_OBJECT_0) {
-            MSG msg;
-            ::PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        }
-        other.join();
-        EXPECT_EQ(dlg->Service().LastPassResult(), kResultOk) << "the pass went through";
-    }
-
-    // Sent from another thread and answered within its own short time-out.
-    static bool Answered(HWND target, UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
-        DWORD_PTR result = 0;
-        return ::SendMessageTimeoutW(target, msg, wParam, lParam, SMTO_NORMAL, 500, &result) != 0;
-    }
-};
-
-// While a pass waits for the service, messages sent to the window are answered
-// and it paints, but nothing posted (a quit, a key) runs inside the request:
-// it waits in the queue for the pass to return.
-TEST_F(MainDlgTest, AWaitingPassAnswersAndPaintsButRunsNothingPosted) {
-    StartBoth();
-    ::ShowWindow(window, SW_SHOW);
-    test::PumpMessages();
-    const HWND list = ::GetDlgItem(window, IDC_PORT_LIST);
-    int answered = 0;
-    bool repainted = false;
-    TickWaitingFor(2000, [&] {
-        ::PostMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
-        ::PostMessageW(list, WM_KEYDOWN, VK_END, 0);
-        ::InvalidateRect(list, nullptr, TRUE);
-        for (int i = 0; i < 8; ++i) {
-            answered += Answered(window, WM_NULL) ? 1 : 0;
-            ::Sleep(50);
-        }
-        repainted = !::GetUpdateRect(list, nullptr, FALSE);
-    });
-    EXPECT_EQ(answered, 8);
-    EXPECT_TRUE(repainted);
-    MSG msg{};
-    EXPECT_TRUE(::PeekMessageW(&msg, window, WM_COMMAND, WM_COMMAND, PM_REMOVE));
-    EXPECT_EQ(msg.wParam, static_cast<WPARAM>(ID_APP_EXIT)) << "still queued";
-    EXPECT_TRUE(::PeekMessageW(&msg, list, WM_KEYDOWN, WM_KEYDOWN, PM_REMOVE));
-    EXPECT_TRUE(::IsWindow(window));
-}
-
-// What other programs and the system send meanwhile is answered there and
-// then, and leaves the window and the waiting pass alone: a second start
-// restoring the minimised window, a restarted taskbar, changed settings and
-// DPI. A command sent meanwhile (here the quit) runs after the pass.
-TEST_F(MainDlgTest, MessagesSentDuringAWaitLeaveTheWaitingPassAlone) {
-    StartBoth();
-    ::ShowWindow(window, SW_SHOW);
-    ::ShowWindow(window, SW_MINIMIZE);
-    NOTIFYICONDATAW record = TNotifyIcon::MakeRecord(window, nullptr, nullptr, 0);
-    ASSERT_TRUE(::Shell_NotifyIconW(NIM_DELETE, &record));
-    const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
-    const HWND list = ::GetDlgItem(window, IDC_PORT_LIST);
-    RECT suggested{};
-    ::GetWindowRect(window, &suggested);
-    std::atomic<int> answered{0};
-    TickWaitingFor(3000, [&] {
-        ActivateRunningInstance();
-        answered += Answered(window, taskbarCreated);
-        answered += Answered(window, WM_SETTINGCHANGE, 0, reinterpret_cast<LPARAM>(L"intl"));
-        answered += Answered(window, WM_DPICHANGED, MAKEWPARAM(144, 144),
-                             reinterpret_cast<LPARAM>(&suggested));
-        answered += Answered(list, kDpiChangedAfterParent);
-        answered += Answered(window, WM_COMMAND, ID_APP_EXIT);
-    });
-    EXPECT_EQ(answered, 5);
-    EXPECT_FALSE(::IsIconic(window)) << "restored for the second start";
-    EXPECT_TRUE(IconShown(window));
-    EXPECT_EQ(RowCount(window), 1);
-    ASSERT_TRUE(::IsWindow(window));
-    EXPECT_EQ(loop.Run(), kQuitExitCode) << "the quit came after the pass";
-}
+namespace kestrel::test {
 
 TEST_F(MainDlgTest, StartsHiddenWithTitleIconsTrayMenuAndFilledList) {
     StartBoth();
@@ -414,5 +294,4 @@ TEST_F(MainDlgTest, AboutOpensOnlyForItsExactSystemCommand) {
                         texts::kAboutNotice + L"\n\n" + texts::kCompanyName);
 }
 
-}  // namespace
-}  // namespace kestrel
+}  // namespace kestrel::test
