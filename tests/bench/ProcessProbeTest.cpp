@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "CHandle.h"
 #include "ChildProcess.h"
 #include "PanelTexts.h"
 
@@ -46,8 +47,8 @@ TEST(ProcessProbe, FiguresFollowWhatTheProcessHolds) {
     EXPECT_GT(before.at("working_set_kb"), 0);
     EXPECT_EQ(before.at("rows"), -1) << "this process is no panel";
 
-    std::vector<HANDLE> events;
-    for (int i = 0; i < 40; ++i) events.push_back(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    std::vector<CHandle> events;
+    for (int i = 0; i < 40; ++i) events.emplace_back(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
     std::vector<HBRUSH> brushes;
     for (int i = 0; i < 40; ++i) brushes.push_back(::CreateSolidBrush(RGB(i, 0, 0)));
     HWND window = ::CreateWindowExW(0, L"STATIC", L"", WS_OVERLAPPED, 0, 0, 10, 10, nullptr,
@@ -72,7 +73,7 @@ TEST(ProcessProbe, FiguresFollowWhatTheProcessHolds) {
 
     ::DestroyWindow(window);
     for (HBRUSH brush : brushes) ::DeleteObject(brush);
-    for (HANDLE event : events) ::CloseHandle(event);
+    events.clear();
     const Figures after = ProbeSelf();
     EXPECT_LE(after.at("handles"), during.at("handles") - 40);
     EXPECT_LE(after.at("windows"), during.at("windows") - 2);

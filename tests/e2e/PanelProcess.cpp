@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "ButtonIdPool.h"
+#include "CHandle.h"
 #include "DialogDriver.h"
 #include "Eventually.h"
 #include "ListView.h"
@@ -43,11 +44,11 @@ bool WaitForRowCount(HWND panel, int count, DWORD timeoutMs) {
 namespace {
 
 // The list writes what it is asked for into memory of its own process.
-HANDLE OpenProcessOf(HWND window) {
+CHandle OpenProcessOf(HWND window) {
     DWORD processId = 0;
     ::GetWindowThreadProcessId(window, &processId);
-    return ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE,
-                         processId);
+    return CHandle(
+        ::OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, processId));
 }
 
 }  // namespace
@@ -55,11 +56,11 @@ HANDLE OpenProcessOf(HWND window) {
 std::vector<std::wstring> ColumnTexts(HWND panel, int column) {
     std::vector<std::wstring> texts;
     HWND list = ::GetDlgItem(panel, IDC_PORT_LIST);
-    HANDLE process = OpenProcessOf(list);
-    if (!process) return texts;
+    const CHandle process = OpenProcessOf(list);
+    if (!process.IsValid()) return texts;
     constexpr size_t kChars = 260;
     auto* remote = static_cast<BYTE*>(::VirtualAllocEx(
-        process, nullptr, sizeof(LVITEMW) + kChars * 2, MEM_COMMIT, PAGE_READWRITE));
+        process.Get(), nullptr, sizeof(LVITEMW) + kChars * 2, MEM_COMMIT, PAGE_READWRITE));
     if (remote) {
         const int rows = RowCount(panel);
         for (int row = 0; row < rows; ++row) {
@@ -68,17 +69,16 @@ std::vector<std::wstring> ColumnTexts(HWND panel, int column) {
             item.pszText = reinterpret_cast<LPWSTR>(remote + sizeof(LVITEMW));
             item.cchTextMax = kChars;
             wchar_t text[kChars] = {};
-            if (!::WriteProcessMemory(process, remote, &item, sizeof(item), nullptr)) break;
+            if (!::WriteProcessMemory(process.Get(), remote, &item, sizeof(item), nullptr)) break;
             ::SendMessageW(list, LVM_GETITEMTEXTW, row, reinterpret_cast<LPARAM>(remote));
-            if (!::ReadProcessMemory(process, remote + sizeof(LVITEMW), text, sizeof(text),
+            if (!::ReadProcessMemory(process.Get(), remote + sizeof(LVITEMW), text, sizeof(text),
                                      nullptr))
                 break;
             text[kChars - 1] = L'\0';
             texts.emplace_back(text);
         }
-        ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+        ::VirtualFreeEx(process.Get(), remote, 0, MEM_RELEASE);
     }
-    ::CloseHandle(process);
     return texts;
 }
 
@@ -156,16 +156,16 @@ int EditButtonCount(HWND panel) { return static_cast<int>(ListButtons(panel).siz
 
 HWND EditButtonOfRow(HWND panel, int row) {
     HWND list = ::GetDlgItem(panel, IDC_PORT_LIST);
-    HANDLE process = OpenProcessOf(list);
-    if (!process) return nullptr;
+    const CHandle process = OpenProcessOf(list);
+    if (!process.IsValid()) return nullptr;
     RECT rowRect{LVIR_BOUNDS, 0, 0, 0};
-    void* remote = ::VirtualAllocEx(process, nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
+    void* remote =
+        ::VirtualAllocEx(process.Get(), nullptr, sizeof(RECT), MEM_COMMIT, PAGE_READWRITE);
     const bool read =
-        remote && ::WriteProcessMemory(process, remote, &rowRect, sizeof(rowRect), nullptr) &&
+        remote && ::WriteProcessMemory(process.Get(), remote, &rowRect, sizeof(rowRect), nullptr) &&
         ::SendMessageW(list, LVM_GETITEMRECT, row, reinterpret_cast<LPARAM>(remote)) &&
-        ::ReadProcessMemory(process, remote, &rowRect, sizeof(rowRect), nullptr);
-    if (remote) ::VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    ::CloseHandle(process);
+        ::ReadProcessMemory(process.Get(), remote, &rowRect, sizeof(rowRect), nullptr);
+    if (remote) ::VirtualFreeEx(process.Get(), remote, 0, MEM_RELEASE);
     if (!read) return nullptr;
     // A row's button is placed over its last cell, within the row's height.
     for (HWND button : ListButtons(panel)) {

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "CHandle.h"
 #include "ClipboardText.h"
 #include "DumpFolder.h"
 #include "Eventually.h"
@@ -205,17 +206,18 @@ TEST(PanelProcess, AFaultWritesAFullDumpOverOneOfTheSameSecond) {
     for (int s = 0; s < kSeconds; ++s)
         ASSERT_TRUE(folder.Write(L"KestrelCpl_" + test::LocalStamp(now + s) + L".dmp", "old"));
 
-    const HANDLE process =
-        ::OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
-                          PROCESS_VM_WRITE | PROCESS_VM_READ,
-                      FALSE, panel.Id());
-    ASSERT_NE(process, nullptr);
-    // A thread that starts where there is no code faults at once.
-    const auto nowhere = reinterpret_cast<LPTHREAD_START_ROUTINE>(static_cast<ULONG_PTR>(16));
-    const HANDLE thread = ::CreateRemoteThread(process, nullptr, 0, nowhere, nullptr, 0, nullptr);
-    EXPECT_NE(thread, nullptr);
-    if (thread) ::CloseHandle(thread);
-    ::CloseHandle(process);
+    {
+        const CHandle process(::OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION |
+                                                PROCESS_VM_OPERATION | PROCESS_VM_WRITE |
+                                                PROCESS_VM_READ,
+                                            FALSE, panel.Id()));
+        ASSERT_NE(process.Get(), nullptr);
+        // A thread that starts where there is no code faults at once.
+        const auto nowhere = reinterpret_cast<LPTHREAD_START_ROUTINE>(static_cast<ULONG_PTR>(16));
+        const CHandle thread(
+            ::CreateRemoteThread(process.Get(), nullptr, 0, nowhere, nullptr, 0, nullptr));
+        EXPECT_NE(thread.Get(), nullptr);
+    }
     // A full dump of the whole panel takes a while on a loaded machine.
     EXPECT_EQ(panel.Wait(180000), static_cast<DWORD>(EXCEPTION_ACCESS_VIOLATION));
 

@@ -2,10 +2,11 @@
 // responses, wrong lengths, the service going away.
 #include <gtest/gtest.h>
 
-#include <memory>
 #include <vector>
 
 #include "AccountSids.h"
+#include "CHandle.h"
+#include "CRegKey.h"
 #include "PipeServer.h"
 
 namespace kestrel::test {
@@ -109,12 +110,13 @@ TEST_F(Handshake, OnlyATrustedOwnerIsSentAnything) {
     }
     EXPECT_EQ(bytesSeen, -1) << "the server read something";
 
-    HKEY key = nullptr;
+    HKEY created = nullptr;
     ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTrustPolicyKey, 0, nullptr, 0,
-                                KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &key, nullptr),
+                                KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &created, nullptr),
               ERROR_SUCCESS);
+    const CRegKey key(created);
     const std::wstring written = L"s-1-5-21-1-2-3-4242";
-    ::RegSetValueExW(key, kTrustPolicyValue, 0, REG_SZ,
+    ::RegSetValueExW(key.Get(), kTrustPolicyValue, 0, REG_SZ,
                      reinterpret_cast<const BYTE*>(written.c_str()),
                      static_cast<DWORD>((written.size() + 1) * sizeof(wchar_t)));
     EXPECT_EQ(PolicyTrustedAccount(), kStranger);
@@ -126,8 +128,7 @@ TEST_F(Handshake, OnlyATrustedOwnerIsSentAnything) {
         EXPECT_EQ(client.ConnectService(1000), kResultOk) << owner;
         client.Close();
     }
-    ::RegDeleteValueW(key, kTrustPolicyValue);
-    ::RegCloseKey(key);
+    ::RegDeleteValueW(key.Get(), kTrustPolicyValue);
     EXPECT_EQ(PolicyTrustedAccount(), L"");
 }
 
@@ -296,18 +297,16 @@ enum class Gone {
 // sequence.
 class ServiceGone : public PipeTest {
 protected:
-    using Event = std::unique_ptr<void, decltype(&CloseHandle)>;
-
     void Expect(Gone how) {
-        const Event gone(::CreateEventW(nullptr, TRUE, FALSE, nullptr), CloseHandle);
+        const CHandle gone(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
         // Going away discards an answer still in the pipe: the handshake's must be read first.
-        const Event connected(::CreateEventW(nullptr, TRUE, FALSE, nullptr), CloseHandle);
+        const CHandle connected(::CreateEventW(nullptr, TRUE, FALSE, nullptr));
         const bool beforeRequest =
             how == Gone::DisconnectBeforeRequest || how == Gone::CloseBeforeRequest;
         ServerThread thread([&] {
             if (!server->AcceptAndHandshake()) return;
             if (beforeRequest) {
-                if (::WaitForSingleObject(connected.get(), 5000) != WAIT_OBJECT_0) return;
+                if (::WaitForSingleObject(connected.Get(), 5000) != WAIT_OBJECT_0) return;
             } else {
                 RequestFrame request{};
                 if (!server->ReadRequest(request)) return;
@@ -319,14 +318,14 @@ protected:
             } else {
                 server->Disconnect();
             }
-            ::SetEvent(gone.get());
+            ::SetEvent(gone.Get());
             // The client comes back.
             if (server->AcceptAndHandshake()) server->WaitClientGone();
         });
         ASSERT_EQ(client.ConnectService(1000), kResultOk);
-        ::SetEvent(connected.get());
+        ::SetEvent(connected.Get());
         if (beforeRequest) {
-            ASSERT_EQ(::WaitForSingleObject(gone.get(), 5000), WAIT_OBJECT_0);
+            ASSERT_EQ(::WaitForSingleObject(gone.Get(), 5000), WAIT_OBJECT_0);
         }
         uint32_t tx = 1, rx = 1, up = 1;
         EXPECT_EQ(client.GetPortCounters(L"COM1", tx, rx, up), kResultServiceGone);
@@ -337,7 +336,7 @@ protected:
         EXPECT_EQ(sequenceAfter, 2u);
         EXPECT_EQ(client.GetPortCounters(L"COM1", tx, rx, up), kResultNotConnected);
         EXPECT_EQ(client.Sequence(), sequenceAfter);
-        ASSERT_EQ(::WaitForSingleObject(gone.get(), 5000), WAIT_OBJECT_0);
+        ASSERT_EQ(::WaitForSingleObject(gone.Get(), 5000), WAIT_OBJECT_0);
         ASSERT_EQ(client.ConnectService(2000), kResultOk);
         EXPECT_EQ(client.Sequence(), 3u);
         client.Close();

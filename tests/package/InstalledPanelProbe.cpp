@@ -69,7 +69,7 @@ int Fail(const char* what) {
 }
 
 int StartAsAtLogon() {
-    std::wstring command = RunCommand();
+    const std::wstring command = RunCommand();
     if (command.empty()) return Fail("no Run value");
     e2e::Simulator service;
     if (!service.Start() ||
@@ -80,12 +80,8 @@ int StartAsAtLogon() {
     // Nobody owns a panel started at logon: it outlives this probe.
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                          &startup, &process))
+    if (!test::StartProcess(command, startup, false, 0).process.IsValid())
         return Fail("the Run value's command did not start");
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
 
     HWND window = e2e::WaitForPanelWindow(kStartMs);
     if (!window) return Fail("no panel window");

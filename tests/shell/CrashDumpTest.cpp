@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "CHandle.h"
 #include "ChildProcess.h"
 #include "CrashDump.h"
 #include "CrashProbe.h"
@@ -26,23 +27,19 @@ DWORD RunProbe(const wchar_t* argument = nullptr) {
     startup.cb = sizeof(startup);
     // The debugger's report goes to the probe's error output; keep it out of the test log.
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    HANDLE nul =
-        ::CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0, nullptr);
+    CHandle nul(::CreateFileW(L"NUL", GENERIC_WRITE, FILE_SHARE_WRITE, &inherit, OPEN_EXISTING, 0,
+                              nullptr));
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = nul;
-    startup.hStdOutput = nul;
-    startup.hStdError = nul;
-    PROCESS_INFORMATION process{};
-    const BOOL started = ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE, 0,
-                                          nullptr, nullptr, &startup, &process);
-    ::CloseHandle(nul);
-    if (!started) return 0;
+    startup.hStdInput = nul.Get();
+    startup.hStdOutput = nul.Get();
+    startup.hStdError = nul.Get();
+    const test::StartedProcess probe = test::StartProcess(commandLine, startup, true, 0);
+    nul.Reset();
+    if (!probe.process.IsValid()) return 0;
     // A full-memory dump of even a small process is large; on a loaded machine it takes a while.
-    EXPECT_EQ(::WaitForSingleObject(process.hProcess, 180000), WAIT_OBJECT_0);
+    EXPECT_EQ(::WaitForSingleObject(probe.process.Get(), 180000), WAIT_OBJECT_0);
     DWORD code = 0;
-    ::GetExitCodeProcess(process.hProcess, &code);
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    ::GetExitCodeProcess(probe.process.Get(), &code);
     return code;
 }
 

@@ -32,113 +32,119 @@ bool Drain(HANDLE pipe, std::string& text) {
     return true;
 }
 
+// An anonymous pipe whose both ends a child started with handle inheritance
+// takes; the caller keeps its own end back.
+bool CreateInheritablePipe(CHandle& read, CHandle& write) {
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE readEnd = nullptr;
+    HANDLE writeEnd = nullptr;
+    if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
+    read.Reset(readEnd);
+    write.Reset(writeEnd);
+    return true;
+}
+
 }  // namespace
+
+StartedProcess StartProcess(std::wstring commandLine, STARTUPINFOW& startup, bool inheritHandles,
+                            DWORD creationFlags) {
+    PROCESS_INFORMATION created{};
+    StartedProcess started;
+    if (::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, inheritHandles, creationFlags,
+                         nullptr, nullptr, &startup, &created)) {
+        started.process.Reset(created.hProcess);
+        started.thread.Reset(created.hThread);
+        started.id = created.dwProcessId;
+    }
+    return started;
+}
 
 ProgramRun RunToEnd(const wchar_t* program, const std::wstring& commandTail, DWORD timeoutMs,
                     bool outputFails) {
     ProgramRun run;
-    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    HANDLE outRead = nullptr, outWrite = nullptr, errRead = nullptr, errWrite = nullptr;
-    if (!::CreatePipe(&outRead, &outWrite, &inherit, 0)) return run;
-    if (!::CreatePipe(&errRead, &errWrite, &inherit, 0)) {
-        ::CloseHandle(outRead);
-        ::CloseHandle(outWrite);
+    CHandle outRead, outWrite, errRead, errWrite;
+    if (!CreateInheritablePipe(outRead, outWrite) || !CreateInheritablePipe(errRead, errWrite))
         return run;
-    }
-    ::SetHandleInformation(outRead, HANDLE_FLAG_INHERIT, 0);
-    ::SetHandleInformation(errRead, HANDLE_FLAG_INHERIT, 0);
-    HANDLE nul =
-        ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr);
+    ::SetHandleInformation(outRead.Get(), HANDLE_FLAG_INHERIT, 0);
+    ::SetHandleInformation(errRead.Get(), HANDLE_FLAG_INHERIT, 0);
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    CHandle nul(
+        ::CreateFileW(L"NUL", GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING, 0, nullptr));
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = nul;
-    startup.hStdOutput = outputFails ? nul : outWrite;
-    startup.hStdError = errWrite;
-    std::wstring commandLine = CommandLine(program, commandTail);
-    PROCESS_INFORMATION process{};
-    const BOOL created = ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, TRUE,
-                                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
-    ::CloseHandle(outWrite);
-    ::CloseHandle(errWrite);
-    if (nul != INVALID_HANDLE_VALUE) ::CloseHandle(nul);
-    if (created) {
+    startup.hStdInput = nul.Get();
+    startup.hStdOutput = outputFails ? nul.Get() : outWrite.Get();
+    startup.hStdError = errWrite.Get();
+    const StartedProcess child =
+        StartProcess(CommandLine(program, commandTail), startup, true, CREATE_NO_WINDOW);
+    // Only the child holds the write ends now, so that the reads see the end
+    // of its output once it is gone.
+    outWrite.Reset();
+    errWrite.Reset();
+    nul.Reset();
+    if (child.process.IsValid()) {
         const ULONGLONG start = ::GetTickCount64();
         bool ended = false;
         while (!ended && ::GetTickCount64() - start < timeoutMs) {
-            ended = ::WaitForSingleObject(process.hProcess, 10) == WAIT_OBJECT_0;
-            Drain(outRead, run.out);
-            Drain(errRead, run.err);
+            ended = ::WaitForSingleObject(child.process.Get(), 10) == WAIT_OBJECT_0;
+            Drain(outRead.Get(), run.out);
+            Drain(errRead.Get(), run.err);
         }
-        if (!ended) ::TerminateProcess(process.hProcess, STILL_ACTIVE);
-        ::WaitForSingleObject(process.hProcess, 5000);
+        if (!ended) ::TerminateProcess(child.process.Get(), STILL_ACTIVE);
+        ::WaitForSingleObject(child.process.Get(), 5000);
         // Whatever it wrote before it ended is in the pipes by now.
-        Drain(outRead, run.out);
-        Drain(errRead, run.err);
-        ::GetExitCodeProcess(process.hProcess, &run.exitCode);
-        ::CloseHandle(process.hThread);
-        ::CloseHandle(process.hProcess);
+        Drain(outRead.Get(), run.out);
+        Drain(errRead.Get(), run.err);
+        ::GetExitCodeProcess(child.process.Get(), &run.exitCode);
     }
-    ::CloseHandle(outRead);
-    ::CloseHandle(errRead);
     return run;
 }
 
-ChildProcess::~ChildProcess() {
-    if (process.hProcess) {
-        Kill();
-        ::CloseHandle(process.hProcess);
-        ::CloseHandle(process.hThread);
-    }
-    if (stdinWrite) ::CloseHandle(stdinWrite);
-    if (stdoutRead) ::CloseHandle(stdoutRead);
-}
+ChildProcess::~ChildProcess() { Kill(); }
 
 bool ChildProcess::Start(const wchar_t* program, const std::wstring& commandTail, bool pipes) {
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
-    HANDLE stdinRead = nullptr;
-    HANDLE stdoutWrite = nullptr;
+    // The child's ends, closed here once it holds them.
+    CHandle stdinRead;
+    CHandle stdoutWrite;
     if (pipes) {
-        SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-        if (!::CreatePipe(&stdinRead, &stdinWrite, &inherit, 0) ||
-            !::CreatePipe(&stdoutRead, &stdoutWrite, &inherit, 0))
+        if (!CreateInheritablePipe(stdinRead, stdinWrite) ||
+            !CreateInheritablePipe(stdoutRead, stdoutWrite))
             return false;
-        ::SetHandleInformation(stdinWrite, HANDLE_FLAG_INHERIT, 0);
-        ::SetHandleInformation(stdoutRead, HANDLE_FLAG_INHERIT, 0);
+        ::SetHandleInformation(stdinWrite.Get(), HANDLE_FLAG_INHERIT, 0);
+        ::SetHandleInformation(stdoutRead.Get(), HANDLE_FLAG_INHERIT, 0);
         startup.dwFlags = STARTF_USESTDHANDLES;
-        startup.hStdInput = stdinRead;
-        startup.hStdOutput = stdoutWrite;
-        startup.hStdError = stdoutWrite;
+        startup.hStdInput = stdinRead.Get();
+        startup.hStdOutput = stdoutWrite.Get();
+        startup.hStdError = stdoutWrite.Get();
     }
-    std::wstring commandLine = CommandLine(program, commandTail);
-    const BOOL created = ::CreateProcessW(nullptr, &commandLine[0], nullptr, nullptr, pipes,
-                                          CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process);
-    if (stdinRead) ::CloseHandle(stdinRead);
-    if (stdoutWrite) ::CloseHandle(stdoutWrite);
-    return created != FALSE;
+    started = StartProcess(CommandLine(program, commandTail), startup, pipes, CREATE_NO_WINDOW);
+    return started.process.IsValid();
 }
 
 DWORD ChildProcess::Wait(DWORD timeoutMs) {
-    if (!process.hProcess) return STILL_ACTIVE;
-    ::WaitForSingleObject(process.hProcess, timeoutMs);
+    if (!started.process.IsValid()) return STILL_ACTIVE;
+    ::WaitForSingleObject(started.process.Get(), timeoutMs);
     DWORD code = STILL_ACTIVE;
-    ::GetExitCodeProcess(process.hProcess, &code);
+    ::GetExitCodeProcess(started.process.Get(), &code);
     return code;
 }
 
 void ChildProcess::Kill() {
-    if (process.hProcess && ::WaitForSingleObject(process.hProcess, 0) == WAIT_TIMEOUT) {
-        ::TerminateProcess(process.hProcess, 1);
-        ::WaitForSingleObject(process.hProcess, 5000);
+    const HANDLE process = started.process.Get();
+    if (process && ::WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+        ::TerminateProcess(process, 1);
+        ::WaitForSingleObject(process, 5000);
     }
 }
 
 bool ChildProcess::Send(const std::string& line) {
     const std::string text = line + "\n";
     DWORD written = 0;
-    return stdinWrite &&
-           ::WriteFile(stdinWrite, text.data(), static_cast<DWORD>(text.size()), &written,
+    return stdinWrite.IsValid() &&
+           ::WriteFile(stdinWrite.Get(), text.data(), static_cast<DWORD>(text.size()), &written,
                        nullptr) &&
            written == text.size();
 }
@@ -146,7 +152,7 @@ bool ChildProcess::Send(const std::string& line) {
 bool ChildProcess::WaitForOutput(const std::string& text, DWORD timeoutMs, size_t from) {
     const ULONGLONG start = ::GetTickCount64();
     for (;;) {
-        if (!Drain(stdoutRead, output)) return false;
+        if (!Drain(stdoutRead.Get(), output)) return false;
         if (output.size() >= from && output.find(text, from) != std::string::npos) return true;
         if (::GetTickCount64() - start > timeoutMs) return false;
         ::Sleep(10);

@@ -6,9 +6,23 @@
 
 #include <string>
 
+#include "CHandle.h"
+
 namespace kestrel::test {
 
 std::wstring BesideThisProgram(const wchar_t* file);
+
+// The handles and the id of a process that StartProcess started; empty when
+// it did not start.
+struct StartedProcess {
+    CHandle process;
+    CHandle thread;
+    DWORD id = 0;
+};
+// Runs commandLine (the program first) in this process's current folder,
+// with its environment.
+StartedProcess StartProcess(std::wstring commandLine, STARTUPINFOW& startup, bool inheritHandles,
+                            DWORD creationFlags);
 
 // A program run to its end: its exit code and what it wrote to its output and
 // error streams, both pipes.
@@ -39,7 +53,7 @@ public:
     DWORD Wait(DWORD timeoutMs);
     // Ends the process at once, as a crash would, and waits until it is gone.
     void Kill();
-    DWORD Id() const { return process.dwProcessId; }
+    DWORD Id() const { return started.id; }
     const std::string& Output() const { return output; }
 
     bool Send(const std::string& line);
@@ -48,9 +62,9 @@ public:
     bool WaitForOutput(const std::string& text, DWORD timeoutMs, size_t from = 0);
 
 private:
-    PROCESS_INFORMATION process{};
-    HANDLE stdinWrite = nullptr;
-    HANDLE stdoutRead = nullptr;
+    StartedProcess started;
+    CHandle stdinWrite;
+    CHandle stdoutRead;
     std::string output;
 };
 

@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "TScopeGuard.h"
+
 namespace kestrel::test {
 
 // The CF_UNICODETEXT on the clipboard, empty when there is none; the clipboard
@@ -12,6 +14,7 @@ namespace kestrel::test {
 inline std::wstring TakeClipboardText() {
     std::wstring text;
     if (!::OpenClipboard(nullptr)) return L"(the clipboard could not be opened)";
+    const TScopeGuard closeClipboard([]() noexcept { ::CloseClipboard(); });
     if (const HANDLE data = ::GetClipboardData(CF_UNICODETEXT)) {
         if (const auto* chars = static_cast<const wchar_t*>(::GlobalLock(data))) {
             text = chars;
@@ -19,7 +22,6 @@ inline std::wstring TakeClipboardText() {
         }
     }
     ::EmptyClipboard();
-    ::CloseClipboard();
     return text;
 }
 

@@ -3,6 +3,9 @@
 #include <cstring>
 #include <cwchar>
 
+#include "CHandle.h"
+#include "TScopeGuard.h"
+
 namespace kestrel::test {
 
 DumpFolder::DumpFolder() {
@@ -29,33 +32,31 @@ std::vector<std::wstring> DumpFolder::Files() const {
     WIN32_FIND_DATAW data;
     const HANDLE find = ::FindFirstFileW((path + L"\\*").c_str(), &data);
     if (find == INVALID_HANDLE_VALUE) return names;
+    const TScopeGuard closeFind([find]() noexcept { ::FindClose(find); });
     do {
         if (!(data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(data.cFileName);
     } while (::FindNextFileW(find, &data));
-    ::FindClose(find);
     return names;
 }
 
 bool DumpFolder::Write(const std::wstring& name, const std::string& content) const {
-    const HANDLE file = ::CreateFileW((path + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
-                                      CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const CHandle file(::CreateFileW((path + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr,
+                                     CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.IsValid()) return false;
     DWORD written = 0;
-    const BOOL ok =
-        ::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr);
-    ::CloseHandle(file);
+    const BOOL ok = ::WriteFile(file.Get(), content.data(), static_cast<DWORD>(content.size()),
+                                &written, nullptr);
     return ok && written == content.size();
 }
 
 int64_t DumpFolder::DumpFlags(const std::wstring& name) const {
-    const HANDLE file = ::CreateFileW((path + L"\\" + name).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                      nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return -1;
+    const CHandle file(::CreateFileW((path + L"\\" + name).c_str(), GENERIC_READ, FILE_SHARE_READ,
+                                     nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!file.IsValid()) return -1;
     // Signature, version, stream count, directory offset, checksum, time, then the flags.
     unsigned char header[32] = {};
     DWORD read = 0;
-    ::ReadFile(file, header, sizeof header, &read, nullptr);
-    ::CloseHandle(file);
+    ::ReadFile(file.Get(), header, sizeof header, &read, nullptr);
     if (read != sizeof header || std::memcmp(header, "MDMP", 4) != 0) return -1;
     int64_t flags = 0;
     for (int i = 7; i >= 0; --i) flags = (flags << 8) | header[24 + i];

@@ -6,53 +6,46 @@ namespace kestrel::test {
 
 RawPipeClient::RawPipeClient() : event(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
 
-RawPipeClient::~RawPipeClient() {
-    Close();
-    ::CloseHandle(event);
-}
-
 bool RawPipeClient::Connect(const std::wstring& path, DWORD timeoutMs) {
     Close();
     const bool opened = Eventually(
         [&] {
-            pipe = ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
-                                 OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
-            return pipe != INVALID_HANDLE_VALUE;
+            pipe.Reset(::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                     OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr));
+            return pipe.IsValid();
         },
         timeoutMs, 10);
     if (!opened) return false;
     DWORD mode = PIPE_READMODE_MESSAGE;
-    if (!::SetNamedPipeHandleState(pipe, &mode, nullptr, nullptr)) {
+    if (!::SetNamedPipeHandleState(pipe.Get(), &mode, nullptr, nullptr)) {
         Close();
         return false;
     }
     return true;
 }
 
-void RawPipeClient::Close() {
-    if (pipe != INVALID_HANDLE_VALUE) ::CloseHandle(pipe);
-    pipe = INVALID_HANDLE_VALUE;
-}
+void RawPipeClient::Close() { pipe.Reset(); }
 
 DWORD RawPipeClient::Finish(OVERLAPPED& overlapped, BOOL started, DWORD timeoutMs, DWORD* bytes) {
     *bytes = 0;
     if (!started) {
         const DWORD error = ::GetLastError();
         if (error != ERROR_IO_PENDING) return error;
-        if (::WaitForSingleObject(event, timeoutMs) != WAIT_OBJECT_0) {
-            ::CancelIo(pipe);
-            ::GetOverlappedResult(pipe, &overlapped, bytes, TRUE);
+        if (::WaitForSingleObject(event.Get(), timeoutMs) != WAIT_OBJECT_0) {
+            ::CancelIo(pipe.Get());
+            ::GetOverlappedResult(pipe.Get(), &overlapped, bytes, TRUE);
             return ERROR_TIMEOUT;
         }
     }
-    return ::GetOverlappedResult(pipe, &overlapped, bytes, FALSE) ? 0 : ::GetLastError();
+    return ::GetOverlappedResult(pipe.Get(), &overlapped, bytes, FALSE) ? 0 : ::GetLastError();
 }
 
 DWORD RawPipeClient::Write(const void* data, size_t size) {
     OVERLAPPED overlapped{};
-    overlapped.hEvent = event;
+    overlapped.hEvent = event.Get();
     DWORD written = 0;
-    const BOOL started = ::WriteFile(pipe, data, static_cast<DWORD>(size), nullptr, &overlapped);
+    const BOOL started =
+        ::WriteFile(pipe.Get(), data, static_cast<DWORD>(size), nullptr, &overlapped);
     const DWORD error = Finish(overlapped, started, 3000, &written);
     return error != 0 ? error : written == size ? 0 : ERROR_WRITE_FAULT;
 }
@@ -60,10 +53,10 @@ DWORD RawPipeClient::Write(const void* data, size_t size) {
 DWORD RawPipeClient::Read(std::vector<uint8_t>* message, DWORD timeoutMs, size_t capacity) {
     message->assign(capacity, 0);
     OVERLAPPED overlapped{};
-    overlapped.hEvent = event;
+    overlapped.hEvent = event.Get();
     DWORD bytes = 0;
     const BOOL started =
-        ::ReadFile(pipe, message->data(), static_cast<DWORD>(capacity), nullptr, &overlapped);
+        ::ReadFile(pipe.Get(), message->data(), static_cast<DWORD>(capacity), nullptr, &overlapped);
     const DWORD error = Finish(overlapped, started, timeoutMs, &bytes);
     message->resize(error == 0 ? bytes : 0);
     return error;

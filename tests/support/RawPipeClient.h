@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "CHandle.h"
 #include "WireFormat.h"
 
 namespace kestrel::test {
@@ -16,7 +17,6 @@ namespace kestrel::test {
 class RawPipeClient {
 public:
     RawPipeClient();
-    ~RawPipeClient();
     RawPipeClient(const RawPipeClient&) = delete;
     RawPipeClient& operator=(const RawPipeClient&) = delete;
 
@@ -40,8 +40,8 @@ public:
 private:
     DWORD Finish(OVERLAPPED& overlapped, BOOL started, DWORD timeoutMs, DWORD* bytes);
 
-    HANDLE pipe = INVALID_HANDLE_VALUE;
-    HANDLE event;
+    const CHandle event;
+    CHandle pipe;
 };
 
 }  // namespace kestrel::test

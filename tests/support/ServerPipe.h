@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "CHandle.h"
 #include "Frames.h"
 #include "PipeName.h"
 #include "PipeSecurity.h"
@@ -22,32 +23,31 @@ public:
     // owner: the pipe's owner (PipeSecurity); this process's user by default.
     explicit ServerPipe(const std::wstring& name, DWORD instanceCount = 1, DWORD bufferBytes = 4096,
                         const std::wstring& owner = std::wstring())
-        : path(PipePath(name)), instances(instanceCount), bufferSize(bufferBytes), security(owner) {
-        event = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        : path(PipePath(name)),
+          instances(instanceCount),
+          bufferSize(bufferBytes),
+          security(owner),
+          event(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
         Create();
-    }
-    ~ServerPipe() {
-        CloseEnd();
-        if (event != nullptr) ::CloseHandle(event);
     }
     ServerPipe(const ServerPipe&) = delete;
     ServerPipe& operator=(const ServerPipe&) = delete;
 
-    bool Valid() const { return pipe != INVALID_HANDLE_VALUE; }
+    bool Valid() const { return pipe.IsValid(); }
 
     // (Re)creates the server end after CloseEnd.
     void Create() {
-        pipe = ::CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
-                                  PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT, instances,
-                                  bufferSize, bufferSize, 0, security.Attributes());
+        pipe.Reset(::CreateNamedPipeW(path.c_str(), PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED,
+                                      PIPE_TYPE_MESSAGE | PIPE_READMODE_MESSAGE | PIPE_WAIT,
+                                      instances, bufferSize, bufferSize, 0, security.Attributes()));
     }
 
     // Waits for a client; true when one is connected.
     bool Accept(DWORD timeoutMs = 5000) {
         OVERLAPPED ov = {};
-        ov.hEvent = event;
-        ::ResetEvent(event);
-        if (::ConnectNamedPipe(pipe, &ov)) return true;
+        ov.hEvent = event.Get();
+        ::ResetEvent(event.Get());
+        if (::ConnectNamedPipe(pipe.Get(), &ov)) return true;
         const DWORD e = ::GetLastError();
         if (e == ERROR_PIPE_CONNECTED) return true;
         if (e != ERROR_IO_PENDING) return false;
@@ -58,9 +58,9 @@ public:
     // Reads one message; its size, or -1 on failure or time-out.
     int Read(void* buffer, DWORD size, DWORD timeoutMs = 5000) {
         OVERLAPPED ov = {};
-        ov.hEvent = event;
+        ov.hEvent = event.Get();
         DWORD n = 0;
-        if (::ReadFile(pipe, buffer, size, &n, &ov)) return static_cast<int>(n);
+        if (::ReadFile(pipe.Get(), buffer, size, &n, &ov)) return static_cast<int>(n);
         error = ::GetLastError();
         if (error != ERROR_IO_PENDING) return -1;
         return Finish(ov, timeoutMs, n) ? static_cast<int>(n) : -1;
@@ -77,9 +77,9 @@ public:
 
     bool Write(const void* data, DWORD size, DWORD timeoutMs = 5000) {
         OVERLAPPED ov = {};
-        ov.hEvent = event;
+        ov.hEvent = event.Get();
         DWORD n = 0;
-        if (::WriteFile(pipe, data, size, &n, &ov)) return n == size;
+        if (::WriteFile(pipe.Get(), data, size, &n, &ov)) return n == size;
         error = ::GetLastError();
         if (error != ERROR_IO_PENDING) return false;
         return Finish(ov, timeoutMs, n) && n == size;
@@ -133,23 +133,20 @@ public:
         return false;
     }
 
-    void Disconnect() { ::DisconnectNamedPipe(pipe); }
-    void CloseEnd() {
-        if (pipe != INVALID_HANDLE_VALUE) ::CloseHandle(pipe);
-        pipe = INVALID_HANDLE_VALUE;
-    }
+    void Disconnect() { ::DisconnectNamedPipe(pipe.Get()); }
+    void CloseEnd() { pipe.Reset(); }
 
 private:
     bool Finish(OVERLAPPED& ov, DWORD timeoutMs, DWORD& n) {
-        if (::WaitForSingleObject(event, timeoutMs) != WAIT_OBJECT_0) {
+        if (::WaitForSingleObject(event.Get(), timeoutMs) != WAIT_OBJECT_0) {
             // The block lives on the caller's stack: the cancelled operation
             // must have finished before it goes.
-            ::CancelIo(pipe);
-            ::GetOverlappedResult(pipe, &ov, &n, TRUE);
+            ::CancelIo(pipe.Get());
+            ::GetOverlappedResult(pipe.Get(), &ov, &n, TRUE);
             error = WAIT_TIMEOUT;
             return false;
         }
-        if (!::GetOverlappedResult(pipe, &ov, &n, TRUE)) {
+        if (!::GetOverlappedResult(pipe.Get(), &ov, &n, TRUE)) {
             error = ::GetLastError();
             return false;
         }
@@ -160,8 +157,8 @@ private:
     DWORD instances;
     DWORD bufferSize;
     sim::PipeSecurity security;
-    HANDLE pipe = INVALID_HANDLE_VALUE;
-    HANDLE event = nullptr;
+    const CHandle event;
+    CHandle pipe;
     DWORD error = 0;
 };
 

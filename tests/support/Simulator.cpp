@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "CHandle.h"
+
 namespace kestrel::test {
 
 namespace {
@@ -26,11 +28,11 @@ Simulator::~Simulator() {
 
 bool Simulator::Start(const std::wstring& options) {
     // Empty, so that the simulator reads only what is appended from now on.
-    HANDLE file =
-        ::CreateFileW(controlFile.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                      nullptr, CREATE_ALWAYS, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    ::CloseHandle(file);
+    CHandle file(::CreateFileW(controlFile.c_str(), GENERIC_WRITE,
+                               FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, CREATE_ALWAYS, 0,
+                               nullptr));
+    if (!file.IsValid()) return false;
+    file.Reset();
     return process.Start(L"KestrelSim.exe",
                          L"--empty --tick 0 --control \"" + controlFile + L"\" " + options, true) &&
            process.WaitForOutput("ready", 10000);
@@ -42,15 +44,14 @@ bool Simulator::Execute(const std::string& command) {
 }
 
 bool Simulator::Append(const std::string& command) {
-    HANDLE file =
-        ::CreateFileW(controlFile.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                      nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return false;
+    const CHandle file(::CreateFileW(controlFile.c_str(), FILE_APPEND_DATA,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                     nullptr));
+    if (!file.IsValid()) return false;
     const std::string lines = command + "\n";
     DWORD written = 0;
     const BOOL wrote =
-        ::WriteFile(file, lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
-    ::CloseHandle(file);
+        ::WriteFile(file.Get(), lines.data(), static_cast<DWORD>(lines.size()), &written, nullptr);
     return wrote && written == lines.size();
 }
 

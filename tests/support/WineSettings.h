@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "CRegKey.h"
+
 namespace kestrel::test {
 
 inline bool OnWine() {
@@ -13,12 +15,12 @@ inline bool OnWine() {
 
 inline void SetUserValue(const wchar_t* keyPath, const wchar_t* name, DWORD type, const void* value,
                          DWORD size) {
-    HKEY key;
-    if (::RegCreateKeyExW(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
-                          nullptr) != ERROR_SUCCESS)
+    HKEY created = nullptr;
+    if (::RegCreateKeyExW(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                          &created, nullptr) != ERROR_SUCCESS)
         return;
-    ::RegSetValueExW(key, name, 0, type, static_cast<const BYTE*>(value), size);
-    ::RegCloseKey(key);
+    const CRegKey key(created);
+    ::RegSetValueExW(key.Get(), name, 0, type, static_cast<const BYTE*>(value), size);
 }
 
 // Wine's default handling of a crash starts its debugger, which would wait on
