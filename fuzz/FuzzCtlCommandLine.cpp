@@ -22,19 +22,6 @@ namespace {
 
 using fuzz::Check;
 
-std::vector<std::wstring> SplitWords(const uint8_t* data, size_t size) {
-    std::vector<std::wstring> words(1);
-    for (size_t i = 0; i + 1 < size; i += 2) {
-        const auto unit = static_cast<wchar_t>(data[i] | data[i + 1] << 8);
-        if (unit == L'\0') {
-            words.emplace_back();
-        } else {
-            words.back().push_back(unit);
-        }
-    }
-    return words;
-}
-
 bool IsControl(wchar_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
 
 // The inverse of EscapeText; false for text EscapeText cannot have written.
@@ -184,7 +171,7 @@ void CheckFormats(const std::vector<std::wstring>& words) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace kestrel::ctl;
-    const std::vector<std::wstring> words = SplitWords(data, size);
+    const std::vector<std::wstring> words = kestrel::fuzz::SplitTexts(data, size);
     CheckCommandLine(words);
     CheckFormats(words);
     return 0;

@@ -21,20 +21,6 @@ constexpr char kUntouched = 0x5A;
 bool IsBlank(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
 bool IsDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
-std::vector<std::wstring> SplitTexts(const uint8_t* data, size_t size) {
-    std::vector<std::wstring> texts(1);
-    for (size_t i = 0; i + 1 < size; i += 2) {
-        const auto unit = static_cast<wchar_t>(data[i] | data[i + 1] << 8);
-        if (unit == L'\0') {
-            texts.emplace_back();
-        } else {
-            texts.back().push_back(unit);
-        }
-    }
-    texts.resize(6);
-    return texts;
-}
-
 void CheckConversion(std::wstring_view text) {
     const UnsignedText number = ConvertUnsigned(text);
     if (text.empty()) {
@@ -121,7 +107,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
     const bool useSsl = data[0] & 1, comPortChecked = data[0] & 2, referenceSsl = data[0] & 4,
                referenceActive = data[0] & 8;
-    const std::vector<std::wstring> texts = SplitTexts(data + 1, size - 1);
+    std::vector<std::wstring> texts = fuzz::SplitTexts(data + 1, size - 1);
+    texts.resize(6);
     for (const std::wstring& text : texts) {
         CheckConversion(text);
         CheckTrim(text);
