@@ -81,8 +81,7 @@ TEST_F(ServiceMirrorTest, LinkFailureEndsThePassAndLeavesEveryRow) {
 // the short budget. Answers end the state; the editing flows keep the normal
 // budget throughout.
 TEST_F(ServiceMirrorTest, SilentServiceIsNotRespondingUntilAnAttemptIsAnswered) {
-    mirror.Client().SetExchangeBudget(kShortBudgetMs);
-    mirror.SetStallTiming(kQuietMs, kAttemptBudgetMs);
+    ShortenWaits(mirror);
     AddPorts({"COM1", "COM2"});
     mirror.RefreshPorts(list);
 
@@ -120,8 +119,7 @@ TEST_F(ServiceMirrorTest, BusyPipeKeepsTheServiceNotResponding) {
     ASSERT_TRUE(single.Execute("port COM1 mode=0 status=0 traffic=off"));
     ASSERT_TRUE(single.Start());
     ServiceMirror busy(name.c_str());
-    busy.Client().SetExchangeBudget(kShortBudgetMs);
-    busy.SetStallTiming(kQuietMs, kAttemptBudgetMs);
+    ShortenWaits(busy);
     busy.RefreshPorts(list);
     ASSERT_TRUE(single.Execute("fault delay 10000 on=GetPortCounters"));
     busy.RefreshPorts(list);
@@ -141,8 +139,7 @@ TEST_F(ServiceMirrorTest, BusyPipeKeepsTheServiceNotResponding) {
 // device read, nothing removed; the next attempt enumerates afresh, so the
 // new port comes and the vanished one goes without another change of the list.
 TEST_F(ServiceMirrorTest, SilenceWhileANewPortIsReadCostsOneBudgetAndTheNextAttemptEnumerates) {
-    mirror.Client().SetExchangeBudget(kShortBudgetMs);
-    mirror.SetStallTiming(kQuietMs, kAttemptBudgetMs);
+    ShortenWaits(mirror);
     AddPorts({"COM1", "COM2"});
     mirror.RefreshPorts(list);
 

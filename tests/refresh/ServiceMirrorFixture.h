@@ -106,6 +106,11 @@ protected:
         mirror.RefreshPorts(list);
         return ::GetTickCount() - start;
     }
+    // A mirror that is to meet silence waits the short budgets below.
+    static void ShortenWaits(ServiceMirror& target) {
+        target.Client().SetExchangeBudget(kShortBudgetMs);
+        target.SetStallTiming(kQuietMs, kAttemptBudgetMs);
+    }
     // Budgets and quiet period shorter than the product's, so that silences
     // cost little here, yet far enough apart that a pass descheduled for a few
     // hundred milliseconds still tells them apart.

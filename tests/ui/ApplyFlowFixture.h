@@ -108,6 +108,14 @@ protected:
         Edit(texts::kPreferencesCaption, std::move(script), [&] { ClickPreferences(BN_CLICKED); });
     }
 
+    // Preferences with only the defaults' DMS port changed, then OK.
+    void ApplyDefaultsPort(const wchar_t* port) {
+        EditPreferences([port](HWND dialog) {
+            SetText(dialog, IDC_DMS_PORT, port);
+            Apply(dialog);
+        });
+    }
+
     void ClickPreferences(WORD code) {
         ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, code),
                        reinterpret_cast<LPARAM>(::GetDlgItem(window, IDC_PREFERENCES)));

@@ -50,10 +50,7 @@ TEST_F(ApplyFlowTest, PreferencesOpenOnlyOnAClick) {
 TEST_F(ApplyFlowTest, PreferencesReportTheFirstFailure) {
     ASSERT_TRUE(server->Execute("fault refuse 87 on=SetLogSettings count=1"));
     ASSERT_TRUE(server->Execute("fault drop on=SetDefaultDmsConfig count=1"));
-    EditPreferences([](HWND dialog) {
-        SetText(dialog, IDC_DMS_PORT, L"8443");
-        Apply(dialog);
-    });
+    ApplyDefaultsPort(L"8443");
     EXPECT_EQ(test::seen.text, texts::kNotAccepted);
     EXPECT_EQ(test::seen.icon, test::ErrorIcon());
     EXPECT_FALSE(dlg->Service().Client().IsConnected());
@@ -140,10 +137,7 @@ TEST_F(ApplyFlowTest, PreferencesIntoSilenceSendOneRequestOnly) {
     dlg->Service().Client().SetExchangeBudget(300);
     ASSERT_TRUE(server->Execute("fault silence on=SetLogSettings"));
     const uint64_t reads = Requests(kGetLogSettings);
-    EditPreferences([](HWND dialog) {
-        SetText(dialog, IDC_DMS_PORT, L"8443");
-        Apply(dialog);
-    });
+    ApplyDefaultsPort(L"8443");
     EXPECT_EQ(test::seen.text, texts::kServiceNotResponding);
     EXPECT_EQ(Requests(kGetLogSettings), reads) << "no read-back";
     EXPECT_EQ(Requests(kSetDefaultDmsConfig), 0u) << "nor the next change";
@@ -158,10 +152,7 @@ TEST_F(ApplyFlowTest, ReadBackIntoSilenceKeepsTheStoredDefaults) {
     dlg->Service().Client().SetExchangeBudget(300);
     ASSERT_TRUE(server->Execute("fault refuse 87 on=SetDefaultDmsConfig"));
     ASSERT_TRUE(server->Execute("fault silence on=GetDefaultDmsConfig"));
-    EditPreferences([](HWND dialog) {
-        SetText(dialog, IDC_DMS_PORT, L"8443");
-        Apply(dialog);
-    });
+    ApplyDefaultsPort(L"8443");
     EXPECT_EQ(test::seen.text, texts::kNotAccepted);
     EXPECT_STREQ(dlg->Service().DefaultDms().port, "8443");
     EXPECT_FALSE(dlg->Service().DefaultDmsLoaded());
