@@ -77,7 +77,10 @@ uint32_t CtlService::PassRows(PortRows& rows) {
 
 int CtlService::ReadRows(PortRows& rows) {
     const uint32_t result = PassRows(rows);
-    if (result == kResultOk) return kExitOk;
+    return result == kResultOk ? kExitOk : PortListFailure(result);
+}
+
+int CtlService::PortListFailure(uint32_t result) {
     return ReadFailure(result,
                        FormatText(kPortListUnreadableFormat, static_cast<unsigned long>(result)));
 }
@@ -86,9 +89,7 @@ int CtlService::ReadRows(PortRows& rows) {
 int CtlService::FindPort(const std::wstring& given, std::wstring& name) {
     std::vector<std::wstring> names;
     const uint32_t result = ReadPortNames(mirror.Client(), names);
-    if (result != kResultOk)
-        return ReadFailure(
-            result, FormatText(kPortListUnreadableFormat, static_cast<unsigned long>(result)));
+    if (result != kResultOk) return PortListFailure(result);
     if (std::find(names.begin(), names.end(), given) != names.end()) {
         name = given;
     } else {

@@ -61,6 +61,8 @@ private:
     int Unreachable(uint32_t result);
     // A read that failed: unreachable for a link failure, else the message; 3.
     int ReadFailure(uint32_t result, const std::wstring& message);
+    // The port list could not be read: ReadFailure with that message.
+    int PortListFailure(uint32_t result);
     int SettingsRead(uint32_t result);
 
     CtlConsole& console;
