@@ -40,6 +40,21 @@ uint32_t AskNames(PortRequests& service, uint32_t stamp, uint32_t count,
     return kResultOk;
 }
 
+// A failure leaves the failure values; after a link failure the parameters
+// are not asked for.
+uint32_t ReadInFull(PortRequests& service, const std::wstring& name, PortRecord& record) {
+    const uint32_t device = service.GetPortDevice(name, record.portLabel, record.serialNumber,
+                                                  record.mode, record.status, record.useDefault);
+    uint32_t dms = device;
+    if (IsLinkFailure(device)) {
+        record.dms = DmsConfig{};  // what the read would have left, without waiting for it
+    } else {
+        dms = service.GetPortDmsConfig(name, record.dms);
+    }
+    record.fullReadOwed = device != kResultOk || dms != kResultOk;
+    return device != kResultOk ? device : dms;
+}
+
 }  // namespace
 
 PortRowInfo MakePortRow(const PortRecord& record, const std::wstring& name) {
@@ -58,25 +73,6 @@ PortRowInfo MakePortRow(const PortRecord& record, const std::wstring& name) {
     row.connection += WidenAnsi(record.dms.port);
     return row;
 }
-
-namespace {
-
-// A failure leaves the failure values; after a link failure the parameters
-// are not asked for.
-uint32_t ReadInFull(PortRequests& service, const std::wstring& name, PortRecord& record) {
-    const uint32_t device = service.GetPortDevice(name, record.portLabel, record.serialNumber,
-                                                  record.mode, record.status, record.useDefault);
-    uint32_t dms = device;
-    if (IsLinkFailure(device)) {
-        record.dms = DmsConfig{};  // what the read would have left, without waiting for it
-    } else {
-        dms = service.GetPortDmsConfig(name, record.dms);
-    }
-    record.fullReadOwed = device != kResultOk || dms != kResultOk;
-    return device != kResultOk ? device : dms;
-}
-
-}  // namespace
 
 uint32_t RereadPort(PortRequests& service, const std::wstring& name, PortRecord& record) {
     PortRecord read = record;
