@@ -3,7 +3,8 @@
 # Wine prefix made for this run. Two packages: this tree's version, and a
 # higher one signed with a throwaway certificate. Installs the older, starts
 # the panel as a logon would, upgrades to the newer, tries the older over it
-# and uninstalls; then the same without the start at logon, and choices that
+# and uninstalls; then the same without the start at logon (a repair and an
+# upgrade keep it off, a reinstall asking for it turns it on), and choices that
 # must not install the Run value alone. After each step it checks the files,
 # the shortcut, the Run value, the installed products and the running panels.
 # Usage: package_test.sh <source folder> <build tree> <work folder> <version> <higher version>
@@ -143,10 +144,19 @@ left=$(grep -i -h -E 'norvane|kestrel' "$WINEPREFIX"/*.reg || true)
 echo "install $OLD without the start at logon"
 msiexec install-no-logon 0 /i "$(windows_path "$OLD_MSI")" STARTATLOGON=0
 expect_state "product $OLD_CODE $OLD" "file $OLD.0" "run none" "panel none"
+# A repair evaluates the transitive condition again: it keeps the choice.
+# Wine's msiexec takes no package after /f, so the repair is asked for
+# through the properties /f sets.
+echo "repair $OLD, still without it"
+msiexec repair-no-logon 0 /i "$(windows_path "$OLD_MSI")" REINSTALL=ALL REINSTALLMODE=omus
+expect_state "product $OLD_CODE $OLD" "file $OLD.0" "run none" "panel none"
 echo "upgrade to $NEW, still without it"
 msiexec upgrade-no-logon 0 /i "$(windows_path "$NEW_MSI")"
 expect_state "product $NEW_CODE $NEW" "file $NEW.0" "run none" "panel none"
-echo "uninstall without it"
+echo "turn the start at logon on later"
+msiexec logon-later 0 /i "$(windows_path "$NEW_MSI")" REINSTALL=ALL REINSTALLMODE=omus STARTATLOGON=1
+expect_state "product $NEW_CODE $NEW" "file $NEW.0" "$RUN" "panel none"
+echo "uninstall, the start at logon turned on"
 msiexec uninstall-no-logon 0 /x "$(windows_path "$NEW_MSI")"
 expect_state "file none" "run none" "panel none"
 
