@@ -171,7 +171,7 @@ using OwnedWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer
 
 int main(int argc, char** argv) {
     const int passes = argc > 1 ? std::max(1, std::atoi(argv[1])) : 60;
-    if (!appModule.Init(::GetModuleHandleW(nullptr))) return 1;
+    appModule.Init(::GetModuleHandleW(nullptr));
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
     if (!::InitCommonControlsEx(&icc)) {
         appModule.Term();

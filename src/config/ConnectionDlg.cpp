@@ -26,18 +26,12 @@ LRESULT ConnectionDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     retryEdit = ::GetDlgItem(dialog, IDC_DMS_RETRY);
     CenterWindow(dialog, ::GetWindow(dialog, GW_OWNER));
     SetWindowIcons(dialog, appModule.Instance(), IDR_MAINFRAME);
-    JoinMessageLoop(dialog);
 
     ::SendMessageW(useDefault ? useDefaultRadio : useSpecificRadio, BM_SETCHECK, BST_CHECKED, 0);
     // The port's own stored values in either mode, as the service reported them.
     ShowDmsConfig(dialog, record->dms);
     applyModeState();
     return TRUE;
-}
-
-LRESULT ConnectionDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
-    LeaveMessageLoop();
-    return 0;
 }
 
 void ConnectionDlg::applyModeState() {

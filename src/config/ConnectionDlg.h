@@ -6,7 +6,6 @@
 #include <windows.h>
 
 #include "CDialogBase.h"
-#include "CDialogLoopMember.h"
 #include "DmsConfig.h"
 #include "MessageMap.h"
 #include "PortRecord.h"
@@ -14,7 +13,7 @@
 
 namespace kestrel {
 
-class ConnectionDlg : public CDialogBase, public CDialogLoopMember {
+class ConnectionDlg : public CDialogBase {
 public:
     // Neither is owned; the record is written only by a successful Apply.
     ConnectionDlg(PortRecord* edited, const DmsConfig* followed);
@@ -25,7 +24,6 @@ public:
 
     BEGIN_MSG_MAP(ConnectionDlg)
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
-        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         COMMAND_ID_HANDLER(IDOK, OnApply)
         COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
         COMMAND_HANDLER(IDC_USE_DEFAULT, BN_CLICKED, OnUseDefault)
@@ -36,7 +34,6 @@ public:
 
 private:
     LRESULT OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnApply(WORD code, WORD id, HWND control, BOOL& handled);
     LRESULT OnCancel(WORD code, WORD id, HWND control, BOOL& handled);
     LRESULT OnUseDefault(WORD code, WORD id, HWND control, BOOL& handled);

@@ -55,7 +55,6 @@ LRESULT GlobalDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 
     CenterWindow(Handle(), ::GetWindow(Handle(), GW_OWNER));
     SetWindowIcons(Handle(), appModule.Instance(), IDR_MAINFRAME);
-    JoinMessageLoop(Handle());
 
     ::SetWindowTextW(folderEdit, logSettings->folder.c_str());
     // A level without a text selects nothing; Apply then stores 0.
@@ -63,11 +62,6 @@ LRESULT GlobalDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     ::SendMessageW(levelCombo, CB_SETCURSEL, selection, 0);
     ShowDmsConfig(Handle(), *defaults);
     return TRUE;
-}
-
-LRESULT GlobalDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
-    LeaveMessageLoop();
-    return 0;
 }
 
 LRESULT GlobalDlg::OnApply(WORD, WORD, HWND, BOOL&) {

@@ -8,7 +8,6 @@
 #include <string>
 
 #include "CDialogBase.h"
-#include "CDialogLoopMember.h"
 #include "DmsConfig.h"
 #include "MessageMap.h"
 #include "LogFolderRule.h"
@@ -23,7 +22,7 @@ namespace kestrel {
 // would make the shell contact its host as soon as the browser opens.
 std::wstring BrowseStartFolder(const std::wstring& folder);
 
-class GlobalDlg : public CDialogBase, public CDialogLoopMember {
+class GlobalDlg : public CDialogBase {
 public:
     // Neither record is owned; both must outlive the dialog.
     GlobalDlg(DmsConfig* editedDefaults, LogSettings* editedLogging);
@@ -34,7 +33,6 @@ public:
 
     BEGIN_MSG_MAP(GlobalDlg)
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
-        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         COMMAND_ID_HANDLER(IDOK, OnApply)
         COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
         COMMAND_HANDLER(IDC_DMS_HOST, EN_CHANGE, OnHostOrPortChange)
@@ -44,7 +42,6 @@ public:
 
 private:
     LRESULT OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnApply(WORD code, WORD id, HWND control, BOOL& handled);
     LRESULT OnCancel(WORD code, WORD id, HWND control, BOOL& handled);
     LRESULT OnHostOrPortChange(WORD code, WORD id, HWND control, BOOL& handled);

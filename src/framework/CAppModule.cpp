@@ -1,7 +1,5 @@
 #include "CAppModule.h"
 
-#include "CMessageLoop.h"
-
 #include <algorithm>
 #include <new>
 
@@ -9,16 +7,8 @@ namespace kestrel {
 
 CAppModule appModule;
 
-bool CAppModule::Init(HINSTANCE moduleInstance) {
-    CCritSecLock guard(lock);
-    instance = moduleInstance;
-    loops.reset(new (std::nothrow) std::map<DWORD, CMessageLoop*>());
-    return loops != nullptr;
-}
-
 void CAppModule::Term() {
     CCritSecLock guard(lock);
-    loops.reset();
     for (const ATOM atom : classAtoms) {
         ::UnregisterClassW(MAKEINTATOM(atom), instance);
     }
@@ -27,38 +17,21 @@ void CAppModule::Term() {
 
 bool CAppModule::AddMessageLoop(CMessageLoop* loop) {
     CCritSecLock guard(lock);
-    if (!loops || !loop) return false;
-    try {
-        return loops->emplace(::GetCurrentThreadId(), loop).second;
-    } catch (const std::bad_alloc&) {
-        return false;
-    }
+    if (!loop || messageLoop) return false;
+    messageLoop = loop;
+    return true;
 }
 
 bool CAppModule::RemoveMessageLoop() {
     CCritSecLock guard(lock);
-    return loops && loops->erase(::GetCurrentThreadId()) == 1;
+    if (!messageLoop) return false;
+    messageLoop = nullptr;
+    return true;
 }
 
-CMessageLoop* CAppModule::GetMessageLoop(DWORD threadId) const {
+CMessageLoop* CAppModule::GetMessageLoop() const {
     CCritSecLock guard(lock);
-    if (!loops) return nullptr;
-    const auto found = loops->find(threadId);
-    return found == loops->end() ? nullptr : found->second;
-}
-
-void CAppModule::AddToMessageLoop(CMessageFilter* filter, CIdleHandler* idle) const {
-    if (CMessageLoop* loop = GetMessageLoop()) {
-        loop->AddMessageFilter(filter);
-        loop->AddIdleHandler(idle);
-    }
-}
-
-void CAppModule::RemoveFromMessageLoop(CMessageFilter* filter, CIdleHandler* idle) const {
-    if (CMessageLoop* loop = GetMessageLoop()) {
-        loop->RemoveMessageFilter(filter);
-        loop->RemoveIdleHandler(idle);
-    }
+    return messageLoop;
 }
 
 bool CAppModule::AddClassAtom(ATOM atom) {

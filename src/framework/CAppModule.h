@@ -1,13 +1,11 @@
-// The program's one module object: instance handle, the table of
-// message loops by thread, the window classes registered for superclasses, and
-// the window objects whose windows are being created. Every table is guarded by
-// the module's critical section.
+// The program's one module object: instance handle, the user-interface
+// thread's message loop, the window classes registered for superclasses, and
+// the window objects whose windows are being created. The tables are guarded
+// by the module's critical section, since tests create windows on other threads.
 #pragma once
 
 #include <windows.h>
 
-#include <map>
-#include <memory>
 #include <utility>
 #include <vector>
 
@@ -15,7 +13,6 @@
 
 namespace kestrel {
 
-class CIdleHandler;
 class CMessageFilter;
 class CMessageLoop;
 class CWindowObject;
@@ -26,25 +23,20 @@ public:
     CAppModule(const CAppModule&) = delete;
     CAppModule& operator=(const CAppModule&) = delete;
 
-    // Records the instance (where dialog templates and window classes live) and
-    // creates the empty loop table.
+    // Records the instance (where dialog templates and window classes live).
     // Call before any window of the framework is created.
-    [[nodiscard]] bool Init(HINSTANCE moduleInstance);
-    // Frees the loop table and unregisters the window classes of superclasses.
-    // Call once every window of those classes is gone.
+    void Init(HINSTANCE moduleInstance) { instance = moduleInstance; }
+    // Unregisters the window classes of superclasses. Call once every window
+    // of those classes is gone.
     void Term();
 
     HINSTANCE Instance() const { return instance; }
 
-    // One loop per thread. Adding fails before Init, after Term, or when the
-    // calling thread already has a loop; removing fails when it has none.
+    // The one loop, run by the user-interface thread. Adding fails while
+    // another is registered; removing fails when none is.
     [[nodiscard]] bool AddMessageLoop(CMessageLoop* loop);
     bool RemoveMessageLoop();
-    CMessageLoop* GetMessageLoop(DWORD threadId = ::GetCurrentThreadId()) const;
-    // A dialog joins the calling thread's loop, when it has one, as message
-    // filter and idle handler on WM_INITDIALOG, and leaves it on WM_DESTROY.
-    void AddToMessageLoop(CMessageFilter* filter, CIdleHandler* idle) const;
-    void RemoveFromMessageLoop(CMessageFilter* filter, CIdleHandler* idle) const;
+    CMessageLoop* GetMessageLoop() const;
 
     // Window classes that Term unregisters.
     [[nodiscard]] bool AddClassAtom(ATOM atom);
@@ -60,7 +52,7 @@ public:
 private:
     mutable CCriticalSection lock;
     HINSTANCE instance = nullptr;
-    std::unique_ptr<std::map<DWORD, CMessageLoop*>> loops;
+    CMessageLoop* messageLoop = nullptr;
     std::vector<ATOM> classAtoms;
     std::vector<std::pair<DWORD, CWindowObject*>> creating;
 };

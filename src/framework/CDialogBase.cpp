@@ -25,8 +25,21 @@ bool ReturnsResultDirectly(UINT msg) {
 }
 }  // namespace
 
+CDialogBase::~CDialogBase() { LeaveMessageLoop(); }
+
+bool CDialogBase::KeyboardFilter::PreTranslateMessage(MSG* msg) {
+    return ::IsDialogMessageW(window, msg) != FALSE;
+}
+
+void CDialogBase::LeaveMessageLoop() {
+    if (!keyboard.window) return;
+    if (CMessageLoop* loop = appModule.GetMessageLoop()) loop->RemoveMessageFilter(&keyboard);
+    keyboard.window = nullptr;
+}
+
 HWND CDialogBase::Create(UINT templateId, HWND owner) {
     if (Handle() || !appModule.AddCreatingObject(this)) return nullptr;
+    modeless = true;
     const HWND window = ::CreateDialogParamW(appModule.Instance(), MAKEINTRESOURCEW(templateId),
                                              owner, DialogProc, 0);
     appModule.RemoveCreatingObject(this);
@@ -35,6 +48,7 @@ HWND CDialogBase::Create(UINT templateId, HWND owner) {
 
 INT_PTR CDialogBase::DoModal(UINT templateId, HWND owner) {
     if (Handle() || !appModule.AddCreatingObject(this)) return -1;
+    modeless = false;
     const INT_PTR result =
         ::DialogBoxParamW(appModule.Instance(), MAKEINTRESOURCEW(templateId), owner, DialogProc, 0);
     appModule.RemoveCreatingObject(this);
@@ -56,6 +70,11 @@ INT_PTR CALLBACK CDialogBase::DialogProc(HWND hwnd, UINT msg, WPARAM wParam,
 }
 
 INT_PTR CDialogBase::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_INITDIALOG && modeless && !keyboard.window) {
+        if (CMessageLoop* loop = appModule.GetMessageLoop()) {
+            if (loop->AddMessageFilter(&keyboard)) keyboard.window = hwnd;
+        }
+    }
     BeginMessage();
     LRESULT result = 0;
     INT_PTR answer = FALSE;
@@ -70,7 +89,10 @@ INT_PTR CDialogBase::Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam)
     } else if (msg == WM_INITDIALOG) {
         answer = TRUE;
     }
-    if (msg == WM_NCDESTROY) MarkFinalMessage();
+    if (msg == WM_NCDESTROY) {
+        LeaveMessageLoop();
+        MarkFinalMessage();
+    }
     EndMessage(hwnd);
     return answer;
 }

@@ -7,8 +7,11 @@
 // WM_QUERYDRAGICON). WM_INITDIALOG: a result of TRUE lets the dialog manager set
 // the focus, FALSE keeps the focus the handler set; unhandled counts as TRUE.
 // The template may name a registered class whose procedure is DefDlgProcW.
-// Destroy a modeless dialog before its object: a dialog whose object is gone
-// gets only the default handling.
+// A modeless dialog gets the dialog manager's keyboard handling (Tab, Enter,
+// Escape, mnemonics) from the thread's message loop, as its filter from
+// WM_INITDIALOG until its window's last message; a modal one has it from the
+// system's modal loop. Destroy a modeless dialog before its object: a dialog
+// whose object is gone gets only the default handling.
 //
 //     class CAboutDlg : public CDialogBase {
 //     public:
@@ -26,12 +29,15 @@
 
 #include <windows.h>
 
+#include "CMessageLoop.h"
 #include "CWindowObject.h"
 
 namespace kestrel {
 
 class CDialogBase : public CWindowObject {
 public:
+    ~CDialogBase() override;
+
     // Creates a modeless dialog, bound from its first message on. Null on failure.
     HWND Create(UINT templateId, HWND owner);
     // Runs a modal dialog; returns the value given to EndDialog, or -1 when the
@@ -44,7 +50,17 @@ protected:
     static INT_PTR CALLBACK DialogProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;
 
 private:
+    class KeyboardFilter final : public CMessageFilter {
+    public:
+        bool PreTranslateMessage(MSG* msg) override;
+        HWND window = nullptr;  // while in the loop
+    };
+
     INT_PTR Dispatch(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    void LeaveMessageLoop();
+
+    bool modeless = false;
+    KeyboardFilter keyboard;
 };
 
 }  // namespace kestrel

@@ -72,8 +72,8 @@ int RunFirstInstance(HINSTANCE instance, int showCommand) {
     controls.dwICC = ICC_BAR_CLASSES;
     ::InitCommonControlsEx(&controls);
 
-    int result = static_cast<int>(ERROR_NOT_ENOUGH_MEMORY);
-    if (appModule.Init(instance)) result = Run(showCommand);
+    appModule.Init(instance);
+    const int result = Run(showCommand);
 
     appModule.Term();
     if (comReady) ::CoUninitialize();

@@ -41,22 +41,20 @@ LRESULT CMainDlg::OnCommandWhileWaiting(UINT msg, WPARAM wParam, LPARAM lParam, 
 }
 
 LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
-    const HWND window = Handle();
+    const HWND dialog = Handle();
     const HINSTANCE module = appModule.Instance();
     AddAboutItem();
-    CenterWindow(window, nullptr);
-    ::SetWindowTextW(window, kProgramTitle);
-    portList.SubclassWindow(::GetDlgItem(window, IDC_PORT_LIST));
-    SetWindowIcons(window, module, IDR_MAINFRAME);
+    CenterWindow(dialog, nullptr);
+    ::SetWindowTextW(dialog, kProgramTitle);
+    portList.SubclassWindow(::GetDlgItem(dialog, IDC_PORT_LIST));
+    SetWindowIcons(dialog, module, IDR_MAINFRAME);
 
     AddTrayIcon();
     AppendRButtonDownMenuItem(ID_VIEW_COMMPORTS, kTrayViewPorts);
     AppendRButtonDownMenuItem(ID_TRAY_QUIT, kTrayQuit);
 
-    JoinMessageLoop(window);
-
     service.ConnectAtStartup();
-    ::SetTimer(window, kRefreshTimerId, kRefreshPeriodMs, nullptr);
+    ::SetTimer(dialog, kRefreshTimerId, kRefreshPeriodMs, nullptr);
     // Filled before the window is first shown.
     service.RefreshPorts(portList);
     ShowLinkState();
@@ -72,7 +70,6 @@ void CMainDlg::AddAboutItem() {
 }
 
 LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
-    LeaveMessageLoop();
     service.Client().Close();
     return 0;
 }

@@ -8,7 +8,6 @@
 #include <commctrl.h>
 
 #include "CDialogBase.h"
-#include "CDialogLoopMember.h"
 #include "DevListCtrl.h"
 #include "MessageMap.h"
 #include "RefreshCadence.h"
@@ -24,7 +23,7 @@ inline constexpr UINT kRefreshPeriodMs = 500;
 // What the message loop returns after ID_APP_EXIT, the program's normal exit code.
 inline constexpr int kQuitExitCode = 2;
 
-class CMainDlg : public CDialogBase, public CDialogLoopMember, public TNotifyIcon {
+class CMainDlg : public CDialogBase, public TNotifyIcon {
 public:
     // Tests give a pipe of their own; the program talks to the service's. The
     // name must outlive the object.

@@ -3,7 +3,11 @@
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
+#include <memory>
+
+#include "CAppModule.h"
 #include "CDialogBase.h"
+#include "CMessageLoop.h"
 #include "ListView.h"
 #include "MessageMap.h"
 #include "resource.h"
@@ -97,6 +101,34 @@ TEST(DialogBase, ModelessDialogResultsReachTheSender) {
     EXPECT_EQ(probe.finals, 1);
     EXPECT_EQ(probe.Handle(), nullptr);
     EXPECT_EQ(missing.Handle(), nullptr);
+}
+
+// Tab moves the focus only through the dialog manager's keyboard handling,
+// which the loop's filter gives a modeless dialog until its window is gone.
+TEST(DialogBase, ModelessDialogFiltersTheLoopWhileItsWindowExists) {
+    CMessageLoop loop;
+    ASSERT_TRUE(appModule.AddMessageLoop(&loop));
+    auto probe = std::make_unique<DialogProbe>();
+    const HWND dialog = probe->Create(IDD_MAINDLG, nullptr);
+    ASSERT_NE(dialog, nullptr);
+    ::ShowWindow(dialog, SW_SHOW);
+    ::SetForegroundWindow(dialog);
+    const HWND first = ::GetNextDlgTabItem(dialog, nullptr, FALSE);
+    ::SetFocus(first);
+    MSG tab{::GetFocus(), WM_KEYDOWN, VK_TAB, 0, 0, {}};
+    EXPECT_TRUE(loop.PreTranslateMessage(&tab));
+    EXPECT_NE(::GetFocus(), first);
+
+    // A WM_DESTROY sent from outside leaves the window, and so its keys.
+    ::SendMessageW(dialog, WM_DESTROY, 0, 0);
+    tab.hwnd = ::GetFocus();
+    EXPECT_TRUE(loop.PreTranslateMessage(&tab));
+
+    ::DestroyWindow(dialog);
+    tab.hwnd = nullptr;
+    EXPECT_FALSE(loop.PreTranslateMessage(&tab));
+    probe.reset();
+    EXPECT_TRUE(appModule.RemoveMessageLoop());
 }
 
 TEST(DialogBase, ModalDialogEndsWithItsResultAndInitDialogDecidesTheFocus) {

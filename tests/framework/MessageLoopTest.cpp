@@ -48,48 +48,5 @@ TEST(MessageLoop, FiltersAreOfferedLastRegisteredFirstUntilOneConsumes) {
     ::DestroyWindow(window);
 }
 
-// The first idle step posts the message under test and starts a timer whose
-// procedure posts the quit message 50 ms later, with the idle log's length.
-std::string idleLog;
-UINT postedOnIdle = 0;
-
-void CALLBACK QuitLater(HWND, UINT, UINT_PTR id, DWORD) {
-    ::KillTimer(nullptr, id);
-    ::PostQuitMessage(static_cast<int>(idleLog.size()));
-}
-
-class Idle : public CIdleHandler {
-public:
-    explicit Idle(char handlerName) : name(handlerName) {}
-    bool OnIdle() override {
-        idleLog += name;
-        if (idleLog.size() == 1) {
-            ::PostThreadMessageW(::GetCurrentThreadId(), postedOnIdle, 0, 0);
-            ::SetTimer(nullptr, 0, 50, QuitLater);
-        }
-        return true;
-    }
-    char name;
-};
-
-TEST(MessageLoop, IdleStepRunsOncePerIdlePeriodAndOnlyRealMessagesRearmIt) {
-    const struct {
-        UINT message;
-        const char* log;
-    } cases[] = {{WM_APP, "abab"},       {WM_KEYDOWN, "abab"}, {WM_MOUSEMOVE, "ab"},
-                 {WM_NCMOUSEMOVE, "ab"}, {WM_PAINT, "ab"},     {0x0118, "ab"}};
-    for (const auto& c : cases) {
-        CMessageLoop loop;
-        Idle a('a');
-        Idle b('b');
-        loop.AddIdleHandler(&a);
-        loop.AddIdleHandler(&b);
-        idleLog.clear();
-        postedOnIdle = c.message;
-        EXPECT_EQ(loop.Run(), static_cast<int>(std::string(c.log).size())) << c.message;
-        EXPECT_EQ(idleLog, c.log) << c.message;
-    }
-}
-
 }  // namespace
 }  // namespace kestrel

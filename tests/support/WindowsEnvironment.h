@@ -40,7 +40,7 @@ public:
 
     void SetUp() override {
         const HINSTANCE instance = ::GetModuleHandleW(nullptr);
-        ASSERT_TRUE(appModule.Init(instance));
+        appModule.Init(instance);
         INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES};
         ASSERT_TRUE(::InitCommonControlsEx(&controls));
         if (setup.registerClasses) {
