@@ -1,8 +1,8 @@
 #include "LogFolderRule.h"
 
-namespace kestrel {
+#include <windows.h>
 
-bool LogFolderDriveAllowed(UINT driveType) { return driveType == DRIVE_FIXED; }
+namespace kestrel {
 
 bool IsOnLocalFixedDrive(const std::wstring& folder) {
     const bool driveLetter =
@@ -10,7 +10,7 @@ bool IsOnLocalFixedDrive(const std::wstring& folder) {
         ((folder[0] >= L'A' && folder[0] <= L'Z') || (folder[0] >= L'a' && folder[0] <= L'z'));
     if (!driveLetter) return false;
     const wchar_t root[] = {folder[0], L':', L'\\', L'\0'};
-    return LogFolderDriveAllowed(::GetDriveTypeW(root));
+    return ::GetDriveTypeW(root) == DRIVE_FIXED;
 }
 
 }  // namespace kestrel

@@ -4,14 +4,9 @@
 // would make whoever opens it contact its host with the user's credentials.
 #pragma once
 
-#include <windows.h>
-
 #include <string>
 
 namespace kestrel {
-
-// Whether a folder on a drive of this type (GetDriveTypeW) will do.
-bool LogFolderDriveAllowed(UINT driveType);
 
 // A drive letter, a colon and a backslash, on a drive whose type will do.
 bool IsOnLocalFixedDrive(const std::wstring& folder);

@@ -7,7 +7,7 @@
 #include "CtlTexts.h"
 #include "DmsTexts.h"
 #include "LogFolderRule.h"
-#include "PanelTexts.h"
+#include "ProductVersion.h"
 #include "PortRowTexts.h"
 #include "WideText.h"
 

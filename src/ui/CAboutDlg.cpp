@@ -4,6 +4,7 @@
 
 #include "CenterWindow.h"
 #include "PanelTexts.h"
+#include "ProductVersion.h"
 #include "resource.h"
 
 namespace kestrel {

@@ -40,12 +40,6 @@ inline constexpr wchar_t kTrayQuit[] = L"&Quit";
 // Broadcast by a restarted taskbar; the icon has to be added again.
 inline constexpr wchar_t kTaskbarCreatedMessage[] = L"TaskbarCreated";
 
-// The program's own version, the one in its version block. The protocol
-// version the service must report is a separate constant (ServiceProtocol.h).
-inline constexpr unsigned kProductVersionMajor = KESTREL_VERSION_MAJOR;
-inline constexpr unsigned kProductVersionMinor = KESTREL_VERSION_MINOR;
-inline constexpr unsigned kProductVersionPatch = KESTREL_VERSION_PATCH;
-
 // About box: product, version with suffix, notice, company.
 inline constexpr wchar_t kAboutFormat[] = L"%ls\n\nVersion %02u.%02u.%02u%ls\n\n%ls\n\n%ls";
 inline constexpr wchar_t kAboutVersionSuffix[] = L"";

@@ -197,12 +197,5 @@ TEST(GlobalDlgBrowse, StartsOnlyAtAFolderOnALocalFixedDrive) {
         EXPECT_EQ(BrowseStartFolder(folder), L"") << folder;
 }
 
-TEST(GlobalDlgBrowse, OkOnlyForFixedLocalDrives) {
-    for (UINT type : {DRIVE_UNKNOWN, DRIVE_NO_ROOT_DIR, DRIVE_REMOVABLE, DRIVE_REMOTE, DRIVE_CDROM,
-                      DRIVE_RAMDISK})
-        EXPECT_FALSE(LogFolderDriveAllowed(type)) << type;
-    EXPECT_TRUE(LogFolderDriveAllowed(DRIVE_FIXED));
-}
-
 }  // namespace
 }  // namespace kestrel
