@@ -14,7 +14,7 @@ namespace kestrel {
 ConnectionDlg::ConnectionDlg(PortRecord* edited, const DmsConfig* followed)
     : record(edited), defaults(followed), useDefault(edited->useDefault) {}
 
-LRESULT ConnectionDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
+BOOL ConnectionDlg::OnInitDialog(HWND, LPARAM) {
     const HWND dialog = Handle();
     ::SetWindowTextW(dialog, (record->portLabel + kConnectionCaptionSuffix).c_str());
     useDefaultRadio = ::GetDlgItem(dialog, IDC_USE_DEFAULT);
@@ -45,52 +45,45 @@ void ConnectionDlg::applyModeState() {
         ::SendMessageW(edit, EM_SETREADONLY, readOnly, 0);
 }
 
-LRESULT ConnectionDlg::OnUseDefault(WORD, WORD, HWND, BOOL&) {
+void ConnectionDlg::OnUseDefault(UINT, int, HWND) {
     if (::SendMessageW(useDefaultRadio, BM_GETCHECK, 0, 0) == BST_CHECKED) {
         useDefault = true;
         ShowDmsConfig(Handle(), *defaults);
         applyModeState();
     }
-    return 0;
 }
 
-LRESULT ConnectionDlg::OnUseSpecific(WORD, WORD, HWND, BOOL&) {
+void ConnectionDlg::OnUseSpecific(UINT, int, HWND) {
     if (::SendMessageW(useSpecificRadio, BM_GETCHECK, 0, 0) == BST_CHECKED) {
         useDefault = false;
         ShowDmsConfig(Handle(), record->dms);
         applyModeState();
     }
-    return 0;
 }
 
-LRESULT ConnectionDlg::OnHostOrPortChange(WORD, WORD, HWND, BOOL&) {
+void ConnectionDlg::OnHostOrPortChange(UINT, int, HWND) {
     // The defaults are shown read-only with the check box disabled.
     if (!useDefault) updateComPortAvailability(Handle());
-    return 0;
 }
 
-LRESULT ConnectionDlg::OnApply(WORD, WORD, HWND, BOOL&) {
+void ConnectionDlg::OnApply(UINT, int, HWND) {
     const HWND dialog = Handle();
     DmsInput input;
-    if (!validateDmsInput(dialog, input)) return 0;
+    if (!validateDmsInput(dialog, input)) return;
     switch (ConfirmationFor(dialog, input, record->dms)) {
     case DmsConfirmation::Deactivation:
-        if (!confirmChange(dialog, kConnectionDeactivateQuestion)) return 0;
+        if (!confirmChange(dialog, kConnectionDeactivateQuestion)) return;
         break;
     case DmsConfirmation::Change:
-        if (!confirmChange(dialog, kConnectionChangeQuestion)) return 0;
+        if (!confirmChange(dialog, kConnectionChangeQuestion)) return;
         break;
     case DmsConfirmation::None: break;
     }
     record->useDefault = useDefault;
     StoreDmsControls(dialog, input, record->dms);
     EndDialog(IDOK);
-    return 0;
 }
 
-LRESULT ConnectionDlg::OnCancel(WORD, WORD, HWND, BOOL&) {
-    EndDialog(IDCANCEL);
-    return 0;
-}
+void ConnectionDlg::OnCancel(UINT, int, HWND) { EndDialog(IDCANCEL); }
 
 }  // namespace kestrel

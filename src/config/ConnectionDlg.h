@@ -23,22 +23,22 @@ public:
     INT_PTR Run(HWND owner) { return DoModal(IDD_CONNECTIONDLG, owner); }
 
     BEGIN_MSG_MAP(ConnectionDlg)
-        MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
-        COMMAND_ID_HANDLER(IDOK, OnApply)
-        COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
-        COMMAND_HANDLER(IDC_USE_DEFAULT, BN_CLICKED, OnUseDefault)
-        COMMAND_HANDLER(IDC_USE_SPECIFIC, BN_CLICKED, OnUseSpecific)
-        COMMAND_HANDLER(IDC_DMS_HOST, EN_CHANGE, OnHostOrPortChange)
-        COMMAND_HANDLER(IDC_DMS_PORT, EN_CHANGE, OnHostOrPortChange)
+        MSG_WM_INITDIALOG(OnInitDialog)
+        COMMAND_ID_HANDLER_EX(IDOK, OnApply)
+        COMMAND_ID_HANDLER_EX(IDCANCEL, OnCancel)
+        COMMAND_HANDLER_EX(IDC_USE_DEFAULT, BN_CLICKED, OnUseDefault)
+        COMMAND_HANDLER_EX(IDC_USE_SPECIFIC, BN_CLICKED, OnUseSpecific)
+        COMMAND_HANDLER_EX(IDC_DMS_HOST, EN_CHANGE, OnHostOrPortChange)
+        COMMAND_HANDLER_EX(IDC_DMS_PORT, EN_CHANGE, OnHostOrPortChange)
     END_MSG_MAP()
 
 private:
-    LRESULT OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnApply(WORD code, WORD id, HWND control, BOOL& handled);
-    LRESULT OnCancel(WORD code, WORD id, HWND control, BOOL& handled);
-    LRESULT OnUseDefault(WORD code, WORD id, HWND control, BOOL& handled);
-    LRESULT OnUseSpecific(WORD code, WORD id, HWND control, BOOL& handled);
-    LRESULT OnHostOrPortChange(WORD code, WORD id, HWND control, BOOL& handled);
+    BOOL OnInitDialog(HWND focus, LPARAM initParam);
+    void OnApply(UINT code, int id, HWND control);
+    void OnCancel(UINT code, int id, HWND control);
+    void OnUseDefault(UINT code, int id, HWND control);
+    void OnUseSpecific(UINT code, int id, HWND control);
+    void OnHostOrPortChange(UINT code, int id, HWND control);
 
     // Read-only entries and disabled check boxes while the defaults are shown.
     void applyModeState();

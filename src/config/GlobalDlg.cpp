@@ -47,7 +47,7 @@ std::wstring BrowseStartFolder(const std::wstring& folder) {
 GlobalDlg::GlobalDlg(DmsConfig* editedDefaults, LogSettings* editedLogging)
     : defaults(editedDefaults), logSettings(editedLogging) {}
 
-LRESULT GlobalDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
+BOOL GlobalDlg::OnInitDialog(HWND, LPARAM) {
     folderEdit = ::GetDlgItem(Handle(), IDC_LOG_FOLDER);
     levelCombo = ::GetDlgItem(Handle(), IDC_LOG_LEVEL);
     for (const wchar_t* text : kLogLevelTexts)
@@ -64,15 +64,15 @@ LRESULT GlobalDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     return TRUE;
 }
 
-LRESULT GlobalDlg::OnApply(WORD, WORD, HWND, BOOL&) {
+void GlobalDlg::OnApply(UINT, int, HWND) {
     DmsInput input;
-    if (!validateDmsInput(Handle(), input)) return 0;
+    if (!validateDmsInput(Handle(), input)) return;
     switch (ConfirmationFor(Handle(), input, *defaults)) {
     case DmsConfirmation::Deactivation:
-        if (!confirmChange(Handle(), kDefaultDeactivationQuestion)) return 0;
+        if (!confirmChange(Handle(), kDefaultDeactivationQuestion)) return;
         break;
     case DmsConfirmation::Change:
-        if (!confirmChange(Handle(), kDefaultChangeQuestion)) return 0;
+        if (!confirmChange(Handle(), kDefaultChangeQuestion)) return;
         break;
     case DmsConfirmation::None: break;
     }
@@ -83,20 +83,13 @@ LRESULT GlobalDlg::OnApply(WORD, WORD, HWND, BOOL&) {
     logSettings->level = selected == CB_ERR ? 0 : static_cast<uint32_t>(selected);
     StoreDmsControls(Handle(), input, *defaults);
     EndDialog(IDOK);
-    return 0;
 }
 
-LRESULT GlobalDlg::OnCancel(WORD, WORD, HWND, BOOL&) {
-    EndDialog(IDCANCEL);
-    return 0;
-}
+void GlobalDlg::OnCancel(UINT, int, HWND) { EndDialog(IDCANCEL); }
 
-LRESULT GlobalDlg::OnHostOrPortChange(WORD, WORD, HWND, BOOL&) {
-    updateComPortAvailability(Handle());
-    return 0;
-}
+void GlobalDlg::OnHostOrPortChange(UINT, int, HWND) { updateComPortAvailability(Handle()); }
 
-LRESULT GlobalDlg::OnBrowse(WORD, WORD, HWND, BOOL&) {
+void GlobalDlg::OnBrowse(UINT, int, HWND) {
     BROWSEINFOW info = {};
     info.hwndOwner = Handle();
     info.lpszTitle = kLogFolderBrowseTitle;
@@ -106,11 +99,10 @@ LRESULT GlobalDlg::OnBrowse(WORD, WORD, HWND, BOOL&) {
     const std::wstring start = BrowseStartFolder(logSettings->folder);
     info.lParam = start.empty() ? 0 : reinterpret_cast<LPARAM>(start.c_str());
     LPITEMIDLIST chosen = ::SHBrowseForFolderW(&info);
-    if (!chosen) return 0;
+    if (!chosen) return;
     const TScopeGuard freeChosen([chosen]() noexcept { ::CoTaskMemFree(chosen); });
     wchar_t path[MAX_PATH] = {};
     if (::SHGetPathFromIDListW(chosen, path)) ::SetWindowTextW(folderEdit, path);
-    return 0;
 }
 
 }  // namespace kestrel

@@ -32,20 +32,20 @@ public:
     INT_PTR Run(HWND owner) { return DoModal(IDD_GLOBALDLG, owner); }
 
     BEGIN_MSG_MAP(GlobalDlg)
-        MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
-        COMMAND_ID_HANDLER(IDOK, OnApply)
-        COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
-        COMMAND_HANDLER(IDC_DMS_HOST, EN_CHANGE, OnHostOrPortChange)
-        COMMAND_HANDLER(IDC_DMS_PORT, EN_CHANGE, OnHostOrPortChange)
-        COMMAND_HANDLER(IDC_BROWSE, BN_CLICKED, OnBrowse)
+        MSG_WM_INITDIALOG(OnInitDialog)
+        COMMAND_ID_HANDLER_EX(IDOK, OnApply)
+        COMMAND_ID_HANDLER_EX(IDCANCEL, OnCancel)
+        COMMAND_HANDLER_EX(IDC_DMS_HOST, EN_CHANGE, OnHostOrPortChange)
+        COMMAND_HANDLER_EX(IDC_DMS_PORT, EN_CHANGE, OnHostOrPortChange)
+        COMMAND_HANDLER_EX(IDC_BROWSE, BN_CLICKED, OnBrowse)
     END_MSG_MAP()
 
 private:
-    LRESULT OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnApply(WORD code, WORD id, HWND control, BOOL& handled);
-    LRESULT OnCancel(WORD code, WORD id, HWND control, BOOL& handled);
-    LRESULT OnHostOrPortChange(WORD code, WORD id, HWND control, BOOL& handled);
-    LRESULT OnBrowse(WORD code, WORD id, HWND control, BOOL& handled);
+    BOOL OnInitDialog(HWND focus, LPARAM initParam);
+    void OnApply(UINT code, int id, HWND control);
+    void OnCancel(UINT code, int id, HWND control);
+    void OnHostOrPortChange(UINT code, int id, HWND control);
+    void OnBrowse(UINT code, int id, HWND control);
 
     DmsConfig* defaults;
     LogSettings* logSettings;

@@ -43,6 +43,11 @@ public:
 
     // Passes a message of the bound window to the previous procedure.
     LRESULT CallPreviousProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    // Passes the message being handled on, for a handler that acts after it.
+    LRESULT CallPreviousProc() {
+        return CallPreviousProc(CurrentMessage().msg, CurrentMessage().wParam,
+                                CurrentMessage().lParam);
+    }
 
 protected:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) noexcept;

@@ -33,6 +33,35 @@ public:
     static CWindowObject* FromHandle(HWND window);
 
 protected:
+    // The message the map is handling. A map call saves the one before and
+    // gives it back when it returns, so that a message sent from inside a
+    // handler cannot change what the outer handler sees or decides.
+    struct MapMessage {
+        UINT msg = 0;
+        WPARAM wParam = 0;
+        LPARAM lParam = 0;
+        bool handled = true;
+    };
+    class MapMessageScope {
+    public:
+        MapMessageScope(CWindowObject& object, UINT msg, WPARAM wParam, LPARAM lParam)
+            : owner(object), saved(object.mapMessage) {
+            owner.mapMessage = MapMessage{msg, wParam, lParam, true};
+        }
+        ~MapMessageScope() { owner.mapMessage = saved; }
+        MapMessageScope(const MapMessageScope&) = delete;
+        MapMessageScope& operator=(const MapMessageScope&) = delete;
+
+    private:
+        CWindowObject& owner;
+        const MapMessage saved;
+    };
+
+    const MapMessage& CurrentMessage() const { return mapMessage; }
+    // A typed handler's message counts as handled unless it says otherwise.
+    void SetMsgHandled(bool handled) { mapMessage.handled = handled; }
+    bool IsMsgHandled() const { return mapMessage.handled; }
+
     // Binds to a window that has no object yet.
     bool Attach(HWND window);
     void Detach();
@@ -45,6 +74,7 @@ protected:
 
 private:
     HWND boundWindow = nullptr;
+    MapMessage mapMessage;
     int depth = 0;
     bool finalPending = false;
 };

@@ -10,7 +10,7 @@ HWND ListCtrlButton::Create(HWND parent, const RECT& rect, const wchar_t* text, 
     return CWindowBase::Create(buttonClass, parent, rect, text, style, 0, id);
 }
 
-LRESULT ListCtrlButton::OnSetStyle(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
+LRESULT ListCtrlButton::OnSetStyle(UINT msg, WPARAM wParam, LPARAM lParam) {
     return CallPreviousProc(msg, wParam & ~static_cast<WPARAM>(BS_DEFPUSHBUTTON), lParam);
 }
 

@@ -14,14 +14,14 @@ namespace kestrel {
 class ListCtrlButton : public CWindowBase {
 public:
     BEGIN_MSG_MAP(ListCtrlButton)
-        MESSAGE_HANDLER(BM_SETSTYLE, OnSetStyle)
+        MESSAGE_HANDLER_EX(BM_SETSTYLE, OnSetStyle)
     END_MSG_MAP()
 
     // Creates the button window as a child with that control id. Null on failure.
     HWND Create(HWND parent, const RECT& rect, const wchar_t* text, DWORD style, UINT id);
 
 private:
-    LRESULT OnSetStyle(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnSetStyle(UINT msg, WPARAM wParam, LPARAM lParam);
 };
 
 }  // namespace kestrel

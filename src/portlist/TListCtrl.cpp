@@ -111,29 +111,28 @@ LRESULT TListCtrl::OnItemChanged(const NMLISTVIEW& nm, BOOL& handled) {
 }
 
 // Notifications of the list's own header.
-LRESULT TListCtrl::OnHeaderNotify(UINT, WPARAM, LPARAM lParam, BOOL& handled) {
-    const auto* header = reinterpret_cast<const NMHEADERW*>(lParam);
+LRESULT TListCtrl::OnHeaderNotify(int, LPNMHDR notification) {
+    const auto* header = reinterpret_cast<const NMHEADERW*>(notification);
     switch (header->hdr.code) {
     case HDN_BEGINTRACKW:
-    case HDN_BEGINTRACKA: handled = fixedColumns; return 1;  // refuses the drag
+    case HDN_BEGINTRACKA: SetMsgHandled(fixedColumns); return 1;  // refuses the drag
     case HDN_ITEMDBLCLICKW: SortItems(header->iItem, kSortToggle); return 1;
-    default: handled = FALSE; return 0;
+    default: SetMsgHandled(false); return 0;
     }
 }
 
-// Virtual, so that a derived list releases what its rows own.
-LRESULT TListCtrl::OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
+// DeleteAllItems is virtual, so that a derived list releases what its rows own.
+void TListCtrl::OnDestroy() {
     DeleteAllItems();
-    return CallPreviousProc(msg, wParam, lParam);
+    CallPreviousProc();
 }
 
 // Repaints every visible row at once, so that whatever a row's paint hooks
 // keep in place follows the scroll.
-LRESULT TListCtrl::OnVScroll(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
-    const LRESULT result = CallPreviousProc(msg, wParam, lParam);
+void TListCtrl::OnVScroll(int, int, HWND) {
+    CallPreviousProc();
     ::InvalidateRect(Handle(), nullptr, TRUE);
     ::UpdateWindow(Handle());
-    return result;
 }
 
 // The list view draws its focus rectangle around the first column's label,
@@ -147,52 +146,48 @@ void TListCtrl::DrawFocusMark(HDC dc, DWORD_PTR item) const {
 }
 
 // Enter would otherwise be the dialog's, for its default button.
-LRESULT TListCtrl::OnGetDlgCode(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
-    LRESULT code = CallPreviousProc(msg, wParam, lParam);
-    const auto* message = reinterpret_cast<const MSG*>(lParam);
+UINT TListCtrl::OnGetDlgCode(const MSG* message) {
+    auto code = static_cast<UINT>(CallPreviousProc());
     if (message && message->message == WM_KEYDOWN && message->wParam == VK_RETURN)
         code |= DLGC_WANTMESSAGE;
     return code;
 }
 
-LRESULT TListCtrl::OnKeyDown(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
+void TListCtrl::OnKeyDown(UINT keyCode, UINT, UINT) {
     ListKey key = ListKey::Up;
-    switch (wParam) {
+    switch (keyCode) {
     case VK_RETURN:
     case VK_SPACE:
     case VK_F2:
         if (FocusedItem() >= 0) OnActivateItem(FocusedItem());
-        return 0;
-    case 'C': handled = ::GetKeyState(VK_CONTROL) < 0 && OnCopy(); return 0;
+        return;
+    case 'C': SetMsgHandled(::GetKeyState(VK_CONTROL) < 0 && OnCopy()); return;
     case VK_UP: key = ListKey::Up; break;
     case VK_DOWN: key = ListKey::Down; break;
     case VK_PRIOR: key = ListKey::PageUp; break;
     case VK_NEXT: key = ListKey::PageDown; break;
     case VK_HOME: key = ListKey::Home; break;
     case VK_END: key = ListKey::End; break;
-    default: handled = FALSE; return 0;
+    default: SetMsgHandled(false); return;
     }
     if (!noSelection) {
-        handled = FALSE;
-        return 0;
+        SetMsgHandled(false);
+        return;
     }
     const auto count = static_cast<int>(Send(LVM_GETITEMCOUNT));
     const auto perPage = static_cast<int>(Send(LVM_GETCOUNTPERPAGE));
     FocusItem(NavigationTarget(key, FocusedItem(), count, perPage));
-    return 0;
 }
 
 // The characters of the keys taken above: the list would search its rows for
 // them, or tick the check box for a blank.
-LRESULT TListCtrl::OnChar(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
-    handled = wParam == L' ' || wParam == L'\r' || wParam == 0x03;  // 0x03: Ctrl+C
-    return 0;
+void TListCtrl::OnChar(UINT character, UINT, UINT) {
+    SetMsgHandled(character == L' ' || character == L'\r' || character == 0x03);  // 0x03: Ctrl+C
 }
 
-LRESULT TListCtrl::OnSetFocus(UINT msg, WPARAM wParam, LPARAM lParam, BOOL&) {
-    const LRESULT result = CallPreviousProc(msg, wParam, lParam);
+void TListCtrl::OnSetFocus(HWND) {
+    CallPreviousProc();
     if (noSelection && FocusedItem() < 0 && Send(LVM_GETITEMCOUNT) > 0) FocusItem(0);
-    return result;
 }
 
 }  // namespace kestrel

@@ -20,13 +20,13 @@ public:
     TListCtrl() = default;
 
     BEGIN_MSG_MAP(TListCtrl)
-        MESSAGE_HANDLER(WM_NOTIFY, OnHeaderNotify)
-        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
-        MESSAGE_HANDLER(WM_VSCROLL, OnVScroll)
-        MESSAGE_HANDLER(WM_GETDLGCODE, OnGetDlgCode)
-        MESSAGE_HANDLER(WM_KEYDOWN, OnKeyDown)
-        MESSAGE_HANDLER(WM_CHAR, OnChar)
-        MESSAGE_HANDLER(WM_SETFOCUS, OnSetFocus)
+        MSG_WM_NOTIFY(OnHeaderNotify)
+        MSG_WM_DESTROY(OnDestroy)
+        MSG_WM_VSCROLL(OnVScroll)
+        MSG_WM_GETDLGCODE(OnGetDlgCode)
+        MSG_WM_KEYDOWN(OnKeyDown)
+        MSG_WM_CHAR(OnChar)
+        MSG_WM_SETFOCUS(OnSetFocus)
     END_MSG_MAP()
 
     // Binds to the host's list-view control.
@@ -78,13 +78,13 @@ protected:
     }
 
 private:
-    LRESULT OnHeaderNotify(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnVScroll(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnGetDlgCode(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnKeyDown(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnChar(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnSetFocus(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnHeaderNotify(int id, LPNMHDR header);
+    void OnDestroy();
+    void OnVScroll(int code, int position, HWND scrollBar);
+    UINT OnGetDlgCode(const MSG* message);
+    void OnKeyDown(UINT key, UINT repeat, UINT flags);
+    void OnChar(UINT character, UINT repeat, UINT flags);
+    void OnSetFocus(HWND lostFocus);
     void DrawFocusMark(HDC dc, DWORD_PTR item) const;
 
     LRESULT SetState(int index, UINT state, UINT mask) const;

@@ -17,16 +17,13 @@ std::wstring CAboutDlg::Text() {
     return text;
 }
 
-LRESULT CAboutDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
+BOOL CAboutDlg::OnInitDialog(HWND, LPARAM) {
     textControl = ::GetDlgItem(Handle(), IDC_ABOUT_TEXT);
     ::SetWindowTextW(textControl, Text().c_str());
     CenterWindow(Handle(), ::GetWindow(Handle(), GW_OWNER));
     return TRUE;
 }
 
-LRESULT CAboutDlg::OnCloseCmd(WORD, WORD id, HWND, BOOL&) {
-    EndDialog(id);
-    return 0;
-}
+void CAboutDlg::OnCloseCmd(UINT, int id, HWND) { EndDialog(id); }
 
 }  // namespace kestrel

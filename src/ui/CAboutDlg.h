@@ -15,9 +15,9 @@ namespace kestrel {
 class CAboutDlg : public CDialogBase {
 public:
     BEGIN_MSG_MAP(CAboutDlg)
-        MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
-        COMMAND_ID_HANDLER(IDOK, OnCloseCmd)
-        COMMAND_ID_HANDLER(IDCANCEL, OnCloseCmd)
+        MSG_WM_INITDIALOG(OnInitDialog)
+        COMMAND_ID_HANDLER_EX(IDOK, OnCloseCmd)
+        COMMAND_ID_HANDLER_EX(IDCANCEL, OnCloseCmd)
     END_MSG_MAP()
 
     // Seven lines: product, blank, "Version MM.mm.pp" with the suffix (the product version), blank,
@@ -25,8 +25,8 @@ public:
     static std::wstring Text();
 
 private:
-    LRESULT OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnCloseCmd(WORD code, WORD id, HWND control, BOOL& handled);
+    BOOL OnInitDialog(HWND focus, LPARAM initParam);
+    void OnCloseCmd(UINT code, int id, HWND control);
 
     HWND textControl = nullptr;
 };

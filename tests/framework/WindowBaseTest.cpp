@@ -16,24 +16,29 @@ const UINT kDeclined = WM_APP + 2;
 const UINT kUnlisted = WM_APP + 3;
 const UINT kNested = WM_APP + 4;
 const UINT kDestroySelf = WM_APP + 5;
+const UINT kPassOn = WM_APP + 6;
 
 class Probe : public CWindowBase {
 public:
     BEGIN_MSG_MAP(Probe)
-        MESSAGE_HANDLER(kHandled, OnHandled)
-        MESSAGE_HANDLER(kDeclined, OnDeclined)
-        MESSAGE_HANDLER(kNested, OnNested)
+        MESSAGE_HANDLER_EX(kHandled, OnHandled)
+        MESSAGE_HANDLER_EX(kDeclined, OnDeclined)
+        MESSAGE_HANDLER_EX(kNested, OnNested)
+        MESSAGE_HANDLER_EX(kPassOn, OnPassOn)
         MESSAGE_HANDLER(kDestroySelf, OnDestroySelf)
     END_MSG_MAP()
 
-    LRESULT OnHandled(UINT, WPARAM wParam, LPARAM, BOOL&) { return 40 + wParam; }
-    LRESULT OnDeclined(UINT, WPARAM, LPARAM, BOOL& handled) {
-        handled = FALSE;
+    LRESULT OnHandled(UINT, WPARAM wParam, LPARAM) { return 40 + wParam; }
+    LRESULT OnDeclined(UINT, WPARAM, LPARAM) {
+        SetMsgHandled(false);
         return 0;
     }
-    LRESULT OnNested(UINT, WPARAM, LPARAM, BOOL&) {
+    // A nested message that declines leaves this one handled.
+    LRESULT OnNested(UINT, WPARAM, LPARAM) {
+        ::SendMessageW(Handle(), kDeclined, 0, 0);
         return ::SendMessageW(Handle(), kHandled, 2, 0) + 1000;
     }
+    LRESULT OnPassOn(UINT, WPARAM, LPARAM) { return CallPreviousProc() + 1; }
     LRESULT OnDestroySelf(UINT, WPARAM, LPARAM, BOOL&) {
         ::DestroyWindow(Handle());
         boundAfterDestroy = Handle() != nullptr;
@@ -62,8 +67,9 @@ TEST(WindowBase, MapSeesMessagesFirstAndReleasesTheWindowAfterTheOutermostMessag
     EXPECT_EQ(::SendMessageW(window, kDeclined, 0, 0), PlainAnswer(kDeclined));
     EXPECT_EQ(::SendMessageW(window, kUnlisted, 0, 0), PlainAnswer(kUnlisted));
     EXPECT_EQ(::SendMessageW(window, kNested, 0, 0), 1042);
+    EXPECT_EQ(::SendMessageW(window, kPassOn, 0, 0), PlainAnswer(kPassOn) + 1);
     EXPECT_EQ(probe.CallPreviousProc(kHandled, 0, 0), PlainAnswer(kHandled));
-    EXPECT_EQ(plainSaw, (std::vector<UINT>{kDeclined, kUnlisted, kHandled}));
+    EXPECT_EQ(plainSaw, (std::vector<UINT>{kDeclined, kUnlisted, kDeclined, kPassOn, kHandled}));
 
     // Destroyed from inside one of its own handlers: unbound only once that returns.
     EXPECT_EQ(::SendMessageW(window, kDestroySelf, 0, 0), 5);
