@@ -342,6 +342,7 @@ TEST(CtlCheck, NoServiceIsCriticalAndACheckNotMadeUnknown) {
 
     EXPECT_TRUE(NamesCheck({L"--pipe", L"status", L"CHECK", L"--json"}));
     EXPECT_TRUE(NamesCheck({L"--critical-not-connected", L"x", L"check"}));
+    EXPECT_TRUE(NamesCheck({L"--timeout", L"status", L"check"}));
     EXPECT_FALSE(NamesCheck({L"--pipe", L"check", L"status"}));
     EXPECT_FALSE(NamesCheck({L"get", L"check"}));
     EXPECT_FALSE(NamesCheck({}));
