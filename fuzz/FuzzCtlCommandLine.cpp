@@ -5,10 +5,13 @@
 // command line is one the tool can run, that the values it carries pass the
 // dialogs' rules only without control characters, and that every output
 // format reads back to the texts it was given: the table and key=value lines
-// escape every control character, JSON is printable ASCII, CSV is RFC 4180.
+// show a value as it is or quoted with escapes, JSON is printable ASCII, CSV
+// is RFC 4180 without a raw control character and with no cell a spreadsheet
+// would run. The oracles keep their own lists of the characters that matter.
 #include <cstdint>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "CtlCommandLine.h"
@@ -24,32 +27,89 @@ using fuzz::Check;
 
 bool IsControl(wchar_t c) { return c < 0x20 || (c >= 0x7F && c <= 0x9F); }
 
-// The inverse of EscapeText; false for text EscapeText cannot have written.
-bool Unescape(const std::wstring& text, std::wstring& out) {
+// Characters that reorder a line or break it where they are shown.
+bool IsBidiOrSeparator(wchar_t c) {
+    return std::wstring_view(
+               L"\u200e\u200f\u2028\u2029\u202a\u202b\u202c\u202d\u202e\u2066\u2067"
+               L"\u2068\u2069")
+               .find(c) != std::wstring_view::npos;
+}
+
+// Reads hexadecimal digits of text at i into value; i ends on the last.
+bool ReadHex(const std::wstring& text, size_t& i, size_t digits, uint32_t& value) {
+    if (i + digits >= text.size()) return false;
+    value = 0;
+    for (size_t k = 0; k < digits; ++k) {
+        const wchar_t c = text[++i];
+        const size_t digit = std::wstring_view(L"0123456789abcdef").find(c);
+        if (digit == std::wstring_view::npos) return false;
+        value = value << 4 | static_cast<uint32_t>(digit);
+    }
+    return true;
+}
+
+// The inverse of the escapes; false for text they cannot have written.
+bool Unescape(const std::wstring& text, bool quoted, std::wstring& out) {
     for (size_t i = 0; i < text.size(); ++i) {
-        if (IsControl(text[i])) return false;
+        if (IsControl(text[i]) || IsBidiOrSeparator(text[i]) || (quoted && text[i] == L'"'))
+            return false;
         if (text[i] != L'\\') {
             out += text[i];
             continue;
         }
         if (++i == text.size()) return false;
+        uint32_t code = 0;
         switch (text[i]) {
         case L'\\': out += L'\\'; break;
         case L'r': out += L'\r'; break;
         case L'n': out += L'\n'; break;
         case L't': out += L'\t'; break;
-        case L'x': {
-            if (i + 2 >= text.size()) return false;
-            const std::wstring hex = text.substr(i + 1, 2);
-            if (hex.find_first_not_of(L"0123456789abcdef") != std::wstring::npos) return false;
-            out += static_cast<wchar_t>(std::stoul(hex, nullptr, 16));
-            i += 2;
+        case L'"':
+            if (!quoted) return false;
+            out += L'"';
             break;
-        }
+        case L'x':
+        case L'u':
+            if (!ReadHex(text, i, text[i] == L'x' ? 2 : 4, code)) return false;
+            out += static_cast<wchar_t>(code);
+            break;
         default: return false;
         }
     }
     return true;
+}
+
+// A value as shown: as it is, or in quotes with escapes when as it is it
+// would break the line, turn it around, lose a blank or look quoted.
+bool ReadShown(const std::wstring& shown, std::wstring& out) {
+    if (shown.size() >= 2 && shown.front() == L'"' && shown.back() == L'"')
+        return Unescape(shown.substr(1, shown.size() - 2), true, out);
+    for (wchar_t c : shown)
+        if (IsControl(c) || IsBidiOrSeparator(c)) return false;
+    if (!shown.empty() && (shown.front() == L' ' || shown.back() == L' ' || shown.front() == L'"'))
+        return false;
+    out = shown;
+    return true;
+}
+
+// A cell as CSV holds it: OWASP's formula starts get a leading ', and every
+// control character but CR and LF is \xNN text.
+std::wstring CsvCell(const std::wstring& text) {
+    std::wstring cell;
+    if (!text.empty() && std::wstring_view(L"=+-@\t\r").find(text[0]) != std::wstring_view::npos &&
+        text != L"-")
+        cell = L"'";
+    for (wchar_t c : text) {
+        if (IsControl(c) && c != L'\r' && c != L'\n') {
+            constexpr wchar_t kDigits[] = L"0123456789abcdef";
+            cell += L"\\x";
+            cell += kDigits[c >> 4 & 0xF];
+            cell += kDigits[c & 0xF];
+        } else {
+            cell += c;
+        }
+    }
+    return cell;
 }
 
 std::string Narrow(const std::wstring& text) {
@@ -119,16 +179,18 @@ void CheckFormats(const std::vector<std::wstring>& words) {
     const std::vector<PortListing> rows{row, row};
 
     for (const std::wstring& text : texts) {
-        std::wstring back;
-        Check(Unescape(EscapeText(text), back) && back == text, "escaped text reads back");
+        std::wstring back, shown;
+        Check(Unescape(EscapeText(text), false, back) && back == text, "escaped text reads back");
+        Check(ReadShown(QuoteText(text), shown) && shown == text, "a value shown reads back");
         Check(FormatText(L"<%ls>", text.c_str()).size() == text.size() + 2, "messages are not cut");
     }
     const std::wstring table = FormatTable(rows);
     size_t lineEnds = 0;
     for (size_t i = 0; i < table.size(); ++i) {
-        Check(!IsControl(table[i]) || table.compare(i, 2, L"\r\n") == 0 ||
-                  (i > 0 && table.compare(i - 1, 2, L"\r\n") == 0),
-              "the table holds no control character but its line ends");
+        Check(!IsBidiOrSeparator(table[i]) &&
+                  (!IsControl(table[i]) || table.compare(i, 2, L"\r\n") == 0 ||
+                   (i > 0 && table.compare(i - 1, 2, L"\r\n") == 0)),
+              "the table holds no control or bidirectional character but its line ends");
         lineEnds += table.compare(i, 2, L"\r\n") == 0;
     }
     Check(lineEnds == rows.size() + 1, "one table line per row");
@@ -152,18 +214,15 @@ void CheckFormats(const std::vector<std::wstring>& words) {
                   row.port,
               "a port read from JSON works as PORT");
 
-    const auto records = test::ReadCsv(Utf8(FormatCsv(rows)));
+    const std::wstring csv = FormatCsv(rows);
+    for (wchar_t c : csv) Check(!IsControl(c) || c == L'\r' || c == L'\n', "no raw control in CSV");
+    const auto records = test::ReadCsv(Utf8(csv));
     Check(records.has_value() && records->size() == rows.size() + 1, "CSV reads back");
     const std::vector<std::wstring> cells{row.port, row.label,  row.serial,
                                           row.mode, row.status, row.connection};
-    for (size_t c = 0; c < cells.size(); ++c) {
-        const std::wstring& text = cells[c];
-        const bool formula = !text.empty() &&
-                             std::wstring(L"=+-@").find(text[0]) != std::wstring::npos &&
-                             text != L"-";
-        Check(records->at(1).at(c) == Utf8(formula ? L"'" + text : text),
-              "a CSV cell is its text, a formula's after a '");
-    }
+    for (size_t c = 0; c < cells.size(); ++c)
+        Check(records->at(1).at(c) == Utf8(CsvCell(cells[c])),
+              "a CSV cell is its text, disarmed and with its controls as text");
 }
 
 }  // namespace

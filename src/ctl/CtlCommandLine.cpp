@@ -1,5 +1,6 @@
 #include "CtlCommandLine.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "CtlFormat.h"
@@ -19,10 +20,12 @@ struct OptionsGiven {
     bool help = false;
     bool version = false;
     bool threshold = false;
+    bool timeout = false;
 };
 
+// A message that repeats what was given shows it as a value is shown.
 std::wstring Format(const wchar_t* format, const std::wstring& word) {
-    return FormatText(format, word.c_str());
+    return FormatText(format, QuoteText(word).c_str());
 }
 
 CtlParse Fail(std::wstring error) {
@@ -31,10 +34,10 @@ CtlParse Fail(std::wstring error) {
     return parse;
 }
 
-// A count of 1 or more in decimal digits, at most the most ports there can be.
-bool ParseCount(const std::wstring& text, uint32_t& count) {
+// A number of 1 to most in decimal digits.
+bool ParseCount(const std::wstring& text, uint32_t most, uint32_t& count) {
     uint32_t value = 0;
-    if (!ParseDecimal(text, value) || value == 0 || value > kMaxPortCount) return false;
+    if (!ParseDecimal(text, value) || value == 0 || value > most) return false;
     count = value;
     return true;
 }
@@ -69,9 +72,14 @@ std::wstring ReadOptions(const std::vector<std::wstring>& args, CtlRequest& requ
             request.pipe = args[++i];
             if (!PlainPipeName(request.pipe)) return Format(kInvalidPipeFormat, request.pipe);
         } else if (option == L"--critical-not-connected" && i + 1 < args.size()) {
-            if (!ParseCount(args[++i], request.criticalNotConnected))
-                return FormatText(kInvalidCountFormat, args[i].c_str(), kMaxPortCount);
+            if (!ParseCount(args[++i], kMaxPortCount, request.criticalNotConnected))
+                return FormatText(kInvalidCountFormat, QuoteText(args[i]).c_str(), kMaxPortCount);
             given.threshold = true;
+        } else if (option == L"--timeout" && i + 1 < args.size()) {
+            if (!ParseCount(args[++i], kMaxTimeoutSeconds, request.timeoutSeconds))
+                return FormatText(kInvalidTimeoutFormat, QuoteText(args[i]).c_str(),
+                                  kMaxTimeoutSeconds);
+            given.timeout = true;
         } else if (option.size() > 1 && option[0] == L'-' && option[1] == L'-') {
             return Format(kUnexpectedFormat, args[i]);
         } else {
@@ -171,7 +179,8 @@ std::wstring CheckOptions(const CtlCommandRow& row, const CtlRequest& request,
 bool PlainPipeName(const std::wstring& name) {
     return !name.empty() && name.size() <= kMaxPipeNameChars &&
            name.find_first_of(L"\\/") == std::wstring::npos &&
-           name.find(L"..") == std::wstring::npos;
+           name.find(L"..") == std::wstring::npos && name.back() != L'.' && name.back() != L' ' &&
+           std::none_of(name.begin(), name.end(), IsControlCharacter);
 }
 
 std::wstring AsciiLower(std::wstring text) {
@@ -204,6 +213,8 @@ CtlParse ParseCtlArguments(const std::vector<std::wstring>& args) {
     error = ReadValues(*row, words, next, request);
     if (error.empty()) error = CheckOptions(*row, request, given);
     if (!error.empty()) return Fail(error);
+    if (!given.timeout && request.command == CtlCommand::Check)
+        request.timeoutSeconds = kCheckTimeoutSeconds;
     request.format = given.json  ? PortsFormat::Json
                      : given.csv ? PortsFormat::Csv
                                  : PortsFormat::Table;
@@ -211,10 +222,36 @@ CtlParse ParseCtlArguments(const std::vector<std::wstring>& args) {
     return parse;
 }
 
+namespace {
+
+// A command's line in --help, from its row.
+std::wstring Synopsis(const CtlCommandRow& row) {
+    std::wstring line = row.name;
+    switch (row.operands) {
+    case CtlOperands::None: break;
+    case CtlOperands::Port: line += L" PORT"; break;
+    case CtlOperands::PortDefault: line += L" PORT default"; break;
+    case CtlOperands::Set: line += L" set"; break;
+    }
+    if (row.keys[0] != L'\0') line += L" key=value...";
+    if (row.mayAsk) line += L" [--yes]";
+    if (row.options == CtlOptions::Formats) line += L" [--json | --csv]";
+    if (row.options == CtlOptions::Threshold) line += L" [--critical-not-connected N]";
+    return line;
+}
+
+}  // namespace
+
 std::wstring UsageText() {
+    size_t width = 0;
+    for (const CtlCommandRow& row : kCtlCommands) width = std::max(width, Synopsis(row).size());
     std::wstring usage = kUsageHead;
-    for (const CtlCommandRow& row : kCtlCommands)
-        if (row.usage) usage += kUsageLineStart + std::wstring(row.usage) + L"\n";
+    for (const CtlCommandRow& row : kCtlCommands) {
+        const std::wstring synopsis = Synopsis(row);
+        usage += kUsageLineStart + synopsis;
+        if (row.note) usage += std::wstring(width + 2 - synopsis.size(), L' ') + row.note;
+        usage += L"\n";
+    }
     return usage + kUsageTail;
 }
 

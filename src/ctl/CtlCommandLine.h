@@ -22,8 +22,10 @@ struct CtlRequest {
     PortsFormat format = PortsFormat::Table;
     bool yes = false;   // answers the question of a change with Yes
     std::wstring pipe;  // another pipe name than the service's (a simulator's); see PlainPipeName
-    uint32_t criticalNotConnected =
-        0;  // check: this many ports not connected are critical; 0 never
+    // check: this many ports not connected are critical; 0 never
+    uint32_t criticalNotConnected = 0;
+    // The run ends within this time; 0: no overall deadline.
+    uint32_t timeoutSeconds = 0;
     std::map<std::wstring, std::wstring> values;  // by key in lower case; the last one given counts
 };
 
@@ -33,8 +35,14 @@ struct CtlParse {
     CtlRequest request;
 };
 
+// The deadline --timeout takes, and the check's own when none is given.
+inline constexpr uint32_t kMaxTimeoutSeconds = 3600;
+inline constexpr uint32_t kCheckTimeoutSeconds = 10;
+
 // A name --pipe takes: a plain name after \\.\pipe\, without \, / or .., that
-// could lead elsewhere, and of 1 to kMaxPipeNameChars characters.
+// could lead elsewhere, of 1 to kMaxPipeNameChars characters, and none the
+// system would read as another: not ".", no dot or blank at the end, no
+// control character.
 bool PlainPipeName(const std::wstring& name);
 
 // args: the words after the program's name.

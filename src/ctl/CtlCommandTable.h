@@ -41,30 +41,30 @@ inline constexpr bool kAsksNothing = false;
 inline constexpr bool kConnectsFirst = true;
 inline constexpr bool kOwnContact = false;
 
-// ROW(handler, name, operands, keys, question, options, contact, usage):
-// usage is the command's line in --help after "KestrelCtl ", or null when the
-// line of the row above shows it too.
+// ROW(handler, name, operands, keys, question, options, contact, note): note
+// follows the command's line in --help, which the other columns make, or is
+// null.
 #define KESTREL_CTL_COMMANDS(ROW)                                                                \
     ROW(Status, L"status", CtlOperands::None, kNoKeys, kAsksNothing, CtlOptions::None,           \
-        kOwnContact, L"status")                                                                  \
+        kOwnContact, nullptr)                                                                    \
     ROW(Ports, L"ports", CtlOperands::None, kNoKeys, kAsksNothing, CtlOptions::Formats,          \
-        kConnectsFirst, L"ports [--json | --csv]")                                               \
+        kConnectsFirst, nullptr)                                                                 \
     ROW(Get, L"get", CtlOperands::Port, kNoKeys, kAsksNothing, CtlOptions::None, kConnectsFirst, \
-        L"get PORT")                                                                             \
+        nullptr)                                                                                 \
     ROW(Set, L"set", CtlOperands::Port, kDmsKeys, kMayAsk, CtlOptions::None, kConnectsFirst,     \
-        L"set PORT key=value... [--yes]     keys: host, port, retry (seconds), ssl, active")     \
+        L"keys: host, port, retry (seconds), ssl, active")                                       \
     ROW(FollowDefaults, L"set", CtlOperands::PortDefault, kNoKeys, kMayAsk, CtlOptions::None,    \
-        kConnectsFirst, L"set PORT default [--yes]          the port follows the defaults")      \
+        kConnectsFirst, L"the port follows the defaults")                                        \
     ROW(Defaults, L"defaults", CtlOperands::None, kNoKeys, kAsksNothing, CtlOptions::None,       \
-        kConnectsFirst, L"defaults [set key=value... [--yes]]")                                  \
+        kConnectsFirst, nullptr)                                                                 \
     ROW(ChangeDefaults, L"defaults", CtlOperands::Set, kDmsKeys, kMayAsk, CtlOptions::None,      \
-        kConnectsFirst, nullptr)                                                                 \
+        kConnectsFirst, L"keys as for set PORT")                                                 \
     ROW(Log, L"log", CtlOperands::None, kNoKeys, kAsksNothing, CtlOptions::None, kConnectsFirst, \
-        L"log [set folder=FOLDER level=LEVEL]")                                                  \
+        nullptr)                                                                                 \
     ROW(SetLog, L"log", CtlOperands::Set, kLogKeys, kAsksNothing, CtlOptions::None,              \
-        kConnectsFirst, nullptr)                                                                 \
+        kConnectsFirst, L"keys: folder, level")                                                  \
     ROW(Check, L"check", CtlOperands::None, kNoKeys, kAsksNothing, CtlOptions::Threshold,        \
-        kOwnContact, L"check [--critical-not-connected N]")
+        kOwnContact, nullptr)
 
 struct CtlCommandRow {
     const wchar_t* name;
@@ -73,7 +73,7 @@ struct CtlCommandRow {
     bool mayAsk;
     CtlOptions options;
     bool connectsFirst;
-    const wchar_t* usage;
+    const wchar_t* note;
 };
 
 // A command by its row, named as its handler; then the two options that are

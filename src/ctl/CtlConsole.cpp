@@ -1,8 +1,18 @@
 #include "CtlConsole.h"
 
 #include <string>
+#include <string_view>
+
+#include "CtlFormat.h"
 
 namespace kestrel::ctl {
+
+namespace {
+
+// UTF-16 units in one console write, well below the 64 KB some consoles take.
+constexpr size_t kConsolePieceUnits = 8192;
+
+}  // namespace
 
 DWORD CtlConsole::Write(HANDLE stream, const std::wstring& text) {
     if (stream == nullptr || stream == INVALID_HANDLE_VALUE || text.empty()) return 0;
@@ -10,9 +20,15 @@ DWORD CtlConsole::Write(HANDLE stream, const std::wstring& text) {
     DWORD mode = 0;
     DWORD written = 0;
     if (::GetConsoleMode(stream, &mode)) {
-        if (!::WriteConsoleW(stream, text.data(), static_cast<DWORD>(length), &written, nullptr))
-            return ::GetLastError();
-        return written == static_cast<DWORD>(length) ? 0 : ERROR_WRITE_FAULT;
+        // Older consoles refuse a write of 64 KB or more: the text goes in pieces.
+        for (std::wstring_view rest = text; !rest.empty();) {
+            const size_t piece = ConsolePiece(rest, kConsolePieceUnits);
+            if (!::WriteConsoleW(stream, rest.data(), static_cast<DWORD>(piece), &written, nullptr))
+                return ::GetLastError();
+            if (written != piece) return ERROR_WRITE_FAULT;
+            rest.remove_prefix(piece);
+        }
+        return 0;
     }
     const int bytes =
         ::WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);

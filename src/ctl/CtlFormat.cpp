@@ -94,12 +94,51 @@ std::wstring JsonString(const std::wstring& text) {
     return quoted + L'"';
 }
 
+// Escapes for QuoteText (quoted) and EscapeText.
+std::wstring Escaped(std::wstring_view text, bool quoted) {
+    std::wstring escaped;
+    escaped.reserve(text.size());
+    for (wchar_t c : text) {
+        const auto code = static_cast<uint32_t>(c);
+        switch (c) {
+        case L'\\': escaped += L"\\\\"; break;
+        case L'\r': escaped += L"\\r"; break;
+        case L'\n': escaped += L"\\n"; break;
+        case L'\t': escaped += L"\\t"; break;
+        default:
+            if (quoted && c == L'"') {
+                escaped += L"\\\"";
+            } else if (IsControlCharacter(c)) {
+                escaped += L"\\x";
+                AppendHex(escaped, code, 2);
+            } else if (IsBidiOrSeparator(c)) {
+                escaped += L"\\u";
+                AppendHex(escaped, code, 4);
+            } else {
+                escaped += c;
+            }
+        }
+    }
+    return escaped;
+}
+
+// OWASP's list of the characters a spreadsheet takes as the start of a formula.
+bool StartsFormula(const std::wstring& text) {
+    return !text.empty() &&
+           std::wstring_view(L"=+-@\t\r").find(text[0]) != std::wstring_view::npos && text != L"-";
+}
+
 std::wstring CsvField(const std::wstring& text) {
     std::wstring cell;
-    if (!text.empty() && std::wstring_view(L"=+-@").find(text[0]) != std::wstring_view::npos &&
-        text != L"-")
-        cell = L"'";
-    cell += text;
+    if (StartsFormula(text)) cell = L"'";
+    for (wchar_t c : text) {
+        if (IsControlCharacter(c) && c != L'\r' && c != L'\n') {
+            cell += L"\\x";
+            AppendHex(cell, static_cast<uint32_t>(c), 2);
+        } else {
+            cell += c;
+        }
+    }
     if (cell.find_first_of(L",\"\r\n") == std::wstring::npos) return cell;
     std::wstring quoted = L"\"";
     for (wchar_t c : cell) {
@@ -110,7 +149,7 @@ std::wstring CsvField(const std::wstring& text) {
 }
 
 std::wstring Line(const std::wstring& key, const std::wstring& value) {
-    return key + L'=' + EscapeText(value) + kLineEnd;
+    return key + L'=' + QuoteText(value) + kLineEnd;
 }
 
 }  // namespace
@@ -119,7 +158,7 @@ std::wstring FormatTable(const std::vector<PortListing>& ports) {
     std::vector<std::vector<std::wstring>> lines{ColumnTitles()};
     for (const PortListing& row : ports) {
         std::vector<std::wstring>& line = lines.emplace_back(Cells(row));
-        for (std::wstring& cell : line) cell = EscapeText(cell);
+        for (std::wstring& cell : line) cell = QuoteText(cell);
     }
     std::vector<size_t> widths(lines[0].size());
     for (const auto& line : lines)
@@ -162,26 +201,33 @@ std::wstring FormatCsv(const std::vector<PortListing>& ports) {
     return csv;
 }
 
-std::wstring EscapeText(std::wstring_view text) {
-    std::wstring escaped;
-    escaped.reserve(text.size());
-    for (wchar_t c : text) {
-        const auto code = static_cast<uint32_t>(c);
-        switch (c) {
-        case L'\\': escaped += L"\\\\"; break;
-        case L'\r': escaped += L"\\r"; break;
-        case L'\n': escaped += L"\\n"; break;
-        case L'\t': escaped += L"\\t"; break;
-        default:
-            if (code < 0x20 || (code >= 0x7F && code <= 0x9F)) {
-                escaped += L"\\x";
-                AppendHex(escaped, code, 2);
-            } else {
-                escaped += c;
-            }
-        }
-    }
-    return escaped;
+bool IsControlCharacter(wchar_t c) {
+    const auto code = static_cast<uint32_t>(c);
+    return code < 0x20 || (code >= 0x7F && code <= 0x9F);
+}
+
+bool IsBidiOrSeparator(wchar_t c) {
+    const auto code = static_cast<uint32_t>(c);
+    return code == 0x200E || code == 0x200F || code == 0x2028 || code == 0x2029 ||
+           (code >= 0x202A && code <= 0x202E) || (code >= 0x2066 && code <= 0x2069);
+}
+
+std::wstring QuoteText(std::wstring_view text) {
+    const bool plain =
+        std::none_of(text.begin(), text.end(),
+                     [](wchar_t c) { return IsControlCharacter(c) || IsBidiOrSeparator(c); }) &&
+        (text.empty() || (text.front() != L' ' && text.back() != L' ' && text.front() != L'"'));
+    if (plain) return std::wstring(text);
+    return L'"' + Escaped(text, true) + L'"';
+}
+
+std::wstring EscapeText(std::wstring_view text) { return Escaped(text, false); }
+
+size_t ConsolePiece(std::wstring_view text, size_t mostUnits) {
+    if (text.size() <= mostUnits) return text.size();
+    const auto last = static_cast<uint32_t>(text[mostUnits - 1]);
+    const bool splitsPair = last >= 0xD800 && last < 0xDC00 && mostUnits > 1;
+    return splitsPair ? mostUnits - 1 : mostUnits;
 }
 
 std::wstring FormatText(const wchar_t* format, ...) {

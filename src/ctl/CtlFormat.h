@@ -1,8 +1,9 @@
 // What the tool prints: the port list as a table, JSON or CSV, settings as
-// key=value lines, and the status line. Lines end with CR LF. Texts from the service or the user
-// cannot add lines or drive a console: the table and key=value lines escape
-// them (EscapeText), JSON writes every character outside printable ASCII as
-// \uXXXX, and CSV quotes as RFC 4180 says. Portable: no windows.h.
+// key=value lines, and the status line. Lines end with CR LF. Texts from the
+// service or the user cannot add lines, drive a console or turn text around:
+// the table, key=value lines and messages quote them where needed (QuoteText),
+// JSON writes every character outside printable ASCII as \uXXXX, and CSV
+// quotes as RFC 4180 says. Portable: no windows.h.
 #pragma once
 
 #include <cstdint>
@@ -42,15 +43,34 @@ std::wstring FormatTable(const std::vector<PortListing>& ports);
 // BMP as its surrogate pair, a lone surrogate as itself. Readers get the
 // texts whatever code page they decode the output with.
 std::wstring FormatJson(const std::vector<PortListing>& ports);
-// RFC 4180. A cell that begins with =, +, - or @ would run as a formula in a
-// spreadsheet, so it gets a leading ' (OWASP's advice for CSV injection);
-// only a lone "-", the panel's mark for no value, is left as it is.
+// RFC 4180. A cell that begins with =, +, -, @, a tab or a CR would run as a
+// formula in a spreadsheet, so it gets a leading ' (OWASP's advice for CSV
+// injection); only a lone "-", the panel's mark for no value, is left as it
+// is. CR and LF stay inside quotes; every other control character is written
+// as \xNN text.
 std::wstring FormatCsv(const std::vector<PortListing>& ports);
 
-// A text as the table and key=value lines show it: backslash, CR, LF and tab
-// as \\, \r, \n and \t, every other control character (below 0x20, 0x7F to
-// 0x9F) as \xNN.
+// C0 and C1 control characters and DEL.
+bool IsControlCharacter(wchar_t c);
+// The characters that reorder or break a line where they are shown: the line
+// and paragraph separators and the bidirectional marks, embeddings,
+// overrides and isolates.
+bool IsBidiOrSeparator(wchar_t c);
+
+// A value as the table, key=value lines and messages show it: as it is when
+// it holds no control, bidirectional or separator character, has no blank at
+// either end and does not begin with a quote; otherwise in double quotes
+// with \\, \", \r, \n, \t, \xNN for other control characters and \uXXXX for
+// the bidirectional and separator ones. A script takes a plain value as
+// printed, and a quoted one as a C string.
+std::wstring QuoteText(std::wstring_view text);
+// The same escapes without the quotes, for a whole message that names a
+// character.
 std::wstring EscapeText(std::wstring_view text);
+
+// How many units of text from its start the console takes in one write: at
+// most mostUnits, never the first half of a surrogate pair alone.
+size_t ConsolePiece(std::wstring_view text, size_t mostUnits);
 
 // printf-style formatting into a wide string, for the tool's messages; the
 // text is never cut.

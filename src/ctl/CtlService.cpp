@@ -42,8 +42,15 @@ bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
 
 }  // namespace
 
-CtlService::CtlService(CtlConsole& out, const std::wstring& pipe)
-    : console(out), pipeName(pipe.empty() ? kServicePipeName : pipe), mirror(pipeName.c_str()) {}
+CtlService::CtlService(CtlConsole& out, const std::wstring& pipe, uint32_t seconds)
+    : console(out),
+      pipeName(pipe.empty() ? kServicePipeName : pipe),
+      timeoutSeconds(seconds),
+      mirror(pipeName.c_str()) {
+    if (seconds == 0) return;
+    deadline.emplace(seconds);
+    mirror.Client().SetWaitPolicy(&*deadline);
+}
 
 bool CtlService::TryConnect() {
     mirror.ConnectAtStartup();
@@ -58,6 +65,8 @@ int CtlService::Unreachable(uint32_t result) {
 }
 
 std::wstring CtlService::WhyUnreachable(uint32_t result) const {
+    if (deadline && deadline->Expired())
+        return FormatText(kStatusNotRespondingWithinFormat, timeoutSeconds);
     if (result == kErrorTimeout) return kStatusNotResponding;
     if (result == kResultServiceGone || result == kResultNotConnected) return kStatusNotRunning;
     return StatusLine(mirror.Link());
@@ -80,6 +89,13 @@ int CtlService::ReadRows(PortRows& rows) {
     return result == kResultOk ? kExitOk : PortListFailure(result);
 }
 
+UnreadablePorts CtlService::Unreadable() const {
+    UnreadablePorts unreadable;
+    for (const auto& [name, record] : mirror.Ports())
+        if (record.readRefusal) unreadable[name] = *record.readRefusal;
+    return unreadable;
+}
+
 int CtlService::PortListFailure(uint32_t result) {
     return ReadFailure(result,
                        FormatText(kPortListUnreadableFormat, static_cast<unsigned long>(result)));
@@ -100,7 +116,7 @@ int CtlService::FindPort(const std::wstring& given, std::wstring& name) {
             ++matches;
         }
         if (matches != 1) {
-            console.Err(FormatText(kNoSuchPortFormat, EscapeText(given).c_str()));
+            console.Err(FormatText(kNoSuchPortFormat, QuoteText(given).c_str()));
             return kExitNoPort;
         }
     }
@@ -111,10 +127,10 @@ int CtlService::ReadPort(const std::wstring& name) {
     const uint32_t result = RereadPort(mirror.Client(), name, port);
     if (result == kResultOk) return kExitOk;
     if (result == kResultPortUnavailable) {
-        console.Err(FormatText(kNoSuchPortFormat, EscapeText(name).c_str()));
+        console.Err(FormatText(kNoSuchPortFormat, QuoteText(name).c_str()));
         return kExitNoPort;
     }
-    return ReadFailure(result, FormatText(kPortUnreadableFormat, EscapeText(name).c_str(),
+    return ReadFailure(result, FormatText(kPortUnreadableFormat, QuoteText(name).c_str(),
                                           static_cast<unsigned long>(result)));
 }
 

@@ -1,14 +1,17 @@
 // The service as the tool reads it, through the panel's link and refresh
-// pass. A read gives kExitOk, or the exit code after the reason went to the
-// error stream: 3 for a service that cannot be reached or a read that
-// failed, 5 for a port it does not have.
+// pass, within the run's deadline when it has one. A read gives kExitOk, or
+// the exit code after the reason went to the error stream: 3 for a service
+// that cannot be reached or a read that failed, 5 for a port it does not have.
 #pragma once
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 
+#include "CtlCheck.h"
 #include "CtlConsole.h"
+#include "DeadlineWait.h"
 #include "PortRecord.h"
 #include "PortRowInfo.h"
 #include "ServiceMirror.h"
@@ -21,7 +24,8 @@ using PortRows = std::map<std::wstring, PortRowInfo, PortNameLess>;
 class CtlService {
 public:
     // pipeName: the part after \\.\pipe\; the service's own when empty.
-    CtlService(CtlConsole& console, const std::wstring& pipeName);
+    // timeoutSeconds: the run's deadline; 0 for none.
+    CtlService(CtlConsole& console, const std::wstring& pipeName, uint32_t timeoutSeconds);
 
     // Connects as the panel does at start-up, with the defaults and log
     // settings; whether that worked. Says nothing: status and check report
@@ -31,7 +35,8 @@ public:
     int Connect();
     LinkState Link() const { return mirror.Link(); }
     // What the tool says of a service it cannot reach, by the result of a
-    // request (for kResultOk, by the link's state).
+    // request (for kResultOk, by the link's state); once the deadline has
+    // come, that it did not answer within it.
     std::wstring WhyUnreachable(uint32_t result) const;
     CplPipeClient& Client() { return mirror.Client(); }
 
@@ -40,6 +45,8 @@ public:
     [[nodiscard]] uint32_t PassRows(PortRows& rows);
     // The same as a read, with the exit code.
     int ReadRows(PortRows& rows);
+    // The ports the last pass found listed but could not read.
+    UnreadablePorts Unreadable() const;
     // The record of a port the last pass read.
     const PortRecord* PassRecord(const std::wstring& name) { return mirror.FindPort(name); }
 
@@ -67,6 +74,8 @@ private:
 
     CtlConsole& console;
     const std::wstring pipeName;  // outlives the mirror's client, which points to it
+    const uint32_t timeoutSeconds;
+    std::optional<DeadlineWait> deadline;  // outlives the mirror's client, which waits by it
     ServiceMirror mirror;
     PortRecord port;
 };

@@ -23,8 +23,8 @@ DmsSettings SettingsOf(const DmsConfig& dms) {
     return settings;
 }
 
-CtlSession::CtlSession(CtlConsole& out, const std::wstring& pipeName)
-    : console(out), service(out, pipeName) {}
+CtlSession::CtlSession(CtlConsole& out, const std::wstring& pipeName, uint32_t timeoutSeconds)
+    : console(out), service(out, pipeName, timeoutSeconds) {}
 
 int CtlSession::Run(const CtlRequest& request) {
     using Handler = int (CtlSession::*)(const CtlRequest&);
@@ -49,7 +49,8 @@ int CtlSession::Run(const CtlRequest& request) {
 
 int CtlSession::Status(const CtlRequest&) {
     const bool connected = service.TryConnect();
-    console.Out(StatusLine(service.Link()) + L"\r\n");
+    console.Out((connected ? StatusLine(service.Link()) : service.WhyUnreachable(kResultOk)) +
+                L"\r\n");
     return connected ? kExitOk : kExitUnreachable;
 }
 
@@ -64,7 +65,7 @@ int CtlSession::Check(const CtlRequest& request) {
         if (result == kResultOk) {
             std::vector<PortRowInfo> ports;
             for (const auto& entry : rows) ports.push_back(entry.second);
-            verdict = CheckPorts(ports, request.criticalNotConnected);
+            verdict = CheckPorts(ports, service.Unreadable(), request.criticalNotConnected);
         } else if (IsLinkFailure(result)) {
             verdict = CheckUnreachable(service.WhyUnreachable(result));
         } else {
@@ -105,7 +106,12 @@ int CtlSession::Ports(const CtlRequest& request) {
     case PortsFormat::Json: console.Out(FormatJson(listings)); break;
     case PortsFormat::Csv: console.Out(FormatCsv(listings)); break;
     }
-    return kExitOk;
+    // What could be read is printed; each port that could not is named.
+    const UnreadablePorts unreadable = service.Unreadable();
+    for (const auto& [name, status] : unreadable)
+        console.Err(FormatText(kPortRefusedFormat, QuoteText(name).c_str(),
+                               static_cast<unsigned long>(status)));
+    return unreadable.empty() ? kExitOk : kExitUnreadable;
 }
 
 int CtlSession::ShowPort() {
@@ -136,7 +142,7 @@ int CtlSession::CheckChange(const CtlRequest& request, const DmsConfig& referenc
                                     std::pair<const wchar_t*, bool*>{L"active", &change.active}}) {
         const auto given = request.values.find(key);
         if (given != request.values.end() && !ParseFlag(given->second, *flag)) {
-            console.Err(FormatText(kInvalidFlagFormat, EscapeText(given->second).c_str(), key));
+            console.Err(FormatText(kInvalidFlagFormat, QuoteText(given->second).c_str(), key));
             return kExitInvalid;
         }
     }
@@ -187,7 +193,7 @@ int CtlSession::Outcome(uint32_t result, const std::wstring& portLabel, ReadBack
         console.Err(FormatText(kServiceNotRespondingFormat, kServiceDisplayName));
         return kExitUnreachable;
     case ApplyMessage::PortGone:
-        console.Err(FormatText(kPortGoneFormat, EscapeText(portLabel).c_str()));
+        console.Err(FormatText(kPortGoneFormat, QuoteText(portLabel).c_str()));
         return kExitNoPort;
     case ApplyMessage::NotAccepted: break;
     }
@@ -284,7 +290,7 @@ int CtlSession::SetLog(const CtlRequest& request) {
     }
     const auto level = request.values.find(L"level");
     if (level != request.values.end() && !ParseLevel(level->second, log.level)) {
-        console.Err(FormatText(kInvalidLevelFormat, EscapeText(level->second).c_str()));
+        console.Err(FormatText(kInvalidLevelFormat, QuoteText(level->second).c_str()));
         return kExitInvalid;
     }
     const uint32_t result = service.Client().SetLogSettings(log.folder, log.level);

@@ -18,7 +18,8 @@ namespace kestrel::ctl {
 class CtlSession {
 public:
     // pipeName: the part after \\.\pipe\; the service's own when empty.
-    CtlSession(CtlConsole& console, const std::wstring& pipeName);
+    // timeoutSeconds: the run's deadline; 0 for none.
+    CtlSession(CtlConsole& console, const std::wstring& pipeName, uint32_t timeoutSeconds);
 
     int Run(const CtlRequest& request);
 

@@ -29,7 +29,7 @@ int wmain(int argc, wchar_t** argv) {
         console.Err(parse.error);
         return kExitUsage;
     }
-    CtlSession session(console, parse.request.pipe);
+    CtlSession session(console, parse.request.pipe, parse.request.timeoutSeconds);
     const int code = session.Run(parse.request);
     // Output cut short is a failure even of a command that went through; a
     // command that failed keeps its own code. A check whose line did not get

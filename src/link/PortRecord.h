@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "DmsConfig.h"
@@ -30,6 +31,10 @@ struct PortRecord {
     // since a new record's counters start at 0, 0 and a service may well
     // report 0.
     bool fullReadOwed = true;
+    // The service's status for the last read of the port it refused (counters
+    // or full read), cleared by a read that went through: the port is listed
+    // but what it shows is not known.
+    std::optional<uint32_t> readRefusal;
 };
 
 // Orders port names by their UTF-16 code units as unsigned numbers, so that

@@ -40,6 +40,16 @@ uint32_t AskNames(PortRequests& service, uint32_t stamp, uint32_t count,
     return kResultOk;
 }
 
+// What a read of the port says of its readability: a refusal is kept, an
+// answer or a port found gone clears it, and a link failure says nothing.
+void NoteRead(PortRecord& record, uint32_t result) {
+    if (result == kResultOk || result == kResultPortUnavailable) {
+        record.readRefusal.reset();
+    } else if (!IsLinkFailure(result)) {
+        record.readRefusal = result;
+    }
+}
+
 // A failure leaves the failure values; after a link failure the parameters
 // are not asked for.
 uint32_t ReadInFull(PortRequests& service, const std::wstring& name, PortRecord& record) {
@@ -52,7 +62,9 @@ uint32_t ReadInFull(PortRequests& service, const std::wstring& name, PortRecord&
         dms = service.GetPortDmsConfig(name, record.dms);
     }
     record.fullReadOwed = device != kResultOk || dms != kResultOk;
-    return device != kResultOk ? device : dms;
+    const uint32_t r = device != kResultOk ? device : dms;
+    NoteRead(record, r);
+    return r;
 }
 
 }  // namespace
@@ -121,6 +133,7 @@ uint32_t RefreshPass::DropMalformed() {
 uint32_t RefreshPass::PollCounters(const std::wstring& name, PortRecord& record) {
     uint32_t tx = 0, rx = 0, update = 0;
     const uint32_t r = service.GetPortCounters(name, tx, rx, update);
+    NoteRead(record, r);
     if (r != kResultOk) return r;
     record.txPrev = record.txCount;
     record.txCount = tx;

@@ -39,6 +39,7 @@ void TNamedPipeClient::Close() {
 uint32_t TNamedPipeClient::Connect(uint32_t timeoutMs) {
     if (pipe.IsValid()) return kErrorGeneric;
     const DWORD start = ::GetTickCount();
+    timeoutMs = wait->Allowance(timeoutMs);
 
     wchar_t path[kPipePathChars] = {};
     size_t length = 0;

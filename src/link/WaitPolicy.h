@@ -15,6 +15,9 @@ public:
     // with a null handle only the time passes. Gives WAIT_OBJECT_0,
     // WAIT_TIMEOUT, or WAIT_FAILED with the thread's last error set.
     virtual DWORD Wait(HANDLE handle, uint32_t timeoutMs) = 0;
+    // How long of wantedMs a step that waits in several goes (the connect's
+    // retries) may take in all; a policy with a deadline gives less.
+    virtual uint32_t Allowance(uint32_t wantedMs) { return wantedMs; }
 
 protected:
     ~WaitPolicy() = default;

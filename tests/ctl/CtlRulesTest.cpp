@@ -31,6 +31,10 @@ TEST(CtlCommandLine, CommandsOptionsAndKeysIgnoreCaseButValuesAndPortsDoNot) {
     EXPECT_EQ(check.request.command, CtlCommand::Check);
     EXPECT_EQ(check.request.criticalNotConnected, 1000u);
     EXPECT_EQ(Parse({L"check"}).request.criticalNotConnected, 0u) << "never critical for ports";
+    // Only the check has a deadline of its own.
+    EXPECT_EQ(Parse({L"check"}).request.timeoutSeconds, kCheckTimeoutSeconds);
+    EXPECT_EQ(Parse({L"ports"}).request.timeoutSeconds, 0u);
+    EXPECT_EQ(Parse({L"check", L"--TIMEOUT", L"3600"}).request.timeoutSeconds, 3600u);
     // A value may hold the separator.
     EXPECT_EQ(Parse({L"log", L"set", L"folder=C:\\a=b"}).request.values.at(L"folder"), L"C:\\a=b");
     EXPECT_TRUE(Parse({L"status", L"--pipe", std::wstring(kMaxPipeNameChars, L'p')}).ok);
@@ -77,16 +81,39 @@ TEST(CtlCommandLine, WhatNoCommandTakesIsAUsageError) {
              {L"check", L"--critical-not-connected", L"1001"},
              {L"check", L"--critical-not-connected", L"+2"},
              {L"ports", L"--critical-not-connected", L"2"},
+             {L"ports", L"--timeout", L"0"},
+             {L"check", L"--timeout", L"3601"},
+             {L"check", L"--timeout"},
              // --pipe takes a plain name only
              {L"status", L"--pipe", L""},
              {L"status", L"--pipe", L"..\\x"},
              {L"status", L"--pipe", L"a/b"},
              {L"status", L"--pipe", L"a..b"},
+             {L"status", L"--pipe", L"."},
+             {L"status", L"--pipe", L"sim."},
+             {L"status", L"--pipe", L"sim "},
+             {L"status", L"--pipe", L"si\x1bm"},
+             {L"status", L"--pipe", L"si\x85m"},
              {L"status", L"--pipe", std::wstring(kMaxPipeNameChars + 1, L'p')}}) {
         const CtlParse parse = Parse(args);
         EXPECT_FALSE(parse.ok) << ::testing::PrintToString(args);
         EXPECT_FALSE(parse.error.empty());
     }
+}
+
+// Errors that repeat a word show it as a value is shown.
+TEST(CtlCommandLine, ErrorsQuoteAWordThatHoldsControlCharacters) {
+    EXPECT_EQ(Parse({L"get", L"COM3", L"x\ny"}).error, L"Unexpected '\"x\\ny\"'.");
+    EXPECT_EQ(Parse({L"C:\\x"}).error, L"Unknown command 'C:\\x'.");
+}
+
+TEST(CtlCommandLine, HelpNamesEveryOption) {
+    const std::wstring usage = UsageText();
+    for (const wchar_t* option :
+         {L"--pipe NAME", L"--timeout SECONDS", L"set PORT key=value... [--yes]",
+          L"set PORT default [--yes]", L"ports [--json | --csv]",
+          L"check [--critical-not-connected N]", L"7 some ports could\nnot be read"})
+        EXPECT_NE(usage.find(option), std::wstring::npos) << option << "\n" << usage;
 }
 
 TEST(CtlCommandLine, FlagsAndLevelsAreReadInAnyCase) {
@@ -130,7 +157,7 @@ TEST(CtlFormat, JsonAndCsvQuoteWhatTheirReadersNeedQuoted) {
     EXPECT_EQ(FormatJson({}), L"[\r\n]\r\n");
     EXPECT_EQ(FormatCsv(rows),
               L"COM Port,Label,Serial Number,Mode,Status,Connection\r\n"
-              L"COM4,\"a \"\"b\"\", c\td\",,Velmora,-,-\r\n");
+              L"COM4,\"a \"\"b\"\", c\\x09d\",,Velmora,-,-\r\n");
 }
 
 TEST(CtlFormat, TableColumnsAreAsWideAsTheirWidestCell) {
@@ -143,18 +170,38 @@ TEST(CtlFormat, SettingsAreKeyValueLinesInTheirOrder) {
     const bool useDefault = false;
     EXPECT_EQ(FormatDmsSettings(DmsSettings{L"h", L"", 5, false, true}, &useDefault),
               L"useDefault=0\r\nhost=h\r\nport=\r\nretry=5\r\nssl=0\r\nactive=1\r\n");
-    EXPECT_EQ(FormatLogSettings(L"C:\\Logs", 2), L"folder=C:\\\\Logs\r\nlevel=2\r\n");
+    // A plain value prints as it is, so that a script takes it as printed.
+    EXPECT_EQ(FormatLogSettings(L"C:\\Logs", 2), L"folder=C:\\Logs\r\nlevel=2\r\n");
 }
 
-// Texts from the service cannot add lines or drive a console.
-TEST(CtlFormat, TableAndKeyValueLinesEscapeControlCharacters) {
-    EXPECT_EQ(EscapeText(L"a\r\nb\tc\\d\x1b[2J\x7f\x85\u00e9"),
-              L"a\\r\\nb\\tc\\\\d\\x1b[2J\\x7f\\x85\u00e9");
+// Texts from the service cannot add lines, drive a console or turn a line
+// around: such a value, and one a script would trim or take for quoted, is
+// quoted with C escapes.
+TEST(CtlFormat, ValuesArePlainOrQuotedWithEscapes) {
+    for (const wchar_t* plain :
+         {L"", L"C:\\ProgramData\\Kestrel\\Logs", L"a \"b\"", L"\u00a0\u00e9"})
+        EXPECT_EQ(QuoteText(plain), plain);
+    EXPECT_EQ(QuoteText(L"a\r\nb\tc\\d\"\x1b[2J\x7f\x80\x9f\u00e9"),
+              L"\"a\\r\\nb\\tc\\\\d\\\"\\x1b[2J\\x7f\\x80\\x9f\u00e9\"");
+    EXPECT_EQ(QuoteText(L"ab\u202ec\u2028\u200f\u2069"), L"\"ab\\u202ec\\u2028\\u200f\\u2069\"");
+    EXPECT_EQ(QuoteText(L" a"), L"\" a\"");
+    EXPECT_EQ(QuoteText(L"a "), L"\"a \"");
+    EXPECT_EQ(QuoteText(L"\"a"), L"\"\\\"a\"");
+    EXPECT_EQ(EscapeText(L"'\"'\n"), L"'\"'\\n");
     EXPECT_EQ(FormatDmsSettings(DmsSettings{L"h\nactive=1", L"80", 5, false, true}),
-              L"host=h\\nactive=1\r\nport=80\r\nretry=5\r\nssl=0\r\nactive=1\r\n");
+              L"host=\"h\\nactive=1\"\r\nport=80\r\nretry=5\r\nssl=0\r\nactive=1\r\n");
     EXPECT_EQ(FormatTable({Listing(L"D\r\n")}),
-              L"COM Port  Label  Serial Number  Mode     Status  Connection\r\n"
-              L"COM4      D\\r\\n                 Velmora  -       -\r\n");
+              L"COM Port  Label    Serial Number  Mode     Status  Connection\r\n"
+              L"COM4      \"D\\r\\n\"" +
+                  std::wstring(17, L' ') + L"Velmora  -       -\r\n");
+}
+
+// A console takes a write in pieces, never half a surrogate pair.
+TEST(CtlFormat, ConsolePiecesKeepSurrogatePairsWhole) {
+    EXPECT_EQ(ConsolePiece(L"abc", 8), 3u);
+    EXPECT_EQ(ConsolePiece(L"abcd", 3), 3u);
+    EXPECT_EQ(ConsolePiece(L"ab\xD83D\xDE00", 3), 2u);
+    EXPECT_EQ(ConsolePiece(L"ab\xD83D\xDE00", 4), 4u);
 }
 
 // A name beyond the BMP and one with a lone surrogate come back whole from a
@@ -184,17 +231,30 @@ TEST(CtlFormat, JsonIsPrintableAsciiThatReadsBackToTheSameText) {
 }
 
 // A comma alone is enough for quotes; a cell that a spreadsheet would run as a
-// formula gets a leading ', but the panel's "-" for no value stays.
+// formula gets a leading ', but the panel's "-" for no value stays. CR and LF
+// stay inside quotes; no other control character goes out raw.
 TEST(CtlFormat, CsvQuotesACommaAloneAndDisarmsFormulas) {
-    std::vector<PortListing> rows{Listing(L"Dock, bay 2"), Listing(L"=1+2"), Listing(L"@SUM(A1)"),
-                                  Listing(L"-2,+3")};
+    std::vector<PortListing> rows{
+        Listing(L"Dock, bay 2"),     Listing(L"=1+2"), Listing(L"@SUM(A1)"), Listing(L"-2,+3"),
+        Listing(L"\t=HYPERLINK(1)"), Listing(L"\r=1"), Listing(L"a\rb\nc")};
     rows[0].serial = L"+49 30";
-    EXPECT_EQ(FormatCsv(rows),
+    rows[1].serial = L"\x1b]0;x\x07\x85";
+    const std::wstring csv = FormatCsv(rows);
+    EXPECT_EQ(csv,
               L"COM Port,Label,Serial Number,Mode,Status,Connection\r\n"
               L"COM4,\"Dock, bay 2\",'+49 30,Velmora,-,-\r\n"
-              L"COM4,'=1+2,,Velmora,-,-\r\n"
+              L"COM4,'=1+2,\\x1b]0;x\\x07\\x85,Velmora,-,-\r\n"
               L"COM4,'@SUM(A1),,Velmora,-,-\r\n"
-              L"COM4,\"'-2,+3\",,Velmora,-,-\r\n");
+              L"COM4,\"'-2,+3\",,Velmora,-,-\r\n"
+              L"COM4,'\\x09=HYPERLINK(1),,Velmora,-,-\r\n"
+              L"COM4,\"'\r=1\",,Velmora,-,-\r\n"
+              L"COM4,\"a\rb\nc\",,Velmora,-,-\r\n");
+    std::string narrow;
+    for (wchar_t c : csv) narrow += static_cast<char>(c);
+    const auto records = test::ReadCsv(narrow);
+    ASSERT_TRUE(records.has_value());
+    ASSERT_EQ(records->size(), rows.size() + 1);
+    EXPECT_EQ(records->back().at(1), "a\rb\nc");
 }
 
 TEST(CtlFormat, StatusLineNamesAVersionTheToolDoesNotSpeak) {
@@ -231,34 +291,45 @@ TEST(CtlCheck, OkWhenEveryActivePortWithALinkIsConnected) {
         Port(L"COM3", L"Dock-3", kStatusConnected), Port(L"COM4", L"", kStatusNotConnected, false),
         Port(L"COM10", L"COM10", kStatusNotAvailable, true, kModeSerial),
         Port(L"COM7", L"", kStatusNoDevice)};
-    const CheckVerdict verdict = CheckPorts(ports, 1);
+    const CheckVerdict verdict = CheckPorts(ports, {}, 1);
     EXPECT_EQ(verdict.state, kCheckOk);
     EXPECT_EQ(verdict.line,
               L"KESTREL OK - 3 ports, all active ports connected | ports=3 "
-              L"connected=1 not_connected=0 not_available=0");
-    EXPECT_EQ(CheckPorts({ports[0]}, 0).line,
+              L"connected=1 not_connected=0 not_available=0 unreadable=0");
+    EXPECT_EQ(CheckPorts({ports[0]}, {}, 0).line,
               L"KESTREL OK - 1 port, all active ports connected | "
-              L"ports=1 connected=1 not_connected=0 not_available=0");
+              L"ports=1 connected=1 not_connected=0 not_available=0 unreadable=0");
 }
 
 TEST(CtlCheck, PortsNotConnectedAreNamedFiveAtMostInNameOrder) {
-    std::vector<PortRowInfo> ports{Port(L"COM9", L"Lab|2\nB", kStatusNotConnected),
+    std::vector<PortRowInfo> ports{Port(L"COM9", L"Lab|2\x7f\x9f\u202e\nB", kStatusNotConnected),
                                    Port(L"COM10", L"COM10", kStatusNotAvailable),
                                    Port(L"COM1", L"Analyzer 1", 7)};
-    EXPECT_EQ(CheckPorts(ports, 0).line,
+    EXPECT_EQ(CheckPorts(ports, {}, 0).line,
               L"KESTREL WARNING - COM1 (Analyzer 1): Unknown, COM10: Not available, "
-              L"COM9 (Lab/2 B): Not connected | ports=3 connected=0 not_connected=1 "
-              L"not_available=1");
+              L"COM9 (Lab/2    B): Not connected | ports=3 connected=0 not_connected=1 "
+              L"not_available=1 unreadable=0");
     for (const wchar_t* name : {L"COM2", L"COM3", L"COM4", L"COM5"})
         ports.push_back(Port(name, L"", kStatusNotConnected));
-    const CheckVerdict warning = CheckPorts(ports, 8);
+    const CheckVerdict warning = CheckPorts(ports, {}, 8);
     EXPECT_EQ(warning.state, kCheckWarning);
     EXPECT_EQ(warning.line.substr(0, warning.line.find(L" | ")),
               L"KESTREL WARNING - COM1 (Analyzer 1): Unknown, COM10: Not available, "
               L"COM2: Not connected, COM3: Not connected, COM4: Not connected and 2 more");
-    const CheckVerdict critical = CheckPorts(ports, 7);
+    const CheckVerdict critical = CheckPorts(ports, {}, 7);
     EXPECT_EQ(critical.state, kCheckCritical);
     EXPECT_EQ(critical.line.substr(0, 19), L"KESTREL CRITICAL - ");
+}
+
+// A port the service lists but will not read may be the one that is down.
+TEST(CtlCheck, APortThatCouldNotBeReadMakesItUnknown) {
+    const std::vector<PortRowInfo> ports{Port(L"COM3", L"", kStatusConnected),
+                                         Port(L"COM4", L"", kStatusNotConnected)};
+    const CheckVerdict verdict = CheckPorts(ports, {{L"COM5", 0x1F}}, 1);
+    EXPECT_EQ(verdict.state, kCheckUnknown);
+    EXPECT_EQ(verdict.line,
+              L"KESTREL UNKNOWN - COM5: could not be read (status 0x1F), COM4: Not connected | "
+              L"ports=2 connected=1 not_connected=1 not_available=0 unreadable=1");
 }
 
 TEST(CtlCheck, NoServiceIsCriticalAndACheckNotMadeUnknown) {
@@ -271,6 +342,7 @@ TEST(CtlCheck, NoServiceIsCriticalAndACheckNotMadeUnknown) {
 
     EXPECT_TRUE(NamesCheck({L"--pipe", L"status", L"CHECK", L"--json"}));
     EXPECT_TRUE(NamesCheck({L"--critical-not-connected", L"x", L"check"}));
+    EXPECT_TRUE(NamesCheck({L"--timeout", L"status", L"check"}));
     EXPECT_FALSE(NamesCheck({L"--pipe", L"check", L"status"}));
     EXPECT_FALSE(NamesCheck({L"get", L"check"}));
     EXPECT_FALSE(NamesCheck({}));

@@ -182,9 +182,10 @@ TEST_F(CtlProcess, DefaultsAndLogSettings) {
     ExpectRun(Ctl(L"defaults set active=0"), 2, "",
               Utf8(texts::kDefaultDeactivationQuestion) + "\r\n");
 
-    ExpectRun(Ctl(L"log"), 0, "folder=C:\\\\Logs\r\nlevel=1\r\n");
+    // A plain folder prints as it is, as log set takes it back.
+    ExpectRun(Ctl(L"log"), 0, "folder=C:\\Logs\r\nlevel=1\r\n");
     ExpectRun(Ctl(L"log set level=\"text dump of transferred data\" folder=C:\\windows"), 0,
-              "folder=C:\\\\windows\r\nlevel=3\r\n");
+              "folder=C:\\windows\r\nlevel=3\r\n");
     ExpectRun(Ctl(L"log set folder=\\\\host\\logs"), 2, "",
               "The log folder must be on a local fixed drive.\r\n");
     ExpectRun(Ctl(L"log set level=9"), 2, "", "Invalid log level '9'.\r\n");
@@ -248,10 +249,11 @@ TEST_F(CtlProcess, CheckOkWarningCriticalAndUnknown) {
     // Serial mode and inactive, COM7 has no device.
     test::PluginLine line = check(L"", 1, "WARNING");
     EXPECT_EQ(line.text, "COM4 (B" + kEAcute + ", \"4\"): Not connected");
-    EXPECT_EQ(
-        line.performance,
-        (Performance{
-            {"ports", "3"}, {"connected", "1"}, {"not_connected", "1"}, {"not_available", "0"}}));
+    EXPECT_EQ(line.performance, (Performance{{"ports", "3"},
+                                             {"connected", "1"},
+                                             {"not_connected", "1"},
+                                             {"not_available", "0"},
+                                             {"unreadable", "0"}}));
     EXPECT_EQ(check(L" --critical-not-connected 1", 2, "CRITICAL").text, line.text);
 
     Sim("port COM4 status=0");
@@ -267,6 +269,39 @@ TEST_F(CtlProcess, CheckOkWarningCriticalAndUnknown) {
               "The service's port list could not be read (error 1).");
     ASSERT_TRUE(service.Quit());
     EXPECT_EQ(check(L"", 2, "CRITICAL").text, "service not running");
+}
+
+// A port the service lists but will not read is no connected port: the check
+// cannot say and ports names it, whether its device or its counters are refused.
+TEST_F(CtlProcess, APortThatCannotBeReadIsNamed) {
+    Sim("port COM4 status=0");
+    Sim("port COM5 label=Dock-5 mode=0 status=1 default=0 host=h dmsport=1 active=1");
+    for (const char* request : {"GetPortDevice", "GetPortCounters"}) {
+        Sim("clear-faults");
+        Sim(std::string("fault refuse 0x1F port=COM5 count=always on=") + request);
+        const ProgramRun check = Ctl(L"check");
+        EXPECT_EQ(check.exitCode, 3u) << request;
+        EXPECT_EQ(check.out,
+                  "KESTREL UNKNOWN - COM5: could not be read (status 0x1F) | ports=3 connected=2 "
+                  "not_connected=0 not_available=0 unreadable=1\r\n")
+            << request;
+        const ProgramRun ports = Ctl(L"ports --csv");
+        EXPECT_EQ(ports.exitCode, 7u) << request;
+        EXPECT_EQ(ports.err, "Port 'COM5' could not be read (status 0x1f).\r\n");
+        EXPECT_EQ(test::ReadCsv(ports.out).value_or(test::CsvRecords{}).size(), 4u) << ports.out;
+    }
+}
+
+// A slow service: the check ends within its deadline as CRITICAL, and with
+// time enough it gives the real state.
+TEST_F(CtlProcess, TheDeadlineEndsARunAgainstASlowService) {
+    Sim("fault delay 1500 on=GetPortListInfo count=always");
+    const ULONGLONG start = ::GetTickCount64();
+    ExpectRun(Ctl(L"check --timeout 1"), 2,
+              "KESTREL CRITICAL - service not responding within 1 s\r\n");
+    EXPECT_LT(::GetTickCount64() - start, 2000u);
+    ExpectRun(Ctl(L"ports --timeout 1"), 3, "", "not responding within 1 s\r\n");
+    EXPECT_EQ(Ctl(L"check --timeout 5").exitCode, 1u);
 }
 
 }  // namespace

@@ -158,9 +158,11 @@ private:
     size_t i = 0;
 };
 
+using CsvRecords = std::vector<std::vector<std::string>>;
+
 // Records of RFC 4180 CSV with CR LF line ends; nullopt when malformed.
-inline std::optional<std::vector<std::vector<std::string>>> ReadCsv(const std::string& text) {
-    std::vector<std::vector<std::string>> records;
+inline std::optional<CsvRecords> ReadCsv(const std::string& text) {
+    CsvRecords records;
     std::vector<std::string> record;
     std::string field;
     size_t i = 0;

@@ -16,7 +16,8 @@ constexpr const char* kHelp =
     "log [folder=T] [level=N]\n"
     "traffic on|off [NAME...]\n"
     "fault delay MS|drop|crash|length N|stale [N]|future [N]|version A.B.C|refuse STATUS\n"
-    "      |claim N|names refuse|repeat|invent|silence [on=CODE|any] [after=N] [count=N|always]\n"
+    "      |claim N|names refuse|repeat|invent|silence [on=CODE|any] [port=NAME] [after=N]\n"
+    "      [count=N|always]\n"
     "clear-faults | reset | demo | state | counts | drop-all | crash-all | sleep MS | quit | help";
 
 // The demo the simulator starts with when given nothing else to do.
@@ -175,7 +176,8 @@ bool CommandInterpreter::Traffic(const Arguments& args, CommandResult& result) {
 bool CommandInterpreter::AddFault(const Arguments& args, CommandResult& result) {
     std::string& error = result.text;
     if (args.empty())
-        return Fail(error, "usage: fault KIND [ARG] [on=CODE|any] [after=N] [count=N|always]");
+        return Fail(error,
+                    "usage: fault KIND [ARG] [on=CODE|any] [port=NAME] [after=N] [count=N|always]");
     Fault fault;
     if (!CommandParser::ParseFaultKind(args[0], fault.kind))
         return Fail(error, "unknown fault: " + args[0]);
@@ -206,8 +208,9 @@ bool CommandInterpreter::AddFault(const Arguments& args, CommandResult& result) 
         return Fail(error, kindName + ": must not be 0");
 
     CommandOptions options;
-    if (!options.Parse(args, hasValue ? 2 : 1, {"on", "after", "count"}, error) ||
-        !options.Number("after", fault.skip, error)) {
+    if (!options.Parse(args, hasValue ? 2 : 1, {"on", "port", "after", "count"}, error) ||
+        !options.Number("after", fault.skip, error) ||
+        !options.Wide("port", kPortNameChars - 1, fault.port, error)) {
         return false;
     }
     const std::string on = options.Raw("on", "any");

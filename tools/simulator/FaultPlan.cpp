@@ -2,11 +2,11 @@
 
 namespace kestrel::sim {
 
-FaultAction FaultPlan::Take(uint32_t code) {
+FaultAction FaultPlan::Take(uint32_t code, const std::wstring& port) {
     FaultAction action;
     for (auto it = faults.begin(); it != faults.end();) {
         Fault& fault = *it;
-        if (!fault.anyCode && fault.code != code) {
+        if ((!fault.anyCode && fault.code != code) || (!fault.port.empty() && fault.port != port)) {
             ++it;
             continue;
         }

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "ServiceProtocol.h"
@@ -40,6 +41,7 @@ struct Fault {
     uint32_t version[3] = {};
     bool anyCode = true;
     uint32_t code = 0;    // the request code it applies to, unless anyCode
+    std::wstring port;    // only requests that name this port; empty: any request
     uint32_t skip = 0;    // matching requests to let pass before it applies
     bool always = false;  // never used up
     uint32_t remaining = 1;
@@ -68,10 +70,11 @@ public:
     void Clear() { faults.clear(); }
     const std::vector<Fault>& Faults() const { return faults; }
 
-    // Every pending fault that applies to the request code, and has no requests
-    // left to skip, is used once, in the order they were added; a later fault of
-    // the same kind overrides an earlier one.
-    FaultAction Take(uint32_t code);
+    // Every pending fault that applies to the request code and the port it
+    // names (empty: none), and has no requests left to skip, is used once, in
+    // the order they were added; a later fault of the same kind overrides an
+    // earlier one.
+    FaultAction Take(uint32_t code, const std::wstring& port);
 
 private:
     std::vector<Fault> faults;

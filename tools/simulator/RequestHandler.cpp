@@ -139,6 +139,20 @@ bool HandleRequest(SimModel& model, const uint8_t* request, size_t length, uint8
     return true;
 }
 
+std::wstring RequestPortName(const uint8_t* request) {
+    switch (GetU32(request, kCodeOffset)) {
+    case kGetPortDevice:
+    case kGetPortDmsConfig:
+    case kSetPortDmsConfig:
+    case kUseDefaultDmsConfig:
+    case kGetPortCounters:
+        if (WideFieldTerminated(request, kReqPortNameOffset, kPortNameChars))
+            return GetWide(request, kReqPortNameOffset, kPortNameChars);
+        return std::wstring();
+    default: return std::wstring();
+    }
+}
+
 void RefuseRequest(const uint8_t* request, uint32_t status, uint8_t* response) {
     std::memset(response, 0, kResponseFrameSize);
     PutU32(response, kSequenceOffset, GetU32(request, kSequenceOffset));

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "ServiceProtocol.h"
 #include "SimModel.h"
@@ -26,6 +27,9 @@ inline constexpr size_t kMinAnswerableRequest = 4;
 // kRefuseMalformed and changes nothing. Returns false, leaving the response
 // zeroed, when the request is too short to carry a sequence number.
 bool HandleRequest(SimModel& model, const uint8_t* request, size_t length, uint8_t* response);
+
+// The port a 726-byte request names; empty for requests that name none.
+std::wstring RequestPortName(const uint8_t* request);
 
 // The answer to a request that is refused without being acted on.
 void RefuseRequest(const uint8_t* request, uint32_t status, uint8_t* response);

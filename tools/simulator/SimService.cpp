@@ -40,7 +40,7 @@ Reply SimService::Handle(const uint8_t* request, size_t length) {
             } else {
                 ++counts.unknownCode;
             }
-            fault = state.faults.Take(code);
+            fault = state.faults.Take(code, RequestPortName(request));
         } else {
             ++counts.malformed;
         }

@@ -17,6 +17,9 @@ std::string DescribeDms(const SimDms& dms) {
     return out.str();
 }
 
+// Texts of the model are UTF-16; commands are UTF-8.
+std::string QuoteWide(const std::wstring& text) { return CommandParser::Quote(WideToUtf8(text)); }
+
 std::string DescribeFault(const Fault& fault) {
     std::ostringstream out;
     out << "fault " << CommandParser::FaultKindName(fault.kind);
@@ -31,6 +34,7 @@ std::string DescribeFault(const Fault& fault) {
     default: out << ' ' << fault.value; break;
     }
     out << " on=" << (fault.anyCode ? "any" : CommandParser::RequestName(fault.code));
+    if (!fault.port.empty()) out << " port=" << QuoteWide(fault.port);
     if (fault.skip != 0) out << " after=" << fault.skip;
     out << " count=";
     if (fault.always) {
@@ -40,9 +44,6 @@ std::string DescribeFault(const Fault& fault) {
     }
     return out.str();
 }
-
-// Texts of the model are UTF-16; commands are UTF-8.
-std::string QuoteWide(const std::wstring& text) { return CommandParser::Quote(WideToUtf8(text)); }
 
 }  // namespace
 
