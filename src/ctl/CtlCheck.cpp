@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ActiveDmsLink.h"
 #include "CtlCommandLine.h"
 #include "PortRecord.h"
 #include "PortRowTexts.h"
@@ -49,8 +50,8 @@ CheckVerdict CheckPorts(const std::vector<PortRowInfo>& ports, uint32_t critical
     uint32_t connected = 0, notConnected = 0, notAvailable = 0;
     std::vector<const PortRowInfo*> down;
     for (const PortRowInfo* port : byName) {
-        if (!port->comPortActive || port->mode == kModeSerial) continue;
-        if (port->status == kStatusConnected) {
+        if (!HasActiveDmsLink(*port)) continue;
+        if (!ActiveDmsLinkDown(*port)) {
             ++connected;
             continue;
         }
