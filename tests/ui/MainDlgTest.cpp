@@ -19,14 +19,17 @@ TEST_F(MainDlgTest, StartsHiddenWithTitleIconsTrayMenuAndFilledList) {
     EXPECT_NE(::SendMessageW(window, WM_GETICON, ICON_BIG, 0), 0);
 
     HMENU menu = dlg->RButtonDownMenu();
-    ASSERT_EQ(::GetMenuItemCount(menu), 2);
-    wchar_t item[32] = {};
-    ::GetMenuStringW(menu, 0, item, 32, MF_BYPOSITION);
-    EXPECT_STREQ(item, texts::kTrayViewPorts);
-    EXPECT_EQ(::GetMenuItemID(menu, 0), static_cast<UINT>(ID_VIEW_COMMPORTS));
-    ::GetMenuStringW(menu, 1, item, 32, MF_BYPOSITION);
-    EXPECT_STREQ(item, texts::kTrayQuit);
-    EXPECT_EQ(::GetMenuItemID(menu, 1), static_cast<UINT>(ID_TRAY_QUIT));
+    ASSERT_EQ(::GetMenuItemCount(menu), 3);
+    const std::pair<const wchar_t*, int> items[] = {
+        {texts::kTrayViewPorts, ID_VIEW_COMMPORTS},
+        {texts::kTrayNotifications, ID_TRAY_NOTIFICATIONS},
+        {texts::kTrayQuit, ID_TRAY_QUIT}};
+    for (int i = 0; i < 3; ++i) {
+        wchar_t item[32] = {};
+        ::GetMenuStringW(menu, i, item, 32, MF_BYPOSITION);
+        EXPECT_STREQ(item, items[i].first);
+        EXPECT_EQ(::GetMenuItemID(menu, i), static_cast<UINT>(items[i].second));
+    }
 }
 
 TEST_F(MainDlgTest, CloseAndOkOnlyHide) {
@@ -110,6 +113,7 @@ TEST_F(MainDlgTest, ServiceDownAtStartLeavesTheListEmptyUntilItComes) {
 // link, or another tick without a service, does not. A restarted taskbar gets
 // the icon back as it looks in each state.
 TEST_F(MainDlgTest, TitleTooltipTrayIconAndGreyRowsFollowTheLink) {
+    ASSERT_TRUE(server->Execute("port COM3 status=0"));
     StartBoth();
     const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
     const auto tick = [&] { ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0); };
