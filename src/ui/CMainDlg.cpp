@@ -1,11 +1,11 @@
 #include "CMainDlg.h"
 
+#include "ActiveDmsLink.h"
 #include "ApplyChanges.h"
 #include "CAboutDlg.h"
 #include "CAppModule.h"
 #include "CenterWindow.h"
 #include "ConnectionDlg.h"
-#include "ActiveDmsLink.h"
 #include "GlobalDlg.h"
 #include "NoticeSwitch.h"
 #include "PanelTexts.h"

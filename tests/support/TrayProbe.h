@@ -12,7 +12,6 @@
 
 #include <string>
 #include <utility>
-#include <vector>
 
 #include "CRegKey.h"
 #include "Eventually.h"
@@ -44,30 +43,22 @@ inline std::wstring TrayLook(HICON icon) {
     return L"?";
 }
 
-// The texts of the balloons on the screen now, of any process.
-inline std::vector<std::wstring> BalloonTexts() {
-    std::vector<std::wstring> texts;
-    HWND tip = nullptr;
-    while ((tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr) {
-        wchar_t text[300] = {};
-        DWORD_PTR copied = 0;
-        if (::IsWindowVisible(tip) &&
-            ::SendMessageTimeoutW(tip, WM_GETTEXT, 300, reinterpret_cast<LPARAM>(text),
-                                  SMTO_ABORTIFHUNG, 1000, &copied) &&
-            text[0] != L'\0')
-            texts.emplace_back(text);
-    }
-    return texts;
-}
-
-// Whether a balloon with this text shows within timeoutMs (Wine shows one 2 s
-// after it was asked for). Balloons are the whole screen's: tests that run
-// side by side tell theirs apart by their texts.
+// Whether a balloon with this text shows, of any process, within timeoutMs
+// (Wine shows one 2 s after it was asked for, as a tooltip window). Tests that
+// run side by side tell theirs apart by their texts.
 inline bool BalloonShows(const std::wstring& text, DWORD timeoutMs) {
     return Eventually(
         [&] {
-            for (const std::wstring& shown : BalloonTexts())
-                if (shown == text) return true;
+            HWND tip = nullptr;
+            while ((tip = ::FindWindowExW(nullptr, tip, TOOLTIPS_CLASSW, nullptr)) != nullptr) {
+                wchar_t shown[300] = {};
+                DWORD_PTR copied = 0;
+                if (::IsWindowVisible(tip) &&
+                    ::SendMessageTimeoutW(tip, WM_GETTEXT, 300, reinterpret_cast<LPARAM>(shown),
+                                          SMTO_ABORTIFHUNG, 1000, &copied) &&
+                    text == shown)
+                    return true;
+            }
             return false;
         },
         timeoutMs);

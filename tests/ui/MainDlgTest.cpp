@@ -111,9 +111,10 @@ TEST_F(MainDlgTest, ServiceDownAtStartLeavesTheListEmptyUntilItComes) {
 // Title, tooltip, tray icon and the rows' grey say whether the rows are live.
 // Only a connect attempt changes that: a request failing inside a working
 // link, or another tick without a service, does not. A restarted taskbar gets
-// the icon back as it looks in each state.
+// the icon back as it looks in each state. While the service answers, the icon
+// warns and the tooltip counts the active ports not connected (COM3, which the
+// service's own state comes before).
 TEST_F(MainDlgTest, TitleTooltipTrayIconAndGreyRowsFollowTheLink) {
-    ASSERT_TRUE(server->Execute("port COM3 status=0"));
     StartBoth();
     const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
     const auto tick = [&] { ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0); };
@@ -131,10 +132,10 @@ TEST_F(MainDlgTest, TitleTooltipTrayIconAndGreyRowsFollowTheLink) {
         ::SendMessageW(window, taskbarCreated, 0, 0);
         return IconShown(window) ? test::TrayLook(dlg->Icon()) : L"not added again";
     };
-    const std::wstring live =
-        std::wstring(texts::kProductName) + L" | " + texts::kProductName + L" | plain";
+    const std::wstring live = std::wstring(texts::kProductName) + L" | " + texts::kProductName +
+                              L"\n1 port not connected | warning";
     EXPECT_EQ(shown(), live);
-    EXPECT_EQ(restartedTaskbar(), L"plain");
+    EXPECT_EQ(restartedTaskbar(), L"warning");
 
     ASSERT_TRUE(server->Execute("fault drop on=GetPortCounters count=1"));
     tick();
@@ -188,6 +189,11 @@ TEST_F(MainDlgTest, TitleTooltipTrayIconAndGreyRowsFollowTheLink) {
     ::Sleep(500);
     tick();
     EXPECT_EQ(shown(), live);
+
+    ASSERT_TRUE(server->Execute("port COM3 status=0"));
+    tick();
+    EXPECT_EQ(shown(),
+              std::wstring(texts::kProductName) + L" | " + texts::kProductName + L" | plain");
 }
 
 // Tab, as the program's loop hands it to the dialog, stops on the list

@@ -1,5 +1,5 @@
 // The notification-area icon on real windows: the record it adds, the routing
-// of the callback message, its balloons, and where its menu opens.
+// of the callback message, and where its menu opens.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -100,20 +100,6 @@ TEST(NotifyIcon, AddAgainRestoresAnIconTheTaskbarLostAsItLastLooked) {
     icon.Destroy();
     EXPECT_FALSE(icon.AddAgain());
     EXPECT_FALSE(IconShown(owner.window));
-}
-
-// The balloon is the notification area's: it shows the text, cut to what the
-// record holds, and goes with the icon.
-TEST(NotifyIcon, BalloonShowsFromTheAddedIconAndGoesWithIt) {
-    OwnerWindow owner;
-    TNotifyIcon icon;
-    EXPECT_FALSE(icon.ShowBalloon(L"title", L"text", false)) << "no icon yet";
-    ASSERT_TRUE(icon.Create(AppIcon(), L"tip", kCallback, owner.window));
-    const std::wstring text = L"A balloon of the icon's own test " + std::wstring(300, L'x');
-    ASSERT_TRUE(icon.ShowBalloon(L"title", text.c_str(), true));
-    EXPECT_TRUE(test::BalloonShows(text.substr(0, 255), 5000));
-    icon.Destroy();
-    EXPECT_FALSE(test::BalloonShows(text.substr(0, 255), 0));
 }
 
 TEST(NotifyIcon, DestructorRemovesIconAndMenus) {

@@ -1,5 +1,5 @@
-// What the tray's balloons say and when, from the passes and link states a
-// tick sees, without a window.
+// What a balloon tells, from the passes a tick sees, without a window; when
+// balloons come is shown by the main window's tests.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,138 +9,45 @@
 namespace kestrel {
 namespace {
 
-PortRecord Port(const std::wstring& label, uint32_t status, bool active = true,
-                uint32_t mode = kModePoct1A) {
-    PortRecord record;
-    record.portLabel = label;
-    record.status = status;
-    record.mode = mode;
-    record.dms.comPortActive = active ? 1 : 0;
-    return record;
-}
-
-const auto kAlways = [] { return true; };
-
-// The text of the balloon due at now, or "-" when none is.
-std::wstring Told(TrayNotices& notices, uint32_t now = 0) {
-    const std::optional<TrayNotice> notice = notices.Take(now, kAlways);
-    return notice ? notice->text : L"-";
-}
-
-TEST(TrayNotices, TellsChangesOfWatchedPortsAfterTheFirstPassOnly) {
-    TrayNotices notices(0);
-    PortTable ports{{L"COM3", Port(L"Analyzer 3", kStatusNotConnected)},
-                    {L"COM4", Port(L"COM4", kStatusConnected)}};
-    notices.LinkSeen(LinkState::Kind::NotRunning);
-    EXPECT_EQ(Told(notices), L"-") << "nothing before a pass went through";
-    notices.PassSeen(ports);
-    EXPECT_EQ(Told(notices), L"-") << "the state at start-up is the icon's to show";
-
-    ports[L"COM3"].status = kStatusConnected;
-    ports[L"COM4"].status = kStatusNotAvailable;
-    notices.PassSeen(ports);
-    const std::optional<TrayNotice> notice = notices.Take(0, kAlways);
-    ASSERT_TRUE(notice);
-    EXPECT_EQ(notice->text, L"COM4: Not available\nCOM3 (Analyzer 3): Connected");
-    EXPECT_TRUE(notice->warning);
-    EXPECT_EQ(notice->firstPort, L"COM4") << "losses first";
-    EXPECT_EQ(Told(notices), L"-") << "told once";
-
-    // Devices that come or go, and ports switched off or to Serial, are the list's news.
-    ports[L"COM5"] = Port(L"COM5", kStatusNotConnected);
-    ports[L"COM3"].dms.comPortActive = 0;
-    ports[L"COM3"].status = kStatusNotConnected;
-    ports[L"COM4"].mode = kModeSerial;
-    notices.PassSeen(ports);
-    EXPECT_EQ(Told(notices), L"-");
-    ports.erase(L"COM5");
-    notices.PassSeen(ports);
-    EXPECT_EQ(Told(notices), L"-");
-}
-
-TEST(TrayNotices, TheServiceStoppingFallingSilentAndAnsweringAgain) {
-    TrayNotices notices(0);
-    const PortTable ports{{L"COM3", Port(L"COM3", kStatusConnected)}};
-    notices.PassSeen(ports);
-    for (const auto& [kind, text] :
-         {std::pair{LinkState::Kind::NotResponding, L"Service not responding"},
-          std::pair{LinkState::Kind::NotRunning, L"Service not running"}}) {
-        notices.LinkSeen(kind);
-        const std::optional<TrayNotice> notice = notices.Take(0, kAlways);
-        ASSERT_TRUE(notice);
-        EXPECT_EQ(notice->text, text);
-        EXPECT_TRUE(notice->warning);
-    }
-    notices.LinkSeen(LinkState::Kind::WrongVersion);
-    EXPECT_EQ(Told(notices), L"-") << "the title's and the tooltip's";
-    notices.PassSeen(ports);
-    const std::optional<TrayNotice> back = notices.Take(0, kAlways);
-    ASSERT_TRUE(back);
-    EXPECT_EQ(back->text, L"Service running");
-    EXPECT_FALSE(back->warning);
-}
-
-// Changes within the interval wait for the next balloon, as they stand then.
-TEST(TrayNotices, OneBalloonAnIntervalWithTheLastStateWinning) {
-    TrayNotices notices(10000);
-    PortTable ports{{L"COM3", Port(L"COM3", kStatusConnected)},
-                    {L"COM4", Port(L"COM4", kStatusConnected)}};
-    notices.PassSeen(ports);
-    ports[L"COM3"].status = kStatusNotConnected;
-    notices.PassSeen(ports);
-    EXPECT_EQ(Told(notices, 1000), L"COM3: Not connected");
-
-    ports[L"COM4"].status = kStatusNotConnected;
-    notices.PassSeen(ports);
-    EXPECT_EQ(Told(notices, 5000), L"-");
-    ports[L"COM3"].status = kStatusConnected;
-    notices.PassSeen(ports);
-    ports[L"COM3"].status = kStatusNotConnected;
-    notices.PassSeen(ports);
-    EXPECT_EQ(Told(notices, 10999), L"-");
-    EXPECT_EQ(Told(notices, 11000), L"COM4: Not connected") << "COM3 dropped and came back";
-
-    // Not shown to the user: taken as told.
-    ports[L"COM4"].status = kStatusConnected;
-    notices.PassSeen(ports);
-    int asked = 0;
-    EXPECT_FALSE(notices.Take(30000, [&] { return ++asked, false; }));
-    EXPECT_EQ(asked, 1);
-    EXPECT_EQ(Told(notices, 30000), L"-");
-    notices.Take(30000, [&] { return ++asked, false; });
-    EXPECT_EQ(asked, 1) << "asked only when something changed";
-    ports[L"COM3"].status = kStatusConnected;
-    notices.PassSeen(ports);
-    EXPECT_EQ(Told(notices, 30001), L"COM3: Connected");
-}
-
-// Three ports are named; past that the shorter of names and counts.
-TEST(TrayNotices, ManyChangesInOnePassMakeOneBalloon) {
+// Losses first, three ports by name, past that (or when the names do not fit
+// the balloon's 255 characters) counted. Devices that come or go and ports
+// switched off or to Serial are the list's news.
+TEST(TrayNotices, WhatOneBalloonTells) {
     TrayNotices notices(0);
     PortTable ports;
-    for (const wchar_t* name : {L"COM1", L"COM2", L"COM3", L"COM4", L"COM5", L"COM6"})
-        ports[name] = Port(name, kStatusConnected);
-    notices.PassSeen(ports);
-    const auto drop = [&](std::initializer_list<const wchar_t*> names) {
-        for (const wchar_t* name : names) ports[name].status = kStatusNotConnected;
-        notices.PassSeen(ports);
-        return Told(notices);
-    };
-    EXPECT_EQ(drop({L"COM1", L"COM2", L"COM3"}),
-              L"COM1: Not connected\nCOM2: Not connected\nCOM3: Not connected");
-    ports[L"COM1"].status = kStatusConnected;
-    EXPECT_EQ(drop({L"COM4", L"COM5", L"COM6"}), L"3 ports not connected\n1 port connected");
-
-    // Names that would not fit the balloon's 255 characters are counted.
     const std::wstring longName(200, L'N');
-    ports = {{longName + L"1", Port(L"", kStatusConnected)},
-             {longName + L"2", Port(L"", kStatusConnected)}};
-    notices.PassSeen(ports);
-    EXPECT_EQ(Told(notices), L"-") << "devices that came";
-    for (auto& entry : ports) entry.second.status = kStatusNotConnected;
-    notices.PassSeen(ports);
-    EXPECT_EQ(Told(notices), L"2 ports not connected");
-    EXPECT_EQ(NotConnectedLine(1), L"1 port not connected");
+    for (const std::wstring& name : {std::wstring(L"COM1"), std::wstring(L"COM2"),
+                                     std::wstring(L"COM3"), std::wstring(L"COM4"), longName}) {
+        PortRecord& record = ports[name];
+        record.portLabel = name == longName ? std::wstring(29, L'L') : name;
+        record.mode = kModePoct1A;
+        record.status = kStatusNotConnected;
+        record.dms.comPortActive = 1;
+    }
+    const auto told = [&](std::initializer_list<std::pair<std::wstring, uint32_t>> changes) {
+        for (const auto& [name, status] : changes) ports[name].status = status;
+        notices.PassSeen(ports);
+        const std::optional<TrayNotice> notice = notices.Take(0, [] { return true; });
+        return notice ? notice->text + (notice->warning ? L" !" : L"") : L"-";
+    };
+    EXPECT_EQ(told({}), L"-") << "the state at start-up";
+    EXPECT_EQ(told({{L"COM1", kStatusConnected}, {L"COM2", kStatusConnected}}),
+              L"COM1: Connected\nCOM2: Connected");
+    EXPECT_EQ(told({{L"COM1", kStatusNotAvailable}, {L"COM3", kStatusConnected}}),
+              L"COM1: Not available\nCOM3: Connected !");
+    EXPECT_EQ(told({{L"COM1", kStatusConnected},
+                    {L"COM2", kStatusNotConnected},
+                    {L"COM3", kStatusNotConnected},
+                    {L"COM4", kStatusConnected}}),
+              L"2 ports not connected\n2 ports connected !");
+    EXPECT_EQ(told({{L"COM1", kStatusNotConnected}, {longName, kStatusConnected}}),
+              L"1 port not connected\n1 port connected !");
+
+    ports[L"COM1"].dms.comPortActive = 0;
+    ports[L"COM4"].mode = kModeSerial;
+    ports.erase(L"COM2");
+    ports[L"COM5"] = ports[L"COM3"];
+    EXPECT_EQ(told({{L"COM1", kStatusConnected}, {L"COM4", kStatusNotConnected}}), L"-");
 }
 
 }  // namespace
