@@ -39,6 +39,7 @@
 /* Commands. */
 #define ID_VIEW_COMMPORTS 32772
 #define ID_TRAY_QUIT 32773
+#define ID_TRAY_NOTIFICATIONS 32774
 #define ID_APP_ABOUT 57664
 #define ID_APP_EXIT 57665
 

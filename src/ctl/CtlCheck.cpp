@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "ActiveDmsLink.h"
 #include "CtlCommandLine.h"
 #include "CtlFormat.h"
 #include "PortRowTexts.h"
@@ -56,8 +57,8 @@ CheckVerdict CheckPorts(const std::vector<PortRowInfo>& ports, const UnreadableP
     uint32_t connected = 0, notConnected = 0, notAvailable = 0;
     size_t down = 0;
     for (const PortRowInfo* port : byName) {
-        if (!port->comPortActive || port->mode == kModeSerial) continue;
-        if (port->status == kStatusConnected) {
+        if (!HasActiveDmsLink(*port)) continue;
+        if (!ActiveDmsLinkDown(*port)) {
             ++connected;
             continue;
         }

@@ -1,11 +1,13 @@
 #include "CMainDlg.h"
 
+#include "ActiveDmsLink.h"
 #include "ApplyChanges.h"
 #include "CAboutDlg.h"
 #include "CAppModule.h"
 #include "CenterWindow.h"
 #include "ConnectionDlg.h"
 #include "GlobalDlg.h"
+#include "NoticeSwitch.h"
 #include "PanelTexts.h"
 #include "WindowIcons.h"
 
@@ -21,6 +23,22 @@ CMainDlg::CMainDlg(const wchar_t* pipeName)
 CMainDlg::~CMainDlg() = default;
 
 void CMainDlg::OnLButtonDblClk(POINT) { ShowAndActivate(); }
+
+void CMainDlg::OnBalloonClick() {
+    ShowAndActivate();
+    ::SetFocus(portList.Handle());
+    portList.FocusPort(noticePort);
+}
+
+void CMainDlg::TrackRButtonDownMenu(POINT point) {
+    const NoticeChoice choice = ReadNoticeChoice();
+    const HMENU menu = RButtonDownMenu();
+    ::CheckMenuItem(menu, ID_TRAY_NOTIFICATIONS,
+                    MF_BYCOMMAND | (choice.on ? MF_CHECKED : MF_UNCHECKED));
+    ::EnableMenuItem(menu, ID_TRAY_NOTIFICATIONS,
+                     MF_BYCOMMAND | (choice.byPolicy ? MF_GRAYED : MF_ENABLED));
+    TNotifyIcon::TrackRButtonDownMenu(point);
+}
 
 void CMainDlg::ShowAndActivate() {
     ::ShowWindow(Handle(), SW_SHOW);
@@ -51,6 +69,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
 
     AddTrayIcon();
     AppendRButtonDownMenuItem(ID_VIEW_COMMPORTS, kTrayViewPorts);
+    AppendRButtonDownMenuItem(ID_TRAY_NOTIFICATIONS, kTrayNotifications);
     AppendRButtonDownMenuItem(ID_TRAY_QUIT, kTrayQuit);
 
     service.ConnectAtStartup();
@@ -58,6 +77,7 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     // Filled before the window is first shown.
     service.RefreshPorts(portList);
     ShowLinkState();
+    TellChanges();
     return TRUE;
 }
 
@@ -88,42 +108,53 @@ LRESULT CMainDlg::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL&) {
         }
     }
     ShowLinkState();
+    TellChanges();
     return 0;
 }
 
 namespace {
 
-// What the window and the tray show for a link state. Each text format takes
-// the program title; the version's title takes the version seen after it, and
-// the others leave those arguments unused.
+// What the window and the tray show for a link state and the active ports
+// not connected. The title format takes the program title; the version's
+// takes the version seen after it, and the others leave those arguments
+// unused. The service's own state comes before the ports'.
 struct LinkLook {
     const wchar_t* titleFormat;
-    const wchar_t* tipFormat;
+    std::wstring stateLine;  // the tooltip's second line; empty: none
     int trayIcon;
 };
 
-LinkLook LookOf(LinkState::Kind kind) {
+LinkLook LookOf(LinkState::Kind kind, size_t portsDown) {
     switch (kind) {
     case LinkState::Kind::Connected: break;
     case LinkState::Kind::NotRunning:
-        return {kTitleServiceNotRunning, kTipServiceNotRunning, IDI_TRAY_GREYED};
+        return {kTitleServiceNotRunning, kServiceNotRunning, IDI_TRAY_GREYED};
     case LinkState::Kind::WrongVersion:
-        return {kTitleVersionNotSupported, kTipVersionNotSupported, IDI_TRAY_WARNING};
+        return {kTitleVersionNotSupported, kServiceVersionNotSupported, IDI_TRAY_WARNING};
     case LinkState::Kind::Untrusted:
-        return {kTitlePipeNotTrusted, kTipPipeNotTrusted, IDI_TRAY_WARNING};
+        return {kTitlePipeNotTrusted, kServicePipeNotTrusted, IDI_TRAY_WARNING};
     case LinkState::Kind::NotResponding:
-        return {kTitleServiceNotResponding, kTipServiceNotResponding, IDI_TRAY_WARNING};
+        return {kTitleServiceNotResponding, kServiceNotResponding, IDI_TRAY_WARNING};
     }
-    return {L"%ls", L"%ls", IDR_MAINFRAME};
+    if (portsDown == 0) return {L"%ls", L"", IDR_MAINFRAME};
+    return {L"%ls", NotConnectedLine(portsDown), IDI_TRAY_WARNING};
 }
 
 // The tooltip of a look: the program title, and what is wrong.
 struct TrayTip {
     explicit TrayTip(const LinkLook& look) {
-        std::swprintf(text, kNotifyIconTipChars, look.tipFormat, kProgramTitle);
+        std::swprintf(text, kNotifyIconTipChars, look.stateLine.empty() ? L"%ls" : L"%ls\n%ls",
+                      kProgramTitle, look.stateLine.c_str());
     }
     wchar_t text[kNotifyIconTipChars] = {};
 };
+
+size_t PortsDown(const PortTable& ports) {
+    size_t down = 0;
+    for (const auto& entry : ports)
+        if (ActiveDmsLinkDown(entry.second)) ++down;
+    return down;
+}
 
 }  // namespace
 
@@ -131,24 +162,51 @@ struct TrayTip {
 // title, icon and black rows while connected, otherwise they say that the
 // rows are only the last known state and why. Only a connect attempt or a
 // refresh time-out changes the state, so nothing flickers while a single
-// request fails, and the tray icon changes once per change of state, not on
-// every tick.
+// request fails. While connected, the tray icon warns and the tooltip counts
+// the active ports that are not connected. The icon changes once per change
+// of what it shows, not on every tick.
 void CMainDlg::ShowLinkState() {
     const LinkState link = service.Link();
-    if (link == shownLink) return;
+    const size_t portsDown =
+        link.kind == LinkState::Kind::Connected ? PortsDown(service.Ports()) : 0;
+    if (link == shownLink && portsDown == shownPortsDown) return;
+    const LinkLook look = LookOf(link.kind, portsDown);
+    if (link != shownLink) {
+        wchar_t title[128] = {};
+        std::swprintf(title, 128, look.titleFormat, kProgramTitle, link.major, link.minor,
+                      link.patch);
+        ::SetWindowTextW(Handle(), title);
+        portList.ShowAsLastKnown(link.kind != LinkState::Kind::Connected);
+    }
     shownLink = link;
-    const LinkLook look = LookOf(link.kind);
-    wchar_t title[128] = {};
-    std::swprintf(title, 128, look.titleFormat, kProgramTitle, link.major, link.minor, link.patch);
-    ::SetWindowTextW(Handle(), title);
+    shownPortsDown = portsDown;
     Modify(LoadSmallIcon(appModule.Instance(), look.trayIcon), TrayTip(look).text);
-    portList.ShowAsLastKnown(link.kind != LinkState::Kind::Connected);
+}
+
+void CMainDlg::TellChanges() {
+    const LinkState link = service.Link();
+    if (link.kind == LinkState::Kind::Connected && service.LastPassResult() == kResultOk) {
+        notices.PassSeen(service.Ports());
+    } else {
+        notices.LinkSeen(link.kind);
+    }
+    const std::optional<TrayNotice> notice =
+        notices.Take(::GetTickCount(), [this] { return MayShowBalloon(); });
+    if (notice && ShowBalloon(kProgramTitle, notice->text.c_str(), notice->warning))
+        noticePort = notice->firstPort;
+}
+
+bool CMainDlg::MayShowBalloon() const {
+    const HWND front = ::GetForegroundWindow();
+    const bool inFront = front && ::GetAncestor(front, GA_ROOTOWNER) == Handle();
+    if (inFront && ::IsWindowVisible(Handle()) && !::IsIconic(Handle())) return false;
+    return ReadNoticeChoice().on;
 }
 
 // A failed add is ignored: the program runs on without an icon until a
 // taskbar starts.
 void CMainDlg::AddTrayIcon() {
-    const LinkLook look = LookOf(shownLink.kind);
+    const LinkLook look = LookOf(shownLink.kind, shownPortsDown);
     TNotifyIcon::Create(LoadSmallIcon(appModule.Instance(), look.trayIcon), TrayTip(look).text,
                         WM_NOTIFYICON, Handle());
 }
@@ -279,6 +337,13 @@ void CMainDlg::Quit() {
 
 LRESULT CMainDlg::OnViewCommPorts(WORD, WORD, HWND, BOOL&) {
     ShowAndActivate();
+    return 0;
+}
+
+// A choice the policy makes is not the user's to change.
+LRESULT CMainDlg::OnTrayNotifications(WORD, WORD, HWND, BOOL&) {
+    const NoticeChoice choice = ReadNoticeChoice();
+    if (!choice.byPolicy) StoreUserNoticeChoice(!choice.on);
     return 0;
 }
 

@@ -14,6 +14,7 @@
 #include "ResponsiveWait.h"
 #include "ServiceMirror.h"
 #include "TNotifyIcon.h"
+#include "TrayNotices.h"
 #include "resource.h"
 
 namespace kestrel {
@@ -52,6 +53,7 @@ public:
         COMMAND_ID_HANDLER(IDCANCEL, OnHide)
         COMMAND_ID_HANDLER(ID_APP_EXIT, OnAppExit)
         COMMAND_ID_HANDLER(ID_VIEW_COMMPORTS, OnViewCommPorts)
+        COMMAND_ID_HANDLER(ID_TRAY_NOTIFICATIONS, OnTrayNotifications)
         COMMAND_ID_HANDLER(ID_TRAY_QUIT, OnTrayQuit)
         COMMAND_HANDLER(IDC_PREFERENCES, BN_CLICKED, OnPreferences)
         NOTIFY_HANDLER(IDC_PORT_LIST, NM_CUSTOMDRAW, OnListCustomDraw)
@@ -59,8 +61,14 @@ public:
         NOTIFY_HANDLER(IDC_PORT_LIST, LVN_ITEMCHANGED, OnListItemChanged)
     END_MSG_MAP()
 
-    // A double click on the tray icon shows the window.
+    // A double click on the tray icon shows the window; a click on a balloon
+    // shows it with the first port the balloon told of in focus.
     void OnLButtonDblClk(POINT point) override;
+    void OnBalloonClick() override;
+    // The menu shows whether balloons are on, and greys the item a policy decides.
+    void TrackRButtonDownMenu(POINT point) override;
+    // The shortest time between two balloons; tests shorten it.
+    void SetNoticeInterval(uint32_t intervalMs) { notices.SetInterval(intervalMs); }
 
     // The two editing flows: a dialog over the records, then sending what it
     // stored, re-reading what the service refused, and one message. Both do
@@ -84,6 +92,7 @@ private:
     LRESULT OnHide(WORD code, WORD id, HWND control, BOOL& handled);
     LRESULT OnAppExit(WORD code, WORD id, HWND control, BOOL& handled);
     LRESULT OnViewCommPorts(WORD code, WORD id, HWND control, BOOL& handled);
+    LRESULT OnTrayNotifications(WORD code, WORD id, HWND control, BOOL& handled);
     LRESULT OnTrayQuit(WORD code, WORD id, HWND control, BOOL& handled);
     LRESULT OnPreferences(WORD code, WORD id, HWND control, BOOL& handled);
     LRESULT OnListCustomDraw(int idCtrl, LPNMHDR header, BOOL& handled);
@@ -97,6 +106,10 @@ private:
     // Ends the program: timer, tray icon and window go, the loop ends with 2.
     void Quit();
     void ShowLinkState();
+    // What the tick saw goes to the balloons, and one is shown when due.
+    void TellChanges();
+    // Not while the user sees the window, nor while balloons are off.
+    bool MayShowBalloon() const;
     // Adds the tray icon in the look of the state shown.
     void AddTrayIcon();
 
@@ -111,6 +124,12 @@ private:
     // starts with the look of a connected link: the program title, the plain
     // tooltip and icon, and black rows.
     LinkState shownLink{LinkState::Kind::Connected};
+    // Active ports not connected that the tooltip counts: none while the
+    // service is not connected, whose state the tray shows instead.
+    size_t shownPortsDown = 0;
+    TrayNotices notices;
+    // The port the last balloon told of first, which a click on it shows.
+    std::wstring noticePort;
 };
 
 }  // namespace kestrel

@@ -21,20 +21,32 @@ inline constexpr wchar_t kOptionHide[] = L"-hide";
 inline constexpr wchar_t kOptionExitAll[] = L"-exitall";
 
 // While there is no working link to the service, or it does not answer: the
-// title's suffix and the tooltip's second line (the whole tooltip holds 63
-// characters).
+// title's suffix, and the line that follows the program title in the tooltip
+// (the whole tooltip holds 127 characters) and in a balloon.
 inline constexpr wchar_t kTitleServiceNotRunning[] = L"%ls - Kestrel service not running";
 inline constexpr wchar_t kTitleVersionNotSupported[] =
     L"%ls - Kestrel service version %u.%u.%u not supported";
 inline constexpr wchar_t kTitleServiceNotResponding[] = L"%ls - Kestrel service not responding";
 inline constexpr wchar_t kTitlePipeNotTrusted[] =
     L"%ls - Kestrel service pipe held by an unknown program";
-inline constexpr wchar_t kTipServiceNotRunning[] = L"%ls\nService not running";
-inline constexpr wchar_t kTipVersionNotSupported[] = L"%ls\nService version not supported";
-inline constexpr wchar_t kTipServiceNotResponding[] = L"%ls\nService not responding";
-inline constexpr wchar_t kTipPipeNotTrusted[] = L"%ls\nService pipe not trusted";
+inline constexpr wchar_t kServiceNotRunning[] = L"Service not running";
+inline constexpr wchar_t kServiceVersionNotSupported[] = L"Service version not supported";
+inline constexpr wchar_t kServiceNotResponding[] = L"Service not responding";
+inline constexpr wchar_t kServicePipeNotTrusted[] = L"Service pipe not trusted";
+// A balloon's line when the service answers again after it stopped or fell silent.
+inline constexpr wchar_t kServiceRunning[] = L"Service running";
+
+// How many active ports are not connected: the tooltip's second line while the
+// service answers, and a balloon that counts the ports instead of naming them.
+inline constexpr wchar_t kOnePortNotConnected[] = L"1 port not connected";
+inline constexpr wchar_t kPortsNotConnected[] = L"%u ports not connected";
+inline constexpr wchar_t kOnePortConnected[] = L"1 port connected";
+inline constexpr wchar_t kPortsConnected[] = L"%u ports connected";
+// A balloon that names three ports and counts the rest.
+inline constexpr wchar_t kAndMorePorts[] = L"and %u more";
 
 inline constexpr wchar_t kTrayViewPorts[] = L"&View Comm Ports";
+inline constexpr wchar_t kTrayNotifications[] = L"&Notifications";
 inline constexpr wchar_t kTrayQuit[] = L"&Quit";
 
 // Broadcast by a restarted taskbar; the icon has to be added again.

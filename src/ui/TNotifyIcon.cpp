@@ -50,6 +50,19 @@ bool TNotifyIcon::Modify(HICON icon, const wchar_t* tooltip) {
     return true;
 }
 
+bool TNotifyIcon::ShowBalloon(const wchar_t* title, const wchar_t* text, bool warning) {
+    if (!window) return false;
+    NOTIFYICONDATAW record{};
+    record.cbSize = kNotifyIconRecordSize;
+    record.hWnd = window;
+    record.uID = iconId;
+    record.uFlags = NIF_INFO;
+    wcsncpy(record.szInfo, text, kBalloonTextChars - 1);
+    wcsncpy(record.szInfoTitle, title, kBalloonTitleChars - 1);
+    record.dwInfoFlags = (warning ? NIIF_WARNING : NIIF_INFO) | NIIF_RESPECT_QUIET_TIME;
+    return ::Shell_NotifyIconW(NIM_MODIFY, &record) != FALSE;
+}
+
 void TNotifyIcon::Destroy() {
     if (window) {
         NOTIFYICONDATAW record{};
@@ -74,12 +87,15 @@ LRESULT TNotifyIcon::OnNotifyIconMessage(UINT, WPARAM wParam, LPARAM lParam, boo
     case WM_RBUTTONDOWN:
         if (::GetCursorPos(&point)) TrackRButtonDownMenu(point);
         break;
+    case NIN_BALLOONUSERCLICK: OnBalloonClick(); break;
     default: break;  // single left clicks, button-ups and moves do nothing
     }
     return 0;
 }
 
 void TNotifyIcon::OnLButtonDblClk(POINT) {}
+
+void TNotifyIcon::OnBalloonClick() {}
 
 void TNotifyIcon::TrackRButtonDownMenu(POINT point) {
     const HMENU menu = rButtonDownMenu.Get();

@@ -1,7 +1,8 @@
-// One icon with a tooltip in the notification area. A right click opens its
-// popup menu at the cursor; a left double click is the owner's (virtual). A
-// base class: the owner window passes itself as the window that receives the
-// callback message and the menu's commands.
+// One icon with a tooltip in the notification area, and the balloons it shows.
+// A right click opens its popup menu at the cursor; a left double click and a
+// click on a balloon are the owner's (virtual). A base class: the owner window
+// passes itself as the window that receives the callback message and the
+// menu's commands.
 #pragma once
 
 #include <windows.h>
@@ -14,13 +15,14 @@
 
 namespace kestrel {
 
-// The first-version record: everything up to the end of a 64-character tooltip.
-// Older shells know only this much of the record.
-inline constexpr size_t kNotifyIconTipChars = 64;
-inline constexpr DWORD kNotifyIconRecordSize =
-    static_cast<DWORD>(offsetof(NOTIFYICONDATAW, szTip) + kNotifyIconTipChars * sizeof(WCHAR));
+// The second-version record: a 128-character tooltip and the balloon's text,
+// title and flags, and nothing a shell older than the program's could refuse.
+inline constexpr size_t kNotifyIconTipChars = 128;
+inline constexpr size_t kBalloonTextChars = 256;
+inline constexpr size_t kBalloonTitleChars = 64;
+inline constexpr DWORD kNotifyIconRecordSize = static_cast<DWORD>(NOTIFYICONDATAW_V2_SIZE);
 #ifndef _WIN64
-static_assert(kNotifyIconRecordSize == 152, "first-version notification icon record");
+static_assert(kNotifyIconRecordSize == 936, "second-version notification icon record");
 #endif
 
 // The menu opens with its bottom-right corner at the cursor.
@@ -45,12 +47,13 @@ public:
     // about another icon.
     LRESULT OnNotifyIconMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
 
-    // A left double click on the icon; nothing here.
+    // A left double click on the icon, and a click on its balloon; nothing here.
     virtual void OnLButtonDblClk(POINT point);
+    virtual void OnBalloonClick();
 
     // Shows the right-button menu at the point; nothing while it is empty or
     // the icon is not added.
-    void TrackRButtonDownMenu(POINT point);
+    virtual void TrackRButtonDownMenu(POINT point);
     bool AppendRButtonDownMenuItem(UINT id, const wchar_t* text);
 
     // A restarted taskbar has forgotten every icon: add this one again with
@@ -59,6 +62,11 @@ public:
     // Replaces the image and the tooltip of the added icon in one change (the
     // same checks as Create's). AddAgain then brings back this look.
     bool Modify(HICON icon, const wchar_t* tooltip);
+    // Shows a balloon from the added icon, with the warning or the information
+    // icon, cut to what the record holds. The system holds it back in the
+    // user's quiet time, presentations and full-screen programs. A taskbar
+    // that restarts does not show it again.
+    bool ShowBalloon(const wchar_t* title, const wchar_t* text, bool warning);
 
     // The x at which a menu opens for a cursor at (x, y): unchanged on a
     // monitor, else moved into the nearest monitor's work area.

@@ -67,6 +67,27 @@ TEST(PanelProcess, HiddenInstanceFillsItsListAndStaysHiddenOnASecondStart) {
     StopPanel(panel);
 }
 
+// The hidden panel tells from the tray when a port loses its DMS connection
+// and when it has it back, the second balloon after the product's interval.
+TEST(PanelProcess, HiddenPanelTellsInABalloonThatAPortIsLostAndBack) {
+    test::SetNotifications(HKEY_CURRENT_USER, nullptr);
+    test::SetNotifications(HKEY_LOCAL_MACHINE, nullptr);
+    Simulator service;
+    ASSERT_TRUE(service.Start());
+    ASSERT_TRUE(service.Execute(
+        "port COM3 label=\"Analyzer 3\" serial=SN-3 mode=0 status=0 active=1 host=10.1.2.3"));
+    ChildProcess panel;
+    HWND window = LaunchPanel(panel, L"-hide", kStartMs);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitForRowCount(window, 1, kStartMs));
+
+    ASSERT_TRUE(service.Execute("port COM3 status=1"));
+    EXPECT_TRUE(test::BalloonShows(L"COM3 (Analyzer 3): Not connected", 5000));
+    ASSERT_TRUE(service.Execute("port COM3 status=0"));
+    EXPECT_TRUE(test::BalloonShows(L"COM3 (Analyzer 3): Connected", 15000));
+    StopPanel(panel);
+}
+
 TEST(PanelProcess, SecondStartRestoresAMinimisedWindowAndRaisesAnOpenDialog) {
     ChildProcess panel;
     HWND window = LaunchPanel(panel, L"", kStartMs);

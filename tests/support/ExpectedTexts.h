@@ -46,6 +46,7 @@ inline constexpr wchar_t kCopiedTableHeader[] =
     L"COM Port\tRX\tTX\tSerial Number\tMode\tStatus\tConnection\r\n";
 
 inline constexpr wchar_t kTrayViewPorts[] = L"&View Comm Ports";
+inline constexpr wchar_t kTrayNotifications[] = L"&Notifications";
 inline constexpr wchar_t kTrayQuit[] = L"&Quit";
 
 inline std::wstring HostInvalidChar(wchar_t c) {

@@ -23,8 +23,30 @@ namespace kestrel::test {
 class MainDlgTest : public test::MainWindowTest {
 protected:
     void SetUp() override {
+        ClearNotificationChoices();
         MainWindowTest::SetUp();
         ASSERT_TRUE(server->Execute("port COM3 label=COM3 serial=SN-3 mode=0 status=1 active=1"));
+    }
+
+    void TearDown() override {
+        MainWindowTest::TearDown();
+        ClearNotificationChoices();
+    }
+
+    // Balloons on, as neither the user nor a policy has said otherwise.
+    static void ClearNotificationChoices() {
+        SetNotifications(HKEY_CURRENT_USER, nullptr);
+        SetNotifications(HKEY_LOCAL_MACHINE, nullptr);
+    }
+
+    void Tick() { ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0); }
+
+    // The service goes: the first tick finds the link broken, the next one no
+    // service to connect to.
+    void StopService() {
+        server->Stop();
+        Tick();
+        Tick();
     }
 
     // A tick whose pass waits for a counter poll answered late, while another

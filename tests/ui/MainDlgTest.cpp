@@ -19,14 +19,17 @@ TEST_F(MainDlgTest, StartsHiddenWithTitleIconsTrayMenuAndFilledList) {
     EXPECT_NE(::SendMessageW(window, WM_GETICON, ICON_BIG, 0), 0);
 
     HMENU menu = dlg->RButtonDownMenu();
-    ASSERT_EQ(::GetMenuItemCount(menu), 2);
-    wchar_t item[32] = {};
-    ::GetMenuStringW(menu, 0, item, 32, MF_BYPOSITION);
-    EXPECT_STREQ(item, texts::kTrayViewPorts);
-    EXPECT_EQ(::GetMenuItemID(menu, 0), static_cast<UINT>(ID_VIEW_COMMPORTS));
-    ::GetMenuStringW(menu, 1, item, 32, MF_BYPOSITION);
-    EXPECT_STREQ(item, texts::kTrayQuit);
-    EXPECT_EQ(::GetMenuItemID(menu, 1), static_cast<UINT>(ID_TRAY_QUIT));
+    ASSERT_EQ(::GetMenuItemCount(menu), 3);
+    const std::pair<const wchar_t*, int> items[] = {
+        {texts::kTrayViewPorts, ID_VIEW_COMMPORTS},
+        {texts::kTrayNotifications, ID_TRAY_NOTIFICATIONS},
+        {texts::kTrayQuit, ID_TRAY_QUIT}};
+    for (int i = 0; i < 3; ++i) {
+        wchar_t item[32] = {};
+        ::GetMenuStringW(menu, i, item, 32, MF_BYPOSITION);
+        EXPECT_STREQ(item, items[i].first);
+        EXPECT_EQ(::GetMenuItemID(menu, i), static_cast<UINT>(items[i].second));
+    }
 }
 
 TEST_F(MainDlgTest, CloseAndOkOnlyHide) {
@@ -108,7 +111,9 @@ TEST_F(MainDlgTest, ServiceDownAtStartLeavesTheListEmptyUntilItComes) {
 // Title, tooltip, tray icon and the rows' grey say whether the rows are live.
 // Only a connect attempt changes that: a request failing inside a working
 // link, or another tick without a service, does not. A restarted taskbar gets
-// the icon back as it looks in each state.
+// the icon back as it looks in each state. While the service answers, the icon
+// warns and the tooltip counts the active ports not connected (COM3, which the
+// service's own state comes before).
 TEST_F(MainDlgTest, TitleTooltipTrayIconAndGreyRowsFollowTheLink) {
     StartBoth();
     const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
@@ -127,10 +132,10 @@ TEST_F(MainDlgTest, TitleTooltipTrayIconAndGreyRowsFollowTheLink) {
         ::SendMessageW(window, taskbarCreated, 0, 0);
         return IconShown(window) ? test::TrayLook(dlg->Icon()) : L"not added again";
     };
-    const std::wstring live =
-        std::wstring(texts::kProductName) + L" | " + texts::kProductName + L" | plain";
+    const std::wstring live = std::wstring(texts::kProductName) + L" | " + texts::kProductName +
+                              L"\n1 port not connected | warning";
     EXPECT_EQ(shown(), live);
-    EXPECT_EQ(restartedTaskbar(), L"plain");
+    EXPECT_EQ(restartedTaskbar(), L"warning");
 
     ASSERT_TRUE(server->Execute("fault drop on=GetPortCounters count=1"));
     tick();
@@ -184,6 +189,11 @@ TEST_F(MainDlgTest, TitleTooltipTrayIconAndGreyRowsFollowTheLink) {
     ::Sleep(500);
     tick();
     EXPECT_EQ(shown(), live);
+
+    ASSERT_TRUE(server->Execute("port COM3 status=0"));
+    tick();
+    EXPECT_EQ(shown(),
+              std::wstring(texts::kProductName) + L" | " + texts::kProductName + L" | plain");
 }
 
 // Tab, as the program's loop hands it to the dialog, stops on the list

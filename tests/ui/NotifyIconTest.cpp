@@ -31,27 +31,27 @@ public:
 class RecordingIcon : public TNotifyIcon {
 public:
     void OnLButtonDblClk(POINT) override { events.push_back("ldblclk"); }
+    void OnBalloonClick() override { events.push_back("balloon"); }
     std::vector<std::string> events;
 };
 
-TEST(NotifyIconRecord, FirstVersionSizeFlagsIdAndTooltipLimit) {
-    EXPECT_EQ(kNotifyIconRecordSize, offsetof(NOTIFYICONDATAW, szTip) + 64 * sizeof(WCHAR));
-    EXPECT_EQ(static_cast<DWORD>(NOTIFYICONDATAW_V1_SIZE), kNotifyIconRecordSize);
+TEST(NotifyIconRecord, SecondVersionSizeFlagsIdAndTooltipLimit) {
+    EXPECT_EQ(kNotifyIconRecordSize, offsetof(NOTIFYICONDATAW, dwInfoFlags) + sizeof(DWORD));
 
     const auto window = reinterpret_cast<HWND>(0x1234);
-    const std::wstring tip63(63, L'x');
+    const std::wstring tip127(127, L'x');
     const NOTIFYICONDATAW withTip =
-        TNotifyIcon::MakeRecord(window, AppIcon(), tip63.c_str(), kCallback);
+        TNotifyIcon::MakeRecord(window, AppIcon(), tip127.c_str(), kCallback);
     EXPECT_EQ(withTip.cbSize, kNotifyIconRecordSize);
     EXPECT_EQ(withTip.hWnd, window);
     EXPECT_EQ(withTip.uID, 0x42424242u);
     EXPECT_EQ(withTip.uFlags, 7u);
     EXPECT_EQ(withTip.uCallbackMessage, kCallback);
-    EXPECT_EQ(withTip.szTip, tip63);
+    EXPECT_EQ(withTip.szTip, tip127);
     EXPECT_EQ(TNotifyIcon::MakeRecord(window, AppIcon(), nullptr, kCallback).uFlags, 3u);
 
-    EXPECT_TRUE(TNotifyIcon::Accepts(AppIcon(), tip63.c_str()));
-    EXPECT_FALSE(TNotifyIcon::Accepts(AppIcon(), std::wstring(64, L'x').c_str()));
+    EXPECT_TRUE(TNotifyIcon::Accepts(AppIcon(), tip127.c_str()));
+    EXPECT_FALSE(TNotifyIcon::Accepts(AppIcon(), std::wstring(128, L'x').c_str()));
     EXPECT_TRUE(TNotifyIcon::Accepts(AppIcon(), nullptr));
     EXPECT_FALSE(TNotifyIcon::Accepts(nullptr, L"tip"));
 }
@@ -59,13 +59,13 @@ TEST(NotifyIconRecord, FirstVersionSizeFlagsIdAndTooltipLimit) {
 TEST(NotifyIcon, AddsRemovesAndRefusesOnTheOwnersWindow) {
     OwnerWindow owner;
     TNotifyIcon icon;
-    EXPECT_FALSE(icon.Create(AppIcon(), std::wstring(64, L't').c_str(), kCallback, owner.window));
+    EXPECT_FALSE(icon.Create(AppIcon(), std::wstring(128, L't').c_str(), kCallback, owner.window));
     EXPECT_FALSE(icon.Create(nullptr, L"tip", kCallback, owner.window));
     EXPECT_FALSE(icon.Create(AppIcon(), L"tip", kCallback, nullptr)) << "no owner";
     EXPECT_EQ(icon.IconWindow(), nullptr);
     EXPECT_FALSE(IconShown(owner.window));
 
-    ASSERT_TRUE(icon.Create(AppIcon(), std::wstring(63, L't').c_str(), kCallback, owner.window));
+    ASSERT_TRUE(icon.Create(AppIcon(), std::wstring(127, L't').c_str(), kCallback, owner.window));
     EXPECT_EQ(icon.IconWindow(), owner.window);
     EXPECT_TRUE(IconShown(owner.window));
 
@@ -86,7 +86,7 @@ TEST(NotifyIcon, AddAgainRestoresAnIconTheTaskbarLostAsItLastLooked) {
     EXPECT_FALSE(icon.Modify(warning, L"tip")) << "nothing to modify before Create";
     ASSERT_TRUE(icon.Create(AppIcon(), L"tip", kCallback, owner.window));
     EXPECT_FALSE(icon.Modify(nullptr, L"no icon"));
-    EXPECT_FALSE(icon.Modify(warning, std::wstring(64, L'x').c_str()));
+    EXPECT_FALSE(icon.Modify(warning, std::wstring(128, L'x').c_str()));
     ASSERT_TRUE(icon.Modify(warning, L"warned"));
 
     // What a restarted taskbar amounts to: the icon is gone without Destroy.
@@ -144,9 +144,10 @@ TEST(NotifyIcon, CallbackOfThisIconBecomesHandlers) {
                          WM_LBUTTONUP, WM_MOUSEMOVE}) {
         EXPECT_TRUE(send(TNotifyIcon::kIconId, event)) << event;
     }
-    EXPECT_EQ(icon.events, (std::vector<std::string>{"ldblclk"}));
+    EXPECT_TRUE(send(TNotifyIcon::kIconId, NIN_BALLOONUSERCLICK));
+    EXPECT_EQ(icon.events, (std::vector<std::string>{"ldblclk", "balloon"}));
     EXPECT_FALSE(send(TNotifyIcon::kIconId + 1, WM_LBUTTONDBLCLK)) << "another icon's message";
-    EXPECT_EQ(icon.events.size(), 1u);
+    EXPECT_EQ(icon.events.size(), 2u);
 
     ASSERT_TRUE(icon.AppendRButtonDownMenuItem(1, L"&View Comm Ports"));
     const RECT rect = MeasureMenu([&] { send(TNotifyIcon::kIconId, WM_RBUTTONDOWN); });
