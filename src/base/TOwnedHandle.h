@@ -1,7 +1,7 @@
 // Owns a Win32 handle and lets it go through Traits::Close when it goes or is
 // replaced. Move only. Traits gives the handle type (Type) and Close; empty is
-// null, and Traits::Normal maps a handle to store (the failure value of the
-// call that made it) to null.
+// null, and Traits::Normal maps a stored handle that is a call's failure value
+// to null, whether it came in through the constructor, Reset or Put.
 #pragma once
 
 namespace kestrel {
@@ -21,7 +21,7 @@ public:
     using Type = typename Traits::Type;
 
     TOwnedHandle() = default;
-    explicit TOwnedHandle(Type owned) : handle(Traits::Normal(owned)) {}
+    explicit TOwnedHandle(Type owned) : handle(owned) {}
     ~TOwnedHandle() { Reset(); }
 
     TOwnedHandle(TOwnedHandle&& other) noexcept : handle(other.Release()) {}
@@ -32,17 +32,24 @@ public:
     TOwnedHandle(const TOwnedHandle&) = delete;
     TOwnedHandle& operator=(const TOwnedHandle&) = delete;
 
-    Type Get() const { return handle; }
-    bool IsValid() const { return handle != nullptr; }
+    Type Get() const { return Traits::Normal(handle); }
+    bool IsValid() const { return Get() != nullptr; }
     // Lets go of the handle held, then holds this one.
     void Reset(Type other = nullptr) {
-        const Type old = handle;
-        handle = Traits::Normal(other);
+        const Type old = Get();
+        handle = other;
         if (old) Traits::Close(old);
+    }
+    // Lets go of the handle held and gives the place of the next one, for a
+    // call that hands its handle out through a pointer:
+    // ::OpenProcessToken(process, access, token.Put()).
+    Type* Put() {
+        Reset();
+        return &handle;
     }
     // Gives the handle up without letting it go; the caller owns it then.
     Type Release() {
-        const Type released = handle;
+        const Type released = Get();
         handle = nullptr;
         return released;
     }

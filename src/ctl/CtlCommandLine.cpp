@@ -168,7 +168,7 @@ std::wstring CheckOptions(const CtlCommandRow& row, const CtlRequest& request,
     if (given.json && given.csv) return Format(kUnexpectedFormat, L"--csv");
     if ((given.json || given.csv) && row.options != CtlOptions::Formats)
         return Format(kUnexpectedFormat, given.json ? L"--json" : L"--csv");
-    if (request.yes && !row.mayAsk) return Format(kUnexpectedFormat, L"--yes");
+    if (request.yes && !row.Has(kMayAsk)) return Format(kUnexpectedFormat, L"--yes");
     if (given.threshold && row.options != CtlOptions::Threshold)
         return Format(kUnexpectedFormat, L"--critical-not-connected");
     return std::wstring();
@@ -234,7 +234,7 @@ std::wstring Synopsis(const CtlCommandRow& row) {
     case CtlOperands::Set: line += L" set"; break;
     }
     if (row.keys[0] != L'\0') line += L" key=value...";
-    if (row.mayAsk) line += L" [--yes]";
+    if (row.Has(kMayAsk)) line += L" [--yes]";
     if (row.options == CtlOptions::Formats) line += L" [--json | --csv]";
     if (row.options == CtlOptions::Threshold) line += L" [--critical-not-connected N]";
     return line;

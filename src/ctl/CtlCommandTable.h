@@ -31,49 +31,43 @@ inline constexpr wchar_t kNoKeys[] = L"";
 inline constexpr wchar_t kDmsKeys[] = L"host port retry ssl active";
 inline constexpr wchar_t kLogKeys[] = L"folder level";
 
-// Whether a command may ask a question, which --yes answers.
-inline constexpr bool kMayAsk = true;
-inline constexpr bool kAsksNothing = false;
+// What a command does around its handler, as flags of its row.
+inline constexpr unsigned kNoFlags = 0;
+// It may ask a question, which --yes answers.
+inline constexpr unsigned kMayAsk = 1u << 0;
+// The session connects before the handler runs, and says why it could not
+// (exit code 3); without it the handler makes contact and reports a failure
+// itself.
+inline constexpr unsigned kConnectsFirst = 1u << 1;
 
-// Whether the session connects before the handler runs, and says why it
-// could not (exit code 3), or the handler makes contact and reports a
-// failure itself.
-inline constexpr bool kConnectsFirst = true;
-inline constexpr bool kOwnContact = false;
-
-// ROW(handler, name, operands, keys, question, options, contact, note): note
-// follows the command's line in --help, which the other columns make, or is
-// null.
-#define KESTREL_CTL_COMMANDS(ROW)                                                                \
-    ROW(Status, L"status", CtlOperands::None, kNoKeys, kAsksNothing, CtlOptions::None,           \
-        kOwnContact, nullptr)                                                                    \
-    ROW(Ports, L"ports", CtlOperands::None, kNoKeys, kAsksNothing, CtlOptions::Formats,          \
-        kConnectsFirst, nullptr)                                                                 \
-    ROW(Get, L"get", CtlOperands::Port, kNoKeys, kAsksNothing, CtlOptions::None, kConnectsFirst, \
-        nullptr)                                                                                 \
-    ROW(Set, L"set", CtlOperands::Port, kDmsKeys, kMayAsk, CtlOptions::None, kConnectsFirst,     \
-        L"keys: host, port, retry (seconds), ssl, active")                                       \
-    ROW(FollowDefaults, L"set", CtlOperands::PortDefault, kNoKeys, kMayAsk, CtlOptions::None,    \
-        kConnectsFirst, L"the port follows the defaults")                                        \
-    ROW(Defaults, L"defaults", CtlOperands::None, kNoKeys, kAsksNothing, CtlOptions::None,       \
-        kConnectsFirst, nullptr)                                                                 \
-    ROW(ChangeDefaults, L"defaults", CtlOperands::Set, kDmsKeys, kMayAsk, CtlOptions::None,      \
-        kConnectsFirst, L"keys as for set PORT")                                                 \
-    ROW(Log, L"log", CtlOperands::None, kNoKeys, kAsksNothing, CtlOptions::None, kConnectsFirst, \
-        nullptr)                                                                                 \
-    ROW(SetLog, L"log", CtlOperands::Set, kLogKeys, kAsksNothing, CtlOptions::None,              \
-        kConnectsFirst, L"keys: folder, level")                                                  \
-    ROW(Check, L"check", CtlOperands::None, kNoKeys, kAsksNothing, CtlOptions::Threshold,        \
-        kOwnContact, nullptr)
+// ROW(handler, name, operands, keys, options, flags, note): note follows the
+// command's line in --help, which the other columns make, or is null.
+#define KESTREL_CTL_COMMANDS(ROW)                                                                  \
+    ROW(Status, L"status", CtlOperands::None, kNoKeys, CtlOptions::None, kNoFlags, nullptr)        \
+    ROW(Ports, L"ports", CtlOperands::None, kNoKeys, CtlOptions::Formats, kConnectsFirst, nullptr) \
+    ROW(Get, L"get", CtlOperands::Port, kNoKeys, CtlOptions::None, kConnectsFirst, nullptr)        \
+    ROW(Set, L"set", CtlOperands::Port, kDmsKeys, CtlOptions::None, kMayAsk | kConnectsFirst,      \
+        L"keys: host, port, retry (seconds), ssl, active")                                         \
+    ROW(FollowDefaults, L"set", CtlOperands::PortDefault, kNoKeys, CtlOptions::None,               \
+        kMayAsk | kConnectsFirst, L"the port follows the defaults")                                \
+    ROW(Defaults, L"defaults", CtlOperands::None, kNoKeys, CtlOptions::None, kConnectsFirst,       \
+        nullptr)                                                                                   \
+    ROW(ChangeDefaults, L"defaults", CtlOperands::Set, kDmsKeys, CtlOptions::None,                 \
+        kMayAsk | kConnectsFirst, L"keys as for set PORT")                                         \
+    ROW(Log, L"log", CtlOperands::None, kNoKeys, CtlOptions::None, kConnectsFirst, nullptr)        \
+    ROW(SetLog, L"log", CtlOperands::Set, kLogKeys, CtlOptions::None, kConnectsFirst,              \
+        L"keys: folder, level")                                                                    \
+    ROW(Check, L"check", CtlOperands::None, kNoKeys, CtlOptions::Threshold, kNoFlags, nullptr)
 
 struct CtlCommandRow {
     const wchar_t* name;
     CtlOperands operands;
     const wchar_t* keys;
-    bool mayAsk;
     CtlOptions options;
-    bool connectsFirst;
+    unsigned flags;
     const wchar_t* note;
+
+    bool Has(unsigned flag) const { return (flags & flag) != 0; }
 };
 
 // A command by its row, named as its handler; then the two options that are

@@ -35,6 +35,12 @@ private:
     PortRows& rows;
 };
 
+PortRead NotRead(int exitCode) {
+    PortRead port;
+    port.exitCode = exitCode;
+    return port;
+}
+
 bool SameIgnoringCase(const std::wstring& a, const std::wstring& b) {
     return ::CompareStringOrdinal(a.c_str(), static_cast<int>(a.size()), b.c_str(),
                                   static_cast<int>(b.size()), TRUE) == CSTR_EQUAL;
@@ -102,36 +108,38 @@ int CtlService::PortListFailure(uint32_t result) {
 }
 
 // The names alone find the port: only that one is read in full.
-int CtlService::FindPort(const std::wstring& given, std::wstring& name) {
+PortRead CtlService::FindPort(const std::wstring& given) {
     std::vector<std::wstring> names;
     const uint32_t result = ReadPortNames(mirror.Client(), names);
-    if (result != kResultOk) return PortListFailure(result);
-    if (std::find(names.begin(), names.end(), given) != names.end()) {
-        name = given;
-    } else {
-        int matches = 0;
-        for (const std::wstring& candidate : names) {
-            if (!SameIgnoringCase(candidate, given)) continue;
-            name = candidate;
-            ++matches;
-        }
-        if (matches != 1) {
-            console.Err(FormatText(kNoSuchPortFormat, QuoteText(given).c_str()));
-            return kExitNoPort;
-        }
+    if (result != kResultOk) return NotRead(PortListFailure(result));
+    if (std::find(names.begin(), names.end(), given) != names.end()) return ReadPort(given);
+    const std::wstring* match = nullptr;
+    int matches = 0;
+    for (const std::wstring& candidate : names) {
+        if (!SameIgnoringCase(candidate, given)) continue;
+        match = &candidate;
+        ++matches;
     }
-    return ReadPort(name);
+    if (matches != 1) {
+        console.Err(FormatText(kNoSuchPortFormat, QuoteText(given).c_str()));
+        return NotRead(kExitNoPort);
+    }
+    return ReadPort(*match);
 }
 
-int CtlService::ReadPort(const std::wstring& name) {
-    const uint32_t result = RereadPort(mirror.Client(), name, port);
-    if (result == kResultOk) return kExitOk;
+PortRead CtlService::ReadPort(const std::wstring& name) {
+    PortRead port;
+    port.name = name;
+    const uint32_t result = RereadPort(mirror.Client(), name, port.record);
+    if (result == kResultOk) return port;
     if (result == kResultPortUnavailable) {
         console.Err(FormatText(kNoSuchPortFormat, QuoteText(name).c_str()));
-        return kExitNoPort;
+        port.exitCode = kExitNoPort;
+        return port;
     }
-    return ReadFailure(result, FormatText(kPortUnreadableFormat, QuoteText(name).c_str(),
-                                          static_cast<unsigned long>(result)));
+    port.exitCode = ReadFailure(result, FormatText(kPortUnreadableFormat, QuoteText(name).c_str(),
+                                                   static_cast<unsigned long>(result)));
+    return port;
 }
 
 int CtlService::LoadDefaults(bool afresh) {

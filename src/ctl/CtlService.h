@@ -11,6 +11,7 @@
 
 #include "CtlCheck.h"
 #include "CtlConsole.h"
+#include "CtlTexts.h"
 #include "DeadlineWait.h"
 #include "PortRecord.h"
 #include "PortRowInfo.h"
@@ -20,6 +21,14 @@ namespace kestrel::ctl {
 
 // The rows the panel's list would show, by port name.
 using PortRows = std::map<std::wstring, PortRowInfo, PortNameLess>;
+
+// One port read in full: the exit code, and when it is kExitOk the service's
+// name for the port and its record as read.
+struct PortRead {
+    int exitCode = kExitOk;
+    std::wstring name;
+    PortRecord record;
+};
 
 class CtlService {
 public:
@@ -50,13 +59,11 @@ public:
     // The record of a port the last pass read.
     const PortRecord* PassRecord(const std::wstring& name) { return mirror.FindPort(name); }
 
-    // The service's name for the port given, matched exactly or else without
-    // regard to case, with the port read in full into Port().
-    int FindPort(const std::wstring& given, std::wstring& name);
-    // Reads the port's device data and parameters into Port() afresh.
-    int ReadPort(const std::wstring& name);
-    // The port FindPort found, as last read.
-    const PortRecord& Port() const { return port; }
+    // The port given, its name matched exactly or else without regard to
+    // case, read in full.
+    PortRead FindPort(const std::wstring& given);
+    // The port's device data and parameters, read afresh.
+    PortRead ReadPort(const std::wstring& name);
 
     // Read the cached settings when not loaded, or afresh.
     int LoadDefaults(bool afresh = false);
@@ -77,7 +84,6 @@ private:
     const uint32_t timeoutSeconds;
     std::optional<DeadlineWait> deadline;  // outlives the mirror's client, which waits by it
     ServiceMirror mirror;
-    PortRecord port;
 };
 
 }  // namespace kestrel::ctl

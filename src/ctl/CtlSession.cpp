@@ -41,7 +41,7 @@ int CtlSession::Run(const CtlRequest& request) {
         return kExitOk;
     default: break;
     }
-    if (CommandRow(request.command).connectsFirst) {
+    if (CommandRow(request.command).Has(kConnectsFirst)) {
         if (int r = service.Connect()) return r;
     }
     return (this->*kHandlers[static_cast<size_t>(request.command)])(request);
@@ -84,7 +84,7 @@ int CtlSession::Ports(const CtlRequest& request) {
     std::vector<const PortRowInfo*> order;
     for (const auto& entry : rows) order.push_back(&entry.second);
     std::stable_sort(order.begin(), order.end(), [](const PortRowInfo* a, const PortRowInfo* b) {
-        return CompareRowCells(a, b, kColumnPort) < 0;
+        return CompareRowCells(a, b, kColumnPortLabel) < 0;
     });
     std::vector<PortListing> listings;
     for (const PortRowInfo* row : order) {
@@ -114,17 +114,15 @@ int CtlSession::Ports(const CtlRequest& request) {
     return unreadable.empty() ? kExitOk : kExitUnreadable;
 }
 
-int CtlSession::ShowPort() {
-    const PortRecord& port = service.Port();
+int CtlSession::ShowPort(const PortRecord& port) {
     const bool useDefault = port.useDefault;
     console.Out(FormatDmsSettings(SettingsOf(port.dms), &useDefault));
     return kExitOk;
 }
 
 int CtlSession::Get(const CtlRequest& request) {
-    std::wstring name;
-    if (int r = service.FindPort(request.port, name)) return r;
-    return ShowPort();
+    const PortRead port = service.FindPort(request.port);
+    return port.exitCode == kExitOk ? ShowPort(port.record) : port.exitCode;
 }
 
 int CtlSession::CheckChange(const CtlRequest& request, const DmsConfig& reference,
@@ -203,9 +201,9 @@ int CtlSession::Outcome(uint32_t result, const std::wstring& portLabel, ReadBack
 }
 
 int CtlSession::Set(const CtlRequest& request) {
-    std::wstring name;
-    if (int r = service.FindPort(request.port, name)) return r;
-    const PortRecord& record = service.Port();
+    const PortRead port = service.FindPort(request.port);
+    if (port.exitCode != kExitOk) return port.exitCode;
+    const PortRecord& record = port.record;
     DmsChange change;
     if (int r = CheckChange(request, record.dms, change)) return r;
     if (int r = Confirm(record.dms, change, request.yes, kConnectionDeactivateQuestion,
@@ -213,14 +211,14 @@ int CtlSession::Set(const CtlRequest& request) {
         return r;
     DmsConfig dms;
     StoreDmsInput(change.check.input, change.ssl, change.active, dms);
-    const uint32_t result = service.Client().SetPortDmsConfig(name, dms);
-    return Outcome(result, record.portLabel, [&] { return ReadBackPort(name); });
+    const uint32_t result = service.Client().SetPortDmsConfig(port.name, dms);
+    return Outcome(result, record.portLabel, [&] { return ReadBackPort(port.name); });
 }
 
 int CtlSession::FollowDefaults(const CtlRequest& request) {
-    std::wstring name;
-    if (int r = service.FindPort(request.port, name)) return r;
-    const PortRecord& record = service.Port();
+    const PortRead port = service.FindPort(request.port);
+    if (port.exitCode != kExitOk) return port.exitCode;
+    const PortRecord& record = port.record;
     if (int r = service.LoadDefaults()) return r;
     // The dialog in default mode shows the defaults, checks them and asks as for its own.
     const DmsSettings shown = SettingsOf(service.Defaults());
@@ -232,13 +230,13 @@ int CtlSession::FollowDefaults(const CtlRequest& request) {
     if (int r = Confirm(record.dms, change, request.yes, kConnectionDeactivateQuestion,
                         kConnectionChangeQuestion))
         return r;
-    const uint32_t result = service.Client().UseDefaultDmsConfig(name);
-    return Outcome(result, record.portLabel, [&] { return ReadBackPort(name); });
+    const uint32_t result = service.Client().UseDefaultDmsConfig(port.name);
+    return Outcome(result, record.portLabel, [&] { return ReadBackPort(port.name); });
 }
 
 int CtlSession::ReadBackPort(const std::wstring& name) {
-    const int r = service.ReadPort(name);
-    return r == kExitOk ? ShowPort() : r;
+    const PortRead port = service.ReadPort(name);
+    return port.exitCode == kExitOk ? ShowPort(port.record) : port.exitCode;
 }
 
 int CtlSession::Defaults(const CtlRequest&) { return ShowDefaults(false); }

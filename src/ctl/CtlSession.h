@@ -45,7 +45,7 @@ private:
     // One line and the check's own exit code (CtlCheck.h), whatever happens.
     int Check(const CtlRequest& request);
 
-    int ShowPort();
+    int ShowPort(const PortRecord& port);
     // Reads the port afresh and prints its parameters.
     int ReadBackPort(const std::wstring& name);
     // Print the cached settings, read first when not loaded or when afresh.

@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "CHandle.h"
-#include "CLocalMemory.h"
 #include "CRegKey.h"
 #include "PipeOwnerTrust.h"
+#include "TLocalMemory.h"
 
 namespace kestrel {
 
@@ -18,7 +18,7 @@ std::wstring SidText(PSID sid) {
     if (sid == nullptr || !::IsValidSid(sid)) return std::wstring();
     wchar_t* text = nullptr;
     if (!::ConvertSidToStringSidW(sid, &text)) return std::wstring();
-    const CLocalMemory owned(text);
+    const TLocalMemory<wchar_t> owned(text);
     return std::wstring(text);
 }
 
@@ -26,7 +26,7 @@ std::wstring SidText(PSID sid) {
 std::wstring CanonicalSid(const std::wstring& text) {
     PSID sid = nullptr;
     if (text.empty() || !::ConvertStringSidToSidW(text.c_str(), &sid)) return std::wstring();
-    const CLocalMemory owned(sid);
+    const TLocalMemory<void> owned(sid);
     return SidText(sid);
 }
 
@@ -53,7 +53,7 @@ std::wstring HandleOwnerSid(HANDLE handle) {
         return std::wstring();
     }
     // The owner SID points into the descriptor.
-    const CLocalMemory owned(descriptor);
+    const TLocalMemory<void> owned(descriptor);
     return SidText(owner);
 }
 

@@ -12,7 +12,6 @@ namespace kestrel {
 enum PortListColumn : int {
     kColumnCheck = 0,  // the item itself: empty text, the (hidden) check box
     kColumnPortLabel = 1,
-    kColumnPort = kColumnPortLabel,  // KestrelCtl's listing knows it by this name
     kColumnRx = 2,
     kColumnTx = 3,
     kColumnSerial = 4,

@@ -25,7 +25,7 @@ public:
     void PassRan(uint32_t start, uint32_t end) {
         const uint64_t length = TickElapsed(start, end);
         lastEnd = end;
-        // Within its share at the plain cadence: every tick, as ever.
+        // Within its share at the plain cadence: the next pass runs on the next tick.
         if (length * kRefreshShareDivisor <= period) {
             hold = 0;
             return;

@@ -16,20 +16,11 @@ struct TNamedPipeClient::PendingIo {
     std::array<uint8_t, kResponseFrameSize> response{};
 };
 
-namespace {
-
-// What Overlapped() shows while no connection has a block.
-const OVERLAPPED kNoOperation{};
-
-}  // namespace
-
 TNamedPipeClient::TNamedPipeClient(const wchar_t* name) : pipeName(name) {}
 
 TNamedPipeClient::~TNamedPipeClient() = default;
 
-const OVERLAPPED& TNamedPipeClient::Overlapped() const {
-    return io ? io->overlapped : kNoOperation;
-}
+HANDLE TNamedPipeClient::IoEvent() const { return io ? io->event.Get() : nullptr; }
 
 void TNamedPipeClient::Close() {
     pipe.Reset();

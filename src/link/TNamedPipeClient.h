@@ -48,8 +48,8 @@ protected:
     [[nodiscard]] uint32_t Connect(uint32_t timeoutMs);
     // The pipe while connected, else null.
     HANDLE Pipe() const { return pipe.Get(); }
-    // The block of the pending operation; all zero while not connected.
-    const OVERLAPPED& Overlapped() const;
+    // The event the operations on the pipe signal while connected, else null.
+    HANDLE IoEvent() const;
 
 private:
     // What an operation on the pipe writes into or reads from while it is

@@ -19,7 +19,7 @@ using Transact = PipeTest;
 void ExpectConnectFails(ProbeClient& client, uint32_t result) {
     EXPECT_EQ(client.ConnectService(1000), result);
     EXPECT_FALSE(client.IsConnected());
-    EXPECT_TRUE(client.OverlappedZero());
+    EXPECT_TRUE(client.HoldsNoEvent());
 }
 
 TEST_F(Handshake, SendsQueryVersionWithSequenceZeroAndAcceptsTwoFourteenZero) {
@@ -330,7 +330,7 @@ protected:
         uint32_t tx = 1, rx = 1, up = 1;
         EXPECT_EQ(client.GetPortCounters(L"COM1", tx, rx, up), kResultServiceGone);
         EXPECT_FALSE(client.IsConnected());
-        EXPECT_TRUE(client.OverlappedZero());
+        EXPECT_TRUE(client.HoldsNoEvent());
         EXPECT_EQ(tx + rx + up, 0u);
         const uint32_t sequenceAfter = client.Sequence();
         EXPECT_EQ(sequenceAfter, 2u);

@@ -1,10 +1,8 @@
 // Test access to the transport: its raw connect, which skips the pipe owner's
-// check, the pipe handle and the overlapped block.
+// check, the pipe handle and the operations' event.
 #pragma once
 
 #include <windows.h>
-
-#include <cstring>
 
 #include "CplPipeClient.h"
 
@@ -14,19 +12,16 @@ class ProbeClient : public CplPipeClient {
 public:
     explicit ProbeClient(const wchar_t* name) : CplPipeClient(name) {}
     using CplPipeClient::Connect;
-    using CplPipeClient::Overlapped;
+    using CplPipeClient::IoEvent;
     using CplPipeClient::Pipe;
-    bool OverlappedZero() const {
-        const OVERLAPPED zero = {};
-        return std::memcmp(&Overlapped(), &zero, sizeof zero) == 0;
-    }
+    bool HoldsNoEvent() const { return IoEvent() == nullptr; }
     // The connection invariant: the event exists exactly while the
-    // handle is valid, and the block is all zero while not connected.
+    // handle is valid.
     bool InvariantHolds() const {
-        if (!Pipe()) return OverlappedZero();
-        if (Overlapped().hEvent == nullptr) return false;
+        if (!Pipe()) return HoldsNoEvent();
+        if (HoldsNoEvent()) return false;
         // A live event handle: a zero-time wait does not fail.
-        return ::WaitForSingleObject(Overlapped().hEvent, 0) != WAIT_FAILED;
+        return ::WaitForSingleObject(IoEvent(), 0) != WAIT_FAILED;
     }
 };
 

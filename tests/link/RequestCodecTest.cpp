@@ -7,7 +7,6 @@
 
 #include "Frames.h"
 #include "RequestCodec.h"
-#include "TickElapsed.h"
 
 namespace kestrel {
 namespace {
@@ -316,13 +315,6 @@ TEST(ResponseDecoding, LogFolderFillsItsWholeFieldAndLevelIsTheLastWord) {
     f[11] = 0;
     DecodeLogSettings(f, folder, level);
     EXPECT_EQ(folder, L"C");
-}
-
-TEST(TickElapsed, FollowsTheWrappingFormula) {
-    EXPECT_EQ(TickElapsed(5, 10), 5u);
-    EXPECT_EQ(TickElapsed(10, 10), 0u);
-    EXPECT_EQ(TickElapsed(0xFFFFFFF0u, 0x10u), 0x1Fu);  // (2^32 - 1 - start) + now
-    EXPECT_EQ(TickElapsed(0xFFFFFFFFu, 0u), 0u);
 }
 
 }  // namespace

@@ -47,7 +47,7 @@ TEST_F(Connect, TimesOutAfterAboutTheTimeoutWithNothingLeftOpen) {
     EXPECT_GE(took, 190u);
     EXPECT_LT(took, 1000u);
     EXPECT_FALSE(client.IsConnected());
-    EXPECT_TRUE(client.OverlappedZero());
+    EXPECT_TRUE(client.HoldsNoEvent());
     EXPECT_EQ(OpenHandleCount(), handlesBefore);
 
     // Through the service client the same time-out is 0xEEEE0007.
@@ -55,7 +55,7 @@ TEST_F(Connect, TimesOutAfterAboutTheTimeoutWithNothingLeftOpen) {
     EXPECT_EQ(client.ConnectService(200), kResultConnectTimeout);
     EXPECT_GE(MsSince(start2), 190u);
     EXPECT_FALSE(client.IsConnected());
-    EXPECT_TRUE(client.OverlappedZero());
+    EXPECT_TRUE(client.HoldsNoEvent());
     EXPECT_EQ(OpenHandleCount(), handlesBefore);
     EXPECT_EQ(client.Sequence(), 0u);
 }
@@ -71,7 +71,7 @@ TEST_F(Connect, ZeroTimeoutStillMakesOneAttempt) {
     const DWORD start = ::GetTickCount();
     EXPECT_EQ(nobody.Connect(0), kErrorTimeout);
     EXPECT_LT(MsSince(start), 400u);
-    EXPECT_TRUE(nobody.OverlappedZero());
+    EXPECT_TRUE(nobody.HoldsNoEvent());
 }
 
 TEST_F(Connect, RetriesUntilThePipeAppears) {
@@ -122,7 +122,7 @@ TEST_F(Connect, EveryInstanceBusyIsASilentServiceNotAMissingOne) {
     EXPECT_EQ(client.ConnectService(200), kErrorTimeout);
     EXPECT_GE(MsSince(start), 190u);
     EXPECT_EQ(client.LastConnect().kind, LinkState::Kind::NotResponding);
-    EXPECT_TRUE(client.OverlappedZero());
+    EXPECT_TRUE(client.HoldsNoEvent());
 
     first.Close();
     server.reset();
@@ -140,7 +140,7 @@ TEST_F(Connect, PathLongerThan256CharactersGives87) {
     const DWORD handlesBefore = OpenHandleCount();
     EXPECT_EQ(overlong.Connect(0), kErrorInvalidParameter);
     EXPECT_EQ(overlong.ConnectService(0), kErrorInvalidParameter);
-    EXPECT_TRUE(overlong.OverlappedZero());
+    EXPECT_TRUE(overlong.HoldsNoEvent());
     EXPECT_EQ(OpenHandleCount(), handlesBefore);
 }
 
@@ -148,7 +148,7 @@ TEST_F(Close, OnANeverConnectedClientChangesNothing) {
     client.Close();
     client.Close();
     EXPECT_FALSE(client.IsConnected());
-    EXPECT_TRUE(client.OverlappedZero());
+    EXPECT_TRUE(client.HoldsNoEvent());
 }
 
 TEST_F(Close, ReleasesHandleAndEventAndAllowsReconnect) {
@@ -157,10 +157,9 @@ TEST_F(Close, ReleasesHandleAndEventAndAllowsReconnect) {
     const DWORD handlesBefore = OpenHandleCount();
     ASSERT_EQ(client.Connect(500), kResultOk);
     EXPECT_TRUE(client.InvariantHolds());
-    EXPECT_NE(client.Overlapped().hEvent, nullptr);
     client.Close();
     EXPECT_FALSE(client.IsConnected());
-    EXPECT_TRUE(client.OverlappedZero());
+    EXPECT_TRUE(client.HoldsNoEvent());
     EXPECT_EQ(OpenHandleCount(), handlesBefore);
     ASSERT_EQ(client.Connect(500), kResultOk);  // the second instance
     EXPECT_TRUE(client.InvariantHolds());
@@ -220,7 +219,7 @@ TEST_F(Waits, AReadNotKnownToHaveEndedIsEndedByClosingThePipe) {
               static_cast<uint32_t>(ERROR_INVALID_HANDLE));
     EXPECT_EQ(n, 0u);
     EXPECT_FALSE(client.IsConnected());
-    EXPECT_TRUE(client.OverlappedZero());
+    EXPECT_TRUE(client.HoldsNoEvent());
     thread.Join();
     ::Sleep(100);
     EXPECT_EQ(std::count(response.begin(), response.end(), 0xCC), 532);

@@ -36,12 +36,7 @@ bool Drain(HANDLE pipe, std::string& text) {
 // takes; the caller keeps its own end back.
 bool CreateInheritablePipe(CHandle& read, CHandle& write) {
     SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
-    HANDLE readEnd = nullptr;
-    HANDLE writeEnd = nullptr;
-    if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return false;
-    read.Reset(readEnd);
-    write.Reset(writeEnd);
-    return true;
+    return ::CreatePipe(read.Put(), write.Put(), &inherit, 0) != FALSE;
 }
 
 }  // namespace

@@ -59,7 +59,7 @@ inline constexpr wchar_t kRetryInvalid[] =
     L"Invalid period to retry to connect to DMS. Must be > 0.";
 
 // A port's connection dialog, and the preferences for the ports that follow
-// the defaults ("currrently" as the program has always shown it).
+// the defaults ("currrently" is the text as the program shows it).
 inline constexpr wchar_t kChangeQuestion[] =
     L"DMS configuration changed. Any communication between\n"
     L"the device and the current DMS will abort immediately.\n\n"

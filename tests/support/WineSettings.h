@@ -15,11 +15,10 @@ inline bool OnWine() {
 
 inline void SetUserValue(const wchar_t* keyPath, const wchar_t* name, DWORD type, const void* value,
                          DWORD size) {
-    HKEY created = nullptr;
+    CRegKey key;
     if (::RegCreateKeyExW(HKEY_CURRENT_USER, keyPath, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
-                          &created, nullptr) != ERROR_SUCCESS)
+                          key.Put(), nullptr) != ERROR_SUCCESS)
         return;
-    const CRegKey key(created);
     ::RegSetValueExW(key.Get(), name, 0, type, static_cast<const BYTE*>(value), size);
 }
 

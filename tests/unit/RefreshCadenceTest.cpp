@@ -1,8 +1,10 @@
 // When the next refresh pass may start: every tick while passes are short,
-// four lengths after a long one has ended, on the wrapping tick counter.
+// four lengths after a long one has ended, on the wrapping tick counter, whose
+// elapsed time is exact across the wrap.
 #include <gtest/gtest.h>
 
 #include "RefreshCadence.h"
+#include "TickElapsed.h"
 
 namespace kestrel {
 namespace {
@@ -28,17 +30,24 @@ TEST(RefreshCadence, ALongPassPutsTheNextOffByFourLengths) {
     EXPECT_TRUE(cadence.Due(8101 + 404));
 }
 
+TEST(TickElapsed, IsTheModularDifferenceAlsoAcrossTheWrap) {
+    EXPECT_EQ(TickElapsed(5, 10), 5u);
+    EXPECT_EQ(TickElapsed(10, 10), 0u);
+    EXPECT_EQ(TickElapsed(0xFFFFFFF0u, 0x10u), 0x20u);
+    EXPECT_EQ(TickElapsed(0xFFFFFFFFu, 0u), 1u);
+}
+
 TEST(RefreshCadence, CountsAcrossTheWrapOfTheTickCounter) {
     RefreshCadence cadence(kPeriod);
-    // 1099 ms across the wrap, as the service link measures it (TickElapsed).
+    // 1100 ms across the wrap.
     cadence.PassRan(UINT32_MAX - 999, 100);
-    EXPECT_FALSE(cadence.Due(100 + 4395));
-    EXPECT_TRUE(cadence.Due(100 + 4396));
-    // 600 ms ending 400 ms before the wrap: put off until 2000 after it.
+    EXPECT_FALSE(cadence.Due(100 + 4399));
+    EXPECT_TRUE(cadence.Due(100 + 4400));
+    // 600 ms ending 401 ms before the counter wraps to 0: put off 2400 ms.
     cadence.PassRan(UINT32_MAX - 1000, UINT32_MAX - 400);
     EXPECT_FALSE(cadence.Due(UINT32_MAX - 1));
-    EXPECT_FALSE(cadence.Due(1999));
-    EXPECT_TRUE(cadence.Due(2000));
+    EXPECT_FALSE(cadence.Due(1998));
+    EXPECT_TRUE(cadence.Due(1999));
     cadence.Reset();
     EXPECT_TRUE(cadence.Due(UINT32_MAX - 400));
 }

@@ -12,14 +12,12 @@ PipeSecurity::PipeSecurity(const std::wstring& owner) {
     if (account.empty()) return;
     const std::wstring sddl = L"O:" + account + L"D:(A;;GA;;;" + account + L")" +
                               (user.empty() ? L"" : L"(A;;GA;;;" + user + L")");
-    PSECURITY_DESCRIPTOR made = nullptr;
     if (!::ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl.c_str(), SDDL_REVISION_1,
-                                                                &made, nullptr)) {
+                                                                descriptor.Put(), nullptr)) {
         return;
     }
-    descriptor.Reset(made);
     attributes.nLength = sizeof(attributes);
-    attributes.lpSecurityDescriptor = made;
+    attributes.lpSecurityDescriptor = descriptor.Get();
 }
 
 }  // namespace kestrel::sim

@@ -9,7 +9,7 @@
 
 #include <string>
 
-#include "CLocalMemory.h"
+#include "TLocalMemory.h"
 
 namespace kestrel::sim {
 
@@ -26,7 +26,7 @@ public:
 
 private:
     SECURITY_ATTRIBUTES attributes{};
-    CLocalMemory descriptor;
+    TLocalMemory<void> descriptor;
 };
 
 }  // namespace kestrel::sim

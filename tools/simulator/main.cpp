@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "CLocalMemory.h"
+#include "TLocalMemory.h"
 #include "CommandParser.h"
 #include "ControlFile.h"
 #include "DecimalText.h"
@@ -92,10 +92,9 @@ bool ParseArguments(const std::vector<std::wstring>& args, Arguments& parsed) {
 std::vector<std::wstring> CommandLineArguments() {
     std::vector<std::wstring> args;
     int count = 0;
-    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &count);
-    if (!argv) return args;
-    const kestrel::CLocalMemory owned(argv);
-    for (int i = 0; i < count; ++i) args.emplace_back(argv[i]);
+    const kestrel::TLocalMemory<LPWSTR> argv(::CommandLineToArgvW(::GetCommandLineW(), &count));
+    if (!argv.IsValid()) return args;
+    for (int i = 0; i < count; ++i) args.emplace_back(argv.Get()[i]);
     return args;
 }
 

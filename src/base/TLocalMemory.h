@@ -1,7 +1,9 @@
 // Owns memory that a system call allocated for the caller with LocalAlloc (SID
 // and security descriptor conversions, CommandLineToArgvW, GetSecurityInfo's
 // descriptor) and frees it with LocalFree when it goes or is replaced. Move
-// only. Takes any pointer the call gave; the caller goes on using that pointer.
+// only. T is what the memory holds, so that Get and Put give the pointer type
+// the call takes: TLocalMemory<wchar_t> for a text, TLocalMemory<void> for a
+// SID or a security descriptor.
 #pragma once
 
 #include <windows.h>
@@ -10,6 +12,7 @@
 
 namespace kestrel {
 
-using CLocalMemory = TOwnedHandle<TPlainHandleTraits<HLOCAL, ::LocalFree>>;
+template <class T>
+using TLocalMemory = TOwnedHandle<TPlainHandleTraits<T*, ::LocalFree>>;
 
 }  // namespace kestrel
