@@ -30,11 +30,14 @@ public:
     bool Waiting() const { return depth > 0; }
 
 private:
+    enum class Look { Nothing, Painted, Signalled };
+
     // The wait that looks at the queue, from start on.
     DWORD WaitLooking(HANDLE handle, DWORD start, uint32_t timeoutMs);
-    // Delivers the messages sent to the thread's windows and paints them,
-    // until neither is left or the deadline has passed; whether it painted.
-    bool AnswerWindowManager(DWORD start, uint32_t timeoutMs);
+    // Delivers the messages sent to the thread's windows and paints a few of
+    // them, until none is left, the handle is signalled or the deadline has
+    // passed.
+    Look LookAtQueue(HANDLE handle, DWORD start, uint32_t timeoutMs);
 
     int depth = 0;
     DWORD lastLook = 0;  // tick count of the last look at the queue
