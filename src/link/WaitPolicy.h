@@ -16,6 +16,12 @@ public:
     // WAIT_TIMEOUT, or WAIT_FAILED with the thread's last error set.
     virtual DWORD Wait(HANDLE handle, uint32_t timeoutMs) = 0;
 
+    // Whether a wait is under way that lets the thread's windows handle the
+    // messages sent to them. A window must then leave alone whatever the
+    // waiting call holds, and start no menu, dialog or other modal loop: it
+    // would run inside the request. A plain wait delivers nothing.
+    virtual bool Waiting() const { return false; }
+
 protected:
     ~WaitPolicy() = default;
 };

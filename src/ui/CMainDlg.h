@@ -41,6 +41,8 @@ public:
         MESSAGE_HANDLER(WM_SYSCOMMAND, OnCommandWhileWaiting)
         MESSAGE_HANDLER(WM_NOTIFYICON, OnCommandWhileWaiting)
         MESSAGE_HANDLER(WM_EDITPORT, OnCommandWhileWaiting)
+        MESSAGE_HANDLER(WM_CONTEXTMENU, OnMenuWhileWaiting)
+        MESSAGE_RANGE_HANDLER(WM_NCLBUTTONDOWN, WM_NCRBUTTONDBLCLK, OnMenuWhileWaiting)
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         MESSAGE_HANDLER(WM_TIMER, OnTimer)
@@ -74,6 +76,7 @@ public:
 
 private:
     LRESULT OnCommandWhileWaiting(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnMenuWhileWaiting(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnTimer(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
@@ -97,6 +100,9 @@ private:
     void ShowAndActivate();
     // Ends the program: timer, tray icon and window go, the loop ends with 2.
     void Quit();
+    // Ends the process with 2 from under a waiting request, which may hold
+    // the window and its records: only the tray icon goes first.
+    [[noreturn]] void EndUnderRequest();
     void ShowLinkState();
     // Adds the tray icon in the look of the state shown.
     void AddTrayIcon();

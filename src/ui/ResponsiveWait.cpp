@@ -18,6 +18,10 @@ constexpr uint32_t kHungLookMs = 1000;
 // must not keep the wait from its handle, its deadline or the sent messages.
 constexpr int kPaintsPerLook = 16;
 
+// As many posted messages as a thread's queue takes: what the queue would
+// refuse is not kept either.
+constexpr size_t kHeldLimit = 10000;
+
 }  // namespace
 
 DWORD ResponsiveWait::Wait(HANDLE handle, uint32_t timeoutMs) {
@@ -32,6 +36,7 @@ DWORD ResponsiveWait::Wait(HANDLE handle, uint32_t timeoutMs) {
     ++depth;
     const DWORD result = WaitLooking(handle, start, timeoutMs);
     --depth;
+    if (depth == 0) PostHeld();
     return result;
 }
 
@@ -74,6 +79,25 @@ ResponsiveWait::Look ResponsiveWait::LookAtQueue(HANDLE handle, DWORD start, uin
         look = Look::Painted;
     }
     return look;
+}
+
+void ResponsiveWait::PostAfterWait(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (depth == 0) {
+        ::PostMessageW(window, msg, wParam, lParam);
+        return;
+    }
+    if (held.size() >= kHeldLimit) return;
+    MSG message{};
+    message.hwnd = window;
+    message.message = msg;
+    message.wParam = wParam;
+    message.lParam = lParam;
+    held.push_back(message);
+}
+
+void ResponsiveWait::PostHeld() {
+    for (const MSG& msg : held) ::PostMessageW(msg.hwnd, msg.message, msg.wParam, msg.lParam);
+    held.clear();
 }
 
 }  // namespace kestrel
