@@ -51,6 +51,14 @@ public:                                                                         
         if (handled) return true;                    \
     }
 
+// Any message from first to last inclusive.
+#define MESSAGE_RANGE_HANDLER(first, last, func)     \
+    if (msg >= (first) && msg <= (last)) {           \
+        handled = TRUE;                              \
+        result = func(msg, wParam, lParam, handled); \
+        if (handled) return true;                    \
+    }
+
 // WM_COMMAND from one id with one notification code.
 #define COMMAND_HANDLER(id, code, func)                                                         \
     if (msg == WM_COMMAND && LOWORD(wParam) == static_cast<WORD>(id) &&                         \

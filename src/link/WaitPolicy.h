@@ -19,6 +19,12 @@ public:
     // retries) may take in all; a policy with a deadline gives less.
     virtual uint32_t Allowance(uint32_t wantedMs) { return wantedMs; }
 
+    // Whether a wait is under way that lets the thread's windows handle the
+    // messages sent to them. A window must then leave alone whatever the
+    // waiting call holds, and start no menu, dialog or other modal loop: it
+    // would run inside the request. A plain wait delivers nothing.
+    virtual bool Waiting() const { return false; }
+
 protected:
     ~WaitPolicy() = default;
 };

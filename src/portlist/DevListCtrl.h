@@ -21,6 +21,7 @@
 #include "RowButtons.h"
 #include "PortListView.h"
 #include "TListCtrl.h"
+#include "WaitPolicy.h"
 
 namespace kestrel {
 
@@ -33,6 +34,7 @@ public:
     BEGIN_MSG_MAP(DevListCtrl)
         COMMAND_RANGE_CODE_HANDLER(kFirstButtonId, kLastButtonId, BN_CLICKED, OnButtonClicked)
         MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
+        MESSAGE_RANGE_HANDLER(WM_LBUTTONDOWN, WM_RBUTTONDBLCLK, OnMouseButton)
         MESSAGE_HANDLER(kDpiChangedAfterParent, OnDpiChanged)
         CHAIN_MSG_MAP(TListCtrl)
     END_MSG_MAP()
@@ -40,6 +42,11 @@ public:
     // Binds, then sets up options, extended styles and columns whatever the
     // binding's result.
     bool SubclassWindow(HWND window) override;
+
+    // The wait of the host's requests to the service. While one waits, the
+    // list opens no menu and leaves a mouse button to nobody: the control
+    // would track it in a loop of its own, inside the request.
+    void SetRequestWait(const WaitPolicy* wait) { requestWait = wait; }
 
     [[nodiscard]] bool UpdatePort(const PortRowInfo& info, bool* added) override;
     void DeletePort(const std::wstring& name) override;
@@ -113,9 +120,12 @@ private:
 
     LRESULT OnButtonClicked(WORD code, WORD id, HWND control, BOOL& handled);
     LRESULT OnContextMenu(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnMouseButton(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    bool RequestWaits() const { return requestWait && requestWait->Waiting(); }
     LRESULT OnDpiChanged(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
 
     RowButtons buttons;
+    const WaitPolicy* requestWait = nullptr;
     bool lastKnownOnly = false;
     // Every row's data by port name, so that a refresh finds its row without
     // reading the item data of every row. Rows change only through this class.

@@ -48,8 +48,10 @@ bool DevListCtrl::OnCopy() {
 }
 
 // The context-menu key and Shift+F10 (lParam -1) open it at the focused row,
-// a right click at the row clicked, which takes the focus mark.
+// a right click at the row clicked, which takes the focus mark. None while a
+// request waits: the menu's loop would run inside it.
 LRESULT DevListCtrl::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&) {
+    if (RequestWaits()) return 0;
     POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
     int index = -1;
     if (lParam == -1) {
@@ -80,6 +82,11 @@ LRESULT DevListCtrl::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&) {
                          Handle(), nullptr));
     if (chosen == kEdit && FocusPort(port)) EditRow(FocusedItem());
     if (chosen == kCopy) CopyTable();
+    return 0;
+}
+
+LRESULT DevListCtrl::OnMouseButton(UINT, WPARAM, LPARAM, BOOL& handled) {
+    handled = RequestWaits() ? TRUE : FALSE;
     return 0;
 }
 

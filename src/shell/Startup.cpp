@@ -36,7 +36,12 @@ int RunStopper() {
     StopperRepeatRule rule;
     while (window) {
         if (rule.GiveUp(window)) return kStopperGaveUp;
-        ::PostMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
+        // Sent, not posted: a panel whose request waits for a slow service
+        // answers what is sent to it, and ends there and then, while a posted
+        // request would wait behind the whole refresh pass.
+        DWORD_PTR ignored = 0;
+        ::SendMessageTimeoutW(window, WM_COMMAND, ID_APP_EXIT, 0, SMTO_ABORTIFHUNG,
+                              kStopperAnswerMs, &ignored);
         ::Sleep(kStopperPauseMs);
         window = ::FindWindowW(kInstanceId, nullptr);
     }

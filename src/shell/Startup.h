@@ -10,6 +10,10 @@ namespace kestrel {
 inline constexpr int kStopperDone = 0;
 inline constexpr int kStopperGaveUp = 100;
 inline constexpr DWORD kStopperPauseMs = 500;
+// How long the stopper waits for a panel to take one request: a running panel
+// takes it at once, or within a few tens of milliseconds while it waits for
+// the service.
+inline constexpr UINT kStopperAnswerMs = 1000;
 
 // The whole entry point: picks the role from the command line and returns the
 // process's exit code.

@@ -18,6 +18,7 @@ namespace kestrel {
 CMainDlg::CMainDlg(const wchar_t* pipeName)
     : service(pipeName), taskbarCreated(::RegisterWindowMessageW(kTaskbarCreatedMessage)) {
     service.Client().SetWaitPolicy(&wait);
+    portList.SetRequestWait(&wait);
 }
 
 CMainDlg::~CMainDlg() = default;
@@ -47,14 +48,23 @@ void CMainDlg::ShowAndActivate() {
 
 // A request that waits answers the messages sent to the window. A command
 // among them (a menu, a dialog, a quit that destroys the window) would run
-// inside the request, under what it holds: it is posted back to the window
-// instead, and runs after the request, in order with whatever else came.
+// inside the request, under what it holds: it runs after the request
+// instead, in order with the other commands sent meanwhile. A request to
+// quit (-exitall) is honoured there and then.
 LRESULT CMainDlg::OnCommandWhileWaiting(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled) {
     if (!wait.Waiting()) {
         handled = FALSE;
         return 0;
     }
-    ::PostMessageW(Handle(), msg, wParam, lParam);
+    if (msg == WM_COMMAND && LOWORD(wParam) == ID_APP_EXIT) EndUnderRequest();
+    wait.PostAfterWait(Handle(), msg, wParam, lParam);
+    return 0;
+}
+
+// The caption's menus and the tracking of a mouse button on the frame run
+// modal loops: nothing while a request waits.
+LRESULT CMainDlg::OnMenuWhileWaiting(UINT, WPARAM, LPARAM, BOOL& handled) {
+    handled = wait.Waiting() ? TRUE : FALSE;
     return 0;
 }
 
@@ -89,7 +99,11 @@ void CMainDlg::AddAboutItem() {
     ::AppendMenuW(systemMenu, MF_STRING, ID_APP_ABOUT, text);
 }
 
+// Only the window's own thread destroys it, and never inside a request: a
+// WM_DESTROY that comes while one waits was sent from elsewhere, and closing
+// the link would free what the request holds.
 LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
+    if (wait.Waiting()) return 0;
     service.Client().Close();
     return 0;
 }
@@ -262,12 +276,8 @@ LRESULT CMainDlg::OnEndSession(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled
         return 0;
     }
     // At once: the session may end the process as soon as this returns. A
-    // request waiting below would find its window and records gone, so then
-    // the process ends here, with the tray icon removed and nothing else.
-    if (wait.Waiting()) {
-        TNotifyIcon::Destroy();
-        ::ExitProcess(kQuitExitCode);
-    }
+    // request waiting below would find its window and records gone.
+    if (wait.Waiting()) EndUnderRequest();
     Quit();
     return 0;
 }
@@ -333,6 +343,11 @@ void CMainDlg::Quit() {
     TNotifyIcon::Destroy();
     ::DestroyWindow(Handle());
     ::PostQuitMessage(kQuitExitCode);
+}
+
+void CMainDlg::EndUnderRequest() {
+    TNotifyIcon::Destroy();
+    ::ExitProcess(kQuitExitCode);
 }
 
 LRESULT CMainDlg::OnViewCommPorts(WORD, WORD, HWND, BOOL&) {

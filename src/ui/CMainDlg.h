@@ -41,6 +41,8 @@ public:
         MESSAGE_HANDLER(WM_SYSCOMMAND, OnCommandWhileWaiting)
         MESSAGE_HANDLER(WM_NOTIFYICON, OnCommandWhileWaiting)
         MESSAGE_HANDLER(WM_EDITPORT, OnCommandWhileWaiting)
+        MESSAGE_HANDLER(WM_CONTEXTMENU, OnMenuWhileWaiting)
+        MESSAGE_RANGE_HANDLER(WM_NCLBUTTONDOWN, WM_NCRBUTTONDBLCLK, OnMenuWhileWaiting)
         MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
         MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
         MESSAGE_HANDLER(WM_TIMER, OnTimer)
@@ -81,6 +83,7 @@ public:
 
 private:
     LRESULT OnCommandWhileWaiting(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnMenuWhileWaiting(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
     LRESULT OnTimer(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
@@ -105,6 +108,9 @@ private:
     void ShowAndActivate();
     // Ends the program: timer, tray icon and window go, the loop ends with 2.
     void Quit();
+    // Ends the process with 2 from under a waiting request, which may hold
+    // the window and its records: only the tray icon goes first.
+    [[noreturn]] void EndUnderRequest();
     void ShowLinkState();
     // What the tick saw goes to the balloons, and one is shown when due.
     void TellChanges();

@@ -10,6 +10,7 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
 
 #include "WaitPolicy.h"
 
@@ -27,17 +28,28 @@ public:
 
     // Whether a request waits under the message being handled: a window
     // procedure must then leave alone whatever that request holds.
-    bool Waiting() const { return depth > 0; }
+    bool Waiting() const override { return depth > 0; }
+
+    // Posts the message to the window once the wait has returned (at once
+    // when none is under way): a command sent during a request runs after
+    // it, in the order sent. Held, not posted, meanwhile: nothing in the
+    // queue can then be dispatched and posted back again inside the wait.
+    void PostAfterWait(HWND window, UINT msg, WPARAM wParam, LPARAM lParam);
 
 private:
+    enum class Look { Nothing, Painted, Signalled };
+
     // The wait that looks at the queue, from start on.
     DWORD WaitLooking(HANDLE handle, DWORD start, uint32_t timeoutMs);
-    // Delivers the messages sent to the thread's windows and paints them,
-    // until neither is left or the deadline has passed; whether it painted.
-    bool AnswerWindowManager(DWORD start, uint32_t timeoutMs);
+    // Delivers the messages sent to the thread's windows and paints a few of
+    // them, until none is left, the handle is signalled or the deadline has
+    // passed.
+    Look LookAtQueue(HANDLE handle, DWORD start, uint32_t timeoutMs);
+    void PostHeld();
 
     int depth = 0;
     DWORD lastLook = 0;  // tick count of the last look at the queue
+    std::vector<MSG> held;
 };
 
 }  // namespace kestrel

@@ -2,6 +2,8 @@
 // killed, silent, slow, and a session that ends while a request waits.
 #include "FaultSuiteFixture.h"
 
+#include "DumpFolder.h"
+
 namespace kestrel::e2e {
 
 TEST_F(FaultSuite, ServiceAbsentAtStartThenComing) {
@@ -112,6 +114,27 @@ TEST_F(FaultSuite, SlowServiceIsPolledLessOftenAndTheWindowKeepsAnswering) {
     moved.back() = L"Dock-4";
     EXPECT_TRUE(Converges(moved));
     EXPECT_EQ(test::WindowText(window), texts::kProductName);
+}
+
+// While a request waits, a context menu sent to the list returns at once and
+// opens nothing, and a WM_DESTROY sent to the window leaves the link to the
+// request: the late answer comes, no dump is written, and the panel runs on.
+TEST_F(FaultSuite, MenuAndDestroySentDuringARequestLeaveItAlone) {
+    test::DumpFolder folder;
+    ASSERT_TRUE(folder.Valid());
+    StartBoth();
+    ASSERT_TRUE(service.Execute("fault delay 7000 on=GetPortCounters"));
+    ::Sleep(1500);  // a tick's counter poll waits by now
+    const HWND list = ::GetDlgItem(window, IDC_PORT_LIST);
+    DWORD_PTR ignored = 0;
+    EXPECT_NE(::SendMessageTimeoutW(list, WM_CONTEXTMENU, reinterpret_cast<WPARAM>(list), -1,
+                                    SMTO_NORMAL, 1000, &ignored),
+              0);
+    EXPECT_NE(::SendMessageTimeoutW(window, WM_DESTROY, 0, 0, SMTO_NORMAL, 1000, &ignored), 0);
+    ASSERT_TRUE(service.Execute("port COM3 label=Dock-3"));
+    EXPECT_TRUE(Converges({L"COM10", L"COM4", L"Dock-3"}));
+    EXPECT_EQ(WaitForPopupMenu(panel->Id(), 0), nullptr);
+    EXPECT_TRUE(folder.Files().empty()) << "a dump";
 }
 
 // The end of the session while a request waits ends the process there and

@@ -254,6 +254,28 @@ TEST(PanelProcess, AFaultWritesAFullDumpOverOneOfTheSameSecond) {
     EXPECT_EQ(folder.Files().size(), static_cast<size_t>(kSeconds)) << "one old file replaced";
 }
 
+// A pass of three ports, each answered 7 s late, outlasts the stopper's 21
+// requests. A panel that waits for an answer takes the request all the same
+// and ends there, with its usual code.
+TEST(PanelProcess, StopperEndsAPanelWhosePassWaitsForASlowService) {
+    Simulator service;
+    ASSERT_TRUE(service.Start());
+    for (const char* port : {"COM3", "COM4", "COM5"})
+        ASSERT_TRUE(service.Execute(std::string("port ") + port + " label=" + port + " status=0"));
+    ChildProcess panel;
+    HWND window = LaunchPanel(panel, L"-hide", kStartMs);
+    ASSERT_NE(window, nullptr);
+    ASSERT_TRUE(WaitForRowCount(window, 3, kStartMs));
+    ASSERT_TRUE(service.Execute("fault delay 7000 on=GetPortCounters count=always"));
+    ::Sleep(1500);  // a tick's first counter poll waits by now
+
+    ChildProcess stopper;
+    ASSERT_TRUE(stopper.Start(kPanelProgram, L"-exitall"));
+    EXPECT_EQ(stopper.Wait(kEndMs), 0u);
+    EXPECT_EQ(panel.Wait(kEndMs), 2u);
+    EXPECT_FALSE(test::IconShown(window));
+}
+
 TEST(PanelProcess, StopperWithoutInstanceEndsAtOnce) {
     ChildProcess stopper;
     ASSERT_TRUE(stopper.Start(kPanelProgram, L"-exitall"));
