@@ -16,12 +16,12 @@
 //     class CAboutDlg : public CDialogBase {
 //     public:
 //         BEGIN_MSG_MAP(CAboutDlg)
-//             MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
-//             COMMAND_ID_HANDLER(IDOK, OnCloseCmd)
-//             COMMAND_ID_HANDLER(IDCANCEL, OnCloseCmd)
+//             MSG_WM_INITDIALOG(OnInitDialog)
+//             COMMAND_ID_HANDLER_EX(IDOK, OnCloseCmd)
+//             COMMAND_ID_HANDLER_EX(IDCANCEL, OnCloseCmd)
 //         END_MSG_MAP()
-//         LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) { ...; return TRUE; }
-//         LRESULT OnCloseCmd(WORD, WORD id, HWND, BOOL&) { EndDialog(id); return 0; }
+//         BOOL OnInitDialog(HWND, LPARAM) { ...; return TRUE; }
+//         void OnCloseCmd(UINT, int id, HWND) { EndDialog(id); }
 //     };
 //     CAboutDlg dlg;
 //     dlg.DoModal(IDD_ABOUTBOX, ::GetActiveWindow());

@@ -5,7 +5,7 @@
 //
 //     class ListCtrlButton : public CWindowBase {
 //         BEGIN_MSG_MAP(ListCtrlButton)
-//             MESSAGE_HANDLER(BM_SETSTYLE, OnSetStyle)
+//             MESSAGE_HANDLER_EX(BM_SETSTYLE, OnSetStyle)
 //         END_MSG_MAP()
 //         ...
 //     };

@@ -5,7 +5,7 @@
 // takes is unhandled (previous procedure or default dialog handling). Only
 // map 0 exists.
 //
-// Most entries crack the message: the handler takes the message's own
+// Each entry cracks the message: the handler takes the message's own
 // arguments and returns what the message returns, e.g.
 //     MSG_WM_TIMER(OnTimer)                   void OnTimer(UINT_PTR id);
 //     COMMAND_ID_HANDLER_EX(IDOK, OnOk)       void OnOk(UINT code, int id, HWND control);
@@ -14,11 +14,9 @@
 // Such a handler's message counts as handled unless it calls
 // SetMsgHandled(false); the search then goes on. CurrentMessage() is the
 // message as it came, and a window's CallPreviousProc() passes it on.
-// MESSAGE_HANDLER takes the whole message and a flag to clear instead:
-//     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
 //
-// Inside the map the arguments are named hwnd, msg, wParam, lParam, result,
-// mapId and handled; do not give class members these names. BEGIN_MSG_MAP
+// Inside the map the arguments are named hwnd, msg, wParam, lParam, result
+// and mapId; do not give class members these names. BEGIN_MSG_MAP
 // leaves the class's access at public. Window callbacks are noexcept: a handler
 // that throws ends the program.
 #pragma once
@@ -33,67 +31,13 @@ public:                                                                         
                               DWORD mapId) override {                                             \
         static_assert(std::is_same<theClass*, decltype(this)>::value,                             \
                       "BEGIN_MSG_MAP must name the class it is in");                              \
-        BOOL handled = TRUE;                                                                      \
         (void)hwnd;                                                                               \
         (void)msg;                                                                                \
         (void)wParam;                                                                             \
         (void)lParam;                                                                             \
         (void)result;                                                                             \
-        (void)handled;                                                                            \
         if (mapId != 0) return false;                                                             \
         const MapMessageScope mapMessageScope(*this, msg, wParam, lParam);
-
-// Any message.
-#define MESSAGE_HANDLER(message, func)               \
-    if (msg == (message)) {                          \
-        handled = TRUE;                              \
-        result = func(msg, wParam, lParam, handled); \
-        if (handled) return true;                    \
-    }
-
-// Any message from first to last inclusive.
-#define MESSAGE_RANGE_HANDLER(first, last, func)     \
-    if (msg >= (first) && msg <= (last)) {           \
-        handled = TRUE;                              \
-        result = func(msg, wParam, lParam, handled); \
-        if (handled) return true;                    \
-    }
-
-// WM_COMMAND from one id with one notification code.
-#define COMMAND_HANDLER(id, code, func)                                                         \
-    if (msg == WM_COMMAND && LOWORD(wParam) == static_cast<WORD>(id) &&                         \
-        HIWORD(wParam) == static_cast<WORD>(code)) {                                            \
-        handled = TRUE;                                                                         \
-        result = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam), handled); \
-        if (handled) return true;                                                               \
-    }
-
-// WM_COMMAND from one id, any notification code.
-#define COMMAND_ID_HANDLER(id, func)                                                            \
-    if (msg == WM_COMMAND && LOWORD(wParam) == static_cast<WORD>(id)) {                         \
-        handled = TRUE;                                                                         \
-        result = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam), handled); \
-        if (handled) return true;                                                               \
-    }
-
-// WM_COMMAND from the ids first to last inclusive, with one notification code.
-#define COMMAND_RANGE_CODE_HANDLER(first, last, code, func)                                       \
-    if (msg == WM_COMMAND && LOWORD(wParam) >= static_cast<WORD>(first) &&                        \
-        LOWORD(wParam) <= static_cast<WORD>(last) && HIWORD(wParam) == static_cast<WORD>(code)) { \
-        handled = TRUE;                                                                           \
-        result = func(HIWORD(wParam), LOWORD(wParam), reinterpret_cast<HWND>(lParam), handled);   \
-        if (handled) return true;                                                                 \
-    }
-
-// WM_NOTIFY from one control id with one notification code.
-#define NOTIFY_HANDLER(id, cd, func)                                                         \
-    if (msg == WM_NOTIFY &&                                                                  \
-        reinterpret_cast<LPNMHDR>(lParam)->idFrom == static_cast<UINT_PTR>(id) &&            \
-        reinterpret_cast<LPNMHDR>(lParam)->code == static_cast<UINT>(cd)) {                  \
-        handled = TRUE;                                                                      \
-        result = func(static_cast<int>(wParam), reinterpret_cast<LPNMHDR>(lParam), handled); \
-        if (handled) return true;                                                            \
-    }
 
 // The typed entries. KESTREL_CRACK runs a handler that returns the result,
 // KESTREL_CRACK_VOID one whose message's result is 0.
@@ -115,6 +59,11 @@ public:                                                                         
 
 // Any message: LRESULT func(UINT msg, WPARAM wParam, LPARAM lParam).
 #define MESSAGE_HANDLER_EX(message, func) KESTREL_CRACK(msg == (message), func(msg, wParam, lParam))
+// The messages first to last inclusive: LRESULT func(UINT msg, WPARAM wParam, LPARAM lParam).
+#define MESSAGE_RANGE_HANDLER_EX(first, last, func) \
+    KESTREL_CRACK(msg >= (first) && msg <= (last), func(msg, wParam, lParam))
+// Every message, for a handler that decides which it takes.
+#define ANY_MESSAGE_HANDLER_EX(func) KESTREL_CRACK(true, func(msg, wParam, lParam))
 // BOOL func(HWND focus, LPARAM initParam): TRUE lets the dialog manager set the focus.
 #define MSG_WM_INITDIALOG(func) \
     KESTREL_CRACK(msg == WM_INITDIALOG, func(reinterpret_cast<HWND>(wParam), lParam))

@@ -32,10 +32,10 @@ public:
     ~DevListCtrl() override;
 
     BEGIN_MSG_MAP(DevListCtrl)
-        COMMAND_RANGE_CODE_HANDLER(kFirstButtonId, kLastButtonId, BN_CLICKED, OnButtonClicked)
-        MESSAGE_HANDLER(WM_CONTEXTMENU, OnContextMenu)
-        MESSAGE_RANGE_HANDLER(WM_LBUTTONDOWN, WM_RBUTTONDBLCLK, OnMouseButton)
-        MESSAGE_HANDLER(kDpiChangedAfterParent, OnDpiChanged)
+        COMMAND_RANGE_CODE_HANDLER_EX(kFirstButtonId, kLastButtonId, BN_CLICKED, OnButtonClicked)
+        MSG_WM_CONTEXTMENU(OnContextMenu)
+        MESSAGE_RANGE_HANDLER_EX(WM_LBUTTONDOWN, WM_RBUTTONDBLCLK, OnMouseButton)
+        MESSAGE_HANDLER_EX(kDpiChangedAfterParent, OnDpiChanged)
         CHAIN_MSG_MAP(TListCtrl)
     END_MSG_MAP()
 
@@ -118,11 +118,11 @@ private:
     void FreeRow(Row& row);
     void SetCellText(int index, int column, std::wstring_view text);
 
-    LRESULT OnButtonClicked(WORD code, WORD id, HWND control, BOOL& handled);
-    LRESULT OnContextMenu(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnMouseButton(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    void OnButtonClicked(UINT code, int id, HWND control);
+    void OnContextMenu(HWND window, POINT at);
+    LRESULT OnMouseButton(UINT msg, WPARAM wParam, LPARAM lParam);
     bool RequestWaits() const { return requestWait && requestWait->Waiting(); }
-    LRESULT OnDpiChanged(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
+    LRESULT OnDpiChanged(UINT msg, WPARAM wParam, LPARAM lParam);
 
     RowButtons buttons;
     const WaitPolicy* requestWait = nullptr;

@@ -50,11 +50,10 @@ bool DevListCtrl::OnCopy() {
 // The context-menu key and Shift+F10 (lParam -1) open it at the focused row,
 // a right click at the row clicked, which takes the focus mark. None while a
 // request waits: the menu's loop would run inside it.
-LRESULT DevListCtrl::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&) {
-    if (RequestWaits()) return 0;
-    POINT at{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+void DevListCtrl::OnContextMenu(HWND, POINT at) {
+    if (RequestWaits()) return;
     int index = -1;
-    if (lParam == -1) {
+    if (at.x == -1 && at.y == -1) {
         index = FocusedItem();
         RECT row{LVIR_LABEL, 0, 0, 0};
         at = POINT{0, 0};
@@ -73,7 +72,7 @@ LRESULT DevListCtrl::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&) {
     const Row* row = index >= 0 ? RowAt(index) : nullptr;
     const std::wstring port = row && row->button ? row->info.name : std::wstring();
     const CMenu menu(::CreatePopupMenu());
-    if (!menu.IsValid()) return 0;
+    if (!menu.IsValid()) return;
     enum : UINT { kEdit = 1, kCopy };
     if (!port.empty()) ::AppendMenuW(menu.Get(), MF_STRING, kEdit, kMenuEditText);
     ::AppendMenuW(menu.Get(), MF_STRING, kCopy, kMenuCopyText);
@@ -82,16 +81,15 @@ LRESULT DevListCtrl::OnContextMenu(UINT, WPARAM, LPARAM lParam, BOOL&) {
                          Handle(), nullptr));
     if (chosen == kEdit && FocusPort(port)) EditRow(FocusedItem());
     if (chosen == kCopy) CopyTable();
+}
+
+LRESULT DevListCtrl::OnMouseButton(UINT, WPARAM, LPARAM) {
+    SetMsgHandled(RequestWaits());
     return 0;
 }
 
-LRESULT DevListCtrl::OnMouseButton(UINT, WPARAM, LPARAM, BOOL& handled) {
-    handled = RequestWaits() ? TRUE : FALSE;
-    return 0;
-}
-
-LRESULT DevListCtrl::OnButtonClicked(WORD, WORD id, HWND, BOOL&) {
-    return ::PostMessageW(::GetParent(Handle()), WM_EDITPORT, id, 0);
+void DevListCtrl::OnButtonClicked(UINT, int id, HWND) {
+    ::PostMessageW(::GetParent(Handle()), WM_EDITPORT, static_cast<WPARAM>(id), 0);
 }
 
 }  // namespace kestrel

@@ -65,14 +65,14 @@ bool DevListCtrl::OnSubItemPrePaint(HDC, DWORD_PTR item, int subItem, UINT, LPAR
 
 // Moved to a monitor of another DPI: the dialog has scaled itself and given
 // the list its new font; the pixel widths and the buttons' font follow.
-LRESULT DevListCtrl::OnDpiChanged(UINT, WPARAM, LPARAM, BOOL& handled) {
+LRESULT DevListCtrl::OnDpiChanged(UINT, WPARAM, LPARAM) {
     ScalePortListColumns(Handle());
     const WPARAM font = static_cast<WPARAM>(Send(WM_GETFONT));
     for (const auto& entry : rows) {
         if (entry.second->button)
             ::SendMessageW(entry.second->button->Handle(), WM_SETFONT, font, TRUE);
     }
-    handled = FALSE;
+    SetMsgHandled(false);
     return 0;
 }
 

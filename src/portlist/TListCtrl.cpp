@@ -105,9 +105,8 @@ LRESULT TListCtrl::OnCustomDraw(NMLVCUSTOMDRAW& cd) {
     return DrawStageResult(stage, skip);
 }
 
-LRESULT TListCtrl::OnItemChanged(const NMLISTVIEW& nm, BOOL& handled) {
-    handled = CheckBoxChanged(nm.uOldState, nm.uNewState);
-    return 0;
+bool TListCtrl::OnItemChanged(const NMLISTVIEW& nm) {
+    return CheckBoxChanged(nm.uOldState, nm.uNewState);
 }
 
 // Notifications of the list's own header.

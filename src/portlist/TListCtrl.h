@@ -64,9 +64,9 @@ public:
 
     // The host routes the list's NM_CUSTOMDRAW here and returns the result.
     LRESULT OnCustomDraw(NMLVCUSTOMDRAW& cd);
-    // The host routes the list's LVN_ITEMCHANGED here; handled tells whether
-    // the change was the check box's.
-    LRESULT OnItemChanged(const NMLISTVIEW& nm, BOOL& handled);
+    // The host routes the list's LVN_ITEMCHANGED here: true when the change
+    // was the check box's, which the list takes.
+    bool OnItemChanged(const NMLISTVIEW& nm);
 
 protected:
     // LVM_SORTITEMS callback; sortParam is the control.

@@ -23,22 +23,14 @@ CMainDlg::CMainDlg(const wchar_t* pipeName)
 
 CMainDlg::~CMainDlg() = default;
 
-void CMainDlg::OnLButtonDblClk(POINT) { ShowAndActivate(); }
-
-void CMainDlg::OnBalloonClick() {
-    ShowAndActivate();
-    ::SetFocus(portList.Handle());
-    portList.FocusPort(noticePort);
-}
-
-void CMainDlg::TrackRButtonDownMenu(POINT point) {
+void CMainDlg::TrackTrayMenu(POINT point) {
     const NoticeChoice choice = ReadNoticeChoice();
-    const HMENU menu = RButtonDownMenu();
+    const HMENU menu = tray.RButtonDownMenu();
     ::CheckMenuItem(menu, ID_TRAY_NOTIFICATIONS,
                     MF_BYCOMMAND | (choice.on ? MF_CHECKED : MF_UNCHECKED));
     ::EnableMenuItem(menu, ID_TRAY_NOTIFICATIONS,
                      MF_BYCOMMAND | (choice.byPolicy ? MF_GRAYED : MF_ENABLED));
-    TNotifyIcon::TrackRButtonDownMenu(point);
+    tray.TrackRButtonDownMenu(point);
 }
 
 void CMainDlg::ShowAndActivate() {
@@ -46,29 +38,47 @@ void CMainDlg::ShowAndActivate() {
     ::SetForegroundWindow(Handle());
 }
 
-// A request that waits answers the messages sent to the window. A command
-// among them (a menu, a dialog, a quit that destroys the window) would run
-// inside the request, under what it holds: it runs after the request
-// instead, in order with the other commands sent meanwhile. A request to
-// quit (-exitall) is honoured there and then.
-LRESULT CMainDlg::OnCommandWhileWaiting(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled) {
-    if (!wait.Waiting()) {
-        handled = FALSE;
-        return 0;
+namespace {
+
+// What a message sent to the window while a request waits does. A request
+// that waits answers the messages sent to the window, and a command among
+// them (a menu, a dialog, a quit that destroys the window) would run inside
+// the request, under what it holds: it runs after the request instead, in
+// order with the other commands sent meanwhile. The caption's menus, the
+// tracking of a mouse button on the frame and the window's destruction would
+// run a modal loop or free what the request holds: they do nothing. Only the
+// window's own thread destroys it, and never inside a request, so a
+// WM_DESTROY that comes then was sent from elsewhere.
+enum class WhileWaiting { AsEver, RunAfter, Ignore };
+
+WhileWaiting WhileWaitingFor(UINT msg) {
+    switch (msg) {
+    case WM_COMMAND:
+    case WM_SYSCOMMAND:
+    case WM_NOTIFYICON:
+    case WM_EDITPORT: return WhileWaiting::RunAfter;
+    case WM_CONTEXTMENU:
+    case WM_DESTROY: return WhileWaiting::Ignore;
+    default:
+        return msg >= WM_NCLBUTTONDOWN && msg <= WM_NCRBUTTONDBLCLK ? WhileWaiting::Ignore
+                                                                    : WhileWaiting::AsEver;
     }
-    if (msg == WM_COMMAND && LOWORD(wParam) == ID_APP_EXIT) EndUnderRequest();
-    wait.PostAfterWait(Handle(), msg, wParam, lParam);
+}
+
+}  // namespace
+
+// A request to quit (-exitall) is honoured there and then.
+LRESULT CMainDlg::OnMessageWhileWaiting(UINT msg, WPARAM wParam, LPARAM lParam) {
+    const WhileWaiting what = wait.Waiting() ? WhileWaitingFor(msg) : WhileWaiting::AsEver;
+    if (what == WhileWaiting::RunAfter) {
+        if (msg == WM_COMMAND && LOWORD(wParam) == ID_APP_EXIT) EndUnderRequest();
+        wait.PostAfterWait(Handle(), msg, wParam, lParam);
+    }
+    SetMsgHandled(what != WhileWaiting::AsEver);
     return 0;
 }
 
-// The caption's menus and the tracking of a mouse button on the frame run
-// modal loops: nothing while a request waits.
-LRESULT CMainDlg::OnMenuWhileWaiting(UINT, WPARAM, LPARAM, BOOL& handled) {
-    handled = wait.Waiting() ? TRUE : FALSE;
-    return 0;
-}
-
-LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
+BOOL CMainDlg::OnInitDialog(HWND, LPARAM) {
     const HWND dialog = Handle();
     const HINSTANCE module = appModule.Instance();
     AddAboutItem();
@@ -78,9 +88,9 @@ LRESULT CMainDlg::OnInitDialog(UINT, WPARAM, LPARAM, BOOL&) {
     SetWindowIcons(dialog, module, IDR_MAINFRAME);
 
     AddTrayIcon();
-    AppendRButtonDownMenuItem(ID_VIEW_COMMPORTS, kTrayViewPorts);
-    AppendRButtonDownMenuItem(ID_TRAY_NOTIFICATIONS, kTrayNotifications);
-    AppendRButtonDownMenuItem(ID_TRAY_QUIT, kTrayQuit);
+    tray.AppendRButtonDownMenuItem(ID_VIEW_COMMPORTS, kTrayViewPorts);
+    tray.AppendRButtonDownMenuItem(ID_TRAY_NOTIFICATIONS, kTrayNotifications);
+    tray.AppendRButtonDownMenuItem(ID_TRAY_QUIT, kTrayQuit);
 
     service.ConnectAtStartup();
     ::SetTimer(dialog, kRefreshTimerId, kRefreshPeriodMs, nullptr);
@@ -99,17 +109,10 @@ void CMainDlg::AddAboutItem() {
     ::AppendMenuW(systemMenu, MF_STRING, ID_APP_ABOUT, text);
 }
 
-// Only the window's own thread destroys it, and never inside a request: a
-// WM_DESTROY that comes while one waits was sent from elsewhere, and closing
-// the link would free what the request holds.
-LRESULT CMainDlg::OnDestroy(UINT, WPARAM, LPARAM, BOOL&) {
-    if (wait.Waiting()) return 0;
-    service.Client().Close();
-    return 0;
-}
+void CMainDlg::OnDestroy() { service.Client().Close(); }
 
-LRESULT CMainDlg::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL&) {
-    if (wParam != kRefreshTimerId) return 0;
+void CMainDlg::OnTimer(UINT_PTR id) {
+    if (id != kRefreshTimerId) return;
     const DWORD start = ::GetTickCount();
     if (cadence.Due(start)) {
         service.RefreshPorts(portList);
@@ -123,7 +126,6 @@ LRESULT CMainDlg::OnTimer(UINT, WPARAM wParam, LPARAM, BOOL&) {
     }
     ShowLinkState();
     TellChanges();
-    return 0;
 }
 
 namespace {
@@ -194,7 +196,7 @@ void CMainDlg::ShowLinkState() {
     }
     shownLink = link;
     shownPortsDown = portsDown;
-    Modify(LoadSmallIcon(appModule.Instance(), look.trayIcon), TrayTip(look).text);
+    tray.Modify(LoadSmallIcon(appModule.Instance(), look.trayIcon), TrayTip(look).text);
 }
 
 void CMainDlg::TellChanges() {
@@ -206,7 +208,7 @@ void CMainDlg::TellChanges() {
     }
     const std::optional<TrayNotice> notice =
         notices.Take(::GetTickCount(), [this] { return MayShowBalloon(); });
-    if (notice && ShowBalloon(kProgramTitle, notice->text.c_str(), notice->warning))
+    if (notice && tray.ShowBalloon(kProgramTitle, notice->text.c_str(), notice->warning))
         noticePort = notice->firstPort;
 }
 
@@ -221,71 +223,79 @@ bool CMainDlg::MayShowBalloon() const {
 // taskbar starts.
 void CMainDlg::AddTrayIcon() {
     const LinkLook look = LookOf(shownLink.kind, shownPortsDown);
-    TNotifyIcon::Create(LoadSmallIcon(appModule.Instance(), look.trayIcon), TrayTip(look).text,
-                        WM_NOTIFYICON, Handle());
+    tray.Create(LoadSmallIcon(appModule.Instance(), look.trayIcon), TrayTip(look).text,
+                WM_NOTIFYICON, Handle());
 }
 
-LRESULT CMainDlg::OnSysCommand(UINT, WPARAM wParam, LPARAM, BOOL& handled) {
-    if (wParam != ID_APP_ABOUT) {
-        handled = FALSE;
-        return 0;
+void CMainDlg::OnSysCommand(UINT command, POINT) {
+    if (command != ID_APP_ABOUT) {
+        SetMsgHandled(false);
+        return;
     }
-    return OnAppAbout();
+    OnAppAbout();
 }
 
-LRESULT CMainDlg::OnAppAbout() {
+void CMainDlg::OnAppAbout() {
     CAboutDlg about;
     about.DoModal(IDD_ABOUTBOX, ::GetActiveWindow());
+}
+
+// A double click on the icon shows the window; a click on a balloon shows it
+// with the first port the balloon told of in focus.
+LRESULT CMainDlg::OnNotifyIcon(UINT, WPARAM iconId, LPARAM event) {
+    POINT cursor{};
+    switch (tray.EventOf(iconId, event)) {
+    case TrayEvent::OtherIcon: SetMsgHandled(false); break;
+    case TrayEvent::DoubleClick: ShowAndActivate(); break;
+    case TrayEvent::RightButton:
+        if (::GetCursorPos(&cursor)) TrackTrayMenu(cursor);
+        break;
+    case TrayEvent::BalloonClick:
+        ShowAndActivate();
+        ::SetFocus(portList.Handle());
+        portList.FocusPort(noticePort);
+        break;
+    case TrayEvent::None: break;
+    }
     return 0;
 }
 
-LRESULT CMainDlg::OnNotifyIcon(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled) {
-    bool iconHandled = true;
-    const LRESULT result = OnNotifyIconMessage(msg, wParam, lParam, iconHandled);
-    handled = iconHandled ? TRUE : FALSE;
-    return result;
-}
-
-LRESULT CMainDlg::OnTaskbarCreated(UINT, WPARAM, LPARAM, BOOL& handled) {
+LRESULT CMainDlg::OnTaskbarCreated(UINT, WPARAM, LPARAM) {
     // A failed registration leaves 0, which must not claim WM_NULL.
     if (taskbarCreated == 0) {
-        handled = FALSE;
+        SetMsgHandled(false);
         return 0;
     }
     // The icon comes back as it last looked; one that could not be added at
     // start (no taskbar yet) is added now in the look of the current state.
-    if (IconWindow()) {
-        AddAgain();
+    if (tray.IconWindow()) {
+        tray.AddAgain();
     } else {
         AddTrayIcon();
     }
     return 0;
 }
 
-LRESULT CMainDlg::OnEditPort(UINT, WPARAM wParam, LPARAM, BOOL&) {
-    editPortFlow(static_cast<int>(wParam));
+LRESULT CMainDlg::OnEditPort(UINT, WPARAM buttonId, LPARAM) {
+    editPortFlow(static_cast<int>(buttonId));
     return 0;
 }
 
 // An installer that uses the Restart Manager closes the panel so, and starts
 // it again afterwards as it registered itself at start-up: it ends as
 // -exitall would end it.
-LRESULT CMainDlg::OnEndSession(UINT, WPARAM wParam, LPARAM lParam, BOOL& handled) {
-    if (!wParam || (lParam & ENDSESSION_CLOSEAPP) == 0) {
-        handled = FALSE;
-        return 0;
+void CMainDlg::OnEndSession(bool ending, UINT logOffFlags) {
+    if (!ending || (logOffFlags & ENDSESSION_CLOSEAPP) == 0) {
+        SetMsgHandled(false);
+        return;
     }
     // At once: the session may end the process as soon as this returns. A
     // request waiting below would find its window and records gone.
     if (wait.Waiting()) EndUnderRequest();
     Quit();
-    return 0;
 }
 
-LRESULT CMainDlg::OnPreferences(WORD, WORD, HWND, BOOL&) {
-    preferencesFlow();
-    return 0;
-}
+void CMainDlg::OnPreferences(UINT, int, HWND) { preferencesFlow(); }
 
 // A flow already running has its dialog open: a second one would share its
 // records and end the hold on the refresh under it.
@@ -328,58 +338,46 @@ void CMainDlg::preferencesFlow() {
     ReportApplyOutcome(Handle(), outcome);
 }
 
-LRESULT CMainDlg::OnHide(WORD, WORD, HWND, BOOL&) {
-    ::ShowWindow(Handle(), SW_HIDE);
-    return 0;
-}
+void CMainDlg::OnHide(UINT, int, HWND) { ::ShowWindow(Handle(), SW_HIDE); }
 
-LRESULT CMainDlg::OnAppExit(WORD, WORD, HWND, BOOL&) {
-    Quit();
-    return 0;
-}
+void CMainDlg::OnAppExit(UINT, int, HWND) { Quit(); }
 
 void CMainDlg::Quit() {
     ::KillTimer(Handle(), kRefreshTimerId);
-    TNotifyIcon::Destroy();
+    tray.Destroy();
     ::DestroyWindow(Handle());
     ::PostQuitMessage(kQuitExitCode);
 }
 
 void CMainDlg::EndUnderRequest() {
-    TNotifyIcon::Destroy();
+    tray.Destroy();
     ::ExitProcess(kQuitExitCode);
 }
 
-LRESULT CMainDlg::OnViewCommPorts(WORD, WORD, HWND, BOOL&) {
-    ShowAndActivate();
-    return 0;
-}
+void CMainDlg::OnViewCommPorts(UINT, int, HWND) { ShowAndActivate(); }
 
 // A choice the policy makes is not the user's to change.
-LRESULT CMainDlg::OnTrayNotifications(WORD, WORD, HWND, BOOL&) {
+void CMainDlg::OnTrayNotifications(UINT, int, HWND) {
     const NoticeChoice choice = ReadNoticeChoice();
     if (!choice.byPolicy) StoreUserNoticeChoice(!choice.on);
-    return 0;
 }
 
-LRESULT CMainDlg::OnTrayQuit(WORD, WORD, HWND, BOOL&) {
-    ::PostMessageW(Handle(), WM_COMMAND, ID_APP_EXIT, 0);
-    return 0;
-}
+void CMainDlg::OnTrayQuit(UINT, int, HWND) { ::PostMessageW(Handle(), WM_COMMAND, ID_APP_EXIT, 0); }
 
-LRESULT CMainDlg::OnListCustomDraw(int, LPNMHDR header, BOOL&) {
+LRESULT CMainDlg::OnListCustomDraw(LPNMHDR header) {
     return portList.OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(header));
 }
 
-LRESULT CMainDlg::OnListItemChanging(int, LPNMHDR header, BOOL& handled) {
+LRESULT CMainDlg::OnListItemChanging(LPNMHDR header) {
     const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
     if (portList.VetoesItemChange(change->uOldState, change->uNewState)) return TRUE;
-    handled = FALSE;
+    SetMsgHandled(false);
     return 0;
 }
 
-LRESULT CMainDlg::OnListItemChanged(int, LPNMHDR header, BOOL& handled) {
-    return portList.OnItemChanged(*reinterpret_cast<const NMLISTVIEW*>(header), handled);
+LRESULT CMainDlg::OnListItemChanged(LPNMHDR header) {
+    SetMsgHandled(portList.OnItemChanged(*reinterpret_cast<const NMLISTVIEW*>(header)));
+    return 0;
 }
 
 }  // namespace kestrel

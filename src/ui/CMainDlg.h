@@ -1,6 +1,6 @@
 // The main window: a modeless dialog with the port list, "Preferences..." and
 // "Close". It owns the port list and the service mirror, drives the refresh
-// with timer 1, is the notification-area icon, and alone ends the program.
+// with timer 1, has the notification-area icon, and alone ends the program.
 // Closing it only hides it.
 #pragma once
 
@@ -24,51 +24,37 @@ inline constexpr UINT kRefreshPeriodMs = 500;
 // What the message loop returns after ID_APP_EXIT, the program's normal exit code.
 inline constexpr int kQuitExitCode = 2;
 
-class CMainDlg : public CDialogBase, public TNotifyIcon {
+class CMainDlg : public CDialogBase {
 public:
     // Tests give a pipe of their own; the program talks to the service's. The
     // name must outlive the object.
     explicit CMainDlg(const wchar_t* pipeName = kServicePipeName);
     ~CMainDlg() override;
 
-    // The dialog's Create(template, owner) and the icon's Create(icon, ...).
-    using CDialogBase::Create;
-    using TNotifyIcon::Create;
-
     BEGIN_MSG_MAP(CMainDlg)
-        // Commands sent while a request waits run after it (OnCommandWhileWaiting).
-        MESSAGE_HANDLER(WM_COMMAND, OnCommandWhileWaiting)
-        MESSAGE_HANDLER(WM_SYSCOMMAND, OnCommandWhileWaiting)
-        MESSAGE_HANDLER(WM_NOTIFYICON, OnCommandWhileWaiting)
-        MESSAGE_HANDLER(WM_EDITPORT, OnCommandWhileWaiting)
-        MESSAGE_HANDLER(WM_CONTEXTMENU, OnMenuWhileWaiting)
-        MESSAGE_RANGE_HANDLER(WM_NCLBUTTONDOWN, WM_NCRBUTTONDBLCLK, OnMenuWhileWaiting)
-        MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
-        MESSAGE_HANDLER(WM_DESTROY, OnDestroy)
-        MESSAGE_HANDLER(WM_TIMER, OnTimer)
-        MESSAGE_HANDLER(WM_SYSCOMMAND, OnSysCommand)
-        MESSAGE_HANDLER(WM_NOTIFYICON, OnNotifyIcon)
-        MESSAGE_HANDLER(taskbarCreated, OnTaskbarCreated)
-        MESSAGE_HANDLER(WM_EDITPORT, OnEditPort)
-        MESSAGE_HANDLER(WM_ENDSESSION, OnEndSession)
-        COMMAND_ID_HANDLER(IDOK, OnHide)
-        COMMAND_ID_HANDLER(IDCANCEL, OnHide)
-        COMMAND_ID_HANDLER(ID_APP_EXIT, OnAppExit)
-        COMMAND_ID_HANDLER(ID_VIEW_COMMPORTS, OnViewCommPorts)
-        COMMAND_ID_HANDLER(ID_TRAY_NOTIFICATIONS, OnTrayNotifications)
-        COMMAND_ID_HANDLER(ID_TRAY_QUIT, OnTrayQuit)
-        COMMAND_HANDLER(IDC_PREFERENCES, BN_CLICKED, OnPreferences)
-        NOTIFY_HANDLER(IDC_PORT_LIST, NM_CUSTOMDRAW, OnListCustomDraw)
-        NOTIFY_HANDLER(IDC_PORT_LIST, LVN_ITEMCHANGING, OnListItemChanging)
-        NOTIFY_HANDLER(IDC_PORT_LIST, LVN_ITEMCHANGED, OnListItemChanged)
+        // While a request waits, the messages of WhileWaiting wait for it or
+        // are ignored; every other message is handled as ever below.
+        ANY_MESSAGE_HANDLER_EX(OnMessageWhileWaiting)
+        MSG_WM_INITDIALOG(OnInitDialog)
+        MSG_WM_DESTROY(OnDestroy)
+        MSG_WM_TIMER(OnTimer)
+        MSG_WM_SYSCOMMAND(OnSysCommand)
+        MSG_WM_ENDSESSION(OnEndSession)
+        MESSAGE_HANDLER_EX(WM_NOTIFYICON, OnNotifyIcon)
+        MESSAGE_HANDLER_EX(taskbarCreated, OnTaskbarCreated)
+        MESSAGE_HANDLER_EX(WM_EDITPORT, OnEditPort)
+        COMMAND_ID_HANDLER_EX(IDOK, OnHide)
+        COMMAND_ID_HANDLER_EX(IDCANCEL, OnHide)
+        COMMAND_ID_HANDLER_EX(ID_APP_EXIT, OnAppExit)
+        COMMAND_ID_HANDLER_EX(ID_VIEW_COMMPORTS, OnViewCommPorts)
+        COMMAND_ID_HANDLER_EX(ID_TRAY_NOTIFICATIONS, OnTrayNotifications)
+        COMMAND_ID_HANDLER_EX(ID_TRAY_QUIT, OnTrayQuit)
+        COMMAND_HANDLER_EX(IDC_PREFERENCES, BN_CLICKED, OnPreferences)
+        NOTIFY_HANDLER_EX(IDC_PORT_LIST, NM_CUSTOMDRAW, OnListCustomDraw)
+        NOTIFY_HANDLER_EX(IDC_PORT_LIST, LVN_ITEMCHANGING, OnListItemChanging)
+        NOTIFY_HANDLER_EX(IDC_PORT_LIST, LVN_ITEMCHANGED, OnListItemChanged)
     END_MSG_MAP()
 
-    // A double click on the tray icon shows the window; a click on a balloon
-    // shows it with the first port the balloon told of in focus.
-    void OnLButtonDblClk(POINT point) override;
-    void OnBalloonClick() override;
-    // The menu shows whether balloons are on, and greys the item a policy decides.
-    void TrackRButtonDownMenu(POINT point) override;
     // The shortest time between two balloons; tests shorten it.
     void SetNoticeInterval(uint32_t intervalMs) { notices.SetInterval(intervalMs); }
 
@@ -80,30 +66,34 @@ public:
 
     DevListCtrl& PortList() { return portList; }
     ServiceMirror& Service() { return service; }
+    TNotifyIcon& Tray() { return tray; }
 
 private:
-    LRESULT OnCommandWhileWaiting(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnMenuWhileWaiting(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnInitDialog(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnDestroy(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnTimer(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnSysCommand(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnNotifyIcon(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnTaskbarCreated(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnEditPort(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnEndSession(UINT msg, WPARAM wParam, LPARAM lParam, BOOL& handled);
-    LRESULT OnHide(WORD code, WORD id, HWND control, BOOL& handled);
-    LRESULT OnAppExit(WORD code, WORD id, HWND control, BOOL& handled);
-    LRESULT OnViewCommPorts(WORD code, WORD id, HWND control, BOOL& handled);
-    LRESULT OnTrayNotifications(WORD code, WORD id, HWND control, BOOL& handled);
-    LRESULT OnTrayQuit(WORD code, WORD id, HWND control, BOOL& handled);
-    LRESULT OnPreferences(WORD code, WORD id, HWND control, BOOL& handled);
-    LRESULT OnListCustomDraw(int idCtrl, LPNMHDR header, BOOL& handled);
-    LRESULT OnListItemChanging(int idCtrl, LPNMHDR header, BOOL& handled);
-    LRESULT OnListItemChanged(int idCtrl, LPNMHDR header, BOOL& handled);
+    // Takes the whole message, since it holds some back to post them again.
+    LRESULT OnMessageWhileWaiting(UINT msg, WPARAM wParam, LPARAM lParam);
+    BOOL OnInitDialog(HWND focus, LPARAM initParam);
+    void OnDestroy();
+    void OnTimer(UINT_PTR id);
+    void OnSysCommand(UINT command, POINT point);
+    void OnEndSession(bool ending, UINT logOffFlags);
+    LRESULT OnNotifyIcon(UINT msg, WPARAM iconId, LPARAM event);
+    LRESULT OnTaskbarCreated(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT OnEditPort(UINT msg, WPARAM buttonId, LPARAM lParam);
+    void OnHide(UINT code, int id, HWND control);
+    void OnAppExit(UINT code, int id, HWND control);
+    void OnViewCommPorts(UINT code, int id, HWND control);
+    void OnTrayNotifications(UINT code, int id, HWND control);
+    void OnTrayQuit(UINT code, int id, HWND control);
+    void OnPreferences(UINT code, int id, HWND control);
+    LRESULT OnListCustomDraw(LPNMHDR header);
+    LRESULT OnListItemChanging(LPNMHDR header);
+    LRESULT OnListItemChanged(LPNMHDR header);
 
+    // The tray menu at the point, showing whether balloons are on and greying
+    // the item a policy decides.
+    void TrackTrayMenu(POINT point);
     // The About box, modal, owned by whatever window is active.
-    LRESULT OnAppAbout();
+    void OnAppAbout();
     void AddAboutItem();
     void ShowAndActivate();
     // Ends the program: timer, tray icon and window go, the loop ends with 2.
@@ -120,6 +110,7 @@ private:
     void AddTrayIcon();
 
     DevListCtrl portList;
+    TNotifyIcon tray;
     // Every wait of the service link: it outlives the mirror, whose client uses it.
     ResponsiveWait wait;
     ServiceMirror service;

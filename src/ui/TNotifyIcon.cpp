@@ -74,28 +74,15 @@ void TNotifyIcon::Destroy() {
     window = nullptr;
 }
 
-LRESULT TNotifyIcon::OnNotifyIconMessage(UINT, WPARAM wParam, LPARAM lParam, bool& handled) {
-    if (wParam != iconId) {
-        handled = false;
-        return 0;
+TrayEvent TNotifyIcon::EventOf(WPARAM forIcon, LPARAM event) const {
+    if (forIcon != iconId) return TrayEvent::OtherIcon;
+    switch (static_cast<UINT>(event)) {
+    case WM_LBUTTONDBLCLK: return TrayEvent::DoubleClick;
+    case WM_RBUTTONDOWN: return TrayEvent::RightButton;
+    case NIN_BALLOONUSERCLICK: return TrayEvent::BalloonClick;
+    default: return TrayEvent::None;
     }
-    POINT point;
-    switch (static_cast<UINT>(lParam)) {
-    case WM_LBUTTONDBLCLK:
-        if (::GetCursorPos(&point)) OnLButtonDblClk(point);
-        break;
-    case WM_RBUTTONDOWN:
-        if (::GetCursorPos(&point)) TrackRButtonDownMenu(point);
-        break;
-    case NIN_BALLOONUSERCLICK: OnBalloonClick(); break;
-    default: break;  // single left clicks, button-ups and moves do nothing
-    }
-    return 0;
 }
-
-void TNotifyIcon::OnLButtonDblClk(POINT) {}
-
-void TNotifyIcon::OnBalloonClick() {}
 
 void TNotifyIcon::TrackRButtonDownMenu(POINT point) {
     const HMENU menu = rButtonDownMenu.Get();

@@ -1,8 +1,6 @@
-// One icon with a tooltip in the notification area, and the balloons it shows.
-// A right click opens its popup menu at the cursor; a left double click and a
-// click on a balloon are the owner's (virtual). A base class: the owner window
-// passes itself as the window that receives the callback message and the
-// menu's commands.
+// One icon with a tooltip in the notification area, its popup menu, and the
+// balloons it shows. The owner window receives the callback message, asks
+// EventOf what it says, and acts on it; the menu's commands go to it too.
 #pragma once
 
 #include <windows.h>
@@ -28,6 +26,15 @@ static_assert(kNotifyIconRecordSize == 936, "second-version notification icon re
 // The menu opens with its bottom-right corner at the cursor.
 inline constexpr UINT kRightMenuAlignment = TPM_RIGHTALIGN | TPM_BOTTOMALIGN | TPM_RIGHTBUTTON;
 
+// What the owner's callback message says happened to the icon.
+enum class TrayEvent {
+    OtherIcon,     // the message is about another icon
+    None,          // single left clicks, button-ups and moves
+    DoubleClick,   // a left double click
+    RightButton,   // the right button went down: the place for the menu
+    BalloonClick,  // the user clicked the balloon
+};
+
 class TNotifyIcon {
 public:
     static constexpr uint32_t kIconId = 0x42424242;
@@ -35,7 +42,7 @@ public:
     TNotifyIcon() = default;
     TNotifyIcon(const TNotifyIcon&) = delete;
     TNotifyIcon& operator=(const TNotifyIcon&) = delete;
-    virtual ~TNotifyIcon();
+    ~TNotifyIcon();
 
     // Adds the icon; owner receives the callback messages and the menu's
     // commands (none: false).
@@ -43,17 +50,12 @@ public:
     // Removes the icon; harmless when nothing was added. The menu stays until
     // the destructor.
     void Destroy();
-    // For the owner's callback message. Clears handled when the message is
-    // about another icon.
-    LRESULT OnNotifyIconMessage(UINT message, WPARAM wParam, LPARAM lParam, bool& handled);
-
-    // A left double click on the icon, and a click on its balloon; nothing here.
-    virtual void OnLButtonDblClk(POINT point);
-    virtual void OnBalloonClick();
+    // The callback message's wParam and lParam, read.
+    TrayEvent EventOf(WPARAM iconId, LPARAM event) const;
 
     // Shows the right-button menu at the point; nothing while it is empty or
     // the icon is not added.
-    virtual void TrackRButtonDownMenu(POINT point);
+    void TrackRButtonDownMenu(POINT point);
     bool AppendRButtonDownMenuItem(UINT id, const wchar_t* text);
 
     // A restarted taskbar has forgotten every icon: add this one again with

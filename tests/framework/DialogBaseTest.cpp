@@ -23,44 +23,41 @@ public:
     enum class Init { DefaultFocus, OwnFocus, Unhandled };
 
     BEGIN_MSG_MAP(DialogProbe)
-        MESSAGE_HANDLER(WM_INITDIALOG, OnInitDialog)
-        MESSAGE_HANDLER(kReportFocus, OnReportFocus)
-        MESSAGE_HANDLER(kSideMessage, OnSideMessage)
-        MESSAGE_HANDLER(WM_CTLCOLORDLG, OnCtlColorDlg)
-        NOTIFY_HANDLER(IDC_PORT_LIST, NM_CUSTOMDRAW, OnCustomDraw)
-        NOTIFY_HANDLER(IDC_PORT_LIST, LVN_ITEMCHANGING, OnItemChanging)
-        COMMAND_ID_HANDLER(IDCANCEL, OnCancel)
+        MSG_WM_INITDIALOG(OnInitDialog)
+        MESSAGE_HANDLER_EX(kReportFocus, OnReportFocus)
+        MESSAGE_HANDLER_EX(kSideMessage, OnSideMessage)
+        MESSAGE_HANDLER_EX(WM_CTLCOLORDLG, OnCtlColorDlg)
+        NOTIFY_HANDLER_EX(IDC_PORT_LIST, NM_CUSTOMDRAW, OnCustomDraw)
+        NOTIFY_HANDLER_EX(IDC_PORT_LIST, LVN_ITEMCHANGING, OnItemChanging)
+        COMMAND_ID_HANDLER_EX(IDCANCEL, OnCancel)
     END_MSG_MAP()
 
-    LRESULT OnInitDialog(UINT, WPARAM, LPARAM, BOOL& handled) {
+    BOOL OnInitDialog(HWND, LPARAM) {
         if (modal) ::PostMessageW(Handle(), kReportFocus, 0, 0);
-        if (init == Init::Unhandled) handled = FALSE;
+        if (init == Init::Unhandled) SetMsgHandled(false);
         if (init != Init::OwnFocus) return TRUE;
         ::SetFocus(::GetDlgItem(Handle(), IDCANCEL));
         return FALSE;
     }
-    LRESULT OnReportFocus(UINT, WPARAM, LPARAM, BOOL&) {
+    LRESULT OnReportFocus(UINT, WPARAM, LPARAM) {
         focusId = ::GetDlgCtrlID(::GetFocus());
         ::SendMessageW(Handle(), WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         return 0;
     }
-    LRESULT OnSideMessage(UINT, WPARAM, LPARAM, BOOL&) { return 5; }
-    LRESULT OnCtlColorDlg(UINT, WPARAM, LPARAM, BOOL&) {
+    LRESULT OnSideMessage(UINT, WPARAM, LPARAM) { return 5; }
+    LRESULT OnCtlColorDlg(UINT, WPARAM, LPARAM) {
         return reinterpret_cast<LRESULT>(::GetStockObject(GRAY_BRUSH));
     }
     // A nested message with a result of its own must not replace this one.
-    LRESULT OnCustomDraw(int, LPNMHDR, BOOL&) {
+    LRESULT OnCustomDraw(LPNMHDR) {
         return ::SendMessageW(Handle(), kSideMessage, 0, 0) == 5 ? CDRF_NOTIFYITEMDRAW : 0;
     }
-    LRESULT OnItemChanging(int, LPNMHDR header, BOOL& handled) {
+    LRESULT OnItemChanging(LPNMHDR header) {
         const auto* change = reinterpret_cast<const NMLISTVIEW*>(header);
-        handled = noSelection && (change->uNewState & LVIS_SELECTED) != 0;
+        SetMsgHandled(noSelection && (change->uNewState & LVIS_SELECTED) != 0);
         return TRUE;
     }
-    LRESULT OnCancel(WORD, WORD id, HWND, BOOL&) {
-        EndDialog(70 + focusId + id - IDCANCEL);
-        return 0;
-    }
+    void OnCancel(UINT, int id, HWND) { EndDialog(70 + focusId + id - IDCANCEL); }
     void OnFinalMessage(HWND) override { ++finals; }
 
     Init init = Init::DefaultFocus;

@@ -11,15 +11,15 @@ namespace {
 class ButtonProbe : public CWindowBase {
 public:
     BEGIN_MSG_MAP(ButtonProbe)
-        MESSAGE_HANDLER(WM_APP, OnPing)
-        MESSAGE_HANDLER(WM_NCCREATE, OnCreation)
-        MESSAGE_HANDLER(WM_CREATE, OnCreation)
+        MESSAGE_HANDLER_EX(WM_APP, OnPing)
+        MESSAGE_HANDLER_EX(WM_NCCREATE, OnCreation)
+        MESSAGE_HANDLER_EX(WM_CREATE, OnCreation)
     END_MSG_MAP()
 
-    LRESULT OnPing(UINT, WPARAM, LPARAM, BOOL&) { return 9; }
-    LRESULT OnCreation(UINT msg, WPARAM, LPARAM, BOOL& handled) {
+    LRESULT OnPing(UINT, WPARAM, LPARAM) { return 9; }
+    LRESULT OnCreation(UINT msg, WPARAM, LPARAM) {
         seen.push_back(msg);
-        handled = FALSE;
+        SetMsgHandled(false);
         return 0;
     }
     void OnFinalMessage(HWND) override { ++finals; }

@@ -25,7 +25,7 @@ public:
         MESSAGE_HANDLER_EX(kDeclined, OnDeclined)
         MESSAGE_HANDLER_EX(kNested, OnNested)
         MESSAGE_HANDLER_EX(kPassOn, OnPassOn)
-        MESSAGE_HANDLER(kDestroySelf, OnDestroySelf)
+        MESSAGE_HANDLER_EX(kDestroySelf, OnDestroySelf)
     END_MSG_MAP()
 
     LRESULT OnHandled(UINT, WPARAM wParam, LPARAM) { return 40 + wParam; }
@@ -39,7 +39,7 @@ public:
         return ::SendMessageW(Handle(), kHandled, 2, 0) + 1000;
     }
     LRESULT OnPassOn(UINT, WPARAM, LPARAM) { return CallPreviousProc() + 1; }
-    LRESULT OnDestroySelf(UINT, WPARAM, LPARAM, BOOL&) {
+    LRESULT OnDestroySelf(UINT, WPARAM, LPARAM) {
         ::DestroyWindow(Handle());
         boundAfterDestroy = Handle() != nullptr;
         finalsBeforeReturn = finals;

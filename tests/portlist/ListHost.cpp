@@ -74,10 +74,7 @@ LRESULT CALLBACK ListHost::Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lPara
                 return list->OnCustomDraw(*reinterpret_cast<NMLVCUSTOMDRAW*>(lParam));
             case LVN_ITEMCHANGING:
                 return list->VetoesItemChange(change->uOldState, change->uNewState) ? 1 : 0;
-            case LVN_ITEMCHANGED: {
-                BOOL handled = FALSE;
-                return list->OnItemChanged(*change, handled);
-            }
+            case LVN_ITEMCHANGED: list->OnItemChanged(*change); return 0;
             default: break;
             }
         }

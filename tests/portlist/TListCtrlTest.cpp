@@ -200,19 +200,14 @@ TEST_F(TListCtrlTest, CustomDrawStagesAndHooks) {
 TEST_F(TListCtrlTest, ItemChangesAndCheckNotification) {
     NMLISTVIEW nm{};
     nm.iItem = 3;
-    BOOL handled = TRUE;
     nm.uOldState = 0;
     nm.uNewState = LVIS_SELECTED;
-    EXPECT_EQ(probe.OnItemChanged(nm, handled), 0);
-    EXPECT_FALSE(handled);
+    EXPECT_FALSE(probe.OnItemChanged(nm));
 
     nm.uOldState = INDEXTOSTATEIMAGEMASK(1);
     nm.uNewState = INDEXTOSTATEIMAGEMASK(2);
-    probe.OnItemChanged(nm, handled);
-    EXPECT_TRUE(handled);
+    EXPECT_TRUE(probe.OnItemChanged(nm));
     nm.uOldState = INDEXTOSTATEIMAGEMASK(2);
     nm.uNewState = INDEXTOSTATEIMAGEMASK(1);
-    handled = FALSE;
-    probe.OnItemChanged(nm, handled);
-    EXPECT_TRUE(handled);
+    EXPECT_TRUE(probe.OnItemChanged(nm));
 }

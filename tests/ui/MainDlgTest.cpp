@@ -18,7 +18,7 @@ TEST_F(MainDlgTest, StartsHiddenWithTitleIconsTrayMenuAndFilledList) {
     EXPECT_NE(::SendMessageW(window, WM_GETICON, ICON_SMALL, 0), 0);
     EXPECT_NE(::SendMessageW(window, WM_GETICON, ICON_BIG, 0), 0);
 
-    HMENU menu = dlg->RButtonDownMenu();
+    HMENU menu = dlg->Tray().RButtonDownMenu();
     ASSERT_EQ(::GetMenuItemCount(menu), 3);
     const std::pair<const wchar_t*, int> items[] = {
         {texts::kTrayViewPorts, ID_VIEW_COMMPORTS},
@@ -119,9 +119,9 @@ TEST_F(MainDlgTest, TitleTooltipTrayIconAndGreyRowsFollowTheLink) {
     const UINT taskbarCreated = ::RegisterWindowMessageW(L"TaskbarCreated");
     const auto tick = [&] { ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0); };
     const auto shown = [&] {
-        return test::WindowText(window) + L" | " + dlg->Tooltip() +
+        return test::WindowText(window) + L" | " + dlg->Tray().Tooltip() +
                (dlg->PortList().ShowsLastKnown() ? L" | grey | " : L" | ") +
-               test::TrayLook(dlg->Icon());
+               test::TrayLook(dlg->Tray().Icon());
     };
     const auto lastKnown = [](const std::wstring& title, const wchar_t* tip, const wchar_t* look) {
         return title + L" | " + tip + L" | grey | " + look;
@@ -130,7 +130,7 @@ TEST_F(MainDlgTest, TitleTooltipTrayIconAndGreyRowsFollowTheLink) {
         NOTIFYICONDATAW record = TNotifyIcon::MakeRecord(window, nullptr, nullptr, 0);
         ::Shell_NotifyIconW(NIM_DELETE, &record);
         ::SendMessageW(window, taskbarCreated, 0, 0);
-        return IconShown(window) ? test::TrayLook(dlg->Icon()) : L"not added again";
+        return IconShown(window) ? test::TrayLook(dlg->Tray().Icon()) : L"not added again";
     };
     const std::wstring live = std::wstring(texts::kProductName) + L" | " + texts::kProductName +
                               L"\n1 port not connected | warning";
@@ -252,12 +252,12 @@ TEST_F(MainDlgTest, RestartedTaskbarGetsTheIconBack) {
     // as the state looks then.
     server->Stop();
     for (int i = 0; i < 2; ++i) ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
-    dlg->TNotifyIcon::Destroy();
+    dlg->Tray().Destroy();
     ASSERT_FALSE(IconShown(window));
     ::SendMessageW(window, taskbarCreated, 0, 0);
     EXPECT_TRUE(IconShown(window));
-    EXPECT_EQ(test::TrayLook(dlg->Icon()), L"greyed");
-    EXPECT_EQ(std::wstring(dlg->Tooltip()), texts::kTipServiceNotRunning);
+    EXPECT_EQ(test::TrayLook(dlg->Tray().Icon()), L"greyed");
+    EXPECT_EQ(std::wstring(dlg->Tray().Tooltip()), texts::kTipServiceNotRunning);
 
     ::SendMessageW(window, WM_COMMAND, ID_APP_EXIT, 0);
     EXPECT_FALSE(IconShown(window));

@@ -99,9 +99,9 @@ TEST_F(MainDlgTrayTest, NotificationsItemSwitchesTheUsersChoiceUnlessAPolicyDeci
     StartBoth();
     const auto item = [&] {
         const UINT_PTR timer = ::SetTimer(nullptr, 0, 100, CloseMenu);
-        dlg->TrackRButtonDownMenu(POINT{500, 400});
+        ::SendMessageW(window, WM_NOTIFYICON, TNotifyIcon::kIconId, WM_RBUTTONDOWN);
         ::KillTimer(nullptr, timer);
-        return ::GetMenuState(dlg->RButtonDownMenu(), ID_TRAY_NOTIFICATIONS, MF_BYCOMMAND) &
+        return ::GetMenuState(dlg->Tray().RButtonDownMenu(), ID_TRAY_NOTIFICATIONS, MF_BYCOMMAND) &
                (MF_CHECKED | MF_GRAYED);
     };
     EXPECT_EQ(item(), static_cast<UINT>(MF_CHECKED));

@@ -4,9 +4,6 @@
 
 #include <windows.h>
 
-#include <string>
-#include <vector>
-
 #include "TNotifyIcon.h"
 #include "TrayProbe.h"
 
@@ -26,13 +23,6 @@ public:
                                    nullptr, nullptr, ::GetModuleHandleW(nullptr), nullptr)) {}
     ~OwnerWindow() { ::DestroyWindow(window); }
     const HWND window;
-};
-
-class RecordingIcon : public TNotifyIcon {
-public:
-    void OnLButtonDblClk(POINT) override { events.push_back("ldblclk"); }
-    void OnBalloonClick() override { events.push_back("balloon"); }
-    std::vector<std::string> events;
 };
 
 TEST(NotifyIconRecord, SecondVersionSizeFlagsIdAndTooltipLimit) {
@@ -131,27 +121,15 @@ RECT MeasureMenu(Show show) {
     return g_menuRect;
 }
 
-TEST(NotifyIcon, CallbackOfThisIconBecomesHandlers) {
-    OwnerWindow owner;
-    RecordingIcon icon;
-    ASSERT_TRUE(icon.Create(AppIcon(), nullptr, kCallback, owner.window));
-    const auto send = [&](WPARAM id, LPARAM event) {
-        bool handled = true;
-        icon.OnNotifyIconMessage(kCallback, id, event, handled);
-        return handled;
-    };
-    for (LPARAM event : {WM_LBUTTONDOWN, WM_LBUTTONDBLCLK, WM_RBUTTONDOWN, WM_RBUTTONDBLCLK,
-                         WM_LBUTTONUP, WM_MOUSEMOVE}) {
-        EXPECT_TRUE(send(TNotifyIcon::kIconId, event)) << event;
-    }
-    EXPECT_TRUE(send(TNotifyIcon::kIconId, NIN_BALLOONUSERCLICK));
-    EXPECT_EQ(icon.events, (std::vector<std::string>{"ldblclk", "balloon"}));
-    EXPECT_FALSE(send(TNotifyIcon::kIconId + 1, WM_LBUTTONDBLCLK)) << "another icon's message";
-    EXPECT_EQ(icon.events.size(), 2u);
-
-    ASSERT_TRUE(icon.AppendRButtonDownMenuItem(1, L"&View Comm Ports"));
-    const RECT rect = MeasureMenu([&] { send(TNotifyIcon::kIconId, WM_RBUTTONDOWN); });
-    EXPECT_FALSE(::IsRectEmpty(&rect)) << "a right click opens the menu";
+TEST(NotifyIcon, CallbackOfThisIconNamesItsEvent) {
+    const TNotifyIcon icon;
+    const WPARAM id = TNotifyIcon::kIconId;
+    EXPECT_EQ(icon.EventOf(id, WM_LBUTTONDBLCLK), TrayEvent::DoubleClick);
+    EXPECT_EQ(icon.EventOf(id, WM_RBUTTONDOWN), TrayEvent::RightButton);
+    EXPECT_EQ(icon.EventOf(id, NIN_BALLOONUSERCLICK), TrayEvent::BalloonClick);
+    for (LPARAM event : {WM_LBUTTONDOWN, WM_RBUTTONDBLCLK, WM_LBUTTONUP, WM_MOUSEMOVE})
+        EXPECT_EQ(icon.EventOf(id, event), TrayEvent::None) << event;
+    EXPECT_EQ(icon.EventOf(id + 1, WM_LBUTTONDBLCLK), TrayEvent::OtherIcon);
 }
 
 TEST(NotifyIconMenu, RightButtonMenuEndsAtTheCursor) {
