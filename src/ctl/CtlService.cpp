@@ -50,46 +50,47 @@ bool CtlService::TryConnect() {
     return mirror.Client().IsConnected();
 }
 
-int CtlService::Connect() { return TryConnect() ? kExitOk : Unreachable(kResultOk); }
+int CtlService::Connect() { return TryConnect() ? kExitOk : Unreachable(RequestResult{}); }
 
-int CtlService::Unreachable(uint32_t result) {
+int CtlService::Unreachable(const RequestResult& result) {
     console.Err(WhyUnreachable(result));
     return kExitUnreachable;
 }
 
-std::wstring CtlService::WhyUnreachable(uint32_t result) const {
-    if (result == kErrorTimeout) return kStatusNotResponding;
-    if (result == kResultServiceGone || result == kResultNotConnected) return kStatusNotRunning;
+std::wstring CtlService::WhyUnreachable(const RequestResult& result) const {
+    if (result.TimedOut()) return kStatusNotResponding;
+    if (result.ServiceGone() || result == RequestResult::LinkFailed(kResultNotConnected))
+        return kStatusNotRunning;
     return StatusLine(mirror.Link());
 }
 
-int CtlService::ReadFailure(uint32_t result, const std::wstring& what) {
-    if (IsLinkFailure(result)) return Unreachable(result);
+int CtlService::ReadFailure(const RequestResult& result, const std::wstring& what) {
+    if (result.LinkFailure()) return Unreachable(result);
     console.Err(what);
     return kExitUnreachable;
 }
 
-uint32_t CtlService::PassRows(PortRows& rows) {
+RequestResult CtlService::PassRows(PortRows& rows) {
     RowCollector collector(rows);
     mirror.RefreshPorts(collector);
     return mirror.LastPassResult();
 }
 
 int CtlService::ReadRows(PortRows& rows) {
-    const uint32_t result = PassRows(rows);
-    return result == kResultOk ? kExitOk : PortListFailure(result);
+    const RequestResult result = PassRows(rows);
+    return result.Done() ? kExitOk : PortListFailure(result);
 }
 
-int CtlService::PortListFailure(uint32_t result) {
-    return ReadFailure(result,
-                       FormatText(kPortListUnreadableFormat, static_cast<unsigned long>(result)));
+int CtlService::PortListFailure(const RequestResult& result) {
+    return ReadFailure(
+        result, FormatText(kPortListUnreadableFormat, static_cast<unsigned long>(result.Code())));
 }
 
 // The names alone find the port: only that one is read in full.
 int CtlService::FindPort(const std::wstring& given, std::wstring& name) {
     std::vector<std::wstring> names;
-    const uint32_t result = ReadPortNames(mirror.Client(), names);
-    if (result != kResultOk) return PortListFailure(result);
+    const RequestResult result = ReadPortNames(mirror.Client(), names);
+    if (!result.Done()) return PortListFailure(result);
     if (std::find(names.begin(), names.end(), given) != names.end()) {
         name = given;
     } else {
@@ -108,14 +109,14 @@ int CtlService::FindPort(const std::wstring& given, std::wstring& name) {
 }
 
 int CtlService::ReadPort(const std::wstring& name) {
-    const uint32_t result = RereadPort(mirror.Client(), name, port);
-    if (result == kResultOk) return kExitOk;
-    if (result == kResultPortUnavailable) {
+    const RequestResult result = RereadPort(mirror.Client(), name, port);
+    if (result.Done()) return kExitOk;
+    if (result == kPortGoneAnswer) {
         console.Err(FormatText(kNoSuchPortFormat, EscapeText(name).c_str()));
         return kExitNoPort;
     }
     return ReadFailure(result, FormatText(kPortUnreadableFormat, EscapeText(name).c_str(),
-                                          static_cast<unsigned long>(result)));
+                                          static_cast<unsigned long>(result.Code())));
 }
 
 int CtlService::LoadDefaults(bool afresh) {
@@ -128,10 +129,10 @@ int CtlService::LoadLogSettings(bool afresh) {
     return SettingsRead(mirror.ReadLogSettings());
 }
 
-int CtlService::SettingsRead(uint32_t result) {
-    if (result == kResultOk) return kExitOk;
-    return ReadFailure(result,
-                       FormatText(kSettingsUnreadableFormat, static_cast<unsigned long>(result)));
+int CtlService::SettingsRead(const RequestResult& result) {
+    if (result.Done()) return kExitOk;
+    return ReadFailure(
+        result, FormatText(kSettingsUnreadableFormat, static_cast<unsigned long>(result.Code())));
 }
 
 }  // namespace kestrel::ctl

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "CplPipeClient.h"
+#include "RequestResults.h"
 
 namespace kestrel::test {
 
