@@ -87,15 +87,15 @@ bool MeasureTransact(int exchanges, std::vector<double>& samples) {
     const std::wstring name = test::UniquePipeName();
     EchoServer server(name);
     CplPipeClient client(name.c_str());
-    if (!server.Valid() || client.ConnectService(2000) != kResultOk) return false;
+    if (!server.Valid() || !client.ConnectService(2000).Done()) return false;
     for (int i = 0; i < kWarmUp + exchanges; ++i) {
         RequestFrame request{};
         ResponseFrame response;
         PutU32(request.data(), kCodeOffset, kGetPortCounters);
         const double start = NowUs();
-        const uint32_t result = client.Transact(request, response);
+        const RequestResult result = client.Transact(request, response);
         const double end = NowUs();
-        if (result != kResultOk) return false;
+        if (!result.Done()) return false;
         if (i >= kWarmUp) samples.push_back(end - start);
     }
     return true;

@@ -78,10 +78,10 @@ bool RawRound(test::RawPipeClient& client, int roundTrips, double& us) {
 bool RequestsRound(CplPipeClient& client, const std::vector<std::wstring>& names, double& us) {
     const double start = NowUs();
     uint32_t stamp = 0, count = 0;
-    if (client.GetPortListInfo(&stamp, &count) != kResultOk) return false;
+    if (!client.GetPortListInfo(&stamp, &count).Done()) return false;
     for (const std::wstring& name : names) {
         uint32_t tx = 0, rx = 0, update = 0;
-        if (client.GetPortCounters(name, tx, rx, update) != kResultOk) return false;
+        if (!client.GetPortCounters(name, tx, rx, update).Done()) return false;
     }
     us = NowUs() - start;
     return true;
@@ -129,7 +129,7 @@ bool MeasurePass(HWND listWindow, int ports, int passes, PassResult& result) {
     CplPipeClient client(pipeName.c_str());
     client.SetWaitPolicy(&wait);
     test::RawPipeClient raw;
-    if (client.ConnectService(kStartupConnectTimeoutMs) != kResultOk ||
+    if (!client.ConnectService(kStartupConnectTimeoutMs).Done() ||
         !raw.Connect(test::PipePath(pipeName)))
         return false;
 

@@ -1,15 +1,16 @@
 // Refresh passes against a made-up service that lies in every field: the
 // input scripts its answers request by request. Each answer may fail as the
 // transport reports a time-out, a pipe gone, a response of the wrong length or
-// with a sequence number from the future; otherwise its status, the port
-// list's stamp and count, the names (from a small pool, so that ports come and
-// go, or any text of any length), the device data, the DMS block (with or
-// without terminators) and the counters come from the input, written into a
-// response frame and read with the panel's decoders. Up to eight passes run on
-// one table and one list, each starting afresh after a pass closed the link.
-// Checks that every pass ends within a bounded number of requests, that a
-// malformed answer changes nothing, that the list holds rows only of ports in
-// the table, and that every port marked present shows as its record says.
+// with a sequence number from the future; otherwise its status (the link's own
+// codes among them), the port list's stamp and count, the names (from a small pool, so that ports
+// come and go, or any text of any length), the device data, the DMS block (with or without
+// terminators) and the counters come from the input, written into a response frame and read with
+// the panel's decoders. Up to eight passes run on one table and one list, each starting afresh
+// after a pass closed the link. Checks that every pass ends within one request for the list, one
+// per name asked for and three per port, that a malformed answer changes nothing, that the list
+// holds rows only of ports in the table, that every port marked present shows as its record says,
+// and that only a time-out of the link makes the service not responding, whatever statuses it
+// answered with.
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -18,6 +19,7 @@
 #include "FuzzCheck.h"
 #include "RefreshPass.h"
 #include "RequestCodec.h"
+#include "StallWatch.h"
 
 namespace kestrel {
 
@@ -58,7 +60,7 @@ class LyingService : public PortRequests {
 public:
     explicit LyingService(Script& input) : script(input) {}
 
-    uint32_t GetPortListInfo(uint32_t* stamp, uint32_t* count) override {
+    RequestResult GetPortListInfo(uint32_t* stamp, uint32_t* count) override {
         SetPortListInfoFailure(*stamp, count);
         return Answer(
             [&](uint8_t* frame) {
@@ -74,8 +76,9 @@ public:
                 return kResultOk;
             });
     }
-    uint32_t GetPortName(uint32_t, uint32_t, std::wstring& name) override {
+    RequestResult GetPortName(uint32_t, uint32_t, std::wstring& name) override {
         SetPortNameFailure(name);
+        ++namesAsked;
         return Answer(
             [&](uint8_t* frame) { PutText(frame, kRspPortNameOffset, kRspPortNameChars); },
             [&](const ResponseFrame& response) {
@@ -83,8 +86,9 @@ public:
                 return kResultOk;
             });
     }
-    uint32_t GetPortDevice(const std::wstring&, std::wstring& portLabel, std::wstring& serialNumber,
-                           uint32_t& mode, uint32_t& status, bool& useDefault) override {
+    RequestResult GetPortDevice(const std::wstring&, std::wstring& portLabel,
+                                std::wstring& serialNumber, uint32_t& mode, uint32_t& status,
+                                bool& useDefault) override {
         SetPortDeviceFailure(portLabel, serialNumber, mode, status, useDefault);
         return Answer(
             [&](uint8_t* frame) {
@@ -99,10 +103,10 @@ public:
                 return kResultOk;
             });
     }
-    uint32_t GetPortDmsConfig(const std::wstring&, DmsConfig& dms) override {
+    RequestResult GetPortDmsConfig(const std::wstring&, DmsConfig& dms) override {
         bool useSsl = false, comPortActive = false;
         SetDmsConfigFailure(dms.host, dms.port, dms.retryMs, useSsl, comPortActive);
-        const uint32_t r = Answer(
+        const RequestResult r = Answer(
             [&](uint8_t* frame) {
                 // Texts filled up to a length from the input, terminated or not.
                 const size_t hostLength = script.Byte() * 2u;
@@ -123,8 +127,8 @@ public:
         dms.comPortActive = comPortActive ? 1 : 0;
         return r;
     }
-    uint32_t GetPortCounters(const std::wstring&, uint32_t& txCount, uint32_t& rxCount,
-                             uint32_t& updateCount) override {
+    RequestResult GetPortCounters(const std::wstring&, uint32_t& txCount, uint32_t& rxCount,
+                                  uint32_t& updateCount) override {
         SetPortCountersFailure(txCount, rxCount, updateCount);
         return Answer(
             [&](uint8_t* frame) {
@@ -138,37 +142,51 @@ public:
             });
     }
 
-    // Requests answered since the last call.
-    uint64_t TakeRequests() {
+    // Requests answered, and names asked for, since the last call.
+    uint64_t TakeRequests(uint64_t& names) {
         const uint64_t n = requests;
+        names = namesAsked;
         requests = 0;
+        namesAsked = 0;
         return n;
     }
     bool closed = false;
+    bool timedOut = false;  // the link timed out under a request since the last pass
 
 private:
     // The transport's outcome, then the status and the payload.
     template <typename Fill, typename Decode>
-    uint32_t Answer(Fill fill, Decode decode) {
-        if (closed) return kResultNotConnected;
+    RequestResult Answer(Fill fill, Decode decode) {
+        if (closed) return RequestResult::LinkFailed(kResultNotConnected);
         ++requests;
-        if (script.Empty()) return kErrorTimeout;
+        if (script.Empty()) return TimeOut();
         switch (script.Byte() % 16) {
-        case 0: return kErrorTimeout;
-        case 1: closed = true; return kResultServiceGone;
-        case 2: return kErrorGeneric;  // a response of another length
-        case 3: return kResultFutureSequence;
+        case 0: return TimeOut();
+        case 1: closed = true; return RequestResult::LinkFailed(kResultServiceGone);
+        case 2: return RequestResult::ClientFailed(kErrorGeneric);  // a response of another length
+        case 3: return RequestResult::ClientFailed(kResultFutureSequence);
         default: break;
         }
         ResponseFrame response{};
-        const uint8_t status = script.Byte();
-        PutU32(response.data(), kStatusOffset,
-               status < 0xE0   ? kResultOk
-               : status < 0xF0 ? kResultPortUnavailable
-                               : script.U32());
+        PutU32(response.data(), kStatusOffset, Status());
         fill(response.data());
-        const uint32_t result = GetU32(response.data(), kStatusOffset);
-        return result != kResultOk ? result : decode(response);
+        const uint32_t status = GetU32(response.data(), kStatusOffset);
+        if (status != kResultOk) return RequestResult::Answer(status);
+        const uint32_t decoded = decode(response);
+        return decoded == kResultOk ? RequestResult{} : RequestResult::ClientFailed(decoded);
+    }
+    RequestResult TimeOut() {
+        timedOut = true;
+        return RequestResult::LinkFailed(kErrorTimeout);
+    }
+    // Mostly success; else "no such port", one of the link's own codes as the
+    // service's status, or any code.
+    uint32_t Status() {
+        const uint8_t status = script.Byte();
+        if (status < 0xE0) return kResultOk;
+        if (status < 0xE8) return kResultPortUnavailable;
+        if (status < 0xF0) return status % 2 ? kErrorTimeout : kResultServiceGone + status % 11;
+        return script.U32();
     }
 
     // A name from a pool of eight now and then repeated, or any text up to a
@@ -188,6 +206,7 @@ private:
     }
     Script& script;
     uint64_t requests = 0;
+    uint64_t namesAsked = 0;
 };
 
 // The port list's rules for rows, as DevListCtrl applies them, without windows.
@@ -266,24 +285,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ModelList list;
     PortTable ports;
     std::optional<uint32_t> listStamp;
+    StallWatch stall;
     for (int n = 0; n < 8 && !script.Empty(); ++n) {
         if (service.closed) {  // the next pass connects afresh
             service.closed = false;
             listStamp.reset();
         }
+        service.timedOut = false;
         const uint64_t changesBefore = list.changes;
         const int sortsBefore = list.sorts;
         RefreshPass pass(service, list, ports, listStamp);
-        const uint32_t result = pass.Run();
+        const RequestResult result = pass.Run();
         if (pass.Malformed()) service.closed = true;
+        stall.Note(result, 0);
 
-        Check(service.TakeRequests() <= 1 + kMaxPortCount + 3 * ports.size(),
-              "a pass ends within one request per name and three per port");
-        Check(!pass.Malformed() || (list.changes == changesBefore && result != kResultOk),
+        uint64_t names = 0;
+        Check(service.TakeRequests(names) <= 1 + names + 3 * ports.size(),
+              "a pass ends within one request for the list, one per name and three per port");
+        Check(!pass.Malformed() || (list.changes == changesBefore && !result.Done()),
               "a malformed answer changes nothing");
-        Check((result == kResultOk) == (list.sorts == sortsBefore + 1),
+        Check(result.Done() == (list.sorts == sortsBefore + 1),
               "the list is sorted exactly after a pass that went through");
-        CheckConsistent(ports, list, result == kResultOk);
+        Check(stall.NotResponding() == (result.TimedOut() && service.timedOut),
+              "only a time-out of the link makes the service not responding");
+        CheckConsistent(ports, list, result.Done());
     }
     return 0;
 }

@@ -8,20 +8,29 @@ namespace kestrel {
 
 namespace {
 
-// The link the refresh closed for a silent service is opened again. When it
-// cannot be, the change is not sent: a pipe that stays busy is a service
-// not responding, any other failure leaves no link to send it on.
-uint32_t Reopen(ServiceMirror& service) {
-    const uint32_t r = service.ReopenForChange();
-    return r == kResultOk || r == kErrorTimeout ? r : kResultNotConnected;
+// A closed link is opened again. When it cannot be, the change is not sent:
+// a pipe that stays busy is a service not responding, any other failure
+// leaves no link to send it on.
+RequestResult Reopen(ServiceMirror& service) {
+    const RequestResult r = service.ReopenForChange();
+    return r.Done() || r.TimedOut() ? r : RequestResult::LinkFailed(kResultNotConnected);
 }
 
-// Notes what a request the service was sent ended with; true when the flow
-// may go on. Nothing more goes into a silence or over a lost link: no
-// read-back, and not the next change.
-bool Answered(ServiceMirror& service, uint32_t result) {
-    service.NoteOutcome(result);
-    return !IsLinkFailure(result);
+// Sends one request of a flow over a link opened first if need be, and notes
+// what it ended with. A service that started again since the link was last
+// used leaves a pipe that looks open until a request meets its broken end:
+// then a new link is opened and the request, which is safe to send twice
+// (each sets a value), goes once more.
+template <typename Request>
+RequestResult Send(ServiceMirror& service, Request request) {
+    RequestResult r = Reopen(service);
+    if (r.Done()) r = request(service.Client());
+    if (r.ServiceGone()) {
+        r = Reopen(service);
+        if (r.Done()) r = request(service.Client());
+    }
+    service.NoteOutcome(r);
+    return r;
 }
 
 }  // namespace
@@ -30,17 +39,16 @@ ApplyOutcome ApplyPortChange(ServiceMirror& service, PortListView& list, const s
     ApplyOutcome outcome;
     const PortRecord* record = service.FindPort(name);
     if (!record) return outcome;
-    outcome.firstError = Reopen(service);
-    if (outcome.firstError == kResultOk) {
-        CplPipeClient& client = service.Client();
-        outcome.firstError = record->useDefault ? client.UseDefaultDmsConfig(name)
-                                                : client.SetPortDmsConfig(name, record->dms);
-        if (Answered(service, outcome.firstError) && outcome.firstError == kResultOk) {
-            service.ShowPort(list, name);
-            return outcome;
-        }
+    outcome.firstError = Send(service, [&](CplPipeClient& client) {
+        return record->useDefault ? client.UseDefaultDmsConfig(name)
+                                  : client.SetPortDmsConfig(name, record->dms);
+    });
+    if (outcome.firstError.Done()) {
+        service.ShowPort(list, name);
+        return outcome;
     }
-    if (IsLinkFailure(outcome.firstError)) {
+    // Nothing more goes into a silence or over a lost link: no read-back.
+    if (outcome.firstError.LinkFailure()) {
         // The record keeps what the dialog stored until the service is heard again.
         service.MarkForFullRead(name);
         service.ShowPort(list, name);
@@ -49,10 +57,10 @@ ApplyOutcome ApplyPortChange(ServiceMirror& service, PortListView& list, const s
     const std::wstring label = record->portLabel;
     // A refused re-read leaves status 3 in the record: showing the port then
     // removes its row until the next pass reads it in full again.
-    if (outcome.firstError != kResultPortUnavailable) {
-        const uint32_t reread = service.ReadPortInFull(name);
+    if (outcome.firstError != kPortGoneAnswer) {
+        const RequestResult reread = service.ReadPortInFull(name);
         service.NoteOutcome(reread);
-        if (reread != kResultPortUnavailable) {
+        if (reread != kPortGoneAnswer) {
             service.ShowPort(list, name);
             return outcome;
         }
@@ -65,39 +73,38 @@ ApplyOutcome ApplyPortChange(ServiceMirror& service, PortListView& list, const s
 
 ApplyOutcome ApplyPreferences(ServiceMirror& service, PortListView& list) {
     ApplyOutcome outcome;
-    outcome.firstError = Reopen(service);
-    bool heard = outcome.firstError == kResultOk;
     // Each cache is loaded once the service took it or it was read back; one
     // that is not (a refusal read back in vain, or a flow cut short) is read
     // again by the next pass.
     bool logLoaded = false;
     bool defaultsLoaded = false;
-    CplPipeClient& client = service.Client();
 
-    if (heard) {
-        const LogSettings& log = *service.LendLogSettings();
-        const uint32_t r = client.SetLogSettings(log.folder, log.level);
-        // A folder the request cannot carry is refused before anything is sent.
-        heard = r == kResultTextTooLong || Answered(service, r);
-        outcome.firstError = r;
-        logLoaded = r == kResultOk;
-        if (heard && r != kResultOk) {
-            const uint32_t reread = service.ReadLogSettings();
-            heard = Answered(service, reread);
-            logLoaded = reread == kResultOk;
-        }
+    const LogSettings& log = *service.LendLogSettings();
+    outcome.firstError = Send(service, [&](CplPipeClient& client) {
+        return client.SetLogSettings(log.folder, log.level);
+    });
+    // Nothing more goes into a silence or over a lost link: no read-back,
+    // and not the next change.
+    bool heard = !outcome.firstError.LinkFailure();
+    logLoaded = outcome.firstError.Done();
+    if (heard && !logLoaded) {
+        const RequestResult reread = service.ReadLogSettings();
+        service.NoteOutcome(reread);
+        heard = !reread.LinkFailure();
+        logLoaded = reread.Done();
     }
 
     // Sent whatever became of the log settings, but only to a service that answers.
     if (heard) {
-        const uint32_t r = client.SetDefaultDmsConfig(*service.LendDefaults());
-        heard = Answered(service, r);
-        if (outcome.firstError == kResultOk) outcome.firstError = r;
-        defaultsLoaded = r == kResultOk;
-        if (heard && r != kResultOk) {
-            const uint32_t reread = service.ReadDefaults();
-            static_cast<void>(Answered(service, reread));
-            defaultsLoaded = reread == kResultOk;
+        const RequestResult r = Send(service, [&](CplPipeClient& client) {
+            return client.SetDefaultDmsConfig(*service.LendDefaults());
+        });
+        if (outcome.firstError.Done()) outcome.firstError = r;
+        defaultsLoaded = r.Done();
+        if (!r.LinkFailure() && !defaultsLoaded) {
+            const RequestResult reread = service.ReadDefaults();
+            service.NoteOutcome(reread);
+            defaultsLoaded = reread.Done();
         }
     }
 

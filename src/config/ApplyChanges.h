@@ -15,7 +15,7 @@
 namespace kestrel {
 
 struct ApplyOutcome {
-    uint32_t firstError = kResultOk;
+    RequestResult firstError;
     // The edited port had gone: its row and record are removed, and its label
     // as it was before any re-read names it in the message.
     bool portGone = false;
@@ -23,12 +23,13 @@ struct ApplyOutcome {
 };
 
 // Sends the port's record as its dialog stored it: only UseDefaultDmsConfig for
-// a port following the defaults, else its own parameters. A refusal re-reads
-// the port; a port the service no longer has, on the request or on the
-// re-read, leaves the list and the table. A time-out or a lost link ends the
-// flow at once: the record keeps what the dialog stored and is read in full
-// by the next pass that gets through, and a time-out makes the service not
-// responding.
+// a port following the defaults, else its own parameters. A link that is
+// closed, or that the service left since it was last used, is opened again
+// for it. A refusal re-reads the port; a port the service no longer has, on
+// the request or on the re-read, leaves the list and the table. A time-out or
+// a lost link ends the flow at once: the record keeps what the dialog stored
+// and is read in full by the next pass that gets through, and a time-out
+// makes the service not responding.
 ApplyOutcome ApplyPortChange(ServiceMirror& service, PortListView& list, const std::wstring& name);
 
 // Sends the log settings and then the defaults, re-reading each that is

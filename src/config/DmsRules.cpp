@@ -112,12 +112,12 @@ void StoreDmsInput(const DmsInput& input, bool useSsl, bool comPortActive, DmsCo
     config.comPortActive = comPortActive ? 1 : 0;
 }
 
-ApplyMessage ApplyMessageFor(uint32_t firstError, bool portGone) {
+ApplyMessage ApplyMessageFor(const RequestResult& firstError, bool portGone) {
     if (portGone) return ApplyMessage::PortGone;
-    if (firstError == kResultOk) return ApplyMessage::None;
-    if (firstError == kResultServiceGone || firstError == kResultNotConnected)
+    if (firstError.Done()) return ApplyMessage::None;
+    if (firstError.TimedOut()) return ApplyMessage::NotResponding;
+    if (firstError.ServiceGone() || firstError == RequestResult::LinkFailed(kResultNotConnected))
         return ApplyMessage::ServiceUnreachable;
-    if (firstError == kErrorTimeout) return ApplyMessage::NotResponding;
     return ApplyMessage::NotAccepted;
 }
 

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "DmsConfig.h"
+#include "RequestResult.h"
 #include "ServiceProtocol.h"
 
 namespace kestrel {
@@ -84,9 +85,12 @@ void StoreDmsInput(const DmsInput& input, bool useSsl, bool comPortActive, DmsCo
 
 enum class ApplyMessage { None, ServiceUnreachable, NotResponding, PortGone, NotAccepted };
 
-// The one message that reports sending a change, chosen by the first error of
-// the run; portGone when the run found the edited port gone and removed it. A
-// time-out means the service did not answer, not that it refused.
-ApplyMessage ApplyMessageFor(uint32_t firstError, bool portGone);
+// The one message that reports sending a change, chosen by the first failure
+// of the run; portGone when the run found the edited port gone and removed it.
+// A time-out of the link means the service did not answer, a link that broke
+// or was not there that there was no service to send to; whatever the service
+// answered, a status that looks like one of the link's own codes among them,
+// it refused.
+ApplyMessage ApplyMessageFor(const RequestResult& firstError, bool portGone);
 
 }  // namespace kestrel

@@ -63,36 +63,37 @@ bool CtlService::TryConnect() {
     return mirror.Client().IsConnected();
 }
 
-int CtlService::Connect() { return TryConnect() ? kExitOk : Unreachable(kResultOk); }
+int CtlService::Connect() { return TryConnect() ? kExitOk : Unreachable(RequestResult{}); }
 
-int CtlService::Unreachable(uint32_t result) {
+int CtlService::Unreachable(const RequestResult& result) {
     console.Err(WhyUnreachable(result));
     return kExitUnreachable;
 }
 
-std::wstring CtlService::WhyUnreachable(uint32_t result) const {
+std::wstring CtlService::WhyUnreachable(const RequestResult& result) const {
     if (deadline && deadline->Expired())
         return FormatText(kStatusNotRespondingWithinFormat, timeoutSeconds);
-    if (result == kErrorTimeout) return kStatusNotResponding;
-    if (result == kResultServiceGone || result == kResultNotConnected) return kStatusNotRunning;
+    if (result.TimedOut()) return kStatusNotResponding;
+    if (result.ServiceGone() || result == RequestResult::LinkFailed(kResultNotConnected))
+        return kStatusNotRunning;
     return StatusLine(mirror.Link());
 }
 
-int CtlService::ReadFailure(uint32_t result, const std::wstring& what) {
-    if (IsLinkFailure(result)) return Unreachable(result);
+int CtlService::ReadFailure(const RequestResult& result, const std::wstring& what) {
+    if (result.LinkFailure()) return Unreachable(result);
     console.Err(what);
     return kExitUnreachable;
 }
 
-uint32_t CtlService::PassRows(PortRows& rows) {
+RequestResult CtlService::PassRows(PortRows& rows) {
     RowCollector collector(rows);
     mirror.RefreshPorts(collector);
     return mirror.LastPassResult();
 }
 
 int CtlService::ReadRows(PortRows& rows) {
-    const uint32_t result = PassRows(rows);
-    return result == kResultOk ? kExitOk : PortListFailure(result);
+    const RequestResult result = PassRows(rows);
+    return result.Done() ? kExitOk : PortListFailure(result);
 }
 
 UnreadablePorts CtlService::Unreadable() const {
@@ -102,16 +103,16 @@ UnreadablePorts CtlService::Unreadable() const {
     return unreadable;
 }
 
-int CtlService::PortListFailure(uint32_t result) {
-    return ReadFailure(result,
-                       FormatText(kPortListUnreadableFormat, static_cast<unsigned long>(result)));
+int CtlService::PortListFailure(const RequestResult& result) {
+    return ReadFailure(
+        result, FormatText(kPortListUnreadableFormat, static_cast<unsigned long>(result.Code())));
 }
 
 // The names alone find the port: only that one is read in full.
 PortRead CtlService::FindPort(const std::wstring& given) {
     std::vector<std::wstring> names;
-    const uint32_t result = ReadPortNames(mirror.Client(), names);
-    if (result != kResultOk) return NotRead(PortListFailure(result));
+    const RequestResult result = ReadPortNames(mirror.Client(), names);
+    if (!result.Done()) return NotRead(PortListFailure(result));
     if (std::find(names.begin(), names.end(), given) != names.end()) return ReadPort(given);
     const std::wstring* match = nullptr;
     int matches = 0;
@@ -130,15 +131,15 @@ PortRead CtlService::FindPort(const std::wstring& given) {
 PortRead CtlService::ReadPort(const std::wstring& name) {
     PortRead port;
     port.name = name;
-    const uint32_t result = RereadPort(mirror.Client(), name, port.record);
-    if (result == kResultOk) return port;
-    if (result == kResultPortUnavailable) {
+    const RequestResult result = RereadPort(mirror.Client(), name, port.record);
+    if (result.Done()) return port;
+    if (result == kPortGoneAnswer) {
         console.Err(FormatText(kNoSuchPortFormat, QuoteText(name).c_str()));
         port.exitCode = kExitNoPort;
         return port;
     }
     port.exitCode = ReadFailure(result, FormatText(kPortUnreadableFormat, QuoteText(name).c_str(),
-                                                   static_cast<unsigned long>(result)));
+                                                   static_cast<unsigned long>(result.Code())));
     return port;
 }
 
@@ -152,10 +153,10 @@ int CtlService::LoadLogSettings(bool afresh) {
     return SettingsRead(mirror.ReadLogSettings());
 }
 
-int CtlService::SettingsRead(uint32_t result) {
-    if (result == kResultOk) return kExitOk;
-    return ReadFailure(result,
-                       FormatText(kSettingsUnreadableFormat, static_cast<unsigned long>(result)));
+int CtlService::SettingsRead(const RequestResult& result) {
+    if (result.Done()) return kExitOk;
+    return ReadFailure(
+        result, FormatText(kSettingsUnreadableFormat, static_cast<unsigned long>(result.Code())));
 }
 
 }  // namespace kestrel::ctl

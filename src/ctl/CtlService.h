@@ -44,14 +44,14 @@ public:
     int Connect();
     LinkState Link() const { return mirror.Link(); }
     // What the tool says of a service it cannot reach, by the result of a
-    // request (for kResultOk, by the link's state); once the deadline has
-    // come, that it did not answer within it.
-    std::wstring WhyUnreachable(uint32_t result) const;
+    // request (for Done, by the link's state); once the deadline has come,
+    // that it did not answer within it.
+    std::wstring WhyUnreachable(const RequestResult& result) const;
     CplPipeClient& Client() { return mirror.Client(); }
 
-    // One refresh pass as the panel's first one: kResultOk or the result
-    // that ended it. Says nothing.
-    [[nodiscard]] uint32_t PassRows(PortRows& rows);
+    // One refresh pass as the panel's first one: Done or the result that
+    // ended it. Says nothing.
+    [[nodiscard]] RequestResult PassRows(PortRows& rows);
     // The same as a read, with the exit code.
     int ReadRows(PortRows& rows);
     // The ports the last pass found listed but could not read.
@@ -72,12 +72,12 @@ public:
     const LogSettings& Log() const { return mirror.LogSettingsCache(); }
 
 private:
-    int Unreachable(uint32_t result);
+    int Unreachable(const RequestResult& result);
     // A read that failed: unreachable for a link failure, else the message; 3.
-    int ReadFailure(uint32_t result, const std::wstring& message);
+    int ReadFailure(const RequestResult& result, const std::wstring& message);
     // The port list could not be read: ReadFailure with that message.
-    int PortListFailure(uint32_t result);
-    int SettingsRead(uint32_t result);
+    int PortListFailure(const RequestResult& result);
+    int SettingsRead(const RequestResult& result);
 
     CtlConsole& console;
     const std::wstring pipeName;  // outlives the mirror's client, which points to it

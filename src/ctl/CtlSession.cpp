@@ -49,7 +49,7 @@ int CtlSession::Run(const CtlRequest& request) {
 
 int CtlSession::Status(const CtlRequest&) {
     const bool connected = service.TryConnect();
-    console.Out((connected ? StatusLine(service.Link()) : service.WhyUnreachable(kResultOk)) +
+    console.Out((connected ? StatusLine(service.Link()) : service.WhyUnreachable(RequestResult{})) +
                 L"\r\n");
     return connected ? kExitOk : kExitUnreachable;
 }
@@ -58,19 +58,19 @@ int CtlSession::Status(const CtlRequest&) {
 int CtlSession::Check(const CtlRequest& request) {
     CheckVerdict verdict;
     if (!service.TryConnect()) {
-        verdict = CheckUnreachable(service.WhyUnreachable(kResultOk));
+        verdict = CheckUnreachable(service.WhyUnreachable(RequestResult{}));
     } else {
         PortRows rows;
-        const uint32_t result = service.PassRows(rows);
-        if (result == kResultOk) {
+        const RequestResult result = service.PassRows(rows);
+        if (result.Done()) {
             std::vector<PortRowInfo> ports;
             for (const auto& entry : rows) ports.push_back(entry.second);
             verdict = CheckPorts(ports, service.Unreadable(), request.criticalNotConnected);
-        } else if (IsLinkFailure(result)) {
+        } else if (result.LinkFailure()) {
             verdict = CheckUnreachable(service.WhyUnreachable(result));
         } else {
             verdict = CheckStopped(
-                FormatText(kPortListUnreadableFormat, static_cast<unsigned long>(result)));
+                FormatText(kPortListUnreadableFormat, static_cast<unsigned long>(result.Code())));
         }
     }
     console.Out(verdict.line + L"\r\n");
@@ -180,8 +180,9 @@ int CtlSession::Confirm(const DmsConfig& reference, const DmsChange& change, boo
 }
 
 template <typename ReadBack>
-int CtlSession::Outcome(uint32_t result, const std::wstring& portLabel, ReadBack readBack) {
-    switch (ApplyMessageFor(result, result == kResultPortUnavailable)) {
+int CtlSession::Outcome(const RequestResult& result, const std::wstring& portLabel,
+                        ReadBack readBack) {
+    switch (ApplyMessageFor(result, result == kPortGoneAnswer)) {
     case ApplyMessage::None: return readBack();
     case ApplyMessage::ServiceUnreachable:
         console.Err(FormatText(kServiceNotRunningFormat, kServiceDisplayName));
@@ -211,7 +212,7 @@ int CtlSession::Set(const CtlRequest& request) {
         return r;
     DmsConfig dms;
     StoreDmsInput(change.check.input, change.ssl, change.active, dms);
-    const uint32_t result = service.Client().SetPortDmsConfig(port.name, dms);
+    const RequestResult result = service.Client().SetPortDmsConfig(port.name, dms);
     return Outcome(result, record.portLabel, [&] { return ReadBackPort(port.name); });
 }
 
@@ -230,7 +231,7 @@ int CtlSession::FollowDefaults(const CtlRequest& request) {
     if (int r = Confirm(record.dms, change, request.yes, kConnectionDeactivateQuestion,
                         kConnectionChangeQuestion))
         return r;
-    const uint32_t result = service.Client().UseDefaultDmsConfig(port.name);
+    const RequestResult result = service.Client().UseDefaultDmsConfig(port.name);
     return Outcome(result, record.portLabel, [&] { return ReadBackPort(port.name); });
 }
 
@@ -266,7 +267,7 @@ int CtlSession::ChangeDefaults(const CtlRequest& request) {
         return r;
     DmsConfig dms;
     StoreDmsInput(change.check.input, change.ssl, change.active, dms);
-    const uint32_t result = service.Client().SetDefaultDmsConfig(dms);
+    const RequestResult result = service.Client().SetDefaultDmsConfig(dms);
     return Outcome(result, std::wstring(), [&] { return ShowDefaults(true); });
 }
 
@@ -291,8 +292,9 @@ int CtlSession::SetLog(const CtlRequest& request) {
         console.Err(FormatText(kInvalidLevelFormat, QuoteText(level->second).c_str()));
         return kExitInvalid;
     }
-    const uint32_t result = service.Client().SetLogSettings(log.folder, log.level);
-    if (result == kResultTextTooLong) {  // refused before sending, as the panel refuses it
+    const RequestResult result = service.Client().SetLogSettings(log.folder, log.level);
+    if (result == RequestResult::ClientFailed(
+                      kResultTextTooLong)) {  // refused before sending, as the panel refuses it
         console.Err(kNotAcceptedText);
         return kExitInvalid;
     }

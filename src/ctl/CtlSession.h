@@ -63,7 +63,7 @@ private:
     // silent, 5 when the port is, otherwise 4 after readBack has printed the
     // values the service kept.
     template <typename ReadBack>
-    int Outcome(uint32_t result, const std::wstring& portLabel, ReadBack readBack);
+    int Outcome(const RequestResult& result, const std::wstring& portLabel, ReadBack readBack);
 
     CtlConsole& console;
     CtlService service;

@@ -70,7 +70,8 @@ std::wstring PolicyTrustedAccount() {
     const LSTATUS read =
         ::RegQueryValueExW(key.Get(), kTrustPolicyValue, nullptr, &type, value, &bytes);
     if (read != ERROR_SUCCESS || type != REG_SZ) return std::wstring();
-    return CanonicalSid(PolicyValueText(value, bytes));
+    const std::wstring text = PolicyValueText(value, bytes);
+    return IsSidText(text) ? CanonicalSid(text) : std::wstring();
 }
 
 }  // namespace kestrel

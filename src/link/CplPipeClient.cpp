@@ -9,26 +9,27 @@ namespace kestrel {
 CplPipeClient::CplPipeClient(const wchar_t* name)
     : TNamedPipeClient(name), userSid(ProcessUserSid()) {}
 
-uint32_t CplPipeClient::ConnectService(uint32_t timeoutMs) {
+RequestResult CplPipeClient::ConnectService(uint32_t timeoutMs) {
     // Connect refuses a second pipe (kErrorGeneric): the open one stays as it
     // is, and so does what is known of it.
-    if (IsConnected()) return Connect(timeoutMs);
+    if (IsConnected()) return RequestResult::ClientFailed(Connect(timeoutMs));
     lastConnect = LinkState{};
     const uint32_t r = Connect(timeoutMs);
     if (r == kErrorPipeBusy) {
         lastConnect.kind = LinkState::Kind::NotResponding;
-        return kErrorTimeout;
+        return RequestResult::LinkFailed(kErrorTimeout);
     }
-    if (r != kResultOk) return r == kErrorTimeout ? kResultConnectTimeout : r;
+    if (r != kResultOk)
+        return RequestResult::LinkFailed(r == kErrorTimeout ? kResultConnectTimeout : r);
     // The policy is read at each connect, so that a change to it takes effect.
     if (!PipeOwnerTrust(userSid, PolicyTrustedAccount()).Trusts(HandleOwnerSid(Pipe()))) {
         Close();
         lastConnect.kind = LinkState::Kind::Untrusted;
-        return kResultUntrustedPipe;
+        return RequestResult::LinkFailed(kResultUntrustedPipe);
     }
     uint32_t major = 0, minor = 0, patch = 0;
-    const uint32_t v = QueryVersion(major, minor, patch);
-    if (v != kResultOk) {
+    const RequestResult v = QueryVersion(major, minor, patch);
+    if (!v.Done()) {
         Close();
         return v;
     }
@@ -36,14 +37,14 @@ uint32_t CplPipeClient::ConnectService(uint32_t timeoutMs) {
         patch != kProtocolVersionPatch) {
         Close();
         lastConnect = LinkState{LinkState::Kind::WrongVersion, major, minor, patch};
-        return kResultWrongVersion;
+        return RequestResult::LinkFailed(kResultWrongVersion);
     }
     lastConnect.kind = LinkState::Kind::Connected;
-    return kResultOk;
+    return RequestResult{};
 }
 
-uint32_t CplPipeClient::Transact(RequestFrame& request, ResponseFrame& response) {
-    if (!IsConnected()) return kResultNotConnected;
+RequestResult CplPipeClient::Transact(RequestFrame& request, ResponseFrame& response) {
+    if (!IsConnected()) return RequestResult::LinkFailed(kResultNotConnected);
     const uint32_t sent = sequence;
     PutU32(request.data(), kSequenceOffset, sent);
     ++sequence;
@@ -53,10 +54,11 @@ uint32_t CplPipeClient::Transact(RequestFrame& request, ResponseFrame& response)
     uint32_t n = 0;
     uint32_t r = Exchange(request.data(), response.data(), n);
     while (r == kResultOk) {
-        if (n != kResponseFrameSize) return kErrorGeneric;
+        if (n != kResponseFrameSize) return RequestResult::ClientFailed(kErrorGeneric);
         const uint32_t received = GetU32(response.data(), kSequenceOffset);
-        if (received == sent) return GetU32(response.data(), kStatusOffset);
-        if (received > sent) return kResultFutureSequence;
+        if (received == sent) return RequestResult::Answer(GetU32(response.data(), kStatusOffset));
+        if (IsLaterSequence(received, sent))
+            return RequestResult::ClientFailed(kResultFutureSequence);
         // A late answer to an earlier request whose reader gave up: drop it and
         // read again, without resending, within what is left of the exchange's
         // one budget, so that a stream of stale answers cannot hold the thread.
@@ -68,25 +70,29 @@ uint32_t CplPipeClient::Transact(RequestFrame& request, ResponseFrame& response)
         response.fill(0);
         r = ReadFrame(response.data(), ExchangeBudgetMs() - elapsed, n);
     }
+    if (r == kErrorTimeout) return RequestResult::LinkFailed(r);
     // 233 is a disconnected pipe; 109 (the service closed its end, as when it dies)
     // and 232 (its end is closing) mean the same here: the service is gone.
     if (r == kErrorPipeNotConnected || r == kErrorBrokenPipe || r == kErrorNoData) {
         Close();
-        return kResultServiceGone;
+        return RequestResult::LinkFailed(kResultServiceGone);
     }
-    return r;
+    // An answer too long for the frame, a short write: the pipe still works.
+    return RequestResult::ClientFailed(r);
 }
 
 // Every request alike: the frame built on the stack by its encoder, one
 // exchange, and on success the response read by its decoder, which gives the
 // request's result (a response can still be refused for its contents).
 template <typename Encode, typename Decode>
-uint32_t CplPipeClient::Request(Encode encode, Decode decode) {
+RequestResult CplPipeClient::Request(Encode encode, Decode decode) {
     RequestFrame request;
     ResponseFrame response;
     encode(request);
-    const uint32_t r = Transact(request, response);
-    return r != kResultOk ? r : decode(response);
+    const RequestResult r = Transact(request, response);
+    if (!r.Done()) return r;
+    const uint32_t decoded = decode(response);
+    return decoded == kResultOk ? r : RequestResult::ClientFailed(decoded);
 }
 
 namespace {
@@ -115,7 +121,7 @@ uint32_t DecodeDms(const ResponseFrame& response, DmsConfig& dms) {
 
 }  // namespace
 
-uint32_t CplPipeClient::QueryVersion(uint32_t& major, uint32_t& minor, uint32_t& patch) {
+RequestResult CplPipeClient::QueryVersion(uint32_t& major, uint32_t& minor, uint32_t& patch) {
     SetVersionFailure(major, minor, patch);
     return Request(EncodeQueryVersion, [&](const ResponseFrame& response) {
         DecodeVersion(response, major, minor, patch);
@@ -123,8 +129,8 @@ uint32_t CplPipeClient::QueryVersion(uint32_t& major, uint32_t& minor, uint32_t&
     });
 }
 
-uint32_t CplPipeClient::GetPortListInfo(uint32_t* stamp, uint32_t* count) {
-    if (stamp == nullptr) return kErrorInvalidParameter;
+RequestResult CplPipeClient::GetPortListInfo(uint32_t* stamp, uint32_t* count) {
+    if (stamp == nullptr) return RequestResult::ClientFailed(kErrorInvalidParameter);
     SetPortListInfoFailure(*stamp, count);
     return Request(EncodeGetPortListInfo, [&](const ResponseFrame& response) {
         DecodePortListInfo(response, *stamp, count);
@@ -132,7 +138,7 @@ uint32_t CplPipeClient::GetPortListInfo(uint32_t* stamp, uint32_t* count) {
     });
 }
 
-uint32_t CplPipeClient::GetPortName(uint32_t stamp, uint32_t index, std::wstring& name) {
+RequestResult CplPipeClient::GetPortName(uint32_t stamp, uint32_t index, std::wstring& name) {
     SetPortNameFailure(name);
     return Request([&](RequestFrame& request) { EncodeGetPortName(request, stamp, index); },
                    [&](const ResponseFrame& response) {
@@ -141,9 +147,9 @@ uint32_t CplPipeClient::GetPortName(uint32_t stamp, uint32_t index, std::wstring
                    });
 }
 
-uint32_t CplPipeClient::GetPortDevice(const std::wstring& name, std::wstring& portLabel,
-                                      std::wstring& serialNumber, uint32_t& mode, uint32_t& status,
-                                      bool& useDefault) {
+RequestResult CplPipeClient::GetPortDevice(const std::wstring& name, std::wstring& portLabel,
+                                           std::wstring& serialNumber, uint32_t& mode,
+                                           uint32_t& status, bool& useDefault) {
     SetPortDeviceFailure(portLabel, serialNumber, mode, status, useDefault);
     return Request([&](RequestFrame& request) { EncodeGetPortDevice(request, name); },
                    [&](const ResponseFrame& response) {
@@ -153,15 +159,15 @@ uint32_t CplPipeClient::GetPortDevice(const std::wstring& name, std::wstring& po
                    });
 }
 
-uint32_t CplPipeClient::GetPortDmsConfig(const std::wstring& name, DmsConfig& dms) {
+RequestResult CplPipeClient::GetPortDmsConfig(const std::wstring& name, DmsConfig& dms) {
     SetDmsFailure(dms);
     return Request([&](RequestFrame& request) { EncodeGetPortDmsConfig(request, name); },
                    [&](const ResponseFrame& response) { return DecodeDms(response, dms); });
 }
 
-uint32_t CplPipeClient::SetPortDmsConfig(const std::wstring& name, const DmsConfig& dms) {
+RequestResult CplPipeClient::SetPortDmsConfig(const std::wstring& name, const DmsConfig& dms) {
     const uint32_t check = CheckDmsTexts(dms.host, dms.port);
-    if (check != kResultOk) return check;
+    if (check != kResultOk) return RequestResult::ClientFailed(check);
     return Request(
         [&](RequestFrame& request) {
             EncodeSetPortDmsConfig(request, name, dms.host, dms.port, dms.retryMs, dms.useSsl != 0,
@@ -170,20 +176,20 @@ uint32_t CplPipeClient::SetPortDmsConfig(const std::wstring& name, const DmsConf
         NoPayload);
 }
 
-uint32_t CplPipeClient::UseDefaultDmsConfig(const std::wstring& name) {
+RequestResult CplPipeClient::UseDefaultDmsConfig(const std::wstring& name) {
     return Request([&](RequestFrame& request) { EncodeUseDefaultDmsConfig(request, name); },
                    NoPayload);
 }
 
-uint32_t CplPipeClient::GetDefaultDmsConfig(DmsConfig& dms) {
+RequestResult CplPipeClient::GetDefaultDmsConfig(DmsConfig& dms) {
     SetDmsFailure(dms);
     return Request(EncodeGetDefaultDmsConfig,
                    [&](const ResponseFrame& response) { return DecodeDms(response, dms); });
 }
 
-uint32_t CplPipeClient::SetDefaultDmsConfig(const DmsConfig& dms) {
+RequestResult CplPipeClient::SetDefaultDmsConfig(const DmsConfig& dms) {
     const uint32_t check = CheckDmsTexts(dms.host, dms.port);
-    if (check != kResultOk) return check;
+    if (check != kResultOk) return RequestResult::ClientFailed(check);
     return Request(
         [&](RequestFrame& request) {
             EncodeSetDefaultDmsConfig(request, dms.host, dms.port, dms.retryMs, dms.useSsl != 0,
@@ -192,7 +198,7 @@ uint32_t CplPipeClient::SetDefaultDmsConfig(const DmsConfig& dms) {
         NoPayload);
 }
 
-uint32_t CplPipeClient::GetLogSettings(std::wstring& folder, uint32_t& level) {
+RequestResult CplPipeClient::GetLogSettings(std::wstring& folder, uint32_t& level) {
     SetLogSettingsFailure(folder, level);
     return Request(EncodeGetLogSettings, [&](const ResponseFrame& response) {
         DecodeLogSettings(response, folder, level);
@@ -200,15 +206,15 @@ uint32_t CplPipeClient::GetLogSettings(std::wstring& folder, uint32_t& level) {
     });
 }
 
-uint32_t CplPipeClient::SetLogSettings(const std::wstring& folder, uint32_t level) {
+RequestResult CplPipeClient::SetLogSettings(const std::wstring& folder, uint32_t level) {
     const uint32_t check = CheckLogFolder(folder);
-    if (check != kResultOk) return check;
+    if (check != kResultOk) return RequestResult::ClientFailed(check);
     return Request([&](RequestFrame& request) { EncodeSetLogSettings(request, folder, level); },
                    NoPayload);
 }
 
-uint32_t CplPipeClient::GetPortCounters(const std::wstring& name, uint32_t& txCount,
-                                        uint32_t& rxCount, uint32_t& updateCount) {
+RequestResult CplPipeClient::GetPortCounters(const std::wstring& name, uint32_t& txCount,
+                                             uint32_t& rxCount, uint32_t& updateCount) {
     SetPortCountersFailure(txCount, rxCount, updateCount);
     return Request([&](RequestFrame& request) { EncodeGetPortCounters(request, name); },
                    [&](const ResponseFrame& response) {

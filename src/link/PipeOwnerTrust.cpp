@@ -41,6 +41,18 @@ bool IsServiceSid(const std::wstring& sid) {
     }
 }
 
+bool IsSidText(const std::wstring& text) {
+    if (text.size() < 5 || (text[0] != L'S' && text[0] != L's') || text.compare(1, 3, L"-1-") != 0)
+        return false;
+    size_t at = 4;
+    for (;;) {
+        at = SubAuthorityEnd(text, at);
+        if (at == 0) return false;
+        if (at == text.size()) return true;
+        ++at;  // the '-'
+    }
+}
+
 std::wstring PolicyValueText(const uint8_t* data, size_t bytes) {
     std::wstring text;
     for (size_t i = 0; i + 1 < bytes; i += 2) {

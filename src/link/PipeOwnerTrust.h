@@ -18,6 +18,12 @@ namespace kestrel {
 // its name. S-1-5-80-0 (ALL SERVICES) is the group of every service, not one.
 bool IsServiceSid(const std::wstring& sid);
 
+// Whether a text is written as a SID: S-1-, either case of S, then the
+// identifier authority and sub-authorities as decimal numbers. What else the
+// system reads as an account (aliases such as AU or WD, groups of every
+// user) is no SID string, and the policy names no account with it.
+bool IsSidText(const std::wstring& text);
+
 // The policy value's text as the registry gave it (bytes of a REG_SZ): up to
 // its first NUL, or all of it when it lacks one; an odd last byte is no character.
 std::wstring PolicyValueText(const uint8_t* data, size_t bytes);

@@ -7,6 +7,9 @@ namespace kestrel {
 
 namespace {
 
+// An answer no service could mean.
+constexpr RequestResult kMalformedAnswer = RequestResult::ClientFailed(kErrorGeneric);
+
 PortRowInfo MakeCountersOnlyRow(const PortRecord& record, const std::wstring& name) {
     PortRowInfo row;
     row.name = name;
@@ -22,47 +25,47 @@ bool RequestsCarry(const std::wstring& name) {
     return !name.empty() && name.size() < kPortNameChars;
 }
 
-// Every name of the list with this stamp, in the service's order; 0, the
-// failure of a GetPortName, or kErrorGeneric with malformed set for a name
-// that a request cannot carry or that was given before.
-uint32_t AskNames(PortRequests& service, uint32_t stamp, uint32_t count,
-                  std::vector<std::wstring>& names, bool& malformed) {
+// Every name of the list with this stamp, in the service's order; Done, the
+// failure of a GetPortName, or the malformed result with malformed set for a
+// name that a request cannot carry or that was given before.
+RequestResult AskNames(PortRequests& service, uint32_t stamp, uint32_t count,
+                       std::vector<std::wstring>& names, bool& malformed) {
     names.assign(count, std::wstring());
     std::set<std::wstring, PortNameLess> distinct;
     for (uint32_t index = 0; index < count; ++index) {
-        const uint32_t named = service.GetPortName(stamp, index, names[index]);
-        if (named != kResultOk) return named;
+        const RequestResult named = service.GetPortName(stamp, index, names[index]);
+        if (!named.Done()) return named;
         if (!RequestsCarry(names[index]) || !distinct.insert(names[index]).second) {
             malformed = true;
-            return kErrorGeneric;
+            return kMalformedAnswer;
         }
     }
-    return kResultOk;
+    return RequestResult{};
 }
 
 // What a read of the port says of its readability: a refusal is kept, an
 // answer or a port found gone clears it, and a link failure says nothing.
-void NoteRead(PortRecord& record, uint32_t result) {
-    if (result == kResultOk || result == kResultPortUnavailable) {
+void NoteRead(PortRecord& record, const RequestResult& result) {
+    if (result.Done() || result == kPortGoneAnswer) {
         record.readRefusal.reset();
-    } else if (!IsLinkFailure(result)) {
-        record.readRefusal = result;
+    } else if (!result.LinkFailure()) {
+        record.readRefusal = result.Code();
     }
 }
 
 // A failure leaves the failure values; after a link failure the parameters
 // are not asked for.
-uint32_t ReadInFull(PortRequests& service, const std::wstring& name, PortRecord& record) {
-    const uint32_t device = service.GetPortDevice(name, record.portLabel, record.serialNumber,
-                                                  record.mode, record.status, record.useDefault);
-    uint32_t dms = device;
-    if (IsLinkFailure(device)) {
+RequestResult ReadInFull(PortRequests& service, const std::wstring& name, PortRecord& record) {
+    const RequestResult device = service.GetPortDevice(
+        name, record.portLabel, record.serialNumber, record.mode, record.status, record.useDefault);
+    RequestResult dms = device;
+    if (device.LinkFailure()) {
         record.dms = DmsConfig{};  // what the read would have left, without waiting for it
     } else {
         dms = service.GetPortDmsConfig(name, record.dms);
     }
-    record.fullReadOwed = device != kResultOk || dms != kResultOk;
-    const uint32_t r = device != kResultOk ? device : dms;
+    record.fullReadOwed = !device.Done() || !dms.Done();
+    const RequestResult r = !device.Done() ? device : dms;
     NoteRead(record, r);
     return r;
 }
@@ -86,10 +89,10 @@ PortRowInfo MakePortRow(const PortRecord& record, const std::wstring& name) {
     return row;
 }
 
-uint32_t RereadPort(PortRequests& service, const std::wstring& name, PortRecord& record) {
+RequestResult RereadPort(PortRequests& service, const std::wstring& name, PortRecord& record) {
     PortRecord read = record;
-    const uint32_t r = ReadInFull(service, name, read);
-    if (IsLinkFailure(r)) {
+    const RequestResult r = ReadInFull(service, name, read);
+    if (r.LinkFailure()) {
         record.fullReadOwed = true;
     } else {
         record = read;
@@ -97,15 +100,15 @@ uint32_t RereadPort(PortRequests& service, const std::wstring& name, PortRecord&
     return r;
 }
 
-uint32_t ReadPortNames(PortRequests& service, std::vector<std::wstring>& names) {
+RequestResult ReadPortNames(PortRequests& service, std::vector<std::wstring>& names) {
     names.clear();
     uint32_t stamp = 0, count = 0;
-    const uint32_t r = service.GetPortListInfo(&stamp, &count);
-    if (r != kResultOk) return r;
-    if (count > kMaxPortCount) return kErrorGeneric;
+    const RequestResult r = service.GetPortListInfo(&stamp, &count);
+    if (!r.Done()) return r;
+    if (count > kMaxPortCount) return kMalformedAnswer;
     bool malformed = false;
-    const uint32_t asked = AskNames(service, stamp, count, names, malformed);
-    if (asked != kResultOk) names.clear();
+    const RequestResult asked = AskNames(service, stamp, count, names, malformed);
+    if (!asked.Done()) names.clear();
     return asked;
 }
 
@@ -113,35 +116,35 @@ RefreshPass::RefreshPass(PortRequests& requests, PortListView& view, PortTable& 
                          std::optional<uint32_t>& stamp)
     : service(requests), list(view), ports(table), listStamp(stamp) {}
 
-uint32_t RefreshPass::Run() {
+RequestResult RefreshPass::Run() {
     uint32_t stamp = 0, count = 0;
-    uint32_t r = service.GetPortListInfo(&stamp, &count);
-    if (r != kResultOk) return r;
+    RequestResult r = service.GetPortListInfo(&stamp, &count);
+    if (!r.Done()) return r;
     // The list can show no more ports than it has row buttons.
     if (count > kMaxPortCount) return DropMalformed();
     r = listStamp != stamp ? Enumerate(stamp, count) : Poll();
-    if (r == kResultOk) list.SortItems(kColumnPortLabel, kSortAscending);
+    if (r.Done()) list.SortItems(kColumnPortLabel, kSortAscending);
     return r;
 }
 
-uint32_t RefreshPass::DropMalformed() {
+RequestResult RefreshPass::DropMalformed() {
     malformed = true;
     listStamp.reset();
-    return kErrorGeneric;
+    return kMalformedAnswer;
 }
 
-uint32_t RefreshPass::PollCounters(const std::wstring& name, PortRecord& record) {
+RequestResult RefreshPass::PollCounters(const std::wstring& name, PortRecord& record) {
     uint32_t tx = 0, rx = 0, update = 0;
-    const uint32_t r = service.GetPortCounters(name, tx, rx, update);
+    const RequestResult r = service.GetPortCounters(name, tx, rx, update);
     NoteRead(record, r);
-    if (r != kResultOk) return r;
+    if (!r.Done()) return r;
     record.txPrev = record.txCount;
     record.txCount = tx;
     record.rxPrev = record.rxCount;
     record.rxCount = rx;
     record.updatePrev = record.updateCount;
     record.updateCount = update;
-    return kResultOk;
+    return r;
 }
 
 void RefreshPass::ShowMarks(const std::wstring& name, PortRecord& record) {
@@ -149,12 +152,12 @@ void RefreshPass::ShowMarks(const std::wstring& name, PortRecord& record) {
     record.present = shown || record.status == kStatusNoDevice;
 }
 
-uint32_t RefreshPass::Enumerate(uint32_t stamp, uint32_t count) {
+RequestResult RefreshPass::Enumerate(uint32_t stamp, uint32_t count) {
     // Every name first: a list that breaks off or names a port twice leaves
     // the table and the rows as they were.
     std::vector<std::wstring> names;
-    const uint32_t asked = AskNames(service, stamp, count, names, malformed);
-    if (asked != kResultOk) {
+    const RequestResult asked = AskNames(service, stamp, count, names, malformed);
+    if (!asked.Done()) {
         listStamp.reset();  // the next tick starts again from index 0
         return asked;
     }
@@ -167,23 +170,23 @@ uint32_t RefreshPass::Enumerate(uint32_t stamp, uint32_t count) {
     for (const std::wstring& name : names) {
         PortRecord& record = ports[name];
         record.seen = true;
-        const uint32_t polled = PollCounters(name, record);
-        if (IsLinkFailure(polled)) {
+        const RequestResult polled = PollCounters(name, record);
+        if (polled.LinkFailure()) {
             listStamp.reset();  // nothing is removed, and the next tick enumerates afresh
             return polled;
         }
-        if (polled != kResultOk) continue;  // refused: this port sits the tick out
+        if (!polled.Done()) continue;  // refused: this port sits the tick out
 
         if (record.updatePrev == record.updateCount && !record.fullReadOwed) {
             ShowMarks(name, record);
             continue;
         }
-        const uint32_t read = RereadPort(service, name, record);
-        if (IsLinkFailure(read)) {
+        const RequestResult read = RereadPort(service, name, record);
+        if (read.LinkFailure()) {
             listStamp.reset();
             return read;
         }
-        if (read == kResultOk) record.present = list.UpdatePort(MakePortRow(record, name), nullptr);
+        if (read.Done()) record.present = list.UpdatePort(MakePortRow(record, name), nullptr);
     }
 
     for (auto it = ports.begin(); it != ports.end();) {
@@ -194,27 +197,27 @@ uint32_t RefreshPass::Enumerate(uint32_t stamp, uint32_t count) {
         list.DeletePort(it->first);
         it = ports.erase(it);
     }
-    return kResultOk;
+    return RequestResult{};
 }
 
-uint32_t RefreshPass::Poll() {
+RequestResult RefreshPass::Poll() {
     for (auto& [name, record] : ports) {
-        const uint32_t polled = PollCounters(name, record);
-        if (IsLinkFailure(polled)) return polled;
-        if (polled != kResultOk) record.present = false;
+        const RequestResult polled = PollCounters(name, record);
+        if (polled.LinkFailure()) return polled;
+        if (!polled.Done()) record.present = false;
 
         if (record.updatePrev == record.updateCount && record.present && !record.fullReadOwed) {
             ShowMarks(name, record);
             continue;
         }
-        const uint32_t read = RereadPort(service, name, record);
-        if (IsLinkFailure(read)) return read;
+        const RequestResult read = RereadPort(service, name, record);
+        if (read.LinkFailure()) return read;
         // A refused read leaves the failure values in the record, status 3
         // among them, and the list deletes the row of a port with status 3:
         // a port the service no longer answers for leaves the list here.
         record.present = list.UpdatePort(MakePortRow(record, name), nullptr);
     }
-    return kResultOk;
+    return RequestResult{};
 }
 
 }  // namespace kestrel

@@ -13,6 +13,7 @@
 #include "PortRecord.h"
 #include "PortRequests.h"
 #include "PortRowInfo.h"
+#include "RequestResult.h"
 #include "WideText.h"  // WidenAnsi: how a row shows the DMS texts
 
 namespace kestrel {
@@ -20,19 +21,19 @@ namespace kestrel {
 // The full row of a port; also used by the editing flows after they change a record.
 PortRowInfo MakePortRow(const PortRecord& record, const std::wstring& name);
 
-// Reads the port's device data and DMS parameters into its record; 0, or the
-// first failure's code. A refusal leaves the failure values in the record
+// Reads the port's device data and DMS parameters into its record; Done, or
+// the first failure. A refusal leaves the failure values in the record
 // (status 3 among them); a read cut off by a link failure leaves the record as
 // it was, since nothing was learnt about the port. Either failure marks the
 // port for a full read on the next pass.
-[[nodiscard]] uint32_t RereadPort(PortRequests& service, const std::wstring& name,
-                                  PortRecord& record);
+[[nodiscard]] RequestResult RereadPort(PortRequests& service, const std::wstring& name,
+                                       PortRecord& record);
 
 // The names of the service's ports, asked for as an enumeration asks for them,
-// and nothing more of the ports; 0, or the result that ended it, with no names.
-// A list of more ports than there can be, a name given twice or one that a
-// request cannot carry is malformed: kErrorGeneric.
-[[nodiscard]] uint32_t ReadPortNames(PortRequests& service, std::vector<std::wstring>& names);
+// and nothing more of the ports; Done, or the result that ended it, with no
+// names. A list of more ports than there can be, a name given twice or one
+// that a request cannot carry is malformed: ClientFailed(kErrorGeneric).
+[[nodiscard]] RequestResult ReadPortNames(PortRequests& service, std::vector<std::wstring>& names);
 
 class RefreshPass {
 public:
@@ -41,24 +42,24 @@ public:
     RefreshPass(PortRequests& service, PortListView& list, PortTable& ports,
                 std::optional<uint32_t>& listStamp);
 
-    // 0 when the pass went through and the list was sorted, else the result
-    // that ended it. The first request that times out or finds the link down
+    // Done when the pass went through and the list was sorted, else the
+    // result that ended it. The first request that times out or finds the link down
     // ends the pass, and the rows stay as they were.
-    [[nodiscard]] uint32_t Run();
+    [[nodiscard]] RequestResult Run();
     // The pass met an answer no service could mean and ended with nothing
     // added or removed: the caller closes the link, so that the next pass
     // starts afresh.
     bool Malformed() const { return malformed; }
 
 private:
-    // Gives kErrorGeneric and marks the pass malformed.
-    [[nodiscard]] uint32_t DropMalformed();
-    // 0, or the failure of GetPortCounters; the pairs shift only on success.
-    [[nodiscard]] uint32_t PollCounters(const std::wstring& name, PortRecord& record);
+    // Gives ClientFailed(kErrorGeneric) and marks the pass malformed.
+    [[nodiscard]] RequestResult DropMalformed();
+    // Done, or the failure of GetPortCounters; the pairs shift only on success.
+    [[nodiscard]] RequestResult PollCounters(const std::wstring& name, PortRecord& record);
     // Hands the port's traffic marks to the list. A port without a row is
     // shown as told only when its record says it has no device.
     void ShowMarks(const std::wstring& name, PortRecord& record);
-    // Both 0 when they went through; otherwise the result that cut them short.
+    // Both Done when they went through; otherwise the result that cut them short.
     // An enumeration asks for every name first, so a failed GetPortName, a name
     // given twice or one that a request cannot carry ends it before anything
     // changes; a link failure after that removes nothing, and the next tick
@@ -66,8 +67,8 @@ private:
     // untouched. A port the list could not show is not marked present, so the
     // next pass tries it again. A port seen for the first time, or whose last
     // full read did not complete, is read in full whatever its counter says.
-    [[nodiscard]] uint32_t Enumerate(uint32_t stamp, uint32_t count);
-    [[nodiscard]] uint32_t Poll();
+    [[nodiscard]] RequestResult Enumerate(uint32_t stamp, uint32_t count);
+    [[nodiscard]] RequestResult Poll();
 
     PortRequests& service;
     PortListView& list;

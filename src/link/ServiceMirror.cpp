@@ -10,38 +10,38 @@ ServiceMirror::ServiceMirror(const wchar_t* pipeName) : client(pipeName) {}
 
 // A read cut off by a link failure leaves the cache as it was: nothing was
 // learnt. A refusal leaves the failure values, as the request sets them.
-uint32_t ServiceMirror::ReadDefaults() {
+RequestResult ServiceMirror::ReadDefaults() {
     DmsConfig read;
-    const uint32_t r = client.GetDefaultDmsConfig(read);
-    if (!IsLinkFailure(r)) defaultDms = read;
-    defaultDmsLoaded = r == kResultOk;
+    const RequestResult r = client.GetDefaultDmsConfig(read);
+    if (!r.LinkFailure()) defaultDms = read;
+    defaultDmsLoaded = r.Done();
     return r;
 }
 
-uint32_t ServiceMirror::ReadLogSettings() {
+RequestResult ServiceMirror::ReadLogSettings() {
     LogSettings read;
-    const uint32_t r = client.GetLogSettings(read.folder, read.level);
-    if (!IsLinkFailure(r)) logSettings = std::move(read);
-    logSettingsLoaded = r == kResultOk;
+    const RequestResult r = client.GetLogSettings(read.folder, read.level);
+    if (!r.LinkFailure()) logSettings = std::move(read);
+    logSettingsLoaded = r.Done();
     return r;
 }
 
-uint32_t ServiceMirror::LoadCaches() {
+RequestResult ServiceMirror::LoadCaches() {
     if (!defaultDmsLoaded) {
-        const uint32_t r = ReadDefaults();
-        if (IsLinkFailure(r)) return r;
+        const RequestResult r = ReadDefaults();
+        if (r.LinkFailure()) return r;
     }
     if (!logSettingsLoaded) {
-        const uint32_t r = ReadLogSettings();
-        if (IsLinkFailure(r)) return r;
+        const RequestResult r = ReadLogSettings();
+        if (r.LinkFailure()) return r;
     }
-    return kResultOk;
+    return RequestResult{};
 }
 
 void ServiceMirror::ConnectAtStartup() {
     RefreshingScope refreshingScope(*this);
-    uint32_t r = Connect(kStartupConnectTimeoutMs);
-    if (r == kResultOk) r = LoadCaches();
+    RequestResult r = Connect(kStartupConnectTimeoutMs);
+    if (r.Done()) r = LoadCaches();
     NoteOutcome(r);
 }
 
@@ -50,15 +50,11 @@ LinkState ServiceMirror::Link() const {
     return client.LastConnect();
 }
 
-void ServiceMirror::NoteOutcome(uint32_t result) {
+void ServiceMirror::NoteOutcome(const RequestResult& result) {
     // Only a time-out says the service took a request and let it lie; an
     // answer, a refusal among them, or a service found gone ends the state.
-    if (result == kErrorTimeout) {
-        client.Close();
-        stall.TimedOut(::GetTickCount());
-    } else {
-        stall.Clear();
-    }
+    if (result.TimedOut()) client.Close();
+    stall.Note(result, ::GetTickCount());
 }
 
 PortRecord* ServiceMirror::FindPort(const std::wstring& name) {
@@ -66,9 +62,9 @@ PortRecord* ServiceMirror::FindPort(const std::wstring& name) {
     return found != ports.end() ? &found->second : nullptr;
 }
 
-uint32_t ServiceMirror::Connect(uint32_t timeoutMs) {
-    const uint32_t r = client.ConnectService(timeoutMs);
-    if (r == kResultOk) {
+RequestResult ServiceMirror::Connect(uint32_t timeoutMs) {
+    const RequestResult r = client.ConnectService(timeoutMs);
+    if (r.Done()) {
         defaultDmsLoaded = false;
         logSettingsLoaded = false;
         listStamp.reset();
@@ -76,9 +72,11 @@ uint32_t ServiceMirror::Connect(uint32_t timeoutMs) {
     return r;
 }
 
-uint32_t ServiceMirror::ReopenForChange() {
-    if (!stall.NotResponding() || client.IsConnected()) return kResultOk;
-    const uint32_t r = Connect(kRefreshConnectTimeoutMs);
+// The user waits for the change: the connect waits as long as the one at
+// start-up, so that a service that is starting again is found.
+RequestResult ServiceMirror::ReopenForChange() {
+    if (client.IsConnected()) return RequestResult{};
+    const RequestResult r = Connect(kStartupConnectTimeoutMs);
     NoteOutcome(r);
     return r;
 }
@@ -108,9 +106,9 @@ void ServiceMirror::ShowDefaultsOnFollowers(PortListView& list) {
     }
 }
 
-uint32_t ServiceMirror::ReadPortInFull(const std::wstring& name) {
+RequestResult ServiceMirror::ReadPortInFull(const std::wstring& name) {
     PortRecord* record = FindPort(name);
-    return record ? RereadPort(client, name, *record) : kResultPortUnavailable;
+    return record ? RereadPort(client, name, *record) : kPortGoneAnswer;
 }
 
 void ServiceMirror::RefreshPorts(PortListView& list) {
@@ -125,13 +123,13 @@ void ServiceMirror::RefreshPorts(PortListView& list) {
     NoteOutcome(lastPass);
 }
 
-uint32_t ServiceMirror::Pass(PortListView& list) {
+RequestResult ServiceMirror::Pass(PortListView& list) {
     if (!client.IsConnected()) {
-        const uint32_t r = Connect(kRefreshConnectTimeoutMs);
-        if (r != kResultOk) return r;
+        const RequestResult r = Connect(kRefreshConnectTimeoutMs);
+        if (!r.Done()) return r;
     }
-    uint32_t r = LoadCaches();
-    if (r != kResultOk) return r;
+    RequestResult r = LoadCaches();
+    if (!r.Done()) return r;
     RefreshPass pass(client, list, ports, listStamp);
     r = pass.Run();
     if (pass.Malformed()) client.Close();  // the next tick starts afresh

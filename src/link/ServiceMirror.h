@@ -41,9 +41,9 @@ public:
     // service not responding: passes then leave it alone for a quiet period
     // and make one attempt with a short exchange budget, until one is answered.
     void RefreshPorts(PortListView& list);
-    // How the last pass that ran ended: 0 when it went through (and sorted
-    // the list), else the result that ended it.
-    uint32_t LastPassResult() const { return lastPass; }
+    // How the last pass that ran ended: Done when it went through (and
+    // sorted the list), else the result that ended it.
+    const RequestResult& LastPassResult() const { return lastPass; }
 
     // For the editing flows.
     bool IsEditing() const { return editing; }
@@ -55,32 +55,33 @@ public:
     // The cached defaults and log settings, lent the same way.
     DmsConfig* LendDefaults() { return &defaultDms; }
     LogSettings* LendLogSettings() { return &logSettings; }
-    // The editing flows send their change even while the refresh leaves a
-    // silent service alone: the link it closed is opened again first. 0, or
-    // the connect's failure (its outcome noted as a pass's would be).
-    [[nodiscard]] uint32_t ReopenForChange();
+    // The editing flows send their change over a link that is open, whatever
+    // closed it (a silent service the refresh leaves alone, a service that
+    // went away, a malformed answer): a closed one is opened again first.
+    // Done, or the connect's failure (its outcome noted as a pass's would be).
+    [[nodiscard]] RequestResult ReopenForChange();
     // What a request the service was sent ended with decides whether it is
     // not responding: a time-out makes it so at once (the link is closed and
     // the quiet period starts), any answer or a service found gone ends it.
-    void NoteOutcome(uint32_t result);
+    void NoteOutcome(const RequestResult& result);
     // Hands the port's row, made from its record as it is now, to the list.
     void ShowPort(PortListView& list, const std::wstring& name);
     // The service no longer has the port: its row leaves the list and its
     // record the table.
     void ErasePort(PortListView& list, const std::wstring& name);
-    // Reads the port's device data and DMS parameters into its record; 0, or
-    // the first failure's code. A refusal leaves the failure values in the
+    // Reads the port's device data and DMS parameters into its record; Done,
+    // or the first failure. A refusal leaves the failure values in the
     // record (status 3 among them, so that ShowPort then deletes its row); a
     // link failure leaves the record as it was. Either way the port is marked
     // for a full read on the next pass.
-    [[nodiscard]] uint32_t ReadPortInFull(const std::wstring& name);
+    [[nodiscard]] RequestResult ReadPortInFull(const std::wstring& name);
     // The port's record holds what the service has not confirmed: the next
     // pass that gets through reads it in full.
     void MarkForFullRead(const std::wstring& name);
     // Read the cache from the service and set its loaded mark by the outcome;
-    // 0 or the failure. A link failure leaves the cache as it was.
-    [[nodiscard]] uint32_t ReadDefaults();
-    [[nodiscard]] uint32_t ReadLogSettings();
+    // Done or the failure. A link failure leaves the cache as it was.
+    [[nodiscard]] RequestResult ReadDefaults();
+    [[nodiscard]] RequestResult ReadLogSettings();
     // The caches hold what the service was just given (loaded), or what it
     // has not confirmed (not loaded: the next pass reads them).
     void MarkDefaultsLoaded(bool loaded = true) { defaultDmsLoaded = loaded; }
@@ -110,13 +111,13 @@ public:
 
 private:
     // Connects; a new connection invalidates the caches and the list stamp.
-    [[nodiscard]] uint32_t Connect(uint32_t timeoutMs);
-    // The pass itself: 0 when it completed and the list was sorted, else the
-    // result that ended it.
-    [[nodiscard]] uint32_t Pass(PortListView& list);
-    // Reads the defaults and the log settings that are not loaded; 0, or the
-    // link failure that a read met, which ends the pass.
-    [[nodiscard]] uint32_t LoadCaches();
+    [[nodiscard]] RequestResult Connect(uint32_t timeoutMs);
+    // The pass itself: Done when it completed and the list was sorted, else
+    // the result that ended it.
+    [[nodiscard]] RequestResult Pass(PortListView& list);
+    // Reads the defaults and the log settings that are not loaded; Done, or
+    // the link failure that a read met, which ends the pass.
+    [[nodiscard]] RequestResult LoadCaches();
 
     CplPipeClient client;
     bool editing = false;               // an editing flow's dialog is open
@@ -128,7 +129,7 @@ private:
     LogSettings logSettings;
     bool logSettingsLoaded = false;
     StallWatch stall;
-    uint32_t lastPass = kResultOk;
+    RequestResult lastPass;
 };
 
 class ServiceMirror::EditingScope : public FlagScope {

@@ -77,13 +77,6 @@ inline constexpr uint32_t kErrorPipeNotConnected = 233;
 inline constexpr uint32_t kErrorMoreData = 234;
 inline constexpr uint32_t kErrorTimeout = 1460;
 
-// A request that timed out or found no working link, as opposed to one the
-// service answered with a refusal: the next request of the same pass would
-// most likely wait or fail the same way.
-inline constexpr bool IsLinkFailure(uint32_t result) {
-    return result == kErrorTimeout || result == kResultServiceGone || result == kResultNotConnected;
-}
-
 // Field sizes: wide fields in UTF-16 code units, narrow fields in bytes, both
 // including the terminating NUL.
 inline constexpr size_t kPortNameChars = 201;  // at most 200 characters on the wire

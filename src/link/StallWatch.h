@@ -1,11 +1,13 @@
-// Whether the service counts as not responding: a refresh exchange timed out.
-// Then the refresh leaves it alone for a quiet period and makes one attempt with
-// a short exchange budget; an attempt that times out starts another quiet
-// period, and any answer ends the state. Portable: no windows.h.
+// Whether the service counts as not responding: an exchange timed out. Then
+// the refresh leaves it alone for a quiet period and makes one attempt with a
+// short exchange budget; an attempt that times out starts another quiet
+// period, and any answer ends the state, a refusal too, whatever its status.
+// Portable: no windows.h.
 #pragma once
 
 #include <cstdint>
 
+#include "RequestResult.h"
 #include "TickElapsed.h"
 
 namespace kestrel {
@@ -28,6 +30,15 @@ public:
     }
     // The service answered, or was found gone: the state ends.
     void Clear() { notResponding = false; }
+    // What a request ended with at now: only a time-out makes the service
+    // not responding; anything else ends the state.
+    void Note(const RequestResult& result, uint32_t now) {
+        if (result.TimedOut()) {
+            TimedOut(now);
+        } else {
+            Clear();
+        }
+    }
 
     // Whether a pass may talk to the service at now.
     bool MayTry(uint32_t now) const { return !notResponding || TickElapsed(since, now) >= quiet; }

@@ -29,6 +29,12 @@ inline uint32_t GetU32(const uint8_t* frame, size_t offset) {
            static_cast<uint32_t>(frame[offset + 3]) << 24;
 }
 
+// Whether an answer's sequence number lies after the request's: sequence
+// numbers wrap, so "after" is less than half the number space ahead.
+inline constexpr bool IsLaterSequence(uint32_t received, uint32_t sent) {
+    return received != sent && received - sent < 0x80000000u;
+}
+
 // Copies up to fieldChars - 1 UTF-16 code units of text and a terminating NUL.
 inline void PutWide(uint8_t* frame, size_t offset, size_t fieldChars, const wchar_t* text,
                     size_t length) {

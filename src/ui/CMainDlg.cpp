@@ -201,7 +201,7 @@ void CMainDlg::ShowLinkState() {
 
 void CMainDlg::TellChanges() {
     const LinkState link = service.Link();
-    if (link.kind == LinkState::Kind::Connected && service.LastPassResult() == kResultOk) {
+    if (link.kind == LinkState::Kind::Connected && service.LastPassResult().Done()) {
         notices.PassSeen(service.Ports());
     } else {
         notices.LinkSeen(link.kind);

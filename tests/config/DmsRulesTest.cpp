@@ -120,17 +120,26 @@ TEST(Storing, FieldsFromTheCheckedEntries) {
 }
 
 TEST(ApplyReport, OneMessageChosenByTheFirstError) {
-    EXPECT_EQ(ApplyMessageFor(0, false), ApplyMessage::None);
-    EXPECT_EQ(ApplyMessageFor(kResultServiceGone, false), ApplyMessage::ServiceUnreachable);
-    EXPECT_EQ(ApplyMessageFor(kResultNotConnected, false), ApplyMessage::ServiceUnreachable);
+    using R = RequestResult;
+    EXPECT_EQ(ApplyMessageFor(R{}, false), ApplyMessage::None);
+    EXPECT_EQ(ApplyMessageFor(R::LinkFailed(kResultServiceGone), false),
+              ApplyMessage::ServiceUnreachable);
+    EXPECT_EQ(ApplyMessageFor(R::LinkFailed(kResultNotConnected), false),
+              ApplyMessage::ServiceUnreachable);
     // A connect time-out or a wrong version is not "not running".
-    EXPECT_EQ(ApplyMessageFor(kResultConnectTimeout, false), ApplyMessage::NotAccepted);
-    EXPECT_EQ(ApplyMessageFor(kResultWrongVersion, false), ApplyMessage::NotAccepted);
-    EXPECT_EQ(ApplyMessageFor(kResultTextTooLong, false), ApplyMessage::NotAccepted);
+    EXPECT_EQ(ApplyMessageFor(R::LinkFailed(kResultConnectTimeout), false),
+              ApplyMessage::NotAccepted);
+    EXPECT_EQ(ApplyMessageFor(R::LinkFailed(kResultWrongVersion), false),
+              ApplyMessage::NotAccepted);
+    EXPECT_EQ(ApplyMessageFor(R::ClientFailed(kResultTextTooLong), false),
+              ApplyMessage::NotAccepted);
     // A time-out is no refusal: the service did not answer.
-    EXPECT_EQ(ApplyMessageFor(kErrorTimeout, false), ApplyMessage::NotResponding);
+    EXPECT_EQ(ApplyMessageFor(R::LinkFailed(kErrorTimeout), false), ApplyMessage::NotResponding);
+    // The service's statuses are refusals, also those that look like the link's codes.
+    for (const uint32_t status : {kErrorTimeout, kResultServiceGone, kResultNotConnected})
+        EXPECT_EQ(ApplyMessageFor(R::Answer(status), false), ApplyMessage::NotAccepted) << status;
     // Without a removed port the service's "no such port" is just a refusal.
-    EXPECT_EQ(ApplyMessageFor(kResultPortUnavailable, false), ApplyMessage::NotAccepted);
-    EXPECT_EQ(ApplyMessageFor(kResultPortUnavailable, true), ApplyMessage::PortGone);
-    EXPECT_EQ(ApplyMessageFor(87, true), ApplyMessage::PortGone);
+    EXPECT_EQ(ApplyMessageFor(kPortGoneAnswer, false), ApplyMessage::NotAccepted);
+    EXPECT_EQ(ApplyMessageFor(kPortGoneAnswer, true), ApplyMessage::PortGone);
+    EXPECT_EQ(ApplyMessageFor(R::Answer(87), true), ApplyMessage::PortGone);
 }

@@ -223,6 +223,15 @@ TEST_F(CtlProcess, OutputThatCannotBeWrittenFailsTheRun) {
 }
 
 TEST_F(CtlProcess, AListTheServiceGarblesOrAStoppedServiceIsUnreachable) {
+    // A status that looks like the link's time-out is the service's refusal:
+    // running, a check that is not critical, a port list it could not read.
+    Sim("fault refuse 1460 on=GetPortCounters count=always");
+    ExpectRun(Ctl(L"status"), 0, "running 2.14.0\r\n");
+    const ProgramRun check = Ctl(L"check");
+    EXPECT_LT(check.exitCode, 2u) << check.out;
+    Sim("clear-faults");
+    Sim("fault refuse 1460 on=GetPortListInfo");
+    ExpectRun(Ctl(L"ports"), 3, "", "The service's port list could not be read (error 1460).\r\n");
     Sim("fault claim 4294967295");
     ExpectRun(Ctl(L"ports"), 3, "", "The service's port list could not be read (error 1).\r\n");
     ASSERT_TRUE(service.Quit());

@@ -84,7 +84,7 @@ TEST_F(Allocation, TransactAndGetPortCountersAllocateNothing) {
     Connect(Service);
     const std::wstring port = L"COM10 with a name longer than the small buffer";
     uint32_t tx = 0, rx = 0, up = 0;
-    ASSERT_EQ(client.GetPortCounters(port, tx, rx, up), 0u);  // warm-up
+    ASSERT_EQ(client.GetPortCounters(port, tx, rx, up), kDone);  // warm-up
 
     long transactAllocations = 0, countersAllocations = 0;
     uint32_t failures = 0;
@@ -94,14 +94,14 @@ TEST_F(Allocation, TransactAndGetPortCountersAllocateNothing) {
             RequestFrame request{};
             ResponseFrame response;
             U32(request.data(), 4, kUseDefaultDmsConfig);
-            if (client.Transact(request, response) != 0) ++failures;
+            if (!client.Transact(request, response).Done()) ++failures;
         }
         transactAllocations = counting.count();
     }
     {
         Counting counting;
         for (int i = 0; i < 1000; ++i) {
-            if (client.GetPortCounters(port, tx, rx, up) != 0) ++failures;
+            if (!client.GetPortCounters(port, tx, rx, up).Done()) ++failures;
         }
         countersAllocations = counting.count();
     }
@@ -127,12 +127,13 @@ TEST_F(Allocation, ReadingRequestsReuseTheOutputStringsCapacity) {
     {
         Counting counting;
         for (int i = 0; i < 200; ++i) {
-            failures += client.GetPortListInfo(&stamp, &count) != 0;
-            failures += client.GetPortName(stamp, 0, portName) != 0;
+            failures += client.GetPortListInfo(&stamp, &count).Done() ? 0 : 1;
+            failures += client.GetPortName(stamp, 0, portName).Done() ? 0 : 1;
             failures +=
-                client.GetPortDevice(portName, label, serial, mode, status, useDefault) != 0;
-            failures += client.GetPortDmsConfig(portName, dms) != 0;
-            failures += client.GetLogSettings(folder, level) != 0;
+                client.GetPortDevice(portName, label, serial, mode, status, useDefault).Done() ? 0
+                                                                                               : 1;
+            failures += client.GetPortDmsConfig(portName, dms).Done() ? 0 : 1;
+            failures += client.GetLogSettings(folder, level).Done() ? 0 : 1;
         }
         allocations = counting.count();
     }

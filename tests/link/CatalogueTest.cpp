@@ -56,18 +56,18 @@ TEST_F(Catalogue, ReadingRequestsGoOutAsFramedAndDecodeEveryField) {
     Connect(GoodService);
 
     uint32_t stamp = 0, count = 0;
-    EXPECT_EQ(client.GetPortListInfo(&stamp, &count), kResultOk);
+    EXPECT_EQ(client.GetPortListInfo(&stamp, &count), kDone);
     EXPECT_EQ(stamp, kStamp);
     EXPECT_EQ(count, 3u);
 
     std::wstring portName;
-    EXPECT_EQ(client.GetPortName(stamp, 2, portName), kResultOk);
+    EXPECT_EQ(client.GetPortName(stamp, 2, portName), kDone);
     EXPECT_EQ(portName, L"COM10");
 
     std::wstring label, serial;
     uint32_t mode = 0, status = 0;
     bool useDefault = true;
-    EXPECT_EQ(client.GetPortDevice(portName, label, serial, mode, status, useDefault), kResultOk);
+    EXPECT_EQ(client.GetPortDevice(portName, label, serial, mode, status, useDefault), kDone);
     EXPECT_EQ(label, L"COM10 (Dock)");
     EXPECT_EQ(serial, L"SN-0042");
     EXPECT_EQ(mode, kModeVelmora);
@@ -75,19 +75,19 @@ TEST_F(Catalogue, ReadingRequestsGoOutAsFramedAndDecodeEveryField) {
     EXPECT_FALSE(useDefault);
 
     DmsConfig dms;
-    EXPECT_EQ(client.GetPortDmsConfig(portName, dms), kResultOk);
+    EXPECT_EQ(client.GetPortDmsConfig(portName, dms), kDone);
     EXPECT_PRED2(SameDms, dms, Dms("dms.example.org", "4711", 30000, true, true));
-    EXPECT_EQ(client.GetDefaultDmsConfig(dms), kResultOk);
+    EXPECT_EQ(client.GetDefaultDmsConfig(dms), kDone);
     EXPECT_PRED2(SameDms, dms, Dms("dms.example.org", "4711", 30000, false, true));
 
     std::wstring folder;
     uint32_t level = 0;
-    EXPECT_EQ(client.GetLogSettings(folder, level), kResultOk);
+    EXPECT_EQ(client.GetLogSettings(folder, level), kDone);
     EXPECT_EQ(folder, L"C:\\Logs");
     EXPECT_EQ(level, 4u);
 
     uint32_t tx = 0, rx = 0, up = 0;
-    EXPECT_EQ(client.GetPortCounters(portName, tx, rx, up), kResultOk);
+    EXPECT_EQ(client.GetPortCounters(portName, tx, rx, up), kDone);
     EXPECT_EQ(tx, 11u);
     EXPECT_EQ(rx, 22u);
     EXPECT_EQ(up, 33u);
@@ -112,10 +112,10 @@ TEST_F(Catalogue, ReadingRequestsGoOutAsFramedAndDecodeEveryField) {
 TEST_F(Catalogue, WritingRequestsPutEveryFieldOnTheWire) {
     Connect(GoodService);
     EXPECT_EQ(client.SetPortDmsConfig(L"COM10", Dms("10.1.2.3", "8080", 0x00012345u, false, true)),
-              kResultOk);
-    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM10"), kResultOk);
-    EXPECT_EQ(client.SetDefaultDmsConfig(Dms("dms2", "443", 5000, true, false)), kResultOk);
-    EXPECT_EQ(client.SetLogSettings(L"D:\\Kestrel", 2), kResultOk);
+              kDone);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM10"), kDone);
+    EXPECT_EQ(client.SetDefaultDmsConfig(Dms("dms2", "443", 5000, true, false)), kDone);
+    EXPECT_EQ(client.SetLogSettings(L"D:\\Kestrel", 2), kDone);
 
     client.Close();
     const RequestFrame expected[] = {
@@ -147,11 +147,14 @@ TEST_F(Catalogue, ArgumentChecksSendNothingAndKeepTheSequence) {
     const uint32_t before = client.Sequence();
 
     for (const DmsConfig& tooLong : {UnterminatedDms(true, false), UnterminatedDms(false, true)}) {
-        EXPECT_EQ(client.SetPortDmsConfig(L"COM1", tooLong), kResultTextTooLong);
-        EXPECT_EQ(client.SetDefaultDmsConfig(tooLong), kResultTextTooLong);
+        EXPECT_EQ(client.SetPortDmsConfig(L"COM1", tooLong),
+                  RequestResult::ClientFailed(kResultTextTooLong));
+        EXPECT_EQ(client.SetDefaultDmsConfig(tooLong),
+                  RequestResult::ClientFailed(kResultTextTooLong));
     }
-    EXPECT_EQ(client.SetLogSettings(std::wstring(260, L'f'), 1), kResultTextTooLong);
-    EXPECT_EQ(client.GetPortListInfo(nullptr), kErrorInvalidParameter);
+    EXPECT_EQ(client.SetLogSettings(std::wstring(260, L'f'), 1),
+              RequestResult::ClientFailed(kResultTextTooLong));
+    EXPECT_EQ(client.GetPortListInfo(nullptr), RequestResult::ClientFailed(kErrorInvalidParameter));
     EXPECT_EQ(client.Sequence(), before);
     client.Close();
     EXPECT_TRUE(service->Requests().empty());
@@ -163,10 +166,10 @@ TEST_F(Catalogue, LongestTextsThatFitAreSentAndLongPortNamesCut) {
     DmsConfig longest = Dms("", "", 1, true, true);
     std::memset(longest.host, 'h', sizeof longest.host - 1);
     std::memset(longest.port, '9', sizeof longest.port - 1);
-    EXPECT_EQ(client.SetPortDmsConfig(std::wstring(250, L'N'), longest), kResultOk);
-    EXPECT_EQ(client.SetLogSettings(std::wstring(259, L'f'), 5), kResultOk);
+    EXPECT_EQ(client.SetPortDmsConfig(std::wstring(250, L'N'), longest), kDone);
+    EXPECT_EQ(client.SetLogSettings(std::wstring(259, L'f'), 5), kDone);
     uint32_t stamp = 9;
-    EXPECT_EQ(client.GetPortListInfo(&stamp), kResultOk) << "without a count";
+    EXPECT_EQ(client.GetPortListInfo(&stamp), kDone) << "without a count";
     EXPECT_EQ(stamp, kStamp);
     client.Close();
 
@@ -184,7 +187,7 @@ TEST_F(Catalogue, LongestTextsThatFitAreSentAndLongPortNamesCut) {
 
 // Both DMS reads fail with result and leave their failure values: empty texts,
 // no retry time, both flags off.
-void ExpectDmsReadsFail(ProbeClient& client, uint32_t result) {
+void ExpectDmsReadsFail(ProbeClient& client, const RequestResult& result) {
     const DmsConfig failed = Dms("", "", 0, false, false);
     DmsConfig dms = Dms("old", "old", 9, true, true);
     EXPECT_EQ(client.GetPortDmsConfig(L"COM1", dms), result);
@@ -204,36 +207,36 @@ TEST_F(Catalogue, RefusedRequestsLeaveTheFailureValues) {
     Connect(RefusingService);
 
     uint32_t stamp = 9, count = 9;
-    EXPECT_EQ(client.GetPortListInfo(&stamp, &count), kResultPortUnavailable);
+    EXPECT_EQ(client.GetPortListInfo(&stamp, &count), kPortGoneAnswer);
     EXPECT_EQ(stamp, 0u);
     EXPECT_EQ(count, 0u);
     std::wstring portName = L"old";
-    EXPECT_EQ(client.GetPortName(1, 0, portName), kResultPortUnavailable);
+    EXPECT_EQ(client.GetPortName(1, 0, portName), kPortGoneAnswer);
     EXPECT_TRUE(portName.empty());
     std::wstring label = L"old", serial = L"old";
     uint32_t mode = 0, status = 0;
     bool useDefault = false;
     EXPECT_EQ(client.GetPortDevice(L"COM1", label, serial, mode, status, useDefault),
-              kResultPortUnavailable);
+              kPortGoneAnswer);
     EXPECT_TRUE(label.empty());
     EXPECT_TRUE(serial.empty());
     EXPECT_EQ(mode, kModeSerial);
     EXPECT_EQ(status, kStatusNoDevice);
     EXPECT_TRUE(useDefault);
-    ExpectDmsReadsFail(client, kResultPortUnavailable);
+    ExpectDmsReadsFail(client, kPortGoneAnswer);
     std::wstring folder = L"old";
     uint32_t level = 9;
-    EXPECT_EQ(client.GetLogSettings(folder, level), kResultPortUnavailable);
+    EXPECT_EQ(client.GetLogSettings(folder, level), kPortGoneAnswer);
     EXPECT_TRUE(folder.empty());
     EXPECT_EQ(level, 0u);
     uint32_t tx = 9, rx = 9, up = 9;
-    EXPECT_EQ(client.GetPortCounters(L"COM1", tx, rx, up), kResultPortUnavailable);
+    EXPECT_EQ(client.GetPortCounters(L"COM1", tx, rx, up), kPortGoneAnswer);
     EXPECT_EQ(tx + rx + up, 0u);
     const DmsConfig dms = Dms("h", "1", 0, false, false);
-    EXPECT_EQ(client.SetPortDmsConfig(L"COM1", dms), kResultPortUnavailable);
-    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kResultPortUnavailable);
-    EXPECT_EQ(client.SetDefaultDmsConfig(dms), kResultPortUnavailable);
-    EXPECT_EQ(client.SetLogSettings(L"f", 0), kResultPortUnavailable);
+    EXPECT_EQ(client.SetPortDmsConfig(L"COM1", dms), kPortGoneAnswer);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kPortGoneAnswer);
+    EXPECT_EQ(client.SetDefaultDmsConfig(dms), kPortGoneAnswer);
+    EXPECT_EQ(client.SetLogSettings(L"f", 0), kPortGoneAnswer);
     EXPECT_TRUE(client.IsConnected());  // a refusal leaves the pipe open
     client.Close();
     EXPECT_EQ(service->Requests().size(), 11u);
@@ -253,7 +256,8 @@ TEST_F(Catalogue, DmsResponsesWithoutTerminatorsAreRefusedWith87) {
         r[322] = r[323] = 1;
         return 0;
     });
-    for (int i = 0; i < 2; ++i) ExpectDmsReadsFail(client, kErrorInvalidParameter);
+    for (int i = 0; i < 2; ++i)
+        ExpectDmsReadsFail(client, RequestResult::ClientFailed(kErrorInvalidParameter));
     EXPECT_TRUE(client.IsConnected());
     client.Close();
 }
@@ -263,18 +267,18 @@ TEST_F(Catalogue, NotConnectedLeavesTheFailureValues) {
     uint32_t mode = 0, status = 0;
     bool useDefault = false;
     EXPECT_EQ(client.GetPortDevice(L"COM1", label, serial, mode, status, useDefault),
-              kResultNotConnected);
+              kNotConnected);
     EXPECT_TRUE(label.empty());
     EXPECT_EQ(mode, kModeSerial);
     EXPECT_EQ(status, kStatusNoDevice);
     EXPECT_TRUE(useDefault);
     DmsConfig dms = Dms("x", "", 5, false, true);
-    EXPECT_EQ(client.GetDefaultDmsConfig(dms), kResultNotConnected);
+    EXPECT_EQ(client.GetDefaultDmsConfig(dms), kNotConnected);
     EXPECT_STREQ(dms.host, "");
     EXPECT_EQ(dms.retryMs, 0u);
     EXPECT_EQ(dms.comPortActive, 0);
     uint32_t major = 1, minor = 1, patch = 1;
-    EXPECT_EQ(client.QueryVersion(major, minor, patch), kResultNotConnected);
+    EXPECT_EQ(client.QueryVersion(major, minor, patch), kNotConnected);
     EXPECT_EQ(major + minor + patch, 0u);
     EXPECT_EQ(client.Sequence(), 0u);
 }

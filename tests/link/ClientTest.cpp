@@ -16,7 +16,7 @@ using Handshake = PipeTest;
 using Transact = PipeTest;
 
 // A connect that fails leaves the client closed and its overlapped state clear.
-void ExpectConnectFails(ProbeClient& client, uint32_t result) {
+void ExpectConnectFails(ProbeClient& client, const RequestResult& result) {
     EXPECT_EQ(client.ConnectService(1000), result);
     EXPECT_FALSE(client.IsConnected());
     EXPECT_TRUE(client.HoldsNoEvent());
@@ -30,7 +30,7 @@ TEST_F(Handshake, SendsQueryVersionWithSequenceZeroAndAcceptsTwoFourteenZero) {
         server->WaitClientGone();
     });
     EXPECT_EQ(client.Sequence(), 0u);
-    ASSERT_EQ(client.ConnectService(1000), kResultOk);
+    ASSERT_EQ(client.ConnectService(1000), kDone);
     EXPECT_TRUE(client.IsConnected());
     EXPECT_TRUE(client.InvariantHolds());
     EXPECT_EQ(client.Sequence(), 1u);
@@ -61,10 +61,10 @@ TEST_F(Handshake, WrongVersionClosesAndSequenceNumbersContinueAcrossReconnects) 
         }
         server->WaitClientGone();
     });
-    ExpectConnectFails(client, kResultWrongVersion);
-    ExpectConnectFails(client, kResultWrongVersion);
-    ASSERT_EQ(client.ConnectService(1000), kResultOk);
-    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM7"), kResultOk);
+    ExpectConnectFails(client, RequestResult::LinkFailed(kResultWrongVersion));
+    ExpectConnectFails(client, RequestResult::LinkFailed(kResultWrongVersion));
+    ASSERT_EQ(client.ConnectService(1000), kDone);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM7"), kDone);
     EXPECT_EQ(client.Sequence(), 4u);
     client.Close();
     thread.Join();
@@ -87,9 +87,9 @@ TEST_F(Handshake, AFailedHandshakeClosesAndReturnsItsResult) {
         server->Respond(SequenceOf(request) + 1, 0);
         server->WaitClientGone();
     });
-    ExpectConnectFails(client, kResultPortUnavailable);
-    ExpectConnectFails(client, kErrorGeneric);
-    ExpectConnectFails(client, kResultFutureSequence);
+    ExpectConnectFails(client, kPortGoneAnswer);
+    ExpectConnectFails(client, RequestResult::ClientFailed(kErrorGeneric));
+    ExpectConnectFails(client, RequestResult::ClientFailed(kResultFutureSequence));
     EXPECT_EQ(client.Sequence(), 3u);
 }
 
@@ -104,7 +104,7 @@ TEST_F(Handshake, OnlyATrustedOwnerIsSentAnything) {
             uint8_t buffer[2048];
             if (server->Accept()) bytesSeen = server->Read(buffer, sizeof buffer, 2000);
         });
-        ExpectConnectFails(client, kResultUntrustedPipe);
+        ExpectConnectFails(client, RequestResult::LinkFailed(kResultUntrustedPipe));
         EXPECT_EQ(client.LastConnect().kind, LinkState::Kind::Untrusted);
         EXPECT_EQ(client.Sequence(), 0u);
     }
@@ -115,17 +115,21 @@ TEST_F(Handshake, OnlyATrustedOwnerIsSentAnything) {
                                 KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &created, nullptr),
               ERROR_SUCCESS);
     const CRegKey key(created);
-    const std::wstring written = L"s-1-5-21-1-2-3-4242";
-    ::RegSetValueExW(key.Get(), kTrustPolicyValue, 0, REG_SZ,
-                     reinterpret_cast<const BYTE*>(written.c_str()),
-                     static_cast<DWORD>((written.size() + 1) * sizeof(wchar_t)));
+    const auto writePolicy = [&](const std::wstring& written) {
+        ::RegSetValueExW(key.Get(), kTrustPolicyValue, 0, REG_SZ,
+                         reinterpret_cast<const BYTE*>(written.c_str()),
+                         static_cast<DWORD>((written.size() + 1) * sizeof(wchar_t)));
+    };
+    writePolicy(L"WD");
+    EXPECT_EQ(PolicyTrustedAccount(), L"") << "an alias is no SID string";
+    writePolicy(L"s-1-5-21-1-2-3-4242");
     EXPECT_EQ(PolicyTrustedAccount(), kStranger);
     for (const wchar_t* owner : {kStranger, L"LS"}) {
         server.emplace(name, 1, 4096, owner);
         ServerThread thread([&] {
             if (server->AcceptAndHandshake()) server->WaitClientGone();
         });
-        EXPECT_EQ(client.ConnectService(1000), kResultOk) << owner;
+        EXPECT_EQ(client.ConnectService(1000), kDone) << owner;
         client.Close();
     }
     ::RegDeleteValueW(key.Get(), kTrustPolicyValue);
@@ -135,9 +139,9 @@ TEST_F(Handshake, OnlyATrustedOwnerIsSentAnything) {
 TEST_F(Transact, NotConnectedGivesNotConnectedWithoutConsumingASequenceNumber) {
     RequestFrame request{};
     ResponseFrame response{};
-    EXPECT_EQ(client.Transact(request, response), kResultNotConnected);
+    EXPECT_EQ(client.Transact(request, response), kNotConnected);
     uint32_t stamp = 5, count = 5;
-    EXPECT_EQ(client.GetPortListInfo(&stamp, &count), kResultNotConnected);
+    EXPECT_EQ(client.GetPortListInfo(&stamp, &count), kNotConnected);
     EXPECT_EQ(stamp, 0u);
     EXPECT_EQ(count, 0u);
     EXPECT_EQ(client.Sequence(), 0u);
@@ -166,10 +170,10 @@ TEST_F(Transact, StaleResponsesAreSkippedWithoutResending) {
         while (server->ReadRequest(request, 300)) ++extraRequests;
         server->WaitClientGone();
     });
-    ASSERT_EQ(client.ConnectService(1000), kResultOk);
-    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kResultOk);
-    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kResultOk);
-    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), 333u);
+    ASSERT_EQ(client.ConnectService(1000), kDone);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kDone);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kDone);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), RequestResult::Answer(333u));
     EXPECT_TRUE(client.IsConnected());
     ::Sleep(400);
     client.Close();
@@ -195,15 +199,15 @@ TEST_F(Transact, StaleResponsesAreSkippedWithinTheOneBudgetOfTheExchange) {
     // Were the budget restarted by a stale answer, the first exchange would
     // last the stream's three seconds and the second 900 ms + the budget.
     client.SetExchangeBudget(1000);
-    ASSERT_EQ(client.ConnectService(1000), kResultOk);
+    ASSERT_EQ(client.ConnectService(1000), kDone);
     DWORD start = ::GetTickCount();
-    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kErrorTimeout);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kTimedOut);
     EXPECT_LT(MsSince(start), 1500u);
     EXPECT_TRUE(client.IsConnected());
 
     ::Sleep(3000);  // the stream has ended; what it left is skipped as stale
     start = ::GetTickCount();
-    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kErrorTimeout);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kTimedOut);
     EXPECT_LT(MsSince(start), 1500u);
     client.Close();
 }
@@ -221,13 +225,16 @@ TEST_F(Transact, FutureSequenceGivesErrorAndLeavesTheFollowingResponsesQueued) {
         server->Respond(3, 45);
         server->WaitClientGone();
     });
-    ASSERT_EQ(client.ConnectService(1000), kResultOk);
-    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kResultFutureSequence);
+    ASSERT_EQ(client.ConnectService(1000), kDone);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"),
+              RequestResult::ClientFailed(kResultFutureSequence));
     EXPECT_TRUE(client.IsConnected());
     EXPECT_TRUE(client.InvariantHolds());
     ::Sleep(100);
-    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), 43u);  // the queued one matches now
-    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), 45u);  // 44 is stale and skipped
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"),
+              RequestResult::Answer(43u));  // the queued one matches now
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"),
+              RequestResult::Answer(45u));  // 44 is stale and skipped
     client.Close();
 }
 
@@ -245,16 +252,16 @@ TEST_F(Transact, WrongLengthGivesOneAndThePipeStaysOpen) {
         server->Respond(SequenceOf(request), 7);
         server->WaitClientGone();
     });
-    ASSERT_EQ(client.ConnectService(1000), kResultOk);
-    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kErrorGeneric);
+    ASSERT_EQ(client.ConnectService(1000), kDone);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), RequestResult::ClientFailed(kErrorGeneric));
     EXPECT_TRUE(client.IsConnected());
-    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kErrorGeneric);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), RequestResult::ClientFailed(kErrorGeneric));
     EXPECT_TRUE(client.IsConnected());
-    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kErrorMoreData);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), RequestResult::ClientFailed(kErrorMoreData));
     EXPECT_TRUE(client.IsConnected());
     EXPECT_TRUE(client.InvariantHolds());
     // The rest of the oversized message (one byte) comes next: again a wrong length.
-    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kErrorGeneric);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), RequestResult::ClientFailed(kErrorGeneric));
     EXPECT_TRUE(client.IsConnected());
     client.Close();
 }
@@ -271,16 +278,16 @@ TEST_F(Transact, ReadTimeOutLeavesThePipeOpenAndTheLateResponseIsSkipped) {
         server->WaitClientGone();
     });
     client.SetExchangeBudget(300);
-    ASSERT_EQ(client.ConnectService(1000), kResultOk);
+    ASSERT_EQ(client.ConnectService(1000), kDone);
     uint32_t tx = 9, rx = 9, up = 9;
     const DWORD start = ::GetTickCount();
-    EXPECT_EQ(client.GetPortCounters(L"COM3", tx, rx, up), kErrorTimeout);
+    EXPECT_EQ(client.GetPortCounters(L"COM3", tx, rx, up), kTimedOut);
     EXPECT_LT(MsSince(start), 1000u);
     EXPECT_EQ(tx + rx + up, 0u);
     EXPECT_TRUE(client.IsConnected());
     EXPECT_TRUE(client.InvariantHolds());
     ::Sleep(500);  // the late response is queued by now
-    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM3"), 1002u);
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM3"), RequestResult::Answer(1002u));
     client.Close();
 }
 
@@ -322,22 +329,22 @@ protected:
             // The client comes back.
             if (server->AcceptAndHandshake()) server->WaitClientGone();
         });
-        ASSERT_EQ(client.ConnectService(1000), kResultOk);
+        ASSERT_EQ(client.ConnectService(1000), kDone);
         ::SetEvent(connected.Get());
         if (beforeRequest) {
             ASSERT_EQ(::WaitForSingleObject(gone.Get(), 5000), WAIT_OBJECT_0);
         }
         uint32_t tx = 1, rx = 1, up = 1;
-        EXPECT_EQ(client.GetPortCounters(L"COM1", tx, rx, up), kResultServiceGone);
+        EXPECT_EQ(client.GetPortCounters(L"COM1", tx, rx, up), kGone);
         EXPECT_FALSE(client.IsConnected());
         EXPECT_TRUE(client.HoldsNoEvent());
         EXPECT_EQ(tx + rx + up, 0u);
         const uint32_t sequenceAfter = client.Sequence();
         EXPECT_EQ(sequenceAfter, 2u);
-        EXPECT_EQ(client.GetPortCounters(L"COM1", tx, rx, up), kResultNotConnected);
+        EXPECT_EQ(client.GetPortCounters(L"COM1", tx, rx, up), kNotConnected);
         EXPECT_EQ(client.Sequence(), sequenceAfter);
         ASSERT_EQ(::WaitForSingleObject(gone.Get(), 5000), WAIT_OBJECT_0);
-        ASSERT_EQ(client.ConnectService(2000), kResultOk);
+        ASSERT_EQ(client.ConnectService(2000), kDone);
         EXPECT_EQ(client.Sequence(), 3u);
         client.Close();
     }

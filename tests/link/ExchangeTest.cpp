@@ -213,10 +213,10 @@ TEST_F(Exchange, ProductionBudgetIsTenSeconds) {
         server->WaitClientGone(15000);
     });
     EXPECT_EQ(client.ExchangeBudgetMs(), 10000u);
-    ASSERT_EQ(client.ConnectService(1000), kResultOk);
+    ASSERT_EQ(client.ConnectService(1000), kDone);
     uint32_t stamp = 1, count = 1;
     const DWORD start = ::GetTickCount();
-    EXPECT_EQ(client.GetPortListInfo(&stamp, &count), kErrorTimeout);
+    EXPECT_EQ(client.GetPortListInfo(&stamp, &count), kTimedOut);
     const DWORD took = MsSince(start);
     EXPECT_GE(took, 9950u);
     EXPECT_LT(took, 11500u);

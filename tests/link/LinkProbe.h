@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include "CplPipeClient.h"
+#include "RequestResults.h"
 
 namespace kestrel::test {
 

@@ -20,8 +20,20 @@ TEST(PipeOwnerTrust, ServiceAccountsAdministratorsServicesAndTheUser) {
          {L"", L"S-1-5-80", L"S-1-5-80-", L"S-1-5-32-545", L"S-1-1-0",
           L"S-1-5-21-1004336348-1177238915-682003330-500", L"S-1-5-180", L"S-1-5-188",
           kPolicyAccount, L"S-1-5-80-0", L"S-1-5-80-956008885-3418522649-1831038044-1853292631",
-          L"S-1-5-80-956008885-3418522649-1831038044-1853292631-4294967296"})
+          L"S-1-5-80-956008885-3418522649-1831038044-1853292631-4294967296",
+          L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464-1",
+          L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464-1-2"})
         EXPECT_FALSE(trust.Trusts(owner)) << owner;
+}
+
+// The policy names its account as a SID string; the aliases the system also
+// reads as accounts (AU, WD) are not one.
+TEST(PipeOwnerTrust, PolicyAccountIsASidStringOnly) {
+    for (const wchar_t* text : {L"S-1-5-32-544", L"s-1-5-21-1-2-3-4242", L"S-1-1-0"})
+        EXPECT_TRUE(IsSidText(text)) << text;
+    for (const wchar_t* text : {L"", L"AU", L"WD", L"BA", L"S-1-", L"S-1-5-", L"S-1-5--1",
+                                L"S-2-5-18", L"S-1-5-18 ", L"S-1-x", L"S-1-5-4294967296"})
+        EXPECT_FALSE(IsSidText(text)) << text;
 }
 
 TEST(PipeOwnerTrust, PolicyAddsOneAccountAndNoneTrustsNoOwner) {

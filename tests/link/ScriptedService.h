@@ -53,7 +53,7 @@ class ScriptedTest : public ::testing::Test {
 protected:
     void Connect(ScriptedService::Responder responder) {
         service.emplace(name, std::move(responder));
-        ASSERT_EQ(client.ConnectService(1000), kResultOk);
+        ASSERT_EQ(client.ConnectService(1000), kDone);
     }
 
     const std::wstring name = UniquePipeName();

@@ -52,7 +52,7 @@ TEST_F(Connect, TimesOutAfterAboutTheTimeoutWithNothingLeftOpen) {
 
     // Through the service client the same time-out is 0xEEEE0007.
     const DWORD start2 = ::GetTickCount();
-    EXPECT_EQ(client.ConnectService(200), kResultConnectTimeout);
+    EXPECT_EQ(client.ConnectService(200), RequestResult::LinkFailed(kResultConnectTimeout));
     EXPECT_GE(MsSince(start2), 190u);
     EXPECT_FALSE(client.IsConnected());
     EXPECT_TRUE(client.HoldsNoEvent());
@@ -102,13 +102,14 @@ TEST_F(Connect, WhileConnectedReturnsOneAndTheLinkStaysUsable) {
         if (server->ReadRequest(request)) server->Respond(SequenceOf(request), 0);
         server->WaitClientGone();
     });
-    ASSERT_EQ(client.ConnectService(1000), kResultOk);
+    ASSERT_EQ(client.ConnectService(1000), kDone);
     const HANDLE before = client.Pipe();
     EXPECT_EQ(client.Connect(1000), kErrorGeneric);
-    EXPECT_EQ(client.ConnectService(1000), kErrorGeneric);  // no QueryVersion sent
+    EXPECT_EQ(client.ConnectService(1000),
+              RequestResult::ClientFailed(kErrorGeneric));  // no QueryVersion sent
     EXPECT_EQ(client.Pipe(), before);
     EXPECT_EQ(client.Sequence(), 1u);
-    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kResultOk);  // the server saw sequence 1
+    EXPECT_EQ(client.UseDefaultDmsConfig(L"COM1"), kDone);  // the server saw sequence 1
     EXPECT_TRUE(client.InvariantHolds());
     client.Close();
 }
@@ -119,14 +120,14 @@ TEST_F(Connect, EveryInstanceBusyIsASilentServiceNotAMissingOne) {
     ProbeClient first(name.c_str());
     ASSERT_EQ(first.Connect(500), kResultOk);  // the one instance
     const DWORD start = ::GetTickCount();
-    EXPECT_EQ(client.ConnectService(200), kErrorTimeout);
+    EXPECT_EQ(client.ConnectService(200), kTimedOut);
     EXPECT_GE(MsSince(start), 190u);
     EXPECT_EQ(client.LastConnect().kind, LinkState::Kind::NotResponding);
     EXPECT_TRUE(client.HoldsNoEvent());
 
     first.Close();
     server.reset();
-    EXPECT_EQ(client.ConnectService(100), kResultConnectTimeout);
+    EXPECT_EQ(client.ConnectService(100), RequestResult::LinkFailed(kResultConnectTimeout));
     EXPECT_EQ(client.LastConnect().kind, LinkState::Kind::NotRunning);
 }
 
@@ -139,7 +140,7 @@ TEST_F(Connect, PathLongerThan256CharactersGives87) {
     ProbeClient overlong(tooLong.c_str());
     const DWORD handlesBefore = OpenHandleCount();
     EXPECT_EQ(overlong.Connect(0), kErrorInvalidParameter);
-    EXPECT_EQ(overlong.ConnectService(0), kErrorInvalidParameter);
+    EXPECT_EQ(overlong.ConnectService(0), RequestResult::LinkFailed(kErrorInvalidParameter));
     EXPECT_TRUE(overlong.HoldsNoEvent());
     EXPECT_EQ(OpenHandleCount(), handlesBefore);
 }

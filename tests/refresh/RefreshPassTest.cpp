@@ -8,23 +8,23 @@ namespace kestrel::test {
 // one stamp, the names given, every port connected, nothing else set.
 class MadeUpService : public PortRequests {
 public:
-    uint32_t GetPortListInfo(uint32_t* listStamp, uint32_t* count) override {
+    RequestResult GetPortListInfo(uint32_t* listStamp, uint32_t* count) override {
         *listStamp = stamp;
         *count = static_cast<uint32_t>(names.size());
-        return kResultOk;
+        return kDone;
     }
-    uint32_t GetPortName(uint32_t, uint32_t index, std::wstring& name) override {
+    RequestResult GetPortName(uint32_t, uint32_t index, std::wstring& name) override {
         name = names.at(index);
-        return kResultOk;
+        return kDone;
     }
-    uint32_t GetPortDevice(const std::wstring&, std::wstring&, std::wstring&, uint32_t&,
-                           uint32_t& status, bool&) override {
+    RequestResult GetPortDevice(const std::wstring&, std::wstring&, std::wstring&, uint32_t&,
+                                uint32_t& status, bool&) override {
         status = kStatusConnected;
-        return kResultOk;
+        return kDone;
     }
-    uint32_t GetPortDmsConfig(const std::wstring&, DmsConfig&) override { return kResultOk; }
-    uint32_t GetPortCounters(const std::wstring&, uint32_t&, uint32_t&, uint32_t&) override {
-        return kResultOk;
+    RequestResult GetPortDmsConfig(const std::wstring&, DmsConfig&) override { return kDone; }
+    RequestResult GetPortCounters(const std::wstring&, uint32_t&, uint32_t&, uint32_t&) override {
+        return kDone;
     }
 
     uint32_t stamp = 0;
@@ -37,7 +37,7 @@ TEST(RefreshPassTest, StampZeroIsEnumeratedLikeAnyOther) {
     RecordingList list;
     PortTable ports;
     std::optional<uint32_t> listStamp;
-    EXPECT_EQ(RefreshPass(service, list, ports, listStamp).Run(), kResultOk);
+    EXPECT_EQ(RefreshPass(service, list, ports, listStamp).Run(), kDone);
     EXPECT_EQ(list.Offered(), std::vector<std::wstring>{L"COM1"});
     EXPECT_EQ(listStamp, std::optional<uint32_t>(0));
 }
@@ -51,13 +51,13 @@ TEST(RefreshPassTest, NamesARequestCannotCarryEndThePassAsMalformed) {
     RecordingList list;
     PortTable ports;
     std::optional<uint32_t> listStamp;
-    ASSERT_EQ(RefreshPass(service, list, ports, listStamp).Run(), kResultOk);
+    ASSERT_EQ(RefreshPass(service, list, ports, listStamp).Run(), kDone);
     for (const std::wstring& name : {longest + L"2", std::wstring()}) {
         service.names = {L"COM1", name};
         ++service.stamp;
         list.Forget();
         RefreshPass pass(service, list, ports, listStamp);
-        EXPECT_EQ(pass.Run(), kErrorGeneric);
+        EXPECT_EQ(pass.Run(), RequestResult::ClientFailed(kErrorGeneric));
         EXPECT_TRUE(pass.Malformed());
         EXPECT_TRUE(list.updates.empty() && list.deletes.empty());
         EXPECT_EQ(ports.size(), 2u);

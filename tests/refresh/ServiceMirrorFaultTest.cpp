@@ -243,4 +243,35 @@ TEST_F(ServiceMirrorTest, RefusedCounterPollDuringAnEnumerationSkipsOnlyThatPort
     EXPECT_EQ(mirror.Ports().count(L"COM2"), 1u);
 }
 
+// The service's statuses are refusals, whatever their number, also those
+// that look like the link's own codes: one port's counters refused with them,
+// the pass goes on to the next port and the link stays as it was.
+TEST_F(ServiceMirrorTest, StatusesLikeTheLinksOwnCodesAreRefusals) {
+    AddPorts({"COM1", "COM3", "COM4"});
+    mirror.RefreshPorts(list);
+    for (const char* status : {"1460", "0xEEEE0001", "0xEEEE0009"}) {
+        Sim(std::string("fault refuse ") + status + " on=GetPortCounters after=1");
+        list.Forget();
+        mirror.RefreshPorts(list);
+        EXPECT_EQ(mirror.LastPassResult(), kDone) << status;
+        EXPECT_EQ(mirror.Link().kind, LinkState::Kind::Connected) << status;
+        EXPECT_TRUE(mirror.Client().IsConnected()) << status;
+        EXPECT_NE(list.Last(L"COM4"), nullptr) << status << ": the pass went on";
+    }
+}
+
+// While the service answers, a pass keeps the full budget: an answer slower
+// than a silent service's attempt may take is shown.
+TEST_F(ServiceMirrorTest, SlowAnswerWithinTheBudgetIsShown) {
+    ShortenWaits(mirror);
+    AddPorts({"COM1"});
+    mirror.RefreshPorts(list);
+    Sim("port COM1 label=Slow");
+    Sim("fault delay 1000 on=GetPortDevice");
+    mirror.RefreshPorts(list);
+    EXPECT_EQ(mirror.Link().kind, LinkState::Kind::Connected);
+    ASSERT_NE(list.Last(L"COM1"), nullptr);
+    EXPECT_EQ(list.Last(L"COM1")->portLabel, L"Slow");
+}
+
 }  // namespace kestrel::test

@@ -14,6 +14,7 @@
 
 #include "DmsValues.h"
 #include "PipeName.h"
+#include "RequestResults.h"
 #include "ServiceMirror.h"
 #include "SimServer.h"
 

@@ -12,6 +12,7 @@
 #include "Frames.h"
 #include "PipeName.h"
 #include "RawPipeClient.h"
+#include "RequestResults.h"
 #include "RequestHandler.h"
 #include "SimServer.h"
 
@@ -91,12 +92,12 @@ TEST(SimServerRandomMessages, RefusesThemAndKeepsServing) {
     EXPECT_EQ(reconnects, 0);
 
     CplPipeClient panel(name.c_str());
-    ASSERT_EQ(panel.ConnectService(1000), kResultOk);
+    ASSERT_EQ(panel.ConnectService(1000), kDone);
     uint32_t stamp = 0, count = 0;
-    ASSERT_EQ(panel.GetPortListInfo(&stamp, &count), kResultOk);
+    ASSERT_EQ(panel.GetPortListInfo(&stamp, &count), kDone);
     EXPECT_EQ(count, 1u);
     std::wstring port;
-    ASSERT_EQ(panel.GetPortName(stamp, 0, port), kResultOk);
+    ASSERT_EQ(panel.GetPortName(stamp, 0, port), kDone);
     EXPECT_EQ(port, L"COM3");
     EXPECT_EQ(server.TotalRequests(), static_cast<uint64_t>(kMessages) + 3);
 }

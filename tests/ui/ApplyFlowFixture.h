@@ -116,6 +116,21 @@ protected:
         });
     }
 
+    // COM3's dialog with only its DMS port changed, then OK.
+    void ApplyCom3Port(const wchar_t* port) {
+        EditPort(L"COM3", L"Dock-3", [port](HWND dialog) {
+            SetText(dialog, IDC_DMS_PORT, port);
+            Apply(dialog);
+        });
+    }
+
+    // COM3's DMS port 81 taken without a word: at the service and in its row.
+    void ExpectCom3Port81Taken() {
+        EXPECT_EQ(test::seen.text, L"");
+        EXPECT_EQ(SimPort(L"COM3").own.port, "81");
+        EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:81");
+    }
+
     void ClickPreferences(WORD code) {
         ::SendMessageW(window, WM_COMMAND, MAKEWPARAM(IDC_PREFERENCES, code),
                        reinterpret_cast<LPARAM>(::GetDlgItem(window, IDC_PREFERENCES)));

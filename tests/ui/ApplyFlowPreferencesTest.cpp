@@ -53,7 +53,26 @@ TEST_F(ApplyFlowTest, PreferencesReportTheFirstFailure) {
     ApplyDefaultsPort(L"8443");
     EXPECT_EQ(test::seen.text, texts::kNotAccepted);
     EXPECT_EQ(test::seen.icon, test::ErrorIcon());
-    EXPECT_FALSE(dlg->Service().Client().IsConnected());
+    // The dropped request went once more over a new link and was taken.
+    EXPECT_TRUE(dlg->Service().Client().IsConnected());
+    EXPECT_EQ(Requests(kSetDefaultDmsConfig), 2u);
+    EXPECT_TRUE(dlg->Service().DefaultDmsLoaded());
+}
+
+// The service stopped and started again while the dialog was open: the link
+// still looks open until the first request meets its broken end, and the
+// change goes over a new link to the new instance.
+TEST_F(ApplyFlowTest, PreferencesAcrossAServiceRestartReachTheNewService) {
+    EditPreferences([this](HWND dialog) {
+        server->Stop();
+        StartService();
+        SetText(dialog, IDC_DMS_PORT, L"8443");
+        Apply(dialog);
+    });
+    EXPECT_EQ(test::seen.text, L"");
+    EXPECT_EQ(server->Snapshot().DefaultDms().port, "8443");
+    EXPECT_EQ(ConnectionShown(L"COM4"), L"defaults.example:8443");
+    EXPECT_EQ(test::WindowText(window), texts::kProductName);
 }
 
 // A folder the request cannot carry is refused before anything is sent for it.
@@ -101,13 +120,8 @@ TEST_F(ApplyFlowTest, ChangeAppliedWhileTheServiceIsNotRespondingIsSent) {
 
     // Far beyond the attempt's budget, well within the full one.
     ASSERT_TRUE(server->Execute("fault delay 600 on=SetPortDmsConfig count=1"));
-    EditPort(L"COM3", L"Dock-3", [](HWND dialog) {
-        SetText(dialog, IDC_DMS_PORT, L"81");
-        Apply(dialog);
-    });
-    EXPECT_EQ(test::seen.text, L"");
-    EXPECT_EQ(SimPort(L"COM3").own.port, "81");
-    EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:81");
+    ApplyCom3Port(L"81");
+    ExpectCom3Port81Taken();
 }
 
 // The service answers the refresh but not the change: the flow sends nothing
@@ -119,10 +133,7 @@ TEST_F(ApplyFlowTest, PortChangeIntoSilenceStopsThereAndSaysNotResponding) {
     dlg->Service().SetStallTiming(0, 1000);
     ASSERT_TRUE(server->Execute("fault silence on=SetPortDmsConfig"));
     const uint64_t deviceReads = Requests(kGetPortDevice);
-    EditPort(L"COM3", L"Dock-3", [](HWND dialog) {
-        SetText(dialog, IDC_DMS_PORT, L"81");
-        Apply(dialog);
-    });
+    ApplyCom3Port(L"81");
     EXPECT_EQ(test::seen.text, texts::kServiceNotResponding);
     EXPECT_EQ(Requests(kGetPortDevice), deviceReads) << "no read-back";
     EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:81");

@@ -63,6 +63,36 @@ TEST_F(ApplyFlowTest, RefusalReReadsThePortAndSaysSo) {
     EXPECT_FALSE(dlg->Service().IsEditing());
 }
 
+// A refusal whose status looks like one of the link's own codes is a refusal:
+// the port is read back, the change is "not accepted", and neither the title
+// nor the link take the service for silent or gone. The same status on a
+// refresh leaves the title as it is.
+TEST_F(ApplyFlowTest, RefusalWithTheLinksOwnCodesIsNotAccepted) {
+    for (const char* status : {"1460", "0xEEEE0001", "0xEEEE0009"}) {
+        ASSERT_TRUE(
+            server->Execute(std::string("fault refuse ") + status + " on=SetPortDmsConfig"));
+        const uint64_t deviceReads = Requests(kGetPortDevice);
+        ApplyCom3Port(L"81");
+        EXPECT_EQ(test::seen.text, texts::kNotAccepted) << status;
+        EXPECT_EQ(Requests(kGetPortDevice), deviceReads + 1) << status << ": read back";
+        EXPECT_EQ(ConnectionShown(L"COM3"), L"own.example:80") << status;
+        EXPECT_EQ(test::WindowText(window), texts::kProductName) << status;
+    }
+    ASSERT_TRUE(server->Execute("fault refuse 1460 on=GetPortCounters"));
+    ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+    EXPECT_EQ(test::WindowText(window), texts::kProductName);
+    EXPECT_TRUE(dlg->Service().Client().IsConnected());
+}
+
+// A malformed answer closed the link: the change opens a new one.
+TEST_F(ApplyFlowTest, PortChangeAfterAMalformedAnswerGoesOverANewLink) {
+    ASSERT_TRUE(server->Execute("fault claim 5000 on=GetPortListInfo"));
+    ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
+    ASSERT_FALSE(dlg->Service().Client().IsConnected());
+    ApplyCom3Port(L"81");
+    ExpectCom3Port81Taken();
+}
+
 TEST_F(ApplyFlowTest, PortGoneOnTheRequestLeavesListAndTableAndNamesItsLabel) {
     EditRemovedPort();
     EXPECT_EQ(ConnectionShown(L"COM3"), L"-");
@@ -81,10 +111,7 @@ TEST_F(ApplyFlowTest, PortGoneOnTheReReadIsReportedAsGone) {
 TEST_F(ApplyFlowTest, FailedReReadRemovesTheRowUntilTheNextPass) {
     ASSERT_TRUE(server->Execute("fault refuse 87 on=SetPortDmsConfig count=1"));
     ASSERT_TRUE(server->Execute("fault refuse 31 on=GetPortDevice count=1"));
-    EditPort(L"COM3", L"Dock-3", [](HWND dialog) {
-        SetText(dialog, IDC_DMS_PORT, L"81");
-        Apply(dialog);
-    });
+    ApplyCom3Port(L"81");
     EXPECT_EQ(test::seen.text, texts::kNotAccepted);
     ASSERT_TRUE(HasRecord(L"COM3"));
     EXPECT_EQ(Record(L"COM3").status, kStatusNoDevice);

@@ -20,6 +20,19 @@ TEST(WireFormat, U32IsLittleEndianAtAnyOffset) {
     EXPECT_EQ(GetU32(f.data(), 318), 0xFFFFFFFFu);
 }
 
+// Sequence numbers wrap: just before and just after 2^32 an answer one ahead
+// is from the future and one behind is stale.
+TEST(WireFormat, LaterSequenceHoldsAcrossTheWrap) {
+    EXPECT_TRUE(IsLaterSequence(0xFFFFFFFFu, 0xFFFFFFFEu));
+    EXPECT_TRUE(IsLaterSequence(0u, 0xFFFFFFFFu));
+    EXPECT_TRUE(IsLaterSequence(1u, 0xFFFFFFFFu));
+    EXPECT_FALSE(IsLaterSequence(0xFFFFFFFFu, 0u)) << "stale after the wrap";
+    EXPECT_FALSE(IsLaterSequence(0xFFFFFFFEu, 1u));
+    EXPECT_FALSE(IsLaterSequence(7u, 7u));
+    EXPECT_TRUE(IsLaterSequence(0x7FFFFFFFu, 0u));
+    EXPECT_FALSE(IsLaterSequence(0x80000000u, 0u));
+}
+
 TEST(WireFormat, WideFieldTruncatesAndStopsAtItsEnd) {
     RequestFrame f{};
     f.fill(0xAB);
