@@ -10,7 +10,7 @@
 //     MSG_WM_TIMER(OnTimer)                   void OnTimer(UINT_PTR id);
 //     COMMAND_ID_HANDLER_EX(IDOK, OnOk)       void OnOk(UINT code, int id, HWND control);
 //     NOTIFY_HANDLER_EX(id, code, OnNotify)   LRESULT OnNotify(LPNMHDR header);
-//     MESSAGE_HANDLER_EX(msg, OnMessage)      LRESULT OnMessage(UINT msg, WPARAM, LPARAM);
+//     MESSAGE_HANDLER_PARAMS(msg, OnMessage)  LRESULT OnMessage(WPARAM wParam, LPARAM lParam);
 // Such a handler's message counts as handled unless it calls
 // SetMsgHandled(false); the search then goes on. CurrentMessage() is the
 // message as it came, and a window's CallPreviousProc() passes it on.
@@ -57,8 +57,12 @@ public:                                                                         
 #define KESTREL_POINT(lp) \
     POINT { static_cast<short>(LOWORD(lp)), static_cast<short>(HIWORD(lp)) }
 
-// Any message: LRESULT func(UINT msg, WPARAM wParam, LPARAM lParam).
+// Any message, for the program's own and registered ones: the whole message,
+// LRESULT func(UINT msg, WPARAM wParam, LPARAM lParam), for a handler that
+// passes it on; LRESULT func(WPARAM wParam, LPARAM lParam); or LRESULT func().
 #define MESSAGE_HANDLER_EX(message, func) KESTREL_CRACK(msg == (message), func(msg, wParam, lParam))
+#define MESSAGE_HANDLER_PARAMS(message, func) KESTREL_CRACK(msg == (message), func(wParam, lParam))
+#define MESSAGE_HANDLER_NOPARAMS(message, func) KESTREL_CRACK(msg == (message), func())
 // The messages first to last inclusive: LRESULT func(UINT msg, WPARAM wParam, LPARAM lParam).
 #define MESSAGE_RANGE_HANDLER_EX(first, last, func) \
     KESTREL_CRACK(msg >= (first) && msg <= (last), func(msg, wParam, lParam))

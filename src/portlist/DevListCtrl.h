@@ -35,7 +35,7 @@ public:
         COMMAND_RANGE_CODE_HANDLER_EX(kFirstButtonId, kLastButtonId, BN_CLICKED, OnButtonClicked)
         MSG_WM_CONTEXTMENU(OnContextMenu)
         MESSAGE_RANGE_HANDLER_EX(WM_LBUTTONDOWN, WM_RBUTTONDBLCLK, OnMouseButton)
-        MESSAGE_HANDLER_EX(kDpiChangedAfterParent, OnDpiChanged)
+        MESSAGE_HANDLER_NOPARAMS(kDpiChangedAfterParent, OnDpiChanged)
         CHAIN_MSG_MAP(TListCtrl)
     END_MSG_MAP()
 
@@ -122,7 +122,7 @@ private:
     void OnContextMenu(HWND window, POINT at);
     LRESULT OnMouseButton(UINT msg, WPARAM wParam, LPARAM lParam);
     bool RequestWaits() const { return requestWait && requestWait->Waiting(); }
-    LRESULT OnDpiChanged(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT OnDpiChanged();
 
     RowButtons buttons;
     const WaitPolicy* requestWait = nullptr;

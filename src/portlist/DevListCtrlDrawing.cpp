@@ -65,7 +65,7 @@ bool DevListCtrl::OnSubItemPrePaint(HDC, DWORD_PTR item, int subItem, UINT, LPAR
 
 // Moved to a monitor of another DPI: the dialog has scaled itself and given
 // the list its new font; the pixel widths and the buttons' font follow.
-LRESULT DevListCtrl::OnDpiChanged(UINT, WPARAM, LPARAM) {
+LRESULT DevListCtrl::OnDpiChanged() {
     ScalePortListColumns(Handle());
     const WPARAM font = static_cast<WPARAM>(Send(WM_GETFONT));
     for (const auto& entry : rows) {

@@ -242,7 +242,7 @@ void CMainDlg::OnAppAbout() {
 
 // A double click on the icon shows the window; a click on a balloon shows it
 // with the first port the balloon told of in focus.
-LRESULT CMainDlg::OnNotifyIcon(UINT, WPARAM iconId, LPARAM event) {
+LRESULT CMainDlg::OnNotifyIcon(WPARAM iconId, LPARAM event) {
     POINT cursor{};
     switch (tray.EventOf(iconId, event)) {
     case TrayEvent::OtherIcon: SetMsgHandled(false); break;
@@ -260,7 +260,7 @@ LRESULT CMainDlg::OnNotifyIcon(UINT, WPARAM iconId, LPARAM event) {
     return 0;
 }
 
-LRESULT CMainDlg::OnTaskbarCreated(UINT, WPARAM, LPARAM) {
+LRESULT CMainDlg::OnTaskbarCreated() {
     // A failed registration leaves 0, which must not claim WM_NULL.
     if (taskbarCreated == 0) {
         SetMsgHandled(false);
@@ -276,7 +276,7 @@ LRESULT CMainDlg::OnTaskbarCreated(UINT, WPARAM, LPARAM) {
     return 0;
 }
 
-LRESULT CMainDlg::OnEditPort(UINT, WPARAM buttonId, LPARAM) {
+LRESULT CMainDlg::OnEditPort(WPARAM buttonId, LPARAM) {
     editPortFlow(static_cast<int>(buttonId));
     return 0;
 }

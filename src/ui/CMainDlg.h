@@ -40,9 +40,9 @@ public:
         MSG_WM_TIMER(OnTimer)
         MSG_WM_SYSCOMMAND(OnSysCommand)
         MSG_WM_ENDSESSION(OnEndSession)
-        MESSAGE_HANDLER_EX(WM_NOTIFYICON, OnNotifyIcon)
-        MESSAGE_HANDLER_EX(taskbarCreated, OnTaskbarCreated)
-        MESSAGE_HANDLER_EX(WM_EDITPORT, OnEditPort)
+        MESSAGE_HANDLER_PARAMS(WM_NOTIFYICON, OnNotifyIcon)
+        MESSAGE_HANDLER_NOPARAMS(taskbarCreated, OnTaskbarCreated)
+        MESSAGE_HANDLER_PARAMS(WM_EDITPORT, OnEditPort)
         COMMAND_ID_HANDLER_EX(IDOK, OnHide)
         COMMAND_ID_HANDLER_EX(IDCANCEL, OnHide)
         COMMAND_ID_HANDLER_EX(ID_APP_EXIT, OnAppExit)
@@ -76,9 +76,9 @@ private:
     void OnTimer(UINT_PTR id);
     void OnSysCommand(UINT command, POINT point);
     void OnEndSession(bool ending, UINT logOffFlags);
-    LRESULT OnNotifyIcon(UINT msg, WPARAM iconId, LPARAM event);
-    LRESULT OnTaskbarCreated(UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT OnEditPort(UINT msg, WPARAM buttonId, LPARAM lParam);
+    LRESULT OnNotifyIcon(WPARAM iconId, LPARAM event);
+    LRESULT OnTaskbarCreated();
+    LRESULT OnEditPort(WPARAM buttonId, LPARAM unused);
     void OnHide(UINT code, int id, HWND control);
     void OnAppExit(UINT code, int id, HWND control);
     void OnViewCommPorts(UINT code, int id, HWND control);

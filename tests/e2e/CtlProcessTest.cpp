@@ -224,11 +224,14 @@ TEST_F(CtlProcess, OutputThatCannotBeWrittenFailsTheRun) {
 
 TEST_F(CtlProcess, AListTheServiceGarblesOrAStoppedServiceIsUnreachable) {
     // A status that looks like the link's time-out is the service's refusal:
-    // running, a check that is not critical, a port list it could not read.
+    // running, a check that names the ports it could not read instead of a
+    // service not responding, a port list it could not read.
     Sim("fault refuse 1460 on=GetPortCounters count=always");
     ExpectRun(Ctl(L"status"), 0, "running 2.14.0\r\n");
     const ProgramRun check = Ctl(L"check");
-    EXPECT_LT(check.exitCode, 2u) << check.out;
+    EXPECT_EQ(check.exitCode, 3u) << check.out;
+    EXPECT_EQ(check.out.rfind("KESTREL UNKNOWN - COM", 0), 0u) << check.out;
+    EXPECT_NE(check.out.find("(status 0x5B4)"), std::string::npos) << check.out;
     Sim("clear-faults");
     Sim("fault refuse 1460 on=GetPortListInfo");
     ExpectRun(Ctl(L"ports"), 3, "", "The service's port list could not be read (error 1460).\r\n");
