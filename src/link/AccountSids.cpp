@@ -16,26 +16,23 @@ namespace {
 
 std::wstring SidText(PSID sid) {
     if (sid == nullptr || !::IsValidSid(sid)) return std::wstring();
-    wchar_t* text = nullptr;
-    if (!::ConvertSidToStringSidW(sid, &text)) return std::wstring();
-    const TLocalMemory<wchar_t> owned(text);
-    return std::wstring(text);
+    TLocalMemory<wchar_t> text;
+    if (!::ConvertSidToStringSidW(sid, text.Put())) return std::wstring();
+    return std::wstring(text.Get());
 }
 
 // The system's own writing of a SID given as text; empty when it is none.
 std::wstring CanonicalSid(const std::wstring& text) {
-    PSID sid = nullptr;
-    if (text.empty() || !::ConvertStringSidToSidW(text.c_str(), &sid)) return std::wstring();
-    const TLocalMemory<void> owned(sid);
-    return SidText(sid);
+    TLocalMemory<void> sid;
+    if (text.empty() || !::ConvertStringSidToSidW(text.c_str(), sid.Put())) return std::wstring();
+    return SidText(sid.Get());
 }
 
 }  // namespace
 
 std::wstring ProcessUserSid() {
-    HANDLE opened = nullptr;
-    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &opened)) return std::wstring();
-    const CHandle token(opened);
+    CHandle token;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, token.Put())) return std::wstring();
     DWORD size = 0;
     ::GetTokenInformation(token.Get(), TokenUser, nullptr, 0, &size);
     std::vector<BYTE> buffer(size);
@@ -47,23 +44,21 @@ std::wstring ProcessUserSid() {
 
 std::wstring HandleOwnerSid(HANDLE handle) {
     PSID owner = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    // The owner SID points into the descriptor.
+    TLocalMemory<void> descriptor;
     if (::GetSecurityInfo(handle, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
-                          nullptr, nullptr, &descriptor) != ERROR_SUCCESS) {
+                          nullptr, nullptr, descriptor.Put()) != ERROR_SUCCESS) {
         return std::wstring();
     }
-    // The owner SID points into the descriptor.
-    const TLocalMemory<void> owned(descriptor);
     return SidText(owner);
 }
 
 std::wstring PolicyTrustedAccount() {
-    HKEY opened = nullptr;
+    CRegKey key;
     if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, kTrustPolicyKey, 0, KEY_QUERY_VALUE | KEY_WOW64_64KEY,
-                        &opened) != ERROR_SUCCESS) {
+                        key.Put()) != ERROR_SUCCESS) {
         return std::wstring();
     }
-    const CRegKey key(opened);
     BYTE value[512] = {};
     DWORD type = 0;
     DWORD bytes = sizeof(value);

@@ -33,7 +33,7 @@ public:
 
     BEGIN_MSG_MAP(CMainDlg)
         // While a request waits, the messages of WhileWaiting wait for it or
-        // are ignored; every other message is handled as ever below.
+        // are ignored; every other message goes on to the entries below.
         ANY_MESSAGE_HANDLER_EX(OnMessageWhileWaiting)
         MSG_WM_INITDIALOG(OnInitDialog)
         MSG_WM_DESTROY(OnDestroy)

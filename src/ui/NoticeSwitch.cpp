@@ -9,10 +9,9 @@ namespace {
 
 // The value as a number; false when the key or a value of that type is missing.
 bool ReadDword(HKEY root, const wchar_t* path, REGSAM view, DWORD& value) {
-    HKEY opened = nullptr;
-    if (::RegOpenKeyExW(root, path, 0, KEY_QUERY_VALUE | view, &opened) != ERROR_SUCCESS)
+    CRegKey key;
+    if (::RegOpenKeyExW(root, path, 0, KEY_QUERY_VALUE | view, key.Put()) != ERROR_SUCCESS)
         return false;
-    const CRegKey key(opened);
     DWORD type = 0;
     DWORD bytes = sizeof(value);
     return ::RegQueryValueExW(key.Get(), kNotificationsValue, nullptr, &type,

@@ -110,11 +110,10 @@ TEST_F(Handshake, OnlyATrustedOwnerIsSentAnything) {
     }
     EXPECT_EQ(bytesSeen, -1) << "the server read something";
 
-    HKEY created = nullptr;
+    CRegKey key;
     ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, kTrustPolicyKey, 0, nullptr, 0,
-                                KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, &created, nullptr),
+                                KEY_ALL_ACCESS | KEY_WOW64_64KEY, nullptr, key.Put(), nullptr),
               ERROR_SUCCESS);
-    const CRegKey key(created);
     const auto writePolicy = [&](const std::wstring& written) {
         ::RegSetValueExW(key.Get(), kTrustPolicyValue, 0, REG_SZ,
                          reinterpret_cast<const BYTE*>(written.c_str()),

@@ -70,11 +70,10 @@ inline void SetNotifications(HKEY root, const DWORD* value) {
     const wchar_t* path = root == HKEY_LOCAL_MACHINE
                               ? L"Software\\Policies\\Norvane\\Kestrel Control Panel"
                               : L"Software\\Norvane\\Kestrel Control Panel";
-    HKEY opened = nullptr;
+    CRegKey key;
     if (::RegCreateKeyExW(root, path, 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_64KEY, nullptr,
-                          &opened, nullptr) != ERROR_SUCCESS)
+                          key.Put(), nullptr) != ERROR_SUCCESS)
         return;
-    const CRegKey key(opened);
     if (value) {
         ::RegSetValueExW(key.Get(), L"Notifications", 0, REG_DWORD,
                          reinterpret_cast<const BYTE*>(value), sizeof(*value));
