@@ -43,11 +43,10 @@ public:
         return shown;
     }
     void DeletePort(const std::wstring& name) override { list.DeletePort(name); }
-    bool SortItems(int column, int sortType) override {
+    void PassEnded() override {
         const double start = NowUs();
-        const bool sorted = list.SortItems(column, sortType);
+        list.PassEnded();
         lastSortUs = NowUs() - start;
-        return sorted;
     }
     double lastSortUs = 0;
     double updateUs = 0;

@@ -29,7 +29,7 @@ public:
         return true;
     }
     void DeletePort(const std::wstring& name) override { rows.erase(name); }
-    bool SortItems(int, int) override { return true; }
+    void PassEnded() override {}
 
 private:
     PortRows& rows;

@@ -64,11 +64,11 @@ TEST_F(ServiceMirrorTest, LinkFailureEndsThePassAndLeavesEveryRow) {
 
     // A poll: the service dies while COM2's counters are asked for.
     Sim("fault crash on=11 after=1");
-    const int sortsBefore = list.sorts;
+    const int passesEndedBefore = list.passesEnded;
     mirror.RefreshPorts(list);
     EXPECT_FALSE(mirror.Client().IsConnected());
     EXPECT_EQ(list.Offered(), std::vector<std::wstring>{L"COM1 marks"});
-    EXPECT_EQ(list.sorts, sortsBefore);
+    EXPECT_EQ(list.passesEnded, passesEndedBefore);
     EXPECT_EQ(mirror.Link().kind, LinkState::Kind::Connected) << "gone is not the same as silent";
     mirror.RefreshPorts(list);  // reconnects and enumerates afresh
     EXPECT_EQ(list.Offered(), (std::vector<std::wstring>{L"COM1 marks", L"COM1 marks",
@@ -147,13 +147,13 @@ TEST_F(ServiceMirrorTest, SilenceWhileANewPortIsReadCostsOneBudgetAndTheNextAtte
     AddPorts({"COM3"});
     Sim("fault delay 3000 on=GetPortDevice");
     const uint64_t dmsReads = Requests(kGetPortDmsConfig);
-    const int sorts = list.sorts;
+    const int passesEnded = list.passesEnded;
     list.Forget();
     EXPECT_LT(PassMs(), kShortBudgetMs + kMarginMs);
     EXPECT_EQ(Requests(kGetPortDmsConfig), dmsReads);
     EXPECT_EQ(list.Offered(), std::vector<std::wstring>{L"COM2 marks"});
     EXPECT_TRUE(list.deletes.empty());
-    EXPECT_EQ(list.sorts, sorts);
+    EXPECT_EQ(list.passesEnded, passesEnded);
 
     ::Sleep(kQuietMs + kMarginMs);
     list.Forget();
@@ -172,12 +172,12 @@ TEST_F(ServiceMirrorTest, SilenceWhileAChangedPortIsRereadEndsThePoll) {
     Sim("port COM2 label=Changed");
     Sim("fault delay 3000 on=GetPortDevice");
     const uint64_t before = Requests();
-    const int sorts = list.sorts;
+    const int passesEnded = list.passesEnded;
     list.Forget();
     EXPECT_LT(PassMs(), kShortBudgetMs + kMarginMs);
     // GetPortListInfo, the counters of COM1 and COM2, COM2's device data.
     EXPECT_EQ(Requests() - before, 4u);
-    EXPECT_EQ(list.sorts, sorts);
+    EXPECT_EQ(list.passesEnded, passesEnded);
     EXPECT_EQ(list.Offered(), std::vector<std::wstring>{L"COM1 marks"});
 }
 
@@ -189,7 +189,7 @@ TEST_F(ServiceMirrorTest, ClaimsTheListCannotHoldEndThePassWithoutTouchingIt) {
     mirror.RefreshPorts(list);
     Sim("remove COM2");
     AddPorts({"COM3"});
-    const int sorts = list.sorts;
+    const int passesEnded = list.passesEnded;
     list.Forget();
     const std::vector<std::vector<const char*>> lies{
         {"fault claim 1001"},
@@ -201,7 +201,7 @@ TEST_F(ServiceMirrorTest, ClaimsTheListCannotHoldEndThePassWithoutTouchingIt) {
         EXPECT_FALSE(mirror.Client().IsConnected()) << lie.back();
         EXPECT_TRUE(list.updates.empty() && list.deletes.empty()) << lie.back();
         EXPECT_EQ(mirror.Ports().size(), 2u) << lie.back();
-        EXPECT_EQ(list.sorts, sorts) << lie.back();
+        EXPECT_EQ(list.passesEnded, passesEnded) << lie.back();
         Sim("clear-faults");
     }
 
@@ -215,7 +215,7 @@ TEST_F(ServiceMirrorTest, ClaimsTheListCannotHoldEndThePassWithoutTouchingIt) {
     mirror.RefreshPorts(list);
     EXPECT_EQ(list.Offered(), (std::vector<std::wstring>{L"COM1 marks", L"COM3"}));
     EXPECT_EQ(list.deletes, std::vector<std::wstring>{L"COM2"});
-    EXPECT_EQ(list.sorts, sorts + 1);
+    EXPECT_EQ(list.passesEnded, passesEnded + 1);
 }
 
 // A row the list cannot make leaves the port not present: the next pass
