@@ -122,7 +122,7 @@ bool MeasurePass(HWND listWindow, int ports, int passes, PassResult& result) {
     TimedList timed(list);
     ResponsiveWait wait;
     ServiceMirror mirror(pipeName.c_str());
-    mirror.Client().SetWaitPolicy(&wait);
+    mirror.SetWaitPolicy(&wait);
     mirror.RefreshPorts(timed);  // connects and enumerates
     mirror.RefreshPorts(timed);
     CplPipeClient client(pipeName.c_str());
@@ -157,7 +157,7 @@ bool MeasurePass(HWND listWindow, int ports, int passes, PassResult& result) {
     result.sortUs = bench::Summarize(sortSamples).median;
     result.updateUs = bench::Summarize(updateSamples).median;
     result.rows = static_cast<size_t>(::SendMessageW(listWindow, LVM_GETITEMCOUNT, 0, 0));
-    mirror.Client().Close();
+    mirror.Close();
     return list.DeleteAllItems();
 }
 

@@ -1,8 +1,8 @@
 // The part of a refresh pass that follows the connect: the port list's stamp
 // and count, then an enumeration of the names or a poll of the known ports,
 // each port handed to the list, and the list told that the pass ended.
-// Portable: no windows.h, so that
-// it also runs natively against a made-up service.
+// Portable: no windows.h, so that it also runs natively against a made-up
+// service.
 #pragma once
 
 #include <cstdint>

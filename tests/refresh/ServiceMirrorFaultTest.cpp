@@ -12,7 +12,7 @@ TEST_F(ServiceMirrorTest, ServiceAwayKeepsRowsAndReturnReloadsCachesAndEnumerate
     sim.Stop();
     mirror.RefreshPorts(list);  // finds the pipe gone
     mirror.RefreshPorts(list);  // connect attempt fails
-    EXPECT_FALSE(mirror.Client().IsConnected());
+    EXPECT_FALSE(mirror.IsConnected());
     EXPECT_TRUE(list.deletes.empty());
 
     Sim("defaults host=new.host dmsport=2 retry=2000 ssl=0 active=0");
@@ -21,7 +21,7 @@ TEST_F(ServiceMirrorTest, ServiceAwayKeepsRowsAndReturnReloadsCachesAndEnumerate
     const uint64_t logReadsBefore = Requests(kGetLogSettings);
     ASSERT_TRUE(sim.Start());
     mirror.RefreshPorts(list);
-    ASSERT_TRUE(mirror.Client().IsConnected());
+    ASSERT_TRUE(mirror.IsConnected());
     EXPECT_STREQ(mirror.DefaultDms().host, "new.host");
     EXPECT_EQ(Requests(kGetLogSettings) - logReadsBefore, 1u);
     // The service kept its stamp, yet the ports are enumerated afresh.
@@ -66,7 +66,7 @@ TEST_F(ServiceMirrorTest, LinkFailureEndsThePassAndLeavesEveryRow) {
     Sim("fault crash on=11 after=1");
     const int passesEndedBefore = list.passesEnded;
     mirror.RefreshPorts(list);
-    EXPECT_FALSE(mirror.Client().IsConnected());
+    EXPECT_FALSE(mirror.IsConnected());
     EXPECT_EQ(list.Offered(), std::vector<std::wstring>{L"COM1 marks"});
     EXPECT_EQ(list.passesEnded, passesEndedBefore);
     EXPECT_EQ(mirror.Link().kind, LinkState::Kind::Connected) << "gone is not the same as silent";
@@ -88,7 +88,7 @@ TEST_F(ServiceMirrorTest, SilentServiceIsNotRespondingUntilAnAttemptIsAnswered) 
     Sim("fault delay 3000 on=GetPortCounters count=always");
     EXPECT_LT(PassMs(), kShortBudgetMs + kMarginMs);
     EXPECT_EQ(mirror.Link().kind, LinkState::Kind::NotResponding);
-    EXPECT_FALSE(mirror.Client().IsConnected());
+    EXPECT_FALSE(mirror.IsConnected());
     EXPECT_TRUE(list.deletes.empty());
 
     const uint64_t before = Requests();
@@ -100,7 +100,7 @@ TEST_F(ServiceMirrorTest, SilentServiceIsNotRespondingUntilAnAttemptIsAnswered) 
     EXPECT_GT(Requests(), before);
     EXPECT_LT(attempt, kAttemptBudgetMs + kMarginMs) << "the attempt waits the short budget only";
     EXPECT_EQ(mirror.Link().kind, LinkState::Kind::NotResponding);
-    EXPECT_EQ(mirror.Client().ExchangeBudgetMs(), kShortBudgetMs) << "the flows keep theirs";
+    EXPECT_EQ(mirror.ExchangeBudgetMs(), kShortBudgetMs) << "the flows keep theirs";
 
     Sim("clear-faults");
     Sim("port COM2 label=Back");
@@ -165,7 +165,7 @@ TEST_F(ServiceMirrorTest, SilenceWhileANewPortIsReadCostsOneBudgetAndTheNextAtte
 // Silence while a changed port is re-read in a poll: one budget, no further
 // request in that pass, no sort.
 TEST_F(ServiceMirrorTest, SilenceWhileAChangedPortIsRereadEndsThePoll) {
-    mirror.Client().SetExchangeBudget(kShortBudgetMs);
+    mirror.SetExchangeBudget(kShortBudgetMs);
     AddPorts({"COM1", "COM2", "COM3"});
     mirror.RefreshPorts(list);
 
@@ -198,7 +198,7 @@ TEST_F(ServiceMirrorTest, ClaimsTheListCannotHoldEndThePassWithoutTouchingIt) {
     for (const auto& lie : lies) {
         for (const char* command : lie) Sim(command);
         mirror.RefreshPorts(list);
-        EXPECT_FALSE(mirror.Client().IsConnected()) << lie.back();
+        EXPECT_FALSE(mirror.IsConnected()) << lie.back();
         EXPECT_TRUE(list.updates.empty() && list.deletes.empty()) << lie.back();
         EXPECT_EQ(mirror.Ports().size(), 2u) << lie.back();
         EXPECT_EQ(list.passesEnded, passesEnded) << lie.back();
@@ -207,7 +207,7 @@ TEST_F(ServiceMirrorTest, ClaimsTheListCannotHoldEndThePassWithoutTouchingIt) {
 
     Sim("fault claim 1000");
     mirror.RefreshPorts(list);
-    EXPECT_TRUE(mirror.Client().IsConnected()) << "a refused index is no lie";
+    EXPECT_TRUE(mirror.IsConnected()) << "a refused index is no lie";
 
     // Made-up names beyond the list are asked about, get no row and end nothing.
     Sim("fault claim 4");
@@ -255,7 +255,7 @@ TEST_F(ServiceMirrorTest, StatusesLikeTheLinksOwnCodesAreRefusals) {
         mirror.RefreshPorts(list);
         EXPECT_EQ(mirror.LastPassResult(), kDone) << status;
         EXPECT_EQ(mirror.Link().kind, LinkState::Kind::Connected) << status;
-        EXPECT_TRUE(mirror.Client().IsConnected()) << status;
+        EXPECT_TRUE(mirror.IsConnected()) << status;
         EXPECT_NE(list.Last(L"COM4"), nullptr) << status << ": the pass went on";
     }
 }

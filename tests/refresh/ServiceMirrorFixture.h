@@ -102,7 +102,7 @@ protected:
     }
     // A mirror that is to meet silence waits the short budgets below.
     static void ShortenWaits(ServiceMirror& target) {
-        target.Client().SetExchangeBudget(kShortBudgetMs);
+        target.SetExchangeBudget(kShortBudgetMs);
         target.SetStallTiming(kQuietMs, kAttemptBudgetMs);
     }
     // Budgets and quiet period shorter than the product's, so that silences

@@ -14,7 +14,7 @@ TEST_F(ServiceMirrorTest, FirstPassConnectsLoadsCachesAndListsPortsWithDevices) 
 
     mirror.RefreshPorts(list);
 
-    ASSERT_TRUE(mirror.Client().IsConnected());
+    ASSERT_TRUE(mirror.IsConnected());
     EXPECT_TRUE(mirror.DefaultDmsLoaded());
     EXPECT_STREQ(mirror.DefaultDms().host, "dms.local");
     EXPECT_EQ(mirror.DefaultDms().retryMs, 30000u);
