@@ -43,11 +43,10 @@ public:
         return shown;
     }
     void DeletePort(const std::wstring& name) override { list.DeletePort(name); }
-    bool SortItems(int column, int sortType) override {
+    void PassEnded() override {
         const double start = NowUs();
-        const bool sorted = list.SortItems(column, sortType);
+        list.PassEnded();
         lastSortUs = NowUs() - start;
-        return sorted;
     }
     double lastSortUs = 0;
     double updateUs = 0;
@@ -123,7 +122,7 @@ bool MeasurePass(HWND listWindow, int ports, int passes, PassResult& result) {
     TimedList timed(list);
     ResponsiveWait wait;
     ServiceMirror mirror(pipeName.c_str());
-    mirror.Client().SetWaitPolicy(&wait);
+    mirror.SetWaitPolicy(&wait);
     mirror.RefreshPorts(timed);  // connects and enumerates
     mirror.RefreshPorts(timed);
     CplPipeClient client(pipeName.c_str());
@@ -158,7 +157,7 @@ bool MeasurePass(HWND listWindow, int ports, int passes, PassResult& result) {
     result.sortUs = bench::Summarize(sortSamples).median;
     result.updateUs = bench::Summarize(updateSamples).median;
     result.rows = static_cast<size_t>(::SendMessageW(listWindow, LVM_GETITEMCOUNT, 0, 0));
-    mirror.Client().Close();
+    mirror.Close();
     return list.DeleteAllItems();
 }
 

@@ -4,6 +4,8 @@
 #include <cwchar>
 #include <vector>
 
+#include "DmsRules.h"
+#include "DmsTexts.h"
 #include "resource.h"
 
 namespace kestrel {
@@ -39,6 +41,22 @@ void showError(HWND owner, const wchar_t* format, ...) {
 bool confirmChange(HWND owner, const wchar_t* text) {
     return ::MessageBoxW(owner, text, kCaption, MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) ==
            IDYES;
+}
+
+void ReportApplyOutcome(HWND owner, const ApplyOutcome& outcome) {
+    switch (ApplyMessageFor(outcome.firstError, outcome.portGone)) {
+    case ApplyMessage::None: return;
+    case ApplyMessage::ServiceUnreachable:
+        showError(owner, kServiceNotRunningFormat, kServiceDisplayName);
+        return;
+    case ApplyMessage::NotResponding:
+        showError(owner, kServiceNotRespondingFormat, kServiceDisplayName);
+        return;
+    case ApplyMessage::PortGone:
+        showError(owner, kPortGoneFormat, outcome.goneLabel.c_str());
+        return;
+    case ApplyMessage::NotAccepted: showError(owner, L"%ls", kNotAcceptedText); return;
+    }
 }
 
 }  // namespace kestrel

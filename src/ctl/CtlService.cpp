@@ -5,7 +5,6 @@
 
 #include "CtlFormat.h"
 #include "CtlTexts.h"
-#include "RefreshPass.h"
 
 namespace kestrel::ctl {
 
@@ -29,7 +28,7 @@ public:
         return true;
     }
     void DeletePort(const std::wstring& name) override { rows.erase(name); }
-    bool SortItems(int, int) override { return true; }
+    void PassEnded() override {}
 
 private:
     PortRows& rows;
@@ -55,12 +54,12 @@ CtlService::CtlService(CtlConsole& out, const std::wstring& pipe, uint32_t secon
       mirror(pipeName.c_str()) {
     if (seconds == 0) return;
     deadline.emplace(seconds);
-    mirror.Client().SetWaitPolicy(&*deadline);
+    mirror.SetWaitPolicy(&*deadline);
 }
 
 bool CtlService::TryConnect() {
     mirror.ConnectAtStartup();
-    return mirror.Client().IsConnected();
+    return mirror.IsConnected();
 }
 
 int CtlService::Connect() { return TryConnect() ? kExitOk : Unreachable(RequestResult{}); }
@@ -111,7 +110,7 @@ int CtlService::PortListFailure(const RequestResult& result) {
 // The names alone find the port: only that one is read in full.
 PortRead CtlService::FindPort(const std::wstring& given) {
     std::vector<std::wstring> names;
-    const RequestResult result = ReadPortNames(mirror.Client(), names);
+    const RequestResult result = mirror.ReadNames(names);
     if (!result.Done()) return NotRead(PortListFailure(result));
     if (std::find(names.begin(), names.end(), given) != names.end()) return ReadPort(given);
     const std::wstring* match = nullptr;
@@ -131,7 +130,7 @@ PortRead CtlService::FindPort(const std::wstring& given) {
 PortRead CtlService::ReadPort(const std::wstring& name) {
     PortRead port;
     port.name = name;
-    const RequestResult result = RereadPort(mirror.Client(), name, port.record);
+    const RequestResult result = mirror.ReadPort(name, port.record);
     if (result.Done()) return port;
     if (result == kPortGoneAnswer) {
         console.Err(FormatText(kNoSuchPortFormat, QuoteText(name).c_str()));

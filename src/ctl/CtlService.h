@@ -47,7 +47,8 @@ public:
     // request (for Done, by the link's state); once the deadline has come,
     // that it did not answer within it.
     std::wstring WhyUnreachable(const RequestResult& result) const;
-    CplPipeClient& Client() { return mirror.Client(); }
+    // The change requests, sent as they are: the tool reports each result.
+    ServiceChanges& Changes() { return mirror.Changes(); }
 
     // One refresh pass as the panel's first one: Done or the result that
     // ended it. Says nothing.

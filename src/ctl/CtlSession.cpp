@@ -212,7 +212,7 @@ int CtlSession::Set(const CtlRequest& request) {
         return r;
     DmsConfig dms;
     StoreDmsInput(change.check.input, change.ssl, change.active, dms);
-    const RequestResult result = service.Client().SetPortDmsConfig(port.name, dms);
+    const RequestResult result = service.Changes().SetPortDmsConfig(port.name, dms);
     return Outcome(result, record.portLabel, [&] { return ReadBackPort(port.name); });
 }
 
@@ -231,7 +231,7 @@ int CtlSession::FollowDefaults(const CtlRequest& request) {
     if (int r = Confirm(record.dms, change, request.yes, kConnectionDeactivateQuestion,
                         kConnectionChangeQuestion))
         return r;
-    const RequestResult result = service.Client().UseDefaultDmsConfig(port.name);
+    const RequestResult result = service.Changes().UseDefaultDmsConfig(port.name);
     return Outcome(result, record.portLabel, [&] { return ReadBackPort(port.name); });
 }
 
@@ -267,7 +267,7 @@ int CtlSession::ChangeDefaults(const CtlRequest& request) {
         return r;
     DmsConfig dms;
     StoreDmsInput(change.check.input, change.ssl, change.active, dms);
-    const RequestResult result = service.Client().SetDefaultDmsConfig(dms);
+    const RequestResult result = service.Changes().SetDefaultDmsConfig(dms);
     return Outcome(result, std::wstring(), [&] { return ShowDefaults(true); });
 }
 
@@ -292,7 +292,7 @@ int CtlSession::SetLog(const CtlRequest& request) {
         console.Err(FormatText(kInvalidLevelFormat, QuoteText(level->second).c_str()));
         return kExitInvalid;
     }
-    const RequestResult result = service.Client().SetLogSettings(log.folder, log.level);
+    const RequestResult result = service.Changes().SetLogSettings(log.folder, log.level);
     if (result == RequestResult::ClientFailed(
                       kResultTextTooLong)) {  // refused before sending, as the panel refuses it
         console.Err(kNotAcceptedText);

@@ -11,12 +11,13 @@
 #include "PipeOwnerTrust.h"
 #include "PortRequests.h"
 #include "RequestResult.h"
+#include "ServiceChanges.h"
 #include "TNamedPipeClient.h"
 #include "WireFormat.h"
 
 namespace kestrel {
 
-class CplPipeClient : public TNamedPipeClient, public PortRequests {
+class CplPipeClient : public TNamedPipeClient, public PortRequests, public ServiceChanges {
 public:
     explicit CplPipeClient(const wchar_t* name = kServicePipeName);
 
@@ -48,12 +49,13 @@ public:
     // field is refused with ClientFailed(kResultTextTooLong) before anything
     // is sent.
     [[nodiscard]] RequestResult GetPortDmsConfig(const std::wstring& name, DmsConfig& dms) override;
-    [[nodiscard]] RequestResult SetPortDmsConfig(const std::wstring& name, const DmsConfig& dms);
-    [[nodiscard]] RequestResult UseDefaultDmsConfig(const std::wstring& name);
+    [[nodiscard]] RequestResult SetPortDmsConfig(const std::wstring& name,
+                                                 const DmsConfig& dms) override;
+    [[nodiscard]] RequestResult UseDefaultDmsConfig(const std::wstring& name) override;
     [[nodiscard]] RequestResult GetDefaultDmsConfig(DmsConfig& dms);
-    [[nodiscard]] RequestResult SetDefaultDmsConfig(const DmsConfig& dms);
+    [[nodiscard]] RequestResult SetDefaultDmsConfig(const DmsConfig& dms) override;
     [[nodiscard]] RequestResult GetLogSettings(std::wstring& folder, uint32_t& level);
-    [[nodiscard]] RequestResult SetLogSettings(const std::wstring& folder, uint32_t level);
+    [[nodiscard]] RequestResult SetLogSettings(const std::wstring& folder, uint32_t level) override;
     [[nodiscard]] RequestResult GetPortCounters(const std::wstring& name, uint32_t& txCount,
                                                 uint32_t& rxCount, uint32_t& updateCount) override;
 

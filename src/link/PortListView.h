@@ -1,5 +1,5 @@
-// What the refresh and the editing flows need of the port list, and the
-// columns and sort types its SortItems takes. Portable: no windows.h.
+// What the refresh and the editing flows need of the port list. Portable: no
+// windows.h.
 #pragma once
 
 #include <string>
@@ -7,26 +7,6 @@
 #include "PortRowInfo.h"
 
 namespace kestrel {
-
-// The port list's columns, each named for what it shows.
-enum PortListColumn : int {
-    kColumnCheck = 0,  // the item itself: empty text, the (hidden) check box
-    kColumnPortLabel = 1,
-    kColumnRx = 2,
-    kColumnTx = 3,
-    kColumnSerial = 4,
-    kColumnMode = 5,
-    kColumnStatus = 6,
-    kColumnConnection = 7,
-    kColumnButton = 8,
-    kPortListColumnCount = 9,
-};
-
-// Sort types of SortItems; a toggle flips the direction on the column sorted
-// last and starts another column ascending.
-inline constexpr int kSortAscending = 0;
-inline constexpr int kSortDescending = 1;
-inline constexpr int kSortToggle = 2;
 
 class PortListView {
 public:
@@ -36,7 +16,9 @@ public:
     // show them: the list does not show the port as told.
     [[nodiscard]] virtual bool UpdatePort(const PortRowInfo& info, bool* added) = 0;
     virtual void DeletePort(const std::wstring& name) = 0;
-    virtual bool SortItems(int column, int sortType) = 0;
+    // A refresh pass went through: every port it found was handed over, and
+    // the list may put its rows in order.
+    virtual void PassEnded() = 0;
 
 protected:
     ~PortListView() = default;

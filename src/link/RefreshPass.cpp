@@ -123,7 +123,7 @@ RequestResult RefreshPass::Run() {
     // The list can show no more ports than it has row buttons.
     if (count > kMaxPortCount) return DropMalformed();
     r = listStamp != stamp ? Enumerate(stamp, count) : Poll();
-    if (r.Done()) list.SortItems(kColumnPortLabel, kSortAscending);
+    if (r.Done()) list.PassEnded();
     return r;
 }
 

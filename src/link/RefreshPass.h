@@ -1,7 +1,8 @@
 // The part of a refresh pass that follows the connect: the port list's stamp
 // and count, then an enumeration of the names or a poll of the known ports,
-// each port handed to the list, and the sort. Portable: no windows.h, so that
-// it also runs natively against a made-up service.
+// each port handed to the list, and the list told that the pass ended.
+// Portable: no windows.h, so that it also runs natively against a made-up
+// service.
 #pragma once
 
 #include <cstdint>
@@ -42,7 +43,7 @@ public:
     RefreshPass(PortRequests& service, PortListView& list, PortTable& ports,
                 std::optional<uint32_t>& listStamp);
 
-    // Done when the pass went through and the list was sorted, else the
+    // Done when the pass went through and the list was told so, else the
     // result that ended it. The first request that times out or finds the link down
     // ends the pass, and the rows stay as they were.
     [[nodiscard]] RequestResult Run();

@@ -46,7 +46,7 @@ void ServiceMirror::ConnectAtStartup() {
 }
 
 LinkState ServiceMirror::Link() const {
-    if (stall.NotResponding()) return LinkState{LinkState::Kind::NotResponding};
+    if (schedule.NotResponding()) return LinkState{LinkState::Kind::NotResponding};
     return client.LastConnect();
 }
 
@@ -54,10 +54,20 @@ void ServiceMirror::NoteOutcome(const RequestResult& result) {
     // Only a time-out says the service took a request and let it lie; an
     // answer, a refusal among them, or a service found gone ends the state.
     if (result.TimedOut()) client.Close();
-    stall.Note(result, ::GetTickCount());
+    schedule.Note(result, ::GetTickCount());
 }
 
-PortRecord* ServiceMirror::FindPort(const std::wstring& name) {
+RequestResult ServiceMirror::Noted(const RequestResult& result) {
+    NoteOutcome(result);
+    return result;
+}
+
+const PortRecord* ServiceMirror::FindPort(const std::wstring& name) const {
+    const auto found = ports.find(name);
+    return found != ports.end() ? &found->second : nullptr;
+}
+
+PortRecord* ServiceMirror::Record(const std::wstring& name) {
     const auto found = ports.find(name);
     return found != ports.end() ? &found->second : nullptr;
 }
@@ -73,22 +83,110 @@ RequestResult ServiceMirror::Connect(uint32_t timeoutMs) {
 }
 
 // The user waits for the change: the connect waits as long as the one at
-// start-up, so that a service that is starting again is found.
+// start-up, so that a service that is starting again is found. Its outcome
+// is noted as a pass's would be.
 RequestResult ServiceMirror::ReopenForChange() {
     if (client.IsConnected()) return RequestResult{};
-    const RequestResult r = Connect(kStartupConnectTimeoutMs);
-    NoteOutcome(r);
-    return r;
+    const RequestResult r = Noted(Connect(kStartupConnectTimeoutMs));
+    return r.Done() || r.TimedOut() ? r : RequestResult::LinkFailed(kResultNotConnected);
 }
 
-void ServiceMirror::MarkForFullRead(const std::wstring& name) {
-    if (PortRecord* record = FindPort(name)) record->fullReadOwed = true;
+// A service that started again since the link was last used leaves a pipe
+// that looks open until a request meets its broken end: then a new link is
+// opened and the request, which is safe to send twice (each sets a value),
+// goes once more.
+template <typename Request>
+RequestResult ServiceMirror::SendChange(Request request) {
+    RequestResult r = ReopenForChange();
+    if (r.Done()) r = request(Changes());
+    if (r.ServiceGone()) {
+        r = ReopenForChange();
+        if (r.Done()) r = request(Changes());
+    }
+    return Noted(r);
+}
+
+ApplyOutcome ServiceMirror::ChangePort(PortListView& list, const std::wstring& name,
+                                       const PortRecord& edited) {
+    ApplyOutcome outcome;
+    PortRecord* record = Record(name);
+    if (!record) return outcome;
+    record->useDefault = edited.useDefault;
+    record->dms = edited.dms;
+    outcome.firstError = SendChange([&](ServiceChanges& changes) {
+        return record->useDefault ? changes.UseDefaultDmsConfig(name)
+                                  : changes.SetPortDmsConfig(name, record->dms);
+    });
+    if (outcome.firstError.Done()) {
+        ShowPort(list, name);
+        return outcome;
+    }
+    // Nothing more goes into a silence or over a lost link: no read-back.
+    if (outcome.firstError.LinkFailure()) {
+        // The record keeps the edit until the service is heard again.
+        record->fullReadOwed = true;
+        ShowPort(list, name);
+        return outcome;
+    }
+    const std::wstring label = record->portLabel;
+    // A refused re-read leaves status 3 in the record: showing the port then
+    // removes its row until the next pass reads it in full again.
+    if (outcome.firstError != kPortGoneAnswer) {
+        const RequestResult reread = Noted(RereadPort(client, name, *record));
+        if (reread != kPortGoneAnswer) {
+            ShowPort(list, name);
+            return outcome;
+        }
+    }
+    outcome.portGone = true;
+    outcome.goneLabel = label;
+    ErasePort(list, name);
+    return outcome;
+}
+
+ApplyOutcome ServiceMirror::ChangePreferences(PortListView& list, const DmsConfig& defaults,
+                                              const LogSettings& log) {
+    ApplyOutcome outcome;
+    logSettings = log;
+    defaultDms = defaults;
+    // Each cache is loaded once the service took it or it was read back; one
+    // that is not (a refusal read back in vain, or a change cut short) is read
+    // again by the next pass.
+    bool logLoaded = false;
+    bool defaultsLoaded = false;
+
+    outcome.firstError = SendChange([&](ServiceChanges& changes) {
+        return changes.SetLogSettings(logSettings.folder, logSettings.level);
+    });
+    // Nothing more goes into a silence or over a lost link: no read-back,
+    // and not the next change.
+    bool heard = !outcome.firstError.LinkFailure();
+    logLoaded = outcome.firstError.Done();
+    if (heard && !logLoaded) {
+        const RequestResult reread = Noted(ReadLogSettings());
+        heard = !reread.LinkFailure();
+        logLoaded = reread.Done();
+    }
+
+    // Sent whatever became of the log settings, but only to a service that answers.
+    if (heard) {
+        const RequestResult r = SendChange(
+            [&](ServiceChanges& changes) { return changes.SetDefaultDmsConfig(defaultDms); });
+        if (outcome.firstError.Done()) outcome.firstError = r;
+        defaultsLoaded = r.Done();
+        if (!r.LinkFailure() && !defaultsLoaded) defaultsLoaded = Noted(ReadDefaults()).Done();
+    }
+
+    logSettingsLoaded = logLoaded;
+    defaultDmsLoaded = defaultsLoaded;
+    ShowDefaultsOnFollowers(list);
+    return outcome;
 }
 
 void ServiceMirror::ShowPort(PortListView& list, const std::wstring& name) {
     // A row the list could not change leaves the port to the next pass, which
     // reads it in full and offers it again.
-    if (PortRecord* record = FindPort(name))
+    if (PortRecord* record = Record(name))
         record->present = list.UpdatePort(MakePortRow(*record, name), nullptr);
 }
 
@@ -106,21 +204,31 @@ void ServiceMirror::ShowDefaultsOnFollowers(PortListView& list) {
     }
 }
 
-RequestResult ServiceMirror::ReadPortInFull(const std::wstring& name) {
-    PortRecord* record = FindPort(name);
-    return record ? RereadPort(client, name, *record) : kPortGoneAnswer;
+RequestResult ServiceMirror::ReadNames(std::vector<std::wstring>& names) {
+    return ReadPortNames(client, names);
+}
+
+RequestResult ServiceMirror::ReadPort(const std::wstring& name, PortRecord& record) {
+    return RereadPort(client, name, record);
 }
 
 void ServiceMirror::RefreshPorts(PortListView& list) {
     if (editing || refreshing) return;
-    if (!stall.MayTry(::GetTickCount())) return;
+    if (!schedule.MayTry(::GetTickCount())) return;
     RefreshingScope refreshingScope(*this);
     // The editing flows keep the normal budget: only the pass is shortened.
     const uint32_t normalBudget = client.ExchangeBudgetMs();
-    client.SetExchangeBudget(stall.Budget(normalBudget));
+    client.SetExchangeBudget(schedule.Budget(normalBudget));
     lastPass = Pass(list);
     client.SetExchangeBudget(normalBudget);
     NoteOutcome(lastPass);
+}
+
+void ServiceMirror::RefreshWhenDue(PortListView& list) {
+    const uint32_t start = ::GetTickCount();
+    if (!schedule.Due(start)) return;
+    RefreshPorts(list);
+    schedule.PassRan(start, ::GetTickCount(), Link().kind == LinkState::Kind::Connected);
 }
 
 RequestResult ServiceMirror::Pass(PortListView& list) {

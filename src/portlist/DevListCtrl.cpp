@@ -223,9 +223,7 @@ void DevListCtrl::DeletePort(const std::wstring& name) {
     if (found != rows.end()) DeleteRow(IndexOf(found->second.get()));
 }
 
-bool DevListCtrl::SortItems(int column, int sortType) {
-    return TListCtrl::SortItems(column, sortType);
-}
+void DevListCtrl::PassEnded() { SortItems(kColumnPortLabel, kSortAscending); }
 
 std::wstring DevListCtrl::GetPortOfButton(int buttonId) const {
     const HWND child = ::GetDlgItem(Handle(), buttonId);

@@ -50,7 +50,8 @@ public:
 
     [[nodiscard]] bool UpdatePort(const PortRowInfo& info, bool* added) override;
     void DeletePort(const std::wstring& name) override;
-    bool SortItems(int column, int sortType) override;
+    // Sorts by port label, ascending.
+    void PassEnded() override;
     // Name of the port whose row owns the button with that command id, or empty.
     std::wstring GetPortOfButton(int buttonId) const;
 

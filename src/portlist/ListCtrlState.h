@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "PortListView.h"  // the sort types of SortItems
+#include "PortListColumn.h"  // the sort types of SortItems
 
 namespace kestrel {
 

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "PortListView.h"
+#include "PortListColumn.h"
 #include "PortRowInfo.h"
 
 namespace kestrel {

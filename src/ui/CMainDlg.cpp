@@ -1,10 +1,10 @@
 #include "CMainDlg.h"
 
 #include "ActiveDmsLink.h"
-#include "ApplyChanges.h"
 #include "CAboutDlg.h"
 #include "CAppModule.h"
 #include "CenterWindow.h"
+#include "ConfigMessages.h"
 #include "ConnectionDlg.h"
 #include "GlobalDlg.h"
 #include "NoticeSwitch.h"
@@ -17,7 +17,7 @@ namespace kestrel {
 
 CMainDlg::CMainDlg(const wchar_t* pipeName)
     : service(pipeName), taskbarCreated(::RegisterWindowMessageW(kTaskbarCreatedMessage)) {
-    service.Client().SetWaitPolicy(&wait);
+    service.SetWaitPolicy(&wait);
     portList.SetRequestWait(&wait);
 }
 
@@ -109,21 +109,11 @@ void CMainDlg::AddAboutItem() {
     ::AppendMenuW(systemMenu, MF_STRING, ID_APP_ABOUT, text);
 }
 
-void CMainDlg::OnDestroy() { service.Client().Close(); }
+void CMainDlg::OnDestroy() { service.Close(); }
 
 void CMainDlg::OnTimer(UINT_PTR id) {
     if (id != kRefreshTimerId) return;
-    const DWORD start = ::GetTickCount();
-    if (cadence.Due(start)) {
-        service.RefreshPorts(portList);
-        // A pass the service answered paces the next one. A silent service is
-        // the stall watch's to pace, and a connect attempt runs on every tick.
-        if (service.Link().kind == LinkState::Kind::Connected) {
-            cadence.PassRan(start, ::GetTickCount());
-        } else {
-            cadence.Reset();
-        }
-    }
+    service.RefreshWhenDue(portList);
     ShowLinkState();
     TellChanges();
 }
@@ -307,11 +297,12 @@ void CMainDlg::editPortFlow(int buttonId) {
     bool applied = false;
     {
         ServiceMirror::EditingScope editing(service);
-        PortRecord* record = service.FindPort(name);
-        if (!record) return;
-        ConnectionDlg dialog(record, service.LendDefaults());
+        const PortRecord* shown = service.FindPort(name);
+        if (!shown) return;
+        PortRecord edited = *shown;
+        ConnectionDlg dialog(&edited, &service.DefaultDms());
         applied = dialog.Run(::GetActiveWindow()) == 1;
-        if (applied) outcome = ApplyPortChange(service, portList, name);
+        if (applied) outcome = service.ChangePort(portList, name, edited);
     }
     if (applied) {
         // A service found silent shows so before the message does.
@@ -330,9 +321,11 @@ void CMainDlg::preferencesFlow() {
     ApplyOutcome outcome;
     {
         ServiceMirror::EditingScope editing(service);
-        GlobalDlg dialog(service.LendDefaults(), service.LendLogSettings());
+        DmsConfig defaults = service.DefaultDms();
+        LogSettings log = service.LogSettingsCache();
+        GlobalDlg dialog(&defaults, &log);
         if (dialog.Run(::GetActiveWindow()) != 1) return;
-        outcome = ApplyPreferences(service, portList);
+        outcome = service.ChangePreferences(portList, defaults, log);
     }
     ShowLinkState();
     ReportApplyOutcome(Handle(), outcome);

@@ -1,5 +1,5 @@
 // The main window: a modeless dialog with the port list, "Preferences..." and
-// "Close". It owns the port list and the service mirror, drives the refresh
+// "Close". It owns the port list and the service mirror, ticks the refresh
 // with timer 1, has the notification-area icon, and alone ends the program.
 // Closing it only hides it.
 #pragma once
@@ -10,7 +10,6 @@
 #include "CDialogBase.h"
 #include "DevListCtrl.h"
 #include "MessageMap.h"
-#include "RefreshCadence.h"
 #include "ResponsiveWait.h"
 #include "ServiceMirror.h"
 #include "TNotifyIcon.h"
@@ -20,7 +19,6 @@
 namespace kestrel {
 
 inline constexpr UINT_PTR kRefreshTimerId = 1;
-inline constexpr UINT kRefreshPeriodMs = 500;
 // What the message loop returns after ID_APP_EXIT, the program's normal exit code.
 inline constexpr int kQuitExitCode = 2;
 
@@ -58,9 +56,9 @@ public:
     // The shortest time between two balloons; tests shorten it.
     void SetNoticeInterval(uint32_t intervalMs) { notices.SetInterval(intervalMs); }
 
-    // The two editing flows: a dialog over the records, then sending what it
-    // stored, re-reading what the service refused, and one message. Both do
-    // nothing while a refresh pass or another flow runs.
+    // The two editing flows: a dialog over copies of the records, the
+    // mirror's change with what it stored, and one message. Both do nothing
+    // while a refresh pass or another flow runs.
     void editPortFlow(int buttonId);
     void preferencesFlow();
 
@@ -114,7 +112,6 @@ private:
     // Every wait of the service link: it outlives the mirror, whose client uses it.
     ResponsiveWait wait;
     ServiceMirror service;
-    RefreshCadence cadence{kRefreshPeriodMs};
     // Registered message of a restarted taskbar.
     const UINT taskbarCreated;
     // The link state that title, tooltip, tray icon and list show. The window

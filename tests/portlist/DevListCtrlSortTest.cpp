@@ -14,11 +14,14 @@ TEST_F(DevListCtrlTest, SortingByCellText) {
     // one message however many rows it has.
     ASSERT_EQ(arrivals.size(), 1u);
     EXPECT_EQ(arrivals.front().msg, static_cast<UINT>(LVM_SORTITEMS));
-    EXPECT_EQ(Column(kColumnPortLabel),
-              (std::vector<std::wstring>{L"COM1", L"COM10", L"COM2", L"COM3", L"com3"}));
+    const std::vector<std::wstring> ascending{L"COM1", L"COM10", L"COM2", L"COM3", L"com3"};
+    EXPECT_EQ(Column(kColumnPortLabel), ascending);
     ports.SortItems(kColumnPortLabel, kSortDescending);
     EXPECT_EQ(Column(kColumnPortLabel),
               (std::vector<std::wstring>{L"com3", L"COM3", L"COM2", L"COM10", L"COM1"}));
+    // The end of a refresh pass puts the rows back in order of their labels.
+    ports.PassEnded();
+    EXPECT_EQ(Column(kColumnPortLabel), ascending);
 }
 
 namespace {

@@ -12,7 +12,7 @@ TEST_F(ServiceMirrorTest, ServiceAwayKeepsRowsAndReturnReloadsCachesAndEnumerate
     sim.Stop();
     mirror.RefreshPorts(list);  // finds the pipe gone
     mirror.RefreshPorts(list);  // connect attempt fails
-    EXPECT_FALSE(mirror.Client().IsConnected());
+    EXPECT_FALSE(mirror.IsConnected());
     EXPECT_TRUE(list.deletes.empty());
 
     Sim("defaults host=new.host dmsport=2 retry=2000 ssl=0 active=0");
@@ -21,7 +21,7 @@ TEST_F(ServiceMirrorTest, ServiceAwayKeepsRowsAndReturnReloadsCachesAndEnumerate
     const uint64_t logReadsBefore = Requests(kGetLogSettings);
     ASSERT_TRUE(sim.Start());
     mirror.RefreshPorts(list);
-    ASSERT_TRUE(mirror.Client().IsConnected());
+    ASSERT_TRUE(mirror.IsConnected());
     EXPECT_STREQ(mirror.DefaultDms().host, "new.host");
     EXPECT_EQ(Requests(kGetLogSettings) - logReadsBefore, 1u);
     // The service kept its stamp, yet the ports are enumerated afresh.
@@ -64,11 +64,11 @@ TEST_F(ServiceMirrorTest, LinkFailureEndsThePassAndLeavesEveryRow) {
 
     // A poll: the service dies while COM2's counters are asked for.
     Sim("fault crash on=11 after=1");
-    const int sortsBefore = list.sorts;
+    const int passesEndedBefore = list.passesEnded;
     mirror.RefreshPorts(list);
-    EXPECT_FALSE(mirror.Client().IsConnected());
+    EXPECT_FALSE(mirror.IsConnected());
     EXPECT_EQ(list.Offered(), std::vector<std::wstring>{L"COM1 marks"});
-    EXPECT_EQ(list.sorts, sortsBefore);
+    EXPECT_EQ(list.passesEnded, passesEndedBefore);
     EXPECT_EQ(mirror.Link().kind, LinkState::Kind::Connected) << "gone is not the same as silent";
     mirror.RefreshPorts(list);  // reconnects and enumerates afresh
     EXPECT_EQ(list.Offered(), (std::vector<std::wstring>{L"COM1 marks", L"COM1 marks",
@@ -88,7 +88,7 @@ TEST_F(ServiceMirrorTest, SilentServiceIsNotRespondingUntilAnAttemptIsAnswered) 
     Sim("fault delay 3000 on=GetPortCounters count=always");
     EXPECT_LT(PassMs(), kShortBudgetMs + kMarginMs);
     EXPECT_EQ(mirror.Link().kind, LinkState::Kind::NotResponding);
-    EXPECT_FALSE(mirror.Client().IsConnected());
+    EXPECT_FALSE(mirror.IsConnected());
     EXPECT_TRUE(list.deletes.empty());
 
     const uint64_t before = Requests();
@@ -100,7 +100,7 @@ TEST_F(ServiceMirrorTest, SilentServiceIsNotRespondingUntilAnAttemptIsAnswered) 
     EXPECT_GT(Requests(), before);
     EXPECT_LT(attempt, kAttemptBudgetMs + kMarginMs) << "the attempt waits the short budget only";
     EXPECT_EQ(mirror.Link().kind, LinkState::Kind::NotResponding);
-    EXPECT_EQ(mirror.Client().ExchangeBudgetMs(), kShortBudgetMs) << "the flows keep theirs";
+    EXPECT_EQ(mirror.ExchangeBudgetMs(), kShortBudgetMs) << "the flows keep theirs";
 
     Sim("clear-faults");
     Sim("port COM2 label=Back");
@@ -147,13 +147,13 @@ TEST_F(ServiceMirrorTest, SilenceWhileANewPortIsReadCostsOneBudgetAndTheNextAtte
     AddPorts({"COM3"});
     Sim("fault delay 3000 on=GetPortDevice");
     const uint64_t dmsReads = Requests(kGetPortDmsConfig);
-    const int sorts = list.sorts;
+    const int passesEnded = list.passesEnded;
     list.Forget();
     EXPECT_LT(PassMs(), kShortBudgetMs + kMarginMs);
     EXPECT_EQ(Requests(kGetPortDmsConfig), dmsReads);
     EXPECT_EQ(list.Offered(), std::vector<std::wstring>{L"COM2 marks"});
     EXPECT_TRUE(list.deletes.empty());
-    EXPECT_EQ(list.sorts, sorts);
+    EXPECT_EQ(list.passesEnded, passesEnded);
 
     ::Sleep(kQuietMs + kMarginMs);
     list.Forget();
@@ -165,19 +165,19 @@ TEST_F(ServiceMirrorTest, SilenceWhileANewPortIsReadCostsOneBudgetAndTheNextAtte
 // Silence while a changed port is re-read in a poll: one budget, no further
 // request in that pass, no sort.
 TEST_F(ServiceMirrorTest, SilenceWhileAChangedPortIsRereadEndsThePoll) {
-    mirror.Client().SetExchangeBudget(kShortBudgetMs);
+    mirror.SetExchangeBudget(kShortBudgetMs);
     AddPorts({"COM1", "COM2", "COM3"});
     mirror.RefreshPorts(list);
 
     Sim("port COM2 label=Changed");
     Sim("fault delay 3000 on=GetPortDevice");
     const uint64_t before = Requests();
-    const int sorts = list.sorts;
+    const int passesEnded = list.passesEnded;
     list.Forget();
     EXPECT_LT(PassMs(), kShortBudgetMs + kMarginMs);
     // GetPortListInfo, the counters of COM1 and COM2, COM2's device data.
     EXPECT_EQ(Requests() - before, 4u);
-    EXPECT_EQ(list.sorts, sorts);
+    EXPECT_EQ(list.passesEnded, passesEnded);
     EXPECT_EQ(list.Offered(), std::vector<std::wstring>{L"COM1 marks"});
 }
 
@@ -189,7 +189,7 @@ TEST_F(ServiceMirrorTest, ClaimsTheListCannotHoldEndThePassWithoutTouchingIt) {
     mirror.RefreshPorts(list);
     Sim("remove COM2");
     AddPorts({"COM3"});
-    const int sorts = list.sorts;
+    const int passesEnded = list.passesEnded;
     list.Forget();
     const std::vector<std::vector<const char*>> lies{
         {"fault claim 1001"},
@@ -198,16 +198,16 @@ TEST_F(ServiceMirrorTest, ClaimsTheListCannotHoldEndThePassWithoutTouchingIt) {
     for (const auto& lie : lies) {
         for (const char* command : lie) Sim(command);
         mirror.RefreshPorts(list);
-        EXPECT_FALSE(mirror.Client().IsConnected()) << lie.back();
+        EXPECT_FALSE(mirror.IsConnected()) << lie.back();
         EXPECT_TRUE(list.updates.empty() && list.deletes.empty()) << lie.back();
         EXPECT_EQ(mirror.Ports().size(), 2u) << lie.back();
-        EXPECT_EQ(list.sorts, sorts) << lie.back();
+        EXPECT_EQ(list.passesEnded, passesEnded) << lie.back();
         Sim("clear-faults");
     }
 
     Sim("fault claim 1000");
     mirror.RefreshPorts(list);
-    EXPECT_TRUE(mirror.Client().IsConnected()) << "a refused index is no lie";
+    EXPECT_TRUE(mirror.IsConnected()) << "a refused index is no lie";
 
     // Made-up names beyond the list are asked about, get no row and end nothing.
     Sim("fault claim 4");
@@ -215,7 +215,7 @@ TEST_F(ServiceMirrorTest, ClaimsTheListCannotHoldEndThePassWithoutTouchingIt) {
     mirror.RefreshPorts(list);
     EXPECT_EQ(list.Offered(), (std::vector<std::wstring>{L"COM1 marks", L"COM3"}));
     EXPECT_EQ(list.deletes, std::vector<std::wstring>{L"COM2"});
-    EXPECT_EQ(list.sorts, sorts + 1);
+    EXPECT_EQ(list.passesEnded, passesEnded + 1);
 }
 
 // A row the list cannot make leaves the port not present: the next pass
@@ -255,7 +255,7 @@ TEST_F(ServiceMirrorTest, StatusesLikeTheLinksOwnCodesAreRefusals) {
         mirror.RefreshPorts(list);
         EXPECT_EQ(mirror.LastPassResult(), kDone) << status;
         EXPECT_EQ(mirror.Link().kind, LinkState::Kind::Connected) << status;
-        EXPECT_TRUE(mirror.Client().IsConnected()) << status;
+        EXPECT_TRUE(mirror.IsConnected()) << status;
         EXPECT_NE(list.Last(L"COM4"), nullptr) << status << ": the pass went on";
     }
 }

@@ -42,12 +42,7 @@ public:
         deletes.push_back(name);
         rows.erase(name);
     }
-    bool SortItems(int column, int sortType) override {
-        ++sorts;
-        lastSortColumn = column;
-        lastSortType = sortType;
-        return true;
-    }
+    void PassEnded() override { ++passesEnded; }
 
     // The updates in order: "COM3" a full row, "COM3 marks" the traffic marks
     // only, "COM3 no device" a full row that removes the port's row.
@@ -75,9 +70,7 @@ public:
     std::vector<std::wstring> deletes;
     std::set<std::wstring> rows;  // the ports the list shows a row for
     bool accept = true;           // false: as a list that cannot make or change a row
-    int sorts = 0;
-    int lastSortColumn = -1;
-    int lastSortType = -1;
+    int passesEnded = 0;
 };
 
 class ServiceMirrorTest : public ::testing::Test {
@@ -109,7 +102,7 @@ protected:
     }
     // A mirror that is to meet silence waits the short budgets below.
     static void ShortenWaits(ServiceMirror& target) {
-        target.Client().SetExchangeBudget(kShortBudgetMs);
+        target.SetExchangeBudget(kShortBudgetMs);
         target.SetStallTiming(kQuietMs, kAttemptBudgetMs);
     }
     // Budgets and quiet period shorter than the product's, so that silences

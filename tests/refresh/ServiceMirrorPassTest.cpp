@@ -14,7 +14,7 @@ TEST_F(ServiceMirrorTest, FirstPassConnectsLoadsCachesAndListsPortsWithDevices) 
 
     mirror.RefreshPorts(list);
 
-    ASSERT_TRUE(mirror.Client().IsConnected());
+    ASSERT_TRUE(mirror.IsConnected());
     EXPECT_TRUE(mirror.DefaultDmsLoaded());
     EXPECT_STREQ(mirror.DefaultDms().host, "dms.local");
     EXPECT_EQ(mirror.DefaultDms().retryMs, 30000u);
@@ -44,9 +44,7 @@ TEST_F(ServiceMirrorTest, FirstPassConnectsLoadsCachesAndListsPortsWithDevices) 
     EXPECT_EQ(com10->connection, L"dms.local:4000");
     EXPECT_TRUE(mirror.Ports().at(L"COM10").useDefault);
 
-    EXPECT_EQ(list.sorts, 1);
-    EXPECT_EQ(list.lastSortColumn, 1);
-    EXPECT_EQ(list.lastSortType, 0);
+    EXPECT_EQ(list.passesEnded, 1);
 }
 
 TEST_F(ServiceMirrorTest, UnchangedPortsCostOneCounterPollEachAndSendCountersOnlyRows) {
@@ -59,7 +57,7 @@ TEST_F(ServiceMirrorTest, UnchangedPortsCostOneCounterPollEachAndSendCountersOnl
     EXPECT_EQ(Requests() - before, 1u + 4u);  // GetPortListInfo + one GetPortCounters per port
     EXPECT_EQ(list.Offered(), (std::vector<std::wstring>{L"COM1 marks", L"COM2 marks",
                                                          L"COM3 marks", L"COM4 marks"}));
-    EXPECT_EQ(list.sorts, 2);
+    EXPECT_EQ(list.passesEnded, 2);
 }
 
 TEST_F(ServiceMirrorTest, TrafficMarksShowMovementWithinTheLastTick) {
@@ -154,10 +152,10 @@ TEST_F(ServiceMirrorTest, PortNameFailureAbandonsEnumerationWithoutRemovingOrSor
     Sim("remove COM1");
     AddPorts({"COM6"});
     Sim("fault refuse 87 on=2 after=3");
-    const int sortsBefore = list.sorts;
+    const int passesEndedBefore = list.passesEnded;
     mirror.RefreshPorts(list);
     EXPECT_FALSE(mirror.ListStamp().has_value());
-    EXPECT_EQ(list.sorts, sortsBefore);
+    EXPECT_EQ(list.passesEnded, passesEndedBefore);
     EXPECT_EQ(mirror.Ports().count(L"COM1"), 1u);  // stays until an enumeration completes
     EXPECT_TRUE(list.updates.empty());
     EXPECT_TRUE(list.deletes.empty());
@@ -168,7 +166,7 @@ TEST_F(ServiceMirrorTest, PortNameFailureAbandonsEnumerationWithoutRemovingOrSor
     EXPECT_EQ(list.deletes, std::vector<std::wstring>{L"COM1"});
     ASSERT_NE(list.Last(L"COM6"), nullptr);
     EXPECT_FALSE(list.Last(L"COM6")->countersOnly);
-    EXPECT_EQ(list.sorts, sortsBefore + 1);
+    EXPECT_EQ(list.passesEnded, passesEndedBefore + 1);
 }
 
 TEST_F(ServiceMirrorTest, TickWhileEditingOrRefreshingDoesNothing) {

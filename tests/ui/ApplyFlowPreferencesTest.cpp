@@ -54,7 +54,7 @@ TEST_F(ApplyFlowTest, PreferencesReportTheFirstFailure) {
     EXPECT_EQ(test::seen.text, texts::kNotAccepted);
     EXPECT_EQ(test::seen.icon, test::ErrorIcon());
     // The dropped request went once more over a new link and was taken.
-    EXPECT_TRUE(dlg->Service().Client().IsConnected());
+    EXPECT_TRUE(dlg->Service().IsConnected());
     EXPECT_EQ(Requests(kSetDefaultDmsConfig), 2u);
     EXPECT_TRUE(dlg->Service().DefaultDmsLoaded());
 }
@@ -112,7 +112,7 @@ TEST_F(ApplyFlowTest, PreferencesWithTheServiceStoppedSendNothingMore) {
 // While the refresh leaves a silent service alone, a change is still sent,
 // with the full budget, and reported as ever.
 TEST_F(ApplyFlowTest, ChangeAppliedWhileTheServiceIsNotRespondingIsSent) {
-    dlg->Service().Client().SetExchangeBudget(1500);
+    dlg->Service().SetExchangeBudget(1500);
     dlg->Service().SetStallTiming(60000, 100);
     ASSERT_TRUE(server->Execute("fault delay 3000 on=GetPortCounters count=1"));
     ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
@@ -129,7 +129,7 @@ TEST_F(ApplyFlowTest, ChangeAppliedWhileTheServiceIsNotRespondingIsSent) {
 // window shows the service not responding at once. The record keeps what the
 // dialog stored until a pass reads the port in full.
 TEST_F(ApplyFlowTest, PortChangeIntoSilenceStopsThereAndSaysNotResponding) {
-    dlg->Service().Client().SetExchangeBudget(300);
+    dlg->Service().SetExchangeBudget(300);
     dlg->Service().SetStallTiming(0, 1000);
     ASSERT_TRUE(server->Execute("fault silence on=SetPortDmsConfig"));
     const uint64_t deviceReads = Requests(kGetPortDevice);
@@ -145,7 +145,7 @@ TEST_F(ApplyFlowTest, PortChangeIntoSilenceStopsThereAndSaysNotResponding) {
 }
 
 TEST_F(ApplyFlowTest, PreferencesIntoSilenceSendOneRequestOnly) {
-    dlg->Service().Client().SetExchangeBudget(300);
+    dlg->Service().SetExchangeBudget(300);
     ASSERT_TRUE(server->Execute("fault silence on=SetLogSettings"));
     const uint64_t reads = Requests(kGetLogSettings);
     ApplyDefaultsPort(L"8443");
@@ -160,7 +160,7 @@ TEST_F(ApplyFlowTest, PreferencesIntoSilenceSendOneRequestOnly) {
 // A refusal whose read-back meets the silence: the refusal is what the message
 // reports, and the defaults keep what the dialog stored, not emptied.
 TEST_F(ApplyFlowTest, ReadBackIntoSilenceKeepsTheStoredDefaults) {
-    dlg->Service().Client().SetExchangeBudget(300);
+    dlg->Service().SetExchangeBudget(300);
     ASSERT_TRUE(server->Execute("fault refuse 87 on=SetDefaultDmsConfig"));
     ASSERT_TRUE(server->Execute("fault silence on=GetDefaultDmsConfig"));
     ApplyDefaultsPort(L"8443");

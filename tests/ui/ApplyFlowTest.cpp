@@ -81,14 +81,14 @@ TEST_F(ApplyFlowTest, RefusalWithTheLinksOwnCodesIsNotAccepted) {
     ASSERT_TRUE(server->Execute("fault refuse 1460 on=GetPortCounters"));
     ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
     EXPECT_EQ(test::WindowText(window), texts::kProductName);
-    EXPECT_TRUE(dlg->Service().Client().IsConnected());
+    EXPECT_TRUE(dlg->Service().IsConnected());
 }
 
 // A malformed answer closed the link: the change opens a new one.
 TEST_F(ApplyFlowTest, PortChangeAfterAMalformedAnswerGoesOverANewLink) {
     ASSERT_TRUE(server->Execute("fault claim 5000 on=GetPortListInfo"));
     ::SendMessageW(window, WM_TIMER, kRefreshTimerId, 0);
-    ASSERT_FALSE(dlg->Service().Client().IsConnected());
+    ASSERT_FALSE(dlg->Service().IsConnected());
     ApplyCom3Port(L"81");
     ExpectCom3Port81Taken();
 }

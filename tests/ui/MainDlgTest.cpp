@@ -67,7 +67,7 @@ TEST_F(MainDlgTest, TrayQuitEndsTheLoopWithTwo) {
     EXPECT_EQ(loop.Run(), kQuitExitCode);
     EXPECT_FALSE(::IsWindow(window));
     EXPECT_FALSE(IconShown(window));
-    EXPECT_FALSE(dlg->Service().Client().IsConnected()) << "the link closes with the window";
+    EXPECT_FALSE(dlg->Service().IsConnected()) << "the link closes with the window";
 }
 
 // An installer's Restart Manager closes the panel as -exitall would; the end
@@ -179,7 +179,7 @@ TEST_F(MainDlgTest, TitleTooltipTrayIconAndGreyRowsFollowTheLink) {
 
     // A service that lets a request lie is not responding until an attempt
     // after the quiet period is answered.
-    dlg->Service().Client().SetExchangeBudget(300);
+    dlg->Service().SetExchangeBudget(300);
     dlg->Service().SetStallTiming(400, 1000);
     ASSERT_TRUE(server->Execute("fault delay 1000 on=GetPortCounters count=1"));
     tick();

@@ -134,7 +134,7 @@ TEST_F(MainDlgTest, CommandsSentDuringAWaitRunAfterItInOrder) {
         for (HWND owner : {list, window}) Answered(owner, WM_CANCELMODE);
     });
     EXPECT_EQ(answered, 10) << "each answered at once: nothing ran a loop inside the wait";
-    EXPECT_TRUE(dlg->Service().Client().IsConnected()) << "the link stayed";
+    EXPECT_TRUE(dlg->Service().IsConnected()) << "the link stayed";
 
     std::vector<MSG> queued;
     for (MSG msg{}; ::PeekMessageW(&msg, window, 0, 0, PM_REMOVE | PM_QS_POSTMESSAGE);)

@@ -1,9 +1,11 @@
 // When the next refresh pass may start: every tick while passes are short,
 // four lengths after a long one has ended, on the wrapping tick counter, whose
-// elapsed time is exact across the wrap.
+// elapsed time is exact across the wrap; and the schedule that weighs that
+// against the quiet period of a silent service.
 #include <gtest/gtest.h>
 
 #include "RefreshCadence.h"
+#include "RefreshSchedule.h"
 #include "TickElapsed.h"
 
 namespace kestrel {
@@ -50,6 +52,27 @@ TEST(RefreshCadence, CountsAcrossTheWrapOfTheTickCounter) {
     EXPECT_TRUE(cadence.Due(1999));
     cadence.Reset();
     EXPECT_TRUE(cadence.Due(UINT32_MAX - 400));
+}
+
+TEST(RefreshSchedule, ASilentServiceIsPacedByItsQuietPeriodAloneAndAnAnswerByTheCadence) {
+    RefreshSchedule schedule(kPeriod);
+    schedule.SetStallTiming(1000, 200);
+    schedule.PassRan(0, 1000, true);  // a long pass the service answered
+    EXPECT_FALSE(schedule.Due(4999));
+    EXPECT_TRUE(schedule.Due(5000));
+
+    schedule.Note(RequestResult::LinkFailed(kErrorTimeout), 5000);
+    schedule.PassRan(5000, 7000, false);  // its length no longer counts
+    EXPECT_EQ(schedule.Budget(10000), 200u);
+    EXPECT_FALSE(schedule.Due(5999)) << "the quiet period holds whatever the cadence";
+    EXPECT_FALSE(schedule.MayTry(5999));
+    EXPECT_TRUE(schedule.Due(6000));
+
+    schedule.Note(RequestResult{}, 6000);
+    EXPECT_FALSE(schedule.NotResponding());
+    EXPECT_EQ(schedule.Budget(10000), 10000u);
+    schedule.PassRan(6000, 6001, false);  // a connect attempt: the next tick tries again
+    EXPECT_TRUE(schedule.Due(6001));
 }
 
 }  // namespace
