@@ -44,7 +44,7 @@ constexpr DWORD kAfterStartMs = 2500;
 // Takes whatever RefreshPorts hands it; with no service it is handed nothing.
 class NullList : public PortListView {
 public:
-    bool UpdatePort(const PortRowInfo&, bool*) override { return true; }
+    bool UpdatePort(const PortRowInfo&) override { return true; }
     void DeletePort(const std::wstring&) override {}
     void PassEnded() override {}
 };

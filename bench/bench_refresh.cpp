@@ -36,9 +36,9 @@ using bench::NowUs;
 class TimedList : public PortListView {
 public:
     explicit TimedList(DevListCtrl& target) : list(target) {}
-    bool UpdatePort(const PortRowInfo& info, bool* added) override {
+    bool UpdatePort(const PortRowInfo& info) override {
         const double start = NowUs();
-        const bool shown = list.UpdatePort(info, added);
+        const bool shown = list.UpdatePort(info);
         updateUs += NowUs() - start;
         return shown;
     }

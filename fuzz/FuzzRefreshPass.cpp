@@ -212,9 +212,8 @@ private:
 // The port list's rules for rows, as DevListCtrl applies them, without windows.
 class ModelList : public PortListView {
 public:
-    bool UpdatePort(const PortRowInfo& info, bool* added) override {
+    bool UpdatePort(const PortRowInfo& info) override {
         ++changes;
-        if (added) *added = false;
         const auto found = rows.find(info.name);
         if (found != rows.end()) {
             if (info.countersOnly) {

@@ -15,8 +15,7 @@ class RowCollector : public PortListView {
 public:
     explicit RowCollector(PortRows& collected) : rows(collected) {}
 
-    bool UpdatePort(const PortRowInfo& info, bool* added) override {
-        if (added) *added = false;
+    bool UpdatePort(const PortRowInfo& info) override {
         const auto found = rows.find(info.name);
         if (info.countersOnly) return found != rows.end();
         if (info.status == kStatusNoDevice) {

@@ -100,13 +100,17 @@ RequestResult RereadPort(PortRequests& service, const std::wstring& name, PortRe
     return r;
 }
 
-RequestResult ReadPortNames(PortRequests& service, std::vector<std::wstring>& names) {
+RequestResult ReadPortNames(PortRequests& service, std::vector<std::wstring>& names,
+                            bool& malformed) {
     names.clear();
+    malformed = false;
     uint32_t stamp = 0, count = 0;
     const RequestResult r = service.GetPortListInfo(&stamp, &count);
     if (!r.Done()) return r;
-    if (count > kMaxPortCount) return kMalformedAnswer;
-    bool malformed = false;
+    if (count > kMaxPortCount) {
+        malformed = true;
+        return kMalformedAnswer;
+    }
     const RequestResult asked = AskNames(service, stamp, count, names, malformed);
     if (!asked.Done()) names.clear();
     return asked;
@@ -148,7 +152,7 @@ RequestResult RefreshPass::PollCounters(const std::wstring& name, PortRecord& re
 }
 
 void RefreshPass::ShowMarks(const std::wstring& name, PortRecord& record) {
-    const bool shown = list.UpdatePort(MakeCountersOnlyRow(record, name), nullptr);
+    const bool shown = list.UpdatePort(MakeCountersOnlyRow(record, name));
     record.present = shown || record.status == kStatusNoDevice;
 }
 
@@ -186,7 +190,7 @@ RequestResult RefreshPass::Enumerate(uint32_t stamp, uint32_t count) {
             listStamp.reset();
             return read;
         }
-        if (read.Done()) record.present = list.UpdatePort(MakePortRow(record, name), nullptr);
+        if (read.Done()) record.present = list.UpdatePort(MakePortRow(record, name));
     }
 
     for (auto it = ports.begin(); it != ports.end();) {
@@ -215,7 +219,7 @@ RequestResult RefreshPass::Poll() {
         // A refused read leaves the failure values in the record, status 3
         // among them, and the list deletes the row of a port with status 3:
         // a port the service no longer answers for leaves the list here.
-        record.present = list.UpdatePort(MakePortRow(record, name), nullptr);
+        record.present = list.UpdatePort(MakePortRow(record, name));
     }
     return RequestResult{};
 }

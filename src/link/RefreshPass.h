@@ -33,8 +33,10 @@ PortRowInfo MakePortRow(const PortRecord& record, const std::wstring& name);
 // The names of the service's ports, asked for as an enumeration asks for them,
 // and nothing more of the ports; Done, or the result that ended it, with no
 // names. A list of more ports than there can be, a name given twice or one
-// that a request cannot carry is malformed: ClientFailed(kErrorGeneric).
-[[nodiscard]] RequestResult ReadPortNames(PortRequests& service, std::vector<std::wstring>& names);
+// that a request cannot carry is malformed: ClientFailed(kErrorGeneric), and
+// malformed is set, as a pass sets it, so that the caller can drop the link.
+[[nodiscard]] RequestResult ReadPortNames(PortRequests& service, std::vector<std::wstring>& names,
+                                          bool& malformed);
 
 class RefreshPass {
 public:

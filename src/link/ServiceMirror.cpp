@@ -187,7 +187,7 @@ void ServiceMirror::ShowPort(PortListView& list, const std::wstring& name) {
     // A row the list could not change leaves the port to the next pass, which
     // reads it in full and offers it again.
     if (PortRecord* record = Record(name))
-        record->present = list.UpdatePort(MakePortRow(*record, name), nullptr);
+        record->present = list.UpdatePort(MakePortRow(*record, name));
 }
 
 void ServiceMirror::ErasePort(PortListView& list, const std::wstring& name) {
@@ -200,12 +200,15 @@ void ServiceMirror::ShowDefaultsOnFollowers(PortListView& list) {
         if (!record.useDefault) continue;
         record.dms = defaultDms;
         if (!defaultDmsLoaded) record.fullReadOwed = true;
-        record.present = list.UpdatePort(MakePortRow(record, name), nullptr);
+        record.present = list.UpdatePort(MakePortRow(record, name));
     }
 }
 
 RequestResult ServiceMirror::ReadNames(std::vector<std::wstring>& names) {
-    return ReadPortNames(client, names);
+    bool malformed = false;
+    const RequestResult r = ReadPortNames(client, names, malformed);
+    if (malformed) client.Close();  // as after a malformed pass
+    return r;
 }
 
 RequestResult ServiceMirror::ReadPort(const std::wstring& name, PortRecord& record) {

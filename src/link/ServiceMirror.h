@@ -97,8 +97,9 @@ public:
     // Done or the failure. A link failure leaves the cache as it was.
     [[nodiscard]] RequestResult ReadDefaults();
     [[nodiscard]] RequestResult ReadLogSettings();
-    // The port names as an enumeration asks for them (ReadPortNames), and
-    // one port read in full into the record given (RereadPort).
+    // The port names as an enumeration asks for them (ReadPortNames; a
+    // malformed list closes the link, as a pass's does), and one port read
+    // in full into the record given (RereadPort).
     [[nodiscard]] RequestResult ReadNames(std::vector<std::wstring>& names);
     [[nodiscard]] RequestResult ReadPort(const std::wstring& name, PortRecord& record);
     ServiceChanges& Changes() { return client; }

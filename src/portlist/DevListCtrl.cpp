@@ -90,8 +90,7 @@ int DevListCtrl::IndexOf(const Row* row) const {
         Send(LVM_FINDITEMW, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(&find)));
 }
 
-bool DevListCtrl::UpdatePort(const PortRowInfo& info, bool* added) {
-    if (added) *added = false;
+bool DevListCtrl::UpdatePort(const PortRowInfo& info) {
     const auto found = rows.find(info.name);
     Row* row = found != rows.end() ? found->second.get() : nullptr;
     // Unchanged marks leave the row exactly as it is shown: nothing to send.
@@ -121,9 +120,7 @@ bool DevListCtrl::UpdatePort(const PortRowInfo& info, bool* added) {
     // Counters-only news of a port without a row show nothing; a full row
     // with status 3 leaves the list as told.
     if (info.status == kStatusNoDevice) return !info.countersOnly;
-    const bool inserted = InsertPort(info);
-    if (added) *added = inserted;
-    return inserted;
+    return InsertPort(info);
 }
 
 bool DevListCtrl::InsertPort(const PortRowInfo& info) {

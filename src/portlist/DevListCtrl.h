@@ -48,7 +48,7 @@ public:
     // would track it in a loop of its own, inside the request.
     void SetRequestWait(const WaitPolicy* wait) { requestWait = wait; }
 
-    [[nodiscard]] bool UpdatePort(const PortRowInfo& info, bool* added) override;
+    [[nodiscard]] bool UpdatePort(const PortRowInfo& info) override;
     void DeletePort(const std::wstring& name) override;
     // Sorts by port label, ascending.
     void PassEnded() override;

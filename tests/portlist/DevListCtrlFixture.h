@@ -32,8 +32,8 @@ protected:
     }
 
     bool Add(const PortRowInfo& row) {
-        bool added = false;
-        return ports.UpdatePort(row, &added) && added;
+        const int before = ItemCount(list);
+        return ports.UpdatePort(row) && ItemCount(list) == before + 1;
     }
     int RowOf(const std::wstring& name) {
         for (int i = 0; i < ItemCount(list); ++i)

@@ -176,7 +176,7 @@ TEST_F(DevListCtrlTest, HostRefusesTicksAndSelection) {
     EXPECT_EQ(TickState(list, 1), INDEXTOSTATEIMAGEMASK(1));
 
     // The list's own updates still set the tick, and leave it locked again.
-    EXPECT_TRUE(ports.UpdatePort(FullRow(L"COM2"), nullptr));
+    EXPECT_TRUE(ports.UpdatePort(FullRow(L"COM2")));
     EXPECT_EQ(TickState(list, 1), INDEXTOSTATEIMAGEMASK(2));
     SetItemState(list, 1, LVIS_STATEIMAGEMASK, INDEXTOSTATEIMAGEMASK(1));
     EXPECT_EQ(TickState(list, 1), INDEXTOSTATEIMAGEMASK(2));

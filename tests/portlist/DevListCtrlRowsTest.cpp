@@ -61,7 +61,7 @@ TEST_F(DevListCtrlTest, ASerialRowHasNoButtonAndDashesEvenWhenActive) {
     EXPECT_EQ(ItemText(list, 0, kColumnConnection), L"-");
 
     // Once inserted in Serial mode, a row stays without a button.
-    EXPECT_TRUE(ports.UpdatePort(FullRow(L"COM4", kModePoct1A), nullptr));
+    EXPECT_TRUE(ports.UpdatePort(FullRow(L"COM4", kModePoct1A)));
     EXPECT_EQ(ButtonOf(0), nullptr);
     EXPECT_EQ(ItemText(list, 0, kColumnMode), L"POCT1-A");
     EXPECT_EQ(ItemText(list, 0, kColumnStatus), L"Connected");
@@ -80,7 +80,7 @@ TEST_F(DevListCtrlTest, AnInactivePortIsUntickedAndNotConfiguredUntilActive) {
     EXPECT_EQ(ItemText(list, 0, kColumnStatus), L"Unknown");
     EXPECT_EQ(ItemText(list, 0, kColumnConnection), L"dms.example:4000");
     inactive.connection.clear();
-    EXPECT_TRUE(ports.UpdatePort(inactive, nullptr));
+    EXPECT_TRUE(ports.UpdatePort(inactive));
     EXPECT_EQ(ItemText(list, 0, kColumnConnection), L"Not configured");
 }
 
@@ -88,7 +88,7 @@ TEST_F(DevListCtrlTest, CountersOnlyChangeTheMarksAndNothingElse) {
     Add(NotConnectedCom3());
     PortRowInfo counters = CountersOnly(L"COM3");
     counters.portLabel = L"ignored";
-    EXPECT_TRUE(ports.UpdatePort(counters, nullptr));
+    EXPECT_TRUE(ports.UpdatePort(counters));
     EXPECT_EQ(ItemText(list, 0, kColumnRx), L"");
     EXPECT_EQ(ItemText(list, 0, kColumnTx), L"X");
     EXPECT_EQ(ItemText(list, 0, kColumnPortLabel), L"COM3");
@@ -100,7 +100,7 @@ TEST_F(DevListCtrlTest, CountersOnlyChangeTheMarksAndNothingElse) {
 // status its row shows only the marks until a full record arrives.
 TEST_F(DevListCtrlTest, CountersOnlyForANewPortShowOnlyTheMarks) {
     PortRowInfo counters = CountersOnly(L"COM6");
-    EXPECT_FALSE(ports.UpdatePort(counters, nullptr));
+    EXPECT_FALSE(ports.UpdatePort(counters));
     EXPECT_EQ(ItemCount(list), 0);
     counters.status = kStatusConnected;
     EXPECT_TRUE(Add(counters));
@@ -108,7 +108,7 @@ TEST_F(DevListCtrlTest, CountersOnlyForANewPortShowOnlyTheMarks) {
     EXPECT_EQ(ItemText(list, 0, kColumnMode), L"");
     EXPECT_EQ(ItemText(list, 0, kColumnPortLabel), L"");
     EXPECT_TRUE(ButtonOf(0));
-    EXPECT_TRUE(ports.UpdatePort(FullRow(L"COM6"), nullptr));
+    EXPECT_TRUE(ports.UpdatePort(FullRow(L"COM6")));
     EXPECT_EQ(ItemText(list, 0, kColumnMode), L"POCT1-A");
     EXPECT_EQ(ItemText(list, 0, kColumnTx), L"");
 }
@@ -242,7 +242,7 @@ TEST_F(DevListCtrlTest, ButtonIdsReuseTheSmallestAndAFullPoolAddsNoRow) {
     // A Serial row needs no id.
     EXPECT_TRUE(Add(FullRow(L"Serial", kModeSerial)));
     EXPECT_EQ(ItemCount(list), 1001);
-    EXPECT_TRUE(ports.UpdatePort(FullRow(L"Serial", kModeSerial, kStatusNotAvailable), nullptr));
+    EXPECT_TRUE(ports.UpdatePort(FullRow(L"Serial", kModeSerial, kStatusNotAvailable)));
     EXPECT_EQ(ItemText(list, 1000, kColumnMode), L"Serial");
 
     const int freed = ::GetDlgCtrlID(ButtonOf(RowOf(L"P500")));

@@ -68,8 +68,8 @@ TEST_F(DevListCtrlTest, SortFromRowDataMatchesSortFromCellTexts) {
     ASSERT_TRUE(host.Attach(other, reference));
     for (HWND w : {list, other}) ::SendMessageW(w, WM_SETREDRAW, FALSE, 0);  // not painted
     for (const PortRowInfo& row : MixedRows()) {
-        EXPECT_TRUE(ports.UpdatePort(row, nullptr));
-        EXPECT_TRUE(reference.UpdatePort(row, nullptr));
+        EXPECT_TRUE(ports.UpdatePort(row));
+        EXPECT_TRUE(reference.UpdatePort(row));
     }
     ASSERT_EQ(ItemCount(list), 24);
     auto names = [](DevListCtrl& l, HWND w) {
@@ -108,7 +108,7 @@ TEST_F(DevListCtrlTest, DestroyingTheListLeavesNothing) {
     DevListCtrl second;
     const HWND other = host.AddList(IDC_PORT_LIST + 1);
     ASSERT_TRUE(host.Attach(other, second));
-    EXPECT_TRUE(second.UpdatePort(FullRow(L"COM4"), nullptr));
+    EXPECT_TRUE(second.UpdatePort(FullRow(L"COM4")));
     const HWND button = second.RowButton(0);
     ::DestroyWindow(host.Window());
     EXPECT_FALSE(::IsWindow(button));

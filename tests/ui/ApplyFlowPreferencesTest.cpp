@@ -110,7 +110,7 @@ TEST_F(ApplyFlowTest, PreferencesWithTheServiceStoppedSendNothingMore) {
 }
 
 // While the refresh leaves a silent service alone, a change is still sent,
-// with the full budget, and reported as ever.
+// with the full budget, and its outcome reported.
 TEST_F(ApplyFlowTest, ChangeAppliedWhileTheServiceIsNotRespondingIsSent) {
     dlg->Service().SetExchangeBudget(1500);
     dlg->Service().SetStallTiming(60000, 100);
