@@ -62,6 +62,14 @@ TEST(RefreshPassTest, NamesARequestCannotCarryEndThePassAsMalformed) {
         EXPECT_TRUE(list.updates.empty() && list.deletes.empty());
         EXPECT_EQ(ports.size(), 2u);
         EXPECT_FALSE(listStamp.has_value());
+
+        // The names-only read says so too, and gives no names.
+        std::vector<std::wstring> names;
+        bool malformed = false;
+        EXPECT_EQ(ReadPortNames(service, names, malformed),
+                  RequestResult::ClientFailed(kErrorGeneric));
+        EXPECT_TRUE(malformed);
+        EXPECT_TRUE(names.empty());
     }
 }
 

@@ -24,11 +24,9 @@ class RecordingList : public PortListView {
 public:
     // Answers as the port list does: counters-only news of a port without a
     // row show nothing.
-    bool UpdatePort(const PortRowInfo& info, bool* added) override {
+    bool UpdatePort(const PortRowInfo& info) override {
         updates.push_back(info);
         const bool hasRow = rows.count(info.name) != 0;
-        if (added)
-            *added = accept && !hasRow && !info.countersOnly && info.status != kStatusNoDevice;
         if (!accept) return false;
         if (info.countersOnly) return hasRow;
         if (info.status == kStatusNoDevice) {
