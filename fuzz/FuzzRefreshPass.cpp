@@ -229,7 +229,6 @@ public:
         if (info.status == kStatusNoDevice) return !info.countersOnly;
         if (rows.size() >= kMaxPortCount) return false;  // no button id left
         rows[info.name] = info;
-        if (added) *added = true;
         return true;
     }
     void DeletePort(const std::wstring& name) override {
