@@ -22,7 +22,6 @@ public:
             if (found != rows.end()) rows.erase(found);
             return true;
         }
-        if (added) *added = found == rows.end();
         rows[info.name] = info;
         return true;
     }
