@@ -68,8 +68,7 @@ const PortRecord* ServiceMirror::FindPort(const std::wstring& name) const {
 }
 
 PortRecord* ServiceMirror::Record(const std::wstring& name) {
-    const auto found = ports.find(name);
-    return found != ports.end() ? &found->second : nullptr;
+    return const_cast<PortRecord*>(std::as_const(*this).FindPort(name));
 }
 
 RequestResult ServiceMirror::Connect(uint32_t timeoutMs) {
